@@ -1,0 +1,16 @@
+// Number texts that never depend on the process's locale: "." is always the decimal point.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Reads a double the way C's strtod reads it in the "C" locale: leading white space skipped,
+// then the longest leading number (decimal, with exponent, "inf", "nan" or hexadecimal), overflow
+// to ±infinity, underflow as strtod gives it. Returns 0 with *consumed = 0 when no number begins
+// the text. Code units outside ASCII end the number.
+double ReadLeadingDouble(std::u16string_view text, size_t* consumed = nullptr);
+double ReadLeadingDouble(std::string_view text, size_t* consumed = nullptr);
+
+// The shortest text that reads back to the same double, as std::to_chars writes it by default
+// ("0.1", "1e+16", "-0", "inf", "-inf", "nan").
+std::string ShortestDoubleText(double value);

@@ -1,0 +1,17 @@
+// The interface texts, by number. Filled from the language files; every visible word comes
+// from here except the digit captions and the language dialog's title and button.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using TextTable = std::vector<std::u16string>;
+
+// The process-wide table. Index 0 is unused; the program uses texts 1 to 201.
+extern TextTable textTable;
+
+// Text n of the table, or an empty text when n is outside it.
+const std::u16string& TextOf(int32_t number);
+
+// Back to the start-up state: two empty entries (0 and 1).
+void ResetTextTable();
