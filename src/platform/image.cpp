@@ -67,7 +67,9 @@ void SetImagePixel(Image& image, int32_t x, int32_t y, Pixel pixel) {
   At(image, x, y) = pixel;
 }
 
-void ClearImage(Image& image, Pixel pixel) { std::fill(image.pixels.begin(), image.pixels.end(), pixel); }
+void ClearImage(Image& image, Pixel pixel) {
+  std::fill(image.pixels.begin(), image.pixels.end(), pixel);
+}
 
 Pixel BlendPixel(Pixel below, Pixel above) {
   uint32_t sa = PixelAlpha(above);
@@ -119,8 +121,12 @@ void FillRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t he
 void BlendRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height,
                     Pixel pixel) {
   Span s = Clip(image, x, y, width, height);
-  for (int32_t ty = s.y0; ty < s.y1; ++ty)
-    for (int32_t tx = s.x0; tx < s.x1; ++tx) At(image, tx, ty) = BlendPixel(At(image, tx, ty), pixel);
+  for (int32_t ty = s.y0; ty < s.y1; ++ty) {
+    for (int32_t tx = s.x0; tx < s.x1; ++tx) {
+      Pixel& p = At(image, tx, ty);
+      p = BlendPixel(p, pixel);
+    }
+  }
 }
 
 void BlendLine(Image& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Pixel pixel) {

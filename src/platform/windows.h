@@ -10,7 +10,7 @@
 // A window of this process. 0 is no window; handles are never reused within a run.
 using WindowHandle = int32_t;
 
-struct WindowSpec {
+struct WindowRequest {
   std::u16string title;                       // shown on the task bar
   int32_t x = 0, y = 0;                       // top-left of the client area on the screen
   int32_t clientWidth = 0, clientHeight = 0;  // must be positive
@@ -20,7 +20,7 @@ struct WindowSpec {
 
 // Creates a frameless window, hidden. Returns 0 when the size is not positive, the owner is
 // not an open window, or the window system refuses.
-WindowHandle OpenWindow(const WindowSpec& spec);
+WindowHandle OpenWindow(const WindowRequest& request);
 
 // Destroys the window after the windows it owns, with its timers and the events still queued
 // for it. Does nothing for a handle that is not open.

@@ -13,8 +13,8 @@ class OffscreenScreen : public ::testing::Test {
  protected:
   void SetUp() override { ResetOffscreen(); }
 
-  static WindowHandle Shown(WindowSpec spec) {
-    WindowHandle window = OpenWindow(spec);
+  static WindowHandle Shown(WindowRequest request) {
+    WindowHandle window = OpenWindow(request);
     SetWindowShown(window, true);
     return window;
   }

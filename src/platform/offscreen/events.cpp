@@ -147,7 +147,9 @@ bool IsShiftHeld() { return TheState().shiftHeld; }
 
 WindowHandle ForegroundWindow() { return TheState().foreground; }
 
-void AdvanceOffscreenClock(int64_t ms) { AdvanceTo(TheState().now + std::max<int64_t>(ms, 0), false); }
+void AdvanceOffscreenClock(int64_t ms) {
+  AdvanceTo(TheState().now + std::max<int64_t>(ms, 0), false);
+}
 
 void AtOffscreenTime(int64_t timeMs, std::function<void()> action) {
   State& s = TheState();

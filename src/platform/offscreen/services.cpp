@@ -122,7 +122,9 @@ std::u16string GetClipboardText() {
   return *s.clipboard;
 }
 
-void SetOffscreenClipboard(std::optional<std::u16string> text) { TheState().clipboard = std::move(text); }
+void SetOffscreenClipboard(std::optional<std::u16string> text) {
+  TheState().clipboard = std::move(text);
+}
 std::optional<std::u16string> OffscreenClipboard() { return TheState().clipboard; }
 void SetOffscreenClipboardLocked(bool locked) { TheState().clipboardLocked = locked; }
 

@@ -82,23 +82,22 @@ void CloseAllWindows() {
 
 using namespace offscreen;
 
-WindowHandle OpenWindow(const WindowSpec& spec) {
+WindowHandle OpenWindow(const WindowRequest& request) {
   State& s = TheState();
-  if (spec.clientWidth <= 0 || spec.clientHeight <= 0 || spec.clientWidth > kMaxImageSide ||
-      spec.clientHeight > kMaxImageSide)
-    return 0;
-  if (spec.owner != 0 && !FindRecord(spec.owner)) return 0;
+  auto fits = [](int32_t side) { return side > 0 && side <= kMaxImageSide; };
+  if (!fits(request.clientWidth) || !fits(request.clientHeight)) return 0;
+  if (request.owner != 0 && !FindRecord(request.owner)) return 0;
   WindowRecord record;
   record.handle = s.nextWindow++;
   OffscreenWindowInfo& info = record.info;
-  info.title = spec.title;
-  info.owner = spec.owner;
-  info.width = spec.clientWidth;
-  info.height = spec.clientHeight;
-  info.x = spec.x;
-  info.y = spec.y;
+  info.title = request.title;
+  info.owner = request.owner;
+  info.width = request.clientWidth;
+  info.height = request.clientHeight;
+  info.x = request.x;
+  info.y = request.y;
   info.background = 0xFFFFFFFF;
-  if (spec.centred) {
+  if (request.centred) {
     info.x = info.y = 0;
     if (!s.monitors.empty()) {
       const Monitor& m = s.monitors.front();
