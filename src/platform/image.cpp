@@ -33,6 +33,11 @@ Pixel At(const Image& image, int32_t x, int32_t y) {
 template <typename Visit>
 void Overlay(Image& target, const Image& source, int32_t x, int32_t y, Visit visit) {
   if (!IsImageValid(source)) return;
+  if (&target == &source) {  // drawing an image onto itself reads it as it was before
+    Image copy = source;
+    Overlay(target, copy, x, y, visit);
+    return;
+  }
   Span s = Clip(target, x, y, source.width, source.height);
   for (int32_t ty = s.y0; ty < s.y1; ++ty) {
     for (int32_t tx = s.x0; tx < s.x1; ++tx) {

@@ -22,8 +22,9 @@ inline Pixel MakePixel(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
 }
 inline Pixel WithAlpha(Pixel p, uint8_t alpha) { return (p & 0x00FFFFFFu) | (Pixel(alpha) << 24); }
 
-// The largest width or height an image may have; larger requests fail rather than allocate.
-inline constexpr int32_t kMaxImageSide = 16384;
+// The largest width or height an image may have (a quarter of a gigabyte at most); larger
+// requests fail rather than allocate.
+inline constexpr int32_t kMaxImageSide = 8192;
 
 // A width x height image filled with the pixel. Returns an empty image (0 x 0) when a side is
 // not positive or exceeds kMaxImageSide.

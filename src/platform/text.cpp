@@ -49,7 +49,11 @@ PangoLayout* MakeLayout(FontHandle font, std::u16string_view text) {
   PangoLayout* layout = pango_layout_new(TheContext());
   pango_layout_set_font_description(layout, it->second);
   pango_layout_set_single_paragraph_mode(layout, TRUE);
-  std::string utf8 = Utf16ToUtf8(text);
+  // Pango takes no NUL inside a text; show it as the replacement character like any other
+  // character that cannot be drawn.
+  std::u16string shown(text);
+  std::replace(shown.begin(), shown.end(), u'\0', u'\uFFFD');
+  std::string utf8 = Utf16ToUtf8(shown);
   pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
   return layout;
 }

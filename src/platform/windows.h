@@ -15,7 +15,8 @@ struct WindowRequest {
   int32_t x = 0, y = 0;                       // top-left of the client area on the screen
   int32_t clientWidth = 0, clientHeight = 0;  // must be positive
   bool centred = false;                       // centre on the primary monitor, ignoring x and y
-  WindowHandle owner = 0;  // an owned window stays above its owner and closes with it
+  // An owned window stays above its owner, has no task-bar entry of its own and closes with it.
+  WindowHandle owner = 0;
 };
 
 // Creates a frameless window, hidden. Returns 0 when the size is not positive, the owner is

@@ -62,6 +62,13 @@ TEST(Image, BlendImageClipsAtEveryEdge) {
   }
 }
 
+TEST(Image, BlendingAnImageOntoItselfReadsTheOriginal) {
+  Image image = MakeImage(3, 1);
+  image.pixels = {0xFF000001, 0xFF000002, 0xFF000003};
+  BlendImage(image, image, 1, 0);
+  EXPECT_EQ(image.pixels, (std::vector<Pixel>{0xFF000001, 0xFF000001, 0xFF000002}));
+}
+
 TEST(Image, CopyAlphaKeepsColoursAndMaskFilterCutsToShape) {
   Image shape = MakeImage(2, 1);
   shape.pixels = {0xFF123456, 0x00654321};

@@ -43,11 +43,15 @@ TEST_F(Text, MeasuresTheSameEverywhere) {
   }
 }
 
-TEST_F(Text, ALineBreakDoesNotStartASecondLine) {
+TEST_F(Text, PastedOddCharactersStayOnOneVisibleLine) {
   TextSize one = MeasureText(font, u"12");
-  TextSize broken = MeasureText(font, u"1\n2");
-  EXPECT_EQ(broken.height, one.height);
-  EXPECT_GT(broken.width, one.width);
+  const std::u16string texts[] = {u"1\n2", u"1\r\n2", std::u16string(u"1\0" "2", 3),
+                                 u"1\xD800" "2"};
+  for (const std::u16string& text : texts) {
+    TextSize size = MeasureText(font, text);
+    EXPECT_EQ(size.height, one.height);
+    EXPECT_GT(size.width, one.width);
+  }
 }
 
 TEST_F(Text, DrawsInsideItsBoxInTheColourWithItsAlpha) {
