@@ -1,7 +1,5 @@
 #include "engine/expression_tree.h"
 
-#include <cstring>
-
 #include "engine/normalise.h"
 #include "platform/numbers.h"
 
@@ -128,7 +126,7 @@ void ReadOperatorToken(std::u16string_view token, ExprNode& node, bool afterNega
 }
 
 ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
-  std::memset(static_cast<void*>(&pool), 0, sizeof pool);
+  pool.root = nullptr;
   const std::u16string normalised = NormaliseExpression(text);
   const std::u16string_view t = normalised;
 
@@ -140,6 +138,7 @@ ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
   do {
     if (slot == NodePool::kMaxTokens) return pool.root = nullptr;
     ExprNode* node = &pool.nodes[++slot];
+    *node = ExprNode{};  // cleared as it is taken: most texts use a few of the 256 slots
     if (slot % 2 == 1) {
       std::u16string_view token = ScanToken(t, TokenMode::kNumber, cursor);
       node->value = ReadLeadingDouble(token);
