@@ -1,0 +1,311 @@
+// The desktop's services on GTK: start-up, the clipboard, the two dialogs, monitors, fonts and
+// the process.
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/gtk/state.h"
+#include "platform/monitors.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "platform/text_backend.h"
+#include "platform/timers.h"
+#include "platform/unicode.h"
+
+using namespace gtkbackend;
+
+namespace {
+
+// Another program that owns the clipboard and never answers must not freeze the calculator.
+constexpr int32_t kClipboardAnswerMs = 2000;
+constexpr int32_t kDefaultDpi = 96;
+
+void OnCompositedChanged(GdkScreen* screen, gpointer) {
+  TheState().composited = gdk_screen_is_composited(screen);
+  RefreshAllWindows();
+}
+
+GtkClipboard* Clipboard() { return gtk_clipboard_get(GDK_SELECTION_CLIPBOARD); }
+
+// The text we put on the clipboard, kept until another program takes the clipboard.
+void OnClipboardRequest(GtkClipboard*, GtkSelectionData* data, guint, gpointer text) {
+  const auto* utf8 = static_cast<const std::string*>(text);
+  gtk_selection_data_set_text(data, utf8->data(), gint(utf8->size()));
+}
+
+void OnClipboardCleared(GtkClipboard*, gpointer text) {
+  delete static_cast<std::string*>(text);
+  TheState().ownsClipboard = false;
+}
+
+// A pending read of another program's clipboard. When the wait gives up, the answer may still
+// come; the callback then only frees the record.
+struct ClipboardRead {
+  bool done = false;
+  bool abandoned = false;
+  std::u16string text;
+};
+
+void OnClipboardText(GtkClipboard*, const gchar* text, gpointer data) {
+  auto* read = static_cast<ClipboardRead*>(data);
+  if (read->abandoned) {
+    delete read;
+    return;
+  }
+  if (text) read->text = Utf8ToUtf16(text);
+  read->done = true;
+}
+
+// Hands our clipboard text to the desktop's clipboard manager, when one runs, so that it
+// outlives the program. Waits (in GTK) only when a manager answers.
+void StoreClipboard() {
+  if (TheState().started && TheState().ownsClipboard) gtk_clipboard_store(Clipboard());
+}
+
+gboolean OnDialogClose(GtkWidget*, GdkEvent*, gpointer loop) {
+  g_main_loop_quit(static_cast<GMainLoop*>(loop));
+  return TRUE;
+}
+
+struct LanguageChoice {
+  GMainLoop* loop = nullptr;
+  GtkComboBoxText* list = nullptr;
+  std::optional<std::u16string> result;
+};
+
+void OnLanguageOk(GtkButton*, gpointer data) {
+  auto* choice = static_cast<LanguageChoice*>(data);
+  gchar* text = gtk_combo_box_text_get_active_text(choice->list);
+  choice->result = text ? Utf8ToUtf16(text) : std::u16string();
+  g_free(text);
+  g_main_loop_quit(choice->loop);
+}
+
+}  // namespace
+
+// --- Start and end ------------------------------------------------------------------------------
+
+bool StartPlatform() {
+  State& s = TheState();
+  if (s.started) return true;
+  // Probing OpenGL costs tens of milliseconds at start-up and nothing here draws with it.
+  g_setenv("GDK_GL", "disable", TRUE);
+  // The program's images are drawn pixel for pixel; a desktop scale would blur them.
+  g_setenv("GDK_SCALE", "1", TRUE);
+  // Moving windows and reading the pointer anywhere on the screen need X11 (XWayland serves).
+  gdk_set_allowed_backends("x11");
+  if (!gtk_init_check(nullptr, nullptr)) return false;
+  GdkScreen* screen = gdk_screen_get_default();
+  if (!screen) return false;
+  s.composited = gdk_screen_is_composited(screen);
+  g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), nullptr);
+  s.started = true;
+  return true;
+}
+
+void StopPlatform() {
+  State& s = TheState();
+  if (!s.started) return;
+  StoreClipboard();
+  DestroyAllMenus();
+  StopAllTimers();
+  CloseAllWindows();
+  s.queue.clear();
+  CloseAllFonts();
+  gdk_display_flush(gdk_display_get_default());
+}
+
+std::u16string OwnExecutablePath() {
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || size_t(length) >= sizeof path) return {};
+  return Utf8ToUtf16(std::string_view(path, size_t(length)));
+}
+
+bool StartNewCopy() {
+  // /proc/self/exe is the very file this process runs, even if its path has changed since.
+  std::string name = Utf16ToUtf8(OwnExecutablePath());
+  if (name.empty()) name = "/proc/self/exe";
+  gchar* argv[] = {name.data(), nullptr};
+  // Without G_SPAWN_DO_NOT_REAP_CHILD GLib detaches the child, so no zombie is left behind, and
+  // it closes every descriptor but the standard three in the child.
+  GError* error = nullptr;
+  bool started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_FILE_AND_ARGV_ZERO, nullptr,
+                               nullptr, nullptr, &error);
+  if (!started) {
+    g_error_free(error);
+    return false;
+  }
+  return true;
+}
+
+void EndProgram(int32_t exitCode) {
+  StoreClipboard();
+  if (TheState().started) gdk_display_flush(gdk_display_get_default());
+  std::exit(exitCode);
+}
+
+// --- Clipboard ------------------------------------------------------------------------------------
+
+bool SetClipboardText(std::u16string_view text) {
+  if (!TheState().started) return false;
+  GtkClipboard* clipboard = Clipboard();
+  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
+  gtk_target_list_add_text_targets(list, 0);
+  gint count = 0;
+  GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
+  gtk_target_list_unref(list);
+  auto* utf8 = new std::string(Utf16ToUtf8(text));
+  bool taken = gtk_clipboard_set_with_data(clipboard, targets, guint(count), OnClipboardRequest,
+                                           OnClipboardCleared, utf8);
+  gtk_target_table_free(targets, count);
+  if (!taken) {
+    delete utf8;
+    return false;
+  }
+  gtk_clipboard_set_can_store(clipboard, nullptr, 0);
+  TheState().ownsClipboard = true;
+  return true;
+}
+
+std::u16string GetClipboardText() {
+  if (!TheState().started) return {};
+  auto* read = new ClipboardRead;
+  gtk_clipboard_request_text(Clipboard(), OnClipboardText, read);
+  int64_t end = ClockMs() + kClipboardAnswerMs;
+  while (!read->done && ClockMs() < end) {
+    // Events that arrive meanwhile are queued for the program as usual.
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
+  }
+  if (!read->done) {
+    read->abandoned = true;
+    return {};
+  }
+  std::u16string text = std::move(read->text);
+  delete read;
+  return text;
+}
+
+// --- Dialogs ------------------------------------------------------------------------------------
+
+void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text) {
+  if (!TheState().started) return;
+  const WindowRecord* record = FindRecord(owner);
+  GtkWindow* parent = record ? GTK_WINDOW(record->widget) : nullptr;
+  std::string message = Utf16ToUtf8(text), caption = Utf16ToUtf8(title);
+  GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
+                                             GTK_BUTTONS_OK, "%s", message.c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
+  gtk_window_set_position(GTK_WINDOW(dialog),
+                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+  gtk_dialog_run(GTK_DIALOG(dialog));
+  gtk_widget_destroy(dialog);
+}
+
+std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
+                                                 const std::vector<std::u16string>& items,
+                                                 int preselected) {
+  if (!TheState().started) return std::nullopt;
+  constexpr int kWidth = 200, kHeight = 64;
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  std::string caption = Utf16ToUtf8(title);
+  gtk_window_set_title(GTK_WINDOW(window), caption.c_str());
+  gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+  gtk_window_set_modal(GTK_WINDOW(window), TRUE);
+  gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
+  gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
+
+  // The controls keep to rows of 24 pixels, which the desktop theme's padding would outgrow.
+  static GtkCssProvider* compact = [] {
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(
+        css, ".tv-compact button { min-height: 0; padding-top: 0; padding-bottom: 0; }", -1,
+        nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    return css;
+  }();
+  (void)compact;
+  gtk_style_context_add_class(gtk_widget_get_style_context(window), "tv-compact");
+  GtkWidget* layout = gtk_fixed_new();
+  gtk_widget_set_size_request(layout, kWidth, kHeight);
+  GtkWidget* list = gtk_combo_box_text_new();
+  for (const std::u16string& item : items)
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(list), Utf16ToUtf8(item).c_str());
+  bool valid = preselected >= 0 && size_t(preselected) < items.size();
+  gtk_combo_box_set_active(GTK_COMBO_BOX(list), valid ? preselected : -1);
+  gtk_widget_set_size_request(list, 190, 24);
+  gtk_fixed_put(GTK_FIXED(layout), list, 5, 5);
+  GtkWidget* ok = gtk_button_new_with_label("OK");
+  gtk_widget_set_size_request(ok, 190, 24);
+  gtk_fixed_put(GTK_FIXED(layout), ok, 5, 35);
+  gtk_container_add(GTK_CONTAINER(window), layout);
+  gtk_widget_set_can_default(ok, TRUE);
+  gtk_window_set_default(GTK_WINDOW(window), ok);
+
+  LanguageChoice choice;
+  choice.loop = g_main_loop_new(nullptr, FALSE);
+  choice.list = GTK_COMBO_BOX_TEXT(list);
+  g_signal_connect(ok, "clicked", G_CALLBACK(OnLanguageOk), &choice);
+  g_signal_connect(window, "delete-event", G_CALLBACK(OnDialogClose), choice.loop);
+  gtk_widget_show_all(window);
+  gtk_widget_grab_focus(list);
+  gtk_window_present(GTK_WINDOW(window));
+  g_main_loop_run(choice.loop);
+  g_main_loop_unref(choice.loop);
+  gtk_widget_destroy(window);
+  return choice.result;
+}
+
+// --- Screen and fonts ---------------------------------------------------------------------------
+
+std::vector<Monitor> ListMonitors() {
+  std::vector<Monitor> monitors;
+  GdkDisplay* display = TheState().started ? gdk_display_get_default() : nullptr;
+  if (!display) return monitors;
+  GdkMonitor* primary = gdk_display_get_primary_monitor(display);
+  int count = gdk_display_get_n_monitors(display);
+  if (!primary && count > 0) primary = gdk_display_get_monitor(display, 0);
+  auto add = [&monitors](GdkMonitor* monitor) {
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    monitors.push_back({area.x, area.y, area.width, area.height});
+  };
+  if (primary) add(primary);
+  for (int i = 0; i < count; ++i) {
+    GdkMonitor* monitor = gdk_display_get_monitor(display, i);
+    if (monitor && monitor != primary) add(monitor);
+  }
+  return monitors;
+}
+
+int32_t ScreenDpi() {
+  GdkScreen* screen = TheState().started ? gdk_screen_get_default() : nullptr;
+  double dpi = screen ? gdk_screen_get_resolution(screen) : -1;
+  return dpi > 0 ? int32_t(std::lround(dpi)) : kDefaultDpi;
+}
+
+std::u16string DefaultFontFace() {
+  std::u16string face = u"Sans";
+  GtkSettings* settings = TheState().started ? gtk_settings_get_default() : nullptr;
+  if (!settings) return face;
+  gchar* name = nullptr;
+  g_object_get(settings, "gtk-font-name", &name, nullptr);
+  if (name) {
+    PangoFontDescription* description = pango_font_description_from_string(name);
+    const char* family = pango_font_description_get_family(description);
+    if (family && *family) face = Utf8ToUtf16(family);
+    pango_font_description_free(description);
+    g_free(name);
+  }
+  return face;
+}
+
+FontHandle OpenFont(std::u16string_view face, int32_t points) {
+  return OpenFontAtResolution(face, points, ScreenDpi());
+}

@@ -1,0 +1,71 @@
+// The GTK backend's process-wide state, shared by its source files.
+#pragma once
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/image.h"
+#include "platform/windows.h"
+
+namespace gtkbackend {
+
+struct WindowRecord {
+  WindowHandle handle = 0;
+  GtkWidget* widget = nullptr;  // the GtkWindow
+  WindowHandle owner = 0;
+  int32_t x = 0, y = 0;          // where we put the window; the window system may lag behind
+  int32_t width = 0, height = 0;
+  bool shown = false;
+  bool focusWhenMapped = false;  // a focus request made before the window could take it
+  int64_t moveRequestedAt = 0;   // ClockMs of our last move not yet reported back, else 0
+  double pendingScroll = 0;      // smooth scrolling not yet worth a notch
+  Pixel background = 0xFFFFFFFF;
+  bool layered = false;
+  enum class Layer { kNone, kAttributes, kImage } layer = Layer::kNone;
+  LayerAttributes attributes;
+  Image frame;                       // the last image presented, premultiplied
+  cairo_surface_t* surface = nullptr;  // what the window paints: premultiplied ARGB32
+  GtkIMContext* input = nullptr;     // composes dead keys into characters
+  int64_t framesPresented = 0;
+};
+
+struct TimerRecord {
+  WindowHandle window = 0;
+  int32_t number = 0;
+  guint source = 0;
+};
+
+struct State {
+  bool started = false;
+  std::map<WindowHandle, WindowRecord> windows;
+  WindowHandle nextWindow = 1;
+  std::deque<Event> queue;
+  std::vector<TimerRecord> timers;
+  bool composited = false;
+  bool ownsClipboard = false;  // our text is on the clipboard
+};
+
+State& TheState();
+WindowRecord* FindRecord(WindowHandle window);
+WindowRecord* FindRecordOfWidget(GtkWidget* widget);
+void PostEvent(const Event& event);
+
+// Connects the input signals of a new window (events.cpp).
+void ConnectInput(WindowRecord& record);
+// Releases the input context and forgets the window's timers and queued events.
+void ForgetInput(WindowRecord& record);
+// Stops every timer (events.cpp).
+void StopAllTimers();
+// Closes every window (windows.cpp).
+void CloseAllWindows();
+// Repaints every window for the current compositing state.
+void RefreshAllWindows();
+// Closes every menu (menus.cpp).
+void DestroyAllMenus();
+
+}  // namespace gtkbackend

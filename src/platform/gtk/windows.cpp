@@ -1,0 +1,408 @@
+// GTK windows: frameless top-levels with an RGBA visual, painted from a premultiplied image or a
+// background colour, with input and bounding shapes taken from what they show.
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gtk/gtk_control.h"
+#include "platform/gtk/state.h"
+#include "platform/input.h"
+#include "platform/monitors.h"
+#include "platform/timers.h"
+#include "platform/unicode.h"
+
+namespace gtkbackend {
+
+State& TheState() {
+  static State state;
+  return state;
+}
+
+WindowRecord* FindRecord(WindowHandle window) {
+  auto it = TheState().windows.find(window);
+  return it == TheState().windows.end() ? nullptr : &it->second;
+}
+
+WindowRecord* FindRecordOfWidget(GtkWidget* widget) {
+  for (auto& [handle, record] : TheState().windows)
+    if (record.widget == widget) return &record;
+  return nullptr;
+}
+
+namespace {
+
+// A move we asked for stays the window's position until the window system reports it (or a
+// second has passed): configure events still on their way describe older positions.
+constexpr int64_t kMoveSettleMs = 1000;
+
+// Runs of pixels with alpha above 0, as rectangles; rows with the same runs as the row above
+// extend its rectangles downwards, so a typical skin needs a few hundred rectangles at most.
+cairo_region_t* RegionOfVisiblePixels(const Image& image) {
+  std::vector<cairo_rectangle_int_t> done, open;
+  std::vector<cairo_rectangle_int_t> row;
+  for (int32_t y = 0; y < image.height; ++y) {
+    row.clear();
+    const Pixel* line = image.pixels.data() + size_t(y) * size_t(image.width);
+    for (int32_t x = 0; x < image.width;) {
+      if (PixelAlpha(line[x]) == 0) { ++x; continue; }
+      int32_t start = x;
+      while (x < image.width && PixelAlpha(line[x]) != 0) ++x;
+      row.push_back({start, y, x - start, 1});
+    }
+    bool same = row.size() == open.size();
+    for (size_t i = 0; same && i < row.size(); ++i)
+      same = row[i].x == open[i].x && row[i].width == open[i].width;
+    if (same) {
+      for (cairo_rectangle_int_t& r : open) ++r.height;
+    } else {
+      done.insert(done.end(), open.begin(), open.end());
+      open = row;
+    }
+  }
+  done.insert(done.end(), open.begin(), open.end());
+  return cairo_region_create_rectangles(done.data(), int(done.size()));
+}
+
+bool AttributesHideEverything(const WindowRecord& record) {
+  const LayerAttributes& a = record.attributes;
+  if (a.useConstantAlpha && a.constantAlpha == 0) return true;
+  return a.useColourKey && (record.background & 0xFFFFFF) == (a.colourKey & 0xFFFFFF);
+}
+
+// Where the window shows something; nullptr means everywhere.
+cairo_region_t* VisibleRegion(const WindowRecord& record) {
+  if (!record.layered) return nullptr;
+  switch (record.layer) {
+    case WindowRecord::Layer::kNone:
+      return cairo_region_create();
+    case WindowRecord::Layer::kAttributes:
+      return AttributesHideEverything(record) ? cairo_region_create() : nullptr;
+    case WindowRecord::Layer::kImage:
+      return RegionOfVisiblePixels(record.frame);
+  }
+  return nullptr;
+}
+
+// The surface the window paints. Under a compositor it is the premultiplied image itself;
+// without one the alpha would be ignored and translucent pixels would come out dark, so every
+// visible pixel gets its straight colour at full opacity and the bounding shape cuts the rest.
+void BuildSurface(WindowRecord& record) {
+  if (record.surface) cairo_surface_destroy(record.surface);
+  record.surface = nullptr;
+  if (record.layer != WindowRecord::Layer::kImage || !IsImageValid(record.frame)) return;
+  const Image& image = record.frame;
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return;
+  }
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  int stride = cairo_image_surface_get_stride(surface);
+  bool composited = TheState().composited;
+  for (int32_t y = 0; y < image.height; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride));
+    const Pixel* in = image.pixels.data() + size_t(y) * size_t(image.width);
+    if (composited) {
+      std::memcpy(out, in, size_t(image.width) * sizeof(Pixel));
+      continue;
+    }
+    for (int32_t x = 0; x < image.width; ++x) {
+      uint32_t a = PixelAlpha(in[x]);
+      if (a == 0) { out[x] = 0xFF000000u; continue; }
+      auto straight = [a](uint32_t c) { return uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+      out[x] = MakePixel(255, straight(PixelRed(in[x])), straight(PixelGreen(in[x])),
+                         straight(PixelBlue(in[x])));
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  record.surface = surface;
+}
+
+// Input always follows what the window shows; the bounding shape only stands in for alpha
+// when nothing composites the screen.
+void ApplyShapes(WindowRecord& record) {
+  cairo_region_t* visible = VisibleRegion(record);
+  gtk_widget_input_shape_combine_region(record.widget, visible);
+  gtk_widget_shape_combine_region(record.widget, TheState().composited ? nullptr : visible);
+  if (visible) cairo_region_destroy(visible);
+}
+
+void Refresh(WindowRecord& record) {
+  BuildSurface(record);
+  ApplyShapes(record);
+  gtk_widget_queue_draw(record.widget);
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+  const WindowRecord* record = FindRecordOfWidget(widget);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  if (!record) {
+    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    cairo_paint(cr);
+    return TRUE;
+  }
+  double alpha = 1;
+  if (record->layered) {
+    if (record->layer == WindowRecord::Layer::kImage && record->surface) {
+      cairo_set_source_surface(cr, record->surface, 0, 0);
+      cairo_paint(cr);
+      return TRUE;
+    }
+    if (record->layer != WindowRecord::Layer::kAttributes || AttributesHideEverything(*record))
+      alpha = 0;
+    else if (record->attributes.useConstantAlpha)
+      alpha = record->attributes.constantAlpha / 255.0;
+  }
+  Pixel c = record->background;
+  cairo_set_source_rgba(cr, PixelRed(c) / 255.0, PixelGreen(c) / 255.0, PixelBlue(c) / 255.0,
+                        TheState().composited ? alpha : 1.0);
+  cairo_paint(cr);
+  return TRUE;
+}
+
+gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer) {
+  WindowRecord* record = FindRecordOfWidget(widget);
+  if (!record) return FALSE;
+  // Moves made by a window manager or the user's desktop are adopted once ours have landed.
+  if (record->moveRequestedAt != 0) {
+    bool landed = event->x == record->x && event->y == record->y;
+    if (!landed && ClockMs() - record->moveRequestedAt < kMoveSettleMs) return FALSE;
+    record->moveRequestedAt = 0;
+  }
+  record->x = event->x;
+  record->y = event->y;
+  return FALSE;
+}
+
+// Raises the window and gives it the keyboard. GTK would stamp the request with the time of
+// the user's last input, which the server refuses once the focus has moved since (as it does
+// when a window is hidden); the program's own request goes with the current time.
+void Activate(GtkWidget* widget) {
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (!window) return;
+  gdk_window_raise(window);
+  gdk_window_focus(window, GDK_CURRENT_TIME);
+}
+
+gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer) {
+  WindowRecord* record = FindRecordOfWidget(widget);
+  if (record && record->focusWhenMapped) {
+    record->focusWhenMapped = false;
+    Activate(widget);
+  }
+  return FALSE;
+}
+
+void ResizeTo(WindowRecord& record, int32_t width, int32_t height) {
+  record.width = width;
+  record.height = height;
+  gtk_widget_set_size_request(record.widget, width, height);
+  gtk_window_resize(GTK_WINDOW(record.widget), width, height);
+}
+
+}  // namespace
+
+void RefreshAllWindows() {
+  for (auto& [handle, record] : TheState().windows) Refresh(record);
+}
+
+void CloseAllWindows() {
+  State& s = TheState();
+  while (!s.windows.empty()) CloseWindow(s.windows.begin()->first);
+}
+
+}  // namespace gtkbackend
+
+using namespace gtkbackend;
+
+WindowHandle OpenWindow(const WindowRequest& request) {
+  State& s = TheState();
+  auto fits = [](int32_t side) { return side > 0 && side <= kMaxImageSide; };
+  if (!s.started || !fits(request.clientWidth) || !fits(request.clientHeight)) return 0;
+  WindowRecord* owner = request.owner != 0 ? FindRecord(request.owner) : nullptr;
+  if (request.owner != 0 && !owner) return 0;
+
+  GtkWidget* widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWindow* window = GTK_WINDOW(widget);
+  std::string title = Utf16ToUtf8(request.title);
+  gtk_window_set_title(window, title.c_str());
+  gtk_window_set_decorated(window, FALSE);
+  gtk_window_set_resizable(window, FALSE);
+  // The visual must be chosen before the window exists on the server.
+  if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(widget)))
+    gtk_widget_set_visual(widget, rgba);
+  gtk_widget_set_app_paintable(widget, TRUE);
+  if (owner) {
+    gtk_window_set_transient_for(window, GTK_WINDOW(owner->widget));
+    gtk_window_set_skip_taskbar_hint(window, TRUE);
+  }
+
+  WindowRecord& record = s.windows[s.nextWindow];
+  record.handle = s.nextWindow++;
+  record.widget = widget;
+  record.owner = request.owner;
+  record.x = request.x;
+  record.y = request.y;
+  if (request.centred) {
+    record.x = record.y = 0;
+    std::vector<Monitor> monitors = ListMonitors();
+    if (!monitors.empty()) {
+      record.x = monitors[0].x + (monitors[0].width - request.clientWidth) / 2;
+      record.y = monitors[0].y + (monitors[0].height - request.clientHeight) / 2;
+    }
+  }
+  ResizeTo(record, request.clientWidth, request.clientHeight);
+  gtk_window_move(window, record.x, record.y);
+  g_signal_connect(widget, "draw", G_CALLBACK(OnDraw), nullptr);
+  g_signal_connect(widget, "configure-event", G_CALLBACK(OnConfigure), nullptr);
+  g_signal_connect(widget, "map-event", G_CALLBACK(OnMap), nullptr);
+  ConnectInput(record);
+  gtk_widget_realize(widget);
+  ApplyShapes(record);
+  return record.handle;
+}
+
+void CloseWindow(WindowHandle window) {
+  State& s = TheState();
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  std::vector<WindowHandle> owned;
+  for (const auto& [handle, r] : s.windows)
+    if (r.owner == window) owned.push_back(handle);
+  for (WindowHandle w : owned) CloseWindow(w);
+  record = FindRecord(window);
+  if (record->shown) SetWindowShown(window, false);
+  ForgetInput(*record);
+  GtkWidget* widget = record->widget;
+  if (record->surface) cairo_surface_destroy(record->surface);
+  s.windows.erase(window);
+  gtk_widget_destroy(widget);
+}
+
+bool IsWindowOpen(WindowHandle window) { return FindRecord(window) != nullptr; }
+
+void MoveWindowTo(WindowHandle window, int32_t x, int32_t y) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  if (record->x == x && record->y == y && record->moveRequestedAt == 0) return;
+  record->x = x;
+  record->y = y;
+  record->moveRequestedAt = std::max<int64_t>(ClockMs(), 1);
+  gtk_window_move(GTK_WINDOW(record->widget), x, y);
+}
+
+void SetWindowShown(WindowHandle window, bool shown) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  GtkWindow* gtkWindow = GTK_WINDOW(record->widget);
+  if (shown) {
+    record->shown = true;
+    gtk_window_move(gtkWindow, record->x, record->y);
+    if (gtk_widget_get_mapped(record->widget)) {
+      Activate(record->widget);
+    } else {
+      // Focus can only be given to a window the server has mapped.
+      record->focusWhenMapped = true;
+      gtk_widget_show(record->widget);
+    }
+    return;
+  }
+  bool wasForeground = ForegroundWindow() == window;
+  record->shown = false;
+  record->focusWhenMapped = false;
+  gtk_widget_hide(record->widget);
+  WindowRecord* owner = FindRecord(record->owner);
+  if (wasForeground && owner && owner->shown) Activate(owner->widget);
+}
+
+bool IsWindowShown(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  return record && record->shown;
+}
+
+bool GetWindowPosition(WindowHandle window, int32_t* x, int32_t* y) {
+  const WindowRecord* record = FindRecord(window);
+  if (x) *x = record ? record->x : 0;
+  if (y) *y = record ? record->y : 0;
+  return record != nullptr;
+}
+
+bool GetWindowClientSize(WindowHandle window, int32_t* width, int32_t* height) {
+  const WindowRecord* record = FindRecord(window);
+  if (width) *width = record ? record->width : 0;
+  if (height) *height = record ? record->height : 0;
+  return record != nullptr;
+}
+
+void SetWindowAlwaysOnTop(WindowHandle window, bool onTop) {
+  if (WindowRecord* record = FindRecord(window))
+    gtk_window_set_keep_above(GTK_WINDOW(record->widget), onTop);
+}
+
+void SetWindowBackground(WindowHandle window, Pixel colour) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  record->background = colour | 0xFF000000u;
+  Refresh(*record);
+}
+
+bool SetWindowLayeredStyle(WindowHandle window, bool layered) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return false;
+  if (record->layered == layered) return true;
+  record->layered = layered;
+  record->layer = WindowRecord::Layer::kNone;
+  record->frame = Image{};
+  Refresh(*record);
+  return true;
+}
+
+bool IsWindowLayered(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  return record && record->layered;
+}
+
+bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attributes) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered) return false;
+  record->attributes = attributes;
+  record->layer = WindowRecord::Layer::kAttributes;
+  record->frame = Image{};
+  Refresh(*record);
+  return true;
+}
+
+bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
+  // An idle program redraws the same picture over and over (a caret that blinks off while
+  // nothing else changes); handing it to the window system again would change nothing on
+  // screen, so the comparison, far cheaper than the upload, skips it.
+  if (record->layer == WindowRecord::Layer::kImage && record->frame.width == premultiplied.width &&
+      record->frame.height == premultiplied.height && record->frame.pixels == premultiplied.pixels)
+    return true;
+  record->frame = premultiplied;
+  record->layer = WindowRecord::Layer::kImage;
+  ++record->framesPresented;
+  if (record->width != premultiplied.width || record->height != premultiplied.height)
+    ResizeTo(*record, premultiplied.width, premultiplied.height);
+  Refresh(*record);
+  return true;
+}
+
+unsigned long NativeWindowId(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  if (!record) return 0;
+  GdkWindow* gdkWindow = gtk_widget_get_window(record->widget);
+  return gdkWindow ? GDK_WINDOW_XID(gdkWindow) : 0;
+}
+
+bool IsDesktopComposited() { return TheState().composited; }
+
+int64_t PresentedFrameCount(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  return record ? record->framesPresented : 0;
+}
