@@ -1,0 +1,216 @@
+// Real keyboard and mouse input, timers and the wait, on a real X server.
+#include <gtest/gtest.h>
+#include <gdk/gdkx.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+
+#include "desktop.h"
+#include "platform/gtk/gtk_control.h"
+#include "platform/input.h"
+#include "platform/monitors.h"
+#include "platform/process.h"
+#include "platform/timers.h"
+
+namespace {
+
+class InputOnX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = OpenPlainWindow(200, 200, 200, 100, 0xFF808080);
+    Focus(window);
+    CollectEvents(100);
+  }
+  void TearDown() override { StopPlatform(); }
+
+  // The key and character events that the keys give, as "k<code>" and "c<code>" words.
+  std::string Typed(const std::string& xdotoolArguments) {
+    Xdotool(xdotoolArguments);
+    std::string words;
+    for (const Event& e : CollectEvents(400)) {
+      if (e.code == kEventKeyDown) words += " k" + std::to_string(e.parameter);
+      if (e.code == kEventCharacter) words += " c" + std::to_string(e.parameter);
+      EXPECT_EQ(e.window, window);
+    }
+    return words.empty() ? words : words.substr(1);
+  }
+
+  WindowHandle window = 0;
+};
+
+struct KeyCase {
+  const char* keys;
+  const char* events;
+};
+
+TEST_F(InputOnX, KeysGiveTheirCodeThenTheirCharacter) {
+  const KeyCase cases[] = {
+      {"type a", "k65 c97"},
+      {"type A", "k65 c65"},  // Shift alone gives nothing
+      {"type 7", "k55 c55"},
+      {"type +", "k231 c43"},  // a key with no code of its own
+      {"key ctrl+c", "k67 c3"},
+      {"key ctrl+x", "k88 c24"},
+      {"key ctrl+v", "k86 c22"},
+      {"key ctrl+bracketleft", "k231 c27"},
+      {"key ctrl+1", "k49"},
+      {"key Return", "k13 c13"},
+      {"key BackSpace", "k8 c8"},
+      {"key Tab", "k9 c9"},
+      {"key Escape", "k27 c27"},
+      {"key Left Right Up Down", "k37 k39 k38 k40"},
+      {"key Prior Next Home End Delete", "k33 k34 k36 k35 k46"},
+      {"key shift+Left", "k37"},
+      {"key KP_Multiply KP_Enter", "k106 c42 k13 c13"},
+      {"key F5", "k116"},
+      {"key Shift_L Control_L Caps_Lock Caps_Lock", ""},  // no key presses of their own
+  };
+  for (const KeyCase& c : cases) EXPECT_EQ(Typed(c.keys), c.events) << c.keys;
+}
+
+// Other layouts: letters and digits keep the codes of their keys' Latin meaning, dead keys
+// compose with the next key into one character, and Ctrl letters follow the Latin key even
+// where the layout has no Latin letters at all.
+TEST_F(InputOnX, OtherLayoutsGiveTheSameCodesAndComposedCharacters) {
+  struct Layout {
+    const char* name;
+    std::vector<KeyCase> cases;
+  };
+  const Layout layouts[] = {
+      {"fr",
+       {{"type a", "k65 c97"},
+        {"key eacute", "k50 c233"},  // the é key is the 2 key
+        {"key ampersand", "k49 c38"},
+        {"key dead_circumflex e", "k69 c234"},
+        {"key dead_circumflex space", "k32 c94"},
+        {"key ctrl+c ctrl+v", "k67 c3 k86 c22"}}},
+      {"ru",
+       {{"key Cyrillic_es", "k67 c1089"},
+        {"key ctrl+Cyrillic_es ctrl+Cyrillic_em", "k67 c3 k86 c22"}}},
+  };
+  for (const Layout& layout : layouts) {
+    SCOPED_TRACE(layout.name);
+    ASSERT_EQ(RunShell(std::string("setxkbmap -layout ") + layout.name), 0);
+    PumpDesktop(100);
+    for (const KeyCase& c : layout.cases) EXPECT_EQ(Typed(c.keys), c.events) << c.keys;
+  }
+  ASSERT_EQ(RunShell("setxkbmap -layout us"), 0);
+  PumpDesktop(100);
+}
+
+TEST_F(InputOnX, MouseButtonsMovesAndTheWheel) {
+  MoveMouse(230, 240);
+  CollectEvents(200);
+  Xdotool("click 1 mousemove 231 241 click 3 click 4 click 5 click 2");
+  std::vector<Event> events = CollectEvents(1000);
+  std::vector<std::string> seen;
+  for (const Event& e : events) {
+    EXPECT_EQ(e.window, window);
+    std::string word = std::to_string(e.code) + "@" + std::to_string(e.x) + "," +
+                       std::to_string(e.y);
+    if (e.code == kEventWheel) word += ":" + std::to_string(WheelDelta(e));
+    seen.push_back(word);
+  }
+  std::vector<std::string> expected = {"513@30,40",  "514@30,40",     "512@31,41",
+                                       "516@31,41",  "517@31,41",     "522@31,41:120",
+                                       "522@31,41:-120"};  // the middle button gives nothing
+  EXPECT_EQ(seen, expected);
+}
+
+// The second press of a double click is a plain press, not two.
+TEST_F(InputOnX, ADoubleClickIsTwoPressesAndTwoReleases) {
+  MoveMouse(250, 250);
+  Xdotool("click --repeat 2 --delay 50 1");
+  int presses = 0, releases = 0;
+  for (const Event& e : CollectEvents(800)) {
+    presses += e.code == kEventLeftDown;
+    releases += e.code == kEventLeftUp;
+  }
+  EXPECT_EQ(presses, 2);
+  EXPECT_EQ(releases, 2);
+}
+
+TEST_F(InputOnX, CursorShiftAndMonitorsAreReadFromTheServer) {
+  MoveMouse(12, 34);
+  int32_t x = -1, y = -1;
+  ASSERT_TRUE(GetCursorScreenPosition(&x, &y));
+  EXPECT_EQ(x, 12);
+  EXPECT_EQ(y, 34);
+  EXPECT_FALSE(IsShiftHeld());
+  Xdotool("keydown Shift_L");
+  EXPECT_TRUE(IsShiftHeld());  // at once, without reading events first
+  Xdotool("keyup Shift_L");
+  EXPECT_FALSE(IsShiftHeld());
+  std::vector<Monitor> monitors = ListMonitors();
+  ASSERT_EQ(monitors.size(), 1u);
+  EXPECT_EQ(monitors[0].width, 1024);
+  EXPECT_EQ(monitors[0].height, 768);
+  EXPECT_EQ(ScreenDpi(), 96);
+}
+
+TEST_F(InputOnX, TimersTickWithoutPilingUpAndStop) {
+  ASSERT_TRUE(StartTimer(window, 78, 20));
+  EXPECT_FALSE(StartTimer(999, 1, 20));
+  // A reader that is busy for a while finds one tick waiting, not a backlog.
+  g_usleep(200 * 1000);
+  std::vector<Event> events = CollectEvents(5);
+  EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                          [](const Event& e) { return e.code == kEventTimer; }),
+            1);
+  int64_t start = ClockMs();
+  int ticks = 0;
+  for (const Event& e : CollectEvents(400)) {
+    if (e.code != kEventTimer) continue;
+    ++ticks;
+    EXPECT_EQ(e.parameter, 78u);
+    EXPECT_EQ(e.window, window);
+  }
+  EXPECT_GE(ClockMs() - start, 400);
+  EXPECT_GE(ticks, 5);
+  EXPECT_LE(ticks, 21);
+  StopTimer(window, 78);
+  CollectEvents(30);
+  EXPECT_TRUE(CollectEvents(200).empty());
+}
+
+// A wait with nothing to do sleeps: it returns after its time-out having used almost no
+// processor time, and an event ends it early.
+TEST_F(InputOnX, TheWaitSleepsUntilAnEventOrItsTimeOut) {
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  int64_t start = ClockMs();
+  EXPECT_EQ(WaitForEvent(300).code, kEventNone);
+  int64_t waited = ClockMs() - start;
+  getrusage(RUSAGE_SELF, &after);
+  auto ms = [](const rusage& r) {
+    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000 +
+           (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000;
+  };
+  EXPECT_GE(waited, 299);
+  EXPECT_LT(waited, 600);
+  EXPECT_LT(ms(after) - ms(before), 60);
+  ASSERT_TRUE(StartTimer(window, 5, 50));
+  start = ClockMs();
+  Event e = WaitForEvent(5000);
+  EXPECT_EQ(e.code, kEventTimer);
+  EXPECT_LT(ClockMs() - start, 1000);
+  EXPECT_EQ(PollEvent().code, kEventNone);
+}
+
+// The window's close box (here: the request a window manager sends) asks; the window stays.
+TEST_F(InputOnX, ACloseRequestIsAnEventAndLeavesTheWindowOpen) {
+  GdkWindow* gdkWindow = gdk_x11_window_lookup_for_display(gdk_display_get_default(),
+                                                            NativeWindowId(window));
+  ASSERT_TRUE(gdkWindow);
+  GtkWidget* widget = nullptr;
+  gdk_window_get_user_data(gdkWindow, reinterpret_cast<gpointer*>(&widget));
+  gtk_window_close(GTK_WINDOW(widget));
+  std::vector<Event> events = CollectEvents(500, kEventClose);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().code, kEventClose);
+  EXPECT_EQ(events.back().window, window);
+  EXPECT_TRUE(IsWindowOpen(window));
+  EXPECT_TRUE(IsWindowShown(window));
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// Menus, dialogs, the clipboard and the process on a real X server.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <gdk/gdkx.h>
+#include <glib-unix.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "child_modes.h"
+#include "desktop.h"
+#include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/gtk/gtk_control.h"
+#include "platform/menus.h"
+#include "platform/process.h"
+#include "platform/timers.h"
+#include "platform/unicode.h"
+
+int RunChildMode(const char* mode, int argc) {
+  std::string m = mode;
+  if (m.rfind("report:", 0) == 0) {
+    std::ofstream out(m.substr(7));
+    char cwd[4096] = "";
+    out << Utf16ToUtf8(OwnExecutablePath()) << "\n"
+        << (getcwd(cwd, sizeof cwd) ? cwd : "") << "\n"
+        << argc << "\n";
+    return 0;
+  }
+  if (m.rfind("copy:", 0) == 0) {
+    if (!StartPlatform() || !SetClipboardText(Utf8ToUtf16(m.substr(5)))) return 1;
+    EndProgram(5);
+  }
+  return 2;
+}
+
+namespace {
+
+class ServicesOnX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = OpenPlainWindow(300, 200, 200, 100, 0xFF808080);
+    Focus(window);
+    ASSERT_TRUE(NewPopupMenu(3));
+    AddMenuEntry(3, 1, u"Un\t     +");
+    AddMenuEntry(3, 2, u"Deux_deux\t     ^2");
+    BeginSubmenu(3, u"Fonctions");
+    AddMenuEntry(3, 11, u"sinus");
+    AddMenuEntry(3, 12, u"cosinus");
+    EndSubmenu(3);
+    AddMenuSeparator(3);
+    AddMenuEntry(3, 4, u"Quatre");
+  }
+  void TearDown() override { StopPlatform(); }
+
+  // Shows menu 3 after a right click, chooses with the keys, and returns the commands that
+  // arrived afterwards.
+  std::vector<uint32_t> Choose(const std::string& keys, int32_t pauseMs = 0,
+                               const std::string& screenshot = "") {
+    MoveMouse(350, 230);
+    Xdotool("click 3");
+    std::vector<Event> clicks = CollectEvents(1000, kEventRightUp);
+    EXPECT_FALSE(clicks.empty());
+    WhenPopupShown([keys, pauseMs, screenshot](GtkWindow*) {
+      if (!screenshot.empty()) TakeScreenshot(screenshot);
+      PumpDesktop(pauseMs);  // the menu stays open a while
+      Xdotool("key --delay 40 " + keys);
+    });
+    EXPECT_TRUE(ShowPopupMenu(3, window));
+    std::vector<uint32_t> commands;
+    for (const Event& e : CollectEvents(300)) {
+      if (e.code == kEventMenuCommand) {
+        commands.push_back(e.parameter);
+        EXPECT_EQ(e.window, window);
+      }
+    }
+    return commands;
+  }
+
+  WindowHandle window = 0;
+};
+
+TEST_F(ServicesOnX, AMenuChoiceArrivesAsALaterEvent) {
+  struct Case {
+    const char* keys;
+    std::vector<uint32_t> commands;
+  };
+  const Case cases[] = {
+      {"Down Return", {1}},
+      {"Down Down Return", {2}},
+      {"Down Down Down Right Down Return", {12}},
+      {"Up Return", {4}},
+      {"Escape", {}},
+  };
+  bool first = true;
+  for (const Case& c : cases) {
+    EXPECT_EQ(Choose(c.keys, 0, first ? "menu" : ""), c.commands) << c.keys;
+    first = false;
+  }
+  EXPECT_FALSE(ShowPopupMenu(99, window));
+  EXPECT_FALSE(ShowPopupMenu(3, 999));
+  EXPECT_FALSE(AddMenuEntry(3, 0, u"nothing"));
+}
+
+// While a menu is open the timer goes on ticking into the queue, one tick at most, and the
+// choice comes after it.
+TEST_F(ServicesOnX, EventsDuringAMenuWaitInTheQueueWithoutPilingUp) {
+  MoveMouse(350, 230);
+  ASSERT_TRUE(StartTimer(window, 78, 20));
+  WhenPopupShown([](GtkWindow*) {
+    PumpDesktop(300);
+    Xdotool("key --delay 40 Down Down Return");
+  });
+  EXPECT_TRUE(ShowPopupMenu(3, window));
+  StopTimer(window, 78);
+  std::vector<std::pair<int32_t, uint32_t>> queued;
+  for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent())
+    queued.emplace_back(e.code, e.parameter);
+  std::vector<std::pair<int32_t, uint32_t>> expected = {{kEventTimer, 78},
+                                                        {kEventMenuCommand, 2}};
+  EXPECT_EQ(queued, expected);
+}
+
+TEST_F(ServicesOnX, TheLanguageDialogReturnsTheChoiceOrNothing) {
+  const std::vector<std::u16string> items = {u"Deutsch", u"English", u"Francais"};
+  struct Case {
+    int preselected;
+    const char* keys;  // nullptr: the window is closed
+    std::optional<std::u16string> result;
+  };
+  const Case cases[] = {
+      {2, "Tab Return", u"Francais"},
+      {0, "Down Tab Return", u"English"},
+      {-1, "Tab Return", u""},
+      {1, nullptr, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.preselected);
+    std::string title;
+    int width = 0, height = 0;
+    WhenDialogShown([&c, &title, &width, &height](GtkWindow* dialog) {
+      title = gtk_window_get_title(dialog);
+      GtkWidget* content = gtk_bin_get_child(GTK_BIN(dialog));
+      width = gtk_widget_get_allocated_width(content);
+      height = gtk_widget_get_allocated_height(content);
+      if (c.preselected == 0) TakeScreenshot("language-dialog");
+      GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(dialog));
+      if (!c.keys) {
+        gtk_window_close(dialog);
+        return;
+      }
+      Xdotool("windowfocus --sync " + std::to_string(GDK_WINDOW_XID(gdkWindow)));
+      Xdotool(std::string("key --delay 40 ") + c.keys);
+    });
+    std::optional<std::u16string> result = ShowLanguageDialog(u"Langue / Language", items,
+                                                              c.preselected);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(title, "Langue / Language");
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(height, 64);
+  }
+}
+
+TEST_F(ServicesOnX, TheMessageBoxWaitsForOk) {
+  std::string title, text;
+  WhenDialogShown([&title, &text](GtkWindow* dialog) {
+    title = gtk_window_get_title(dialog);
+    gchar* message = nullptr;
+    g_object_get(dialog, "text", &message, nullptr);
+    text = message ? message : "";
+    g_free(message);
+    TakeScreenshot("message-box");
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(dialog));
+    Xdotool("windowfocus --sync " + std::to_string(GDK_WINDOW_XID(gdkWindow)));
+    Xdotool("key Return");
+  });
+  ShowMessageBox(window, u"Tornavelle", u"Le dossier « Apparence » est illisible.");
+  EXPECT_EQ(title, "Tornavelle");
+  EXPECT_EQ(text, "Le dossier « Apparence » est illisible.");
+}
+
+// Runs a program that reads or writes the clipboard while this one pumps its main loop, since
+// our side of the exchange needs it; returns its output.
+std::string WhileServing(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  int fd = fileno(pipe);
+  g_unix_set_fd_nonblocking(fd, TRUE, nullptr);
+  for (int64_t end = ClockMs() + 5000; ClockMs() < end;) {
+    char buffer[256];
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) out.append(buffer, size_t(n));
+    if (n == 0) break;
+    PumpDesktop(10);
+  }
+  pclose(pipe);
+  return out;
+}
+
+TEST_F(ServicesOnX, TheClipboardIsSharedWithOtherPrograms) {
+  const std::u16string text = u"3,14 × √2 — π²";
+  ASSERT_TRUE(SetClipboardText(text));
+  EXPECT_EQ(GetClipboardText(), text);
+  EXPECT_EQ(WhileServing("xclip -o -selection clipboard"), Utf16ToUtf8(text));
+  // Another program takes the clipboard.
+  ASSERT_EQ(RunShell("printf '1+2\\n' | xclip -i -selection clipboard -loops 1 &"), 0);
+  EXPECT_TRUE(PumpUntil([] { return GetClipboardText() == u"1+2\n"; }));
+  // Nobody owns it.
+  ASSERT_TRUE(SetClipboardText(u""));
+  EXPECT_EQ(GetClipboardText(), u"");
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A copied text stays on the clipboard after the program has ended, kept by the manager.
+TEST_F(ServicesOnX, ACopiedTextOutlivesTheProgram) {
+  gchar* argv[] = {const_cast<gchar*>(CLIPBOARD_KEEPER), nullptr};
+  GPid keeper = 0;
+  gint out = -1;
+  ASSERT_TRUE(g_spawn_async_with_pipes(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr,
+                                       nullptr, &keeper, nullptr, &out, nullptr, nullptr));
+  char ready[16] = "";
+  ASSERT_GT(read(out, ready, sizeof ready), 0);  // it owns the manager's selection now
+  std::string self = Utf16ToUtf8(OwnExecutablePath());
+  int status = RunShell(std::string(kChildModeVariable) + "='copy:7/3 = 2,333' '" + self + "'");
+  EXPECT_EQ(status, 5);
+  EXPECT_EQ(WhileServing("xclip -o -selection clipboard"), "7/3 = 2,333");
+  kill(keeper, SIGTERM);
+  waitpid(keeper, nullptr, 0);
+  close(out);
+}
+
+TEST_F(ServicesOnX, ANewCopyStartsFromTheSameExecutableAndFolder) {
+  char folderTemplate[] = "/tmp/tv-gtk-copy-XXXXXX";
+  ASSERT_TRUE(mkdtemp(folderTemplate));
+  std::string folder = folderTemplate, report = folder + "/report";
+  char previous[4096];
+  ASSERT_TRUE(getcwd(previous, sizeof previous));
+  ASSERT_EQ(chdir(folder.c_str()), 0);
+  setenv(kChildModeVariable, ("report:" + report).c_str(), 1);
+  EXPECT_TRUE(StartNewCopy());
+  unsetenv(kChildModeVariable);
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_TRUE(PumpUntil([&report] { return ReadFile(report).size() > 2; }, 10000));
+  PumpDesktop(100);
+  EXPECT_EQ(ReadFile(report), Utf16ToUtf8(OwnExecutablePath()) + "\n" + folder + "\n1\n");
+  std::remove(report.c_str());
+  rmdir(folder.c_str());
+}
+
+}  // namespace
