@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/spelling_table.h"
+#include "platform/unicode.h"
+#include "settings/text_table.h"
+
+namespace {
+
+// A text table in which text n reads "<n>", so every row shows which texts it is made of.
+void NumberedTexts() {
+  textTable.assign(202, u"");
+  for (int n = 1; n <= 201; ++n) textTable[n] = u"<" + Utf8ToUtf16(std::to_string(n)) + u">";
+}
+
+class SpellingTableTest : public ::testing::Test {
+ protected:
+  SpellingTableTest() { ResetSpellingTable(); }
+  ~SpellingTableTest() override {
+    ResetSpellingTable();
+    ResetTextTable();
+  }
+};
+
+TEST(SpellingSortKey, LongestFirstThenByText) {
+  struct Case { std::u16string typed; std::u16string key; } cases[] = {
+      {u"", u"100"},  // 1000 keeps its first three digits
+      {u"(", u"999("},
+      {u"sin(", u"996sin("},
+      {u"asinh(", u"994asinh("},
+      {std::u16string(10, u'x'), u"990" + std::u16string(10, u'x')},
+      {std::u16string(999, u'x'), u"001" + std::u16string(999, u'x')},
+      {std::u16string(1000, u'x'), u"000" + std::u16string(1000, u'x')},
+      {std::u16string(1500, u'x'), u"000" + std::u16string(1500, u'x')},
+      {u"√(", u"998√("},  // lengths count UTF-16 units
+  };
+  for (const auto& c : cases) EXPECT_EQ(SpellingSortKey(c.typed), c.key) << c.typed.size();
+}
+
+TEST_F(SpellingTableTest, AddSpellingAppendsWithItsKey) {
+  AddSpelling(u"sin(", u"", u"sin(");
+  AddSpelling(u"^2", u"²", u"^2");
+  ASSERT_EQ(spellingTable.size(), 2u);
+  EXPECT_EQ(spellingTable[1].typed, u"^2");
+  EXPECT_EQ(spellingTable[1].shown, u"²");
+  EXPECT_EQ(spellingTable[1].canonical, u"^2");
+  EXPECT_EQ(spellingTable[1].sortKey, u"998^2");
+  EXPECT_EQ(spellingTableOrder, -1);
+}
+
+TEST_F(SpellingTableTest, TheRowsInTheirOrder) {
+  NumberedTexts();
+  FillSpellingTable();
+  struct Row { std::u16string typed, shown, canonical; } rows[] = {
+      {u"-", u"<2>", u"-"},
+      {u"+", u"<4>", u"+"},
+      {u"*", u"<6>", u"*"},
+      {u"/", u"<8>", u"/"},
+      {u"^", u"<53>", u"^"},
+      {u"%", u"<86>", u"%"},
+      {u"10^", u"<7>", u"10^"},
+      {u"10<52>", u"<74>", u"10^"},
+      {u"^2", u"<1>", u"^2"},
+      {u"<76>2", u"<78>", u"^2"},
+      {u"^3", u"<3>", u"^3"},
+      {u"<80>3", u"<82>", u"^3"},
+      {u"^-1", u"<5>", u"^-1"},
+      {u"<83><85>1", u"<88>", u"^-1"},
+      {u"<29>", u"<30>", u"pi"},
+      {u"<9>(", u"", u"cos("},
+      {u"<10>(", u"", u"sin("},
+      {u"<11>(", u"", u"tan("},
+      {u"<12>(", u"", u"acos("},
+      {u"<13>(", u"", u"asin("},
+      {u"<14>(", u"", u"atan("},
+      {u"<15>(", u"", u"cosh("},
+      {u"<16>(", u"", u"sinh("},
+      {u"<17>(", u"", u"tanh("},
+      {u"<51>(", u"", u"acosh("},
+      {u"<18>(", u"", u"asinh("},
+      {u"<19>(", u"", u"atanh("},
+      {u"<20>(", u"", u"$1*Pi/180"},
+      {u"<21>(", u"", u"$1*180/Pi"},
+      {u"<22>(", u"<23>(", u"sqr("},
+      {u"<24>(", u"<25>(", u"$1^(1/3)"},
+      {u"<26>(", u"<27>(", u"$1^(1/$2)"},
+      {u"e", u"<32>", u"e"},
+      {u"<33>(", u"", u"ln("},
+      {u"<34>(", u"", u"log("},
+      {u"<28>(", u"", u"abs("},
+      {u"<35>(", u"", u"int("},
+      {u"<36>(", u"", u"int($1+0.5)"},
+      {u"!", u"<84>", u"!"},
+      {u"<54>(", u"", u"$2!/($2-$1)!"},
+      {u"<55>(", u"", u"$2!/($1!*($2-$1)!)"},
+      {u"=", u"<155>", u"="},
+      {u">", u"<156>", u">"},
+      {u"<", u"<157>", u"<"},
+      {u">=", u"<158>", u">="},
+      {u"<=", u"<159>", u"<="},
+      {u"<>", u"<160>", u"<>"},
+      {u"<132>", u"<133>", u""},
+  };
+  ASSERT_EQ(spellingTable.size(), 73u);
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const SpellingEntry& entry = spellingTable[i];
+    EXPECT_EQ(entry.typed, rows[i].typed) << "row " << i + 1;
+    EXPECT_EQ(entry.shown, rows[i].shown) << "row " << i + 1;
+    EXPECT_EQ(entry.canonical, rows[i].canonical) << "row " << i + 1;
+    EXPECT_EQ(entry.sortKey, SpellingSortKey(entry.typed)) << "row " << i + 1;
+  }
+  std::u16string letters;
+  for (size_t i = std::size(rows); i < spellingTable.size(); ++i) {
+    const SpellingEntry& entry = spellingTable[i];
+    EXPECT_EQ(entry.typed.size(), 1u);
+    EXPECT_EQ(entry.shown, u"");
+    EXPECT_EQ(entry.canonical, u"");
+    letters += entry.typed;
+  }
+  EXPECT_EQ(letters, u"abcdfghijklmnopqrstuvwxyz");  // no "e": that is the constant
+}
+
+TEST_F(SpellingTableTest, EmptyTextsGiveShortSpellings) {
+  NumberedTexts();
+  textTable[9] = u"";
+  textTable[29] = u"";
+  FillSpellingTable();
+  EXPECT_EQ(spellingTable[15].typed, u"(");
+  EXPECT_EQ(spellingTable[15].sortKey, u"999(");
+  EXPECT_EQ(spellingTable[14].typed, u"");
+  EXPECT_EQ(spellingTable[14].sortKey, u"100");
+
+  ResetSpellingTable();
+  ResetTextTable();  // no language at all: every text is empty
+  FillSpellingTable();
+  EXPECT_EQ(spellingTable.size(), 73u);
+  EXPECT_EQ(spellingTable[9].typed, u"2");  // why the language files must give texts 76 and 80
+}
+
+TEST_F(SpellingTableTest, SortingByKeyPutsLongerSpellingsFirst) {
+  NumberedTexts();
+  textTable[10] = u"sin";     // "sin(": 4 units
+  textTable[18] = u"asinh";   // "asinh(": 6 units
+  textTable[13] = u"asin";    // "asin(": 5 units
+  textTable[12] = u"acos";    // "acos(": 5 units
+  FillSpellingTable();
+  std::stable_sort(spellingTable.begin(), spellingTable.end(),
+                   [](const SpellingEntry& a, const SpellingEntry& b) { return a.sortKey < b.sortKey; });
+  auto position = [](std::u16string_view typed) {
+    return std::find_if(spellingTable.begin(), spellingTable.end(),
+                        [&](const SpellingEntry& e) { return e.typed == typed; }) - spellingTable.begin();
+  };
+  EXPECT_LT(position(u"asinh("), position(u"acos("));
+  EXPECT_LT(position(u"acos("), position(u"asin("));
+  EXPECT_LT(position(u"asin("), position(u"sin("));
+  EXPECT_LT(position(u"sin("), position(u"10^"));
+  EXPECT_LT(position(u"<="), position(u"a"));
+}
+
+}  // namespace
