@@ -12,7 +12,10 @@ namespace {
 // A text table in which text n reads "<n>", so every row shows which texts it is made of.
 void NumberedTexts() {
   textTable.assign(202, u"");
-  for (int n = 1; n <= 201; ++n) textTable[n] = u"<" + Utf8ToUtf16(std::to_string(n)) + u">";
+  for (int n = 1; n <= 201; ++n) {
+    std::string text = std::to_string(n);
+    textTable[n] = Utf8ToUtf16(text.insert(0, 1, '<').append(1, '>'));
+  }
 }
 
 class SpellingTableTest : public ::testing::Test {
