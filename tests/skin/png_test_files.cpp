@@ -1,0 +1,71 @@
+#include "png_test_files.h"
+
+#include <png.h>
+
+#include <cstdio>
+
+namespace {
+
+void Append(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void Flush(png_structp) {}
+
+}  // namespace
+
+// Test inputs are always valid, so libpng's default handler (which aborts) is acceptable here.
+std::vector<uint8_t> EncodePng(const PngFileSpec& spec) {
+  std::vector<uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &out, Append, Flush);
+  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
+               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> colours;
+  for (size_t i = 0; i + 2 < spec.palette.size(); i += 3) {
+    colours.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+  }
+  if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
+  png_color_16 key{};
+  if (spec.transparentKey.size() == 1) key.gray = spec.transparentKey[0];
+  if (spec.transparentKey.size() == 3) {
+    key.red = spec.transparentKey[0];
+    key.green = spec.transparentKey[1];
+    key.blue = spec.transparentKey[2];
+  }
+  if (!spec.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()),
+                 nullptr);
+  } else if (!spec.transparentKey.empty()) {
+    png_set_tRNS(png, info, nullptr, 0, &key);
+  }
+  png_write_info(png, info);
+  size_t rowBytes = spec.rows.size() / spec.height;
+  std::vector<png_bytep> rows;
+  for (int y = 0; y < spec.height; y++) {
+    rows.push_back(const_cast<png_bytep>(spec.rows.data() + y * rowBytes));
+  }
+  png_set_interlace_handling(png);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+std::vector<uint8_t> EncodePngImage(const Image& image) {
+  PngFileSpec spec{image.width, image.height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}};
+  for (Pixel p : image.pixels) {
+    spec.rows.insert(spec.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
+  }
+  return EncodePng(spec);
+}
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
+}
