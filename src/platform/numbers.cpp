@@ -12,15 +12,18 @@ locale_t CLocale() {
   return locale;
 }
 
+double ReadTerminated(const std::string& text, size_t* consumed) {
+  char* end = nullptr;
+  double value = strtod_l(text.c_str(), &end, CLocale());
+  if (consumed) *consumed = static_cast<size_t>(end - text.c_str());
+  return value;
+}
+
 }  // namespace
 
 double ReadLeadingDouble(std::string_view text, size_t* consumed) {
   // strtod needs a terminated string; a copy also stops it from reading past the view.
-  std::string copy(text);
-  char* end = nullptr;
-  double value = strtod_l(copy.c_str(), &end, CLocale());
-  if (consumed) *consumed = static_cast<size_t>(end - copy.c_str());
-  return value;
+  return ReadTerminated(std::string(text), consumed);
 }
 
 double ReadLeadingDouble(std::u16string_view text, size_t* consumed) {
@@ -28,7 +31,7 @@ double ReadLeadingDouble(std::u16string_view text, size_t* consumed) {
   for (size_t i = 0; i < text.size(); ++i)
     // Any unit outside ASCII (and NUL) is replaced by a byte that no number contains.
     narrow[i] = text[i] > 0 && text[i] < 0x80 ? static_cast<char>(text[i]) : '\x7f';
-  return ReadLeadingDouble(std::string_view(narrow), consumed);
+  return ReadTerminated(narrow, consumed);
 }
 
 std::string ShortestDoubleText(double value) {

@@ -1,0 +1,140 @@
+#include "engine/evaluator.h"
+
+#include <cmath>
+#include <limits>
+
+#include "engine/normalise.h"
+
+ErrorKind lastErrorKind = kNoError;
+int32_t anglesInRadians = 0;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+enum class Angle { kNone, kConvertArgument, kConvertResult };
+
+struct FunctionRow {
+  int32_t code;
+  double (*apply)(double);
+  bool (*outsideDomain)(double);  // nullptr: every argument is allowed
+  Angle angle;
+};
+
+double Truncate(double x) {
+  // Magnitudes from 2^63 on are whole already and do not fit the 64-bit conversion.
+  if (std::isnan(x) || std::fabs(x) >= 9223372036854775808.0) return x;
+  return static_cast<double>(static_cast<int64_t>(x));
+}
+
+const FunctionRow kFunctions[] = {
+    {kSquareRoot, [](double x) { return std::sqrt(x); }, [](double x) { return x <= 0; }, Angle::kNone},
+    {kSine, [](double x) { return std::sin(x); }, nullptr, Angle::kConvertArgument},
+    {kArcSine, [](double x) { return std::asin(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
+    {kCosine, [](double x) { return std::cos(x); }, nullptr, Angle::kConvertArgument},
+    {kArcCosine, [](double x) { return std::acos(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
+    {kTangent, [](double x) { return std::tan(x); }, nullptr, Angle::kConvertArgument},
+    {kArcTangent, [](double x) { return std::atan(x); }, nullptr, Angle::kConvertResult},
+    {kIntegerPart, Truncate, nullptr, Angle::kNone},
+    {kAbsolute, [](double x) { return std::fabs(x); }, nullptr, Angle::kNone},
+    {kDecimalLog, [](double x) { return std::log10(x); }, [](double x) { return x < 0; }, Angle::kNone},
+    {kNaturalLog, [](double x) { return std::log(x); }, [](double x) { return x < 0; }, Angle::kNone},
+    {kHypCosine, [](double x) { return std::cosh(x); }, nullptr, Angle::kNone},
+    {kHypSine, [](double x) { return std::sinh(x); }, nullptr, Angle::kNone},
+    {kHypTangent, [](double x) { return std::tanh(x); }, nullptr, Angle::kNone},
+    {kHypArcCosine, [](double x) { return std::acosh(x); }, [](double x) { return x < 1; }, Angle::kNone},
+    {kHypArcSine, [](double x) { return std::asinh(x); }, nullptr, Angle::kNone},
+    {kHypArcTangent, [](double x) { return std::atanh(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kNone},
+};
+
+const FunctionRow* FindFunction(int64_t code) {
+  for (const FunctionRow& row : kFunctions)
+    if (row.code == code) return &row;
+  return nullptr;
+}
+
+// A function code written with a sign ("-sin(30)" gives "-2~(30") names the negated function.
+double ApplyFunction(double number, double x) {
+  const double rounded = std::nearbyint(number);
+  const FunctionRow* row = nullptr;
+  if (rounded >= -2147483648.0 && rounded <= 2147483647.0) row = FindFunction(std::llabs(static_cast<int64_t>(rounded)));
+  if (!row) {
+    lastErrorKind = kUnknownFunction;
+    return 0.0;
+  }
+  if (row->outsideDomain && row->outsideDomain(x)) lastErrorKind = kOutsideDomain;
+  if (row->angle == Angle::kConvertArgument && !anglesInRadians) x = x * kPi / 180.0;
+  double result = row->apply(x);
+  if (row->angle == Angle::kConvertResult && !anglesInRadians) result = result * 180.0 / kPi;
+  return std::signbit(number) ? -result : result;
+}
+
+double Factorial(double a) {
+  if (!(std::isfinite(a) && a > 0 && a == std::floor(a))) lastErrorKind = kOutsideDomain;
+  if (std::isnan(a)) return kNaN;
+  const double bound = std::nearbyint(a);  // ties to even, as the 32-bit rounding does
+  // 171! is past the largest double: no need to multiply up to a huge bound.
+  if (bound > 170) return HUGE_VAL;
+  if (bound < 2) return 1.0;
+  const int n = static_cast<int>(bound);
+  double product = 1.0;
+  for (int k = 2; k <= n; ++k) product *= k;
+  return product;
+}
+
+}  // namespace
+
+double EvaluateNode(const ExprNode* node) {
+  if (!node) {
+    lastErrorKind = kMissingOperand;
+    return 0.0;
+  }
+  if (node->opCode == kOpNumber) return node->value;
+  const double a = EvaluateNode(node->left);
+  const double b = EvaluateNode(node->right);
+  switch (node->opCode) {
+    case kOpAdd: return (a + b) + 0.0;  // + 0.0 turns a negative zero into zero
+    case kOpSubtract: return (a - b) + 0.0;
+    case kOpMultiply: return a * b;
+    case kOpDivide:
+      if (b == 0 && lastErrorKind == kNoError) lastErrorKind = kDivisionByZero;
+      return a / b;
+    case kOpPower: return std::pow(a, b);
+    case kOpFactorial: return Factorial(a);
+    case kOpPercent: return a / 100.0;
+    case kOpEqual: return a == b ? 1.0 : 0.0;
+    case kOpGreater: return a > b ? 1.0 : 0.0;
+    case kOpLess: return a < b ? 1.0 : 0.0;
+    case kOpGreaterOrEqual: return a >= b ? 1.0 : 0.0;
+    case kOpLessOrEqual: return a <= b ? 1.0 : 0.0;
+    case kOpNotEqual: return a != b ? 1.0 : 0.0;
+    case kOpFunction: return ApplyFunction(a, b);
+    case kOpNegate: return -b;
+    default:
+      lastErrorKind = kUnknownOperator;
+      return 0.0;
+  }
+}
+
+double EvaluateExpression(std::u16string_view text) {
+  lastErrorKind = kNoError;
+  NodePool pool;
+  const ExprNode* root = BuildExpressionTree(text, pool);
+  if (!root) {
+    lastErrorKind = kMissingOperand;
+    return kNaN;
+  }
+  return EvaluateNode(root);
+}
+
+void SetAngleMode(int32_t mode) {
+  if (mode == 1) anglesInRadians = 1;
+  if (mode == 2) anglesInRadians = 0;
+}
+
+void ResetEngine() {
+  lastErrorKind = kNoError;
+  anglesInRadians = 0;
+  nestingLevel = 0;
+}

@@ -1,0 +1,161 @@
+#include "engine/expression_tree.h"
+
+#include "engine/normalise.h"
+#include "platform/numbers.h"
+
+namespace {
+
+struct OperatorRow {
+  std::u16string_view text;
+  OpCode code;
+  int32_t basePriority;
+};
+
+constexpr OperatorRow kOperators[] = {
+    {u"+", kOpAdd, 1},          {u"-", kOpSubtract, 1},     {u"*", kOpMultiply, 2},
+    {u"/", kOpDivide, 2},       {u"^", kOpPower, 3},        {u"!", kOpFactorial, 4},
+    {u"%", kOpPercent, 4},      {u"=", kOpEqual, 5},        {u">", kOpGreater, 5},
+    {u"<", kOpLess, 5},         {u">=", kOpGreaterOrEqual, 5}, {u"<=", kOpLessOrEqual, 5},
+    {u"<>", kOpNotEqual, 5},    {u"~", kOpFunction, 6},
+};
+constexpr int32_t kNegatePriority = 6;  // a negated parenthesis binds like a function application
+
+bool EndsNumber(char16_t c) {
+  return (c >= u'a' && c <= u'z') || std::u16string_view(u")*+-/^!%~><=").find(c) != std::u16string_view::npos;
+}
+
+bool EndsOperator(char16_t c) { return (c >= u'0' && c <= u'9') || c == u'.'; }
+
+// Characters after which a "-" is the sign of what follows rather than a subtraction.
+bool PrecedesSign(char16_t c) { return std::u16string_view(u"(*+/^-><=!%").find(c) != std::u16string_view::npos; }
+
+int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+void AttachRight(ExprNode* n, ExprNode* node) {
+  if (n->right) {
+    n->right->parent = node;
+    node->left = n->right;
+  }
+  n->right = node;
+  node->parent = n;
+}
+
+void InsertAbove(ExprNode* n, ExprNode* node) {
+  if (ExprNode* p = n->parent) {
+    if (p->left == n)
+      p->left = node;
+    else if (p->right == n)
+      p->right = node;
+    node->parent = p;
+  }
+  n->parent = node;
+  node->left = n;
+}
+
+void PlaceOperator(ExprNode* lastOperator, ExprNode* lastNumber, ExprNode* node) {
+  if (!lastOperator) return InsertAbove(lastNumber, node);
+  if (node->priority > lastOperator->priority) return AttachRight(lastOperator, node);
+  if (node->priority == lastOperator->priority) return InsertAbove(lastOperator, node);
+  ExprNode* at = lastOperator;
+  while (at->parent && at->priority > node->priority) at = at->parent;
+  if (at->priority < node->priority)
+    AttachRight(at, node);
+  else
+    InsertAbove(at, node);
+}
+
+}  // namespace
+
+std::u16string_view ScanToken(std::u16string_view text, TokenMode mode, int64_t& cursor) {
+  const size_t n = text.size();
+  const size_t start = static_cast<size_t>(cursor < 0 ? n : cursor);
+  size_t pos = start;
+  if (mode == TokenMode::kNumber) {
+    if (pos < n && text[pos] == u'-') {
+      ++pos;
+      // A sign before "(" stands alone: it negates the parenthesis that follows.
+      if (pos < n && text[pos] == u'(') {
+        cursor = static_cast<int64_t>(pos);
+        return text.substr(start, pos - start);
+      }
+    }
+    while (pos < n && !EndsNumber(text[pos])) ++pos;
+    cursor = pos == n ? -1 : static_cast<int64_t>(pos);
+    return text.substr(start, pos - start);
+  }
+
+  while (pos < n && !EndsOperator(text[pos])) ++pos;
+  const bool reachedEnd = pos == n;
+  size_t end = pos;
+  // A "-" in a sign position goes back to the next number token...
+  if (end > start && end >= 2 && text[end - 1] == u'-' && PrecedesSign(text[end - 2])) --end;
+  // ...and so does a sign followed only by "(", which negates that parenthesis.
+  size_t open = end;
+  while (open > start && text[open - 1] == u'(') --open;
+  if (open < end && open > start && open >= 2 && text[open - 1] == u'-' && PrecedesSign(text[open - 2]))
+    end = open - 1;
+  cursor = reachedEnd ? -1 : static_cast<int64_t>(end);
+  return text.substr(start, end - start);
+}
+
+void ReadOperatorToken(std::u16string_view token, ExprNode& node, bool afterNegationSign) {
+  while (!token.empty() && token.front() == u')') {
+    token.remove_prefix(1);
+    nestingLevel -= 6;
+  }
+  int64_t pending = 0;
+  const bool opened = !token.empty() && token.back() == u'(';
+  while (!token.empty() && token.back() == u'(') {
+    token.remove_suffix(1);
+    pending += 6;
+  }
+  node.opCode = kOpUnknown;
+  node.priority = 0;
+  if (token.empty() && opened && afterNegationSign) {
+    node.opCode = kOpNegate;
+    node.priority = Low32(nestingLevel + kNegatePriority);
+  }
+  for (const OperatorRow& row : kOperators) {
+    if (row.text == token) {
+      node.opCode = row.code;
+      node.priority = Low32(nestingLevel + row.basePriority);
+      break;
+    }
+  }
+  nestingLevel += pending;
+}
+
+ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
+  pool.root = nullptr;
+  const std::u16string normalised = NormaliseExpression(text);
+  const std::u16string_view t = normalised;
+
+  int64_t cursor = 0;
+  int slot = 0;
+  ExprNode* lastOperator = nullptr;
+  ExprNode* lastNumber = nullptr;
+  bool negationSign = false;
+  do {
+    if (slot == NodePool::kMaxTokens) return pool.root = nullptr;
+    ExprNode* node = &pool.nodes[++slot];
+    *node = ExprNode{};  // cleared as it is taken: most texts use a few of the 256 slots
+    if (slot % 2 == 1) {
+      std::u16string_view token = ScanToken(t, TokenMode::kNumber, cursor);
+      node->value = ReadLeadingDouble(token);
+      negationSign = token == u"-" && cursor >= 0 && t[static_cast<size_t>(cursor)] == u'(';
+      if (slot > 1) AttachRight(lastOperator, node);
+      lastNumber = node;
+    } else {
+      ReadOperatorToken(ScanToken(t, TokenMode::kOperator, cursor), *node, negationSign);
+      PlaceOperator(lastOperator, lastNumber, node);
+      lastOperator = node;
+    }
+  } while (cursor != -1);
+
+  if (lastOperator) {
+    ExprNode* top = lastOperator;
+    while (top->parent) top = top->parent;
+    return pool.root = top;
+  }
+  return pool.root = slot == 1 ? lastNumber : nullptr;
+}

@@ -1,0 +1,37 @@
+// First step of every evaluation: the calculation text in the evaluator's internal form.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The built-in functions. Each name in a text becomes its code followed by the function
+// operator "~". The hyperbolic codes are multiples of ten so that no digit typed before an
+// older name can run into one of them.
+enum FunctionCode : int32_t {
+  kSquareRoot = 1,
+  kSine = 2,
+  kArcSine = 3,
+  kCosine = 4,
+  kArcCosine = 5,
+  kTangent = 6,
+  kArcTangent = 7,
+  kIntegerPart = 8,
+  kAbsolute = 9,
+  kDecimalLog = 10,
+  kNaturalLog = 11,
+  kHypCosine = 20,
+  kHypSine = 30,
+  kHypTangent = 40,
+  kHypArcCosine = 50,
+  kHypArcSine = 60,
+  kHypArcTangent = 70,
+};
+
+// Priority offset of the parentheses for the evaluation under way: set by NormaliseExpression,
+// moved by 6 per parenthesis while operator tokens are read.
+extern int64_t nestingLevel;
+
+// Removes spaces, lower-cases, strips and counts the outer "(" (into nestingLevel) and the
+// trailing ")", then replaces function names by "code~", "!" and "%" by "!0" and "%0", "pi" and
+// "e^" by digits. Never fails: what it does not recognise stays for the tokenizer to refuse.
+std::u16string NormaliseExpression(std::u16string_view text);
