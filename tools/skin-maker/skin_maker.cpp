@@ -91,7 +91,7 @@ constexpr double kTextInsetX = 14;
 constexpr uint32_t kDigitText = 0xF1F3F8, kDigitHot = 0xFFFFFF;
 constexpr uint32_t kOperatorText = 0x9FC2FF, kOperatorHot = 0xD5E4FF;
 constexpr uint32_t kFunctionText = 0xBFC7D5, kFunctionHot = 0xFFFFFF;
-constexpr uint32_t kMutedText = 0x7F889A;
+constexpr uint32_t kMutedText = 0x9199AA;
 
 std::vector<Key> Keys() {
   auto digit = [](uint32_t colour, int column, int row, const char* sample) {
@@ -109,7 +109,7 @@ std::vector<Key> Keys() {
   const double modeY = 306, modeH = 30, trackX = kPad, segmentW = 56;
   return {
       // Title bar: quit on the right.
-      {0xE3EA20, Look::kQuit, kPad + kContentW - 64, 27, 64, 24, 12, 9, 0xA3ABBA, 0xFFFFFF,
+      {0xE3EA20, Look::kQuit, kPad + kContentW - 64, 27, 64, 24, 12, 9, 0xB8BFCC, 0xFFFFFF,
        "Quitter"},
       // The displays: each glass frame is linked to the text area it surrounds.
       {0xBA5C49, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
@@ -119,10 +119,10 @@ std::vector<Key> Keys() {
       {0xF53610, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
        kLineH - 14, 0, 16, 0xFFFFFF, 0xFFFFFF, ""},
       // Mode row: the radians / degrees switch, a caption and the function menu.
-      {0x8717C7, Look::kSegment, trackX + 3, modeY + 3, segmentW, modeH - 6, 8, 10, 0xE6EAF2,
+      {0x8717C7, Look::kSegment, trackX + 3, modeY + 3, segmentW, modeH - 6, 8, 10, 0xF4F6FA,
        0xFFFFFF, "Rad"},
       {0xA41FF1, Look::kSegment, trackX + 5 + segmentW, modeY + 3, segmentW, modeH - 6, 8, 10,
-       0xE6EAF2, 0xFFFFFF, "Deg"},
+       0xF4F6FA, 0xFFFFFF, "Deg"},
       {0x0E0EC9, Look::kLabel, trackX + 2 * segmentW + 16, modeY, 92, modeH, 0, 9, kMutedText,
        kMutedText, "Angles"},
       {0x7A7E16, Look::kMenu, kPad + kContentW - 96, modeY, 96, modeH, 15, 10, kFunctionText,
@@ -343,9 +343,9 @@ KeyPaint PaintFor(Look look, State state) {
       return hot ? KeyPaint{0x383D48, 0x31353F, 0.12} : KeyPaint{0x2B2F38, 0x262930, 0.08};
     case Look::kResult:
       if (selected) return hot ? KeyPaint{0x5A93F7, 0x4B7FEA, 0.10} : KeyPaint{0x3D6FDE, 0x4676E6, 0.04};
-      return hot ? KeyPaint{0x74ADFF, 0x4F86F6, 0.30} : KeyPaint{0x5E9BFF, 0x3F73EE, 0.24};
+      return hot ? KeyPaint{0x6AA4FF, 0x4478F0, 0.30} : KeyPaint{0x5C98FF, 0x3C6FEA, 0.24};
     case Look::kSegment:
-      if (selected) return hot ? KeyPaint{0x6AA6FF, 0x4C84F4, 0.28} : KeyPaint{0x5A96FF, 0x3E72EA, 0.22};
+      if (selected) return hot ? KeyPaint{0x3A74EA, 0x2B5ED2, 0.26} : KeyPaint{0x356FE6, 0x2859CB, 0.22};
       return hot ? KeyPaint{0x30343E, 0x2A2D36, 0.08} : KeyPaint{0, 0, 0};
     default: return KeyPaint{0, 0, 0};
   }
@@ -433,7 +433,7 @@ void DrawItem(cairo_t* cr, const Key& key, State state) {
       if (disabled) {
         SetColour(cr, Hex(0xFFFFFF, 0.03));
       } else if (hot) {
-        FillVertical(cr, key.y, key.y + key.h, Hex(0xF0595E), Hex(0xD63C42));
+        FillVertical(cr, key.y, key.y + key.h, Hex(0xDC4348), Hex(0xC2313A));
       } else {
         SetColour(cr, Hex(0xFFFFFF, selected ? 0.12 : 0.06));
       }
