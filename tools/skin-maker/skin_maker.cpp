@@ -20,10 +20,10 @@
 namespace {
 
 constexpr int kWidth = 392;
-constexpr int kHeight = 678;
+constexpr int kHeight = 654;
 
 // The calculator body inside the shadow margin.
-constexpr double kBodyX = 18, kBodyY = 12, kBodyW = 356, kBodyH = 642, kBodyRadius = 28;
+constexpr double kBodyX = 18, kBodyY = 12, kBodyW = 356, kBodyH = 618, kBodyRadius = 28;
 constexpr double kRim = 3;  // the translucent band around the body
 
 enum State { kNormal, kHot, kSelected, kSelectedHot, kDisabled, kStateCount };
@@ -84,6 +84,10 @@ constexpr double kColumnW = 74, kColumnGap = 8, kRowH = 46, kRowGap = 8, kKeypad
 double Column(int i) { return kPad + i * (kColumnW + kColumnGap); }
 double Row(int i) { return kKeypadY + i * (kRowH + kRowGap); }
 
+// The mode row: a caption over the first column, the angle switch over the next two, the
+// function menu over the operators.
+constexpr double kModeY = 306, kModeH = 30, kTrackX = 118, kTrackW = 156, kSegmentW = 74;
+
 // The glass panels of the two displays, and the text areas inside them.
 constexpr double kHistoryY = 62, kHistoryH = 174, kLineY = 244, kLineH = 48;
 constexpr double kTextInsetX = 14;
@@ -106,11 +110,11 @@ std::vector<Key> Keys() {
     return Key{colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11, points,
                kFunctionText, kFunctionHot, sample};
   };
-  const double modeY = 306, modeH = 30, trackX = kPad, segmentW = 56;
   return {
-      // Title bar: quit on the right.
-      {0xE3EA20, Look::kQuit, kPad + kContentW - 64, 27, 64, 24, 12, 9, 0xB8BFCC, 0xFFFFFF,
-       "Quitter"},
+      // Title bar: the window's title centred, quit on the right.
+      {0x0E0EC9, Look::kLabel, 100, 26, 192, 26, 0, 10, 0xC9CFDA, 0xC9CFDA, "Tornavelle"},
+      {0xE3EA20, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, 12, 0xB8BFCC, 0xFFFFFF,
+       "×"},
       // The displays: each glass frame is linked to the text area it surrounds.
       {0xBA5C49, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
       {0xBB2F14, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
@@ -118,15 +122,15 @@ std::vector<Key> Keys() {
       {0xF07158, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
       {0xF53610, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
        kLineH - 14, 0, 16, 0xFFFFFF, 0xFFFFFF, ""},
-      // Mode row: the radians / degrees switch, a caption and the function menu.
-      {0x8717C7, Look::kSegment, trackX + 3, modeY + 3, segmentW, modeH - 6, 8, 10, 0xF4F6FA,
+      // Mode row.
+      {0xB0B51F, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, 10, kMutedText,
+       kMutedText, "Angle"},
+      {0x8717C7, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, 10, 0xF4F6FA,
        0xFFFFFF, "Rad"},
-      {0xA41FF1, Look::kSegment, trackX + 5 + segmentW, modeY + 3, segmentW, modeH - 6, 8, 10,
-       0xF4F6FA, 0xFFFFFF, "Deg"},
-      {0x0E0EC9, Look::kLabel, trackX + 2 * segmentW + 16, modeY, 92, modeH, 0, 9, kMutedText,
-       kMutedText, "Angles"},
-      {0x7A7E16, Look::kMenu, kPad + kContentW - 96, modeY, 96, modeH, 15, 10, kFunctionText,
-       kFunctionHot, "Fonctions"},
+      {0xA41FF1, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
+       10, 0xF4F6FA, 0xFFFFFF, "Deg"},
+      {0x7A7E16, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, 11, kFunctionText,
+       kFunctionHot, "f(x)"},
       // Keypad.
       function(0xE910EC, 0, 0, 12, "sin"),
       function(0xC30FC5, 1, 0, 12, "cos"),
@@ -149,9 +153,6 @@ std::vector<Key> Keys() {
       digit(0x56A0A3, 2, 4, "."),
       {0x0E0EF6, Look::kResult, Column(3), Row(4), kColumnW, kRowH, 11, 18, 0xFFFFFF, 0xFFFFFF,
        "="},
-      // Footer caption.
-      {0xB0B51F, Look::kLabel, kPad, 620, kContentW, 20, 0, 9, kMutedText, kMutedText,
-       "Tornavelle"},
   };
 }
 
@@ -248,19 +249,6 @@ void DrawLogo(cairo_t* cr, double x, double y, bool active) {
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
 }
 
-void DrawText(cairo_t* cr, const std::string& text, const char* font, double x, double y,
-              Rgba colour) {
-  PangoLayout* layout = pango_cairo_create_layout(cr);
-  PangoFontDescription* description = pango_font_description_from_string(font);
-  pango_layout_set_font_description(layout, description);
-  pango_layout_set_text(layout, text.c_str(), -1);
-  SetColour(cr, colour);
-  cairo_move_to(cr, x, y);
-  pango_cairo_show_layout(cr, layout);
-  pango_font_description_free(description);
-  g_object_unref(layout);
-}
-
 // The window without its items. Only the rim and the mark change with the active state, so
 // every state image has the same body under the items' margins.
 void DrawBackground(cairo_t* cr, bool active) {
@@ -307,14 +295,12 @@ void DrawBackground(cairo_t* cr, bool active) {
   cairo_stroke(cr);
   cairo_pattern_destroy(edge);
 
-  // Title bar: the mark and the name.
+  // The calculator's mark at the left of the title bar; the title itself is an item's caption.
   DrawLogo(cr, kPad + 2, 30, active);
-  DrawText(cr, "Tornavelle", "DejaVu Sans Bold 10.5", kPad + 27, 29.5,
-           active ? Hex(0xE9EDF4) : Hex(0x9BA3B1));
 
   // The track behind the radians / degrees switch.
-  RoundedRect(cr, kPad, 306, 2 * 56 + 8, 30, 11);
-  FillVertical(cr, 306, 336, Hex(0x15171C), Hex(0x1A1D23));
+  RoundedRect(cr, kTrackX, kModeY, kTrackW, kModeH, 11);
+  FillVertical(cr, kModeY, kModeY + kModeH, Hex(0x15171C), Hex(0x1A1D23));
   cairo_set_line_width(cr, 1);
   SetColour(cr, Hex(0xFFFFFF, 0.05));
   cairo_stroke(cr);
