@@ -1,0 +1,243 @@
+#include "display/answer_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <string_view>
+#include <vector>
+
+#include "platform/numbers.h"
+#include "settings/text_table.h"
+
+namespace {
+
+// The exact binary value of a double never has more than 1074 digits after the point; any
+// further decimal is a zero and needs no conversion.
+constexpr int kLastNonZeroDecimal = 1074;
+// Digits before the point of the largest double (about 1.8e308).
+constexpr int kLargestIntegerDigits = 309;
+
+constexpr int kExactDecimals = 12;      // precision at which an exact form must match the answer
+constexpr int kMaxFractionTerms = 50;   // continued-fraction terms kept at most
+constexpr int64_t kFractionLimit = 10000;  // bound of every term, numerator and denominator
+constexpr double kMultiplierLimit = 10000.0;
+
+std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+std::string FixedAscii(double value, int decimals) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value > 0 ? "+Infinity" : "-Infinity";
+  if (decimals == -1) decimals = 10;
+  decimals = std::max(decimals, 0);
+  const int computed = std::min(decimals, kLastNonZeroDecimal);
+  // Room for the sign, every integer digit, the point and the computed decimals, so to_chars
+  // cannot run out of space; it rounds the exact binary value to nearest, ties to even.
+  std::string text(static_cast<size_t>(1 + kLargestIntegerDigits + 1 + computed), '\0');
+  auto result = std::to_chars(text.data(), text.data() + text.size(), value,
+                              std::chars_format::fixed, computed);
+  text.resize(static_cast<size_t>(result.ptr - text.data()));
+  text.append(static_cast<size_t>(decimals - computed), '0');
+  return text;
+}
+
+// Drops trailing fractional zeros, then a trailing point; a text without a point stays whole.
+void TrimFraction(std::string& text) {
+  if (text.find('.') == std::string::npos) return;
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+}
+
+std::string IntegerText(int64_t value) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+// The value written at d decimals and read back, as the exact-form tests compare numbers.
+double RoundedAt(double value, int decimals) {
+  return ReadLeadingDouble(FixedAscii(value, decimals));
+}
+
+// Integer part toward zero; magnitudes beyond 64 bits saturate so that the term limit refuses
+// them instead of the conversion being undefined.
+int64_t IntegerPart(double value) {
+  constexpr double kLimit = 9.2e18;
+  if (std::isnan(value) || value >= kLimit) return INT64_MAX;
+  if (value <= -kLimit) return INT64_MIN;
+  return static_cast<int64_t>(value);
+}
+
+bool IsPowerOfTen(int64_t value) {
+  std::string text = IntegerText(value);
+  return text[0] == '1' && text.find_first_not_of('0', 1) == std::string::npos;
+}
+
+// Replaces every occurrence, left to right, going on after each inserted text. An empty pattern
+// is found nowhere.
+std::u16string ReplaceAll(std::u16string text, std::u16string_view pattern,
+                          std::u16string_view replacement) {
+  if (pattern.empty()) return text;
+  for (size_t at = text.find(pattern); at != std::u16string::npos;
+       at = text.find(pattern, at + replacement.size())) {
+    text.replace(at, pattern.size(), replacement);
+  }
+  return text;
+}
+
+// The multiplier of one unit (π, √2, √3) as a text: a whole number, a fraction, or empty when
+// the answer is no sensible multiple of it. A zero, infinite or huge multiplier is refused: it
+// would show forms such as "π × 0" for an answer of 0.
+std::u16string MultiplierOf(double answer, double unit) {
+  const double multiplier = answer / unit;
+  if (!std::isfinite(multiplier) || std::fabs(multiplier) > kMultiplierLimit) return u"";
+  std::string whole = FixedAscii(multiplier, kExactDecimals);
+  TrimFraction(whole);
+  if (whole.find('.') != std::string::npos) return FindFraction(multiplier);
+  if (whole == "0" || whole == "-0") return u"";
+  return Widen(whole);
+}
+
+struct MultipleOf {
+  double unit;
+  int32_t before, after;  // texts placed before and after `root`, ahead of the multiplier
+  std::u16string_view root;
+  int32_t unitText;  // the text standing for the unit itself, multiplier 1
+};
+
+}  // namespace
+
+std::u16string FormatFixed(double value, int decimals) {
+  return Widen(FixedAscii(value, decimals));
+}
+
+std::u16string FormatAnswerNumber(double value) {
+  if (!std::isfinite(value)) return Widen(FixedAscii(value, 0));
+  if (value == 0.0) return u"0";  // a negative zero is still just zero to the user
+
+  // The 13 significant digits decide between the plain and the scientific form.
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                              std::chars_format::scientific, 12);
+  std::string_view digits(buffer, static_cast<size_t>(result.ptr - buffer));
+  const size_t exponentAt = digits.find('e');
+  std::string_view exponentText = digits.substr(exponentAt + 1);
+  if (exponentText[0] == '+') exponentText.remove_prefix(1);
+  int exponent = 0;
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+  if (exponent >= 13 || exponent < -9) {
+    std::string mantissa(digits.substr(0, exponentAt));
+    TrimFraction(mantissa);
+    return Widen(mantissa + "*10^" + IntegerText(exponent));
+  }
+
+  // The exponent comes from a running power of ten, compared as the repeated products and
+  // quotients give it, so the count of decimals follows the same doubles everywhere.
+  const double magnitude = std::fabs(value);
+  double power = 1.0;
+  int powerExponent = 0;
+  while (power <= magnitude) {
+    power *= 10.0;
+    ++powerExponent;
+  }
+  while (power > magnitude) {
+    power /= 10.0;
+    --powerExponent;
+  }
+  std::string text = FixedAscii(value, 12 - powerExponent);
+  TrimFraction(text);
+  return Widen(text);
+}
+
+std::u16string FindFraction(double value) {
+  if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(kFractionLimit)) return u"";
+  const double sign = value == std::fabs(value) ? 1.0 : -1.0;
+
+  // Continued-fraction terms of |value|, at the first precision whose expansion completes.
+  std::vector<int64_t> terms;
+  int64_t last = 0;
+  for (int decimals = kExactDecimals; decimals >= 4 && terms.empty(); decimals -= 2) {
+    double rest = std::fabs(value);
+    double rounded = RoundedAt(rest, decimals);
+    last = IntegerPart(rounded);
+    while (rounded != static_cast<double>(last)) {
+      terms.push_back(last);
+      rest = 1.0 / (rest - static_cast<double>(last));
+      rounded = RoundedAt(rest, decimals);
+      last = IntegerPart(rounded);
+      if (terms.size() > static_cast<size_t>(kMaxFractionTerms) || last > kFractionLimit) {
+        terms.clear();
+        break;
+      }
+    }
+  }
+  if (terms.empty()) return u"";  // whole numbers, and values without a short expansion
+
+  // Fold the terms back into num/den. Every partial numerator only grows, so an overflow means
+  // a numerator or denominator far above the limit: refused like any other too large fraction.
+  int64_t numerator = last, denominator = 1;
+  for (auto term = terms.rbegin(); term != terms.rend(); ++term) {
+    int64_t next = 0;
+    if (__builtin_mul_overflow(*term, numerator, &next) ||
+        __builtin_add_overflow(next, denominator, &next))
+      return u"";
+    denominator = numerator;
+    numerator = next;
+  }
+  if (numerator > kFractionLimit || denominator > kFractionLimit || IsPowerOfTen(denominator))
+    return u"";
+  const double difference =
+      value - sign * static_cast<double>(numerator) / static_cast<double>(denominator);
+  if (RoundedAt(difference, kExactDecimals) != 0.0) return u"";
+  return Widen((sign < 0 ? "-" : "") + IntegerText(numerator) + "/" + IntegerText(denominator));
+}
+
+void BuildExactForm(HistoryEntry& entry) {
+  std::u16string form = FindFraction(entry.answer);
+
+  static const MultipleOf multiples[] = {
+      {std::numbers::pi, 184, 185, u"", 199},
+      {std::sqrt(2.0), 186, 187, u"(2)", 200},
+      {std::sqrt(3.0), 188, 189, u"(3)", 201},
+  };
+  for (const MultipleOf& multiple : multiples) {
+    if (!form.empty()) break;
+    const std::u16string multiplier = MultiplierOf(entry.answer, multiple.unit);
+    if (multiplier == u"1") {
+      form = TextOf(multiple.unitText) + std::u16string(multiple.root);
+    } else if (multiplier == u"-1") {
+      // The minus sign before the unit itself, not the unit times minus one.
+      form = u"-" + TextOf(multiple.unitText) + std::u16string(multiple.root);
+    } else if (!multiplier.empty()) {
+      form = TextOf(multiple.before) + std::u16string(multiple.root) + TextOf(multiple.after) +
+             multiplier;
+    }
+  }
+
+  form = ReplaceAll(form, u"-", TextOf(182));
+  form = ReplaceAll(form, u"/", TextOf(183));
+  // Rewrite A: lets the language move a sign out of the multiplier ("π×−2⁄3" to "−π×2⁄3").
+  if (const std::u16string trigger = TextOf(190) + TextOf(191);
+      !trigger.empty() && form.find(trigger) != std::u16string::npos) {
+    form = TextOf(192) + ReplaceAll(form, TextOf(193) + TextOf(194), TextOf(195));
+  }
+  // Rewrite B: lets the language drop a unit multiplier ("π×1⁄3" to "π⁄3"). With both of its
+  // surrounding texts empty the pattern would be a bare "1" and would delete digits.
+  if (!TextOf(196).empty() || !TextOf(197).empty())
+    form = ReplaceAll(form, TextOf(196) + u"1" + TextOf(197), TextOf(198));
+
+  if (form == entry.expression) form.clear();  // the user typed the exact form already
+  if (!form.empty()) form += u" " + TextOf(180) + u" ";
+  entry.exactForm = form;
+}
+
+std::u16string ComposeAnswerLine(const HistoryEntry& entry) {
+  std::u16string line = entry.errorKind >= 1 && entry.errorKind <= 5
+                            ? TextOf(170 + entry.errorKind)
+                            : entry.exactForm + FormatAnswerNumber(entry.answer);
+  line = ReplaceAll(line, u"-", TextOf(177));
+  line = ReplaceAll(line, u"/", TextOf(178));
+  line = ReplaceAll(line, u"*", TextOf(179));
+  line = ReplaceAll(line, u"^", TextOf(181));
+  return line;
+}

@@ -1,0 +1,19 @@
+// The program's two standard dialogs, both modal.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/windows.h"
+
+// A message with an OK button, above the owner (0: no owner), until the user dismisses it.
+void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text);
+
+// The language choice: a window with the title, centred on the screen, holding a drop-down
+// list of the items (preselected: an index into them, or -1 for no selection) and an "OK"
+// button. Returns the list's text when OK is pressed (empty when nothing is selected), or
+// nullopt when the window is closed another way.
+std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
+                                                 const std::vector<std::u16string>& items,
+                                                 int preselected);

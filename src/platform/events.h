@@ -1,0 +1,64 @@
+// The event queue of the program's one thread: input, window, timer and menu events, with a
+// wait that gives up after a time-out and a poll that never waits.
+#pragma once
+#include <cstdint>
+
+#include "platform/windows.h"
+
+// Event codes. Up to 522 they are the classic window-message numbers; the last two are the
+// event layer's own.
+enum : int32_t {
+  kEventNone = 0,           // nothing arrived within the wait
+  kEventClose = 16,         // the user asked to close the window
+  kEventKeyDown = 256,      // parameter: virtual-key code
+  kEventCharacter = 258,    // parameter: one UTF-16 code unit; follows its key's kEventKeyDown
+  kEventMouseMove = 512,    // x, y: pointer in the window's client area
+  kEventLeftDown = 513,     // x, y as above
+  kEventLeftUp = 514,       // x, y as above
+  kEventRightDown = 516,    // x, y as above
+  kEventRightUp = 517,      // x, y as above
+  kEventWheel = 522,        // parameter: signed delta in the high 16 bits, 120 per notch
+  kEventMenuCommand = 13101,  // parameter: the chosen command number
+  kEventTimer = 13110,        // parameter: the timer number
+};
+
+// Virtual-key codes of the keys the program tells apart; letters and digits are their
+// upper-case ASCII codes ('A' to 'Z', '0' to '9').
+enum : int32_t {
+  kKeyBackspace = 8,
+  kKeyTab = 9,
+  kKeyEnter = 13,
+  kKeyShift = 16,
+  kKeyControl = 17,
+  kKeyEscape = 27,
+  kKeySpace = 32,
+  kKeyPageUp = 33,
+  kKeyPageDown = 34,
+  kKeyEnd = 35,
+  kKeyHome = 36,
+  kKeyLeft = 37,
+  kKeyUp = 38,
+  kKeyRight = 39,
+  kKeyDown = 40,
+  kKeyDelete = 46,
+  kKeyPacket = 0xE7,  // a key that only delivers a character (any key without a code of its own)
+};
+
+struct Event {
+  int32_t code = kEventNone;
+  WindowHandle window = 0;  // the window the event belongs to
+  uint32_t parameter = 0;
+  int32_t x = 0, y = 0;     // mouse events only
+};
+
+// The signed wheel delta of a kEventWheel event: 120 for one notch away from the user.
+inline int32_t WheelDelta(const Event& event) {
+  return static_cast<int16_t>(static_cast<uint16_t>(event.parameter >> 16));
+}
+
+// Waits at most timeoutMs (0 or less: no wait) for the next event; code kEventNone when none came.
+// Timer ticks due during the wait are delivered in their turn.
+Event WaitForEvent(int32_t timeoutMs);
+
+// The next event if one is queued or a timer is due, else code kEventNone; never waits.
+Event PollEvent();

@@ -1,0 +1,71 @@
+// Files: the one place that calls the operating system's file services.
+//
+// Paths are UTF-8 and may use "\" as the folder separator, as the program's fixed paths do
+// ("Lng-Tornavelle\Francais.Txt"); every call turns them into the system's form with NativePath.
+// Relative paths are resolved against the working directory. No call ever blocks on a device or a
+// pipe: only regular files are opened.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// An open file. On Linux `native` is a file descriptor; a Windows version keeps a HANDLE there.
+struct PlatformFile {
+  intptr_t native = -1;
+};
+
+enum class FileAccess { ReadWrite, ReadOnly };
+
+// A whole-file replacement in progress: the new content goes to a temporary file beside the
+// target, which takes the target's place only when CommitFileReplacement succeeds.
+struct FileReplacement {
+  PlatformFile temporary;
+  std::string temporaryPath;  // native paths
+  std::string targetPath;     // the file that gets replaced, symbolic links followed
+};
+
+// The path in the system's form: on Linux every "\" becomes "/".
+std::string NativePath(std::string_view path);
+
+// Opens an existing regular file. Returns false when there is none or it cannot be opened so.
+bool OpenPlatformFile(std::string_view path, FileAccess access, PlatformFile* file);
+// Creates a regular file, empty, replacing an existing one. Returns false when it cannot.
+bool CreatePlatformFile(std::string_view path, PlatformFile* file);
+// Reads the whole file from its start. Returns false on a read error, and when the file holds
+// more than maxBytes (then *bytes is left empty).
+bool ReadWholePlatformFile(PlatformFile file, size_t maxBytes, std::string* bytes);
+// Writes every byte at the offset. Returns false when any byte could not be written.
+bool WritePlatformFile(PlatformFile file, int64_t offset, std::string_view bytes);
+// Sets the file's length. Returns false when it cannot.
+bool TruncatePlatformFile(PlatformFile file, int64_t length);
+// Closes the file if it is open; the record is then closed.
+void ClosePlatformFile(PlatformFile* file);
+
+// Opens the file read-only, reads it whole and closes it; false as ReadWholePlatformFile.
+bool ReadFileBytes(std::string_view path, size_t maxBytes, std::string* bytes);
+
+// Whether a regular file exists at the path (a folder does not count).
+bool FileExists(std::string_view path);
+// The existing regular file whose name is the path's name, its extension (from the last ".")
+// compared without regard to ASCII case, the rest exactly: "x\A.txt" finds "x/A.Txt" but not
+// "x/a.txt". The exact spelling wins when it exists. Returns the native path, or "" for none.
+std::string FindFileIgnoringExtensionCase(std::string_view path);
+// The names of the regular files in the folder whose name ends with the extension (".txt"),
+// compared without regard to ASCII case, sorted by name (byte order). Returns false, with an
+// empty list, when the folder cannot be listed.
+bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names);
+// Renames a file, replacing the destination. Returns false when it cannot.
+bool RenameFile(std::string_view from, std::string_view to);
+
+// Starts replacing the file at path: symbolic links are followed to their final target, and a
+// temporary file is created in the target's folder. Returns false, with nothing created, when
+// the temporary file cannot be created or an existing target cannot be written.
+bool BeginFileReplacement(std::string_view path, FileReplacement* replacement);
+// Writes the whole new content, flushes it to the disk and renames the temporary file over the
+// target (which keeps its permissions). Returns false when any step fails: the temporary file
+// is then removed and the target is untouched. The replacement is finished either way.
+bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes);
+// Gives the replacement up: the temporary file is removed and the target is untouched.
+void AbandonFileReplacement(FileReplacement* replacement);

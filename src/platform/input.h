@@ -1,0 +1,14 @@
+// The state of the user's input devices, read at any moment rather than from events.
+#pragma once
+#include <cstdint>
+
+#include "platform/windows.h"
+
+// The mouse pointer in screen pixels. Returns false, with zeros, when it cannot be known.
+bool GetCursorScreenPosition(int32_t* x, int32_t* y);
+
+// Whether either Shift key is held down now.
+bool IsShiftHeld();
+
+// The active window when it is one of this program's windows, else 0.
+WindowHandle ForegroundWindow();

@@ -1,0 +1,230 @@
+// The offscreen event queue, timers on the virtual clock, scheduled actions and injected input.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/events.h"
+#include "platform/input.h"
+#include "platform/offscreen/state.h"
+#include "platform/timers.h"
+
+namespace offscreen {
+
+void PostEvent(const Event& event) { TheState().queue.push_back(event); }
+
+namespace {
+
+constexpr int32_t kMinimumTimerPeriod = 10;
+
+bool TickQueued(const TimerRecord& timer) {
+  for (const Event& e : TheState().queue)
+    if (e.code == kEventTimer && e.window == timer.window &&
+        e.parameter == static_cast<uint32_t>(timer.number))
+      return true;
+  return false;
+}
+
+// The earliest time at which a timer or an action is due, or nullopt.
+std::optional<int64_t> NextDue() {
+  const State& s = TheState();
+  std::optional<int64_t> next;
+  auto consider = [&next](int64_t t) { if (!next || t < *next) next = t; };
+  for (const TimerRecord& t : s.timers) consider(t.due);
+  for (const ScheduledAction& a : s.actions) consider(a.time);
+  return next;
+}
+
+// Runs the actions and queues the ticks that are due at the current time. Actions first, in
+// the order they were scheduled, since they stand for input that happened by then.
+void RunDue() {
+  State& s = TheState();
+  for (;;) {
+    auto due = std::min_element(s.actions.begin(), s.actions.end(),
+                                [](const ScheduledAction& a, const ScheduledAction& b) {
+                                  return a.time != b.time ? a.time < b.time : a.order < b.order;
+                                });
+    if (due == s.actions.end() || due->time > s.now) break;
+    std::function<void()> action = std::move(due->action);
+    s.actions.erase(due);
+    action();
+  }
+  for (TimerRecord& timer : s.timers) {
+    if (timer.due > s.now) continue;
+    if (!TickQueued(timer))
+      PostEvent({kEventTimer, timer.window, static_cast<uint32_t>(timer.number), 0, 0});
+    // Missed periods are dropped, as a busy program would see them.
+    timer.due += timer.periodMs;
+    if (timer.due <= s.now) timer.due = s.now + timer.periodMs;
+  }
+}
+
+// Moves the clock towards target, step by step through everything due on the way. A wait stops
+// early once an event is queued, and is held to the clock limit.
+void AdvanceTo(int64_t target, bool wait) {
+  bool stopAtEvent = wait;
+  State& s = TheState();
+  RunDue();
+  while (!(stopAtEvent && !s.queue.empty())) {
+    std::optional<int64_t> next = NextDue();
+    if (!next || *next > target) break;
+    if (*next > s.now) {
+      if (wait && *next > s.clockLimit) break;
+      s.now = *next;
+    }
+    RunDue();
+  }
+  if (stopAtEvent && !s.queue.empty()) return;
+  if (wait && target > s.clockLimit) {
+    std::fprintf(stderr,
+                 "offscreen: the virtual clock would pass its limit of %lld ms; the program is "
+                 "waiting for input that never comes\n",
+                 static_cast<long long>(s.clockLimit));
+    std::abort();
+  }
+  s.now = std::max(s.now, target);
+}
+
+Event PopEvent() {
+  State& s = TheState();
+  if (s.queue.empty()) return {};
+  Event e = s.queue.front();
+  s.queue.pop_front();
+  return e;
+}
+
+WindowHandle MouseTarget() {
+  const State& s = TheState();
+  return s.grab ? s.grab : OffscreenWindowAt(s.cursorX, s.cursorY);
+}
+
+void PostMouse(int32_t code, WindowHandle window, uint32_t parameter = 0) {
+  const State& s = TheState();
+  const WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  PostEvent({code, window, parameter, s.cursorX - record->info.x, s.cursorY - record->info.y});
+}
+
+}  // namespace
+}  // namespace offscreen
+
+using namespace offscreen;
+
+Event WaitForEvent(int32_t timeoutMs) {
+  State& s = TheState();
+  if (s.queue.empty()) AdvanceTo(s.now + std::max(timeoutMs, 0), true);
+  return PopEvent();
+}
+
+Event PollEvent() {
+  if (TheState().queue.empty()) RunDue();
+  return PopEvent();
+}
+
+bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
+  State& s = TheState();
+  if (!FindRecord(window)) return false;
+  periodMs = std::max(periodMs, kMinimumTimerPeriod);
+  StopTimer(window, number);
+  s.timers.push_back({window, number, periodMs, s.now + periodMs});
+  return true;
+}
+
+void StopTimer(WindowHandle window, int32_t number) {
+  std::erase_if(TheState().timers, [=](const TimerRecord& t) {
+    return t.window == window && t.number == number;
+  });
+}
+
+int64_t ClockMs() { return TheState().now; }
+
+bool GetCursorScreenPosition(int32_t* x, int32_t* y) {
+  if (x) *x = TheState().cursorX;
+  if (y) *y = TheState().cursorY;
+  return true;
+}
+
+bool IsShiftHeld() { return TheState().shiftHeld; }
+
+WindowHandle ForegroundWindow() { return TheState().foreground; }
+
+void AdvanceOffscreenClock(int64_t ms) {
+  AdvanceTo(TheState().now + std::max<int64_t>(ms, 0), false);
+}
+
+void AtOffscreenTime(int64_t timeMs, std::function<void()> action) {
+  State& s = TheState();
+  s.actions.push_back({timeMs, s.nextActionOrder++, std::move(action)});
+}
+
+void SetOffscreenClockLimit(int64_t timeMs) { TheState().clockLimit = timeMs; }
+
+void OffscreenMoveMouse(int32_t screenX, int32_t screenY) {
+  State& s = TheState();
+  s.cursorX = screenX;
+  s.cursorY = screenY;
+  PostMouse(kEventMouseMove, MouseTarget());
+}
+
+void OffscreenPressButton(MouseButton button) {
+  State& s = TheState();
+  bool& held = button == MouseButton::kLeft ? s.leftHeld : s.rightHeld;
+  if (held) return;
+  held = true;
+  WindowHandle target = MouseTarget();
+  if (!target) return;
+  if (!s.grab) {
+    s.grab = target;
+    SetWindowShown(target, true);  // a click raises and activates the window
+  }
+  PostMouse(button == MouseButton::kLeft ? kEventLeftDown : kEventRightDown, target);
+}
+
+void OffscreenReleaseButton(MouseButton button) {
+  State& s = TheState();
+  bool& held = button == MouseButton::kLeft ? s.leftHeld : s.rightHeld;
+  if (!held) return;
+  held = false;
+  WindowHandle target = MouseTarget();
+  if (!s.leftHeld && !s.rightHeld) s.grab = 0;
+  PostMouse(button == MouseButton::kLeft ? kEventLeftUp : kEventRightUp, target);
+}
+
+void OffscreenClick(int32_t screenX, int32_t screenY, MouseButton button) {
+  OffscreenMoveMouse(screenX, screenY);
+  OffscreenPressButton(button);
+  OffscreenReleaseButton(button);
+}
+
+void OffscreenTurnWheel(int32_t delta) {
+  delta = std::clamp(delta, -32768, 32767);
+  const State& s = TheState();
+  uint32_t parameter = static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16;
+  PostMouse(kEventWheel, OffscreenWindowAt(s.cursorX, s.cursorY), parameter);
+}
+
+void OffscreenPressKey(int32_t virtualKey, char16_t character) {
+  WindowHandle window = TheState().foreground;
+  if (!window) return;
+  PostEvent({kEventKeyDown, window, static_cast<uint32_t>(virtualKey), 0, 0});
+  if (character != 0) PostEvent({kEventCharacter, window, character, 0, 0});
+}
+
+void OffscreenType(std::u16string_view text) {
+  for (char16_t c : text) {
+    int32_t key = kKeyPacket;
+    if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z')) key = c;
+    else if (c >= u'a' && c <= u'z') key = c - u'a' + u'A';
+    else if (c == u' ') key = kKeySpace;
+    OffscreenPressKey(key, c);
+  }
+}
+
+void OffscreenHoldShift(bool held) { TheState().shiftHeld = held; }
+
+void OffscreenRequestClose(WindowHandle window) {
+  if (FindRecord(window)) PostEvent({kEventClose, window, 0, 0, 0});
+}
+
+void SetOffscreenForeground(WindowHandle window) {
+  TheState().foreground = FindRecord(window) ? window : 0;
+}

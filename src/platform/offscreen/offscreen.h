@@ -1,0 +1,159 @@
+// Control of the in-memory backend, for tests: a virtual screen and clock, injected input,
+// scripted answers for menus and dialogs, and records of what the program showed and did.
+// The platform headers are implemented completely by this backend; nothing reaches a desktop.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+#include "platform/monitors.h"
+#include "platform/windows.h"
+
+// Back to the state of a freshly started process: no windows, timers, events, menus or fonts;
+// the clock at 0; one 1920 x 1080 monitor; the pointer at (0, 0) with no button or Shift held;
+// an empty clipboard; no scripts and no records.
+void ResetOffscreen();
+
+// --- Screen ---------------------------------------------------------------------------------
+void SetOffscreenMonitors(const std::vector<Monitor>& monitors);
+
+// --- Clock ----------------------------------------------------------------------------------
+// The virtual clock moves only through these calls and through waits for events: a wait that
+// finds nothing queued jumps to the next timer tick or scheduled action within its time-out.
+
+// Moves the clock forward, queuing due timer ticks and running due actions in time order.
+void AdvanceOffscreenClock(int64_t ms);
+
+// Runs the action when the clock reaches timeMs (at once, at the next wait or advance, if that
+// time has passed). Actions of the same time run in the order they were scheduled.
+void AtOffscreenTime(int64_t timeMs, std::function<void()> action);
+
+// A wait that would move the clock past the limit aborts the process with a message, so a
+// test whose program waits for input that never comes fails instead of hanging. Default one
+// virtual hour from the last reset.
+void SetOffscreenClockLimit(int64_t timeMs);
+
+// --- Input ----------------------------------------------------------------------------------
+// Mouse events go to the shown window under the pointer, except that while a button pressed
+// over a window is held, moves and the release go to that window (an implicit grab). A window
+// lets the mouse through where it shows nothing (see OffscreenWindowAt).
+
+enum class MouseButton { kLeft, kRight };
+
+void OffscreenMoveMouse(int32_t screenX, int32_t screenY);
+// A press also makes the window under the pointer the foreground window.
+void OffscreenPressButton(MouseButton button);
+void OffscreenReleaseButton(MouseButton button);
+// Move, press and release.
+void OffscreenClick(int32_t screenX, int32_t screenY, MouseButton button = MouseButton::kLeft);
+// Wheel delta, 120 per notch away from the user, to the window under the pointer.
+void OffscreenTurnWheel(int32_t delta);
+
+// A key press for the foreground window: kEventKeyDown with the virtual-key code, then, when
+// character is not 0, kEventCharacter with it. Ignored when no window of ours is in front.
+void OffscreenPressKey(int32_t virtualKey, char16_t character = 0);
+// Presses one key per UTF-16 unit: letters and digits under their own codes, everything else
+// under kKeyPacket.
+void OffscreenType(std::u16string_view text);
+void OffscreenHoldShift(bool held);
+
+// The user asks to close the window (from the task bar, say): queues kEventClose.
+void OffscreenRequestClose(WindowHandle window);
+// Makes the window the foreground window; 0 puts another program's window in front.
+void SetOffscreenForeground(WindowHandle window);
+
+// --- Windows --------------------------------------------------------------------------------
+struct OffscreenWindowInfo {
+  std::u16string title;
+  WindowHandle owner = 0;
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  bool shown = false;
+  bool alwaysOnTop = false;
+  bool layered = false;
+  Pixel background = 0;
+  // How the layered window shows: through attributes, an image, or nothing yet.
+  enum class Layer { kNone, kAttributes, kImage } layer = Layer::kNone;
+  LayerAttributes attributes;
+};
+
+// Open windows in the order they were created.
+std::vector<WindowHandle> OffscreenWindows();
+// nullopt for a window that is not open.
+std::optional<OffscreenWindowInfo> GetOffscreenWindowInfo(WindowHandle window);
+
+// Every image presented on the window, oldest first, as handed over (premultiplied). Kept until
+// the window closes or the backend is reset; empty for other handles.
+const std::vector<Image>& OffscreenFrames(WindowHandle window);
+
+// The shown window that receives the mouse at the screen point, 0 for none: the topmost one
+// whose area holds the point and that shows something there (a layered window shows nothing
+// where its image's alpha is 0, where its background matches its colour key, everywhere when
+// its constant alpha is 0, or everywhere before it got attributes or an image).
+WindowHandle OffscreenWindowAt(int32_t screenX, int32_t screenY);
+
+// --- Clipboard ------------------------------------------------------------------------------
+// nullopt: the clipboard holds something that is not text.
+void SetOffscreenClipboard(std::optional<std::u16string> text);
+std::optional<std::u16string> OffscreenClipboard();
+// While locked (another program holds it), the clipboard can be neither read nor written.
+void SetOffscreenClipboardLocked(bool locked);
+
+// --- Menus ----------------------------------------------------------------------------------
+struct OffscreenMenuItem {
+  enum class Kind { kEntry, kSeparator, kSubmenu } kind = Kind::kEntry;
+  int32_t command = 0;         // entries
+  std::u16string text;         // entries; the title of submenus
+  std::vector<OffscreenMenuItem> children;  // submenus
+};
+
+// The items of the menu, nullopt when no menu has that number.
+std::optional<std::vector<OffscreenMenuItem>> OffscreenMenu(int32_t menu);
+
+// The answer to the next menu shown: the command of one of its entries, or 0 to dismiss it.
+// A menu shown with no answer left, or answered with a command it does not hold, is dismissed.
+void ScriptMenuChoice(int32_t command);
+
+struct OffscreenShownMenu {
+  int32_t menu = 0;
+  WindowHandle window = 0;
+  int32_t screenX = 0, screenY = 0;  // where it opened: the pointer
+  int32_t chosen = 0;                // 0 when dismissed
+};
+std::vector<OffscreenShownMenu> OffscreenShownMenus();
+
+// --- Dialogs --------------------------------------------------------------------------------
+struct OffscreenDialogAnswer {
+  enum class Action { kPressOk, kClose } action = Action::kPressOk;
+  // With kPressOk: the item to choose first; nullopt keeps the preselection. A text that is
+  // not among the items cannot be chosen and keeps the preselection too.
+  std::optional<std::u16string> choose;
+};
+
+// The answer to the next language dialog; a dialog with no answer left is closed.
+void ScriptLanguageDialog(OffscreenDialogAnswer answer);
+
+struct OffscreenShownDialog {
+  std::u16string title;
+  std::vector<std::u16string> items;
+  int preselected = -1;
+  std::optional<std::u16string> result;
+};
+std::vector<OffscreenShownDialog> OffscreenShownDialogs();
+
+struct OffscreenMessageBox {
+  WindowHandle owner = 0;
+  std::u16string title;
+  std::u16string text;
+};
+std::vector<OffscreenMessageBox> OffscreenMessageBoxes();
+
+// --- Process --------------------------------------------------------------------------------
+// How many times StartNewCopy was called and succeeded.
+int32_t OffscreenNewCopies();
+// Makes StartNewCopy fail from now on (until reset).
+void SetOffscreenNewCopyFails(bool fails);
+// Every EndProgram call's code, in order.
+std::vector<int32_t> OffscreenExitCodes();

@@ -1,0 +1,213 @@
+// Offscreen menus, clipboard, dialogs, monitors, fonts and the process.
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/menus.h"
+#include "platform/monitors.h"
+#include "platform/offscreen/state.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "platform/text_backend.h"
+#include "platform/unicode.h"
+
+using namespace offscreen;
+
+namespace {
+
+constexpr int32_t kOffscreenDpi = 96;
+
+bool HoldsCommand(const std::vector<OffscreenMenuItem>& items, int32_t command) {
+  for (const OffscreenMenuItem& item : items) {
+    if (item.kind == OffscreenMenuItem::Kind::kEntry && item.command == command) return true;
+    if (HoldsCommand(item.children, command)) return true;
+  }
+  return false;
+}
+
+// Where new items of the menu go: its open submenu, else the menu itself.
+std::vector<OffscreenMenuItem>* ItemsBeingBuilt(int32_t menu) {
+  auto it = TheState().menus.find(menu);
+  if (it == TheState().menus.end()) return nullptr;
+  MenuRecord& record = it->second;
+  return record.submenuOpen ? &record.items.back().children : &record.items;
+}
+
+}  // namespace
+
+// --- Menus ------------------------------------------------------------------------------------
+
+bool NewPopupMenu(int32_t menu) {
+  TheState().menus[menu] = MenuRecord{};
+  return true;
+}
+
+bool BeginSubmenu(int32_t menu, std::u16string_view title) {
+  auto it = TheState().menus.find(menu);
+  if (it == TheState().menus.end() || it->second.submenuOpen) return false;
+  OffscreenMenuItem submenu;
+  submenu.kind = OffscreenMenuItem::Kind::kSubmenu;
+  submenu.text = title;
+  it->second.items.push_back(std::move(submenu));
+  it->second.submenuOpen = true;
+  return true;
+}
+
+void EndSubmenu(int32_t menu) {
+  auto it = TheState().menus.find(menu);
+  if (it != TheState().menus.end()) it->second.submenuOpen = false;
+}
+
+bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text) {
+  std::vector<OffscreenMenuItem>* items = ItemsBeingBuilt(menu);
+  if (!items || command < 1) return false;
+  OffscreenMenuItem entry;
+  entry.command = command;
+  entry.text = text;
+  items->push_back(std::move(entry));
+  return true;
+}
+
+bool AddMenuSeparator(int32_t menu) {
+  std::vector<OffscreenMenuItem>* items = ItemsBeingBuilt(menu);
+  if (!items) return false;
+  OffscreenMenuItem separator;
+  separator.kind = OffscreenMenuItem::Kind::kSeparator;
+  items->push_back(std::move(separator));
+  return true;
+}
+
+bool ShowPopupMenu(int32_t menu, WindowHandle window) {
+  State& s = TheState();
+  auto it = s.menus.find(menu);
+  if (it == s.menus.end() || !FindRecord(window)) return false;
+  int32_t chosen = 0;
+  if (!s.menuAnswers.empty()) {
+    chosen = s.menuAnswers.front();
+    s.menuAnswers.pop_front();
+  }
+  if (!HoldsCommand(it->second.items, chosen)) chosen = 0;
+  s.shownMenus.push_back({menu, window, s.cursorX, s.cursorY, chosen});
+  if (chosen != 0) PostEvent({kEventMenuCommand, window, static_cast<uint32_t>(chosen), 0, 0});
+  return true;
+}
+
+void DestroyPopupMenu(int32_t menu) { TheState().menus.erase(menu); }
+
+std::optional<std::vector<OffscreenMenuItem>> OffscreenMenu(int32_t menu) {
+  auto it = TheState().menus.find(menu);
+  if (it == TheState().menus.end()) return std::nullopt;
+  return it->second.items;
+}
+
+void ScriptMenuChoice(int32_t command) { TheState().menuAnswers.push_back(command); }
+
+std::vector<OffscreenShownMenu> OffscreenShownMenus() { return TheState().shownMenus; }
+
+// --- Clipboard --------------------------------------------------------------------------------
+
+bool SetClipboardText(std::u16string_view text) {
+  State& s = TheState();
+  if (s.clipboardLocked) return false;
+  s.clipboard = std::u16string(text);
+  return true;
+}
+
+std::u16string GetClipboardText() {
+  const State& s = TheState();
+  if (s.clipboardLocked || !s.clipboard) return {};
+  return *s.clipboard;
+}
+
+void SetOffscreenClipboard(std::optional<std::u16string> text) {
+  TheState().clipboard = std::move(text);
+}
+std::optional<std::u16string> OffscreenClipboard() { return TheState().clipboard; }
+void SetOffscreenClipboardLocked(bool locked) { TheState().clipboardLocked = locked; }
+
+// --- Dialogs ----------------------------------------------------------------------------------
+
+void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text) {
+  TheState().messageBoxes.push_back({owner, std::u16string(title), std::u16string(text)});
+}
+
+std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
+                                                 const std::vector<std::u16string>& items,
+                                                 int preselected) {
+  State& s = TheState();
+  OffscreenDialogAnswer answer;
+  answer.action = OffscreenDialogAnswer::Action::kClose;
+  if (!s.dialogAnswers.empty()) {
+    answer = s.dialogAnswers.front();
+    s.dialogAnswers.pop_front();
+  }
+  int selected = preselected >= 0 && size_t(preselected) < items.size() ? preselected : -1;
+  std::optional<std::u16string> result;
+  if (answer.action == OffscreenDialogAnswer::Action::kPressOk) {
+    if (answer.choose) {
+      auto it = std::find(items.begin(), items.end(), *answer.choose);
+      if (it != items.end()) selected = int(it - items.begin());
+    }
+    result = selected >= 0 ? items[size_t(selected)] : std::u16string();
+  }
+  s.shownDialogs.push_back({std::u16string(title), items, preselected, result});
+  return result;
+}
+
+void ScriptLanguageDialog(OffscreenDialogAnswer answer) {
+  TheState().dialogAnswers.push_back(std::move(answer));
+}
+std::vector<OffscreenShownDialog> OffscreenShownDialogs() { return TheState().shownDialogs; }
+std::vector<OffscreenMessageBox> OffscreenMessageBoxes() { return TheState().messageBoxes; }
+
+// --- Screen and fonts -------------------------------------------------------------------------
+
+std::vector<Monitor> ListMonitors() { return TheState().monitors; }
+int32_t ScreenDpi() { return kOffscreenDpi; }
+void SetOffscreenMonitors(const std::vector<Monitor>& monitors) { TheState().monitors = monitors; }
+
+// Fixed so that text widths in tests are the same on every machine.
+std::u16string DefaultFontFace() { return u"DejaVu Sans"; }
+
+FontHandle OpenFont(std::u16string_view face, int32_t points) {
+  return OpenFontAtResolution(face, points, kOffscreenDpi);
+}
+
+// --- Process ----------------------------------------------------------------------------------
+
+bool StartPlatform() { return true; }
+
+void StopPlatform() {
+  State& s = TheState();
+  CloseAllWindows();
+  s.menus.clear();
+  CloseAllFonts();
+}
+
+std::u16string OwnExecutablePath() {
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || size_t(length) >= sizeof path) return {};
+  return Utf8ToUtf16(std::string_view(path, size_t(length)));
+}
+
+bool StartNewCopy() {
+  State& s = TheState();
+  if (s.newCopyFails) return false;
+  ++s.newCopies;
+  return true;
+}
+
+void EndProgram(int32_t exitCode) { TheState().exitCodes.push_back(exitCode); }
+
+int32_t OffscreenNewCopies() { return TheState().newCopies; }
+void SetOffscreenNewCopyFails(bool fails) { TheState().newCopyFails = fails; }
+std::vector<int32_t> OffscreenExitCodes() { return TheState().exitCodes; }
+
+void ResetOffscreen() {
+  CloseAllFonts();
+  TheState() = State{};
+}

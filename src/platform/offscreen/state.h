@@ -1,0 +1,79 @@
+// The offscreen backend's process-wide state, shared by its source files.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/offscreen/offscreen.h"
+
+namespace offscreen {
+
+struct WindowRecord {
+  WindowHandle handle = 0;
+  OffscreenWindowInfo info;
+  std::vector<Image> frames;
+};
+
+struct TimerRecord {
+  WindowHandle window = 0;
+  int32_t number = 0;
+  int32_t periodMs = 0;
+  int64_t due = 0;
+};
+
+struct ScheduledAction {
+  int64_t time = 0;
+  uint64_t order = 0;
+  std::function<void()> action;
+};
+
+struct MenuRecord {
+  std::vector<OffscreenMenuItem> items;
+  bool submenuOpen = false;
+};
+
+struct State {
+  std::vector<WindowRecord> windows;  // creation order
+  std::vector<WindowHandle> stacking;  // bottom to top, bands not yet applied
+  WindowHandle nextWindow = 1;
+
+  std::deque<Event> queue;
+  std::vector<TimerRecord> timers;
+  std::vector<ScheduledAction> actions;
+  uint64_t nextActionOrder = 0;
+  int64_t now = 0;
+  int64_t clockLimit = 3600 * 1000;
+
+  std::vector<Monitor> monitors{Monitor{0, 0, 1920, 1080}};
+  int32_t cursorX = 0, cursorY = 0;
+  bool leftHeld = false, rightHeld = false, shiftHeld = false;
+  WindowHandle grab = 0;  // the window that got the press while a button is held
+  WindowHandle foreground = 0;
+
+  std::optional<std::u16string> clipboard;
+  bool clipboardLocked = false;
+
+  std::map<int32_t, MenuRecord> menus;
+  std::deque<int32_t> menuAnswers;
+  std::vector<OffscreenShownMenu> shownMenus;
+
+  std::deque<OffscreenDialogAnswer> dialogAnswers;
+  std::vector<OffscreenShownDialog> shownDialogs;
+  std::vector<OffscreenMessageBox> messageBoxes;
+
+  int32_t newCopies = 0;
+  bool newCopyFails = false;
+  std::vector<int32_t> exitCodes;
+};
+
+State& TheState();
+WindowRecord* FindRecord(WindowHandle window);
+void PostEvent(const Event& event);
+void CloseAllWindows();
+
+}  // namespace offscreen

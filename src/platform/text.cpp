@@ -1,0 +1,139 @@
+// Text measured and drawn with Pango on Cairo, shared by every backend.
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "platform/text.h"
+#include "platform/text_backend.h"
+#include "platform/unicode.h"
+
+namespace {
+
+// Larger fonts would only serve to make huge surfaces; nothing the program shows needs them.
+constexpr int32_t kMaxFontPixels = 2048;
+
+struct Fonts {
+  std::map<FontHandle, PangoFontDescription*> open;
+  FontHandle next = 1;
+};
+
+Fonts& TheFonts() {
+  static Fonts fonts;
+  return fonts;
+}
+
+// One context for the whole process: it holds the font map and its caches, which live until
+// the process ends. Fixed rendering options make widths independent of the user's settings.
+PangoContext* TheContext() {
+  static PangoContext* context = [] {
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* c = pango_font_map_create_context(map);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    pango_cairo_context_set_font_options(c, options);
+    cairo_font_options_destroy(options);
+    return c;
+  }();
+  return context;
+}
+
+// A one-line layout of the text: line breaks are shown as glyphs instead of starting new lines,
+// so a pasted text with a line break still measures and draws as one line.
+PangoLayout* MakeLayout(FontHandle font, std::u16string_view text) {
+  auto it = TheFonts().open.find(font);
+  if (it == TheFonts().open.end()) return nullptr;
+  PangoLayout* layout = pango_layout_new(TheContext());
+  pango_layout_set_font_description(layout, it->second);
+  pango_layout_set_single_paragraph_mode(layout, TRUE);
+  // Pango takes no NUL inside a text; show it as the replacement character like any other
+  // character that cannot be drawn.
+  std::u16string shown(text);
+  std::replace(shown.begin(), shown.end(), u'\0', u'\uFFFD');
+  std::string utf8 = Utf16ToUtf8(shown);
+  pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
+  return layout;
+}
+
+}  // namespace
+
+FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, int32_t dpi) {
+  if (points <= 0 || dpi <= 0) return 0;
+  double pixels = std::round(double(points) * dpi / 72.0);
+  if (pixels < 1 || pixels > kMaxFontPixels) return 0;
+  PangoFontDescription* description = pango_font_description_new();
+  std::string family = Utf16ToUtf8(face);
+  pango_font_description_set_family(description, family.c_str());
+  pango_font_description_set_style(description, PANGO_STYLE_NORMAL);
+  pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_absolute_size(description, pixels * PANGO_SCALE);
+  Fonts& fonts = TheFonts();
+  FontHandle handle = fonts.next++;
+  fonts.open[handle] = description;
+  return handle;
+}
+
+void CloseFont(FontHandle font) {
+  Fonts& fonts = TheFonts();
+  auto it = fonts.open.find(font);
+  if (it == fonts.open.end()) return;
+  pango_font_description_free(it->second);
+  fonts.open.erase(it);
+}
+
+void CloseAllFonts() {
+  for (auto& [handle, description] : TheFonts().open) pango_font_description_free(description);
+  TheFonts().open.clear();
+}
+
+TextSize MeasureText(FontHandle font, std::u16string_view text) {
+  PangoLayout* layout = MakeLayout(font, text);
+  if (!layout) return {};
+  PangoRectangle logical;
+  pango_layout_get_pixel_extents(layout, nullptr, &logical);
+  g_object_unref(layout);
+  return {logical.width, logical.height};
+}
+
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                     int32_t y, Pixel colour) {
+  if (!IsImageValid(image) || PixelAlpha(colour) == 0) return;
+  PangoLayout* layout = MakeLayout(font, text);
+  if (!layout) return;
+  PangoRectangle ink, logical;
+  pango_layout_get_pixel_extents(layout, &ink, &logical);
+  // Glyphs may reach past the line's box (accents, descenders): render their whole ink, but
+  // only the part that lands inside the image.
+  int64_t left = std::max<int64_t>(int64_t(x) + std::min(ink.x, logical.x), 0);
+  int64_t top = std::max<int64_t>(int64_t(y) + std::min(ink.y, logical.y), 0);
+  int64_t right = std::min<int64_t>(
+      int64_t(x) + std::max(ink.x + ink.width, logical.x + logical.width), image.width);
+  int64_t bottom = std::min<int64_t>(
+      int64_t(y) + std::max(ink.y + ink.height, logical.y + logical.height), image.height);
+  if (left < right && top < bottom) {
+    int width = int(right - left), height = int(bottom - top);
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+    cairo_t* cr = cairo_create(mask);
+    cairo_move_to(cr, double(int64_t(x) - left), double(int64_t(y) - top));
+    pango_cairo_show_layout(cr, layout);
+    cairo_destroy(cr);
+    cairo_surface_flush(mask);
+    const unsigned char* coverage = cairo_image_surface_get_data(mask);
+    int stride = cairo_image_surface_get_stride(mask);
+    uint32_t alpha = PixelAlpha(colour);
+    for (int row = 0; row < height && coverage; ++row) {
+      for (int column = 0; column < width; ++column) {
+        uint32_t c = coverage[row * stride + column];
+        if (c == 0) continue;
+        uint8_t a = uint8_t((alpha * c + 127) / 255);
+        int32_t px = int32_t(left + column), py = int32_t(top + row);
+        SetImagePixel(image, px, py, BlendPixel(ImagePixel(image, px, py), WithAlpha(colour, a)));
+      }
+    }
+    cairo_surface_destroy(mask);
+  }
+  g_object_unref(layout);
+}

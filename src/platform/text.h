@@ -1,0 +1,35 @@
+// Fonts and text: measuring a text and drawing it into a 32-bit image.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/image.h"
+
+// A font of this process; 0 is no font.
+using FontHandle = int32_t;
+
+// The face of the desktop's interface font ("Sans" when the desktop names none).
+std::u16string DefaultFontFace();
+
+// A regular font of the face whose em is round(points * ScreenDpi() / 72) pixels.
+// Returns 0 when points is not positive or the font cannot be made.
+FontHandle OpenFont(std::u16string_view face, int32_t points);
+
+// Releases the font; does nothing for a handle that is not open.
+void CloseFont(FontHandle font);
+
+struct TextSize {
+  int32_t width = 0;
+  int32_t height = 0;  // the font's line height, the same for every text, even an empty one
+};
+
+// The size of the text set on one line (line breaks are shown, not obeyed). {0, 0} for a font
+// that is not open.
+TextSize MeasureText(FontHandle font, std::u16string_view text);
+
+// Draws the text on one line with its top-left (of the line measured by MeasureText) at (x, y),
+// in the colour with its alpha, blended over the image's pixels; nothing is drawn outside the
+// image. Does nothing for a font that is not open.
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                     int32_t y, Pixel colour);

@@ -1,0 +1,3 @@
+#include "settings/history_types.h"
+
+HistoryList historyList;

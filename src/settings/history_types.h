@@ -1,0 +1,23 @@
+// The remembered calculations, shown in the history panel and kept in the settings file.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One remembered calculation.
+struct HistoryEntry {
+  std::u16string expression;  // the calculation text in display form, as the user saw it
+  double answer = 0.0;
+  std::u16string exactForm;   // empty when there is none
+  int32_t errorKind = 0;      // an ErrorKind of the engine; 0 for none
+};
+
+// The history, index 0 the newest entry. A non-empty list that was loaded ends with a sentinel
+// entry whose expression is empty.
+struct HistoryList {
+  std::vector<HistoryEntry> entries;
+  int32_t historyCursor = -1;  // index of the current entry, -1 for none
+};
+
+// The process-wide history.
+extern HistoryList historyList;

@@ -1,0 +1,116 @@
+#include "settings/settings.h"
+
+#include <string>
+
+#include "engine/evaluator.h"
+#include "settings/preference_store.h"
+
+AppSettings appSettings;
+
+namespace {
+
+// Every setting in file order. The history is written in its place in "Calcul" by its own row.
+enum class SettingKind { Text, Int, History };
+struct SettingRow {
+  const char16_t* group;
+  const char16_t* key;
+  SettingKind kind;
+  std::u16string AppSettings::*text;
+  int32_t AppSettings::*number;
+  const char16_t* defaultText;
+  int32_t defaultNumber;
+};
+
+constexpr SettingKind kText = SettingKind::Text, kInt = SettingKind::Int;
+const SettingRow kSettingRows[] = {
+    {u"Apparence", u"Apparence", kText, &AppSettings::skinName, nullptr, u"Defaut", 0},
+    {u"Apparence", u"Fenetre_SauverPosition", kInt, nullptr, &AppSettings::savePosition, u"", 1},
+    {u"Apparence", u"Fenetre x", kInt, nullptr, &AppSettings::windowX, u"", -10000},
+    {u"Apparence", u"Fenetre y", kInt, nullptr, &AppSettings::windowY, u"", -10000},
+    {u"Apparence", u"Fenetre_ToujoursVisible", kInt, nullptr, &AppSettings::alwaysOnTop, u"", 0},
+    {u"Calcul", u"Operation", kText, &AppSettings::expressionText, nullptr, u"", 0},
+    {u"Calcul", u"Reponse", SettingKind::History, nullptr, nullptr, u"", 0},
+    {u"Calcul", u"Mode", kInt, nullptr, &AppSettings::angleMode, u"", 1},
+    {u"Calcul", u"Format", kInt, nullptr, &AppSettings::formatValue, u"", 0},
+    {u"Graphique", u"Graphe_Zone left", kInt, nullptr, &AppSettings::graphLeft, u"", -10},
+    {u"Graphique", u"Graphe_Zone right", kInt, nullptr, &AppSettings::graphRight, u"", 10},
+    {u"Graphique", u"Graphe_Zone top", kInt, nullptr, &AppSettings::graphTop, u"", -10},
+    {u"Graphique", u"Graphe_Zone bottom", kInt, nullptr, &AppSettings::graphBottom, u"", 10},
+    {u"Graphique", u"Graphe_Grille", kInt, nullptr, &AppSettings::graphGrid, u"", 1},
+};
+
+// "Reponse" n field: the key of one field of history entry n.
+std::u16string HistoryKey(size_t n, std::u16string_view field) {
+  std::string number = std::to_string(n);
+  return u"Reponse" + std::u16string(number.begin(), number.end()) + std::u16string(field);
+}
+
+// The expression that ends the stored list.
+constexpr std::u16string_view kHistoryEnd = u"$";
+
+// Whether the expression, once saved, reads back as the end marker: the reading drops blanks at
+// both ends, and the writing turns line breaks into blanks.
+bool ReadsBackAsHistoryEnd(std::u16string_view expression) {
+  constexpr std::u16string_view kDropped = u" \t\r\n";
+  size_t first = expression.find_first_not_of(kDropped);
+  return first != std::u16string_view::npos &&
+         expression.substr(first, expression.find_last_not_of(kDropped) + 1 - first) == kHistoryEnd;
+}
+
+void LoadHistory(const PreferenceStore& store) {
+  for (size_t n = 0;; ++n) {
+    std::u16string expression = store.ReadString(HistoryKey(n, u"Operation"), kHistoryEnd);
+    if (expression == kHistoryEnd) break;
+    historyList.entries.push_back({expression, store.ReadDouble(HistoryKey(n, u"Valeur"), 0.0),
+                                   store.ReadString(HistoryKey(n, u"Texte"), u""),
+                                   store.ReadInt(HistoryKey(n, u"Erreur"), 0)});
+  }
+  if (!historyList.entries.empty() && !historyList.entries.back().expression.empty())
+    historyList.entries.push_back(HistoryEntry());
+}
+
+void SaveHistory(PreferenceStore& store) {
+  size_t n = 0;
+  for (const HistoryEntry& entry : historyList.entries) {
+    // An entry shown as the end marker would end the list when it is read back and lose every
+    // older entry; it is left out so that they survive.
+    if (ReadsBackAsHistoryEnd(entry.expression)) continue;
+    store.WriteString(HistoryKey(n, u"Operation"), entry.expression);
+    store.WriteDouble(HistoryKey(n, u"Valeur"), entry.answer);
+    store.WriteString(HistoryKey(n, u"Texte"), entry.exactForm);
+    store.WriteInt(HistoryKey(n, u"Erreur"), entry.errorKind);
+    ++n;
+  }
+}
+
+}  // namespace
+
+void LoadSettings() {
+  PreferenceStore store;
+  store.Open(kSettingsFileName);  // a missing file leaves every default
+  std::u16string_view group;
+  for (const SettingRow& row : kSettingRows) {
+    if (group != row.group) store.SelectGroup(group = row.group);
+    switch (row.kind) {
+      case SettingKind::Text: appSettings.*row.text = store.ReadString(row.key, row.defaultText); break;
+      case SettingKind::Int: appSettings.*row.number = store.ReadInt(row.key, row.defaultNumber); break;
+      case SettingKind::History: LoadHistory(store); break;
+    }
+  }
+  SetAngleMode(appSettings.angleMode);
+}
+
+void SaveSettings() {
+  PreferenceStore store;
+  if (!store.Create(kSettingsFileName)) return;
+  std::u16string_view group;
+  for (const SettingRow& row : kSettingRows) {
+    if (group != row.group) store.SelectGroup(group = row.group);
+    switch (row.kind) {
+      case SettingKind::Text: store.WriteString(row.key, appSettings.*row.text); break;
+      case SettingKind::Int: store.WriteInt(row.key, appSettings.*row.number); break;
+      case SettingKind::History: SaveHistory(store); break;
+    }
+  }
+  store.Close();
+}

@@ -1,0 +1,35 @@
+// The persisted settings, with the history and the expression being edited, in the settings
+// file "Tornavelle.tvnp" of the working directory.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "settings/history_types.h"
+
+// The settings file, resolved against the working directory.
+inline constexpr char16_t kSettingsFileName[] = u"Tornavelle.tvnp";
+
+struct AppSettings {
+  std::u16string skinName;   // only named in the skin failure message
+  int32_t savePosition = 0;  // non-zero: restore windowX, windowY at start-up
+  int32_t windowX = 0, windowY = 0;  // outer top-left of the main window, screen pixels
+  int32_t alwaysOnTop = 0;
+  std::u16string expressionText;  // the expression line
+  int32_t angleMode = 0;          // 1 radians, 2 degrees; any other value behaves as degrees
+  // Kept from the file and written back unchanged; nothing else uses them.
+  int32_t formatValue = 0;
+  int32_t graphLeft = 0, graphRight = 0, graphTop = 0, graphBottom = 0;
+  int32_t graphGrid = 0;
+};
+
+// The process-wide settings.
+extern AppSettings appSettings;
+
+// Fills appSettings from the settings file, each missing key taking its default, appends the
+// stored history to historyList (with an empty sentinel entry after it) and applies angleMode
+// with SetAngleMode. The file is never written.
+void LoadSettings();
+
+// Writes appSettings and historyList to the settings file, replacing it atomically. When the
+// file cannot be written, nothing is saved and the old file stays as it was.
+void SaveSettings();

@@ -1,0 +1,33 @@
+#include "skin/layered_window.h"
+
+#include <algorithm>
+
+bool MakeWindowLayered(WindowHandle window) { return SetWindowLayeredStyle(window, true); }
+
+bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey) {
+  LayerAttributes attributes;
+  if (alpha > 0) {
+    attributes.useConstantAlpha = true;
+    attributes.constantAlpha = static_cast<uint8_t>(std::min(alpha, 255));
+  }
+  if (colourKey > 0) {
+    // The key is written red first from the low byte; pixels hold red in bits 16 to 23.
+    uint32_t key = static_cast<uint32_t>(colourKey);
+    attributes.useColourKey = true;
+    attributes.colourKey = MakePixel(0, key & 0xFF, (key >> 8) & 0xFF, (key >> 16) & 0xFF);
+  }
+  return SetWindowLayerAttributes(window, attributes);
+}
+
+bool PresentLayeredImage(WindowHandle window, const Image& image) {
+  if (!IsImageValid(image)) return false;
+  // The window system composites premultiplied pixels: each colour channel scaled by alpha.
+  Image premultiplied = image;
+  for (Pixel& p : premultiplied.pixels) {
+    uint32_t a = PixelAlpha(p);
+    if (a == 255) continue;
+    p = MakePixel(uint8_t(a), uint8_t(PixelRed(p) * a / 255), uint8_t(PixelGreen(p) * a / 255),
+                  uint8_t(PixelBlue(p) * a / 255));
+  }
+  return PresentWindowImage(window, premultiplied);
+}

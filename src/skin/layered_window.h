@@ -1,0 +1,23 @@
+// The two transparency mechanisms of a skinned window: the main window shows its composed image
+// with per-pixel alpha; its overlay shows a colour that a colour key makes invisible.
+#pragma once
+#include <cstdint>
+
+#include "platform/image.h"
+#include "platform/windows.h"
+
+// Makes the window layered, so that it shows only what SetWindowTranslucency or
+// PresentLayeredImage give it. Returns false when the window is not open.
+bool MakeWindowLayered(WindowHandle window);
+
+// Sets the window's constant alpha and colour key. An alpha above 0 makes the whole window that
+// opaque (values above 255 count as 255); a colour key above 0, red + 256 * green + 65536 * blue,
+// makes its pixels of that colour invisible and click-through. -1 or 0 switches either off, so
+// black cannot be a key. Returns false when the window is not open or not layered.
+bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey);
+
+// Puts the straight-alpha image on the layered window as its whole content, with per-pixel
+// alpha: a pixel of alpha 0 is invisible and lets the mouse through. The window keeps its
+// position and takes the image's size. Returns false when the window is not open or not
+// layered, or the image is empty.
+bool PresentLayeredImage(WindowHandle window, const Image& image);

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "../support/temp_folder.h"
+#include "platform/files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Files, BackslashIsTheFolderSeparator) {
+  EXPECT_EQ(NativePath("Lng-Tornavelle\\Francais.Txt"), "Lng-Tornavelle/Francais.Txt");
+  EXPECT_EQ(NativePath("Apparence\\Defaut\\"), "Apparence/Defaut/");
+  TempWorkingFolder folder;
+  PutFile("Lng-Tornavelle/Francais.Txt", "x");
+  EXPECT_TRUE(FileExists("Lng-Tornavelle\\Francais.Txt"));
+}
+
+TEST(Files, CreateWriteTruncateAndReadWhole) {
+  TempWorkingFolder folder;
+  PlatformFile file;
+  ASSERT_TRUE(CreatePlatformFile("a.bin", &file));
+  EXPECT_TRUE(WritePlatformFile(file, 0, "hello world"));
+  EXPECT_TRUE(WritePlatformFile(file, 6, "there"));
+  std::string bytes;
+  EXPECT_TRUE(ReadWholePlatformFile(file, 100, &bytes));
+  EXPECT_EQ(bytes, "hello there");
+  EXPECT_TRUE(TruncatePlatformFile(file, 5));
+  EXPECT_TRUE(ReadWholePlatformFile(file, 100, &bytes));
+  EXPECT_EQ(bytes, "hello");
+  ClosePlatformFile(&file);
+  EXPECT_EQ(file.native, -1);
+  ClosePlatformFile(&file);  // closing twice is harmless
+
+  ASSERT_TRUE(CreatePlatformFile("a.bin", &file));  // creating again empties the file
+  ClosePlatformFile(&file);
+  EXPECT_EQ(FileContent("a.bin"), "");
+}
+
+TEST(Files, ReadOnlyOpenCannotWrite) {
+  TempWorkingFolder folder;
+  PutFile("r.txt", "abc");
+  PlatformFile file;
+  ASSERT_TRUE(OpenPlatformFile("r.txt", FileAccess::ReadOnly, &file));
+  EXPECT_FALSE(WritePlatformFile(file, 0, "x"));
+  ClosePlatformFile(&file);
+  EXPECT_EQ(FileContent("r.txt"), "abc");
+}
+
+TEST(Files, OnlyRegularFilesOpen) {
+  TempWorkingFolder folder;
+  fs::create_directory("dir");
+  ASSERT_EQ(mkfifo("pipe", 0666), 0);
+  PlatformFile file;
+  struct Case { const char* path; FileAccess access; } cases[] = {
+      {"missing", FileAccess::ReadOnly}, {"dir", FileAccess::ReadOnly},
+      {"dir", FileAccess::ReadWrite},    {"pipe", FileAccess::ReadOnly},  // must not block
+      {"pipe", FileAccess::ReadWrite},
+  };
+  for (const auto& c : cases) EXPECT_FALSE(OpenPlatformFile(c.path, c.access, &file)) << c.path;
+  EXPECT_FALSE(CreatePlatformFile("dir", &file));
+  EXPECT_FALSE(FileExists("dir"));
+  EXPECT_FALSE(FileExists("pipe"));
+  EXPECT_FALSE(FileExists("missing"));
+}
+
+TEST(Files, ReadingStopsAtTheSizeLimit) {
+  TempWorkingFolder folder;
+  PutFile("big", std::string(101, 'x'));
+  PutFile("fits", std::string(100, 'y'));
+  std::string bytes = "old";
+  EXPECT_FALSE(ReadFileBytes("big", 100, &bytes));
+  EXPECT_EQ(bytes, "");
+  EXPECT_TRUE(ReadFileBytes("fits", 100, &bytes));
+  EXPECT_EQ(bytes, std::string(100, 'y'));
+  EXPECT_FALSE(ReadFileBytes("missing", 100, &bytes));
+}
+
+TEST(Files, ListingMatchesTheExtensionInAnyCaseAndSortsByName) {
+  TempWorkingFolder folder;
+  for (const char* name : {"b/Zulu.txt", "b/Alpha.TXT", "b/mid.Txt", "b/readme.md", "b/x.txt.bak",
+                           "b/.txt"})
+    PutFile(name, "");
+  fs::create_directory("b/folder.txt");
+  std::vector<std::string> names;
+  ASSERT_TRUE(ListFolder("b", ".txt", &names));
+  EXPECT_EQ(names, (std::vector<std::string>{".txt", "Alpha.TXT", "Zulu.txt", "mid.Txt"}));
+  EXPECT_FALSE(ListFolder("missing", ".txt", &names));
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(Files, ExtensionCaseIsIgnoredButNotTheNameCase) {
+  TempWorkingFolder folder;
+  PutFile("L/English.Txt", "");
+  PutFile("L/both.txt", "");
+  PutFile("L/both.TXT", "");
+  PutFile("L/plain", "");
+  struct Case { const char* path; const char* found; } cases[] = {
+      {"L\\English.txt", "L/English.Txt"},
+      {"L\\English.Txt", "L/English.Txt"},
+      {"L\\English.TXT", "L/English.Txt"},
+      {"L\\english.txt", ""},            // the name itself keeps its case
+      {"L\\both.Txt", "L/both.TXT"},     // several spellings: the first by name
+      {"L\\both.txt", "L/both.txt"},     // the exact spelling wins
+      {"L\\plain", "L/plain"},
+      {"L\\Plain", ""},
+      {"L\\Missing.txt", ""},
+      {"Nowhere\\English.txt", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindFileIgnoringExtensionCase(c.path), c.found) << c.path;
+  PutFile("Top.TXT", "");
+  EXPECT_EQ(FindFileIgnoringExtensionCase("Top.txt"), "Top.TXT");
+}
+
+TEST(Files, RenameReplacesTheDestination) {
+  TempWorkingFolder folder;
+  PutFile("a", "new");
+  PutFile("b", "old");
+  EXPECT_TRUE(RenameFile("a", "b"));
+  EXPECT_EQ(FileContent("b"), "new");
+  EXPECT_FALSE(FileExists("a"));
+  EXPECT_FALSE(RenameFile("a", "c"));
+}
+
+TEST(FileReplacement, ReplacesTheWholeFileAndKeepsItsPermissions) {
+  TempWorkingFolder folder;
+  PutFile("s.tvnp", "old content that is longer");
+  chmod("s.tvnp", 0640);
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_EQ(FileContent("s.tvnp"), "old content that is longer");  // untouched until the commit
+  EXPECT_TRUE(CommitFileReplacement(&replacement, "new"));
+  EXPECT_EQ(FileContent("s.tvnp"), "new");
+  EXPECT_EQ(fs::status("s.tvnp").permissions(), fs::perms(0640));
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+TEST(FileReplacement, CreatesAMissingFile) {
+  TempWorkingFolder folder;
+  FileReplacement replacement;
+  EXPECT_FALSE(BeginFileReplacement("sub\\n.tvnp", &replacement));  // no folder yet
+  fs::create_directory("sub");
+  ASSERT_TRUE(BeginFileReplacement("sub\\n.tvnp", &replacement));
+  EXPECT_TRUE(CommitFileReplacement(&replacement, "x"));
+  EXPECT_EQ(FileContent("sub/n.tvnp"), "x");
+  EXPECT_EQ(FolderNames("sub"), "n.tvnp");
+}
+
+TEST(FileReplacement, AbandoningLeavesTheTargetAlone) {
+  TempWorkingFolder folder;
+  PutFile("s.tvnp", "old");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  AbandonFileReplacement(&replacement);
+  EXPECT_EQ(FileContent("s.tvnp"), "old");
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+TEST(FileReplacement, FollowsSymbolicLinksToTheirTarget) {
+  TempWorkingFolder folder;
+  PutFile("real/s.tvnp", "old");
+  fs::create_directory("links");
+  fs::create_symlink("../real/s.tvnp", "links/hop");  // relative to the link's folder
+  fs::create_symlink("links/hop", "s.tvnp");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_TRUE(CommitFileReplacement(&replacement, "new"));
+  EXPECT_TRUE(fs::is_symlink("s.tvnp"));
+  EXPECT_TRUE(fs::is_symlink("links/hop"));
+  EXPECT_EQ(FileContent("real/s.tvnp"), "new");
+  EXPECT_EQ(FolderNames("real"), "s.tvnp");
+
+  fs::create_symlink("loop", "loop");
+  EXPECT_FALSE(BeginFileReplacement("loop", &replacement));
+}
+
+TEST(FileReplacement, AFailedWriteLeavesThePreviousFileWhole) {
+  TempWorkingFolder folder;
+  std::string old(4000, 'o');
+  PutFile("s.tvnp", old);
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  {
+    FullDiskSimulation full(1000);
+    EXPECT_FALSE(CommitFileReplacement(&replacement, std::string(3000, 'n')));
+  }
+  EXPECT_EQ(FileContent("s.tvnp"), old);
+  EXPECT_EQ(FolderNames(), "s.tvnp");  // the temporary file is gone
+}
+
+TEST(FileReplacement, AFolderIsNotReplaced) {
+  TempWorkingFolder folder;
+  fs::create_directory("s.tvnp");
+  FileReplacement replacement;
+  EXPECT_FALSE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+}  // namespace

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include "platform/events.h"
+#include "platform/input.h"
+#include "platform/monitors.h"
+#include "platform/offscreen/offscreen.h"
+#include "platform/timers.h"
+#include "platform/windows.h"
+
+namespace {
+
+class OffscreenScreen : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetOffscreen(); }
+
+  static WindowHandle Shown(WindowRequest request) {
+    WindowHandle window = OpenWindow(request);
+    SetWindowShown(window, true);
+    return window;
+  }
+  static std::vector<Event> Drain() {
+    std::vector<Event> events;
+    for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent()) events.push_back(e);
+    return events;
+  }
+};
+
+TEST_F(OffscreenScreen, OpenChecksItsArgumentsAndCentresOnThePrimaryMonitor) {
+  EXPECT_EQ(OpenWindow({u"t", 0, 0, 0, 10}), 0);
+  EXPECT_EQ(OpenWindow({u"t", 0, 0, 10, -1}), 0);
+  EXPECT_EQ(OpenWindow({u"t", 0, 0, 10, 10, false, 42}), 0);  // no such owner
+
+  SetOffscreenMonitors({{-1280, 0, 1280, 1024}, {0, 0, 1920, 1080}});
+  WindowHandle w = OpenWindow({u"Calc", 5, 6, 301, 400, true});
+  ASSERT_NE(w, 0);
+  EXPECT_FALSE(IsWindowShown(w));  // created hidden
+  int32_t x, y, width, height;
+  ASSERT_TRUE(GetWindowPosition(w, &x, &y));
+  EXPECT_EQ(x, -1280 + (1280 - 301) / 2);
+  EXPECT_EQ(y, (1024 - 400) / 2);
+  ASSERT_TRUE(GetWindowClientSize(w, &width, &height));
+  EXPECT_EQ(width, 301);
+  EXPECT_EQ(height, 400);
+
+  WindowHandle placed = OpenWindow({u"t", 5, 6, 10, 10});
+  MoveWindowTo(placed, -7, 8);
+  GetWindowPosition(placed, &x, &y);
+  EXPECT_EQ(x, -7);
+  EXPECT_EQ(y, 8);
+  EXPECT_NE(placed, w);
+  EXPECT_FALSE(GetWindowPosition(999, &x, &y));
+  EXPECT_EQ(x, 0);
+}
+
+TEST_F(OffscreenScreen, ClosingAWindowTakesItsOwnedWindowsTimersAndEvents) {
+  WindowHandle main = Shown({u"main", 0, 0, 50, 50});
+  WindowHandle overlay = Shown({u"overlay", 0, 0, 50, 50, false, main});
+  WindowHandle other = Shown({u"other", 100, 0, 50, 50});
+  StartTimer(main, 78, 100);
+  StartTimer(other, 1, 100);
+  OffscreenRequestClose(overlay);
+  OffscreenRequestClose(other);
+  SetOffscreenForeground(overlay);
+  CloseWindow(main);
+  EXPECT_FALSE(IsWindowOpen(main));
+  EXPECT_FALSE(IsWindowOpen(overlay));
+  EXPECT_EQ(OffscreenWindows(), std::vector<WindowHandle>{other});
+  EXPECT_EQ(ForegroundWindow(), 0);
+  std::vector<Event> events;
+  for (int i = 0; i < 2; ++i) events.push_back(WaitForEvent(100));
+  ASSERT_EQ(events[0].code, kEventClose);
+  EXPECT_EQ(events[0].window, other);
+  EXPECT_EQ(events[1].code, kEventTimer);
+  EXPECT_EQ(events[1].window, other);
+  CloseWindow(main);  // already gone: nothing happens
+}
+
+TEST_F(OffscreenScreen, ForegroundFollowsShowingHidingAndClicks) {
+  WindowHandle main = Shown({u"main", 0, 0, 50, 50});
+  EXPECT_EQ(ForegroundWindow(), main);
+  WindowHandle owned = Shown({u"owned", 0, 0, 50, 50, false, main});
+  EXPECT_EQ(ForegroundWindow(), owned);
+  SetWindowShown(owned, false);
+  EXPECT_EQ(ForegroundWindow(), main);  // back to its owner
+  SetWindowShown(main, false);
+  EXPECT_EQ(ForegroundWindow(), 0);
+
+  WindowHandle a = Shown({u"a", 0, 0, 50, 50});
+  WindowHandle b = Shown({u"b", 100, 0, 50, 50});
+  EXPECT_EQ(ForegroundWindow(), b);
+  OffscreenClick(10, 10);
+  EXPECT_EQ(ForegroundWindow(), a);
+  SetOffscreenForeground(0);  // the user switched to another program
+  EXPECT_EQ(ForegroundWindow(), 0);
+}
+
+TEST_F(OffscreenScreen, TheMousePassesThroughWhereALayeredWindowShowsNothing) {
+  WindowHandle below = Shown({u"below", 0, 0, 100, 100});
+  WindowHandle top = Shown({u"top", 0, 0, 10, 10});
+  ASSERT_TRUE(SetWindowLayeredStyle(top, true));
+  EXPECT_EQ(OffscreenWindowAt(5, 5), below) << "layered with nothing presented yet";
+
+  SetWindowBackground(top, 0xFF00FF);
+  struct Case { LayerAttributes attributes; WindowHandle expected; } cases[] = {
+      {{false, 255, true, 0xFF00FF}, below},  // keyed out
+      {{false, 255, true, 0x00FF00}, top},    // another key
+      {{true, 0, false, 0}, below},           // fully transparent
+      {{true, 1, false, 0}, top},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(SetWindowLayerAttributes(top, c.attributes));
+    EXPECT_EQ(OffscreenWindowAt(5, 5), c.expected);
+  }
+
+  Image frame = MakeImage(20, 10, 0x80400000);
+  SetImagePixel(frame, 15, 5, 0);
+  ASSERT_TRUE(PresentWindowImage(top, frame));
+  int32_t width, height;
+  GetWindowClientSize(top, &width, &height);
+  EXPECT_EQ(width, 20);  // presenting resizes the window to the image
+  EXPECT_EQ(OffscreenWindowAt(12, 5), top);
+  EXPECT_EQ(OffscreenWindowAt(15, 5), below);
+  EXPECT_EQ(OffscreenWindowAt(100, 5), 0);
+  ASSERT_EQ(OffscreenFrames(top).size(), 1u);
+  EXPECT_EQ(OffscreenFrames(top)[0].pixels, frame.pixels);
+
+  EXPECT_FALSE(PresentWindowImage(below, frame)) << "not layered";
+  EXPECT_FALSE(SetWindowLayerAttributes(below, {}));
+  EXPECT_FALSE(PresentWindowImage(top, Image{}));
+  Image torn = frame;
+  torn.width = 21;
+  EXPECT_FALSE(PresentWindowImage(top, torn));
+  EXPECT_EQ(OffscreenFrames(top).size(), 1u);
+}
+
+TEST_F(OffscreenScreen, StackingKeepsOnTopAndOwnedWindowsAbove) {
+  WindowHandle main = Shown({u"main", 0, 0, 10, 10});
+  WindowHandle owned = Shown({u"owned", 0, 0, 10, 10, false, main});
+  WindowHandle pinned = Shown({u"pinned", 0, 0, 10, 10});
+  SetWindowAlwaysOnTop(pinned, true);
+  WindowHandle later = Shown({u"later", 0, 0, 10, 10});
+  EXPECT_EQ(OffscreenWindowAt(1, 1), pinned);
+  SetWindowShown(pinned, false);
+  EXPECT_EQ(OffscreenWindowAt(1, 1), later);
+  SetWindowShown(main, true);  // raising the owner raises what it owns with it
+  EXPECT_EQ(OffscreenWindowAt(1, 1), owned);
+  SetWindowShown(owned, false);
+  EXPECT_EQ(OffscreenWindowAt(1, 1), main);
+}
+
+TEST_F(OffscreenScreen, MouseEventsCarryClientPositionsAndFollowThePressedWindow) {
+  WindowHandle a = Shown({u"a", 100, 50, 40, 40});
+  WindowHandle b = Shown({u"b", 200, 50, 40, 40});
+  OffscreenMoveMouse(110, 60);
+  OffscreenPressButton(MouseButton::kLeft);
+  OffscreenMoveMouse(210, 60);  // over b, but the press on a holds the mouse
+  OffscreenReleaseButton(MouseButton::kLeft);
+  OffscreenMoveMouse(215, 61);
+  OffscreenClick(500, 500, MouseButton::kRight);  // over no window: nothing
+  OffscreenMoveMouse(220, 70);
+  OffscreenTurnWheel(-60);
+  OffscreenTurnWheel(240);
+
+  struct Expected { int32_t code; WindowHandle window; int32_t x, y; } expected[] = {
+      {kEventMouseMove, a, 10, 10}, {kEventLeftDown, a, 10, 10}, {kEventMouseMove, a, 110, 10},
+      {kEventLeftUp, a, 110, 10},   {kEventMouseMove, b, 15, 11}, {kEventMouseMove, b, 20, 20},
+      {kEventWheel, b, 20, 20},     {kEventWheel, b, 20, 20},
+  };
+  std::vector<Event> events = Drain();
+  ASSERT_EQ(events.size(), std::size(expected));
+  for (size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(events[i].code, expected[i].code) << i;
+    EXPECT_EQ(events[i].window, expected[i].window) << i;
+    EXPECT_EQ(events[i].x, expected[i].x) << i;
+    EXPECT_EQ(events[i].y, expected[i].y) << i;
+  }
+  EXPECT_EQ(WheelDelta(events[6]), -60);
+  EXPECT_EQ(WheelDelta(events[7]), 240);
+  int32_t x, y;
+  ASSERT_TRUE(GetCursorScreenPosition(&x, &y));
+  EXPECT_EQ(x, 220);
+  EXPECT_EQ(y, 70);
+}
+
+TEST_F(OffscreenScreen, KeysGoToTheForegroundWindowWithTheirCharacterBehind) {
+  OffscreenPressKey(kKeyEnter, u'\r');  // no window of ours in front: lost
+  WindowHandle w = Shown({u"w", 0, 0, 10, 10});
+  OffscreenPressKey(kKeyLeft);
+  OffscreenPressKey('V', 22);  // Ctrl+V
+  OffscreenType(u"a+\U0001D70B");
+  OffscreenHoldShift(true);
+  EXPECT_TRUE(IsShiftHeld());
+
+  struct Expected { int32_t code; uint32_t parameter; } expected[] = {
+      {kEventKeyDown, kKeyLeft},   {kEventKeyDown, 'V'},        {kEventCharacter, 22},
+      {kEventKeyDown, 'A'},        {kEventCharacter, 'a'},      {kEventKeyDown, kKeyPacket},
+      {kEventCharacter, '+'},      {kEventKeyDown, kKeyPacket}, {kEventCharacter, 0xD835},
+      {kEventKeyDown, kKeyPacket}, {kEventCharacter, 0xDF0B},
+  };
+  std::vector<Event> events = Drain();
+  ASSERT_EQ(events.size(), std::size(expected));
+  for (size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(events[i].code, expected[i].code) << i;
+    EXPECT_EQ(events[i].parameter, expected[i].parameter) << i;
+    EXPECT_EQ(events[i].window, w) << i;
+  }
+}
+
+TEST_F(OffscreenScreen, WaitsMoveTheVirtualClockToTheNextTick) {
+  WindowHandle w = OpenWindow({u"w", 0, 0, 10, 10});
+  EXPECT_EQ(WaitForEvent(50).code, kEventNone);
+  EXPECT_EQ(ClockMs(), 50);
+  ASSERT_TRUE(StartTimer(w, 78, 100));  // first tick at 150
+  EXPECT_EQ(WaitForEvent(50).code, kEventNone);
+  EXPECT_EQ(PollEvent().code, kEventNone);  // a poll never moves the clock
+  EXPECT_EQ(ClockMs(), 100);
+  Event tick = WaitForEvent(500);
+  EXPECT_EQ(tick.code, kEventTimer);
+  EXPECT_EQ(tick.parameter, 78u);
+  EXPECT_EQ(tick.window, w);
+  EXPECT_EQ(ClockMs(), 150);
+
+  // A slow reader finds one tick, not a backlog.
+  AdvanceOffscreenClock(1000);
+  EXPECT_EQ(PollEvent().code, kEventTimer);
+  EXPECT_EQ(PollEvent().code, kEventNone);
+  EXPECT_EQ(WaitForEvent(100).code, kEventTimer);
+  EXPECT_EQ(ClockMs(), 1250);
+
+  StartTimer(w, 78, 0);  // restarts with the shortest period
+  EXPECT_EQ(WaitForEvent(100).code, kEventTimer);
+  EXPECT_EQ(ClockMs(), 1260);
+  StopTimer(w, 78);
+  EXPECT_EQ(WaitForEvent(100).code, kEventNone);
+  EXPECT_FALSE(StartTimer(999, 1, 100));
+}
+
+TEST_F(OffscreenScreen, ScheduledInputArrivesDuringWaits) {
+  WindowHandle w = Shown({u"w", 0, 0, 10, 10});
+  std::vector<int64_t> ran;
+  AtOffscreenTime(30, [&] { ran.push_back(ClockMs()); OffscreenPressKey(kKeyHome); });
+  AtOffscreenTime(30, [&] { ran.push_back(-ClockMs()); });
+  AtOffscreenTime(200, [&] { OffscreenRequestClose(w); });
+  Event key = WaitForEvent(50);
+  EXPECT_EQ(key.code, kEventKeyDown);
+  EXPECT_EQ(ClockMs(), 30);
+  EXPECT_EQ(ran, (std::vector<int64_t>{30, -30}));
+  int passes = 0;
+  while (WaitForEvent(50).code != kEventClose) ++passes;
+  EXPECT_EQ(passes, 3);  // 80, 130, 180; the close comes at 200
+  EXPECT_EQ(ClockMs(), 200);
+  AtOffscreenTime(0, [&] { ran.push_back(7); });  // already past: runs at the next wait
+  WaitForEvent(0);
+  EXPECT_EQ(ran.back(), 7);
+}
+
+TEST_F(OffscreenScreen, AWaitPastTheClockLimitAborts) {
+  SetOffscreenClockLimit(1000);
+  AdvanceOffscreenClock(990);
+  EXPECT_EQ(WaitForEvent(10).code, kEventNone);
+  EXPECT_DEATH(WaitForEvent(50), "never comes");
+}
+
+TEST_F(OffscreenScreen, ResetGivesAFreshScreen) {
+  SetOffscreenMonitors({});
+  WindowHandle w = Shown({u"w", 0, 0, 10, 10, true});
+  int32_t x, y;
+  GetWindowPosition(w, &x, &y);
+  EXPECT_EQ(x, 0);  // no monitor to centre on
+  StartTimer(w, 1, 10);
+  AdvanceOffscreenClock(25);
+  ResetOffscreen();
+  EXPECT_TRUE(OffscreenWindows().empty());
+  EXPECT_EQ(ClockMs(), 0);
+  EXPECT_EQ(PollEvent().code, kEventNone);
+  ASSERT_EQ(ListMonitors().size(), 1u);
+  EXPECT_EQ(ListMonitors()[0].width, 1920);
+  EXPECT_EQ(ScreenDpi(), 96);
+  EXPECT_EQ(ForegroundWindow(), 0);
+  EXPECT_FALSE(IsShiftHeld());
+}
+
+}  // namespace

@@ -1,0 +1,385 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "../support/temp_folder.h"
+#include "platform/unicode.h"
+#include "settings/preference_store.h"
+
+namespace {
+
+constexpr char kMark[] = "\xEF\xBB\xBF\r\n";  // what every written file starts with
+
+// Reads one key of a file made of the given bytes.
+std::u16string ReadFrom(const std::string& bytes, std::u16string_view group, std::u16string_view key) {
+  TempWorkingFolder folder;
+  PutFile("p.tvnp", bytes);
+  PreferenceStore store;
+  store.Open(u"p.tvnp");
+  store.SelectGroup(group);
+  return store.ReadString(key, u"<default>");
+}
+
+// ---- Reading syntax ----
+
+TEST(PreferenceReading, Syntax) {
+  struct Case { const char* name; std::string bytes; std::u16string_view group, key, value; } cases[] = {
+      {"utf-8 after its mark", "\xEF\xBB\xBF[G]\nk=\xCF\x80\xE2\x88\x9A", u"G", u"k", u"π√"},
+      {"iso 8859-1 without a mark", "[G]\nk=\xE9\xFF", u"G", u"k", u"éÿ"},
+      {"utf-8 bytes without a mark are two characters", "[G]\nk=\xC3\xA9", u"G", u"k", u"Ã©"},
+      {"a mark on a group line", "\xEF\xBB\xBF[G]\r\nk=1", u"G", u"k", u"1"},
+      {"CR alone ends a line", "[G]\rk=1\rj=2", u"G", u"j", u"2"},
+      {"runs of CR and LF are one line end", "[G]\r\n\r\n\n\rk=1\n\r\r\nj=2", u"G", u"j", u"2"},
+      {"no line end at the end of the file", "[G]\nk=last", u"G", u"k", u"last"},
+      {"leading blanks before a key", "[G]\n \t k=1", u"G", u"k", u"1"},
+      {"blanks around the key and after =", "[G]\nkey \t=\t  v", u"G", u"key", u"v"},
+      {"blanks at the value's end are dropped", "[G]\nk = a b \t ", u"G", u"k", u"a b"},
+      {"blanks inside a key stay", "[G]\nFenetre x = 5", u"G", u"Fenetre x", u"5"},
+      {"a further = belongs to the value", "[G]\nk = a=b", u"G", u"k", u"a=b"},
+      {"a line without = is a key with an empty value", "[G]\nk", u"G", u"k", u""},
+      {"an empty value is not the default", "[G]\nk =", u"G", u"k", u""},
+      {"a comment is not a key", "[G]\n; k=1\n;k=2", u"G", u"k", u"<default>"},
+      {"an indented comment", "[G]\n  ;k=2", u"G", u"k", u"<default>"},
+      {"a group without ] runs to the line end", "[Calcul\nMode=2", u"Calcul", u"Mode", u"2"},
+      {"text after ] is ignored", "[Calcul] extra ]\nMode=2", u"Calcul", u"Mode", u"2"},
+      {"an indented group", "  [G]\nk=1", u"G", u"k", u"1"},
+      {"keys before the first group belong to none", "k=0\n[G]\nk=1", u"", u"k", u"0"},
+      {"they are not in the group", "k=0\n[G]", u"G", u"k", u"<default>"},
+      {"a NUL is an ordinary character", std::string("[G]\nk=a\0b", 9), u"G", u"k",
+       std::u16string_view(u"a\0b", 3)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadFrom(c.bytes, c.group, c.key), c.value) << c.name;
+}
+
+TEST(PreferenceReading, CommentsKeepTheirTextAfterOneSpace) {
+  TempWorkingFolder folder;
+  PutFile("p.tvnp", ";one\n;  two\n; three \nk=1\n");
+  PreferenceStore store;
+  store.Open(u"p.tvnp");
+  store.WriteInt(u"k", 2);
+  store.Close();
+  EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "; one\r\n;  two\r\n; three \r\nk = 2\r\n");
+}
+
+// ---- Lookup ----
+
+TEST(PreferenceLookup, FirstGroupAndFirstKeyWin) {
+  TempWorkingFolder folder;
+  PutFile("p.tvnp",
+          "top=0\n[Calcul]\nMode=1\nMode=3\n;c\nOther=4\n[Graphique]\nMode=5\n[CALCUL]\nLate=6\n");
+  PreferenceStore store;
+  ASSERT_TRUE(store.Open(u"p.tvnp"));
+  struct Case { std::u16string_view group; bool selected; std::u16string_view key; int32_t value; } cases[] = {
+      {u"Calcul", true, u"Mode", 1},      // the first of two equal keys
+      {u"calcul", true, u"MODE", 1},      // ASCII case ignored in group and key
+      {u"Calcul", true, u"Other", 4},     // comments are skipped
+      {u"Calcul", true, u"Late", -1},     // only the first group of a name is searched
+      {u"Calcul", true, u"top", -1},      // nor does it see keys of no group
+      {u"Graphique", true, u"Mode", 5},   // the search stops at the next group
+      {u"", true, u"top", 0},
+      {u"", true, u"Mode", -1},
+      {u"Missing", false, u"Mode", -1},   // a pending group finds nothing
+      {u"Missing", false, u"top", -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(store.SelectGroup(c.group), c.selected) << Utf16ToUtf8(c.group);
+    EXPECT_EQ(store.ReadInt(c.key, -1), c.value) << Utf16ToUtf8(c.group) << "/" << Utf16ToUtf8(c.key);
+  }
+}
+
+TEST(PreferenceLookup, StoreWithoutAFile) {
+  PreferenceStore never;
+  EXPECT_FALSE(never.SelectGroup(u""));  // no file name is kept
+  EXPECT_EQ(never.ReadString(u"k", u"d"), u"d");
+
+  TempWorkingFolder folder;
+  PreferenceStore missing;
+  EXPECT_FALSE(missing.Open(u"missing.tvnp"));
+  EXPECT_TRUE(missing.SelectGroup(u""));      // the name is kept, so the store is usable
+  EXPECT_FALSE(missing.SelectGroup(u"G"));
+  EXPECT_EQ(missing.ReadInt(u"k", 7), 7);
+  missing.Close();
+  EXPECT_FALSE(std::filesystem::exists("missing.tvnp"));  // nothing written, nothing created
+}
+
+// ---- Write placement ----
+
+// Opens a file of the given bytes, runs the writes, closes and returns what was saved.
+std::string AfterWrites(const std::string& bytes, void (*writes)(PreferenceStore&)) {
+  TempWorkingFolder folder;
+  PutFile("p.tvnp", bytes);
+  PreferenceStore store;
+  store.Open(u"p.tvnp");
+  writes(store);
+  store.Close();
+  return FileContent("p.tvnp");
+}
+
+TEST(PreferenceWriting, Placement) {
+  struct Case { const char* name; std::string before; void (*writes)(PreferenceStore&); std::string after; } cases[] = {
+      {"a new key goes at the end of its group", "[A]\na = 1\n[B]\nb = 1\n",
+       [](PreferenceStore& s) { s.SelectGroup(u"A"); s.WriteInt(u"a2", 2); },
+       "[A]\r\na = 1\r\na2 = 2\r\n[B]\r\nb = 1\r\n"},
+      {"an existing key takes the new spelling and value", "[A]\nkey = 1\nkey = 9\n",
+       [](PreferenceStore& s) { s.SelectGroup(u"a"); s.WriteString(u"KEY", u"x"); },
+       "[A]\r\nKEY = x\r\nkey = 9\r\n"},
+      {"a key of no group goes before the first group", "; c\nk0 = 1\n[A]\n",
+       [](PreferenceStore& s) { s.WriteInt(u"k1", 1); },
+       "; c\r\nk0 = 1\r\nk1 = 1\r\n[A]\r\n"},
+      {"at the very start when the file starts with a group", "[A]\na = 1\n",
+       [](PreferenceStore& s) { s.SelectGroup(u""); s.WriteInt(u"k", 1); },
+       "k = 1\r\n[A]\r\na = 1\r\n"},
+      {"at the end when there is no group", "x = 1\n",
+       [](PreferenceStore& s) { s.WriteInt(u"k", 1); }, "x = 1\r\nk = 1\r\n"},
+      {"a pending group is created at the end by the first write", "[A]\n",
+       [](PreferenceStore& s) {
+         EXPECT_FALSE(s.SelectGroup(u"New"));
+         s.WriteInt(u"n", 1);
+         s.WriteInt(u"m", 2);
+         EXPECT_TRUE(s.SelectGroup(u"NEW"));
+       },
+       "[A]\r\n[New]\r\nn = 1\r\nm = 2\r\n"},
+      {"an earlier group still takes keys after a new one", "[A]\n",
+       [](PreferenceStore& s) {
+         s.SelectGroup(u"B");
+         s.WriteInt(u"b", 1);
+         s.SelectGroup(u"A");
+         s.WriteInt(u"a", 1);
+       },
+       "[A]\r\na = 1\r\n[B]\r\nb = 1\r\n"},
+      {"a later duplicate group is left alone", "[A]\n[A]\nx = 0\n",
+       [](PreferenceStore& s) { s.SelectGroup(u"A"); s.WriteInt(u"x", 1); },
+       "[A]\r\nx = 1\r\n[A]\r\nx = 0\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AfterWrites(c.before, c.writes), kMark + c.after) << c.name;
+}
+
+TEST(PreferenceWriting, LineBreaksInValuesBecomeSpaces) {
+  std::string saved = AfterWrites("[Calcul]\n", [](PreferenceStore& s) {
+    s.SelectGroup(u"Calcul");
+    s.WriteString(u"Operation", u"1+2\r\n[Graphique]\rGraphe_Grille = 0\n\n");
+  });
+  EXPECT_EQ(saved, std::string(kMark) + "[Calcul]\r\nOperation = 1+2 [Graphique] Graphe_Grille = 0  \r\n");
+  EXPECT_EQ(ReadFrom(saved, u"Graphique", u"Graphe_Grille"), u"<default>");
+}
+
+TEST(PreferenceWriting, AStoreThatWasNotWrittenLeavesTheFileAlone) {
+  TempWorkingFolder folder;
+  std::string odd = "[G]\rk=\xE9\r\r;x";  // a form the writer would never give
+  PutFile("p.tvnp", odd);
+  PreferenceStore store;
+  store.Open(u"p.tvnp");
+  store.SelectGroup(u"G");
+  store.ReadString(u"k", u"");
+  store.SelectGroup(u"Other");
+  store.Close();
+  EXPECT_EQ(FileContent("p.tvnp"), odd);
+}
+
+TEST(PreferenceWriting, IsoLatinFilesAreSavedAsUtf8) {
+  EXPECT_EQ(AfterWrites("[G]\nk=\xE9t\xE9\n", [](PreferenceStore& s) { s.WriteInt(u"n", 1); }),
+            std::string(kMark) + "n = 1\r\n[G]\r\nk = \xC3\xA9t\xC3\xA9\r\n");
+}
+
+TEST(PreferenceWriting, WritesCreateAMissingFile) {
+  TempWorkingFolder folder;
+  PreferenceStore store;
+  EXPECT_FALSE(store.Open(u"new.tvnp"));
+  store.WriteString(u"Defaut", u"English");
+  store.Close();
+  EXPECT_EQ(FileContent("new.tvnp"), std::string(kMark) + "Defaut = English\r\n");
+}
+
+TEST(PreferenceWriting, CreateStartsAfreshAndReplacesTheFileAtClose) {
+  TempWorkingFolder folder;
+  PutFile("p.tvnp", "[Old]\nk=1\n");
+  PreferenceStore store;
+  ASSERT_TRUE(store.Create(u"p.tvnp"));
+  EXPECT_FALSE(store.SelectGroup(u"Old"));  // the old content is gone from the store
+  store.WriteInt(u"k", 2);
+  EXPECT_EQ(FileContent("p.tvnp"), "[Old]\nk=1\n");  // and from the disk only at Close
+  store.Close();
+  EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "[Old]\r\nk = 2\r\n");
+
+  ASSERT_TRUE(store.Create(u"p.tvnp"));
+  store.Close();
+  EXPECT_EQ(FileContent("p.tvnp"), "");  // created and never written: empty
+  EXPECT_EQ(FolderNames(), "p.tvnp");
+
+  std::filesystem::create_directory("dir");
+  EXPECT_FALSE(store.Create(u"dir"));
+  store.WriteInt(u"k", 1);
+  store.Close();
+  EXPECT_TRUE(std::filesystem::is_directory("dir"));
+}
+
+// Opens a file the process may only read, writes to the store and closes it. Returns whether the
+// file was opened and its key read. Root may write any file, so as root this runs in a child
+// process that has given up root for the unprivileged user "nobody".
+bool WriteToAReadOnlyFile() {
+  auto attempt = [] {
+    PreferenceStore store;
+    bool opened = store.Open(u"p.tvnp");
+    store.SelectGroup(u"G");
+    bool read = store.ReadInt(u"k", 0) == 1;
+    store.WriteInt(u"k", 2);
+    store.Close();
+    return opened && read;
+  };
+  if (geteuid() != 0) return attempt();
+  std::filesystem::permissions(".", std::filesystem::perms::all);  // nobody could save here
+  pid_t child = fork();
+  if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && attempt() ? 0 : 1);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(PreferenceWriting, AFileOpenedOnlyForReadingIsLeftAlone) {
+  TempWorkingFolder folder;
+  PutFile("p.tvnp", "[G]\nk=1\n");
+  std::filesystem::permissions("p.tvnp", std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::group_read |
+                                             std::filesystem::perms::others_read);
+  EXPECT_TRUE(WriteToAReadOnlyFile());
+  EXPECT_EQ(FileContent("p.tvnp"), "[G]\nk=1\n");
+  EXPECT_EQ(FolderNames(), "p.tvnp");
+}
+
+// ---- Numbers ----
+
+TEST(PreferenceNumbers, IntegersReadAsAtoiWithSaturation) {
+  struct Case { const char* text; int32_t value; } cases[] = {
+      {"2", 2},         {"2abc", 2},      {"abc", 0},      {"", 0},           {"-7", -7},
+      {"+5", 5},        {"3.9", 3},       {"0x10", 0},     {"- 1", 0},        {"007", 7},
+      {"2147483647", INT32_MAX},          {"2147483648", INT32_MAX},
+      {"99999999999999999999999", INT32_MAX},
+      {"-2147483648", INT32_MIN},         {"-2147483649", INT32_MIN},
+      {"-99999999999999999999999", INT32_MIN},
+  };
+  for (const auto& c : cases) {
+    TempWorkingFolder folder;
+    PutFile("p.tvnp", std::string("k = ") + c.text + "\n");
+    PreferenceStore store;
+    store.Open(u"p.tvnp");
+    EXPECT_EQ(store.ReadInt(u"k", 12345), c.value) << c.text;
+  }
+}
+
+TEST(PreferenceNumbers, DoublesReadAsAtof) {
+  struct Case { const char* text; double value; } cases[] = {
+      {"1.5", 1.5},     {"-2.5e3", -2500}, {"2,5", 2},    {".5", 0.5},     {"abc", 0},
+      {"", 0},          {"1e400", HUGE_VAL},               {"-1e400", -HUGE_VAL},
+      {"inf", HUGE_VAL}, {"-inf", -HUGE_VAL}, {"infinity", HUGE_VAL}, {"0x1p3", 8},
+      {"1e-400", 0},    {"3abc", 3},
+  };
+  for (const auto& c : cases) {
+    TempWorkingFolder folder;
+    PutFile("p.tvnp", std::string("k = ") + c.text + "\n");
+    PreferenceStore store;
+    store.Open(u"p.tvnp");
+    EXPECT_EQ(store.ReadDouble(u"k", 777), c.value) << c.text;
+  }
+  TempWorkingFolder folder;
+  PutFile("p.tvnp", "k = nan\nm = -nan\n");
+  PreferenceStore store;
+  store.Open(u"p.tvnp");
+  EXPECT_TRUE(std::isnan(store.ReadDouble(u"k", 0)));
+  EXPECT_TRUE(std::isnan(store.ReadDouble(u"m", 0)));
+}
+
+TEST(PreferenceNumbers, WrittenTexts) {
+  struct Case { double value; const char* text; } doubles[] = {
+      {0.1, "0.1"},  {1e16, "1e+16"},     {-0.0, "-0"},  {0.0, "0"},        {2.5, "2.5"},
+      {HUGE_VAL, "inf"}, {-HUGE_VAL, "-inf"}, {NAN, "nan"}, {-NAN, "nan"},
+      {5e-324, "5e-324"}, {1.7976931348623157e308, "1.7976931348623157e+308"},
+  };
+  for (const auto& c : doubles) {
+    TempWorkingFolder folder;
+    PreferenceStore store;
+    store.Create(u"p.tvnp");
+    store.WriteDouble(u"v", c.value);
+    store.Close();
+    EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "v = " + c.text + "\r\n") << c.text;
+  }
+  struct IntCase { int32_t value; const char* text; } ints[] = {
+      {0, "0"}, {-10000, "-10000"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"}};
+  for (const auto& c : ints) {
+    TempWorkingFolder folder;
+    PreferenceStore store;
+    store.Create(u"p.tvnp");
+    store.WriteInt(u"i", c.value);
+    store.Close();
+    EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "i = " + c.text + "\r\n") << c.text;
+  }
+}
+
+TEST(PreferenceNumbers, DoublesRoundTripExactly) {
+  using limits = std::numeric_limits<double>;
+  const double sample[] = {
+      0.0, -0.0, 0.1, -0.1, 1.0 / 3, 3.141592653589793, 1e23, 123456789012345678.0,
+      limits::denorm_min(), -limits::denorm_min(), 2.2250738585072009e-308,  // largest subnormal
+      1e-310, limits::min(), -limits::min(), limits::max(), limits::lowest(), limits::epsilon(),
+      limits::infinity(), -limits::infinity(), limits::quiet_NaN(),
+  };
+  TempWorkingFolder folder;
+  {
+    PreferenceStore store;
+    store.Create(u"p.tvnp");
+    store.SelectGroup(u"Numbers");
+    for (size_t i = 0; i < std::size(sample); ++i)
+      store.WriteDouble(u"v" + Utf8ToUtf16(std::to_string(i)), sample[i]);
+  }  // closing at the end of the scope saves
+  PreferenceStore store;
+  ASSERT_TRUE(store.Open(u"p.tvnp"));
+  store.SelectGroup(u"Numbers");
+  for (size_t i = 0; i < std::size(sample); ++i) {
+    double back = store.ReadDouble(u"v" + Utf8ToUtf16(std::to_string(i)), 42);
+    if (std::isnan(sample[i]))
+      EXPECT_TRUE(std::isnan(back)) << i;
+    else
+      EXPECT_EQ(std::bit_cast<uint64_t>(back), std::bit_cast<uint64_t>(sample[i])) << sample[i];
+  }
+}
+
+// ---- Absurd files ----
+
+TEST(PreferenceReading, AnOversizedFileReadsAsMissing) {
+  TempWorkingFolder folder;
+  std::string big = "[G]\nk=1\n" + std::string(kMaxPreferenceFileBytes, ';');
+  PutFile("p.tvnp", big);
+  PreferenceStore store;
+  EXPECT_FALSE(store.Open(u"p.tvnp"));
+  EXPECT_FALSE(store.SelectGroup(u"G"));
+  EXPECT_EQ(store.ReadInt(u"k", 5), 5);
+}
+
+TEST(PreferenceReading, BinaryContentParses) {
+  std::string bytes;
+  uint32_t state = 12345;
+  for (int i = 0; i < 100000; ++i) {
+    state = state * 1103515245 + 12345;
+    bytes += static_cast<char>(state >> 24);
+  }
+  for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
+    TempWorkingFolder folder;
+    PutFile("p.tvnp", prefix + bytes);
+    PreferenceStore store;
+    EXPECT_TRUE(store.Open(u"p.tvnp"));
+    store.SelectGroup(u"Calcul");
+    store.ReadString(u"Operation", u"");
+    store.WriteInt(u"Mode", 2);
+    store.Close();
+    PreferenceStore again;
+    again.Open(u"p.tvnp");
+    again.SelectGroup(u"Calcul");
+    EXPECT_EQ(again.ReadInt(u"Mode", 0), 2);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "platform/offscreen/offscreen.h"
+#include "skin/layered_window.h"
+
+namespace {
+
+class LayeredWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetOffscreen();
+    below = OpenWindow({u"below", 0, 0, 200, 200});
+    SetWindowShown(below, true);
+    window = OpenWindow({u"skin", 10, 20, 4, 2});
+    SetWindowShown(window, true);
+  }
+  WindowHandle below = 0, window = 0;
+};
+
+TEST_F(LayeredWindow, PresentsPremultipliedPixels) {
+  ASSERT_TRUE(MakeWindowLayered(window));
+  Image image = MakeImage(4, 1);
+  image.pixels = {0xFF123456, 0x80FF8040, 0x01FFFFFF, 0x00ABCDEF};
+  ASSERT_TRUE(PresentLayeredImage(window, image));
+  const auto& frames = OffscreenFrames(window);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].pixels,
+            (std::vector<Pixel>{0xFF123456, 0x80804020, 0x01010101, 0x00000000}));
+}
+
+TEST_F(LayeredWindow, TransparentPixelsLetTheMouseThrough) {
+  MakeWindowLayered(window);
+  Image image = MakeImage(4, 2, 0x80FFFFFF);
+  SetImagePixel(image, 1, 0, 0x00FFFFFF);
+  PresentLayeredImage(window, image);
+  EXPECT_EQ(OffscreenWindowAt(10, 20), window);  // alpha 128 shows, and takes the click
+  EXPECT_EQ(OffscreenWindowAt(11, 20), below);
+}
+
+TEST_F(LayeredWindow, PresentingAnotherSizeResizesInPlace) {
+  MakeWindowLayered(window);
+  ASSERT_TRUE(PresentLayeredImage(window, MakeImage(30, 40, 0xFF000000)));
+  auto info = GetOffscreenWindowInfo(window);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->width, 30);
+  EXPECT_EQ(info->height, 40);
+  EXPECT_EQ(info->x, 10);
+  EXPECT_EQ(info->y, 20);
+}
+
+TEST_F(LayeredWindow, NeedsALayeredWindowAndAnImage) {
+  EXPECT_FALSE(PresentLayeredImage(window, MakeImage(4, 2)));
+  EXPECT_FALSE(SetWindowTranslucency(window, 128, -1));
+  MakeWindowLayered(window);
+  EXPECT_FALSE(PresentLayeredImage(window, Image{}));
+  EXPECT_FALSE(MakeWindowLayered(999));
+  EXPECT_TRUE(OffscreenFrames(window).empty());
+}
+
+TEST_F(LayeredWindow, TranslucencyTurnsEachMechanismOnOnlyForPositiveValues) {
+  struct Case {
+    int32_t alpha, key;
+    bool useAlpha;
+    uint8_t constantAlpha;
+    bool useKey;
+    Pixel keyPixel;
+  } cases[] = {
+      {-1, 255 + 0 * 256 + 255 * 65536, false, 255, true, 0xFF00FF},  // the overlay's
+      {0, 0, false, 255, false, 0},
+      {128, -1, true, 128, false, 0},
+      {300, 0x0000FF, true, 255, true, 0xFF0000},  // red 255; alpha held to a byte
+      {1, 0x123456, true, 1, true, 0x563412},
+  };
+  MakeWindowLayered(window);
+  for (const auto& c : cases) {
+    ASSERT_TRUE(SetWindowTranslucency(window, c.alpha, c.key));
+    LayerAttributes a = GetOffscreenWindowInfo(window)->attributes;
+    EXPECT_EQ(a.useConstantAlpha, c.useAlpha) << c.alpha << " " << c.key;
+    EXPECT_EQ(a.constantAlpha, c.constantAlpha) << c.alpha;
+    EXPECT_EQ(a.useColourKey, c.useKey) << c.key;
+    EXPECT_EQ(a.colourKey, c.keyPixel) << c.key;
+  }
+}
+
+// The overlay of a skinned window: a magenta window keyed on magenta shows nothing and takes no
+// clicks, whatever lies under it.
+TEST_F(LayeredWindow, AKeyedOverlayIsInvisibleAndClickThrough) {
+  MakeWindowLayered(window);
+  PresentLayeredImage(window, MakeImage(4, 2, 0xFF000000));
+  WindowHandle overlay = OpenWindow({u"skin", 10, 20, 4, 2, false, window});
+  SetWindowBackground(overlay, 0xFF00FF);
+  MakeWindowLayered(overlay);
+  SetWindowTranslucency(overlay, -1, 255 + 255 * 65536);
+  SetWindowShown(overlay, true);
+  EXPECT_EQ(OffscreenWindowAt(11, 21), window);
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// A fresh folder that is the working directory for the length of one test, with small helpers
+// to put bytes in files and take them out again.
+#pragma once
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+class TempWorkingFolder {
+ public:
+  TempWorkingFolder() : previous(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tornavelle-XXXXXX").string();
+    path = mkdtemp(pattern.data());
+    std::filesystem::current_path(path);
+  }
+  ~TempWorkingFolder() {
+    std::filesystem::current_path(previous);
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  TempWorkingFolder(const TempWorkingFolder&) = delete;
+  TempWorkingFolder& operator=(const TempWorkingFolder&) = delete;
+
+  std::filesystem::path path;
+
+ private:
+  std::filesystem::path previous;
+};
+
+inline void PutFile(const std::filesystem::path& name, const std::string& bytes) {
+  if (name.has_parent_path()) std::filesystem::create_directories(name.parent_path());
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+inline std::string FileContent(const std::filesystem::path& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The names in the working folder, sorted, so a test can see that no temporary file remains.
+inline std::string FolderNames(const std::filesystem::path& folder = ".") {
+  std::string names;
+  std::vector<std::string> sorted;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    sorted.push_back(entry.path().filename().string());
+  std::sort(sorted.begin(), sorted.end());
+  for (const auto& name : sorted) names += (names.empty() ? "" : " ") + name;
+  return names;
+}
+
+// Makes every file write of this process fail beyond `bytes` bytes, as a full disk would, until
+// the end of the scope (the file size limit, with its signal ignored so that write reports EFBIG).
+class FullDiskSimulation {
+ public:
+  explicit FullDiskSimulation(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved);
+    previousHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FullDiskSimulation() {
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previousHandler);
+  }
+  FullDiskSimulation(const FullDiskSimulation&) = delete;
+  FullDiskSimulation& operator=(const FullDiskSimulation&) = delete;
+
+ private:
+  rlimit saved;
+  void (*previousHandler)(int);
+};
