@@ -9,7 +9,7 @@
 
 namespace {
 
-// Deflate turns at most two bits into 258 bytes, so a source of n bytes never holds more than
+// Deflate turns at most two bits into 258 bytes, so a file of n bytes never holds more than
 // n * 1032 bytes of pixel data. Files that claim more are refused before their pixels are
 // allocated, which keeps a tiny forged header from costing hundreds of megabytes.
 constexpr uint64_t kMaxDeflateRatio = 1032;
@@ -24,27 +24,16 @@ struct MemorySource {
   size_t position = 0;
 };
 
-size_t ReadMemory(void* context, uint8_t* buffer, size_t size) {
-  auto* memory = static_cast<MemorySource*>(context);
-  size_t n = std::min(size, memory->bytes.size() - memory->position);
-  std::copy_n(memory->bytes.data() + memory->position, n, buffer);
-  memory->position += n;
-  return n;
-}
-
 // libpng's errors must not return; a quiet jump back to DecodeRows' setjmp replaces its
 // default handler, which would print to stderr.
 [[noreturn]] void FailPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void IgnorePngWarning(png_structp, png_const_charp) {}
 
-void ReadFromSource(png_structp png, png_bytep data, size_t length) {
-  auto* source = static_cast<const PngSource*>(png_get_io_ptr(png));
-  size_t done = 0;
-  while (done < length) {
-    size_t n = source->read(source->context, data + done, length - done);
-    if (n == 0 || n > length - done) png_error(png, "truncated");
-    done += n;
-  }
+void ReadFromMemory(png_structp png, png_bytep data, size_t length) {
+  auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
+  if (length > source->bytes.size() - source->position) png_error(png, "truncated");
+  std::copy_n(source->bytes.data() + source->position, length, data);
+  source->position += length;
 }
 
 // All libpng calls that can fail happen here, after setjmp. This function owns no object with
@@ -53,7 +42,7 @@ void ReadFromSource(png_structp png, png_bytep data, size_t length) {
 bool DecodeRows(png_structp png, png_infop info, uint64_t totalSize, Image* image,
                 std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
   png_set_chunk_malloc_max(png, 8u << 20);
   png_set_chunk_cache_max(png, 1000);
 #ifdef PNG_HANDLE_AS_UNKNOWN_SUPPORTED
@@ -65,7 +54,7 @@ bool DecodeRows(png_structp png, png_infop info, uint64_t totalSize, Image* imag
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colourType = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
-  if (width == 0 || height == 0 || width > kMaxPngSide || height > kMaxPngSide) return false;
+  if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
   uint64_t storedBits = uint64_t(width) * height * png_get_channels(png, info) * bitDepth;
   if (storedBits / 8 > totalSize * kMaxDeflateRatio) return false;
 
@@ -102,8 +91,8 @@ bool DecodeRows(png_structp png, png_infop info, uint64_t totalSize, Image* imag
 
 }  // namespace
 
-std::optional<Image> DecodePng(const PngSource& source) {
-  if (source.read == nullptr) return std::nullopt;
+std::optional<Image> DecodePngBytes(std::span<const uint8_t> bytes) {
+  MemorySource source{bytes};
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);
   if (png == nullptr) return std::nullopt;
@@ -112,16 +101,11 @@ std::optional<Image> DecodePng(const PngSource& source) {
     png_destroy_read_struct(&png, nullptr, nullptr);
     return std::nullopt;
   }
-  png_set_read_fn(png, const_cast<PngSource*>(&source), ReadFromSource);
+  png_set_read_fn(png, &source, ReadFromMemory);
   Image image;
   std::vector<png_bytep> rows;
-  bool decoded = DecodeRows(png, info, source.totalSize, &image, &rows);
+  bool decoded = DecodeRows(png, info, bytes.size(), &image, &rows);
   png_destroy_read_struct(&png, &info, nullptr);
   if (!decoded) return std::nullopt;
   return image;
-}
-
-std::optional<Image> DecodePngBytes(std::span<const uint8_t> bytes) {
-  MemorySource memory{bytes};
-  return DecodePng(PngSource{&memory, ReadMemory, bytes.size()});
 }

@@ -216,7 +216,7 @@ TEST(PngDecoder, OversizedOrForgedSizesGiveNoImage) {
   for (int width : {8193, 8192}) {
     PngFileSpec spec{width, 1, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>((width + 7) / 8, 0xA5), {}, {}, {}};
     std::optional<Image> image = DecodePngBytes(EncodePng(spec));
-    EXPECT_EQ(image.has_value(), width <= kMaxPngSide) << width;
+    EXPECT_EQ(image.has_value(), width <= kMaxImageSide) << width;
   }
   PngFileSpec tall{1, 8193, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>(8193, 0), {}, {}, {}};
   EXPECT_FALSE(DecodePngBytes(EncodePng(tall)).has_value());
