@@ -144,7 +144,7 @@ TEST_F(SkinTest, OverlayIsAnInvisibleColourKeyedTwinOwnedByTheWindow) {
 
 // --- Failures -------------------------------------------------------------------------------
 
-TEST_F(SkinTest, BadImageSetsFailWithNothingLeftOpen) {
+TEST_F(SkinTest, BadImageSetsAndRefusedWindowsFailWithNothingLeftOpen) {
   struct Case {
     const char* name;
     void (*spoil)(SkinImages&);
@@ -169,6 +169,12 @@ TEST_F(SkinTest, BadImageSetsFailWithNothingLeftOpen) {
     EXPECT_TRUE(skinWindows.empty());
     EXPECT_TRUE(skinItems.empty());
   }
+  // The window system refuses a window whose owner is not open.
+  SkinImages images{Solid(2, 1, 0xFF808080), {}, {}, {}, {}, Map({"AB"}), {}, {}, {}};
+  EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 12345, std::move(images)), 0);
+  EXPECT_TRUE(OffscreenWindows().empty());
+  EXPECT_TRUE(skinWindows.empty());
+  EXPECT_TRUE(skinItems.empty());
 }
 
 TEST_F(SkinTest, EmptyItemMapOpensAWindowWithNoItems) {
