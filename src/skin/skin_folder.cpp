@@ -21,6 +21,9 @@ namespace {
 // A missing FontSize.png gives every item 9 points (red 90, in tenths of a point).
 constexpr Pixel kDefaultFontSizePixel = 0xFF5A5A5A;
 constexpr Pixel kOpaqueBlack = 0xFF000000;
+// The most pixels the items' boxes may add up to, in window sizes (a real skin's add up to
+// about one).
+constexpr uint64_t kMaxPieceWindows = 16;
 // The overlay's colour key: red 255, green 0, blue 255.
 constexpr int32_t kOverlayKey = 0xFF00FF;
 
@@ -149,6 +152,16 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
     if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
   }
 
+  // Each item keeps five pieces of its box's size. A map whose boxes add up to many times the
+  // window (colours scattered to the corners, thousands of items) would take gigabytes; such a
+  // skin fails instead.
+  std::vector<ItemRegion> regions = FindItemRegions(item);
+  uint64_t piecePixels = 0;
+  for (const ItemRegion& r : regions) {
+    piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);
+  }
+  if (piecePixels > kMaxPieceWindows * uint64_t(width) * uint64_t(height)) return 0;
+
   if (window < 0) window = FreeSkinNumber(-1);
   if (IsSkinNumberUsed(window)) return 0;
   WindowRequest request{title, x, y, width, height, (options & kSkinCentred) != 0, owner};
@@ -172,7 +185,7 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
 
   // Items, their sprites, fonts and colours. Sprites are cut before the backgrounds lose
   // their item pixels below.
-  for (const ItemRegion& region : FindItemRegions(item)) {
+  for (const ItemRegion& region : regions) {
     SkinItem entry;
     entry.window = window;
     entry.colour = ItemColourOf(region.colour);

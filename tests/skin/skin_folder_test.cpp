@@ -169,6 +169,16 @@ TEST_F(SkinTest, BadImageSetsAndRefusedWindowsFailWithNothingLeftOpen) {
     EXPECT_TRUE(skinWindows.empty());
     EXPECT_TRUE(skinItems.empty());
   }
+  // Items whose boxes add up to more than 16 windows: 40 colours, each on the left edge in
+  // row k and on the right edge in row 99 - k, so their boxes nest across the whole width.
+  Image scattered = Solid(100, 100, 0);
+  for (int32_t k = 0; k < 40; k++) {
+    scattered.pixels[k * 100] = scattered.pixels[(99 - k) * 100 + 99] = 0xFF000100u + k;
+  }
+  SkinImages greedy{Solid(100, 100, 0xFF808080), {}, {}, {}, {}, scattered, {}, {}, {}};
+  EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 0, std::move(greedy)), 0);
+  EXPECT_TRUE(OffscreenWindows().empty());
+  EXPECT_TRUE(skinItems.empty());
   // The window system refuses a window whose owner is not open.
   SkinImages images{Solid(2, 1, 0xFF808080), {}, {}, {}, {}, Map({"AB"}), {}, {}, {}};
   EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 12345, std::move(images)), 0);
