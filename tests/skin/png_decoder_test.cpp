@@ -54,7 +54,7 @@ constexpr int kWidth = 11, kHeight = 9;  // odd sizes leave partial bytes and sh
 // Builds the file of a case and the image it must decode to.
 void MakeCase(const FormatCase& c, bool interlaced, PngFileSpec& spec, Image& expected) {
   int channels = Channels(c.colourType);
-  spec = PngFileSpec{kWidth, kHeight, c.colourType, c.bitDepth, interlaced, {}, {}, {}, {}};
+  spec = PngFileSpec{kWidth, kHeight, c.colourType, c.bitDepth, interlaced, {}, {}, {}, {}, false};
   expected = Image{kWidth, kHeight, std::vector<Pixel>(kWidth * kHeight)};
   size_t rowBytes = (size_t(kWidth) * channels * c.bitDepth + 7) / 8;
   int paletteSize = c.colourType == PNG_COLOR_TYPE_PALETTE ? std::min(1 << c.bitDepth, 200) : 0;
@@ -138,12 +138,20 @@ TEST(PngDecoder, DecodesEveryColourTypeAndDepthPlainAndInterlaced) {
   }
 }
 
-TEST(PngDecoder, KeepsExactColoursOfStraightAlphaPixels) {
-  // Item maps depend on exact 32-bit values, including colours under partial alpha.
+TEST(PngDecoder, KeepsExactColoursWhateverTheFileSaysAboutGammaOrProfiles) {
+  // Item maps depend on exact 32-bit values, including colours under partial alpha, so no
+  // gamma, profile or significant-bits conversion may touch them.
   Image source{3, 1, {0xFFF53610, 0x80BB2F14, 0x00123456}};
-  std::optional<Image> image = DecodePngBytes(EncodePngImage(source));
-  ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(image->pixels, source.pixels);
+  PngFileSpec spec{3, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}, false};
+  for (Pixel p : source.pixels) {
+    spec.rows.insert(spec.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
+  }
+  for (bool chunks : {false, true}) {
+    spec.colourChunks = chunks;
+    std::optional<Image> image = DecodePngBytes(EncodePng(spec));
+    ASSERT_TRUE(image.has_value()) << chunks;
+    EXPECT_EQ(image->pixels, source.pixels) << chunks;
+  }
 }
 
 std::vector<uint8_t> SmallFile(bool interlaced) {
@@ -214,11 +222,11 @@ std::vector<uint8_t> ForgedHeader(uint32_t width, uint32_t height) {
 TEST(PngDecoder, OversizedOrForgedSizesGiveNoImage) {
   // Widths are checked one past the limit and at the limit: real files, cheap in grey 1-bit.
   for (int width : {8193, 8192}) {
-    PngFileSpec spec{width, 1, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>((width + 7) / 8, 0xA5), {}, {}, {}};
+    PngFileSpec spec{width, 1, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>((width + 7) / 8, 0xA5), {}, {}, {}, false};
     std::optional<Image> image = DecodePngBytes(EncodePng(spec));
     EXPECT_EQ(image.has_value(), width <= kMaxImageSide) << width;
   }
-  PngFileSpec tall{1, 8193, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>(8193, 0), {}, {}, {}};
+  PngFileSpec tall{1, 8193, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>(8193, 0), {}, {}, {}, false};
   EXPECT_FALSE(DecodePngBytes(EncodePng(tall)).has_value());
   // Headers whose data could never fill them are refused before their pixels are allocated.
   for (auto [w, h] : {std::pair{8192u, 8192u}, {100000u, 100000u}, {0x7FFFFFFFu, 1u}, {0u, 5u}}) {

@@ -2,7 +2,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -42,6 +44,24 @@ std::vector<uint8_t> EncodePng(const PngFileSpec& spec) {
   } else if (!spec.transparentKey.empty()) {
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
+  if (spec.colourChunks) {
+    png_set_gAMA(png, info, 1.0);
+    // The smallest well-formed display profile: a header and no tags.
+    png_byte profile[132] = {0, 0, 0, 132, 0, 0, 0, 0, 2, 0x10, 0, 0, 'm', 'n', 't', 'r',
+                             'R', 'G', 'B', ' ', 'X', 'Y', 'Z', ' '};
+    const png_byte signature[4] = {'a', 'c', 's', 'p'};
+    const png_byte d50[12] = {0, 0, 0xF6, 0xD6, 0, 1, 0, 0, 0, 0, 0xD3, 0x2D};
+    std::copy(std::begin(signature), std::end(signature), profile + 36);
+    std::copy(std::begin(d50), std::end(d50), profile + 68);
+    png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, profile, sizeof profile);
+    png_color_8 bits{4, 4, 4, 4, 4};
+    png_set_sBIT(png, info, &bits);
+    png_text comment{};
+    comment.compression = PNG_TEXT_COMPRESSION_zTXt;
+    comment.key = const_cast<char*>("Comment");
+    comment.text = const_cast<char*>("drawn for a test");
+    png_set_text(png, info, &comment, 1);
+  }
   png_write_info(png, info);
   size_t rowBytes = spec.rows.size() / spec.height;
   std::vector<png_bytep> rows;
@@ -56,7 +76,7 @@ std::vector<uint8_t> EncodePng(const PngFileSpec& spec) {
 }
 
 std::vector<uint8_t> EncodePngImage(const Image& image) {
-  PngFileSpec spec{image.width, image.height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}};
+  PngFileSpec spec{image.width, image.height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}, false};
   for (Pixel p : image.pixels) {
     spec.rows.insert(spec.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
   }

@@ -16,6 +16,9 @@ struct PngFileSpec {
   std::vector<uint8_t> palette;          // r, g, b triples for palette images
   std::vector<uint8_t> paletteAlpha;     // tRNS entries for palette images
   std::vector<uint16_t> transparentKey;  // tRNS for grey (1 value) or RGB (3 values)
+  // Colour-management and text chunks that a viewer would act on: a strong gamma, a colour
+  // profile, significant bits and a comment.
+  bool colourChunks = false;
 };
 
 std::vector<uint8_t> EncodePng(const PngFileSpec& spec);
