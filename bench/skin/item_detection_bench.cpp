@@ -58,5 +58,3 @@ BENCHMARK(OnePass)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RescanEachItem)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();
