@@ -24,15 +24,15 @@ constexpr Pixel kOpaqueBlack = 0xFF000000;
 // The most pixels the items' boxes may add up to, in window sizes (a real skin's add up to
 // about one).
 constexpr uint64_t kMaxPieceWindows = 16;
-// The overlay's colour key: red 255, green 0, blue 255.
+// The overlay's colour key: red 255, green 0, blue 255, the same value whether red or blue
+// comes first.
 constexpr int32_t kOverlayKey = 0xFF00FF;
+// Files larger than this are not read: far beyond any real skin image, and it keeps a stray
+// huge file from being loaded whole.
+constexpr size_t kMaxSkinFileBytes = 64u << 20;
 
 int32_t ItemColourOf(Pixel p) {
   return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
-}
-
-Image SolidImage(int32_t width, int32_t height, Pixel p) {
-  return Image{width, height, std::vector<Pixel>(size_t(width) * height, p)};
 }
 
 // The item's box cut from a state image, with alpha 0 wherever the item map holds another
@@ -59,17 +59,9 @@ void PunchItemHoles(Image& background, const Image& itemMap) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-// Files larger than this are not read: far beyond any real skin image, and it keeps a stray
-// huge file from being loaded whole.
-constexpr size_t kMaxSkinFileBytes = 64u << 20;
-
-constexpr const char* kSkinFiles[] = {"Normal.png",  "Hot.png",      "Selected.png",
-                                      "SelectedHot.png", "Disable.png", "Item.png",
-                                      "FontSize.png", "FontColor.png", "FontHotColor.png"};
+constexpr const char* kSkinFiles[] = {
+    "Normal.png", "Hot.png",      "Selected.png",  "SelectedHot.png", "Disable.png",
+    "Item.png",   "FontSize.png", "FontColor.png", "FontHotColor.png"};
 
 std::optional<Image> LoadSkinFile(const std::string& path) {
   std::string bytes;
@@ -140,11 +132,11 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   Image selectedHot = images.selectedHot ? std::move(*images.selectedHot) : selected;
   Image disable = images.disable ? std::move(*images.disable) : normal;
   Image fontSize = images.fontSize ? std::move(*images.fontSize)
-                                   : SolidImage(width, height, kDefaultFontSizePixel);
+                                   : MakeImage(width, height, kDefaultFontSizePixel);
   Image fontColor = images.fontColor ? std::move(*images.fontColor)
-                                     : SolidImage(width, height, kOpaqueBlack);
+                                     : MakeImage(width, height, kOpaqueBlack);
   Image fontHotColor = images.fontHotColor ? std::move(*images.fontHotColor)
-                                           : SolidImage(width, height, kOpaqueBlack);
+                                           : MakeImage(width, height, kOpaqueBlack);
   const Image& item = *images.item;
   const Image* others[] = {&hot,     &selected,  &selectedHot, &disable,
                            &item,    &fontSize,  &fontColor,   &fontHotColor};
