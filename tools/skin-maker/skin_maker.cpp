@@ -1,12 +1,10 @@
 // Draws the default skin: a dark, rounded calculator body with a soft shadow and a translucent
 // rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library reads.
 //
-//   skin-maker <output folder> [--preview <folder>]
+//   skin-maker <output folder>
 //
-// --preview also writes the window as it looks in a few states, over a desktop-like backdrop,
-// with sample captions, so the art can be judged without running the calculator.
+// skin-preview, beside it, shows the result composed by the skin library.
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -43,7 +41,7 @@ struct Key {
   double x, y, w, h, radius;
   int points;
   uint32_t text, hotText;
-  const char* sample;  // a caption for previews only; the calculator sets the real one
+  const char* role;  // what the key is for; its caption comes from the calculator
 };
 
 struct Rgba {
@@ -98,17 +96,17 @@ constexpr uint32_t kFunctionText = 0xBFC7D5, kFunctionHot = 0xFFFFFF;
 constexpr uint32_t kMutedText = 0x9199AA;
 
 std::vector<Key> Keys() {
-  auto digit = [](uint32_t colour, int column, int row, const char* sample) {
+  auto digit = [](uint32_t colour, int column, int row, const char* role) {
     return Key{colour, Look::kDigit, Column(column), Row(row), kColumnW, kRowH, 11, 16,
-               kDigitText, kDigitHot, sample};
+               kDigitText, kDigitHot, role};
   };
-  auto op = [](uint32_t colour, int row, const char* sample) {
+  auto op = [](uint32_t colour, int row, const char* role) {
     return Key{colour, Look::kOperator, Column(3), Row(row), kColumnW, kRowH, 11, 17,
-               kOperatorText, kOperatorHot, sample};
+               kOperatorText, kOperatorHot, role};
   };
-  auto function = [](uint32_t colour, int column, int row, int points, const char* sample) {
+  auto function = [](uint32_t colour, int column, int row, int points, const char* role) {
     return Key{colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11, points,
-               kFunctionText, kFunctionHot, sample};
+               kFunctionText, kFunctionHot, role};
   };
   return {
       // Title bar: the window's title centred, quit on the right.
@@ -523,90 +521,17 @@ bool Write(const std::string& folder, const char* name, const std::vector<uint32
   return false;
 }
 
-// ---------------------------------------------------------------- previews
-
-uint32_t Blend(uint32_t under, uint32_t over) {
-  uint32_t a = over >> 24;
-  auto mix = [&](int shift) {
-    return (((over >> shift) & 255) * a + ((under >> shift) & 255) * (255 - a) + 127) / 255;
-  };
-  return 0xFF000000u | (mix(16) << 16) | (mix(8) << 8) | mix(0);
-}
-
-// Composes the window the way the calculator does: the background of the window's state,
-// then each item's piece of the image of its own state, then its caption.
-void WritePreview(const std::string& folder, const char* name, const std::vector<Key>& keys,
-                  const std::vector<std::vector<uint32_t>>& states,
-                  const std::vector<uint32_t>& itemMap, bool active, uint32_t hotColour,
-                  uint32_t selectedColour) {
-  std::vector<uint32_t> window(kWidth * kHeight);
-  const std::vector<uint32_t>& background = states[active ? kHot : kNormal];
-  for (size_t i = 0; i < window.size(); i++) {
-    window[i] = (itemMap[i] >> 24) == 255 ? 0 : background[i];
-  }
-  for (const Key& key : keys) {
-    // A display's frame lights with its text area and follows its selection, as linked
-    // items do; the calculator selects both displays while it is active.
-    bool display = key.look == Look::kHistoryFrame || key.look == Look::kLineFrame ||
-                   key.look == Look::kDisplayText;
-    bool selected = key.colour == selectedColour || (display && active);
-    bool hot = key.colour == hotColour;
-    State state = selected ? (hot ? kSelectedHot : kSelected) : (hot ? kHot : kNormal);
-    for (size_t i = 0; i < window.size(); i++) {
-      if (itemMap[i] == ItemPixel(key.colour)) window[i] = states[state][i];
-    }
-  }
-  // Over a desktop-like backdrop, so the shadow and the translucent rim show.
-  Canvas canvas = NewCanvas();
-  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, kWidth, kHeight);
-  cairo_pattern_add_color_stop_rgb(p, 0, 0.55, 0.67, 0.80);
-  cairo_pattern_add_color_stop_rgb(p, 1, 0.86, 0.80, 0.74);
-  cairo_set_source(canvas.cr, p);
-  cairo_paint(canvas.cr);
-  cairo_pattern_destroy(p);
-  std::vector<uint32_t> backdrop = StraightPixels(canvas);
-  for (size_t i = 0; i < window.size(); i++) window[i] = Blend(backdrop[i], window[i]);
-  // Captions, centred as the calculator centres them.
-  uint32_t* data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(canvas.surface));
-  std::copy(window.begin(), window.end(), data);
-  cairo_surface_mark_dirty(canvas.surface);
-  for (const Key& key : keys) {
-    if (key.sample[0] == '\0') continue;
-    PangoLayout* layout = pango_cairo_create_layout(canvas.cr);
-    std::string font = "DejaVu Sans " + std::to_string(key.points);
-    PangoFontDescription* description = pango_font_description_from_string(font.c_str());
-    pango_layout_set_font_description(layout, description);
-    pango_layout_set_text(layout, key.sample, -1);
-    int w = 0, h = 0;
-    pango_layout_get_pixel_size(layout, &w, &h);
-    double m = ItemMargin(key.look);
-    int left = int(key.x - m), top = int(key.y - m), right = int(key.x + key.w + m) - 1,
-        bottom = int(key.y + key.h + m) - 1;
-    SetColour(canvas.cr, Hex(key.colour == hotColour ? key.hotText : key.text));
-    cairo_move_to(canvas.cr, left + (right - left - w + 1) / 2, top + (bottom - top - h + 1) / 2);
-    pango_cairo_show_layout(canvas.cr, layout);
-    pango_font_description_free(description);
-    g_object_unref(layout);
-  }
-  if (name[0] != '\0') {
-    cairo_surface_write_to_png(canvas.surface, (folder + "/" + name).c_str());
-  }
-  FreeCanvas(canvas);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--preview")) {
-    std::fprintf(stderr, "usage: skin-maker <output folder> [--preview <folder>]\n");
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: skin-maker <output folder>\n");
     return 2;
   }
   std::string folder = argv[1];
   std::vector<Key> keys = Keys();
-  std::vector<std::vector<uint32_t>> states;
   for (int state = 0; state < kStateCount; state++) {
-    states.push_back(StateImage(keys, State(state)));
-    if (!Write(folder, kStateFiles[state], states.back())) return 1;
+    if (!Write(folder, kStateFiles[state], StateImage(keys, State(state)))) return 1;
   }
   std::vector<uint32_t> itemMap = PaintItems(keys, [](const Key& k) { return ItemPixel(k.colour); });
   // Font sizes are read from the red channel, in tenths of a point; grey keeps the file legible.
@@ -617,14 +542,6 @@ int main(int argc, char** argv) {
       !Write(folder, "FontColor.png", fontColour) ||
       !Write(folder, "FontHotColor.png", fontHotColour)) {
     return 1;
-  }
-  if (argc == 4) {
-    std::string previews = argv[3];
-    WritePreview(previews, "inactive.png", keys, states, itemMap, false, 0, 0x8717C7);
-    WritePreview(previews, "active.png", keys, states, itemMap, true, 0, 0x8717C7);
-    WritePreview(previews, "key-hot.png", keys, states, itemMap, true, 0x5CBA8A, 0x8717C7);
-    WritePreview(previews, "result-hot.png", keys, states, itemMap, true, 0x0E0EF6, 0x8717C7);
-    WritePreview(previews, "degrees-hot.png", keys, states, itemMap, true, 0xA41FF1, 0xA41FF1);
   }
   return 0;
 }
