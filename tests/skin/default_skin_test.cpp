@@ -89,4 +89,29 @@ TEST(DefaultSkin, CaptionsAreLegibleOnTheirKeysInEveryLook) {
   }
 }
 
+TEST(DefaultSkin, KeysLightUpUnderTheMouse) {
+  // Every key but the captions and the displays' text areas looks lighter when hot, selected
+  // or not; the displays' frames light with them.
+  Image itemMap = LoadShipped("Item.png");
+  Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
+  Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
+  const uint32_t unlit[] = {0x0E0EC9, 0xB0B51F, 0xF53610, 0xBB2F14};
+  for (const ItemRegion& r : FindItemRegions(itemMap)) {
+    uint32_t colour = ColourOf(r.colour);
+    if (std::find(std::begin(unlit), std::end(unlit), colour) != std::end(unlit)) continue;
+    SCOPED_TRACE(testing::Message() << std::hex << colour);
+    // Frames are mostly glass, so their whole pixels are compared, not their median.
+    auto mean = [&](const Image& look) {
+      double sum = 0;
+      int n = 0;
+      for (size_t i = 0; i < look.pixels.size(); i++) {
+        if (itemMap.pixels[i] == r.colour) sum += Luminance(look.pixels[i]), n++;
+      }
+      return sum / n;
+    };
+    EXPECT_GT(mean(hot), mean(normal) * 1.05);
+    EXPECT_GT(mean(selectedHot), mean(selected) * 1.05);
+  }
+}
+
 }  // namespace
