@@ -18,19 +18,18 @@ constexpr int32_t kSkinHidden = 2;   // leave both windows hidden once built
 // Window number asking OpenSkinWindow for the lowest number no skinned window uses.
 constexpr int32_t kSkinAnyWindow = -1;
 
-// One skinned window. Its backgrounds have every item pixel made transparent: items are drawn
-// from their own sprites.
-// Windows are named by the program's own numbers (window 0 is the calculator); the handles are
-// the platform's.
+// One skinned window, named by the program's own number (window 0 is the calculator) and
+// shown through the platform's handles. Its backgrounds have every item pixel made
+// transparent: items are drawn from their own pieces.
 struct SkinWindow {
   int32_t window = -1;
-  int32_t overlayWindow = -1;  // colour-keyed twin kept on the window; invisible, lets clicks through
+  int32_t overlayWindow = -1;  // a colour-keyed twin on the window: invisible, click-through
   WindowHandle windowHandle = 0;
   WindowHandle overlayHandle = 0;
-  Image canvas;                // where each frame is composed
+  Image canvas;  // where each frame is composed
   Image normalImage, hotImage, disabledImage;
-  Image itemImage;             // the item map as read, for hit testing
-  int32_t active = 0;          // the window or its overlay is the foreground window
+  Image itemImage;                 // the item map as read, for hit testing
+  int32_t active = 0;              // the window or its overlay is the foreground window
   int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
 };
 
@@ -41,10 +40,10 @@ struct SkinItem {
   // The item's bounding box cut from each state image, transparent outside the item's pixels.
   Image normalSprite, hotSprite, selectedSprite, selectedHotSprite, disabledSprite;
   std::u16string text;
-  FontHandle font = 0;            // 0: the item shows no text
-  Pixel textColour = 0;           // 0x00RRGGBB
-  Pixel hotTextColour = 0;        // 0x00RRGGBB, under the mouse
-  std::optional<Image> picture;   // shown over the item, cut to its shape
+  FontHandle font = 0;           // 0: the item shows no text
+  Pixel textColour = 0;          // 0x00RRGGBB
+  Pixel hotTextColour = 0;       // 0x00RRGGBB, under the mouse
+  std::optional<Image> picture;  // shown over the item, cut to its shape
   int32_t hot = 0;
   int32_t selected = 0;
   int32_t link = 0;  // colour of the master item, 0 for none
@@ -65,8 +64,9 @@ extern std::vector<SkinFont> skinFonts;      // holds only the default font
 extern std::u16string skinDefaultFace;
 extern int32_t skinDefaultSize;  // points
 
-// Starts the library: empty lists and the default font (the desktop's interface face, at the
-// size that gives about 11 pixels at the screen's resolution).
+// Starts the library, releasing whatever an earlier start made: empty lists and the default
+// font (the desktop's interface face, at the size that gives about 11 pixels at the screen's
+// resolution).
 void InitSkin();
 
 // Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory);
