@@ -52,20 +52,20 @@ void PutSample(std::vector<uint8_t>& row, size_t index, uint32_t value, int bitD
 constexpr int kWidth = 11, kHeight = 9;  // odd sizes leave partial bytes and short Adam7 passes
 
 // Builds the file of a case and the image it must decode to.
-void MakeCase(const FormatCase& c, bool interlaced, PngFileSpec& spec, Image& expected) {
+void MakeCase(const FormatCase& c, bool interlaced, PngFileLayout& layout, Image& expected) {
   int channels = Channels(c.colourType);
-  spec = PngFileSpec{kWidth, kHeight, c.colourType, c.bitDepth, interlaced, {}, {}, {}, {}, false};
+  layout = PngFileLayout{kWidth, kHeight, c.colourType, c.bitDepth, interlaced, {}, {}, {}, {}, false};
   expected = Image{kWidth, kHeight, std::vector<Pixel>(kWidth * kHeight)};
   size_t rowBytes = (size_t(kWidth) * channels * c.bitDepth + 7) / 8;
   int paletteSize = c.colourType == PNG_COLOR_TYPE_PALETTE ? std::min(1 << c.bitDepth, 200) : 0;
   for (int i = 0; i < paletteSize; i++) {
-    spec.palette.insert(spec.palette.end(), {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 13)});
+    layout.palette.insert(layout.palette.end(), {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 13)});
   }
   if (c.paletteAlpha) {
-    for (int i = 0; i < paletteSize / 2; i++) spec.paletteAlpha.push_back(uint8_t(i * 29));
+    for (int i = 0; i < paletteSize / 2; i++) layout.paletteAlpha.push_back(uint8_t(i * 29));
   }
   if (c.transparentKey) {
-    for (int ch = 0; ch < channels; ch++) spec.transparentKey.push_back(Sample(3, 2, ch, c.bitDepth));
+    for (int ch = 0; ch < channels; ch++) layout.transparentKey.push_back(Sample(3, 2, ch, c.bitDepth));
   }
   for (int y = 0; y < kHeight; y++) {
     std::vector<uint8_t> row(rowBytes, 0);
@@ -78,13 +78,13 @@ void MakeCase(const FormatCase& c, bool interlaced, PngFileSpec& spec, Image& ex
       }
       Pixel& p = expected.pixels[y * kWidth + x];
       if (paletteSize) {
-        uint8_t alpha = s[0] < spec.paletteAlpha.size() ? spec.paletteAlpha[s[0]] : 255;
-        p = MakePixel(alpha, spec.palette[s[0] * 3], spec.palette[s[0] * 3 + 1],
-                      spec.palette[s[0] * 3 + 2]);
+        uint8_t alpha = s[0] < layout.paletteAlpha.size() ? layout.paletteAlpha[s[0]] : 255;
+        p = MakePixel(alpha, layout.palette[s[0] * 3], layout.palette[s[0] * 3 + 1],
+                      layout.palette[s[0] * 3 + 2]);
         continue;
       }
       bool keyed = c.transparentKey;
-      for (int ch = 0; ch < channels; ch++) keyed = keyed && s[ch] == spec.transparentKey[ch];
+      for (int ch = 0; ch < channels; ch++) keyed = keyed && s[ch] == layout.transparentKey[ch];
       uint8_t alpha = keyed ? 0 : 255;
       if (channels == 1) p = MakePixel(alpha, ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth));
       if (channels == 2) p = MakePixel(ToEight(s[1], c.bitDepth), ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth));
@@ -93,7 +93,7 @@ void MakeCase(const FormatCase& c, bool interlaced, PngFileSpec& spec, Image& ex
         p = MakePixel(alpha, ToEight(s[0], c.bitDepth), ToEight(s[1], c.bitDepth), ToEight(s[2], c.bitDepth));
       }
     }
-    spec.rows.insert(spec.rows.end(), row.begin(), row.end());
+    layout.rows.insert(layout.rows.end(), row.begin(), row.end());
   }
 }
 
@@ -126,10 +126,10 @@ TEST(PngDecoder, DecodesEveryColourTypeAndDepthPlainAndInterlaced) {
   for (const FormatCase& c : kFormats) {
     for (bool interlaced : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (interlaced ? " interlaced" : ""));
-      PngFileSpec spec;
+      PngFileLayout layout;
       Image expected;
-      MakeCase(c, interlaced, spec, expected);
-      std::optional<Image> image = DecodePngBytes(EncodePng(spec));
+      MakeCase(c, interlaced, layout, expected);
+      std::optional<Image> image = DecodePngBytes(EncodePng(layout));
       ASSERT_TRUE(image.has_value());
       EXPECT_EQ(image->width, kWidth);
       EXPECT_EQ(image->height, kHeight);
@@ -142,23 +142,23 @@ TEST(PngDecoder, KeepsExactColoursWhateverTheFileSaysAboutGammaOrProfiles) {
   // Item maps depend on exact 32-bit values, including colours under partial alpha, so no
   // gamma, profile or significant-bits conversion may touch them.
   Image source{3, 1, {0xFFF53610, 0x80BB2F14, 0x00123456}};
-  PngFileSpec spec{3, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}, false};
+  PngFileLayout layout{3, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}, false};
   for (Pixel p : source.pixels) {
-    spec.rows.insert(spec.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
+    layout.rows.insert(layout.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
   }
   for (bool chunks : {false, true}) {
-    spec.colourChunks = chunks;
-    std::optional<Image> image = DecodePngBytes(EncodePng(spec));
+    layout.colourChunks = chunks;
+    std::optional<Image> image = DecodePngBytes(EncodePng(layout));
     ASSERT_TRUE(image.has_value()) << chunks;
     EXPECT_EQ(image->pixels, source.pixels) << chunks;
   }
 }
 
 std::vector<uint8_t> SmallFile(bool interlaced) {
-  PngFileSpec spec;
+  PngFileLayout layout;
   Image ignored;
-  MakeCase({"rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8}, interlaced, spec, ignored);
-  return EncodePng(spec);
+  MakeCase({"rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8}, interlaced, layout, ignored);
+  return EncodePng(layout);
 }
 
 TEST(PngDecoder, EveryTruncationGivesNoImage) {
@@ -222,11 +222,11 @@ std::vector<uint8_t> ForgedHeader(uint32_t width, uint32_t height) {
 TEST(PngDecoder, OversizedOrForgedSizesGiveNoImage) {
   // Widths are checked one past the limit and at the limit: real files, cheap in grey 1-bit.
   for (int width : {8193, 8192}) {
-    PngFileSpec spec{width, 1, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>((width + 7) / 8, 0xA5), {}, {}, {}, false};
-    std::optional<Image> image = DecodePngBytes(EncodePng(spec));
+    PngFileLayout layout{width, 1, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>((width + 7) / 8, 0xA5), {}, {}, {}, false};
+    std::optional<Image> image = DecodePngBytes(EncodePng(layout));
     EXPECT_EQ(image.has_value(), width <= kMaxImageSide) << width;
   }
-  PngFileSpec tall{1, 8193, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>(8193, 0), {}, {}, {}, false};
+  PngFileLayout tall{1, 8193, PNG_COLOR_TYPE_GRAY, 1, false, std::vector<uint8_t>(8193, 0), {}, {}, {}, false};
   EXPECT_FALSE(DecodePngBytes(EncodePng(tall)).has_value());
   // Headers whose data could never fill them are refused before their pixels are allocated.
   for (auto [w, h] : {std::pair{8192u, 8192u}, {100000u, 100000u}, {0x7FFFFFFFu, 1u}, {0u, 5u}}) {

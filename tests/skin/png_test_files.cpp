@@ -18,33 +18,33 @@ void Flush(png_structp) {}
 }  // namespace
 
 // Test inputs are always valid, so libpng's default handler (which aborts) is acceptable here.
-std::vector<uint8_t> EncodePng(const PngFileSpec& spec) {
+std::vector<uint8_t> EncodePng(const PngFileLayout& layout) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, Append, Flush);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colourType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> colours;
-  for (size_t i = 0; i + 2 < spec.palette.size(); i += 3) {
-    colours.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+  for (size_t i = 0; i + 2 < layout.palette.size(); i += 3) {
+    colours.push_back({layout.palette[i], layout.palette[i + 1], layout.palette[i + 2]});
   }
   if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
   png_color_16 key{};
-  if (spec.transparentKey.size() == 1) key.gray = spec.transparentKey[0];
-  if (spec.transparentKey.size() == 3) {
-    key.red = spec.transparentKey[0];
-    key.green = spec.transparentKey[1];
-    key.blue = spec.transparentKey[2];
+  if (layout.transparentKey.size() == 1) key.gray = layout.transparentKey[0];
+  if (layout.transparentKey.size() == 3) {
+    key.red = layout.transparentKey[0];
+    key.green = layout.transparentKey[1];
+    key.blue = layout.transparentKey[2];
   }
-  if (!spec.paletteAlpha.empty()) {
-    png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()),
+  if (!layout.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()),
                  nullptr);
-  } else if (!spec.transparentKey.empty()) {
+  } else if (!layout.transparentKey.empty()) {
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
-  if (spec.colourChunks) {
+  if (layout.colourChunks) {
     png_set_gAMA(png, info, 1.0);
     // The smallest well-formed display profile: a header and no tags.
     png_byte profile[132] = {0, 0, 0, 132, 0, 0, 0, 0, 2, 0x10, 0, 0, 'm', 'n', 't', 'r',
@@ -63,10 +63,10 @@ std::vector<uint8_t> EncodePng(const PngFileSpec& spec) {
     png_set_text(png, info, &comment, 1);
   }
   png_write_info(png, info);
-  size_t rowBytes = spec.rows.size() / spec.height;
+  size_t rowBytes = layout.rows.size() / layout.height;
   std::vector<png_bytep> rows;
-  for (int y = 0; y < spec.height; y++) {
-    rows.push_back(const_cast<png_bytep>(spec.rows.data() + y * rowBytes));
+  for (int y = 0; y < layout.height; y++) {
+    rows.push_back(const_cast<png_bytep>(layout.rows.data() + y * rowBytes));
   }
   png_set_interlace_handling(png);
   png_write_image(png, rows.data());
@@ -76,11 +76,11 @@ std::vector<uint8_t> EncodePng(const PngFileSpec& spec) {
 }
 
 std::vector<uint8_t> EncodePngImage(const Image& image) {
-  PngFileSpec spec{image.width, image.height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}, false};
+  PngFileLayout layout{image.width, image.height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}, {}, false};
   for (Pixel p : image.pixels) {
-    spec.rows.insert(spec.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
+    layout.rows.insert(layout.rows.end(), {PixelRed(p), PixelGreen(p), PixelBlue(p), PixelAlpha(p)});
   }
-  return EncodePng(spec);
+  return EncodePng(layout);
 }
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

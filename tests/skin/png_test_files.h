@@ -6,7 +6,7 @@
 
 #include "platform/image.h"
 
-struct PngFileSpec {
+struct PngFileLayout {
   int width = 1;
   int height = 1;
   int colourType = 0;  // a PNG_COLOR_TYPE_* value
@@ -21,7 +21,7 @@ struct PngFileSpec {
   bool colourChunks = false;
 };
 
-std::vector<uint8_t> EncodePng(const PngFileSpec& spec);
+std::vector<uint8_t> EncodePng(const PngFileLayout& layout);
 
 // An 8-bit RGBA file holding image exactly.
 std::vector<uint8_t> EncodePngImage(const Image& image);
