@@ -61,9 +61,10 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
   return lines;
 }
 
-// The file of a language, its extension matched in any case; "" when there is none.
-std::string LanguageFile(std::u16string_view name, std::u16string_view extension) {
-  return FindFileIgnoringExtensionCase(Utf16ToUtf8(std::u16string(kLanguageFolder) + u"\\" +
+// The file of a language in a folder, its extension matched in any case; "" when there is none.
+std::string LanguageFile(std::u16string_view folder, std::u16string_view name,
+                         std::u16string_view extension) {
+  return FindFileIgnoringExtensionCase(Utf16ToUtf8(std::u16string(folder) + u"\\" +
                                                    std::u16string(name) + std::u16string(extension)));
 }
 
@@ -88,9 +89,9 @@ void ReadEntries(const std::vector<std::u16string_view>& lines, size_t first, bo
 
 // Reads the French file into the table. Returns false, with the table unchanged, when the file
 // cannot be read or its count is absurd; otherwise sets the encoding it is written in.
-bool ReadBaseLanguage(TextEncoding* encoding) {
+bool ReadBaseLanguage(std::u16string_view folder, TextEncoding* encoding) {
   std::string bytes;
-  if (!ReadFileBytes(LanguageFile(kBaseLanguage, u".Txt"), kMaxLanguageFileBytes, &bytes))
+  if (!ReadFileBytes(LanguageFile(folder, kBaseLanguage, u".Txt"), kMaxLanguageFileBytes, &bytes))
     return false;
   size_t mark = 0;
   *encoding = TextEncoding::Windows1252;
@@ -112,9 +113,9 @@ bool ReadBaseLanguage(TextEncoding* encoding) {
 
 // Reads the chosen language over the French texts, in the French file's encoding. Its own byte
 // order mark is not skipped: it becomes part of its first line.
-void ReadTranslation(TextEncoding encoding) {
+void ReadTranslation(std::u16string_view folder, std::u16string_view name, TextEncoding encoding) {
   std::string bytes;
-  if (!ReadFileBytes(LanguageFile(languageName, u".Txt"), kMaxLanguageFileBytes, &bytes)) return;
+  if (!ReadFileBytes(LanguageFile(folder, name, u".Txt"), kMaxLanguageFileBytes, &bytes)) return;
   std::u16string text = Decode(bytes, encoding);
   ReadEntries(SplitLines(text), 0, false);
 }
@@ -147,14 +148,19 @@ bool LoadLanguage() {
     choice.Open(kLanguageChoiceFile);
     languageName = choice.ReadString(u"Defaut", u"");
   }
-  if (languageName.empty() || LanguageFile(languageName, u".txt").empty()) {
+  if (languageName.empty() || LanguageFile(kLanguageFolder, languageName, u".txt").empty()) {
     if (!ChooseLanguage()) return false;
   }
-  TextEncoding encoding = TextEncoding::Windows1252;  // when there are no French texts
-  ReadBaseLanguage(&encoding);
-  if (languageName != kBaseLanguage) ReadTranslation(encoding);
-  for (std::u16string& text : textTable) std::erase(text, u'$');
+  ReadLanguageTexts(kLanguageFolder, languageName);
   return true;
+}
+
+bool ReadLanguageTexts(std::u16string_view folder, std::u16string_view name) {
+  TextEncoding encoding = TextEncoding::Windows1252;  // when there are no French texts
+  const bool base = ReadBaseLanguage(folder, &encoding);
+  if (name != kBaseLanguage) ReadTranslation(folder, name, encoding);
+  for (std::u16string& text : textTable) std::erase(text, u'$');
+  return base;
 }
 
 void SaveLanguageChoice() {

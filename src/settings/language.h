@@ -27,6 +27,11 @@ inline constexpr int32_t kMaxLanguageTexts = 100000;
 // when the dialog ended the program: the caller must then return at once.
 bool LoadLanguage();
 
+// Fills textTable from the French file of the folder and then the named language's file, as
+// start-up does, without the remembered choice or the dialog. Returns false when the French
+// file could not be read (the table then keeps its size and holds the other file's texts).
+bool ReadLanguageTexts(std::u16string_view folder, std::u16string_view name);
+
 // The language dialog, listing the language files by name. Choosing the current language, or
 // closing the dialog once a language is known, returns true and start-up goes on (even when
 // that language's file is missing: the French texts are then used). Choosing another language

@@ -2,10 +2,8 @@
 // scripting and for checking the engine against other tools.
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "display/answer_format.h"
@@ -61,31 +59,16 @@ void PrintResult(const Options& options, const std::string& input) {
   }
 }
 
-// Fills the text table as the calculator does at start-up, in a scratch working folder that
-// holds the chosen language's folder and a choice of that language. Returns an error message,
-// or "" when the texts are loaded.
+// Fills the text table from the French file and the chosen language's file of the data folder.
+// Returns an error message, or "" when the texts are loaded.
 std::string LoadTexts(const Options& options) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path folder = fs::absolute(fs::path(options.dataFolder) / "Lng-Tornavelle", error);
+  const std::string folder = options.dataFolder + "/Lng-Tornavelle";
   for (const std::string& name : {std::string("Francais"), options.language})
-    if (error || FindFileIgnoringExtensionCase((folder / (name + ".txt")).string()).empty())
-      return "no language file " + name + ".Txt in " + (folder).string();
-
-  std::string scratch = (fs::temp_directory_path(error) / "tornavelle-calc-XXXXXX").string();
-  if (error || !mkdtemp(scratch.data())) return "cannot create a scratch folder";
-  const fs::path previous = fs::current_path(error);
-  fs::create_directory_symlink(folder, fs::path(scratch) / "Lng-Tornavelle", error);
-  if (!error) fs::current_path(scratch, error);
-  bool loaded = false;
-  if (!error) {
-    languageName = Utf8ToUtf16(options.language);
-    SaveLanguageChoice();
-    loaded = LoadLanguage();
-    fs::current_path(previous, error);
-  }
-  fs::remove_all(scratch, error);  // the link only: the language folder itself stays
-  return loaded ? "" : "cannot read the language files in " + folder.string();
+    if (FindFileIgnoringExtensionCase(folder + "/" + name + ".txt").empty())
+      return "no language file " + name + ".Txt in " + folder;
+  if (!ReadLanguageTexts(Utf8ToUtf16(folder), Utf8ToUtf16(options.language)))
+    return "cannot read the language files in " + folder;
+  return "";
 }
 
 }  // namespace
