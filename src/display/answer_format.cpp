@@ -189,7 +189,11 @@ std::u16string FindFraction(double value) {
   const double difference =
       value - sign * static_cast<double>(numerator) / static_cast<double>(denominator);
   if (RoundedAt(difference, kExactDecimals) != 0.0) return u"";
-  return Widen((sign < 0 ? "-" : "") + IntegerText(numerator) + "/" + IntegerText(denominator));
+  std::string text = sign < 0 ? "-" : "";
+  text += IntegerText(numerator);
+  text += '/';
+  text += IntegerText(denominator);
+  return Widen(text);
 }
 
 void BuildExactForm(HistoryEntry& entry) {

@@ -3,16 +3,9 @@
 // word comes from the TextTable; only the digits, "(2)", "(3)" and the ASCII operators that the
 // table's glyphs replace are written here.
 #pragma once
-#include <cstdint>
 #include <string>
 
-// One remembered calculation.
-struct HistoryEntry {
-  std::u16string expression;  // the calculation text in display form, as the user saw it
-  double answer = 0.0;
-  std::u16string exactForm;  // empty when there is none
-  int32_t errorKind = 0;     // 0 none, 1 to 5 the evaluator's error kinds
-};
+#include "settings/history_types.h"
 
 // Fixed-point text of the exact binary value rounded to nearest, ties to even, with the given
 // number of digits after ".", "-" before negatives (and before a negative zero), no grouping,

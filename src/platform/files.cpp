@@ -26,13 +26,8 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 // Splits a native path into its folder ("." when it has none) and its last name.
 void SplitPath(const std::string& path, std::string* folder, std::string* name) {
   size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    *folder = ".";
-    *name = path;
-  } else {
-    *folder = slash == 0 ? "/" : path.substr(0, slash);
-    *name = path.substr(slash + 1);
-  }
+  *folder = slash == std::string::npos ? std::string(1, '.') : path.substr(0, slash == 0 ? 1 : slash);
+  *name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool IsRegularFile(const std::string& nativePath) {

@@ -1,46 +1,74 @@
 // tornavelle-calc: evaluates calculation texts from the command line or standard input, for
 // scripting and for checking the engine against other tools.
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "display/answer_format.h"
 #include "engine/evaluator.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/unicode.h"
+#include "settings/language.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: tornavelle-calc [--degrees | --radians] [--tsv] [--] [TEXT...]\n"
-    "Evaluates each TEXT, or each line of standard input when no TEXT is given (UTF-8).\n"
-    "  --degrees   trigonometric functions take and give degrees\n"
-    "  --radians   trigonometric functions take and give radians (the default)\n"
-    "  --tsv       print: input <tab> value <tab> error kind\n";
-
-const char* const kErrorNames[] = {"", "missing operand", "division by zero", "unknown operator",
-                                   "unknown function", "outside the domain"};
+    "usage: tornavelle-calc [--degrees | --radians] [--tsv] [--language NAME] [--data DIR]\n"
+    "                       [--] [TEXT...]\n"
+    "Evaluates each TEXT, or each line of standard input when no TEXT is given (UTF-8), and\n"
+    "prints the calculation with its answer line as the history panel shows it.\n"
+    "  --degrees        trigonometric functions take and give degrees\n"
+    "  --radians        trigonometric functions take and give radians (the default)\n"
+    "  --tsv            print: input, value, error kind, number text, exact form (tab-separated)\n"
+    "  --language NAME  the interface texts of DIR/Lng-Tornavelle/NAME.Txt over the French ones\n"
+    "                   (default Francais)\n"
+    "  --data DIR       the folder holding Lng-Tornavelle (default: the source tree's data)\n";
 
 struct Options {
   bool tsv = false;
+  std::string language = "Francais";
+  std::string dataFolder = TORNAVELLE_DATA_DIR;
   std::vector<std::string> texts;
   bool fromArguments = false;
 };
 
+// Tabs and line breaks would split a row of the table.
+std::string OneCell(std::string text) {
+  for (char& c : text)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
 void PrintResult(const Options& options, const std::string& input) {
-  const double value = EvaluateExpression(Utf8ToUtf16(input));
-  const int kind = lastErrorKind;
-  const std::string number = ShortestDoubleText(value);
+  HistoryEntry entry;
+  entry.expression = Utf8ToUtf16(input);
+  entry.answer = EvaluateExpression(entry.expression);
+  entry.errorKind = lastErrorKind;
+  if (entry.errorKind == kNoError) BuildExactForm(entry);
   if (options.tsv) {
-    std::string shown = input;
-    for (char& c : shown)
-      if (c == '\t') c = ' ';
-    std::printf("%s\t%s\t%d\n", shown.c_str(), number.c_str(), kind);
-  } else if (kind == kNoError) {
-    std::printf("%s = %s\n", input.c_str(), number.c_str());
+    std::printf("%s\t%s\t%d\t%s\t%s\n", OneCell(input).c_str(),
+                ShortestDoubleText(entry.answer).c_str(), static_cast<int>(entry.errorKind),
+                Utf16ToUtf8(FormatAnswerNumber(entry.answer)).c_str(),
+                OneCell(Utf16ToUtf8(entry.exactForm)).c_str());
   } else {
-    std::printf("%s = %s   (error %d: %s)\n", input.c_str(), number.c_str(), kind, kErrorNames[kind]);
+    // As the history panel shows it: the calculation, then its answer line.
+    std::printf("%s  \u2192  %s\n", input.c_str(), Utf16ToUtf8(ComposeAnswerLine(entry)).c_str());
   }
+}
+
+// Fills the text table from the French file and the chosen language's file of the data folder.
+// Returns an error message, or "" when the texts are loaded.
+std::string LoadTexts(const Options& options) {
+  const std::string folder = options.dataFolder + "/Lng-Tornavelle";
+  for (const std::string& name : {std::string("Francais"), options.language})
+    if (FindFileIgnoringExtensionCase(folder + "/" + name + ".txt").empty())
+      return "no language file " + name + ".Txt in " + folder;
+  if (!ReadLanguageTexts(Utf8ToUtf16(folder), Utf8ToUtf16(options.language)))
+    return "cannot read the language files in " + folder;
+  return "";
 }
 
 }  // namespace
@@ -59,6 +87,12 @@ int main(int argc, char** argv) {
       SetAngleMode(1);
     } else if (!optionsEnded && arg == "--tsv") {
       options.tsv = true;
+    } else if (!optionsEnded && (arg == "--language" || arg == "--data")) {
+      if (i + 1 == argc || argv[i + 1][0] == '\0') {
+        std::fprintf(stderr, "tornavelle-calc: %s needs a value\n%s", arg.c_str(), kUsage);
+        return 2;
+      }
+      (arg == "--language" ? options.language : options.dataFolder) = argv[++i];
     } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
       std::fputs(kUsage, stdout);
       return 0;
@@ -70,6 +104,10 @@ int main(int argc, char** argv) {
       options.texts.push_back(arg);
       options.fromArguments = true;
     }
+  }
+  if (const std::string error = LoadTexts(options); !error.empty()) {
+    std::fprintf(stderr, "tornavelle-calc: %s\n", error.c_str());
+    return 2;
   }
   if (options.fromArguments) {
     for (const std::string& text : options.texts) PrintResult(options, text);

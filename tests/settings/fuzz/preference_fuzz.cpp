@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the preferences reader as the settings file, and checks that loading
 // never fails and that what is loaded survives a save and a second load unchanged.
 //
+//   scripts/ensure-packages $(sed -n 's/^fuzz: //p' scripts/packages)
 //   cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
 //         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORNAVELLE_FUZZ=ON -DTORNAVELLE_TESTS=OFF
 //   cmake --build build/fuzz --target preference_fuzz

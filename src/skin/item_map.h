@@ -1,0 +1,21 @@
+// Finding the items of a skin's item map: each exact colour is one item.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/image.h"
+
+// One item of an item map. Bounds are inclusive; the seed is the first pixel of the item met
+// scanning column by column (x outer, y inner).
+struct ItemRegion {
+  Pixel colour;  // the full 32-bit value, alpha 255
+  int32_t left, top, right, bottom;
+  int32_t seedX, seedY;
+};
+
+// Opaque pixels name items, except opaque black; any other alpha belongs to no item.
+inline bool IsItemPixel(Pixel p) { return PixelAlpha(p) == 255 && p != 0xFF000000u; }
+
+// Every item of the map, in the order a column-by-column scan first meets them; the pixels
+// of one colour need not touch. One pass over the map, whatever the number of items.
+std::vector<ItemRegion> FindItemRegions(const Image& itemMap);

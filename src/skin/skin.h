@@ -1,0 +1,98 @@
+// The skin library: windows whose whole look, keys included, comes from a folder of nine PNG
+// images. Items (keys and displays) are the regions of one colour in the item map, and are
+// named everywhere by that colour, red + 256 × green + 65536 × blue.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/image.h"
+#include "platform/text.h"
+#include "platform/windows.h"
+
+// OpenSkinWindow's options.
+constexpr int32_t kSkinCentred = 1;  // centre the window on the screen, ignoring x and y
+constexpr int32_t kSkinHidden = 2;   // leave both windows hidden once built
+// Window number asking OpenSkinWindow for the lowest number no skinned window uses.
+constexpr int32_t kSkinAnyWindow = -1;
+
+// One skinned window, named by the program's own number (window 0 is the calculator) and
+// shown through the platform's handles. Its backgrounds have every item pixel made
+// transparent: items are drawn from their own pieces.
+struct SkinWindow {
+  int32_t window = -1;
+  int32_t overlayWindow = -1;  // a colour-keyed twin on the window: invisible, click-through
+  WindowHandle windowHandle = 0;
+  WindowHandle overlayHandle = 0;
+  Image canvas;  // where each frame is composed
+  Image normalImage, hotImage, disabledImage;
+  Image itemImage;                 // the item map as read, for hit testing
+  int32_t active = 0;              // the window or its overlay is the foreground window
+  int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
+};
+
+// One item, in detection order: columns left to right, each column top to bottom.
+struct SkinItem {
+  int32_t window = -1;
+  int32_t colour = 0;  // red + 256 × green + 65536 × blue: the item's identity
+  // The item's bounding box cut from each state image, transparent outside the item's pixels.
+  Image normalSprite, hotSprite, selectedSprite, selectedHotSprite, disabledSprite;
+  std::u16string text;
+  FontHandle font = 0;           // 0: the item shows no text
+  Pixel textColour = 0;          // 0x00RRGGBB
+  Pixel hotTextColour = 0;       // 0x00RRGGBB, under the mouse
+  std::optional<Image> picture;  // shown over the item, cut to its shape
+  int32_t hot = 0;
+  int32_t selected = 0;
+  int32_t link = 0;  // colour of the master item, 0 for none
+  int32_t left = 0, top = 0, right = 0, bottom = 0;  // inclusive, window pixels
+  int32_t seedX = 0, seedY = 0;  // the first pixel of the item met in detection order
+  int32_t dragThrough = 0;
+};
+
+struct SkinFont {
+  int32_t points;
+  FontHandle font;
+};
+
+// The library's process-wide state.
+extern std::vector<SkinWindow> skinWindows;  // in creation order
+extern std::vector<SkinItem> skinItems;      // all windows' items, in detection order
+extern std::vector<SkinFont> skinFonts;      // holds only the default font
+extern std::u16string skinDefaultFace;
+extern int32_t skinDefaultSize;  // points
+
+// Starts the library, releasing whatever an earlier start made: empty lists and the default
+// font (the desktop's interface face, at the size that gives about 11 pixels at the screen's
+// resolution).
+void InitSkin();
+
+// Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory);
+// a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns.
+WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
+                            int32_t options, WindowHandle owner, std::string_view folder);
+
+// The nine images of a skin, in the order of its files; absent images are nullopt.
+struct SkinImages {
+  std::optional<Image> normal, hot, selected, selectedHot, disable, item;
+  std::optional<Image> fontSize, fontColor, fontHotColor;
+};
+
+// Builds a skinned window from its images (owner 0: none); absent optional images take their
+// fallbacks. Returns the main window's handle, or 0 when normal or item is absent, an image
+// differs in size from normal, the items' boxes add up to more than 16 windows, the number is
+// taken, or a window cannot be created; a failure leaves no window open.
+WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
+                            int32_t options, WindowHandle owner, SkinImages images);
+
+// Composes the window from its background, its items' pieces, captions and pictures, and
+// presents it. Does nothing for a number that is no skinned window.
+void RedrawSkinWindow(int32_t window);
+
+// The platform handle of a skinned window, 0 for a number that is no skinned window.
+WindowHandle SkinWindowHandle(int32_t window);
+
+// Closes every skinned window, releases every font and empties the lists, as before InitSkin.
+void ReleaseSkin();

@@ -1,0 +1,243 @@
+#include "skin/skin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+#include "platform/files.h"
+#include "platform/monitors.h"
+#include "skin/item_map.h"
+#include "skin/layered_window.h"
+#include "skin/png_decoder.h"
+
+std::vector<SkinWindow> skinWindows;
+std::vector<SkinItem> skinItems;
+std::vector<SkinFont> skinFonts;
+std::u16string skinDefaultFace;
+int32_t skinDefaultSize = 0;
+
+namespace {
+
+// A missing FontSize.png gives every item 9 points (red 90, in tenths of a point).
+constexpr Pixel kDefaultFontSizePixel = 0xFF5A5A5A;
+constexpr Pixel kOpaqueBlack = 0xFF000000;
+// The most pixels the items' boxes may add up to, in window sizes (a real skin's add up to
+// about one).
+constexpr uint64_t kMaxPieceWindows = 16;
+// The overlay's colour key: red 255, green 0, blue 255, the same value whether red or blue
+// comes first.
+constexpr int32_t kOverlayKey = 0xFF00FF;
+// Files larger than this are not read: far beyond any real skin image, and it keeps a stray
+// huge file from being loaded whole.
+constexpr size_t kMaxSkinFileBytes = 64u << 20;
+
+int32_t ItemColourOf(Pixel p) {
+  return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
+}
+
+// The item's box cut from a state image, with alpha 0 wherever the item map holds another
+// value, so the piece has exactly the item's shape, holes included.
+Image CutSprite(const Image& from, const Image& itemMap, const ItemRegion& item) {
+  Image sprite{item.right - item.left + 1, item.bottom - item.top + 1, {}};
+  sprite.pixels.reserve(size_t(sprite.width) * sprite.height);
+  for (int32_t y = item.top; y <= item.bottom; y++) {
+    size_t row = size_t(y) * itemMap.width;
+    for (int32_t x = item.left; x <= item.right; x++) {
+      Pixel p = from.pixels[row + x];
+      sprite.pixels.push_back(itemMap.pixels[row + x] == item.colour ? p : p & 0x00FFFFFFu);
+    }
+  }
+  return sprite;
+}
+
+// Any coloured pixel of the item map clears the background under it, whatever its alpha:
+// wider than the item test, so half-transparent marks in the map also leave holes.
+void PunchItemHoles(Image& background, const Image& itemMap) {
+  for (size_t i = 0; i < background.pixels.size(); i++) {
+    Pixel m = itemMap.pixels[i];
+    if (PixelAlpha(m) != 0 && m != kOpaqueBlack) background.pixels[i] &= 0x00FFFFFFu;
+  }
+}
+
+constexpr const char* kSkinFiles[] = {
+    "Normal.png", "Hot.png",      "Selected.png",  "SelectedHot.png", "Disable.png",
+    "Item.png",   "FontSize.png", "FontColor.png", "FontHotColor.png"};
+
+std::optional<Image> LoadSkinFile(const std::string& path) {
+  std::string bytes;
+  if (!ReadFileBytes(path, kMaxSkinFileBytes, &bytes)) return std::nullopt;
+  return DecodePngBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+}
+
+bool IsSkinNumberUsed(int32_t number) {
+  return std::any_of(skinWindows.begin(), skinWindows.end(), [&](const SkinWindow& w) {
+    return w.window == number || w.overlayWindow == number;
+  });
+}
+
+// The lowest number no skinned window (main or overlay) uses, other than except.
+int32_t FreeSkinNumber(int32_t except) {
+  int32_t number = 0;
+  while (number == except || IsSkinNumberUsed(number)) number++;
+  return number;
+}
+
+// The font table's font of that size, else a new one for the item alone (0 if none can be made).
+FontHandle SkinFontOfSize(int32_t points) {
+  for (const SkinFont& entry : skinFonts) {
+    if (entry.points == points) return entry.font;
+  }
+  return OpenFont(skinDefaultFace, points);
+}
+
+bool IsTableFont(FontHandle font) {
+  return std::any_of(skinFonts.begin(), skinFonts.end(),
+                     [&](const SkinFont& entry) { return entry.font == font; });
+}
+
+}  // namespace
+
+void InitSkin() {
+  ReleaseSkin();
+  skinDefaultFace = DefaultFontFace();
+  int32_t dpi = ScreenDpi() > 0 ? ScreenDpi() : 96;
+  // 792 / dpi points is about 11 pixels at any resolution; lround rounds halves away from zero.
+  skinDefaultSize = static_cast<int32_t>(std::lround(792.0 / dpi));
+  FontHandle font = OpenFont(skinDefaultFace, skinDefaultSize);
+  if (font != 0) skinFonts.push_back({skinDefaultSize, font});
+}
+
+WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
+                            int32_t options, WindowHandle owner, std::string_view folder) {
+  std::string base(folder);
+  if (base.empty() || base.back() != '\\') base += '\\';
+  std::optional<Image> loaded[std::size(kSkinFiles)];
+  for (size_t i = 0; i < std::size(kSkinFiles); i++) loaded[i] = LoadSkinFile(base + kSkinFiles[i]);
+  SkinImages images{std::move(loaded[0]), std::move(loaded[1]), std::move(loaded[2]),
+                    std::move(loaded[3]), std::move(loaded[4]), std::move(loaded[5]),
+                    std::move(loaded[6]), std::move(loaded[7]), std::move(loaded[8])};
+  return OpenSkinWindow(window, x, y, title, options, owner, std::move(images));
+}
+
+WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
+                            int32_t options, WindowHandle owner, SkinImages images) {
+  if (!images.normal || !images.item) return 0;
+  const Image& normal = *images.normal;
+  const int32_t width = normal.width, height = normal.height;
+  if (!IsImageValid(normal)) return 0;
+  // Fallbacks, in this order: selectedHot falls back to selected after selected has fallen
+  // back to normal.
+  Image hot = images.hot ? std::move(*images.hot) : normal;
+  Image selected = images.selected ? std::move(*images.selected) : normal;
+  Image selectedHot = images.selectedHot ? std::move(*images.selectedHot) : selected;
+  Image disable = images.disable ? std::move(*images.disable) : normal;
+  Image fontSize = images.fontSize ? std::move(*images.fontSize)
+                                   : MakeImage(width, height, kDefaultFontSizePixel);
+  Image fontColor = images.fontColor ? std::move(*images.fontColor)
+                                     : MakeImage(width, height, kOpaqueBlack);
+  Image fontHotColor = images.fontHotColor ? std::move(*images.fontHotColor)
+                                           : MakeImage(width, height, kOpaqueBlack);
+  const Image& item = *images.item;
+  const Image* others[] = {&hot,     &selected,  &selectedHot, &disable,
+                           &item,    &fontSize,  &fontColor,   &fontHotColor};
+  for (const Image* image : others) {
+    if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
+  }
+
+  // Each item keeps five pieces of its box's size. A map whose boxes add up to many times the
+  // window (colours scattered to the corners, thousands of items) would take gigabytes; such a
+  // skin fails instead.
+  std::vector<ItemRegion> regions = FindItemRegions(item);
+  uint64_t piecePixels = 0;
+  for (const ItemRegion& r : regions) {
+    piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);
+  }
+  if (piecePixels > kMaxPieceWindows * uint64_t(width) * uint64_t(height)) return 0;
+
+  if (window < 0) window = FreeSkinNumber(-1);
+  if (IsSkinNumberUsed(window)) return 0;
+  WindowRequest request{title, x, y, width, height, (options & kSkinCentred) != 0, owner};
+  WindowHandle windowHandle = OpenWindow(request);
+  if (windowHandle == 0) return 0;
+  // The overlay sits exactly on the main window, wherever centring put it.
+  WindowRequest overlayRequest{title, 0, 0, width, height, false, windowHandle};
+  GetWindowPosition(windowHandle, &overlayRequest.x, &overlayRequest.y);
+  WindowHandle overlayHandle = OpenWindow(overlayRequest);
+  if (overlayHandle == 0) {
+    CloseWindow(windowHandle);
+    return 0;
+  }
+
+  SkinWindow record;
+  record.window = window;
+  record.overlayWindow = FreeSkinNumber(window);
+  record.windowHandle = windowHandle;
+  record.overlayHandle = overlayHandle;
+  record.canvas = MakeImage(width, height);
+
+  // Items, their sprites, fonts and colours. Sprites are cut before the backgrounds lose
+  // their item pixels below.
+  for (const ItemRegion& region : regions) {
+    SkinItem entry;
+    entry.window = window;
+    entry.colour = ItemColourOf(region.colour);
+    entry.left = region.left;
+    entry.top = region.top;
+    entry.right = region.right;
+    entry.bottom = region.bottom;
+    entry.seedX = region.seedX;
+    entry.seedY = region.seedY;
+    entry.disabledSprite = CutSprite(disable, item, region);
+    entry.normalSprite = CutSprite(normal, item, region);
+    entry.hotSprite = CutSprite(hot, item, region);
+    entry.selectedSprite = CutSprite(selected, item, region);
+    entry.selectedHotSprite = CutSprite(selectedHot, item, region);
+    size_t seed = size_t(region.seedY) * width + region.seedX;
+    int32_t points = PixelRed(fontSize.pixels[seed]) / 10;
+    if (points > 0) entry.font = SkinFontOfSize(points);
+    entry.textColour = fontColor.pixels[seed] & 0x00FFFFFFu;
+    entry.hotTextColour = fontHotColor.pixels[seed] & 0x00FFFFFFu;
+    skinItems.push_back(std::move(entry));
+  }
+
+  record.disabledImage = std::move(disable);
+  record.normalImage = std::move(*images.normal);
+  record.hotImage = std::move(hot);
+  PunchItemHoles(record.disabledImage, item);
+  PunchItemHoles(record.normalImage, item);
+  PunchItemHoles(record.hotImage, item);
+  record.itemImage = std::move(*images.item);
+  skinWindows.push_back(std::move(record));
+
+  MakeWindowLayered(windowHandle);
+  SetWindowBackground(overlayHandle, kOverlayKey);
+  MakeWindowLayered(overlayHandle);
+  SetWindowTranslucency(overlayHandle, -1, kOverlayKey);
+  RedrawSkinWindow(window);
+  if ((options & kSkinHidden) == 0) {
+    SetWindowShown(windowHandle, true);
+    SetWindowShown(overlayHandle, true);
+  }
+  return windowHandle;
+}
+
+WindowHandle SkinWindowHandle(int32_t window) {
+  for (const SkinWindow& record : skinWindows) {
+    if (record.window == window) return record.windowHandle;
+  }
+  return 0;
+}
+
+void ReleaseSkin() {
+  for (const SkinItem& item : skinItems) {
+    if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
+  }
+  for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
+  // Closing a window closes the windows it owns: its overlay goes with it.
+  for (const SkinWindow& record : skinWindows) CloseWindow(record.windowHandle);
+  skinWindows.clear();
+  skinItems.clear();
+  skinFonts.clear();
+  skinDefaultFace.clear();
+  skinDefaultSize = 0;
+}

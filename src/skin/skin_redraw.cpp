@@ -1,0 +1,49 @@
+#include "skin/layered_window.h"
+#include "skin/skin.h"
+
+namespace {
+
+SkinWindow* FindSkinWindow(int32_t window) {
+  for (SkinWindow& record : skinWindows) {
+    if (record.window == window) return &record;
+  }
+  return nullptr;
+}
+
+const SkinItem* FindSkinItem(int32_t colour) {
+  for (const SkinItem& item : skinItems) {
+    if (item.colour == colour) return &item;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void RedrawSkinWindow(int32_t window) {
+  SkinWindow* record = FindSkinWindow(window);
+  if (record == nullptr) return;
+  Image& canvas = record->canvas;
+  // Only the alpha is cleared: blending over a pixel of alpha 0 gives the source pixel as it is.
+  for (Pixel& p : canvas.pixels) p &= 0x00FFFFFFu;
+  BlendImage(canvas, record->active ? record->hotImage : record->normalImage, 0, 0);
+  for (const SkinItem& item : skinItems) {
+    if (item.window != window) continue;
+    // A linked item shows its master's selection, and lights with it.
+    const SkinItem* master = item.link != 0 ? FindSkinItem(item.link) : nullptr;
+    const SkinItem& lead = master != nullptr ? *master : item;
+    bool lit = lead.hot != 0 || item.hot != 0;
+    const Image& sprite = lead.selected ? (lit ? item.selectedHotSprite : item.selectedSprite)
+                                        : (lit ? item.hotSprite : item.normalSprite);
+    BlendImage(canvas, sprite, item.left, item.top);
+    if (!item.text.empty() && item.font != 0) {
+      TextSize size = MeasureText(item.font, item.text);
+      // Integer division truncating toward zero centres the text, overflowing evenly.
+      int32_t x = item.left + (item.right - item.left - size.width + 1) / 2;
+      int32_t y = item.top + (item.bottom - item.top - size.height + 1) / 2;
+      Pixel colour = (lit ? item.hotTextColour : item.textColour) | 0xFF000000u;
+      DrawTextInImage(canvas, item.font, item.text, x, y, colour);
+    }
+    if (item.picture) BlendImage(canvas, *item.picture, item.left, item.top);
+  }
+  PresentLayeredImage(record->windowHandle, canvas);
+}

@@ -1,0 +1,493 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "platform/offscreen/offscreen.h"
+#include "platform/text.h"
+#include "png_test_files.h"
+#include "skin/skin.h"
+
+namespace {
+
+constexpr int32_t kCentredHidden = kSkinCentred | kSkinHidden;
+
+Image Solid(int32_t width, int32_t height, Pixel p) {
+  return Image{width, height, std::vector<Pixel>(size_t(width) * height, p)};
+}
+
+// Maps drawn as text, one character per pixel: '.' transparent, 'k' opaque black, 'h' a
+// half-transparent colour, letters opaque item colours (see Colour).
+Image Map(std::initializer_list<std::string> rows) {
+  Image map{int32_t(rows.begin()->size()), int32_t(rows.size()), {}};
+  for (const std::string& row : rows) {
+    for (char c : row) {
+      map.pixels.push_back(c == '.' ? 0u : c == 'k' ? 0xFF000000u : c == 'h' ? 0x80102030u
+                                                                 : 0xFF000000u | (0x010203u * c));
+    }
+  }
+  return map;
+}
+
+// The calculator's name for the item a letter draws: red + 256 green + 65536 blue.
+int32_t Colour(char c) {
+  Pixel p = 0x010203u * c;
+  return int32_t(PixelRed(p) | PixelGreen(p) << 8 | PixelBlue(p) << 16);
+}
+
+const SkinItem* Item(int32_t colour) {
+  for (const SkinItem& item : skinItems) {
+    if (item.colour == colour) return &item;
+  }
+  return nullptr;
+}
+
+class SkinTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetOffscreen();
+    InitSkin();
+  }
+  void TearDown() override {
+    ReleaseSkin();
+    ResetOffscreen();
+  }
+};
+
+// --- Start-up and the shipped skin ----------------------------------------------------------
+
+TEST_F(SkinTest, DefaultFontIsEightPointsOfTheInterfaceFaceAt96Dpi) {
+  EXPECT_EQ(skinDefaultFace, u"DejaVu Sans");
+  EXPECT_EQ(skinDefaultSize, 8);
+  ASSERT_EQ(skinFonts.size(), 1u);
+  EXPECT_EQ(skinFonts[0].points, 8);
+  EXPECT_NE(skinFonts[0].font, 0);
+  EXPECT_TRUE(skinWindows.empty());
+  EXPECT_TRUE(skinItems.empty());
+}
+
+const std::string kShippedSkin = TORNAVELLE_DATA_DIR "/Apparence/Defaut";
+
+TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
+  WindowHandle handle = OpenSkinFolder(0, 0, 0, u"Tornavelle", kCentredHidden, 0, kShippedSkin);
+  ASSERT_NE(handle, 0);
+  ASSERT_EQ(skinWindows.size(), 1u);
+  const SkinWindow& window = skinWindows[0];
+  EXPECT_EQ(window.window, 0);
+  EXPECT_EQ(window.windowHandle, handle);
+  EXPECT_EQ(SkinWindowHandle(0), handle);
+  EXPECT_EQ(window.dragX, -1);
+
+  // Every key of the keypad and both displays, each with the pieces and font it needs.
+  const int32_t keys[] = {0x7ED2ED, 0x1D5D72, 0x1FB7E9, 0x198AAF, 0x7BE2E6, 0x72F5E1, 0x58B9AA,
+                          0x43847A, 0x6FEDAD, 0x5CBA8A, 0x3A7D5B, 0x47DD6A, 0x3CBA5A, 0x299041,
+                          0x56A0A3, 0xE910EC, 0xC30FC5, 0x9C0E9E, 0x750B76, 0x8717C7, 0xA41FF1,
+                          0x0E0EF6, 0x0E0EC9, 0x7A7E16, 0xB0B51F, 0xE3EA20, 0xF53610, 0xBB2F14};
+  const int32_t frames[] = {0xF07158, 0xBA5C49};
+  EXPECT_EQ(skinItems.size(), std::size(keys) + std::size(frames));
+  for (int32_t colour : keys) {
+    SCOPED_TRACE(testing::Message() << std::hex << colour);
+    const SkinItem* item = Item(colour);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->window, 0);
+    EXPECT_NE(item->font, 0);
+    EXPECT_EQ(item->normalSprite.width, item->right - item->left + 1);
+    EXPECT_EQ(item->normalSprite.height, item->bottom - item->top + 1);
+    // Colours are distinct from the keys: the caption must show.
+    EXPECT_NE(item->textColour, 0u);
+  }
+  for (int32_t colour : frames) {
+    ASSERT_NE(Item(colour), nullptr);
+    EXPECT_EQ(Item(colour)->font, 0);
+  }
+  // The text areas sit inside their frames.
+  const SkinItem& line = *Item(0xF53610);
+  const SkinItem& lineFrame = *Item(0xF07158);
+  EXPECT_GT(line.left, lineFrame.left);
+  EXPECT_LT(line.bottom, lineFrame.bottom);
+
+  // Hidden, centred on the 1920 x 1080 screen, layered, and presented once.
+  std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(handle);
+  ASSERT_TRUE(info.has_value());
+  EXPECT_FALSE(info->shown);
+  EXPECT_TRUE(info->layered);
+  EXPECT_EQ(info->title, u"Tornavelle");
+  EXPECT_EQ(info->x, (1920 - info->width) / 2);
+  EXPECT_EQ(info->width, window.normalImage.width);
+  EXPECT_EQ(OffscreenFrames(handle).size(), 1u);
+}
+
+TEST_F(SkinTest, OverlayIsAnInvisibleColourKeyedTwinOwnedByTheWindow) {
+  WindowHandle handle = OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred, 0, kShippedSkin);
+  ASSERT_NE(handle, 0);
+  const SkinWindow& window = skinWindows[0];
+  EXPECT_NE(window.overlayWindow, window.window);
+  std::optional<OffscreenWindowInfo> main = GetOffscreenWindowInfo(handle);
+  std::optional<OffscreenWindowInfo> overlay = GetOffscreenWindowInfo(window.overlayHandle);
+  ASSERT_TRUE(main && overlay);
+  EXPECT_EQ(overlay->owner, handle);
+  EXPECT_EQ(std::tie(overlay->x, overlay->y, overlay->width, overlay->height),
+            std::tie(main->x, main->y, main->width, main->height));
+  EXPECT_TRUE(main->shown && overlay->shown);  // not asked to stay hidden
+  EXPECT_EQ(overlay->background & 0xFFFFFFu, 0xFF00FFu);
+  EXPECT_TRUE(overlay->attributes.useColourKey);
+  EXPECT_FALSE(overlay->attributes.useConstantAlpha);
+  EXPECT_EQ(overlay->attributes.colourKey & 0xFFFFFFu, 0xFF00FFu);
+  // Clicks go through the overlay to the keys: over the middle of a key the window under the
+  // mouse is the main one; outside the body's shadow, neither.
+  const SkinItem& five = *Item(0x5CBA8A);
+  EXPECT_EQ(OffscreenWindowAt(main->x + (five.left + five.right) / 2,
+                              main->y + (five.top + five.bottom) / 2),
+            handle);
+  EXPECT_EQ(OffscreenWindowAt(main->x, main->y), 0);
+}
+
+// --- Failures -------------------------------------------------------------------------------
+
+TEST_F(SkinTest, BadImageSetsAndRefusedWindowsFailWithNothingLeftOpen) {
+  struct Case {
+    const char* name;
+    void (*spoil)(SkinImages&);
+  };
+  const Case cases[] = {
+      {"no normal", [](SkinImages& s) { s.normal.reset(); }},
+      {"no item map", [](SkinImages& s) { s.item.reset(); }},
+      {"optional hot of another size", [](SkinImages& s) { s.hot = Solid(5, 3, 0xFF808080); }},
+      {"selected of another size", [](SkinImages& s) { s.selected = Solid(4, 4, 0xFF808080); }},
+      {"item map of another size", [](SkinImages& s) { s.item = Solid(4, 2, 0); }},
+      {"font colours of another size", [](SkinImages& s) { s.fontHotColor = Solid(1, 1, 0); }},
+      {"empty normal", [](SkinImages& s) { s.normal = Image{}; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SkinImages images;
+    images.normal = Solid(4, 3, 0xFF808080);
+    images.item = Map({"AA..", "....", "..BB"});
+    c.spoil(images);
+    EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 0, std::move(images)), 0);
+    EXPECT_TRUE(OffscreenWindows().empty());
+    EXPECT_TRUE(skinWindows.empty());
+    EXPECT_TRUE(skinItems.empty());
+  }
+  // Items whose boxes add up to more than 16 windows: 40 colours, each on the left edge in
+  // row k and on the right edge in row 99 - k, so their boxes nest across the whole width.
+  Image scattered = Solid(100, 100, 0);
+  for (int32_t k = 0; k < 40; k++) {
+    scattered.pixels[k * 100] = scattered.pixels[(99 - k) * 100 + 99] = 0xFF000100u + k;
+  }
+  SkinImages greedy{Solid(100, 100, 0xFF808080), {}, {}, {}, {}, scattered, {}, {}, {}};
+  EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 0, std::move(greedy)), 0);
+  EXPECT_TRUE(OffscreenWindows().empty());
+  EXPECT_TRUE(skinItems.empty());
+  // The window system refuses a window whose owner is not open.
+  SkinImages images{Solid(2, 1, 0xFF808080), {}, {}, {}, {}, Map({"AB"}), {}, {}, {}};
+  EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 12345, std::move(images)), 0);
+  EXPECT_TRUE(OffscreenWindows().empty());
+  EXPECT_TRUE(skinWindows.empty());
+  EXPECT_TRUE(skinItems.empty());
+}
+
+TEST_F(SkinTest, EmptyItemMapOpensAWindowWithNoItems) {
+  for (Pixel p : {0x00000000u, 0xFF000000u, 0x7F123456u}) {
+    ReleaseSkin();
+    InitSkin();
+    SkinImages images{Solid(3, 2, 0xFF808080), {}, {}, {}, {}, Solid(3, 2, p), {}, {}, {}};
+    EXPECT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+    EXPECT_TRUE(skinItems.empty());
+  }
+}
+
+TEST_F(SkinTest, WindowNumbersAreGivenOrChosenAndNeverShared) {
+  auto open = [](int32_t number) {
+    SkinImages images{Solid(2, 2, 0xFF808080), {}, {}, {}, {}, Map({"A.", ".."}), {}, {}, {}};
+    return OpenSkinWindow(number, 10, 20, u"", kSkinHidden, 0, std::move(images));
+  };
+  ASSERT_NE(open(0), 0);
+  EXPECT_EQ(open(0), 0);  // taken
+  EXPECT_EQ(open(skinWindows[0].overlayWindow), 0);
+  ASSERT_NE(open(kSkinAnyWindow), 0);
+  std::set<int32_t> numbers;
+  for (const SkinWindow& w : skinWindows) numbers.insert({w.window, w.overlayWindow});
+  EXPECT_EQ(numbers.size(), 4u);
+  EXPECT_EQ(skinItems.size(), 2u);
+  EXPECT_EQ(skinItems[1].window, skinWindows[1].window);
+  // Not centred: the asked position.
+  std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(skinWindows[1].windowHandle);
+  EXPECT_EQ(info->x, 10);
+  EXPECT_EQ(info->y, 20);
+}
+
+// --- Items, pieces, fonts and colours ---------------------------------------------------------
+
+// Each state image holds one pixel value everywhere, so a piece shows where it was cut from.
+SkinImages FlatStates(Image item) {
+  int32_t w = item.width, h = item.height;
+  return SkinImages{Solid(w, h, 0xFF000001), Solid(w, h, 0xFF000002), Solid(w, h, 0xFF000003),
+                    Solid(w, h, 0xFF000004), Solid(w, h, 0xFF000005), std::move(item),
+                    {}, {}, {}};
+}
+
+TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
+  // A spans two patches with B and a half-transparent pixel between them; C is below A.
+  SkinImages images = FlatStates(Map({"A.hB", "kkBA", "C..."}));
+  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  ASSERT_EQ(skinItems.size(), 3u);
+  EXPECT_EQ(skinItems[0].colour, Colour('A'));
+  EXPECT_EQ(skinItems[1].colour, Colour('C'));
+  EXPECT_EQ(skinItems[2].colour, Colour('B'));
+  const SkinItem& a = skinItems[0];
+  EXPECT_EQ(std::vector<int32_t>({a.left, a.top, a.right, a.bottom, a.seedX, a.seedY}),
+            std::vector<int32_t>({0, 0, 3, 1, 0, 0}));
+  // The piece covers the whole box but is opaque only on A's own pixels.
+  ASSERT_EQ(a.normalSprite.width, 4);
+  ASSERT_EQ(a.normalSprite.height, 2);
+  std::vector<uint8_t> alpha;
+  for (Pixel p : a.normalSprite.pixels) alpha.push_back(PixelAlpha(p));
+  EXPECT_EQ(alpha, std::vector<uint8_t>({255, 0, 0, 0, 0, 0, 0, 255}));
+  EXPECT_EQ(a.normalSprite.pixels[0], 0xFF000001u);
+  EXPECT_EQ(a.hotSprite.pixels[0], 0xFF000002u);
+  EXPECT_EQ(a.selectedSprite.pixels[0], 0xFF000003u);
+  EXPECT_EQ(a.selectedHotSprite.pixels[0], 0xFF000004u);
+  EXPECT_EQ(a.disabledSprite.pixels[0], 0xFF000005u);
+  for (const SkinItem& item : skinItems) {
+    EXPECT_EQ(item.text, u"");
+    EXPECT_FALSE(item.picture.has_value());
+    EXPECT_EQ(item.hot + item.selected + item.link + item.dragThrough, 0);
+  }
+}
+
+TEST_F(SkinTest, MissingStateImagesFallBackInOrder) {
+  struct Case {
+    const char* name;
+    bool hot, selected, selectedHot, disable;
+    Pixel hotPiece, selectedPiece, selectedHotPiece, disabledPiece;
+  };
+  const Case cases[] = {
+      {"all present", true, true, true, true, 2, 3, 4, 5},
+      {"no hot: normal", false, true, true, true, 1, 3, 4, 5},
+      {"no selected: normal", true, false, true, true, 2, 1, 4, 5},
+      {"no selected hot: selected", true, true, false, true, 2, 3, 3, 5},
+      {"neither selected: normal", true, false, false, true, 2, 1, 1, 5},
+      {"no disable: normal", true, true, true, false, 2, 3, 4, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReleaseSkin();
+    InitSkin();
+    SkinImages images = FlatStates(Map({"A"}));
+    if (!c.hot) images.hot.reset();
+    if (!c.selected) images.selected.reset();
+    if (!c.selectedHot) images.selectedHot.reset();
+    if (!c.disable) images.disable.reset();
+    ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+    const SkinItem& a = skinItems.at(0);
+    EXPECT_EQ(a.hotSprite.pixels[0], 0xFF000000u | c.hotPiece);
+    EXPECT_EQ(a.selectedSprite.pixels[0], 0xFF000000u | c.selectedPiece);
+    EXPECT_EQ(a.selectedHotSprite.pixels[0], 0xFF000000u | c.selectedHotPiece);
+    EXPECT_EQ(a.disabledSprite.pixels[0], 0xFF000000u | c.disabledPiece);
+  }
+}
+
+TEST_F(SkinTest, FontSizesAndCaptionColoursAreReadAtEachItemsSeed) {
+  // Seeds: A at (0,0), B at (1,1), C at (2,0), D at (3,0). Elsewhere the font images hold
+  // values that must not be read.
+  SkinImages images = FlatStates(Map({"A.CD", "ABCD"}));
+  images.fontSize = Image{4, 2, {0xFF500000, 0xFFFF0000, 0xFF090000, 0x00C8C8C8,
+                                 0xFFFF0000, 0xFF7D0000, 0xFFFF0000, 0xFFFF0000}};
+  images.fontColor = Image{4, 2, {0xFF112233, 0, 0x80445566, 0xFF010203, 0, 0xFFABCDEF, 0, 0}};
+  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  // red 80: 8 points, the table's font; red 125: 12 points, a font of its own; red 9: no text;
+  // the alpha of the size pixel does not matter (red 200: 20 points).
+  const SkinItem& a = *Item(Colour('A'));
+  const SkinItem& b = *Item(Colour('B'));
+  const SkinItem& c = *Item(Colour('C'));
+  const SkinItem& d = *Item(Colour('D'));
+  EXPECT_EQ(a.font, skinFonts[0].font);
+  EXPECT_NE(b.font, 0);
+  EXPECT_NE(b.font, skinFonts[0].font);
+  EXPECT_GT(MeasureText(b.font, u"8").height, MeasureText(a.font, u"8").height);
+  EXPECT_EQ(c.font, 0);
+  EXPECT_NE(d.font, 0);
+  EXPECT_EQ(skinFonts.size(), 1u);  // fonts made for one item stay out of the table
+  EXPECT_EQ(a.textColour, 0x112233u);
+  EXPECT_EQ(b.textColour, 0xABCDEFu);
+  EXPECT_EQ(c.textColour, 0x445566u);  // the colour only, whatever the alpha
+  // Missing FontHotColor.png: black.
+  EXPECT_EQ(a.hotTextColour, 0u);
+}
+
+TEST_F(SkinTest, MissingFontSizeImageGivesNinePointsAndBlackCaptions) {
+  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, FlatStates(Map({"AB"}))), 0);
+  for (const SkinItem& item : skinItems) {
+    EXPECT_NE(item.font, 0);
+    EXPECT_NE(item.font, skinFonts[0].font);
+    EXPECT_EQ(item.textColour, 0u);
+    EXPECT_EQ(item.hotTextColour, 0u);
+  }
+  FontHandle nine = OpenFont(skinDefaultFace, 9);
+  EXPECT_EQ(MeasureText(skinItems[0].font, u"0123").width, MeasureText(nine, u"0123").width);
+  CloseFont(nine);
+}
+
+TEST_F(SkinTest, BackgroundsLoseEveryColouredPixelOfTheMapWhateverItsAlpha) {
+  // Opaque items and the half-transparent mark punch holes; transparent and black pixels do not.
+  SkinImages images = FlatStates(Map({"A.h", "k.A"}));
+  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  const SkinWindow& w = skinWindows[0];
+  const std::vector<uint8_t> expected = {0, 255, 0, 255, 255, 0};
+  for (const Image* background : {&w.normalImage, &w.hotImage, &w.disabledImage}) {
+    std::vector<uint8_t> alpha;
+    for (Pixel p : background->pixels) alpha.push_back(PixelAlpha(p));
+    EXPECT_EQ(alpha, expected);
+  }
+  EXPECT_EQ(w.normalImage.pixels[0] & 0xFFFFFFu, 1u);  // colours are kept under the holes
+  // The item map is kept as read, for hit testing.
+  EXPECT_EQ(w.itemImage.pixels[2], 0x80102030u);
+  EXPECT_EQ(skinItems.size(), 1u);
+}
+
+// --- Loading folders ------------------------------------------------------------------------
+
+class SkinFolderTest : public SkinTest {
+ protected:
+  void SetUp() override {
+    SkinTest::SetUp();
+    folder = testing::TempDir() + "skin-" +
+             testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    SkinTest::TearDown();
+  }
+  void Write(const char* name, const Image& image) {
+    ASSERT_TRUE(WriteBytes(folder + "/" + name, EncodePngImage(image)));
+  }
+  std::string folder;
+};
+
+TEST_F(SkinFolderTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
+  Write("Normal.png", Solid(3, 1, 0xFF000001));
+  Write("Hot.png", Solid(3, 1, 0xFF000002));
+  Write("Item.png", Map({"AB."}));
+  Write("FontSize.png", Solid(3, 1, 0xFFA00000));
+  Write("FontColor.png", Solid(3, 1, 0xFF123456));
+  // A damaged file counts as absent: Selected.png falls back to Normal.png.
+  std::vector<uint8_t> damaged = EncodePngImage(Solid(3, 1, 0xFF000003));
+  damaged.resize(damaged.size() - 20);
+  ASSERT_TRUE(WriteBytes(folder + "/Selected.png", damaged));
+  // The folder may be named with or without its final separator, with "\" or "/".
+  for (std::string name : {folder, folder + "\\"}) {
+    SCOPED_TRACE(name);
+    ReleaseSkin();
+    InitSkin();
+    ASSERT_NE(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, name), 0);
+    ASSERT_EQ(skinItems.size(), 2u);
+    EXPECT_EQ(skinItems[0].hotSprite.pixels[0], 0xFF000002u);
+    EXPECT_EQ(skinItems[0].selectedSprite.pixels[0], 0xFF000001u);
+    EXPECT_EQ(skinItems[0].textColour, 0x123456u);
+    EXPECT_EQ(MeasureText(skinItems[0].font, u"x").height,
+              MeasureText(skinItems[1].font, u"x").height);  // both 16 points
+  }
+  std::filesystem::remove(folder + "/Item.png");
+  EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder), 0);
+  EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder + "/nowhere"), 0);
+}
+
+// --- Composing the window -------------------------------------------------------------------
+
+const Image& LastFrame() { return OffscreenFrames(skinWindows.at(0).windowHandle).back(); }
+
+TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
+  // A is a master, B is linked to it, C is on its own; '.' is background.
+  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, FlatStates(Map({".ABC"}))), 0);
+  SkinItem& a = *const_cast<SkinItem*>(Item(Colour('A')));
+  SkinItem& b = *const_cast<SkinItem*>(Item(Colour('B')));
+  b.link = a.colour;
+  struct Case {
+    const char* name;
+    int32_t active, aHot, aSelected, bHot, bSelected;
+    Pixel background, aPiece, bPiece;  // 1 normal, 2 hot, 3 selected, 4 selected hot
+  };
+  const Case cases[] = {
+      {"at rest", 0, 0, 0, 0, 0, 1, 1, 1},
+      {"active window: hot background", 1, 0, 0, 0, 0, 2, 1, 1},
+      {"master hot lights the linked item", 0, 1, 0, 0, 0, 1, 2, 2},
+      {"linked item hot lights only itself", 0, 0, 0, 1, 0, 1, 1, 2},
+      {"master selected selects the linked item", 0, 0, 1, 0, 0, 1, 3, 3},
+      {"the linked item's own selection is ignored", 0, 0, 0, 0, 1, 1, 1, 1},
+      {"selected and hot", 1, 1, 1, 0, 0, 2, 4, 4},
+      {"selected master, hot linked item", 0, 0, 1, 1, 0, 1, 3, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    skinWindows[0].active = c.active;
+    a.hot = c.aHot;
+    a.selected = c.aSelected;
+    b.hot = c.bHot;
+    b.selected = c.bSelected;
+    RedrawSkinWindow(0);
+    EXPECT_EQ(LastFrame().pixels, std::vector<Pixel>({0xFF000000u | c.background,
+                                                      0xFF000000u | c.aPiece,
+                                                      0xFF000000u | c.bPiece, 0xFF000001u}));
+  }
+  size_t frames = OffscreenFrames(skinWindows[0].windowHandle).size();
+  RedrawSkinWindow(7);  // no such window
+  EXPECT_EQ(OffscreenFrames(skinWindows[0].windowHandle).size(), frames);
+}
+
+// A window of one item, width pixels wide and 40 high, two pixels in from either side; its
+// caption is 20 points, white, red under the mouse. The background is an opaque dark grey.
+void OpenCaptionWindow(int32_t width) {
+  const int32_t w = width + 4;
+  Image item = Solid(w, 40, 0);
+  for (int32_t y = 0; y < 40; y++) {
+    for (int32_t x = 2; x < width + 2; x++) item.pixels[y * w + x] = 0xFF0000FF;
+  }
+  Image look = Solid(w, 40, 0xFF202020);
+  SkinImages images{look, look, look, look, look, item, Solid(w, 40, 0xFFC80000),
+                    Solid(w, 40, 0xFFFFFFFF), Solid(w, 40, 0xFFFF0000)};
+  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+}
+
+TEST_F(SkinTest, CaptionsAreCentredWithDivisionsTruncatingTowardZero) {
+  FontHandle font = OpenFont(u"DejaVu Sans", 20);
+  TextSize size = MeasureText(font, u"88");
+  CloseFont(font);
+  // Five pixels narrower than the text starts two pixels right of the item; five pixels wider
+  // starts two pixels left of it (not three, as flooring would give).
+  for (int32_t extra : {5, -5}) {
+    SCOPED_TRACE(extra);
+    ReleaseSkin();
+    InitSkin();
+    OpenCaptionWindow(size.width + extra);
+    SkinItem& item = skinItems.at(0);
+    item.text = u"88";
+    for (int32_t hot : {0, 1}) {
+      item.hot = hot;
+      RedrawSkinWindow(0);
+      Image expected = Solid(item.right + 3, 40, 0xFF202020);
+      DrawTextInImage(expected, item.font, u"88", 2 + (extra > 0 ? 2 : -2),
+                      (40 - size.height) / 2, hot ? 0xFFFF0000 : 0xFFFFFFFF);
+      EXPECT_EQ(LastFrame().pixels, expected.pixels) << "hot " << hot;
+    }
+  }
+}
+
+TEST_F(SkinTest, PicturesAreBlendedOverTheItemAndTextsVanishWhenCleared) {
+  OpenCaptionWindow(10);
+  SkinItem& item = skinItems.at(0);
+  item.text = u"8";
+  RedrawSkinWindow(0);
+  item.text.clear();
+  item.picture = Solid(10, 40, 0x80FFFFFF);  // half-transparent white
+  RedrawSkinWindow(0);
+  Image expected = Solid(14, 40, 0xFF202020);
+  for (int32_t y = 0; y < 40; y++) {
+    for (int32_t x = 2; x < 12; x++) expected.pixels[y * 14 + x] = BlendPixel(0xFF202020, 0x80FFFFFF);
+  }
+  EXPECT_EQ(LastFrame().pixels, expected.pixels);
+}
+
+}  // namespace

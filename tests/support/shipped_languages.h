@@ -1,0 +1,33 @@
+// The language files shipped in data/Lng-Tornavelle, for tests that check them.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/language.h"
+#include "settings/text_table.h"
+#include "temp_folder.h"
+
+inline std::filesystem::path ShippedLanguageFolder() {
+  return std::filesystem::path(TORNAVELLE_DATA_DIR) / "Lng-Tornavelle";
+}
+
+// The names of the shipped languages ("Francais", "English"...), sorted.
+inline std::vector<std::string> ShippedLanguages() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(ShippedLanguageFolder()))
+    if (entry.path().extension() == ".Txt") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Loads the shipped language into textTable, as the program does at start-up in a working
+// folder that holds the shipped language folder and a choice of that language. Returns false
+// when the loading did not go on (it never should: the choice names an existing file).
+inline bool LoadShippedLanguage(const std::string& name) {
+  TempWorkingFolder folder;
+  std::filesystem::copy(ShippedLanguageFolder(), "Lng-Tornavelle");
+  PutFile("Langue.lng", "\xEF\xBB\xBF\r\nDefaut = " + name + "\r\n");
+  ResetTextTable();
+  return LoadLanguage();
+}

@@ -1,0 +1,9 @@
+// Writes 8-bit RGBA PNG files.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// pixels: width * height values 0xAARRGGBB with straight alpha, top row first.
+// Returns false when the file cannot be written.
+bool WritePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);

@@ -1,0 +1,547 @@
+// Draws the default skin: a dark, rounded calculator body with a soft shadow and a translucent
+// rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library reads.
+//
+//   skin-maker <output folder>
+//
+// skin-preview, beside it, shows the result composed by the skin library.
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "png_writer.h"
+
+namespace {
+
+constexpr int kWidth = 392;
+constexpr int kHeight = 654;
+
+// The calculator body inside the shadow margin.
+constexpr double kBodyX = 18, kBodyY = 12, kBodyW = 356, kBodyH = 618, kBodyRadius = 28;
+constexpr double kRim = 3;  // the translucent band around the body
+
+enum State { kNormal, kHot, kSelected, kSelectedHot, kDisabled, kStateCount };
+const char* const kStateFiles[kStateCount] = {"Normal.png", "Hot.png", "Selected.png",
+                                              "SelectedHot.png", "Disable.png"};
+
+enum class Look {
+  kDigit, kOperator, kFunction, kResult, kSegment, kMenu, kQuit, kLabel,
+  kHistoryFrame, kLineFrame, kDisplayText
+};
+
+// One item: its identity colour as the calculator names it (red + 256 green + 65536 blue),
+// the visible shape, the caption font size in points and the caption colours (0xRRGGBB).
+struct Key {
+  uint32_t colour;
+  Look look;
+  double x, y, w, h, radius;
+  int points;
+  uint32_t text, hotText;
+  const char* role;  // what the key is for; its caption comes from the calculator
+};
+
+struct Rgba {
+  double r, g, b, a;
+};
+
+Rgba Hex(uint32_t rgb, double a = 1) {
+  return {((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0, a};
+}
+
+void SetColour(cairo_t* cr, Rgba c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+  r = std::min({r, w / 2, h / 2});
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+  cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+  cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
+}
+
+void FillVertical(cairo_t* cr, double y0, double y1, Rgba top, Rgba bottom) {
+  cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
+  cairo_pattern_add_color_stop_rgba(p, 0, top.r, top.g, top.b, top.a);
+  cairo_pattern_add_color_stop_rgba(p, 1, bottom.r, bottom.g, bottom.b, bottom.a);
+  cairo_set_source(cr, p);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(p);
+}
+
+// ---------------------------------------------------------------- layout
+
+constexpr double kPad = 36;                  // left edge of the content
+constexpr double kContentW = 320;
+constexpr double kColumnW = 74, kColumnGap = 8, kRowH = 46, kRowGap = 8, kKeypadY = 350;
+
+double Column(int i) { return kPad + i * (kColumnW + kColumnGap); }
+double Row(int i) { return kKeypadY + i * (kRowH + kRowGap); }
+
+// The mode row: a caption over the first column, the angle switch over the next two, the
+// function menu over the operators.
+constexpr double kModeY = 306, kModeH = 30, kTrackX = 118, kTrackW = 156, kSegmentW = 74;
+
+// The glass panels of the two displays, and the text areas inside them.
+constexpr double kHistoryY = 62, kHistoryH = 174, kLineY = 244, kLineH = 48;
+constexpr double kTextInsetX = 14;
+
+constexpr uint32_t kDigitText = 0xF1F3F8, kDigitHot = 0xFFFFFF;
+constexpr uint32_t kOperatorText = 0x9FC2FF, kOperatorHot = 0xD5E4FF;
+constexpr uint32_t kFunctionText = 0xBFC7D5, kFunctionHot = 0xFFFFFF;
+constexpr uint32_t kMutedText = 0x9199AA;
+
+std::vector<Key> Keys() {
+  auto digit = [](uint32_t colour, int column, int row, const char* role) {
+    return Key{colour, Look::kDigit, Column(column), Row(row), kColumnW, kRowH, 11, 16,
+               kDigitText, kDigitHot, role};
+  };
+  auto op = [](uint32_t colour, int row, const char* role) {
+    return Key{colour, Look::kOperator, Column(3), Row(row), kColumnW, kRowH, 11, 17,
+               kOperatorText, kOperatorHot, role};
+  };
+  auto function = [](uint32_t colour, int column, int row, int points, const char* role) {
+    return Key{colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11, points,
+               kFunctionText, kFunctionHot, role};
+  };
+  return {
+      // Title bar: the window's title centred, quit on the right.
+      {0x0E0EC9, Look::kLabel, 100, 26, 192, 26, 0, 10, 0xC9CFDA, 0xC9CFDA, "Tornavelle"},
+      {0xE3EA20, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, 12, 0xB8BFCC, 0xFFFFFF,
+       "×"},
+      // The displays: each glass frame is linked to the text area it surrounds.
+      {0xBA5C49, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
+      {0xBB2F14, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
+       kContentW - 2 * kTextInsetX, kHistoryH - 20, 0, 11, 0xDCE2EC, 0xDCE2EC, ""},
+      {0xF07158, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
+      {0xF53610, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
+       kLineH - 14, 0, 16, 0xFFFFFF, 0xFFFFFF, ""},
+      // Mode row.
+      {0xB0B51F, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, 10, kMutedText,
+       kMutedText, "Angle"},
+      {0x8717C7, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, 10, 0xF4F6FA,
+       0xFFFFFF, "Rad"},
+      {0xA41FF1, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
+       10, 0xF4F6FA, 0xFFFFFF, "Deg"},
+      {0x7A7E16, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, 11, kFunctionText,
+       kFunctionHot, "f(x)"},
+      // Keypad.
+      function(0xE910EC, 0, 0, 12, "sin"),
+      function(0xC30FC5, 1, 0, 12, "cos"),
+      function(0x9C0E9E, 2, 0, 12, "tan"),
+      op(0x198AAF, 0, "÷"),
+      digit(0x47DD6A, 0, 1, "7"),
+      digit(0x3CBA5A, 1, 1, "8"),
+      digit(0x299041, 2, 1, "9"),
+      op(0x1FB7E9, 1, "×"),
+      digit(0x6FEDAD, 0, 2, "4"),
+      digit(0x5CBA8A, 1, 2, "5"),
+      digit(0x3A7D5B, 2, 2, "6"),
+      op(0x1D5D72, 2, "−"),
+      digit(0x72F5E1, 0, 3, "1"),
+      digit(0x58B9AA, 1, 3, "2"),
+      digit(0x43847A, 2, 3, "3"),
+      op(0x7ED2ED, 3, "+"),
+      function(0x750B76, 0, 4, 15, "π"),
+      digit(0x7BE2E6, 1, 4, "0"),
+      digit(0x56A0A3, 2, 4, "."),
+      {0x0E0EF6, Look::kResult, Column(3), Row(4), kColumnW, kRowH, 11, 18, 0xFFFFFF, 0xFFFFFF,
+       "="},
+  };
+}
+
+// How far an item's pixels reach beyond its visible shape: room for its own drop shadow,
+// focus glow and soft edge, so keys stay anti-aliased although the item map is not.
+double ItemMargin(Look look) {
+  switch (look) {
+    case Look::kLabel:
+    case Look::kDisplayText: return 0;
+    case Look::kSegment: return 1;
+    case Look::kHistoryFrame:
+    case Look::kLineFrame: return 3;
+    default: return 2;
+  }
+}
+
+// The calculator's colour (red + 256 green + 65536 blue) as an opaque 0xAARRGGBB pixel.
+uint32_t ItemPixel(uint32_t colour) {
+  return 0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+
+// ---------------------------------------------------------------- background
+
+// A blurred copy of the body's outline: three box blurs approximate a Gaussian.
+void DrawShadow(cairo_t* cr) {
+  std::vector<double> mask(kWidth * kHeight, 0.0);
+  cairo_surface_t* shape = cairo_image_surface_create(CAIRO_FORMAT_A8, kWidth, kHeight);
+  cairo_t* s = cairo_create(shape);
+  RoundedRect(s, kBodyX + 3, kBodyY + 8, kBodyW - 6, kBodyH, kBodyRadius);
+  cairo_fill(s);
+  cairo_destroy(s);
+  cairo_surface_flush(shape);
+  const unsigned char* data = cairo_image_surface_get_data(shape);
+  int stride = cairo_image_surface_get_stride(shape);
+  for (int y = 0; y < kHeight; y++) {
+    for (int x = 0; x < kWidth; x++) mask[y * kWidth + x] = data[y * stride + x] / 255.0;
+  }
+  cairo_surface_destroy(shape);
+  auto blur = [&](int radius, bool horizontal) {
+    std::vector<double> out(mask.size(), 0.0);
+    int n = horizontal ? kWidth : kHeight, lines = horizontal ? kHeight : kWidth;
+    for (int line = 0; line < lines; line++) {
+      auto at = [&](int i) -> double& {
+        return horizontal ? mask[line * kWidth + i] : mask[i * kWidth + line];
+      };
+      for (int i = 0; i < n; i++) {
+        double sum = 0;
+        for (int k = -radius; k <= radius; k++) {
+          int j = i + k;
+          if (j >= 0 && j < n) sum += at(j);
+        }
+        (horizontal ? out[line * kWidth + i] : out[i * kWidth + line]) = sum / (2 * radius + 1);
+      }
+    }
+    mask.swap(out);
+  };
+  for (int pass = 0; pass < 3; pass++) {
+    blur(5, true);
+    blur(5, false);
+  }
+  cairo_surface_t* shadow = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+  uint32_t* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shadow));
+  int shadowStride = cairo_image_surface_get_stride(shadow) / 4;
+  for (int y = 0; y < kHeight; y++) {
+    for (int x = 0; x < kWidth; x++) {
+      auto a = static_cast<uint32_t>(std::lround(mask[y * kWidth + x] * 0.7 * 255));
+      pixels[y * shadowStride + x] = a << 24;  // black, premultiplied
+    }
+  }
+  cairo_surface_mark_dirty(shadow);
+  cairo_set_source_surface(cr, shadow, 0, 0);
+  cairo_paint(cr);
+  cairo_surface_destroy(shadow);
+}
+
+void DrawLogo(cairo_t* cr, double x, double y, bool active) {
+  // A small dial: a ring with a bright quarter, the calculator's mark.
+  double cx = x + 9, cy = y + 9;
+  cairo_set_line_width(cr, 3);
+  SetColour(cr, Hex(0xFFFFFF, 0.12));
+  cairo_arc(cr, cx, cy, 7, 0, 2 * M_PI);
+  cairo_stroke(cr);
+  cairo_pattern_t* p = cairo_pattern_create_linear(cx - 7, cy - 7, cx + 7, cy + 7);
+  Rgba a = active ? Hex(0x6FA8FF) : Hex(0x8C94A3), b = active ? Hex(0x9A7CFF) : Hex(0x6B7280);
+  cairo_pattern_add_color_stop_rgba(p, 0, a.r, a.g, a.b, 1);
+  cairo_pattern_add_color_stop_rgba(p, 1, b.r, b.g, b.b, 1);
+  cairo_set_source(cr, p);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_arc(cr, cx, cy, 7, -M_PI * 0.95, -M_PI * 0.05);
+  cairo_stroke(cr);
+  cairo_arc(cr, cx, cy, 2.2, 0, 2 * M_PI);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+}
+
+// The window without its items. Only the rim and the mark change with the active state, so
+// every state image has the same body under the items' margins.
+void DrawBackground(cairo_t* cr, bool active) {
+  DrawShadow(cr);
+  // Translucent rim: the desktop shows through the outermost band of the body.
+  // Painted with SOURCE, so the shadow does not darken the rim from underneath.
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  RoundedRect(cr, kBodyX, kBodyY, kBodyW, kBodyH, kBodyRadius);
+  if (active) {
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, kBodyY, 0, kBodyY + kBodyH);
+    cairo_pattern_add_color_stop_rgba(p, 0, 0.42, 0.62, 1.0, 0.80);
+    cairo_pattern_add_color_stop_rgba(p, 0.45, 0.36, 0.42, 0.72, 0.55);
+    cairo_pattern_add_color_stop_rgba(p, 1, 0.50, 0.40, 0.95, 0.65);
+    cairo_set_source(cr, p);
+    cairo_fill(cr);
+    cairo_pattern_destroy(p);
+  } else {
+    SetColour(cr, Hex(0x8A92A3, 0.42));
+    cairo_fill(cr);
+  }
+  RoundedRect(cr, kBodyX + kRim, kBodyY + kRim, kBodyW - 2 * kRim, kBodyH - 2 * kRim,
+              kBodyRadius - kRim);
+  FillVertical(cr, kBodyY, kBodyY + kBodyH, Hex(0x282C35), Hex(0x1B1E24));
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  cairo_new_path(cr);
+  // A faint sheen along the top, and a hairline light edge inside the rim.
+  cairo_pattern_t* sheen = cairo_pattern_create_radial(kWidth / 2.0, kBodyY - 120, 40,
+                                                       kWidth / 2.0, kBodyY - 120, 330);
+  cairo_pattern_add_color_stop_rgba(sheen, 0, 1, 1, 1, 0.07);
+  cairo_pattern_add_color_stop_rgba(sheen, 1, 1, 1, 1, 0);
+  RoundedRect(cr, kBodyX + kRim, kBodyY + kRim, kBodyW - 2 * kRim, kBodyH - 2 * kRim,
+              kBodyRadius - kRim);
+  cairo_set_source(cr, sheen);
+  cairo_fill(cr);
+  cairo_pattern_destroy(sheen);
+  RoundedRect(cr, kBodyX + kRim + 0.5, kBodyY + kRim + 0.5, kBodyW - 2 * kRim - 1,
+              kBodyH - 2 * kRim - 1, kBodyRadius - kRim - 0.5);
+  cairo_pattern_t* edge = cairo_pattern_create_linear(0, kBodyY, 0, kBodyY + kBodyH);
+  cairo_pattern_add_color_stop_rgba(edge, 0, 1, 1, 1, 0.16);
+  cairo_pattern_add_color_stop_rgba(edge, 0.3, 1, 1, 1, 0.04);
+  cairo_pattern_add_color_stop_rgba(edge, 1, 0, 0, 0, 0.25);
+  cairo_set_source(cr, edge);
+  cairo_set_line_width(cr, 1);
+  cairo_stroke(cr);
+  cairo_pattern_destroy(edge);
+
+  // The calculator's mark at the left of the title bar; the title itself is an item's caption.
+  DrawLogo(cr, kPad + 2, 30, active);
+
+  // The track behind the radians / degrees switch.
+  RoundedRect(cr, kTrackX, kModeY, kTrackW, kModeH, 11);
+  FillVertical(cr, kModeY, kModeY + kModeH, Hex(0x15171C), Hex(0x1A1D23));
+  cairo_set_line_width(cr, 1);
+  SetColour(cr, Hex(0xFFFFFF, 0.05));
+  cairo_stroke(cr);
+}
+
+// ---------------------------------------------------------------- items
+
+struct KeyPaint {
+  uint32_t top, bottom;
+  double highlight;  // strength of the light top edge
+};
+
+KeyPaint PaintFor(Look look, State state) {
+  bool hot = state == kHot || state == kSelectedHot;
+  bool selected = state == kSelected || state == kSelectedHot;
+  switch (look) {
+    case Look::kDigit:
+      if (selected) return hot ? KeyPaint{0x3F4554, 0x393E4B, 0.05} : KeyPaint{0x2A2E37, 0x2D313B, 0.02};
+      return hot ? KeyPaint{0x454B59, 0x3B404C, 0.14} : KeyPaint{0x363A45, 0x2E323C, 0.10};
+    case Look::kOperator:
+      if (selected) return hot ? KeyPaint{0x34466C, 0x2F3F61, 0.05} : KeyPaint{0x243049, 0x27344E, 0.02};
+      return hot ? KeyPaint{0x36476B, 0x2F3E5D, 0.14} : KeyPaint{0x2B3850, 0x263248, 0.10};
+    case Look::kFunction:
+    case Look::kMenu:
+      if (selected) return hot ? KeyPaint{0x383D49, 0x333742, 0.05} : KeyPaint{0x24272F, 0x272A33, 0.02};
+      return hot ? KeyPaint{0x383D48, 0x31353F, 0.12} : KeyPaint{0x2B2F38, 0x262930, 0.08};
+    case Look::kResult:
+      if (selected) return hot ? KeyPaint{0x5A93F7, 0x4B7FEA, 0.10} : KeyPaint{0x3D6FDE, 0x4676E6, 0.04};
+      return hot ? KeyPaint{0x6AA4FF, 0x4478F0, 0.30} : KeyPaint{0x5C98FF, 0x3C6FEA, 0.24};
+    case Look::kSegment:
+      if (selected) return hot ? KeyPaint{0x3A74EA, 0x2B5ED2, 0.26} : KeyPaint{0x356FE6, 0x2859CB, 0.22};
+      return hot ? KeyPaint{0x30343E, 0x2A2D36, 0.08} : KeyPaint{0, 0, 0};
+    default: return KeyPaint{0, 0, 0};
+  }
+}
+
+// A raised key: a soft contact shadow, a vertical gradient and a light top edge.
+void DrawRaisedKey(cairo_t* cr, const Key& key, KeyPaint paint, bool pressed) {
+  if (!pressed) {
+    RoundedRect(cr, key.x, key.y + 1.5, key.w, key.h, key.radius);
+    SetColour(cr, Hex(0, 0.38));
+    cairo_fill(cr);
+  }
+  RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
+  FillVertical(cr, key.y, key.y + key.h, Hex(paint.top), Hex(paint.bottom));
+  cairo_new_path(cr);
+  RoundedRect(cr, key.x + 0.5, key.y + 0.5, key.w - 1, key.h - 1, key.radius - 0.5);
+  cairo_pattern_t* edge = cairo_pattern_create_linear(0, key.y, 0, key.y + key.h);
+  if (pressed) {
+    cairo_pattern_add_color_stop_rgba(edge, 0, 0, 0, 0, 0.35);
+    cairo_pattern_add_color_stop_rgba(edge, 0.5, 0, 0, 0, 0.05);
+    cairo_pattern_add_color_stop_rgba(edge, 1, 1, 1, 1, paint.highlight);
+  } else {
+    cairo_pattern_add_color_stop_rgba(edge, 0, 1, 1, 1, paint.highlight);
+    cairo_pattern_add_color_stop_rgba(edge, 0.5, 1, 1, 1, paint.highlight * 0.25);
+    cairo_pattern_add_color_stop_rgba(edge, 1, 0, 0, 0, 0.20);
+  }
+  cairo_set_source(cr, edge);
+  cairo_set_line_width(cr, 1);
+  cairo_stroke(cr);
+  cairo_pattern_destroy(edge);
+}
+
+void DrawGlass(cairo_t* cr, const Key& key, State state, bool line) {
+  bool hot = state == kHot || state == kSelectedHot;
+  bool selected = state == kSelected || state == kSelectedHot;
+  if (line && selected) {  // focus glow around the expression line
+    for (int i = 3; i >= 1; i--) {
+      RoundedRect(cr, key.x - i, key.y - i, key.w + 2 * i, key.h + 2 * i, key.radius + i);
+      SetColour(cr, Hex(0x4C8DFF, (hot ? 0.16 : 0.11) * (4 - i) / 3.0));
+      cairo_set_line_width(cr, 1);
+      cairo_stroke(cr);
+    }
+  }
+  RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
+  FillVertical(cr, key.y, key.y + key.h, Hex(line ? 0x0E1014 : 0x101216),
+               Hex(line ? 0x121419 : 0x15171C));
+  cairo_new_path(cr);
+  // An inner shadow along the top makes the glass sit below the body.
+  cairo_save(cr);
+  RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
+  cairo_clip(cr);
+  cairo_pattern_t* inner = cairo_pattern_create_linear(0, key.y, 0, key.y + 10);
+  cairo_pattern_add_color_stop_rgba(inner, 0, 0, 0, 0, 0.45);
+  cairo_pattern_add_color_stop_rgba(inner, 1, 0, 0, 0, 0);
+  cairo_set_source(cr, inner);
+  cairo_paint(cr);
+  cairo_pattern_destroy(inner);
+  cairo_restore(cr);
+  RoundedRect(cr, key.x + 0.5, key.y + 0.5, key.w - 1, key.h - 1, key.radius - 0.5);
+  cairo_set_line_width(cr, 1);
+  if (selected) {
+    SetColour(cr, line ? Hex(0x5B97FF, hot ? 1.0 : 0.85) : Hex(0x6E8FC8, hot ? 0.45 : 0.30));
+  } else {
+    SetColour(cr, Hex(0xFFFFFF, hot ? 0.16 : 0.07));
+  }
+  cairo_stroke(cr);
+  // A light lower edge: the glass catches the light where the body turns up to meet it.
+  cairo_move_to(cr, key.x + key.radius, key.y + key.h + 0.5);
+  cairo_line_to(cr, key.x + key.w - key.radius, key.y + key.h + 0.5);
+  SetColour(cr, Hex(0xFFFFFF, 0.06));
+  cairo_stroke(cr);
+}
+
+void DrawItem(cairo_t* cr, const Key& key, State state) {
+  bool hot = state == kHot || state == kSelectedHot;
+  bool selected = state == kSelected || state == kSelectedHot;
+  bool disabled = state == kDisabled;
+  switch (key.look) {
+    case Look::kLabel:
+    case Look::kDisplayText: return;  // the body (or the glass) shows through
+    case Look::kHistoryFrame: DrawGlass(cr, key, state, false); return;
+    case Look::kLineFrame: DrawGlass(cr, key, state, true); return;
+    case Look::kQuit:
+      RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
+      if (disabled) {
+        SetColour(cr, Hex(0xFFFFFF, 0.03));
+      } else if (hot) {
+        FillVertical(cr, key.y, key.y + key.h, Hex(0xDC4348), Hex(0xC2313A));
+      } else {
+        SetColour(cr, Hex(0xFFFFFF, selected ? 0.12 : 0.06));
+      }
+      cairo_fill(cr);
+      return;
+    case Look::kSegment:
+      if (!hot && !selected) return;  // an unlit segment is just the track
+      [[fallthrough]];
+    default: {
+      if (disabled) {
+        RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
+        SetColour(cr, Hex(0x23262D));
+        cairo_fill(cr);
+        return;
+      }
+      bool pressed = selected && key.look != Look::kResult && key.look != Look::kSegment;
+      DrawRaisedKey(cr, key, PaintFor(key.look, state), pressed);
+    }
+  }
+}
+
+// ---------------------------------------------------------------- images
+
+struct Canvas {
+  cairo_surface_t* surface;
+  cairo_t* cr;
+};
+
+Canvas NewCanvas() {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+  return {surface, cairo_create(surface)};
+}
+
+// Cairo keeps premultiplied pixels; the skin files hold straight alpha.
+std::vector<uint32_t> StraightPixels(Canvas canvas) {
+  cairo_surface_flush(canvas.surface);
+  const auto* data = cairo_image_surface_get_data(canvas.surface);
+  int stride = cairo_image_surface_get_stride(canvas.surface);
+  std::vector<uint32_t> out;
+  out.reserve(kWidth * kHeight);
+  for (int y = 0; y < kHeight; y++) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+    for (int x = 0; x < kWidth; x++) {
+      uint32_t p = row[x], a = p >> 24;
+      if (a == 0) {
+        out.push_back(0);
+        continue;
+      }
+      auto channel = [&](int shift) { return std::min(255u, (((p >> shift) & 255) * 255 + a / 2) / a); };
+      out.push_back((a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0));
+    }
+  }
+  return out;
+}
+
+void FreeCanvas(Canvas canvas) {
+  cairo_destroy(canvas.cr);
+  cairo_surface_destroy(canvas.surface);
+}
+
+// The item's pixels in the item map: its shape grown by its margin, drawn without
+// anti-aliasing so every pixel is exactly one item's colour or untouched.
+void ItemShape(cairo_t* cr, const Key& key) {
+  double m = ItemMargin(key.look);
+  RoundedRect(cr, key.x - m, key.y - m, key.w + 2 * m, key.h + 2 * m,
+              key.radius > 0 ? key.radius + m : 0);
+}
+
+// Paints every item's pixels with a colour chosen per item, in list order, so the text areas
+// (listed after their frames) cut themselves out of the frames.
+template <typename ColourOf>
+std::vector<uint32_t> PaintItems(const std::vector<Key>& keys, ColourOf colourOf) {
+  Canvas canvas = NewCanvas();
+  cairo_set_antialias(canvas.cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_operator(canvas.cr, CAIRO_OPERATOR_SOURCE);
+  for (const Key& key : keys) {
+    uint32_t pixel = colourOf(key);
+    cairo_set_source_rgba(canvas.cr, ((pixel >> 16) & 255) / 255.0, ((pixel >> 8) & 255) / 255.0,
+                          (pixel & 255) / 255.0, 1);
+    ItemShape(canvas.cr, key);
+    cairo_fill(canvas.cr);
+  }
+  std::vector<uint32_t> pixels = StraightPixels(canvas);
+  FreeCanvas(canvas);
+  return pixels;
+}
+
+std::vector<uint32_t> StateImage(const std::vector<Key>& keys, State state) {
+  Canvas canvas = NewCanvas();
+  DrawBackground(canvas.cr, state == kHot || state == kSelectedHot);
+  for (const Key& key : keys) DrawItem(canvas.cr, key, state);
+  std::vector<uint32_t> pixels = StraightPixels(canvas);
+  FreeCanvas(canvas);
+  return pixels;
+}
+
+bool Write(const std::string& folder, const char* name, const std::vector<uint32_t>& pixels) {
+  std::string path = folder + "/" + name;
+  if (WritePng(path, kWidth, kHeight, pixels)) return true;
+  std::fprintf(stderr, "skin-maker: cannot write %s\n", path.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: skin-maker <output folder>\n");
+    return 2;
+  }
+  std::string folder = argv[1];
+  std::vector<Key> keys = Keys();
+  for (int state = 0; state < kStateCount; state++) {
+    if (!Write(folder, kStateFiles[state], StateImage(keys, State(state)))) return 1;
+  }
+  std::vector<uint32_t> itemMap = PaintItems(keys, [](const Key& k) { return ItemPixel(k.colour); });
+  // Font sizes are read from the red channel, in tenths of a point; grey keeps the file legible.
+  auto fontSize = PaintItems(keys, [](const Key& k) { return 0x010101u * uint32_t(k.points * 10); });
+  auto fontColour = PaintItems(keys, [](const Key& k) { return k.text; });
+  auto fontHotColour = PaintItems(keys, [](const Key& k) { return k.hotText; });
+  if (!Write(folder, "Item.png", itemMap) || !Write(folder, "FontSize.png", fontSize) ||
+      !Write(folder, "FontColor.png", fontColour) ||
+      !Write(folder, "FontHotColor.png", fontHotColour)) {
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,141 @@
+// Shows a skin as the calculator would: opens it with the skin library on the in-memory
+// backend, labels the keys, puts sample texts in the displays, and writes the composed window
+// in a few states over a desktop-like backdrop.
+//
+//   skin-preview <skin folder> <output folder>
+#include <cstdio>
+#include <string>
+
+#include "platform/offscreen/offscreen.h"
+#include "platform/text.h"
+#include "png_writer.h"
+#include "skin/skin.h"
+
+namespace {
+
+struct Caption {
+  int32_t colour;
+  const char16_t* text;
+};
+
+// The French captions of the calculator's keys.
+const Caption kCaptions[] = {
+    {0x7ED2ED, u"+"},   {0x1D5D72, u"−"},   {0x1FB7E9, u"×"},   {0x198AAF, u"÷"},
+    {0x7BE2E6, u"0"},   {0x72F5E1, u"1"},   {0x58B9AA, u"2"},   {0x43847A, u"3"},
+    {0x6FEDAD, u"4"},   {0x5CBA8A, u"5"},   {0x3A7D5B, u"6"},   {0x47DD6A, u"7"},
+    {0x3CBA5A, u"8"},   {0x299041, u"9"},   {0x56A0A3, u"."},   {0xE910EC, u"sin"},
+    {0xC30FC5, u"cos"}, {0x9C0E9E, u"tan"}, {0x750B76, u"π"},   {0x8717C7, u"Rad"},
+    {0xA41FF1, u"Deg"}, {0x0E0EF6, u"="},   {0x0E0EC9, u"Tornavelle"},
+    {0x7A7E16, u"f(x)"}, {0xB0B51F, u"Angle"}, {0xE3EA20, u"×"},
+};
+
+SkinItem* FindItem(int32_t colour) {
+  for (SkinItem& item : skinItems) {
+    if (item.colour == colour) return &item;
+  }
+  return nullptr;
+}
+
+// Roughly what the displays draw: the history's expressions dimmed, answers right-aligned,
+// and the expression line with its caret.
+void FillDisplays() {
+  if (SkinItem* history = FindItem(0xBB2F14)) {
+    Image picture = MakeImage(history->right - history->left + 1, history->bottom - history->top + 1);
+    Pixel colour = history->textColour;
+    int32_t line = MeasureText(history->font, u"0").height;
+    int32_t y = picture.height - line;
+    const char16_t* entries[][2] = {{u"1÷3", u"1/3  0,3333333333333"}, {u"2+3×4", u"14"},
+                                    {u"sin(π÷6)", u"1/2  0,5"}};
+    for (auto& entry : entries) {
+      int32_t width = MeasureText(history->font, entry[1]).width;
+      DrawTextInImage(picture, history->font, entry[1], picture.width - width, y, colour | 0xFF000000u);
+      y -= line;
+      DrawTextInImage(picture, history->font, entry[0], 0, y, colour | 0xB0000000u);
+      y -= line;
+    }
+    history->picture = picture;
+  }
+  if (SkinItem* expression = FindItem(0xF53610)) {
+    Image picture = MakeImage(expression->right - expression->left + 1,
+                              expression->bottom - expression->top + 1);
+    TextSize size = MeasureText(expression->font, u"√(2)×π");
+    DrawTextInImage(picture, expression->font, u"√(2)×π", 0, (picture.height - size.height) / 2,
+                    expression->textColour | 0xFF000000u);
+    BlendLine(picture, size.width + 1, 0, size.width + 1, picture.height - 1,
+              expression->textColour | 0x90000000u);
+    expression->picture = picture;
+  }
+}
+
+void Select(int32_t colour, int32_t selected) {
+  if (SkinItem* item = FindItem(colour)) item->selected = selected;
+}
+
+void SetHot(int32_t colour) {
+  for (SkinItem& item : skinItems) item.hot = item.colour == colour;
+}
+
+// Writes the last presented frame (premultiplied) over a soft diagonal gradient.
+bool WriteFrame(const std::string& path) {
+  const Image& frame = OffscreenFrames(skinWindows[0].windowHandle).back();
+  std::vector<uint32_t> out;
+  for (int32_t y = 0; y < frame.height; y++) {
+    for (int32_t x = 0; x < frame.width; x++) {
+      double t = double(x + y) / (frame.width + frame.height);
+      uint32_t backdrop[3] = {uint32_t(140 + 80 * t), uint32_t(171 + 33 * t), uint32_t(204 - 15 * t)};
+      Pixel p = frame.pixels[size_t(y) * frame.width + x];
+      uint32_t a = PixelAlpha(p), channels[3] = {PixelRed(p), PixelGreen(p), PixelBlue(p)};
+      uint32_t pixel = 0xFF000000u;
+      for (int i = 0; i < 3; i++) pixel |= (channels[i] + backdrop[i] * (255 - a) / 255) << (16 - 8 * i);
+      out.push_back(pixel);
+    }
+  }
+  if (WritePng(path, frame.width, frame.height, out)) return true;
+  std::fprintf(stderr, "skin-preview: cannot write %s\n", path.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: skin-preview <skin folder> <output folder>\n");
+    return 2;
+  }
+  std::string out = argv[2];
+  InitSkin();
+  if (OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, argv[1]) == 0) {
+    std::fprintf(stderr, "skin-preview: the skin in %s does not open\n", argv[1]);
+    return 1;
+  }
+  for (const Caption& caption : kCaptions) {
+    if (SkinItem* item = FindItem(caption.colour)) item->text = caption.text;
+  }
+  if (SkinItem* frame = FindItem(0xBA5C49)) frame->link = 0xBB2F14;
+  if (SkinItem* frame = FindItem(0xF07158)) frame->link = 0xF53610;
+  FillDisplays();
+  Select(0x8717C7, 1);
+
+  struct Shot {
+    const char* name;
+    int32_t active, hot, degrees;
+  };
+  const Shot shots[] = {{"inactive.png", 0, 0, 0},     {"active.png", 1, 0, 0},
+                        {"key-hot.png", 1, 0x5CBA8A, 0}, {"result-hot.png", 1, 0x0E0EF6, 0},
+                        {"degrees-hot.png", 1, 0xA41FF1, 1}, {"history-hot.png", 1, 0xBB2F14, 0},
+                        {"quit-hot.png", 1, 0xE3EA20, 0}};
+  bool written = true;
+  for (const Shot& shot : shots) {
+    skinWindows[0].active = shot.active;
+    // The calculator selects both displays while it is the active window.
+    Select(0xBB2F14, shot.active);
+    Select(0xF53610, shot.active);
+    Select(0x8717C7, !shot.degrees);
+    Select(0xA41FF1, shot.degrees);
+    SetHot(shot.hot);
+    RedrawSkinWindow(0);
+    written = WriteFrame(out + "/" + shot.name) && written;
+  }
+  ReleaseSkin();
+  return written ? 0 : 1;
+}
