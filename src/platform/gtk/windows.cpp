@@ -36,18 +36,26 @@ namespace {
 // second has passed): configure events still on their way describe older positions.
 constexpr int64_t kMoveSettleMs = 1000;
 
-// Runs of pixels with alpha above 0, as rectangles; rows with the same runs as the row above
-// extend its rectangles downwards, so a typical skin needs a few hundred rectangles at most.
-cairo_region_t* RegionOfVisiblePixels(const Image& image) {
+// Without a compositor a pixel can only be shown or not. Showing every pixel with some alpha
+// would turn a soft shadow into a hard dark band; showing those at least half opaque keeps
+// the outline where the eye puts it.
+constexpr uint8_t kSolidAlpha = 128;
+
+// Runs of pixels with alpha at least minimumAlpha (above 0), as rectangles; rows with the same
+// runs as the row above extend its rectangles downwards, so a skin needs a few hundred.
+cairo_region_t* RegionOfPixels(const Image& image, uint8_t minimumAlpha) {
   std::vector<cairo_rectangle_int_t> done, open;
   std::vector<cairo_rectangle_int_t> row;
   for (int32_t y = 0; y < image.height; ++y) {
     row.clear();
     const Pixel* line = image.pixels.data() + size_t(y) * size_t(image.width);
     for (int32_t x = 0; x < image.width;) {
-      if (PixelAlpha(line[x]) == 0) { ++x; continue; }
+      if (PixelAlpha(line[x]) < minimumAlpha) {
+        ++x;
+        continue;
+      }
       int32_t start = x;
-      while (x < image.width && PixelAlpha(line[x]) != 0) ++x;
+      while (x < image.width && PixelAlpha(line[x]) >= minimumAlpha) ++x;
       row.push_back({start, y, x - start, 1});
     }
     bool same = row.size() == open.size();
@@ -70,8 +78,8 @@ bool AttributesHideEverything(const WindowRecord& record) {
   return a.useColourKey && (record.background & 0xFFFFFF) == (a.colourKey & 0xFFFFFF);
 }
 
-// Where the window shows something; nullptr means everywhere.
-cairo_region_t* VisibleRegion(const WindowRecord& record) {
+// Where the window shows pixels of at least that alpha; nullptr means everywhere.
+cairo_region_t* VisibleRegion(const WindowRecord& record, uint8_t minimumAlpha) {
   if (!record.layered) return nullptr;
   switch (record.layer) {
     case WindowRecord::Layer::kNone:
@@ -79,55 +87,104 @@ cairo_region_t* VisibleRegion(const WindowRecord& record) {
     case WindowRecord::Layer::kAttributes:
       return AttributesHideEverything(record) ? cairo_region_create() : nullptr;
     case WindowRecord::Layer::kImage:
-      return RegionOfVisiblePixels(record.frame);
+      return RegionOfPixels(record.frame, minimumAlpha);
   }
   return nullptr;
 }
 
-// The surface the window paints. Under a compositor it is the premultiplied image itself;
-// without one the alpha would be ignored and translucent pixels would come out dark, so every
-// visible pixel gets its straight colour at full opacity and the bounding shape cuts the rest.
-void BuildSurface(WindowRecord& record) {
-  if (record.surface) cairo_surface_destroy(record.surface);
-  record.surface = nullptr;
-  if (record.layer != WindowRecord::Layer::kImage || !IsImageValid(record.frame)) return;
-  const Image& image = record.frame;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return;
+// What differs between two frames of the same size.
+struct FrameChange {
+  bool any = false;
+  bool alpha = false;  // the outline or a translucency changed, so the shapes must follow
+  cairo_rectangle_int_t box{0, 0, 0, 0};  // every changed pixel lies inside
+};
+
+FrameChange CompareFrames(const Image& before, const Image& after) {
+  FrameChange change;
+  int32_t left = after.width, right = -1, top = -1, bottom = -1;
+  size_t rowBytes = size_t(after.width) * sizeof(Pixel);
+  for (int32_t y = 0; y < after.height; ++y) {
+    const Pixel* a = before.pixels.data() + size_t(y) * size_t(after.width);
+    const Pixel* b = after.pixels.data() + size_t(y) * size_t(after.width);
+    if (std::memcmp(a, b, rowBytes) == 0) continue;
+    int32_t first = 0, last = after.width - 1;
+    while (a[first] == b[first]) ++first;
+    while (a[last] == b[last]) --last;
+    for (int32_t x = first; x <= last && !change.alpha; ++x)
+      change.alpha = PixelAlpha(a[x]) != PixelAlpha(b[x]);
+    left = std::min(left, first);
+    right = std::max(right, last);
+    if (top < 0) top = y;
+    bottom = y;
   }
-  cairo_surface_flush(surface);
-  unsigned char* data = cairo_image_surface_get_data(surface);
-  int stride = cairo_image_surface_get_stride(surface);
+  if (top < 0) return change;
+  change.any = true;
+  change.box = {left, top, right - left + 1, bottom - top + 1};
+  return change;
+}
+
+// Copies the part of the frame inside the box into the surface the window paints. Under a
+// compositor the surface holds the premultiplied frame itself; without one the alpha would be
+// ignored and translucent pixels would come out dark, so every visible pixel gets its straight
+// colour at full opacity and the bounding shape cuts the rest away.
+void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
+  const Image& image = record.frame;
+  unsigned char* data = cairo_image_surface_get_data(record.surface);
+  int stride = cairo_image_surface_get_stride(record.surface);
   bool composited = TheState().composited;
-  for (int32_t y = 0; y < image.height; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride));
-    const Pixel* in = image.pixels.data() + size_t(y) * size_t(image.width);
+  cairo_surface_flush(record.surface);
+  for (int32_t y = box.y; y < box.y + box.height; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride)) + box.x;
+    const Pixel* in = image.pixels.data() + size_t(y) * size_t(image.width) + box.x;
     if (composited) {
-      std::memcpy(out, in, size_t(image.width) * sizeof(Pixel));
+      std::memcpy(out, in, size_t(box.width) * sizeof(Pixel));
       continue;
     }
-    for (int32_t x = 0; x < image.width; ++x) {
+    for (int32_t x = 0; x < box.width; ++x) {
       uint32_t a = PixelAlpha(in[x]);
-      if (a == 0) { out[x] = 0xFF000000u; continue; }
-      auto straight = [a](uint32_t c) { return uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+      if (a == 0) {
+        out[x] = 0xFF000000u;
+        continue;
+      }
+      auto straight = [a](uint32_t c) {
+        return uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a));
+      };
       out[x] = MakePixel(255, straight(PixelRed(in[x])), straight(PixelGreen(in[x])),
                          straight(PixelBlue(in[x])));
     }
   }
-  cairo_surface_mark_dirty(surface);
-  record.surface = surface;
+  cairo_surface_mark_dirty_rectangle(record.surface, box.x, box.y, box.width, box.height);
 }
 
-// Input always follows what the window shows; the bounding shape only stands in for alpha
-// when nothing composites the screen.
+// Makes the surface anew from the whole frame (a new size, a change of compositing).
+void BuildSurface(WindowRecord& record) {
+  if (record.surface) cairo_surface_destroy(record.surface);
+  record.surface = nullptr;
+  if (record.layer != WindowRecord::Layer::kImage || !IsImageValid(record.frame)) return;
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, record.frame.width, record.frame.height);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return;
+  }
+  record.surface = surface;
+  CopyToSurface(record, {0, 0, record.frame.width, record.frame.height});
+}
+
+// The mouse reaches every pixel that is not fully transparent. Without a compositor the
+// bounding shape stands in for alpha; the server then also keeps input inside it, so the
+// mouse never lands on a pixel that is not shown.
 void ApplyShapes(WindowRecord& record) {
-  cairo_region_t* visible = VisibleRegion(record);
-  gtk_widget_input_shape_combine_region(record.widget, visible);
-  gtk_widget_shape_combine_region(record.widget, TheState().composited ? nullptr : visible);
-  if (visible) cairo_region_destroy(visible);
+  cairo_region_t* input = VisibleRegion(record, 1);
+  gtk_widget_input_shape_combine_region(record.widget, input);
+  if (input) cairo_region_destroy(input);
+  if (TheState().composited) {
+    gtk_widget_shape_combine_region(record.widget, nullptr);
+    return;
+  }
+  cairo_region_t* shown = VisibleRegion(record, kSolidAlpha);
+  gtk_widget_shape_combine_region(record.widget, shown);
+  if (shown) cairo_region_destroy(shown);
 }
 
 void Refresh(WindowRecord& record) {
@@ -156,6 +213,8 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
     else if (record->attributes.useConstantAlpha)
       alpha = record->attributes.constantAlpha / 255.0;
   }
+  // Without a compositor a constant alpha cannot show: the window is opaque, or cut away by its
+  // bounding shape when it shows nothing.
   Pixel c = record->background;
   cairo_set_source_rgba(cr, PixelRed(c) / 255.0, PixelGreen(c) / 255.0, PixelBlue(c) / 255.0,
                         TheState().composited ? alpha : 1.0);
@@ -378,12 +437,23 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   WindowRecord* record = FindRecord(window);
   if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
-  // An idle program redraws the same picture over and over (a caret that blinks off while
-  // nothing else changes); handing it to the window system again would change nothing on
-  // screen, so the comparison, far cheaper than the upload, skips it.
-  if (record->layer == WindowRecord::Layer::kImage && record->frame.width == premultiplied.width &&
-      record->frame.height == premultiplied.height && record->frame.pixels == premultiplied.pixels)
+  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
+                  record->frame.width == premultiplied.width &&
+                  record->frame.height == premultiplied.height;
+  if (sameSize) {
+    // An idle program composes the same picture over and over (the caret's timer redraws the
+    // line on every tick); a frame identical to the one shown is not handed over again, and a
+    // changed one only where it changed: the blinking caret costs a few pixels, not the skin.
+    FrameChange change = CompareFrames(record->frame, premultiplied);
+    if (!change.any) return true;
+    record->frame = premultiplied;
+    ++record->framesPresented;
+    CopyToSurface(*record, change.box);
+    if (change.alpha) ApplyShapes(*record);
+    gtk_widget_queue_draw_area(record->widget, change.box.x, change.box.y, change.box.width,
+                               change.box.height);
     return true;
+  }
   record->frame = premultiplied;
   record->layer = WindowRecord::Layer::kImage;
   ++record->framesPresented;

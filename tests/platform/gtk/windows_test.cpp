@@ -11,12 +11,13 @@ namespace {
 
 constexpr Pixel kBlue = 0xFF0000FF;
 
-// 120 x 60: an opaque red band, a band of white at half alpha, and a transparent band.
-Image ThreeBands() {
+// 120 x 60, premultiplied, in bands 30 pixels wide: opaque red, white at half alpha, white at a
+// quarter alpha, and transparent.
+Image FourBands() {
   Image image = MakeImage(120, 60);
+  const Pixel bands[] = {0xFFFF0000, 0x80808080, 0x40404040, 0x00000000};
   for (int32_t y = 0; y < 60; ++y)
-    for (int32_t x = 0; x < 120; ++x)
-      SetImagePixel(image, x, y, x < 40 ? 0xFFFF0000 : x < 80 ? 0x80808080 : 0x00000000);
+    for (int32_t x = 0; x < 120; ++x) SetImagePixel(image, x, y, bands[x / 30]);
   return image;
 }
 
@@ -36,20 +37,20 @@ class LayeredOnX : public ::testing::Test {
   WindowHandle below = 0, layered = 0;
 };
 
-// Screen colours at the three bands (screen y 170), in each compositing state. Without a
-// compositor the bounding shape cuts the transparent band out and translucent pixels show at
-// full strength, rather than black or darkened.
+// Screen colours at the four bands (screen y 170), in each compositing state. Without a
+// compositor the bounding shape cuts out what is less than half opaque, and what remains shows
+// at full strength, rather than black or darkened.
 TEST_F(LayeredOnX, TranslucencyFollowsTheCompositor) {
-  ASSERT_TRUE(PresentWindowImage(layered, ThreeBands()));
+  ASSERT_TRUE(PresentWindowImage(layered, FourBands()));
   struct Case {
     const char* name;
     bool composited;
-    uint32_t opaque, half, transparent;
+    uint32_t bands[4];
   };
   const Case cases[] = {
-      {"layered-plain-x", false, 0xFF0000, 0xFFFFFF, 0x0000FF},
-      {"layered-composited", true, 0xFF0000, 0x8080FF, 0x0000FF},
-      {"layered-after-compositor", false, 0xFF0000, 0xFFFFFF, 0x0000FF},
+      {"layered-plain-x", false, {0xFF0000, 0xFFFFFF, 0x0000FF, 0x0000FF}},
+      {"layered-composited", true, {0xFF0000, 0x8080FF, 0x4040FF, 0x0000FF}},
+      {"layered-after-compositor", false, {0xFF0000, 0xFFFFFF, 0x0000FF, 0x0000FF}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -57,17 +58,19 @@ TEST_F(LayeredOnX, TranslucencyFollowsTheCompositor) {
     else StopCompositor();
     ASSERT_EQ(IsDesktopComposited(), c.composited);
     Screenshot shot = TakeScreenshot(c.name);
-    EXPECT_TRUE(Near(shot.At(170, 170), c.opaque)) << std::hex << shot.At(170, 170);
-    EXPECT_TRUE(Near(shot.At(210, 170), c.half)) << std::hex << shot.At(210, 170);
-    EXPECT_TRUE(Near(shot.At(250, 170), c.transparent)) << std::hex << shot.At(250, 170);
+    for (int band = 0; band < 4; ++band) {
+      uint32_t seen = shot.At(165 + 30 * band, 170);
+      EXPECT_TRUE(Near(seen, c.bands[band])) << "band " << band << ": " << std::hex << seen;
+    }
     EXPECT_TRUE(Near(shot.At(150, 150), 0xFF0000));  // the window's corner is in place
     EXPECT_TRUE(Near(shot.At(170, 211), kBlue & 0xFFFFFF));  // and it ends at its image
   }
 }
 
-// A pixel with alpha 0 lets the click through to the window beneath, in both modes.
+// A pixel with alpha 0 lets the click through to the window beneath; under a compositor any
+// other pixel takes it, without one those that are shown.
 TEST_F(LayeredOnX, ClicksOnTransparentPixelsReachTheWindowBeneath) {
-  ASSERT_TRUE(PresentWindowImage(layered, ThreeBands()));
+  ASSERT_TRUE(PresentWindowImage(layered, FourBands()));
   for (bool composited : {false, true}) {
     SCOPED_TRACE(composited ? "composited" : "plain X");
     if (composited) StartCompositor();
@@ -78,9 +81,10 @@ TEST_F(LayeredOnX, ClicksOnTransparentPixelsReachTheWindowBeneath) {
       int32_t clientX, clientY;
     };
     const Case cases[] = {
-        {250, 170, below, 150, 70},   // transparent band
-        {210, 171, layered, 60, 21},  // half alpha still takes the click
-        {170, 172, layered, 20, 22},
+        {255, 170, below, 155, 70},  // transparent band
+        {225, 171, composited ? layered : below, composited ? 75 : 125, composited ? 21 : 71},
+        {195, 172, layered, 45, 22},  // half alpha
+        {165, 173, layered, 15, 23},
     };
     for (const Case& c : cases) {
       MoveMouse(c.x, c.y);
@@ -129,7 +133,7 @@ TEST_F(LayeredOnX, AttributesShowTheBackgroundWithConstantAlphaAndColourKey) {
 }
 
 TEST_F(LayeredOnX, AnImageLikeTheOneShownIsNotShownAgain) {
-  Image image = ThreeBands();
+  Image image = FourBands();
   ASSERT_TRUE(PresentWindowImage(layered, image));
   ASSERT_TRUE(PresentWindowImage(layered, image));
   EXPECT_EQ(PresentedFrameCount(layered), 1);
@@ -139,10 +143,21 @@ TEST_F(LayeredOnX, AnImageLikeTheOneShownIsNotShownAgain) {
   Screenshot shot = TakeScreenshot("one-pixel-changed");
   EXPECT_TRUE(Near(shot.At(155, 155), 0xFFFFFF));
   EXPECT_TRUE(Near(shot.At(156, 155), 0xFF0000));
+  // A pixel that appears in the transparent band joins the outline and takes clicks.
+  FillRectangle(image, 100, 30, 2, 2, 0xFF00FF00);  // screen 250, 180
+  ASSERT_TRUE(PresentWindowImage(layered, image));
+  shot = TakeScreenshot("one-pixel-appeared");
+  EXPECT_TRUE(Near(shot.At(250, 180), 0x00FF00)) << std::hex << shot.At(250, 180);
+  EXPECT_TRUE(Near(shot.At(252, 180), 0x0000FF)) << std::hex << shot.At(252, 180);
+  MoveMouse(251, 181);
+  Xdotool("click 1");
+  std::vector<Event> events = CollectEvents(2000, kEventLeftUp);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().window, layered);
   // Attributes in between make the next image new again.
   SetWindowLayerAttributes(layered, {});
   ASSERT_TRUE(PresentWindowImage(layered, image));
-  EXPECT_EQ(PresentedFrameCount(layered), 3);
+  EXPECT_EQ(PresentedFrameCount(layered), 4);
 }
 
 TEST_F(LayeredOnX, ImagesOfAnotherSizeResizeInPlaceAndMovesFollow) {
