@@ -224,6 +224,9 @@ bool ChangesOnlyTheKeyboard(const GdkEventKey* event) {
 gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
   WindowRecord* record = FindRecordOfWidget(widget);
   if (!record || ChangesOnlyTheKeyboard(event)) return TRUE;
+  // Alt combinations belong to the desktop (menus, window commands), not to typing; AltGr is
+  // another modifier and types as usual.
+  if ((event->state & GDK_MOD1_MASK) && !(event->state & GDK_CONTROL_MASK)) return TRUE;
   // Each key press gives its key event followed by its characters, so a reader that takes the
   // key finds the character right behind it.
   Committed().clear();
