@@ -186,6 +186,7 @@ WindowHandle OpenPlainWindow(int32_t x, int32_t y, int32_t width, int32_t height
 int main(int argc, char** argv) {
   if (const char* mode = std::getenv(kChildModeVariable)) return RunChildMode(mode, argc);
   ::testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   if (!StartPlatform()) {
     std::fprintf(stderr, "No X display could be reached (DISPLAY=%s)\n",
                  std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");

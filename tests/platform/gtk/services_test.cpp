@@ -64,7 +64,11 @@ class ServicesOnX : public ::testing::Test {
     Xdotool("click 3");
     std::vector<Event> clicks = CollectEvents(1000, kEventRightUp);
     EXPECT_FALSE(clicks.empty());
-    WhenPopupShown([keys, pauseMs, screenshot](GtkWindow*) {
+    WhenPopupShown([keys, pauseMs, screenshot](GtkWindow* menu) {
+      gint x = 0, y = 0;  // it opens at the pointer
+      gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(menu)), &x, &y);
+      EXPECT_NEAR(x, 350, 12);
+      EXPECT_NEAR(y, 230, 12);
       if (!screenshot.empty()) TakeScreenshot(screenshot);
       PumpDesktop(pauseMs);  // the menu stays open a while
       Xdotool("key --delay 40 " + keys);
@@ -177,9 +181,17 @@ TEST_F(ServicesOnX, TheMessageBoxWaitsForOk) {
     Xdotool("windowfocus --sync " + std::to_string(GDK_WINDOW_XID(gdkWindow)));
     Xdotool("key Return");
   });
+  ASSERT_TRUE(StartTimer(window, 78, 20));
+  CollectEvents(50);
   ShowMessageBox(window, u"Tornavelle", u"Le dossier « Apparence » est illisible.");
+  StopTimer(window, 78);
   EXPECT_EQ(title, "Tornavelle");
   EXPECT_EQ(text, "Le dossier « Apparence » est illisible.");
+  // The timer went on while the box was up, and left one tick.
+  std::vector<Event> queued;
+  for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent()) queued.push_back(e);
+  ASSERT_EQ(queued.size(), 1u);
+  EXPECT_EQ(queued[0].code, kEventTimer);
 }
 
 // Runs a program that reads or writes the clipboard while this one pumps its main loop, since
