@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -107,7 +108,9 @@ uint32_t Screenshot::At(int x, int y) const {
 Screenshot TakeScreenshot(const std::string& name) {
   PumpDesktop(150);  // let every window paint, and the compositor after it
   mkdir(SCREENSHOT_DIR, 0755);
-  std::string path = std::string(SCREENSHOT_DIR) + "/" + name + ".png";
+  // Written under a name of this process first, so that two runs never read each other's.
+  std::string path = std::string(SCREENSHOT_DIR) + "/" + name + "." +
+                     std::to_string(getpid()) + ".png";
   Screenshot shot;
   EXPECT_EQ(RunShell("import -window root '" + path + "'"), 0);
   GError* error = nullptr;
@@ -127,6 +130,7 @@ Screenshot TakeScreenshot(const std::string& name) {
           (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
     }
   g_object_unref(pixbuf);
+  std::rename(path.c_str(), (std::string(SCREENSHOT_DIR) + "/" + name + ".png").c_str());
   return shot;
 }
 
