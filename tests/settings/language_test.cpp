@@ -13,8 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::u16string>;
+using Answer = OffscreenDialogAnswer;
 
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+const std::string kMark = "\xEF\xBB\xBF";
+// A UTF-8 French file of four texts, and the start of a UTF-8 translation.
+const std::string kFrench = kMark + "4\r\n1=un\r\n2=deux\r\n3=trois\r\n";
+const std::string kEnglish = kMark + "[English]\r\n";
 
 // Each test starts from the start-up state in a folder of its own.
 class LanguageTest : public ::testing::Test {
@@ -32,20 +36,14 @@ void PutLanguage(const std::string& fileName, const std::string& bytes) {
   PutFile("Lng-Tornavelle/" + fileName, bytes);
 }
 
-void PutChoice(const std::string& name) {
-  PutFile("Langue.lng", std::string(kUtf8Mark) + "\r\nDefaut = " + name + "\r\n");
-}
+std::string Choice(const std::string& name) { return kMark + "\r\nDefaut = " + name + "\r\n"; }
 
-// A UTF-8 French file of four texts, then the given lines.
-void PutFrench(const std::string& lines = "") {
-  PutLanguage("Francais.Txt", std::string(kUtf8Mark) + "4\r\n1=un\r\n2=deux\r\n3=trois\r\n" + lines);
-}
-
-// Loads with the given translation lines (UTF-8, after a section line) over PutFrench.
-Texts LoadTranslated(const std::string& frenchLines, const std::string& translationLines) {
-  PutFrench(frenchLines);
-  PutLanguage("English.Txt", std::string(kUtf8Mark) + "[English]\r\n" + translationLines);
-  PutChoice("English");
+// Loads from a French file of these bytes and, unless it is empty, the chosen English one.
+Texts Load(const std::string& french, const std::string& english = "") {
+  ResetTextTable();
+  PutLanguage("Francais.Txt", french);
+  if (!english.empty()) PutLanguage("English.Txt", english);
+  PutFile("Langue.lng", Choice(english.empty() ? "Francais" : "English"));
   EXPECT_TRUE(LoadLanguage());
   return textTable;
 }
@@ -58,8 +56,6 @@ std::string Utf16Le(std::u16string_view text) {
   }
   return bytes;
 }
-
-// ---- Integers ----
 
 TEST(TextNumbers, ReadLikeTheLanguageFilesWriteThem) {
   struct Case { std::u16string text; int32_t value; } cases[] = {
@@ -75,51 +71,17 @@ TEST(TextNumbers, ReadLikeTheLanguageFilesWriteThem) {
   for (const auto& c : cases) EXPECT_EQ(ReadTextNumber(c.text), c.value) << Utf16ToUtf8(c.text);
 }
 
-// ---- Encodings ----
-
 TEST_F(LanguageTest, TheFrenchFileSetsTheEncoding) {
   struct Case { const char* name; std::string bytes; std::u16string text1; } cases[] = {
-      {"utf-8 after its mark", std::string(kUtf8Mark) + "1\r\n1=\xCF\x80\xE2\x88\x9A", u"π√"},
+      {"utf-8 after its mark", kMark + "1\r\n1=\xCF\x80\xE2\x88\x9A", u"π√"},
       {"utf-16 little-endian after its mark", "\xFF\xFE" + Utf16Le(u"1\r\n1=π√"), u"π√"},
       {"windows-1252 without a mark", "1\r\n1=\xE9\x80\x85\x9F\x92", u"é€…Ÿ’"},
       {"its undefined bytes keep their value", "1\n1=\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D"},
       {"utf-8 without its mark is windows-1252", "1\n1=\xC3\xA9", u"Ã©"},
       {"utf-16 with an odd last byte", "\xFF\xFE" + Utf16Le(u"1\n1=ab") + "c", u"ab"},
   };
-  for (const auto& c : cases) {
-    ResetTextTable();
-    PutLanguage("Francais.Txt", c.bytes);
-    PutChoice("Francais");
-    ASSERT_TRUE(LoadLanguage());
-    EXPECT_EQ(textTable, (Texts{u"", c.text1})) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(Load(c.bytes), (Texts{u"", c.text1})) << c.name;
 }
-
-TEST_F(LanguageTest, ATranslationIsReadInTheFrenchEncodingWithItsMarkInItsFirstLine) {
-  // Its first line holds the mark, so an entry there has the index 0.
-  EXPECT_EQ(LoadTranslated("", "2=two"), (Texts{u"", u"un", u"two", u"trois", u""}));
-  ResetTextTable();
-  PutLanguage("English.Txt", std::string(kUtf8Mark) + "1=one\r\n3=three\r\n");
-  LoadLanguage();
-  EXPECT_EQ(textTable, (Texts{u"one", u"un", u"deux", u"three", u""}));
-
-  // A UTF-16 French file: the translation must be UTF-16 too.
-  ResetTextTable();
-  PutLanguage("Francais.Txt", "\xFF\xFE" + Utf16Le(u"2\r\n1=un\r\n2=deux\r\n"));
-  PutLanguage("English.Txt", "\xFF\xFE" + Utf16Le(u"[English]\r\n2=π\r\n"));
-  LoadLanguage();
-  EXPECT_EQ(textTable, (Texts{u"", u"un", u"π"}));
-}
-
-TEST_F(LanguageTest, WithoutFrenchTextsATranslationFillsOnlyTheTwoStartUpEntries) {
-  fs::create_directories("Lng-Tornavelle");
-  PutLanguage("English.Txt", "0=zero\n1=\xE9\n2=two\n");  // read as windows-1252
-  PutChoice("English");
-  ASSERT_TRUE(LoadLanguage());
-  EXPECT_EQ(textTable, (Texts{u"zero", u"é"}));
-}
-
-// ---- The count line ----
 
 TEST_F(LanguageTest, TheCountLineSizesTheTable) {
   struct Case { const char* count; size_t size; std::u16string_view text1; } cases[] = {
@@ -128,16 +90,11 @@ TEST_F(LanguageTest, TheCountLineSizesTheTable) {
       {"-1", 2, u""},     {"100001", 2, u""}, {"2147483648", 2, u""},  // unreadable
   };
   for (const auto& c : cases) {
-    ResetTextTable();
-    PutLanguage("Francais.Txt", std::string(c.count) + "\n1=un\n");
-    PutChoice("Francais");
-    ASSERT_TRUE(LoadLanguage());
-    EXPECT_EQ(textTable.size(), c.size) << c.count;
+    EXPECT_EQ(Load(std::string(c.count) + "\n1=un\n").size(), c.size) << c.count;
     EXPECT_EQ(TextOf(1), c.text1) << c.count;
   }
+  EXPECT_EQ(Load("1\n1=un\n" + std::string((16u << 20) + 1, '\n')), (Texts{u"", u""})) << "oversized";
 }
-
-// ---- Entry lines ----
 
 TEST_F(LanguageTest, EntryLines) {
   struct Case { const char* name; std::string lines; Texts texts; } cases[] = {
@@ -160,202 +117,164 @@ TEST_F(LanguageTest, EntryLines) {
       {"every $ is removed", "4=a$b$", {u"", u"un", u"deux", u"trois", u"ab"}},
       {"after references are resolved", "4=$x\n2=#4", {u"", u"un", u"x", u"trois", u"x"}},
   };
-  for (const auto& c : cases) {
-    ResetTextTable();
-    PutFrench(c.lines);
-    PutChoice("Francais");
-    ASSERT_TRUE(LoadLanguage());
-    EXPECT_EQ(textTable, c.texts) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(Load(kFrench + c.lines), c.texts) << c.name;
 }
 
 TEST_F(LanguageTest, TranslationOverrides) {
   struct Case { const char* name; std::string french, translation; Texts texts; } cases[] = {
-      {"an entry replaces the French text", "", "2=two", {u"", u"un", u"two", u"trois", u""}},
-      {"an empty entry keeps the French text", "", "2=", {u"", u"un", u"deux", u"trois", u""}},
-      {"a single $ makes the entry empty", "", "2=$", {u"", u"un", u"", u"trois", u""}},
-      {"a reference takes the French text", "", "4=#1", {u"", u"un", u"deux", u"trois", u"un"}},
-      {"or a translation read earlier", "", "1=one\n4=#1", {u"", u"one", u"deux", u"trois", u"one"}},
-      {"an empty reference keeps the French text", "4=four", "4=#9", {u"", u"un", u"deux", u"trois", u"four"}},
-      {"entries outside the French table change nothing", "", "7=x\n-2=y",
+      {"an entry replaces the French text", kFrench, kEnglish + "2=two", {u"", u"un", u"two", u"trois", u""}},
+      {"an empty entry keeps the French text", kFrench, kEnglish + "2=", {u"", u"un", u"deux", u"trois", u""}},
+      {"a single $ makes the entry empty", kFrench, kEnglish + "2=$", {u"", u"un", u"", u"trois", u""}},
+      {"a reference takes the French text", kFrench, kEnglish + "4=#1", {u"", u"un", u"deux", u"trois", u"un"}},
+      {"or a translation read earlier", kFrench, kEnglish + "1=one\n4=#1",
+       {u"", u"one", u"deux", u"trois", u"one"}},
+      {"an empty reference keeps the French text", kFrench + "4=four", kEnglish + "4=#9",
+       {u"", u"un", u"deux", u"trois", u"four"}},
+      {"entries outside the French table change nothing", kFrench, kEnglish + "7=x\n-2=y",
        {u"", u"un", u"deux", u"trois", u""}},
-      {"$ is removed from French texts left in place", "4=a$", "1=b$", {u"", u"b", u"deux", u"trois", u"a"}},
+      {"$ is removed from French texts left in place", kFrench + "4=a$", kEnglish + "1=b$",
+       {u"", u"b", u"deux", u"trois", u"a"}},
+      {"the translation's mark is part of its first line, so an entry there is entry 0", kFrench,
+       kMark + "1=one\r\n3=three\r\n", {u"one", u"un", u"deux", u"three", u""}},
+      {"a translation is read in the French file's encoding",
+       "\xFF\xFE" + Utf16Le(u"2\r\n1=un\r\n2=deux\r\n"), "\xFF\xFE" + Utf16Le(u"[English]\r\n2=π\r\n"),
+       {u"", u"un", u"π"}},
   };
-  for (const auto& c : cases) {
-    ResetTextTable();
-    EXPECT_EQ(LoadTranslated(c.french, c.translation), c.texts) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(Load(c.french, c.translation), c.texts) << c.name;
 }
-
-TEST_F(LanguageTest, TheNameFrancaisIsMatchedWithItsCase) {
-  PutFrench();
-  PutLanguage("francais.txt", "2=lower");  // another language for a case-sensitive name
-  PutChoice("francais");
-  ASSERT_TRUE(LoadLanguage());
-  EXPECT_EQ(TextOf(2), u"lower");
-}
-
-TEST_F(LanguageTest, AnOversizedFileIsUnreadable) {
-  PutLanguage("Francais.Txt", "1\n1=un\n" + std::string((16u << 20) + 1, '\n'));
-  PutChoice("Francais");
-  ASSERT_TRUE(LoadLanguage());
-  EXPECT_EQ(textTable, (Texts{u"", u""}));
-}
-
-// ---- The extension in any case ----
 
 TEST_F(LanguageTest, ExtensionsMatchInAnyCase) {
-  PutLanguage("Francais.TXT", std::string(kUtf8Mark) + "2\n1=un\n2=deux\n");
-  PutLanguage("English.txt", std::string(kUtf8Mark) + "[English]\n2=two\n");
-  PutChoice("English");
+  PutLanguage("Francais.TXT", kMark + "2\n1=un\n2=deux\n");
+  PutLanguage("English.txt", kEnglish + "2=two\n");
+  PutFile("Langue.lng", Choice("English"));
   ASSERT_TRUE(LoadLanguage());
   EXPECT_TRUE(OffscreenShownDialogs().empty());
   EXPECT_EQ(textTable, (Texts{u"", u"un", u"two"}));
 }
 
-TEST_F(LanguageTest, TheNameItselfKeepsItsCase) {
-  PutFrench();
-  PutLanguage("english.txt", "");
-  PutChoice("English");
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  ASSERT_TRUE(LoadLanguage());  // "English.txt" is missing: the dialog, closed, and French
-  EXPECT_EQ(OffscreenShownDialogs().size(), 1u);
-  EXPECT_EQ(TextOf(2), u"deux");
+TEST_F(LanguageTest, WithoutFrenchTextsATranslationFillsOnlyTheTwoStartUpEntries) {
+  PutLanguage("English.Txt", "0=zero\n1=\xE9\n2=two\n");  // read as windows-1252
+  PutFile("Langue.lng", Choice("English"));
+  ASSERT_TRUE(LoadLanguage());
+  EXPECT_EQ(textTable, (Texts{u"zero", u"é"}));
 }
 
-// ---- The choice file ----
+TEST_F(LanguageTest, TheNameFrancaisIsMatchedWithItsCase) {
+  PutLanguage("francais.txt", "2=lower");  // another language for a case-sensitive name
+  PutFile("Langue.lng", Choice("francais"));
+  PutLanguage("Francais.Txt", kFrench);
+  ASSERT_TRUE(LoadLanguage());
+  EXPECT_EQ(TextOf(2), u"lower");
+}
 
 TEST_F(LanguageTest, SavingTheChoiceWritesOneKeyOutsideAnyGroup) {
   PutFile("Langue.lng", "; old\n[G]\nDefaut=Deutsch\n");
   languageName = u"English";
   SaveLanguageChoice();
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = English\r\n");
+  EXPECT_EQ(FileContent("Langue.lng"), Choice("English"));
   EXPECT_EQ(FolderNames(), "Langue.lng");
-}
 
-TEST_F(LanguageTest, AChoiceFileThatCannotBeCreatedIsSkipped) {
-  fs::create_directory("Langue.lng");
-  languageName = u"English";
+  fs::remove("Langue.lng");
+  fs::create_directory("Langue.lng");  // cannot be created: skipped
   SaveLanguageChoice();
   EXPECT_TRUE(fs::is_directory("Langue.lng"));
-}
-
-TEST_F(LanguageTest, TheChoiceIsReadOutsideAnyGroup) {
-  PutFrench();
-  PutFile("Langue.lng", "[Langue]\nDefaut=Francais\n");
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());  // no name: the dialog, closed, ends the program
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
 }
 
 // ---- The dialog ----
 
 void PutLanguageFolder() {
-  PutFrench();
+  PutLanguage("Francais.Txt", kFrench);
   for (const char* file : {"Italiano.TXT", "English.txt", "Deutsch.Txt", "Odd.txt.Txt", "readme.md"})
-    PutLanguage(file, std::string(kUtf8Mark) + "[x]\n2=" + file + "\n");
+    PutLanguage(file, kMark + "[x]\n2=" + file + "\n");
   fs::create_directories("Lng-Tornavelle/Folder.txt");
 }
+void PutFrenchAndLowerCaseEnglish() {
+  PutLanguage("Francais.Txt", kFrench);
+  PutLanguage("english.txt", "");
+}
+void PutOnlyGerman() { PutLanguage("Deutsch.txt", ""); }
+void PutNothing() {}
 
-const Texts kListed = {u"Deutsch", u"English", u"Francais", u"Italiano", u"Odd"};
+constexpr int kNoDialog = -2;
+const Answer kOk{Answer::Action::kPressOk, std::nullopt}, kClose{Answer::Action::kClose, std::nullopt};
 
-TEST_F(LanguageTest, AFirstRunListsTheLanguagesAndPreselectsFrench) {
-  PutLanguageFolder();
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());  // a new choice: saved, a new copy started, this one ended
-  auto shown = OffscreenShownDialogs();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].title, u"Langue / Language");
-  EXPECT_EQ(shown[0].items, kListed);
-  EXPECT_EQ(shown[0].preselected, 2);
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Francais\r\n");
-  EXPECT_EQ(OffscreenNewCopies(), 1);
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  EXPECT_EQ(textTable.size(), 2u);  // nothing read: the new copy will
+TEST_F(LanguageTest, StartUpWithoutAUsableChoice) {
+  struct Case {
+    const char* what;
+    void (*files)();
+    std::string choice;         // Langue.lng; empty: none
+    const char16_t* current;    // a name known already: ChooseLanguage runs instead of LoadLanguage
+    Answer answer;
+    bool newCopyFails;
+    // What follows.
+    bool goesOn;
+    int preselected;            // kNoDialog when none is shown
+    std::u16string name;        // languageName
+    std::string saved;          // Langue.lng; empty: none
+    int32_t newCopies;
+    bool ended;                 // EndProgram(0) was called
+    std::u16string text2;
+  } cases[] = {
+      {"a first run preselects French; a new choice restarts", PutLanguageFolder, "", nullptr, kOk, false,
+       false, 2, u"Francais", Choice("Francais"), 1, true, u""},
+      {"another language restarts", PutLanguageFolder, Choice("Klingon"), nullptr,
+       {Answer::Action::kPressOk, u"Deutsch"}, false, false, -1, u"Deutsch", Choice("Deutsch"), 1, true, u""},
+      {"without a new copy this one goes on with the choice", PutLanguageFolder, "", nullptr,
+       {Answer::Action::kPressOk, u"Italiano"}, true, true, 2, u"Italiano", Choice("Italiano"), 0, false,
+       u"Italiano.TXT"},
+      {"choosing the current language goes on", PutLanguageFolder, "", u"English", kOk, false,
+       true, 1, u"English", "", 0, false, u""},
+      {"closing with a known name goes on in French", PutLanguageFolder, Choice("Klingon"), nullptr, kClose,
+       false, true, -1, u"Klingon", Choice("Klingon"), 0, false, u"deux"},
+      {"closing without a name ends without saving", PutLanguageFolder, "", nullptr, kClose, false,
+       false, 2, u"", "", 0, true, u""},
+      {"the choice is read outside any group", PutLanguageFolder, "[Langue]\nDefaut=Francais\n", nullptr,
+       kClose, false, false, 2, u"", "[Langue]\nDefaut=Francais\n", 0, true, u""},
+      {"the name keeps its case: English.txt is missing", PutFrenchAndLowerCaseEnglish, Choice("English"),
+       nullptr, kClose, false, true, -1, u"English", Choice("English"), 0, false, u"deux"},
+      {"OK with nothing selected and no name ends", PutOnlyGerman, "", nullptr, kOk, false,
+       false, -1, u"", "", 0, true, u""},
+      {"no folder and no name: no dialog, the program ends", PutNothing, "", nullptr, kOk, false,
+       false, kNoDialog, u"", "", 0, true, u""},
+      {"no folder but a name: no dialog, no texts", PutNothing, Choice("English"), nullptr, kOk, false,
+       true, kNoDialog, u"English", Choice("English"), 0, false, u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetOffscreen();
+    ResetTextTable();
+    languageName = c.current ? c.current : u"";
+    fs::remove_all("Lng-Tornavelle");
+    fs::remove("Langue.lng");
+    c.files();
+    if (!c.choice.empty()) PutFile("Langue.lng", c.choice);
+    ScriptLanguageDialog(c.answer);
+    SetOffscreenNewCopyFails(c.newCopyFails);
+
+    EXPECT_EQ(c.current ? ChooseLanguage() : LoadLanguage(), c.goesOn);
+    auto shown = OffscreenShownDialogs();
+    ASSERT_EQ(shown.size(), c.preselected == kNoDialog ? 0u : 1u);
+    if (!shown.empty()) {
+      EXPECT_EQ(shown[0].title, u"Langue / Language");
+      EXPECT_EQ(shown[0].preselected, c.preselected);
+      if (c.files == PutLanguageFolder) {
+        EXPECT_EQ(shown[0].items, (Texts{u"Deutsch", u"English", u"Francais", u"Italiano", u"Odd"}));
+      }
+    }
+    EXPECT_EQ(languageName, c.name);
+    EXPECT_EQ(fs::exists("Langue.lng") ? FileContent("Langue.lng") : "", c.saved);
+    EXPECT_EQ(OffscreenNewCopies(), c.newCopies);
+    EXPECT_EQ(OffscreenExitCodes(), c.ended ? std::vector<int32_t>{0} : std::vector<int32_t>{});
+    EXPECT_EQ(TextOf(2), c.text2);
+  }
 }
 
-TEST_F(LanguageTest, ChoosingAnotherLanguageRestarts) {
+TEST_F(LanguageTest, TheNewCopyFindsTheChoiceAndShowsNoDialog) {
   PutLanguageFolder();
-  PutChoice("Klingon");  // its file is missing
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, u"Deutsch"});
-  EXPECT_FALSE(LoadLanguage());
-  EXPECT_EQ(OffscreenShownDialogs()[0].preselected, -1);  // no item is the current name
-  EXPECT_EQ(languageName, u"Deutsch");
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Deutsch\r\n");
-  EXPECT_EQ(OffscreenNewCopies(), 1);
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-
-  // The new copy finds the choice and shows no dialog.
-  ResetOffscreen();
-  ResetTextTable();
+  PutFile("Langue.lng", Choice("Deutsch"));
   EXPECT_TRUE(LoadLanguage());
   EXPECT_TRUE(OffscreenShownDialogs().empty());
   EXPECT_EQ(TextOf(2), u"Deutsch.Txt");
-}
-
-TEST_F(LanguageTest, ChoosingTheCurrentLanguageGoesOn) {
-  PutLanguageFolder();
-  languageName = u"English";
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, std::nullopt});
-  EXPECT_TRUE(ChooseLanguage());
-  EXPECT_EQ(OffscreenShownDialogs()[0].preselected, 1);
-  EXPECT_EQ(languageName, u"English");
-  EXPECT_EQ(OffscreenNewCopies(), 0);
-  EXPECT_TRUE(OffscreenExitCodes().empty());
-  EXPECT_FALSE(fs::exists("Langue.lng"));
-}
-
-TEST_F(LanguageTest, ClosingWithAKnownNameGoesOnWithFrench) {
-  PutLanguageFolder();
-  PutChoice("Klingon");
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  EXPECT_TRUE(LoadLanguage());
-  EXPECT_EQ(languageName, u"Klingon");
-  EXPECT_EQ(TextOf(2), u"deux");
-  EXPECT_TRUE(OffscreenExitCodes().empty());
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Klingon\r\n");  // untouched
-}
-
-TEST_F(LanguageTest, ClosingWithoutANameEndsWithoutSaving) {
-  PutLanguageFolder();
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  EXPECT_EQ(OffscreenNewCopies(), 0);
-  EXPECT_FALSE(fs::exists("Langue.lng"));
-}
-
-TEST_F(LanguageTest, OkWithNothingSelectedAndNoNameEnds) {
-  PutLanguage("Deutsch.txt", "");  // no French file to preselect
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());
-  EXPECT_EQ(OffscreenShownDialogs()[0].preselected, -1);
-  EXPECT_EQ(OffscreenShownDialogs()[0].result, u"");
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  EXPECT_FALSE(fs::exists("Langue.lng"));
-}
-
-TEST_F(LanguageTest, AMissingFolderShowsNoDialog) {
-  EXPECT_FALSE(LoadLanguage());  // no name: the program ends
-  EXPECT_TRUE(OffscreenShownDialogs().empty());
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-
-  ResetOffscreen();
-  PutChoice("English");
-  EXPECT_TRUE(LoadLanguage());  // a name: start-up goes on, with no texts at all
-  EXPECT_TRUE(OffscreenShownDialogs().empty());
-  EXPECT_EQ(textTable, (Texts{u"", u""}));
-}
-
-TEST_F(LanguageTest, WhenNoNewCopyStartsThisOneGoesOnWithTheChoice) {
-  PutLanguageFolder();
-  SetOffscreenNewCopyFails(true);
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, u"Italiano"});
-  EXPECT_TRUE(LoadLanguage());
-  EXPECT_TRUE(OffscreenExitCodes().empty());
-  EXPECT_EQ(languageName, u"Italiano");
-  EXPECT_EQ(TextOf(2), u"Italiano.TXT");
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Italiano\r\n");
 }
 
 }  // namespace
