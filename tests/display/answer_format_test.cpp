@@ -146,7 +146,7 @@ TEST(FindFraction, AnyFractionFoundIsTheValueInLowestTerms) {
 }
 
 TEST_F(AnswerFormat, ExactFormsOfFractionsAndMultiples) {
-  struct Case { double answer; const char* form; } cases[] = {
+  struct Case { double answer; const char* form; std::u16string expression = u""; } cases[] = {
       {0.75, "3⁄4 = "}, {-0.75, "−3⁄4 = "}, {2.5, "5⁄2 = "}, {0.1, ""},
       {kPi, "π = "}, {-kPi, "−π = "}, {3 * kPi, "π×3 = "}, {-3 * kPi, "−π×3 = "},
       {kPi * 2 / 3, "π×2⁄3 = "}, {-kPi * 2 / 3, "−π×2⁄3 = "}, {kPi / 3, "π⁄3 = "},
@@ -158,15 +158,10 @@ TEST_F(AnswerFormat, ExactFormsOfFractionsAndMultiples) {
       // No multiple with a zero, huge or infinite multiplier.
       {0, ""}, {-0.0, ""}, {1e-15, ""}, {-1e17, ""}, {1e17, ""}, {-kInf, ""}, {kInf, ""},
       {kNaN, ""}, {kPi * 10001, ""},
+      // A form that reads as the expression typed is left out.
+      {1.0 / 3.0, "", u"1⁄3"}, {1.0 / 3.0, "1⁄3 = ", u"1÷3"}, {kPi, "", u"π"}, {0.1, "", u"1÷10"},
   };
-  for (const auto& c : cases) EXPECT_EQ(ExactForm(c.answer), c.form) << c.answer;
-}
-
-TEST_F(AnswerFormat, AFormThatReadsAsTheExpressionIsLeftOut) {
-  EXPECT_EQ(ExactForm(1.0 / 3.0, u"1⁄3"), "");
-  EXPECT_EQ(ExactForm(1.0 / 3.0, u"1÷3"), "1⁄3 = ");
-  EXPECT_EQ(ExactForm(kPi, u"π"), "");
-  EXPECT_EQ(ExactForm(0.1, u"1÷10"), "");
+  for (const auto& c : cases) EXPECT_EQ(ExactForm(c.answer, c.expression), c.form) << c.answer;
 }
 
 TEST_F(AnswerFormat, RewritesFollowTheLanguageTexts) {

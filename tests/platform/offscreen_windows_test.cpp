@@ -20,6 +20,17 @@ class OffscreenScreen : public ::testing::Test {
     SetWindowShown(window, true);
     return window;
   }
+  // Where the window is, and its size; {0, 0} for a window that is not open.
+  static std::pair<int32_t, int32_t> Position(WindowHandle window) {
+    int32_t x = -1, y = -1;
+    EXPECT_EQ(GetWindowPosition(window, &x, &y), IsWindowOpen(window));
+    return {x, y};
+  }
+  static std::pair<int32_t, int32_t> Size(WindowHandle window) {
+    int32_t width = -1, height = -1;
+    EXPECT_EQ(GetWindowClientSize(window, &width, &height), IsWindowOpen(window));
+    return {width, height};
+  }
   static std::vector<Event> Drain() {
     std::vector<Event> events;
     for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent()) events.push_back(e);
@@ -36,22 +47,15 @@ TEST_F(OffscreenScreen, OpenChecksItsArgumentsAndCentresOnThePrimaryMonitor) {
   WindowHandle w = OpenWindow({u"Calc", 5, 6, 301, 400, true});
   ASSERT_NE(w, 0);
   EXPECT_FALSE(IsWindowShown(w));  // created hidden
-  int32_t x, y, width, height;
-  ASSERT_TRUE(GetWindowPosition(w, &x, &y));
-  EXPECT_EQ(x, -1280 + (1280 - 301) / 2);
-  EXPECT_EQ(y, (1024 - 400) / 2);
-  ASSERT_TRUE(GetWindowClientSize(w, &width, &height));
-  EXPECT_EQ(width, 301);
-  EXPECT_EQ(height, 400);
+  EXPECT_EQ(Position(w), std::pair(-1280 + (1280 - 301) / 2, (1024 - 400) / 2));
+  EXPECT_EQ(Size(w), std::pair(301, 400));
 
   WindowHandle placed = OpenWindow({u"t", 5, 6, 10, 10});
-  MoveWindowTo(placed, -7, 8);
-  GetWindowPosition(placed, &x, &y);
-  EXPECT_EQ(x, -7);
-  EXPECT_EQ(y, 8);
   EXPECT_NE(placed, w);
-  EXPECT_FALSE(GetWindowPosition(999, &x, &y));
-  EXPECT_EQ(x, 0);
+  EXPECT_EQ(Position(placed), std::pair(5, 6));
+  MoveWindowTo(placed, -7, 8);
+  EXPECT_EQ(Position(placed), std::pair(-7, 8));
+  EXPECT_EQ(Position(999), std::pair(0, 0));
 }
 
 TEST_F(OffscreenScreen, ClosingAWindowTakesItsOwnedWindowsTimersAndEvents) {
@@ -117,9 +121,7 @@ TEST_F(OffscreenScreen, TheMousePassesThroughWhereALayeredWindowShowsNothing) {
   Image frame = MakeImage(20, 10, 0x80400000);
   SetImagePixel(frame, 15, 5, 0);
   ASSERT_TRUE(PresentWindowImage(top, frame));
-  int32_t width, height;
-  GetWindowClientSize(top, &width, &height);
-  EXPECT_EQ(width, 20);  // presenting resizes the window to the image
+  EXPECT_EQ(Size(top), std::pair(20, 10));  // presenting resizes the window to the image
   EXPECT_EQ(OffscreenWindowAt(12, 5), top);
   EXPECT_EQ(OffscreenWindowAt(15, 5), below);
   EXPECT_EQ(OffscreenWindowAt(100, 5), 0);
@@ -176,8 +178,7 @@ TEST_F(OffscreenScreen, MouseEventsCarryClientPositionsAndFollowThePressedWindow
   EXPECT_EQ(WheelDelta(events[7]), 240);
   int32_t x, y;
   ASSERT_TRUE(GetCursorScreenPosition(&x, &y));
-  EXPECT_EQ(x, 220);
-  EXPECT_EQ(y, 70);
+  EXPECT_EQ(std::pair(x, y), std::pair(220, 70));
 }
 
 TEST_F(OffscreenScreen, KeysGoToTheForegroundWindowWithTheirCharacterBehind) {
@@ -257,9 +258,7 @@ TEST_F(OffscreenScreen, AWaitPastTheClockLimitAborts) {
 TEST_F(OffscreenScreen, ResetGivesAFreshScreen) {
   SetOffscreenMonitors({});
   WindowHandle w = Shown({u"w", 0, 0, 10, 10, true});
-  int32_t x, y;
-  GetWindowPosition(w, &x, &y);
-  EXPECT_EQ(x, 0);  // no monitor to centre on
+  EXPECT_EQ(Position(w).first, 0);  // no monitor to centre on
   StartTimer(w, 1, 10);
   AdvanceOffscreenClock(25);
   ResetOffscreen();

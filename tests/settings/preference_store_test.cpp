@@ -133,10 +133,8 @@ TEST_F(Preference, WhatIsSaved) {
        "[A]\r\n[New]\r\nn = 1\r\nm = 2\r\n"},
       {"an earlier group still takes keys after a new one", "[A]\n",
        [](PreferenceStore& s) {
-         s.SelectGroup(u"B");
-         s.WriteInt(u"b", 1);
-         s.SelectGroup(u"A");
-         s.WriteInt(u"a", 1);
+         s.SelectGroup(u"B"); s.WriteInt(u"b", 1);
+         s.SelectGroup(u"A"); s.WriteInt(u"a", 1);
        },
        "[A]\r\na = 1\r\n[B]\r\nb = 1\r\n"},
       {"a later duplicate group is left alone", "[A]\n[A]\nx = 0\n",
@@ -241,8 +239,8 @@ TEST_F(Preference, NumbersReadAsAtoiAndAtof) {
       {"1e-400", 0},    {"3abc", 3},      {"nan", NAN},    {"-nan", NAN},
   };
   std::string file;
-  for (size_t n = 0; n < std::size(ints); ++n) file += "i" + std::to_string(n) + " = " + ints[n].text + "\n";
-  for (size_t n = 0; n < std::size(doubles); ++n) file += "d" + std::to_string(n) + " = " + doubles[n].text + "\n";
+  for (size_t n = 0; n < std::size(ints); ++n) file += "i" + std::to_string(n) + "=" + ints[n].text + "\n";
+  for (size_t n = 0; n < std::size(doubles); ++n) file += "d" + std::to_string(n) + "=" + doubles[n].text + "\n";
   ASSERT_TRUE(Open(file));
   for (size_t n = 0; n < std::size(ints); ++n)
     EXPECT_EQ(store.ReadInt(Key('i', n), 12345), ints[n].value) << ints[n].text;

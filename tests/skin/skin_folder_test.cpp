@@ -379,32 +379,25 @@ TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
   SkinItem& a = *const_cast<SkinItem*>(Item(Colour('A')));
   SkinItem& b = *const_cast<SkinItem*>(Item(Colour('B')));
   b.link = a.colour;
-  struct Case {
-    const char* name;
-    int32_t active, aHot, aSelected, bHot, bSelected;
-    Pixel background, aPiece, bPiece;  // 1 normal, 2 hot, 3 selected, 4 selected hot
+  // The window's active flag, A's hot and selected flags, B's; then the state each pixel of
+  // the frame shows (1 normal, 2 hot, 3 selected, 4 selected hot): background, A, B, C.
+  const struct { const char* name; const char* flags; const char* frame; } cases[] = {
+      {"at rest", "00000", "1111"},
+      {"active window: hot background", "10000", "2111"},
+      {"master hot lights the linked item", "01000", "1221"},
+      {"linked item hot lights only itself", "00010", "1121"},
+      {"master selected selects the linked item", "00100", "1331"},
+      {"the linked item's own selection is ignored", "00001", "1111"},
+      {"selected and hot", "11100", "2441"},
+      {"selected master, hot linked item", "00110", "1341"},
   };
-  const Case cases[] = {
-      {"at rest", 0, 0, 0, 0, 0, 1, 1, 1},
-      {"active window: hot background", 1, 0, 0, 0, 0, 2, 1, 1},
-      {"master hot lights the linked item", 0, 1, 0, 0, 0, 1, 2, 2},
-      {"linked item hot lights only itself", 0, 0, 0, 1, 0, 1, 1, 2},
-      {"master selected selects the linked item", 0, 0, 1, 0, 0, 1, 3, 3},
-      {"the linked item's own selection is ignored", 0, 0, 0, 0, 1, 1, 1, 1},
-      {"selected and hot", 1, 1, 1, 0, 0, 2, 4, 4},
-      {"selected master, hot linked item", 0, 0, 1, 1, 0, 1, 3, 4},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    skinWindows[0].active = c.active;
-    a.hot = c.aHot;
-    a.selected = c.aSelected;
-    b.hot = c.bHot;
-    b.selected = c.bSelected;
+  for (const auto& c : cases) {
+    int32_t* flags[] = {&skinWindows[0].active, &a.hot, &a.selected, &b.hot, &b.selected};
+    for (int i = 0; i < 5; i++) *flags[i] = c.flags[i] - '0';
     RedrawSkinWindow(0);
-    EXPECT_EQ(LastFrame().pixels, std::vector<Pixel>({0xFF000000u | c.background,
-                                                      0xFF000000u | c.aPiece,
-                                                      0xFF000000u | c.bPiece, 0xFF000001u}));
+    std::string frame;
+    for (Pixel p : LastFrame().pixels) frame += std::to_string(p ^ 0xFF000000u);
+    EXPECT_EQ(frame, c.frame) << c.name;
   }
   size_t frames = OffscreenFrames(skinWindows[0].windowHandle).size();
   RedrawSkinWindow(7);  // no such window
@@ -416,9 +409,7 @@ TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
 void OpenCaptionWindow(int32_t width) {
   const int32_t w = width + 4;
   Image item = MakeImage(w, 40, 0);
-  for (int32_t y = 0; y < 40; y++) {
-    for (int32_t x = 2; x < width + 2; x++) item.pixels[y * w + x] = 0xFF0000FF;
-  }
+  FillRectangle(item, 2, 0, width, 40, 0xFF0000FF);
   Image look = MakeImage(w, 40, 0xFF202020);
   SkinImages images{look, look, look, look, look, item, MakeImage(w, 40, 0xFFC80000),
                     MakeImage(w, 40, 0xFFFFFFFF), MakeImage(w, 40, 0xFFFF0000)};
@@ -457,9 +448,7 @@ TEST_F(SkinTest, PicturesAreBlendedOverTheItemAndTextsVanishWhenCleared) {
   item.picture = MakeImage(10, 40, 0x80FFFFFF);  // half-transparent white
   RedrawSkinWindow(0);
   Image expected = MakeImage(14, 40, 0xFF202020);
-  for (int32_t y = 0; y < 40; y++) {
-    for (int32_t x = 2; x < 12; x++) expected.pixels[y * 14 + x] = BlendPixel(0xFF202020, 0x80FFFFFF);
-  }
+  FillRectangle(expected, 2, 0, 10, 40, BlendPixel(0xFF202020, 0x80FFFFFF));
   EXPECT_EQ(LastFrame().pixels, expected.pixels);
 }
 
