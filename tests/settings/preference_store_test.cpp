@@ -94,7 +94,7 @@ TEST_F(Preference, FirstGroupAndFirstKeyWin) {
   }
 }
 
-TEST_F(Preference, StoreWithoutAFile) {
+TEST_F(Preference, StoreWithoutAFileIsUsableAndAWriteCreatesIt) {
   PreferenceStore never;
   EXPECT_FALSE(never.SelectGroup(u""));  // no file name is kept
   EXPECT_EQ(never.ReadString(u"k", u"d"), u"d");
@@ -105,6 +105,11 @@ TEST_F(Preference, StoreWithoutAFile) {
   EXPECT_EQ(store.ReadInt(u"k", 7), 7);
   store.Close();
   EXPECT_FALSE(std::filesystem::exists("missing.tvnp"));  // nothing written, nothing created
+
+  EXPECT_FALSE(store.Open(u"missing.tvnp"));
+  store.WriteString(u"Defaut", u"English");
+  store.Close();
+  EXPECT_EQ(FileContent("missing.tvnp"), std::string(kMark) + "Defaut = English\r\n");
 }
 
 TEST_F(Preference, WhatIsSaved) {
@@ -162,13 +167,6 @@ TEST_F(Preference, AStoreThatWasNotWrittenLeavesTheFileAlone) {
               s.SelectGroup(u"Other");
             }),
             odd);
-}
-
-TEST_F(Preference, WritesCreateAMissingFile) {
-  EXPECT_FALSE(store.Open(u"new.tvnp"));
-  store.WriteString(u"Defaut", u"English");
-  store.Close();
-  EXPECT_EQ(FileContent("new.tvnp"), std::string(kMark) + "Defaut = English\r\n");
 }
 
 TEST_F(Preference, CreateStartsAfreshAndReplacesTheFileAtClose) {
