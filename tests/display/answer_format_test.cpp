@@ -24,17 +24,12 @@ std::string Narrow(const std::u16string& text) { return Utf16ToUtf8(text); }
 void FillAnswerTexts() {
   ResetTextTable();
   textTable.resize(202);
-  const std::pair<int, const char16_t*> texts[] = {
-      {171, u"Opérande manquant"}, {172, u"Division par zéro"}, {173, u"Opérateur inconnu"},
-      {174, u"Fonction inconnue"}, {175, u"Hors-domaine"},
-      {177, u"−"}, {178, u"÷"}, {179, u"×"}, {180, u"="}, {181, u"↑"},
-      {182, u"−"}, {183, u"⁄"}, {184, u"π"}, {185, u"×"}, {186, u"√"}, {187, u"×"},
-      {188, u"√"}, {189, u"×"},
-      {190, u"×"}, {191, u"−"}, {192, u"−"}, {193, u"×"}, {194, u"−"}, {195, u"×"},
-      {196, u"×"}, {197, u"⁄"}, {198, u"⁄"},
-      {199, u"π"}, {200, u"√"}, {201, u"√"},
-  };
-  for (const auto& [number, text] : texts) textTable[number] = text;
+  const char16_t* errors[] = {u"Opérande manquant", u"Division par zéro", u"Opérateur inconnu",
+                              u"Fonction inconnue", u"Hors-domaine"};  // texts 171 to 175
+  const char16_t* glyphs[] = {u"−", u"÷", u"×", u"=", u"↑", u"−", u"⁄", u"π", u"×", u"√", u"×", u"√", u"×",
+                              u"×", u"−", u"−", u"×", u"−", u"×", u"×", u"⁄", u"⁄", u"π", u"√", u"√"};  // 177 to 201
+  for (int n = 0; n < 5; ++n) textTable[171 + n] = errors[n];
+  for (int n = 0; n < 25; ++n) textTable[177 + n] = glyphs[n];
 }
 
 class AnswerFormat : public ::testing::Test {
