@@ -261,10 +261,12 @@ TEST_F(Preference, NumbersAreWrittenShortestAndReadBackExactly) {
   };
   struct IntCase { int32_t value; const char* text; } ints[] = {
       {0, "0"}, {-10000, "-10000"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"}};
-  ASSERT_TRUE(store.Create(u"p.tvnp"));
-  for (size_t n = 0; n < std::size(doubles); ++n) store.WriteDouble(Key('d', n), doubles[n].value);
-  for (size_t n = 0; n < std::size(ints); ++n) store.WriteInt(Key('i', n), ints[n].value);
-  store.Close();
+  {
+    PreferenceStore writer;
+    ASSERT_TRUE(writer.Create(u"p.tvnp"));
+    for (size_t n = 0; n < std::size(doubles); ++n) writer.WriteDouble(Key('d', n), doubles[n].value);
+    for (size_t n = 0; n < std::size(ints); ++n) writer.WriteInt(Key('i', n), ints[n].value);
+  }  // closing at the end of the scope saves
 
   std::string saved = FileContent("p.tvnp");
   for (size_t n = 0; n < std::size(doubles); ++n)

@@ -233,6 +233,14 @@ SkinImages FlatStates(Image item) {
                     {}, {}, {}};
 }
 
+// The state image each pixel comes from, a digit each; a pixel that is not opaque gives a long
+// number instead.
+std::string States(const std::vector<Pixel>& pixels) {
+  std::string states;
+  for (Pixel p : pixels) states += std::to_string(p ^ 0xFF000000u);
+  return states;
+}
+
 TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
   // A spans two patches with B and a half-transparent pixel between them; C is below A.
   ASSERT_NE(Open(FlatStates(Map({"A.hB", "kkBA", "C..."}))), 0);
@@ -275,10 +283,10 @@ TEST_F(SkinTest, MissingStateImagesFallBackInOrder) {
     }
     ASSERT_NE(Open(std::move(images)), 0) << c.name;
     const SkinItem& a = skinItems.at(0);
-    std::string pieces;
-    for (const Image* sprite : {&a.hotSprite, &a.selectedSprite, &a.selectedHotSprite, &a.disabledSprite})
-      pieces += std::to_string(sprite->pixels[0] ^ 0xFF000000u);  // opaque, or the text is long
-    EXPECT_EQ(pieces, c.pieces) << c.name;
+    EXPECT_EQ(States({a.hotSprite.pixels[0], a.selectedSprite.pixels[0], a.selectedHotSprite.pixels[0],
+                      a.disabledSprite.pixels[0]}),
+              c.pieces)
+        << c.name;
   }
 }
 
@@ -395,9 +403,7 @@ TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
     int32_t* flags[] = {&skinWindows[0].active, &a.hot, &a.selected, &b.hot, &b.selected};
     for (int i = 0; i < 5; i++) *flags[i] = c.flags[i] - '0';
     RedrawSkinWindow(0);
-    std::string frame;
-    for (Pixel p : LastFrame().pixels) frame += std::to_string(p ^ 0xFF000000u);
-    EXPECT_EQ(frame, c.frame) << c.name;
+    EXPECT_EQ(States(LastFrame().pixels), c.frame) << c.name;
   }
   size_t frames = OffscreenFrames(skinWindows[0].windowHandle).size();
   RedrawSkinWindow(7);  // no such window
