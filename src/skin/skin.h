@@ -88,7 +88,8 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, SkinImages images);
 
 // Composes the window from its background, its items' pieces, captions and pictures, and
-// presents it. Does nothing for a number that is no skinned window.
+// presents it; a frame identical to the one on screen is not handed over again. Does nothing
+// for a number that is no skinned window.
 void RedrawSkinWindow(int32_t window);
 
 // The platform handle of a skinned window, 0 for a number that is no skinned window.

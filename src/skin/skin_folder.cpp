@@ -234,7 +234,10 @@ void ReleaseSkin() {
   }
   for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
   // Closing a window closes the windows it owns: its overlay goes with it.
-  for (const SkinWindow& record : skinWindows) CloseWindow(record.windowHandle);
+  for (const SkinWindow& record : skinWindows) {
+    CloseWindow(record.windowHandle);
+    ForgetLayeredImage(record.windowHandle);
+  }
   skinWindows.clear();
   skinItems.clear();
   skinFonts.clear();
