@@ -1,6 +1,9 @@
 // Skinned windows at run time: following the mouse (hover, dragging the window, clicks on
 // release), the active state, and moving, showing and hiding a window with its overlay.
 #include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/input.h"
 #include "skin/skin.h"

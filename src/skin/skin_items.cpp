@@ -1,6 +1,7 @@
 // The operations the rest of the program uses on items: captions, links, selection, drag
 // through, pictures, and what the displays need to know to draw for an item.
 #include <algorithm>
+#include <vector>
 
 #include "skin/skin.h"
 
