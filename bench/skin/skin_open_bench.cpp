@@ -39,30 +39,8 @@ void OpenShippedSkin(benchmark::State& state) {
   }
 }
 
-void RedrawShippedSkin(benchmark::State& state) {
-  ResetOffscreen();
-  InitSkin();
-  OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, kFolder);
-  for (SkinItem& item : skinItems) item.text.assign(1, u'8');
-  for (auto _ : state) {
-    RedrawSkinWindow(0);
-    // Presented frames are kept for inspection; start afresh so memory stays flat.
-    if (state.iterations() % 64 == 0) {
-      state.PauseTiming();
-      ReleaseSkin();
-      ResetOffscreen();
-      InitSkin();
-      OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, kFolder);
-      for (SkinItem& item : skinItems) item.text.assign(1, u'8');
-      state.ResumeTiming();
-    }
-  }
-  ReleaseSkin();
-}
-
 BENCHMARK(DecodeNineFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenShippedSkin)->Unit(benchmark::kMillisecond);
-BENCHMARK(RedrawShippedSkin)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

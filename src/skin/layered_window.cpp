@@ -1,10 +1,40 @@
 #include "skin/layered_window.h"
 
 #include <algorithm>
+#include <vector>
 
-bool MakeWindowLayered(WindowHandle window) { return SetWindowLayeredStyle(window, true); }
+namespace {
+
+// The straight-alpha image each window was last given. Most redraws of an idle window (a
+// display repainted on every timer tick) compose exactly the frame already on screen; comparing
+// costs far less than premultiplying and uploading it again.
+struct PresentedImage {
+  WindowHandle window;
+  Image image;
+};
+std::vector<PresentedImage> presentedImages;
+
+PresentedImage* FindPresented(WindowHandle window) {
+  for (PresentedImage& entry : presentedImages) {
+    if (entry.window == window) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ForgetLayeredImage(WindowHandle window) {
+  std::erase_if(presentedImages,
+                [window](const PresentedImage& entry) { return entry.window == window; });
+}
+
+bool MakeWindowLayered(WindowHandle window) {
+  ForgetLayeredImage(window);
+  return SetWindowLayeredStyle(window, true);
+}
 
 bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey) {
+  ForgetLayeredImage(window);
   LayerAttributes attributes;
   if (alpha > 0) {
     attributes.useConstantAlpha = true;
@@ -21,6 +51,12 @@ bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey
 
 bool PresentLayeredImage(WindowHandle window, const Image& image) {
   if (!IsImageValid(image)) return false;
+  PresentedImage* last = FindPresented(window);
+  if (last != nullptr && last->image.width == image.width && last->image.pixels == image.pixels) {
+    if (IsWindowLayered(window)) return true;
+    ForgetLayeredImage(window);  // closed, or no longer layered
+    return false;
+  }
   // The window system composites premultiplied pixels: each colour channel scaled by alpha.
   Image premultiplied = image;
   for (Pixel& p : premultiplied.pixels) {
@@ -29,5 +65,14 @@ bool PresentLayeredImage(WindowHandle window, const Image& image) {
     p = MakePixel(uint8_t(a), uint8_t(PixelRed(p) * a / 255), uint8_t(PixelGreen(p) * a / 255),
                   uint8_t(PixelBlue(p) * a / 255));
   }
-  return PresentWindowImage(window, premultiplied);
+  if (!PresentWindowImage(window, premultiplied)) {
+    ForgetLayeredImage(window);
+    return false;
+  }
+  if (last == nullptr) {
+    presentedImages.push_back({window, image});
+  } else {
+    last->image = image;  // reuses the earlier frame's memory
+  }
+  return true;
 }

@@ -18,6 +18,12 @@ bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey
 
 // Puts the straight-alpha image on the layered window as its whole content, with per-pixel
 // alpha: a pixel of alpha 0 is invisible and lets the mouse through. The window keeps its
-// position and takes the image's size. Returns false when the window is not open or not
-// layered, or the image is empty.
+// position and takes the image's size. An image identical to the one this layer last put on
+// the window is not handed to the window system again: it is still what the window shows.
+// Returns false when the window is not open or not layered, or the image is empty.
 bool PresentLayeredImage(WindowHandle window, const Image& image);
+
+// Forgets what was last presented on the window, so that the next image is handed over even
+// if identical; for a window that closes. Making a window layered or setting its translucency
+// forgets it too, since either changes what the window shows.
+void ForgetLayeredImage(WindowHandle window);

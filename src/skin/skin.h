@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/events.h"
 #include "platform/image.h"
 #include "platform/text.h"
 #include "platform/windows.h"
@@ -63,6 +64,9 @@ extern std::vector<SkinItem> skinItems;      // all windows' items, in detection
 extern std::vector<SkinFont> skinFonts;      // holds only the default font
 extern std::u16string skinDefaultFace;
 extern int32_t skinDefaultSize;  // points
+// Results of the last processed event (see SkinEventWindow, SkinEventItem, LastSkinEvent).
+extern int32_t skinEventWindow, skinEventItem;
+extern Event skinLastEvent;
 
 // Starts the library, releasing whatever an earlier start made: empty lists and the default
 // font (the desktop's interface face, at the size that gives about 11 pixels at the screen's
@@ -88,11 +92,73 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, SkinImages images);
 
 // Composes the window from its background, its items' pieces, captions and pictures, and
-// presents it. Does nothing for a number that is no skinned window.
+// presents it; a frame identical to the one on screen is not handed over again. Does nothing
+// for a number that is no skinned window.
 void RedrawSkinWindow(int32_t window);
 
 // The platform handle of a skinned window, 0 for a number that is no skinned window.
 WindowHandle SkinWindowHandle(int32_t window);
+
+// The record of a skinned window, nullptr for a number that is none.
+SkinWindow* FindSkinWindow(int32_t window);
+// The first item of the colour in the item list, whatever its window; nullptr for none.
+SkinItem* FindSkinItem(int32_t colour);
+// The item whose selection and hover a linked item shows: its master, or the item itself when
+// it has no master or the master does not exist.
+const SkinItem& SkinItemLead(const SkinItem& item);
+
+// --- Items -----------------------------------------------------------------------------------
+// Each names an item by its colour and acts on the first item of that colour. A colour that
+// names no item makes a setter do nothing and a getter return 0.
+
+int32_t IsSkinItem(int32_t colour);  // 1 if an item of the colour exists
+// Changes the caption; the window is redrawn only when the text differs.
+void SetSkinItemText(int32_t colour, std::u16string_view text);
+// The item then shows the master's selection and lights with it; master 0 unlinks.
+void LinkSkinItem(int32_t masterColour, int32_t colour);
+// A press on a drag-through item drags the window instead of pressing the item. Applies to the
+// item and to every item linked to it.
+void SetSkinItemDrag(int32_t colour, int32_t flag);
+// Selects (non-zero) or deselects the item and every item linked to it; redraws when the
+// item's own flag changes.
+void SetSkinItemState(int32_t colour, int32_t state);
+int32_t GetSkinItemState(int32_t colour);  // the lead's selection, 0 or 1
+int32_t IsSkinItemHot(int32_t colour);     // whether the mouse is over the lead's own pixels
+int32_t SkinItemX(int32_t colour);         // left edge of the item's box, in window pixels
+int32_t SkinItemWidth(int32_t colour);
+int32_t SkinItemHeight(int32_t colour);
+FontHandle SkinItemFont(int32_t colour);  // 0 also for an item that shows no text
+Pixel SkinItemTextColour(int32_t colour);  // 0x00RRGGBB
+// Draws the image, centred on the item's box, into the item's picture, cut to the item's
+// shape and keeping its own translucency, and redraws. An empty image changes nothing.
+void SetSkinItemImage(int32_t colour, const Image& image);
+
+// --- Windows and events ----------------------------------------------------------------------
+
+// Moves the window and its overlay so that their top-left is at (x, y) on the screen.
+void MoveSkinWindow(int32_t window, int32_t x, int32_t y);
+// Hides (non-zero) or shows (0) the window and its overlay; showing makes the window the
+// foreground window.
+void HideSkinWindow(int32_t window, int32_t hide);
+
+// Waits at most 50 ms for the next event, runs ProcessSkinEvent on it and returns its code
+// (kEventNone when nothing came). The whole event stays readable through LastSkinEvent.
+int32_t WaitSkinEvent();
+// Follows the event and the mouse in every skinned window: moves a dragged window with the
+// pointer, updates the active state and the hover, starts and ends drags, and notes the window
+// the event belongs to and the item it clicked. Redraws each window whose look changed, once.
+void ProcessSkinEvent(const Event& event);
+
+// The last skinned window in creation order that is active (it or its overlay is the
+// foreground window), -1 when none is.
+int32_t ActiveSkinWindow();
+// The skinned window the last processed event belongs to, -1 when none.
+int32_t SkinEventWindow();
+// The colour of the item the last processed event clicked (a left release over the item's own
+// pixels), -1 when none.
+int32_t SkinEventItem();
+// The last processed event as it came, with its parameter and mouse position.
+const Event& LastSkinEvent();
 
 // Closes every skinned window, releases every font and empties the lists, as before InitSkin.
 void ReleaseSkin();

@@ -214,18 +214,13 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   MakeWindowLayered(overlayHandle);
   SetWindowTranslucency(overlayHandle, -1, kOverlayKey);
   RedrawSkinWindow(window);
-  if ((options & kSkinHidden) == 0) {
-    SetWindowShown(windowHandle, true);
-    SetWindowShown(overlayHandle, true);
-  }
+  if ((options & kSkinHidden) == 0) HideSkinWindow(window, 0);
   return windowHandle;
 }
 
 WindowHandle SkinWindowHandle(int32_t window) {
-  for (const SkinWindow& record : skinWindows) {
-    if (record.window == window) return record.windowHandle;
-  }
-  return 0;
+  const SkinWindow* record = FindSkinWindow(window);
+  return record != nullptr ? record->windowHandle : 0;
 }
 
 void ReleaseSkin() {
@@ -234,10 +229,16 @@ void ReleaseSkin() {
   }
   for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
   // Closing a window closes the windows it owns: its overlay goes with it.
-  for (const SkinWindow& record : skinWindows) CloseWindow(record.windowHandle);
+  for (const SkinWindow& record : skinWindows) {
+    CloseWindow(record.windowHandle);
+    ForgetLayeredImage(record.windowHandle);
+  }
   skinWindows.clear();
   skinItems.clear();
   skinFonts.clear();
   skinDefaultFace.clear();
   skinDefaultSize = 0;
+  skinEventWindow = -1;
+  skinEventItem = -1;
+  skinLastEvent = Event{};
 }

@@ -1,8 +1,6 @@
 #include "skin/layered_window.h"
 #include "skin/skin.h"
 
-namespace {
-
 SkinWindow* FindSkinWindow(int32_t window) {
   for (SkinWindow& record : skinWindows) {
     if (record.window == window) return &record;
@@ -10,27 +8,30 @@ SkinWindow* FindSkinWindow(int32_t window) {
   return nullptr;
 }
 
-const SkinItem* FindSkinItem(int32_t colour) {
-  for (const SkinItem& item : skinItems) {
+SkinItem* FindSkinItem(int32_t colour) {
+  for (SkinItem& item : skinItems) {
     if (item.colour == colour) return &item;
   }
   return nullptr;
 }
 
-}  // namespace
+const SkinItem& SkinItemLead(const SkinItem& item) {
+  const SkinItem* master = item.link != 0 ? FindSkinItem(item.link) : nullptr;
+  return master != nullptr ? *master : item;
+}
 
 void RedrawSkinWindow(int32_t window) {
   SkinWindow* record = FindSkinWindow(window);
   if (record == nullptr) return;
   Image& canvas = record->canvas;
-  // Only the alpha is cleared: blending over a pixel of alpha 0 gives the source pixel as it is.
-  for (Pixel& p : canvas.pixels) p &= 0x00FFFFFFu;
-  BlendImage(canvas, record->active ? record->hotImage : record->normalImage, 0, 0);
+  // Blending the background over a fully transparent canvas would give the background itself:
+  // copying it costs far less. Both are the window's size.
+  const Image& background = record->active ? record->hotImage : record->normalImage;
+  canvas.pixels.assign(background.pixels.begin(), background.pixels.end());
   for (const SkinItem& item : skinItems) {
     if (item.window != window) continue;
     // A linked item shows its master's selection, and lights with it.
-    const SkinItem* master = item.link != 0 ? FindSkinItem(item.link) : nullptr;
-    const SkinItem& lead = master != nullptr ? *master : item;
+    const SkinItem& lead = SkinItemLead(item);
     bool lit = lead.hot != 0 || item.hot != 0;
     const Image& sprite = lead.selected ? (lit ? item.selectedHotSprite : item.selectedSprite)
                                         : (lit ? item.hotSprite : item.normalSprite);

@@ -66,33 +66,18 @@ std::u16string ApplyAllSpellings(std::u16string text) {
   return text;
 }
 
-TEST_F(ShippedSpellingsTest, TheFrenchRowsAndTheirSortKeys) {
+TEST_F(ShippedSpellingsTest, TheFrenchRows) {
   Build("Francais");
-  struct Row { size_t row; std::u16string typed, shown, sortKey; } rows[] = {
-      {1, u"-", u"−", u"999-"},
-      {3, u"*", u"×", u"999*"},
-      {10, u"^2", u"²", u"998^2"},
-      {14, u"^−1", u"⁻¹", u"997^−1"},
-      {15, u"pi", u"π", u"998pi"},
-      {19, u"arccos(", u"", u"993arccos("},
-      {25, u"argcosh(", u"", u"992argcosh("},
-      {26, u"argsinh(", u"", u"992argsinh("},
-      {28, u"rad(", u"", u"996rad("},
-      {29, u"deg(", u"", u"996deg("},
-      {30, u"racine(", u"√(", u"993racine("},
-      {32, u"racinen(", u"ⁿ√(", u"992racinen("},
-      {36, u"abs(", u"", u"996abs("},
-      {38, u"arrondi(", u"", u"992arrondi("},
-      {40, u"arr(", u"", u"996arr("},
-      {41, u"comb(", u"", u"995comb("},
-      {46, u"<=", u"≤", u"998<="},
-      {48, u"rep", u"rép", u"997rep"},
+  struct Row { size_t row; std::u16string typed, shown; } rows[] = {
+      {1, u"-", u"−"},         {3, u"*", u"×"},             {10, u"^2", u"²"},       {14, u"^−1", u"⁻¹"},
+      {15, u"pi", u"π"},       {19, u"arccos(", u""},       {25, u"argcosh(", u""},  {26, u"argsinh(", u""},
+      {28, u"rad(", u""},      {29, u"deg(", u""},          {30, u"racine(", u"√("}, {32, u"racinen(", u"ⁿ√("},
+      {36, u"abs(", u""},      {38, u"arrondi(", u""},      {40, u"arr(", u""},      {41, u"comb(", u""},
+      {46, u"<=", u"≤"},       {48, u"rep", u"rép"},
   };
   for (const auto& r : rows) {
     const SpellingEntry& entry = spellingTable[r.row - 1];
-    EXPECT_EQ(entry.typed, r.typed) << "row " << r.row;
-    EXPECT_EQ(entry.shown, r.shown) << "row " << r.row;
-    EXPECT_EQ(entry.sortKey, r.sortKey) << "row " << r.row;
+    EXPECT_EQ(entry.typed + u"|" + entry.shown, r.typed + u"|" + r.shown) << "row " << r.row;
   }
 }
 

@@ -10,16 +10,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Files, BackslashIsTheFolderSeparator) {
+// Each test runs in a folder of its own.
+class Files : public ::testing::Test {
+  TempWorkingFolder folder;
+};
+using FileReplacements = Files;
+
+TEST_F(Files, BackslashIsTheFolderSeparator) {
   EXPECT_EQ(NativePath("Lng-Tornavelle\\Francais.Txt"), "Lng-Tornavelle/Francais.Txt");
   EXPECT_EQ(NativePath("Apparence\\Defaut\\"), "Apparence/Defaut/");
-  TempWorkingFolder folder;
   PutFile("Lng-Tornavelle/Francais.Txt", "x");
   EXPECT_TRUE(FileExists("Lng-Tornavelle\\Francais.Txt"));
 }
 
-TEST(Files, CreateWriteTruncateAndReadWhole) {
-  TempWorkingFolder folder;
+TEST_F(Files, CreateWriteTruncateAndReadWhole) {
   PlatformFile file;
   ASSERT_TRUE(CreatePlatformFile("a.bin", &file));
   EXPECT_TRUE(WritePlatformFile(file, 0, "hello world"));
@@ -39,8 +43,7 @@ TEST(Files, CreateWriteTruncateAndReadWhole) {
   EXPECT_EQ(FileContent("a.bin"), "");
 }
 
-TEST(Files, ReadOnlyOpenCannotWrite) {
-  TempWorkingFolder folder;
+TEST_F(Files, ReadOnlyOpenCannotWrite) {
   PutFile("r.txt", "abc");
   PlatformFile file;
   ASSERT_TRUE(OpenPlatformFile("r.txt", FileAccess::ReadOnly, &file));
@@ -49,8 +52,7 @@ TEST(Files, ReadOnlyOpenCannotWrite) {
   EXPECT_EQ(FileContent("r.txt"), "abc");
 }
 
-TEST(Files, OnlyRegularFilesOpen) {
-  TempWorkingFolder folder;
+TEST_F(Files, OnlyRegularFilesOpen) {
   fs::create_directory("dir");
   ASSERT_EQ(mkfifo("pipe", 0666), 0);
   PlatformFile file;
@@ -66,8 +68,7 @@ TEST(Files, OnlyRegularFilesOpen) {
   EXPECT_FALSE(FileExists("missing"));
 }
 
-TEST(Files, ReadingStopsAtTheSizeLimit) {
-  TempWorkingFolder folder;
+TEST_F(Files, ReadingStopsAtTheSizeLimit) {
   PutFile("big", std::string(101, 'x'));
   PutFile("fits", std::string(100, 'y'));
   std::string bytes = "old";
@@ -78,8 +79,7 @@ TEST(Files, ReadingStopsAtTheSizeLimit) {
   EXPECT_FALSE(ReadFileBytes("missing", 100, &bytes));
 }
 
-TEST(Files, ListingMatchesTheExtensionInAnyCaseAndSortsByName) {
-  TempWorkingFolder folder;
+TEST_F(Files, ListingMatchesTheExtensionInAnyCaseAndSortsByName) {
   for (const char* name : {"b/Zulu.txt", "b/Alpha.TXT", "b/mid.Txt", "b/readme.md", "b/x.txt.bak",
                            "b/.txt"})
     PutFile(name, "");
@@ -91,8 +91,7 @@ TEST(Files, ListingMatchesTheExtensionInAnyCaseAndSortsByName) {
   EXPECT_TRUE(names.empty());
 }
 
-TEST(Files, ExtensionCaseIsIgnoredButNotTheNameCase) {
-  TempWorkingFolder folder;
+TEST_F(Files, ExtensionCaseIsIgnoredButNotTheNameCase) {
   PutFile("L/English.Txt", "");
   PutFile("L/both.txt", "");
   PutFile("L/both.TXT", "");
@@ -114,8 +113,7 @@ TEST(Files, ExtensionCaseIsIgnoredButNotTheNameCase) {
   EXPECT_EQ(FindFileIgnoringExtensionCase("Top.txt"), "Top.TXT");
 }
 
-TEST(Files, RenameReplacesTheDestination) {
-  TempWorkingFolder folder;
+TEST_F(Files, RenameReplacesTheDestination) {
   PutFile("a", "new");
   PutFile("b", "old");
   EXPECT_TRUE(RenameFile("a", "b"));
@@ -124,8 +122,7 @@ TEST(Files, RenameReplacesTheDestination) {
   EXPECT_FALSE(RenameFile("a", "c"));
 }
 
-TEST(FileReplacement, ReplacesTheWholeFileAndKeepsItsPermissions) {
-  TempWorkingFolder folder;
+TEST_F(FileReplacements, ReplacesTheWholeFileAndKeepsItsPermissions) {
   PutFile("s.tvnp", "old content that is longer");
   chmod("s.tvnp", 0640);
   FileReplacement replacement;
@@ -137,8 +134,7 @@ TEST(FileReplacement, ReplacesTheWholeFileAndKeepsItsPermissions) {
   EXPECT_EQ(FolderNames(), "s.tvnp");
 }
 
-TEST(FileReplacement, CreatesAMissingFile) {
-  TempWorkingFolder folder;
+TEST_F(FileReplacements, CreatesAMissingFile) {
   FileReplacement replacement;
   EXPECT_FALSE(BeginFileReplacement("sub\\n.tvnp", &replacement));  // no folder yet
   fs::create_directory("sub");
@@ -148,18 +144,7 @@ TEST(FileReplacement, CreatesAMissingFile) {
   EXPECT_EQ(FolderNames("sub"), "n.tvnp");
 }
 
-TEST(FileReplacement, AbandoningLeavesTheTargetAlone) {
-  TempWorkingFolder folder;
-  PutFile("s.tvnp", "old");
-  FileReplacement replacement;
-  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
-  AbandonFileReplacement(&replacement);
-  EXPECT_EQ(FileContent("s.tvnp"), "old");
-  EXPECT_EQ(FolderNames(), "s.tvnp");
-}
-
-TEST(FileReplacement, FollowsSymbolicLinksToTheirTarget) {
-  TempWorkingFolder folder;
+TEST_F(FileReplacements, FollowsSymbolicLinksToTheirTarget) {
   PutFile("real/s.tvnp", "old");
   fs::create_directory("links");
   fs::create_symlink("../real/s.tvnp", "links/hop");  // relative to the link's folder
@@ -176,8 +161,7 @@ TEST(FileReplacement, FollowsSymbolicLinksToTheirTarget) {
   EXPECT_FALSE(BeginFileReplacement("loop", &replacement));
 }
 
-TEST(FileReplacement, AFailedWriteLeavesThePreviousFileWhole) {
-  TempWorkingFolder folder;
+TEST_F(FileReplacements, AFailedWriteLeavesThePreviousFileWhole) {
   std::string old(4000, 'o');
   PutFile("s.tvnp", old);
   FileReplacement replacement;
@@ -190,12 +174,17 @@ TEST(FileReplacement, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_EQ(FolderNames(), "s.tvnp");  // the temporary file is gone
 }
 
-TEST(FileReplacement, AFolderIsNotReplaced) {
-  TempWorkingFolder folder;
-  fs::create_directory("s.tvnp");
+TEST_F(FileReplacements, AbandoningOrAFolderLeavesTheTargetAlone) {
+  PutFile("s.tvnp", "old");
   FileReplacement replacement;
-  EXPECT_FALSE(BeginFileReplacement("s.tvnp", &replacement));
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  AbandonFileReplacement(&replacement);
+  EXPECT_EQ(FileContent("s.tvnp"), "old");
   EXPECT_EQ(FolderNames(), "s.tvnp");
+
+  fs::create_directory("d.tvnp");
+  EXPECT_FALSE(BeginFileReplacement("d.tvnp", &replacement));
+  EXPECT_EQ(FolderNames(), "d.tvnp s.tvnp");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/events.h"
 #include "platform/input.h"
 #include "platform/monitors.h"
@@ -18,6 +20,17 @@ class OffscreenScreen : public ::testing::Test {
     SetWindowShown(window, true);
     return window;
   }
+  // Where the window is, and its size; {0, 0} for a window that is not open.
+  static std::pair<int32_t, int32_t> Position(WindowHandle window) {
+    int32_t x = -1, y = -1;
+    EXPECT_EQ(GetWindowPosition(window, &x, &y), IsWindowOpen(window));
+    return {x, y};
+  }
+  static std::pair<int32_t, int32_t> Size(WindowHandle window) {
+    int32_t width = -1, height = -1;
+    EXPECT_EQ(GetWindowClientSize(window, &width, &height), IsWindowOpen(window));
+    return {width, height};
+  }
   static std::vector<Event> Drain() {
     std::vector<Event> events;
     for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent()) events.push_back(e);
@@ -34,22 +47,15 @@ TEST_F(OffscreenScreen, OpenChecksItsArgumentsAndCentresOnThePrimaryMonitor) {
   WindowHandle w = OpenWindow({u"Calc", 5, 6, 301, 400, true});
   ASSERT_NE(w, 0);
   EXPECT_FALSE(IsWindowShown(w));  // created hidden
-  int32_t x, y, width, height;
-  ASSERT_TRUE(GetWindowPosition(w, &x, &y));
-  EXPECT_EQ(x, -1280 + (1280 - 301) / 2);
-  EXPECT_EQ(y, (1024 - 400) / 2);
-  ASSERT_TRUE(GetWindowClientSize(w, &width, &height));
-  EXPECT_EQ(width, 301);
-  EXPECT_EQ(height, 400);
+  EXPECT_EQ(Position(w), std::pair(-1280 + (1280 - 301) / 2, (1024 - 400) / 2));
+  EXPECT_EQ(Size(w), std::pair(301, 400));
 
   WindowHandle placed = OpenWindow({u"t", 5, 6, 10, 10});
-  MoveWindowTo(placed, -7, 8);
-  GetWindowPosition(placed, &x, &y);
-  EXPECT_EQ(x, -7);
-  EXPECT_EQ(y, 8);
   EXPECT_NE(placed, w);
-  EXPECT_FALSE(GetWindowPosition(999, &x, &y));
-  EXPECT_EQ(x, 0);
+  EXPECT_EQ(Position(placed), std::pair(5, 6));
+  MoveWindowTo(placed, -7, 8);
+  EXPECT_EQ(Position(placed), std::pair(-7, 8));
+  EXPECT_EQ(Position(999), std::pair(0, 0));
 }
 
 TEST_F(OffscreenScreen, ClosingAWindowTakesItsOwnedWindowsTimersAndEvents) {
@@ -115,9 +121,7 @@ TEST_F(OffscreenScreen, TheMousePassesThroughWhereALayeredWindowShowsNothing) {
   Image frame = MakeImage(20, 10, 0x80400000);
   SetImagePixel(frame, 15, 5, 0);
   ASSERT_TRUE(PresentWindowImage(top, frame));
-  int32_t width, height;
-  GetWindowClientSize(top, &width, &height);
-  EXPECT_EQ(width, 20);  // presenting resizes the window to the image
+  EXPECT_EQ(Size(top), std::pair(20, 10));  // presenting resizes the window to the image
   EXPECT_EQ(OffscreenWindowAt(12, 5), top);
   EXPECT_EQ(OffscreenWindowAt(15, 5), below);
   EXPECT_EQ(OffscreenWindowAt(100, 5), 0);
@@ -161,25 +165,20 @@ TEST_F(OffscreenScreen, MouseEventsCarryClientPositionsAndFollowThePressedWindow
   OffscreenTurnWheel(-60);
   OffscreenTurnWheel(240);
 
-  struct Expected { int32_t code; WindowHandle window; int32_t x, y; } expected[] = {
-      {kEventMouseMove, a, 10, 10}, {kEventLeftDown, a, 10, 10}, {kEventMouseMove, a, 110, 10},
-      {kEventLeftUp, a, 110, 10},   {kEventMouseMove, b, 15, 11}, {kEventMouseMove, b, 20, 20},
-      {kEventWheel, b, 20, 20},     {kEventWheel, b, 20, 20},
-  };
+  using Seen = std::tuple<int32_t, WindowHandle, int32_t, int32_t>;  // code, window, x, y
   std::vector<Event> events = Drain();
-  ASSERT_EQ(events.size(), std::size(expected));
-  for (size_t i = 0; i < events.size(); ++i) {
-    EXPECT_EQ(events[i].code, expected[i].code) << i;
-    EXPECT_EQ(events[i].window, expected[i].window) << i;
-    EXPECT_EQ(events[i].x, expected[i].x) << i;
-    EXPECT_EQ(events[i].y, expected[i].y) << i;
-  }
+  std::vector<Seen> seen;
+  for (const Event& e : events) seen.emplace_back(e.code, e.window, e.x, e.y);
+  EXPECT_EQ(seen, (std::vector<Seen>{
+                      {kEventMouseMove, a, 10, 10}, {kEventLeftDown, a, 10, 10}, {kEventMouseMove, a, 110, 10},
+                      {kEventLeftUp, a, 110, 10}, {kEventMouseMove, b, 15, 11}, {kEventMouseMove, b, 20, 20},
+                      {kEventWheel, b, 20, 20}, {kEventWheel, b, 20, 20}}));
+  ASSERT_EQ(events.size(), 8u);
   EXPECT_EQ(WheelDelta(events[6]), -60);
   EXPECT_EQ(WheelDelta(events[7]), 240);
   int32_t x, y;
   ASSERT_TRUE(GetCursorScreenPosition(&x, &y));
-  EXPECT_EQ(x, 220);
-  EXPECT_EQ(y, 70);
+  EXPECT_EQ(std::pair(x, y), std::pair(220, 70));
 }
 
 TEST_F(OffscreenScreen, KeysGoToTheForegroundWindowWithTheirCharacterBehind) {
@@ -191,19 +190,14 @@ TEST_F(OffscreenScreen, KeysGoToTheForegroundWindowWithTheirCharacterBehind) {
   OffscreenHoldShift(true);
   EXPECT_TRUE(IsShiftHeld());
 
-  struct Expected { int32_t code; uint32_t parameter; } expected[] = {
-      {kEventKeyDown, kKeyLeft},   {kEventKeyDown, 'V'},        {kEventCharacter, 22},
-      {kEventKeyDown, 'A'},        {kEventCharacter, 'a'},      {kEventKeyDown, kKeyPacket},
-      {kEventCharacter, '+'},      {kEventKeyDown, kKeyPacket}, {kEventCharacter, 0xD835},
-      {kEventKeyDown, kKeyPacket}, {kEventCharacter, 0xDF0B},
-  };
-  std::vector<Event> events = Drain();
-  ASSERT_EQ(events.size(), std::size(expected));
-  for (size_t i = 0; i < events.size(); ++i) {
-    EXPECT_EQ(events[i].code, expected[i].code) << i;
-    EXPECT_EQ(events[i].parameter, expected[i].parameter) << i;
-    EXPECT_EQ(events[i].window, w) << i;
-  }
+  using Seen = std::tuple<int32_t, uint32_t, WindowHandle>;  // code, parameter, window
+  std::vector<Seen> seen;
+  for (const Event& e : Drain()) seen.emplace_back(e.code, e.parameter, e.window);
+  EXPECT_EQ(seen, (std::vector<Seen>{
+                      {kEventKeyDown, kKeyLeft, w}, {kEventKeyDown, 'V', w}, {kEventCharacter, 22, w},
+                      {kEventKeyDown, 'A', w}, {kEventCharacter, 'a', w}, {kEventKeyDown, kKeyPacket, w},
+                      {kEventCharacter, '+', w}, {kEventKeyDown, kKeyPacket, w}, {kEventCharacter, 0xD835, w},
+                      {kEventKeyDown, kKeyPacket, w}, {kEventCharacter, 0xDF0B, w}}));
 }
 
 TEST_F(OffscreenScreen, WaitsMoveTheVirtualClockToTheNextTick) {
@@ -264,9 +258,7 @@ TEST_F(OffscreenScreen, AWaitPastTheClockLimitAborts) {
 TEST_F(OffscreenScreen, ResetGivesAFreshScreen) {
   SetOffscreenMonitors({});
   WindowHandle w = Shown({u"w", 0, 0, 10, 10, true});
-  int32_t x, y;
-  GetWindowPosition(w, &x, &y);
-  EXPECT_EQ(x, 0);  // no monitor to centre on
+  EXPECT_EQ(Position(w).first, 0);  // no monitor to centre on
   StartTimer(w, 1, 10);
   AdvanceOffscreenClock(25);
   ResetOffscreen();

@@ -13,8 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::u16string>;
+using Answer = OffscreenDialogAnswer;
 
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+const std::string kMark = "\xEF\xBB\xBF";
+// A UTF-8 French file of four texts, and the start of a UTF-8 translation.
+const std::string kFrench = kMark + "4\r\n1=un\r\n2=deux\r\n3=trois\r\n";
+const std::string kEnglish = kMark + "[English]\r\n";
 
 // Each test starts from the start-up state in a folder of its own.
 class LanguageTest : public ::testing::Test {
@@ -32,22 +36,23 @@ void PutLanguage(const std::string& fileName, const std::string& bytes) {
   PutFile("Lng-Tornavelle/" + fileName, bytes);
 }
 
-void PutChoice(const std::string& name) {
-  PutFile("Langue.lng", std::string(kUtf8Mark) + "\r\nDefaut = " + name + "\r\n");
-}
+std::string Choice(const std::string& name) { return kMark + "\r\nDefaut = " + name + "\r\n"; }
 
-// A UTF-8 French file of four texts, then the given lines.
-void PutFrench(const std::string& lines = "") {
-  PutLanguage("Francais.Txt", std::string(kUtf8Mark) + "4\r\n1=un\r\n2=deux\r\n3=trois\r\n" + lines);
-}
-
-// Loads with the given translation lines (UTF-8, after a section line) over PutFrench.
-Texts LoadTranslated(const std::string& frenchLines, const std::string& translationLines) {
-  PutFrench(frenchLines);
-  PutLanguage("English.Txt", std::string(kUtf8Mark) + "[English]\r\n" + translationLines);
-  PutChoice("English");
+// Loads from a French file of these bytes and, unless it is empty, the chosen English one.
+Texts Load(const std::string& french, const std::string& english = "") {
+  ResetTextTable();
+  PutLanguage("Francais.Txt", french);
+  if (!english.empty()) PutLanguage("English.Txt", english);
+  PutFile("Langue.lng", Choice(english.empty() ? "Francais" : "English"));
   EXPECT_TRUE(LoadLanguage());
   return textTable;
+}
+
+// The texts joined by "|", so that a table's texts fit on a line.
+std::string Joined(const Texts& texts) {
+  std::string joined;
+  for (size_t n = 0; n < texts.size(); ++n) joined += (n ? "|" : "") + Utf16ToUtf8(texts[n]);
+  return joined;
 }
 
 std::string Utf16Le(std::u16string_view text) {
@@ -58,8 +63,6 @@ std::string Utf16Le(std::u16string_view text) {
   }
   return bytes;
 }
-
-// ---- Integers ----
 
 TEST(TextNumbers, ReadLikeTheLanguageFilesWriteThem) {
   struct Case { std::u16string text; int32_t value; } cases[] = {
@@ -75,51 +78,17 @@ TEST(TextNumbers, ReadLikeTheLanguageFilesWriteThem) {
   for (const auto& c : cases) EXPECT_EQ(ReadTextNumber(c.text), c.value) << Utf16ToUtf8(c.text);
 }
 
-// ---- Encodings ----
-
 TEST_F(LanguageTest, TheFrenchFileSetsTheEncoding) {
   struct Case { const char* name; std::string bytes; std::u16string text1; } cases[] = {
-      {"utf-8 after its mark", std::string(kUtf8Mark) + "1\r\n1=\xCF\x80\xE2\x88\x9A", u"π√"},
+      {"utf-8 after its mark", kMark + "1\r\n1=\xCF\x80\xE2\x88\x9A", u"π√"},
       {"utf-16 little-endian after its mark", "\xFF\xFE" + Utf16Le(u"1\r\n1=π√"), u"π√"},
       {"windows-1252 without a mark", "1\r\n1=\xE9\x80\x85\x9F\x92", u"é€…Ÿ’"},
       {"its undefined bytes keep their value", "1\n1=\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D"},
       {"utf-8 without its mark is windows-1252", "1\n1=\xC3\xA9", u"Ã©"},
       {"utf-16 with an odd last byte", "\xFF\xFE" + Utf16Le(u"1\n1=ab") + "c", u"ab"},
   };
-  for (const auto& c : cases) {
-    ResetTextTable();
-    PutLanguage("Francais.Txt", c.bytes);
-    PutChoice("Francais");
-    ASSERT_TRUE(LoadLanguage());
-    EXPECT_EQ(textTable, (Texts{u"", c.text1})) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(Load(c.bytes), (Texts{u"", c.text1})) << c.name;
 }
-
-TEST_F(LanguageTest, ATranslationIsReadInTheFrenchEncodingWithItsMarkInItsFirstLine) {
-  // Its first line holds the mark, so an entry there has the index 0.
-  EXPECT_EQ(LoadTranslated("", "2=two"), (Texts{u"", u"un", u"two", u"trois", u""}));
-  ResetTextTable();
-  PutLanguage("English.Txt", std::string(kUtf8Mark) + "1=one\r\n3=three\r\n");
-  LoadLanguage();
-  EXPECT_EQ(textTable, (Texts{u"one", u"un", u"deux", u"three", u""}));
-
-  // A UTF-16 French file: the translation must be UTF-16 too.
-  ResetTextTable();
-  PutLanguage("Francais.Txt", "\xFF\xFE" + Utf16Le(u"2\r\n1=un\r\n2=deux\r\n"));
-  PutLanguage("English.Txt", "\xFF\xFE" + Utf16Le(u"[English]\r\n2=π\r\n"));
-  LoadLanguage();
-  EXPECT_EQ(textTable, (Texts{u"", u"un", u"π"}));
-}
-
-TEST_F(LanguageTest, WithoutFrenchTextsATranslationFillsOnlyTheTwoStartUpEntries) {
-  fs::create_directories("Lng-Tornavelle");
-  PutLanguage("English.Txt", "0=zero\n1=\xE9\n2=two\n");  // read as windows-1252
-  PutChoice("English");
-  ASSERT_TRUE(LoadLanguage());
-  EXPECT_EQ(textTable, (Texts{u"zero", u"é"}));
-}
-
-// ---- The count line ----
 
 TEST_F(LanguageTest, TheCountLineSizesTheTable) {
   struct Case { const char* count; size_t size; std::u16string_view text1; } cases[] = {
@@ -128,234 +97,183 @@ TEST_F(LanguageTest, TheCountLineSizesTheTable) {
       {"-1", 2, u""},     {"100001", 2, u""}, {"2147483648", 2, u""},  // unreadable
   };
   for (const auto& c : cases) {
-    ResetTextTable();
-    PutLanguage("Francais.Txt", std::string(c.count) + "\n1=un\n");
-    PutChoice("Francais");
-    ASSERT_TRUE(LoadLanguage());
-    EXPECT_EQ(textTable.size(), c.size) << c.count;
+    EXPECT_EQ(Load(std::string(c.count) + "\n1=un\n").size(), c.size) << c.count;
     EXPECT_EQ(TextOf(1), c.text1) << c.count;
   }
+  EXPECT_EQ(Load("1\n1=un\n" + std::string((16u << 20) + 1, '\n')), (Texts{u"", u""})) << "oversized";
 }
 
-// ---- Entry lines ----
-
 TEST_F(LanguageTest, EntryLines) {
-  struct Case { const char* name; std::string lines; Texts texts; } cases[] = {
+  struct Case { const char* name; std::string lines; const char* texts; } cases[] = {
       {"section lines, empty lines and lines without = are ignored",
-       "[Section=1]\r\n\r\nno equals\r\n2=deux", {u"", u"un", u"deux", u"trois", u""}},
-      {"blanks before = still find the index", "2  =x", {u"", u"un", u"x", u"trois", u""}},
-      {"blanks after = belong to the text", "2= x ", {u"", u"un", u" x ", u"trois", u""}},
-      {"further = belong to the text", "2=a=b", {u"", u"un", u"a=b", u"trois", u""}},
-      {"a later line replaces an earlier one", "4=a\n4=b", {u"", u"un", u"deux", u"trois", u"b"}},
-      {"an empty French text is stored", "1=", {u"", u"", u"deux", u"trois", u""}},
-      {"indices outside the table change nothing", "5=x\n-1=y\n$FFFFFFFF=z",
-       {u"", u"un", u"deux", u"trois", u""}},
-      {"a hexadecimal index", "$4=hex", {u"", u"un", u"deux", u"trois", u"hex"}},
-      {"a NUL ends a line", std::string("4=a\0" "3=b", 7), {u"", u"un", u"deux", u"b", u"a"}},
-      {"CR alone ends a line", "4=a\r3=b", {u"", u"un", u"deux", u"b", u"a"}},
-      {"a reference takes the current text", "4=#2\n2=new", {u"", u"un", u"new", u"trois", u"deux"}},
-      {"a reference skips blanks", "4=# 3", {u"", u"un", u"deux", u"trois", u"trois"}},
-      {"a reference to a non-number takes entry 0", "0=zero\n4=#x", {u"zero", u"un", u"deux", u"trois", u"zero"}},
-      {"a reference outside the table is empty", "4=x\n4=#9", {u"", u"un", u"deux", u"trois", u""}},
-      {"every $ is removed", "4=a$b$", {u"", u"un", u"deux", u"trois", u"ab"}},
-      {"after references are resolved", "4=$x\n2=#4", {u"", u"un", u"x", u"trois", u"x"}},
+       "[Section=1]\r\n\r\nno equals\r\n2=deux", "|un|deux|trois|"},
+      {"blanks before = still find the index", "2  =x", "|un|x|trois|"},
+      {"blanks after = belong to the text", "2= x ", "|un| x |trois|"},
+      {"further = belong to the text", "2=a=b", "|un|a=b|trois|"},
+      {"a later line replaces an earlier one", "4=a\n4=b", "|un|deux|trois|b"},
+      {"an empty French text is stored", "1=", "||deux|trois|"},
+      {"indices outside the table change nothing", "5=x\n-1=y\n$FFFFFFFF=z", "|un|deux|trois|"},
+      {"a hexadecimal index", "$4=hex", "|un|deux|trois|hex"},
+      {"a NUL ends a line", std::string("4=a\0" "3=b", 7), "|un|deux|b|a"},
+      {"CR alone ends a line", "4=a\r3=b", "|un|deux|b|a"},
+      {"a reference takes the current text", "4=#2\n2=new", "|un|new|trois|deux"},
+      {"a reference skips blanks", "4=# 3", "|un|deux|trois|trois"},
+      {"a reference to a non-number takes entry 0", "0=zero\n4=#x", "zero|un|deux|trois|zero"},
+      {"a reference outside the table is empty", "4=x\n4=#9", "|un|deux|trois|"},
+      {"every $ is removed", "4=a$b$", "|un|deux|trois|ab"},
+      {"after references are resolved", "4=$x\n2=#4", "|un|x|trois|x"},
   };
-  for (const auto& c : cases) {
-    ResetTextTable();
-    PutFrench(c.lines);
-    PutChoice("Francais");
-    ASSERT_TRUE(LoadLanguage());
-    EXPECT_EQ(textTable, c.texts) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(Joined(Load(kFrench + c.lines)), c.texts) << c.name;
 }
 
 TEST_F(LanguageTest, TranslationOverrides) {
-  struct Case { const char* name; std::string french, translation; Texts texts; } cases[] = {
-      {"an entry replaces the French text", "", "2=two", {u"", u"un", u"two", u"trois", u""}},
-      {"an empty entry keeps the French text", "", "2=", {u"", u"un", u"deux", u"trois", u""}},
-      {"a single $ makes the entry empty", "", "2=$", {u"", u"un", u"", u"trois", u""}},
-      {"a reference takes the French text", "", "4=#1", {u"", u"un", u"deux", u"trois", u"un"}},
-      {"or a translation read earlier", "", "1=one\n4=#1", {u"", u"one", u"deux", u"trois", u"one"}},
-      {"an empty reference keeps the French text", "4=four", "4=#9", {u"", u"un", u"deux", u"trois", u"four"}},
-      {"entries outside the French table change nothing", "", "7=x\n-2=y",
-       {u"", u"un", u"deux", u"trois", u""}},
-      {"$ is removed from French texts left in place", "4=a$", "1=b$", {u"", u"b", u"deux", u"trois", u"a"}},
+  // Lines after the four French texts, lines of the English file after its section line.
+  struct Case { const char* name; std::string french, english; const char* texts; } cases[] = {
+      {"an entry replaces the French text", "", "2=two", "|un|two|trois|"},
+      {"an empty entry keeps the French text", "", "2=", "|un|deux|trois|"},
+      {"a single $ makes the entry empty", "", "2=$", "|un||trois|"},
+      {"a reference takes the French text", "", "4=#1", "|un|deux|trois|un"},
+      {"or a translation read earlier", "", "1=one\n4=#1", "|one|deux|trois|one"},
+      {"an empty reference keeps the French text", "4=four", "4=#9", "|un|deux|trois|four"},
+      {"entries outside the French table change nothing", "", "7=x\n-2=y", "|un|deux|trois|"},
+      {"$ is removed from French texts left in place", "4=a$", "1=b$", "|b|deux|trois|a"},
   };
-  for (const auto& c : cases) {
-    ResetTextTable();
-    EXPECT_EQ(LoadTranslated(c.french, c.translation), c.texts) << c.name;
-  }
+  for (const auto& c : cases)
+    EXPECT_EQ(Joined(Load(kFrench + c.french, kEnglish + c.english)), c.texts) << c.name;
+  // The translation's mark is part of its first line, so an entry there is entry 0.
+  EXPECT_EQ(Joined(Load(kFrench, kMark + "1=one\r\n3=three\r\n")), "one|un|deux|three|");
+  // A translation is read in the French file's encoding.
+  EXPECT_EQ(Joined(Load("\xFF\xFE" + Utf16Le(u"2\r\n1=un\r\n2=deux\r\n"),
+                        "\xFF\xFE" + Utf16Le(u"[English]\r\n2=π\r\n"))),
+            "|un|π");
 }
-
-TEST_F(LanguageTest, TheNameFrancaisIsMatchedWithItsCase) {
-  PutFrench();
-  PutLanguage("francais.txt", "2=lower");  // another language for a case-sensitive name
-  PutChoice("francais");
-  ASSERT_TRUE(LoadLanguage());
-  EXPECT_EQ(TextOf(2), u"lower");
-}
-
-TEST_F(LanguageTest, AnOversizedFileIsUnreadable) {
-  PutLanguage("Francais.Txt", "1\n1=un\n" + std::string((16u << 20) + 1, '\n'));
-  PutChoice("Francais");
-  ASSERT_TRUE(LoadLanguage());
-  EXPECT_EQ(textTable, (Texts{u"", u""}));
-}
-
-// ---- The extension in any case ----
 
 TEST_F(LanguageTest, ExtensionsMatchInAnyCase) {
-  PutLanguage("Francais.TXT", std::string(kUtf8Mark) + "2\n1=un\n2=deux\n");
-  PutLanguage("English.txt", std::string(kUtf8Mark) + "[English]\n2=two\n");
-  PutChoice("English");
+  PutLanguage("Francais.TXT", kMark + "2\n1=un\n2=deux\n");
+  PutLanguage("English.txt", kEnglish + "2=two\n");
+  PutFile("Langue.lng", Choice("English"));
   ASSERT_TRUE(LoadLanguage());
   EXPECT_TRUE(OffscreenShownDialogs().empty());
   EXPECT_EQ(textTable, (Texts{u"", u"un", u"two"}));
 }
 
-TEST_F(LanguageTest, TheNameItselfKeepsItsCase) {
-  PutFrench();
-  PutLanguage("english.txt", "");
-  PutChoice("English");
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  ASSERT_TRUE(LoadLanguage());  // "English.txt" is missing: the dialog, closed, and French
-  EXPECT_EQ(OffscreenShownDialogs().size(), 1u);
-  EXPECT_EQ(TextOf(2), u"deux");
+TEST_F(LanguageTest, WithoutFrenchTextsATranslationFillsOnlyTheTwoStartUpEntries) {
+  PutLanguage("English.Txt", "0=zero\n1=\xE9\n2=two\n");  // read as windows-1252
+  PutFile("Langue.lng", Choice("English"));
+  ASSERT_TRUE(LoadLanguage());
+  EXPECT_EQ(textTable, (Texts{u"zero", u"é"}));
 }
 
-// ---- The choice file ----
+TEST_F(LanguageTest, TheNameFrancaisIsMatchedWithItsCase) {
+  PutLanguage("francais.txt", "2=lower");  // another language for a case-sensitive name
+  PutFile("Langue.lng", Choice("francais"));
+  PutLanguage("Francais.Txt", kFrench);
+  ASSERT_TRUE(LoadLanguage());
+  EXPECT_EQ(TextOf(2), u"lower");
+}
 
 TEST_F(LanguageTest, SavingTheChoiceWritesOneKeyOutsideAnyGroup) {
   PutFile("Langue.lng", "; old\n[G]\nDefaut=Deutsch\n");
   languageName = u"English";
   SaveLanguageChoice();
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = English\r\n");
+  EXPECT_EQ(FileContent("Langue.lng"), Choice("English"));
   EXPECT_EQ(FolderNames(), "Langue.lng");
-}
-
-TEST_F(LanguageTest, AChoiceFileThatCannotBeCreatedIsSkipped) {
-  fs::create_directory("Langue.lng");
-  languageName = u"English";
-  SaveLanguageChoice();
-  EXPECT_TRUE(fs::is_directory("Langue.lng"));
-}
-
-TEST_F(LanguageTest, TheChoiceIsReadOutsideAnyGroup) {
-  PutFrench();
-  PutFile("Langue.lng", "[Langue]\nDefaut=Francais\n");
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());  // no name: the dialog, closed, ends the program
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
 }
 
 // ---- The dialog ----
 
 void PutLanguageFolder() {
-  PutFrench();
+  PutLanguage("Francais.Txt", kFrench);
   for (const char* file : {"Italiano.TXT", "English.txt", "Deutsch.Txt", "Odd.txt.Txt", "readme.md"})
-    PutLanguage(file, std::string(kUtf8Mark) + "[x]\n2=" + file + "\n");
+    PutLanguage(file, kMark + "[x]\n2=" + file + "\n");
   fs::create_directories("Lng-Tornavelle/Folder.txt");
 }
+void PutFrenchAndLowerCaseEnglish() {
+  PutLanguage("Francais.Txt", kFrench);
+  PutLanguage("english.txt", "");
+}
+void PutOnlyGerman() { PutLanguage("Deutsch.txt", ""); }
+void PutNothing() {}
 
-const Texts kListed = {u"Deutsch", u"English", u"Francais", u"Italiano", u"Odd"};
+constexpr int kNoDialog = -2;
 
-TEST_F(LanguageTest, AFirstRunListsTheLanguagesAndPreselectsFrench) {
-  PutLanguageFolder();
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());  // a new choice: saved, a new copy started, this one ended
-  auto shown = OffscreenShownDialogs();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].title, u"Langue / Language");
-  EXPECT_EQ(shown[0].items, kListed);
-  EXPECT_EQ(shown[0].preselected, 2);
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Francais\r\n");
-  EXPECT_EQ(OffscreenNewCopies(), 1);
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  EXPECT_EQ(textTable.size(), 2u);  // nothing read: the new copy will
+TEST_F(LanguageTest, StartUpWithoutAUsableChoice) {
+  // A chosen language is saved and a new copy started, unless that fails; the program ends
+  // exactly when the call returns false.
+  struct Case {
+    const char* what;
+    void (*files)();
+    std::string choice;       // Langue.lng; empty: none
+    const char16_t* current;  // a name known already: ChooseLanguage runs instead of LoadLanguage
+    const char16_t* answer;   // OK after choosing this ("": the preselection); nullptr: close
+    bool newCopyFails;
+    bool goesOn;
+    int preselected;          // kNoDialog when none is shown
+    bool saves;
+    std::u16string name, text2;
+  } cases[] = {
+      {"a first run preselects French; a new choice restarts", PutLanguageFolder, "", nullptr, u"", false,
+       false, 2, true, u"Francais", u""},
+      {"another language restarts", PutLanguageFolder, Choice("Klingon"), nullptr, u"Deutsch", false,
+       false, -1, true, u"Deutsch", u""},
+      {"without a new copy this one goes on with the choice", PutLanguageFolder, "", nullptr, u"Italiano", true,
+       true, 2, true, u"Italiano", u"Italiano.TXT"},
+      {"choosing the current language goes on", PutLanguageFolder, "", u"English", u"", false,
+       true, 1, false, u"English", u""},
+      {"closing with a known name goes on in French", PutLanguageFolder, Choice("Klingon"), nullptr, nullptr, false,
+       true, -1, false, u"Klingon", u"deux"},
+      {"closing without a name ends without saving", PutLanguageFolder, "", nullptr, nullptr, false,
+       false, 2, false, u"", u""},
+      {"the choice is read outside any group", PutLanguageFolder, "[Langue]\nDefaut=Francais\n", nullptr, nullptr,
+       false, false, 2, false, u"", u""},
+      {"the name keeps its case: English.txt is missing", PutFrenchAndLowerCaseEnglish, Choice("English"), nullptr,
+       nullptr, false, true, -1, false, u"English", u"deux"},
+      {"OK with nothing selected and no name ends", PutOnlyGerman, "", nullptr, u"", false,
+       false, -1, false, u"", u""},
+      {"no folder and no name: no dialog, the program ends", PutNothing, "", nullptr, u"", false,
+       false, kNoDialog, false, u"", u""},
+      {"no folder but a name: no dialog, no texts", PutNothing, Choice("English"), nullptr, u"", false,
+       true, kNoDialog, false, u"English", u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetOffscreen();
+    ResetTextTable();
+    languageName = c.current ? c.current : u"";
+    fs::remove_all("Lng-Tornavelle");
+    fs::remove("Langue.lng");
+    c.files();
+    if (!c.choice.empty()) PutFile("Langue.lng", c.choice);
+    std::optional<std::u16string> choose;
+    if (c.answer && *c.answer) choose = c.answer;
+    ScriptLanguageDialog({c.answer ? Answer::Action::kPressOk : Answer::Action::kClose, choose});
+    SetOffscreenNewCopyFails(c.newCopyFails);
+
+    EXPECT_EQ(c.current ? ChooseLanguage() : LoadLanguage(), c.goesOn);
+    auto shown = OffscreenShownDialogs();
+    ASSERT_EQ(shown.size(), c.preselected == kNoDialog ? 0u : 1u);
+    if (!shown.empty()) {
+      EXPECT_EQ(shown[0].title, u"Langue / Language");
+      EXPECT_EQ(shown[0].preselected, c.preselected);
+      if (c.files == PutLanguageFolder) {
+        EXPECT_EQ(shown[0].items, (Texts{u"Deutsch", u"English", u"Francais", u"Italiano", u"Odd"}));
+      }
+    }
+    EXPECT_EQ(languageName, c.name);
+    EXPECT_EQ(fs::exists("Langue.lng") ? FileContent("Langue.lng") : "",
+              c.saves ? Choice(Utf16ToUtf8(c.name)) : c.choice);  // or left as it was
+    EXPECT_EQ(OffscreenNewCopies(), c.saves && !c.newCopyFails ? 1 : 0);
+    EXPECT_EQ(OffscreenExitCodes(), c.goesOn ? std::vector<int32_t>{} : std::vector<int32_t>{0});
+    EXPECT_EQ(TextOf(2), c.text2);
+  }
 }
 
-TEST_F(LanguageTest, ChoosingAnotherLanguageRestarts) {
+TEST_F(LanguageTest, TheNewCopyFindsTheChoiceAndShowsNoDialog) {
   PutLanguageFolder();
-  PutChoice("Klingon");  // its file is missing
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, u"Deutsch"});
-  EXPECT_FALSE(LoadLanguage());
-  EXPECT_EQ(OffscreenShownDialogs()[0].preselected, -1);  // no item is the current name
-  EXPECT_EQ(languageName, u"Deutsch");
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Deutsch\r\n");
-  EXPECT_EQ(OffscreenNewCopies(), 1);
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-
-  // The new copy finds the choice and shows no dialog.
-  ResetOffscreen();
-  ResetTextTable();
+  PutFile("Langue.lng", Choice("Deutsch"));
   EXPECT_TRUE(LoadLanguage());
   EXPECT_TRUE(OffscreenShownDialogs().empty());
   EXPECT_EQ(TextOf(2), u"Deutsch.Txt");
-}
-
-TEST_F(LanguageTest, ChoosingTheCurrentLanguageGoesOn) {
-  PutLanguageFolder();
-  languageName = u"English";
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, std::nullopt});
-  EXPECT_TRUE(ChooseLanguage());
-  EXPECT_EQ(OffscreenShownDialogs()[0].preselected, 1);
-  EXPECT_EQ(languageName, u"English");
-  EXPECT_EQ(OffscreenNewCopies(), 0);
-  EXPECT_TRUE(OffscreenExitCodes().empty());
-  EXPECT_FALSE(fs::exists("Langue.lng"));
-}
-
-TEST_F(LanguageTest, ClosingWithAKnownNameGoesOnWithFrench) {
-  PutLanguageFolder();
-  PutChoice("Klingon");
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  EXPECT_TRUE(LoadLanguage());
-  EXPECT_EQ(languageName, u"Klingon");
-  EXPECT_EQ(TextOf(2), u"deux");
-  EXPECT_TRUE(OffscreenExitCodes().empty());
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Klingon\r\n");  // untouched
-}
-
-TEST_F(LanguageTest, ClosingWithoutANameEndsWithoutSaving) {
-  PutLanguageFolder();
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kClose, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  EXPECT_EQ(OffscreenNewCopies(), 0);
-  EXPECT_FALSE(fs::exists("Langue.lng"));
-}
-
-TEST_F(LanguageTest, OkWithNothingSelectedAndNoNameEnds) {
-  PutLanguage("Deutsch.txt", "");  // no French file to preselect
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, std::nullopt});
-  EXPECT_FALSE(LoadLanguage());
-  EXPECT_EQ(OffscreenShownDialogs()[0].preselected, -1);
-  EXPECT_EQ(OffscreenShownDialogs()[0].result, u"");
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  EXPECT_FALSE(fs::exists("Langue.lng"));
-}
-
-TEST_F(LanguageTest, AMissingFolderShowsNoDialog) {
-  EXPECT_FALSE(LoadLanguage());  // no name: the program ends
-  EXPECT_TRUE(OffscreenShownDialogs().empty());
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-
-  ResetOffscreen();
-  PutChoice("English");
-  EXPECT_TRUE(LoadLanguage());  // a name: start-up goes on, with no texts at all
-  EXPECT_TRUE(OffscreenShownDialogs().empty());
-  EXPECT_EQ(textTable, (Texts{u"", u""}));
-}
-
-TEST_F(LanguageTest, WhenNoNewCopyStartsThisOneGoesOnWithTheChoice) {
-  PutLanguageFolder();
-  SetOffscreenNewCopyFails(true);
-  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, u"Italiano"});
-  EXPECT_TRUE(LoadLanguage());
-  EXPECT_TRUE(OffscreenExitCodes().empty());
-  EXPECT_EQ(languageName, u"Italiano");
-  EXPECT_EQ(TextOf(2), u"Italiano.TXT");
-  EXPECT_EQ(FileContent("Langue.lng"), "\xEF\xBB\xBF\r\nDefaut = Italiano\r\n");
 }
 
 }  // namespace

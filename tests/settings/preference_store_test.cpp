@@ -15,19 +15,37 @@ namespace {
 
 constexpr char kMark[] = "\xEF\xBB\xBF\r\n";  // what every written file starts with
 
-// Reads one key of a file made of the given bytes.
-std::u16string ReadFrom(const std::string& bytes, std::u16string_view group, std::u16string_view key) {
+// Each test has a folder of its own and a store on the file "p.tvnp" there.
+class Preference : public ::testing::Test {
+ protected:
+  bool Open(const std::string& bytes) {
+    PutFile("p.tvnp", bytes);
+    return store.Open(u"p.tvnp");
+  }
+  // Reads one key of a file made of the given bytes.
+  std::u16string ReadFrom(const std::string& bytes, std::u16string_view group, std::u16string_view key) {
+    Open(bytes);
+    store.SelectGroup(group);
+    return store.ReadString(key, u"<default>");
+  }
+  // Opens a file of the given bytes, runs the writes, closes and returns what was saved.
+  std::string AfterWrites(const std::string& bytes, void (*writes)(PreferenceStore&)) {
+    Open(bytes);
+    writes(store);
+    store.Close();
+    return FileContent("p.tvnp");
+  }
   TempWorkingFolder folder;
-  PutFile("p.tvnp", bytes);
   PreferenceStore store;
-  store.Open(u"p.tvnp");
-  store.SelectGroup(group);
-  return store.ReadString(key, u"<default>");
+};
+
+bool SameDouble(double a, double b) {
+  return std::isnan(a) ? std::isnan(b) : std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
 
-// ---- Reading syntax ----
+std::u16string Key(char prefix, size_t n) { return Utf8ToUtf16(prefix + std::to_string(n)); }
 
-TEST(PreferenceReading, Syntax) {
+TEST_F(Preference, ReadingSyntax) {
   struct Case { const char* name; std::string bytes; std::u16string_view group, key, value; } cases[] = {
       {"utf-8 after its mark", "\xEF\xBB\xBF[G]\nk=\xCF\x80\xE2\x88\x9A", u"G", u"k", u"π√"},
       {"iso 8859-1 without a mark", "[G]\nk=\xE9\xFF", u"G", u"k", u"éÿ"},
@@ -56,24 +74,8 @@ TEST(PreferenceReading, Syntax) {
   for (const auto& c : cases) EXPECT_EQ(ReadFrom(c.bytes, c.group, c.key), c.value) << c.name;
 }
 
-TEST(PreferenceReading, CommentsKeepTheirTextAfterOneSpace) {
-  TempWorkingFolder folder;
-  PutFile("p.tvnp", ";one\n;  two\n; three \nk=1\n");
-  PreferenceStore store;
-  store.Open(u"p.tvnp");
-  store.WriteInt(u"k", 2);
-  store.Close();
-  EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "; one\r\n;  two\r\n; three \r\nk = 2\r\n");
-}
-
-// ---- Lookup ----
-
-TEST(PreferenceLookup, FirstGroupAndFirstKeyWin) {
-  TempWorkingFolder folder;
-  PutFile("p.tvnp",
-          "top=0\n[Calcul]\nMode=1\nMode=3\n;c\nOther=4\n[Graphique]\nMode=5\n[CALCUL]\nLate=6\n");
-  PreferenceStore store;
-  ASSERT_TRUE(store.Open(u"p.tvnp"));
+TEST_F(Preference, FirstGroupAndFirstKeyWin) {
+  ASSERT_TRUE(Open("top=0\n[Calcul]\nMode=1\nMode=3\n;c\nOther=4\n[Graphique]\nMode=5\n[CALCUL]\nLate=6\n"));
   struct Case { std::u16string_view group; bool selected; std::u16string_view key; int32_t value; } cases[] = {
       {u"Calcul", true, u"Mode", 1},      // the first of two equal keys
       {u"calcul", true, u"MODE", 1},      // ASCII case ignored in group and key
@@ -92,35 +94,25 @@ TEST(PreferenceLookup, FirstGroupAndFirstKeyWin) {
   }
 }
 
-TEST(PreferenceLookup, StoreWithoutAFile) {
+TEST_F(Preference, StoreWithoutAFileIsUsableAndAWriteCreatesIt) {
   PreferenceStore never;
   EXPECT_FALSE(never.SelectGroup(u""));  // no file name is kept
   EXPECT_EQ(never.ReadString(u"k", u"d"), u"d");
 
-  TempWorkingFolder folder;
-  PreferenceStore missing;
-  EXPECT_FALSE(missing.Open(u"missing.tvnp"));
-  EXPECT_TRUE(missing.SelectGroup(u""));      // the name is kept, so the store is usable
-  EXPECT_FALSE(missing.SelectGroup(u"G"));
-  EXPECT_EQ(missing.ReadInt(u"k", 7), 7);
-  missing.Close();
-  EXPECT_FALSE(std::filesystem::exists("missing.tvnp"));  // nothing written, nothing created
-}
-
-// ---- Write placement ----
-
-// Opens a file of the given bytes, runs the writes, closes and returns what was saved.
-std::string AfterWrites(const std::string& bytes, void (*writes)(PreferenceStore&)) {
-  TempWorkingFolder folder;
-  PutFile("p.tvnp", bytes);
-  PreferenceStore store;
-  store.Open(u"p.tvnp");
-  writes(store);
+  EXPECT_FALSE(store.Open(u"missing.tvnp"));
+  EXPECT_TRUE(store.SelectGroup(u""));  // the name is kept, so the store is usable
+  EXPECT_FALSE(store.SelectGroup(u"G"));
+  EXPECT_EQ(store.ReadInt(u"k", 7), 7);
   store.Close();
-  return FileContent("p.tvnp");
+  EXPECT_FALSE(std::filesystem::exists("missing.tvnp"));  // nothing written, nothing created
+
+  EXPECT_FALSE(store.Open(u"missing.tvnp"));
+  store.WriteString(u"Defaut", u"English");
+  store.Close();
+  EXPECT_EQ(FileContent("missing.tvnp"), std::string(kMark) + "Defaut = English\r\n");
 }
 
-TEST(PreferenceWriting, Placement) {
+TEST_F(Preference, WhatIsSaved) {
   struct Case { const char* name; std::string before; void (*writes)(PreferenceStore&); std::string after; } cases[] = {
       {"a new key goes at the end of its group", "[A]\na = 1\n[B]\nb = 1\n",
        [](PreferenceStore& s) { s.SelectGroup(u"A"); s.WriteInt(u"a2", 2); },
@@ -146,59 +138,39 @@ TEST(PreferenceWriting, Placement) {
        "[A]\r\n[New]\r\nn = 1\r\nm = 2\r\n"},
       {"an earlier group still takes keys after a new one", "[A]\n",
        [](PreferenceStore& s) {
-         s.SelectGroup(u"B");
-         s.WriteInt(u"b", 1);
-         s.SelectGroup(u"A");
-         s.WriteInt(u"a", 1);
+         s.SelectGroup(u"B"); s.WriteInt(u"b", 1);
+         s.SelectGroup(u"A"); s.WriteInt(u"a", 1);
        },
        "[A]\r\na = 1\r\n[B]\r\nb = 1\r\n"},
       {"a later duplicate group is left alone", "[A]\n[A]\nx = 0\n",
        [](PreferenceStore& s) { s.SelectGroup(u"A"); s.WriteInt(u"x", 1); },
        "[A]\r\nx = 1\r\n[A]\r\nx = 0\r\n"},
+      {"comments keep their text after one space", ";one\n;  two\n; three \nk=1\n",
+       [](PreferenceStore& s) { s.WriteInt(u"k", 2); }, "; one\r\n;  two\r\n; three \r\nk = 2\r\n"},
+      {"iso 8859-1 files are saved as utf-8", "[G]\nk=\xE9t\xE9\n",
+       [](PreferenceStore& s) { s.WriteInt(u"n", 1); }, "n = 1\r\n[G]\r\nk = \xC3\xA9t\xC3\xA9\r\n"},
+      {"line breaks in values become spaces", "[Calcul]\n",
+       [](PreferenceStore& s) {
+         s.SelectGroup(u"Calcul");
+         s.WriteString(u"Operation", u"1+2\r\n[Graphique]\rGraphe_Grille = 0\n\n");
+       },
+       "[Calcul]\r\nOperation = 1+2 [Graphique] Graphe_Grille = 0  \r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(AfterWrites(c.before, c.writes), kMark + c.after) << c.name;
 }
 
-TEST(PreferenceWriting, LineBreaksInValuesBecomeSpaces) {
-  std::string saved = AfterWrites("[Calcul]\n", [](PreferenceStore& s) {
-    s.SelectGroup(u"Calcul");
-    s.WriteString(u"Operation", u"1+2\r\n[Graphique]\rGraphe_Grille = 0\n\n");
-  });
-  EXPECT_EQ(saved, std::string(kMark) + "[Calcul]\r\nOperation = 1+2 [Graphique] Graphe_Grille = 0  \r\n");
-  EXPECT_EQ(ReadFrom(saved, u"Graphique", u"Graphe_Grille"), u"<default>");
-}
-
-TEST(PreferenceWriting, AStoreThatWasNotWrittenLeavesTheFileAlone) {
-  TempWorkingFolder folder;
+TEST_F(Preference, AStoreThatWasNotWrittenLeavesTheFileAlone) {
   std::string odd = "[G]\rk=\xE9\r\r;x";  // a form the writer would never give
-  PutFile("p.tvnp", odd);
-  PreferenceStore store;
-  store.Open(u"p.tvnp");
-  store.SelectGroup(u"G");
-  store.ReadString(u"k", u"");
-  store.SelectGroup(u"Other");
-  store.Close();
-  EXPECT_EQ(FileContent("p.tvnp"), odd);
+  EXPECT_EQ(AfterWrites(odd, [](PreferenceStore& s) {
+              s.SelectGroup(u"G");
+              s.ReadString(u"k", u"");
+              s.SelectGroup(u"Other");
+            }),
+            odd);
 }
 
-TEST(PreferenceWriting, IsoLatinFilesAreSavedAsUtf8) {
-  EXPECT_EQ(AfterWrites("[G]\nk=\xE9t\xE9\n", [](PreferenceStore& s) { s.WriteInt(u"n", 1); }),
-            std::string(kMark) + "n = 1\r\n[G]\r\nk = \xC3\xA9t\xC3\xA9\r\n");
-}
-
-TEST(PreferenceWriting, WritesCreateAMissingFile) {
-  TempWorkingFolder folder;
-  PreferenceStore store;
-  EXPECT_FALSE(store.Open(u"new.tvnp"));
-  store.WriteString(u"Defaut", u"English");
-  store.Close();
-  EXPECT_EQ(FileContent("new.tvnp"), std::string(kMark) + "Defaut = English\r\n");
-}
-
-TEST(PreferenceWriting, CreateStartsAfreshAndReplacesTheFileAtClose) {
-  TempWorkingFolder folder;
+TEST_F(Preference, CreateStartsAfreshAndReplacesTheFileAtClose) {
   PutFile("p.tvnp", "[Old]\nk=1\n");
-  PreferenceStore store;
   ASSERT_TRUE(store.Create(u"p.tvnp"));
   EXPECT_FALSE(store.SelectGroup(u"Old"));  // the old content is gone from the store
   store.WriteInt(u"k", 2);
@@ -240,21 +212,17 @@ bool WriteToAReadOnlyFile() {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-TEST(PreferenceWriting, AFileOpenedOnlyForReadingIsLeftAlone) {
-  TempWorkingFolder folder;
+TEST_F(Preference, AFileOpenedOnlyForReadingIsLeftAlone) {
   PutFile("p.tvnp", "[G]\nk=1\n");
-  std::filesystem::permissions("p.tvnp", std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::group_read |
-                                             std::filesystem::perms::others_read);
+  using std::filesystem::perms;
+  std::filesystem::permissions("p.tvnp", perms::owner_read | perms::group_read | perms::others_read);
   EXPECT_TRUE(WriteToAReadOnlyFile());
   EXPECT_EQ(FileContent("p.tvnp"), "[G]\nk=1\n");
   EXPECT_EQ(FolderNames(), "p.tvnp");
 }
 
-// ---- Numbers ----
-
-TEST(PreferenceNumbers, IntegersReadAsAtoiWithSaturation) {
-  struct Case { const char* text; int32_t value; } cases[] = {
+TEST_F(Preference, NumbersReadAsAtoiAndAtof) {
+  struct IntCase { const char* text; int32_t value; } ints[] = {
       {"2", 2},         {"2abc", 2},      {"abc", 0},      {"", 0},           {"-7", -7},
       {"+5", 5},        {"3.9", 3},       {"0x10", 0},     {"- 1", 0},        {"007", 7},
       {"2147483647", INT32_MAX},          {"2147483648", INT32_MAX},
@@ -262,104 +230,68 @@ TEST(PreferenceNumbers, IntegersReadAsAtoiWithSaturation) {
       {"-2147483648", INT32_MIN},         {"-2147483649", INT32_MIN},
       {"-99999999999999999999999", INT32_MIN},
   };
-  for (const auto& c : cases) {
-    TempWorkingFolder folder;
-    PutFile("p.tvnp", std::string("k = ") + c.text + "\n");
-    PreferenceStore store;
-    store.Open(u"p.tvnp");
-    EXPECT_EQ(store.ReadInt(u"k", 12345), c.value) << c.text;
-  }
-}
-
-TEST(PreferenceNumbers, DoublesReadAsAtof) {
-  struct Case { const char* text; double value; } cases[] = {
+  struct DoubleCase { const char* text; double value; } doubles[] = {
       {"1.5", 1.5},     {"-2.5e3", -2500}, {"2,5", 2},    {".5", 0.5},     {"abc", 0},
       {"", 0},          {"1e400", HUGE_VAL},               {"-1e400", -HUGE_VAL},
       {"inf", HUGE_VAL}, {"-inf", -HUGE_VAL}, {"infinity", HUGE_VAL}, {"0x1p3", 8},
-      {"1e-400", 0},    {"3abc", 3},
+      {"1e-400", 0},    {"3abc", 3},      {"nan", NAN},    {"-nan", NAN},
   };
-  for (const auto& c : cases) {
-    TempWorkingFolder folder;
-    PutFile("p.tvnp", std::string("k = ") + c.text + "\n");
-    PreferenceStore store;
-    store.Open(u"p.tvnp");
-    EXPECT_EQ(store.ReadDouble(u"k", 777), c.value) << c.text;
+  std::string file;
+  for (size_t n = 0; n < std::size(ints); ++n) file += "i" + std::to_string(n) + "=" + ints[n].text + "\n";
+  for (size_t n = 0; n < std::size(doubles); ++n) file += "d" + std::to_string(n) + "=" + doubles[n].text + "\n";
+  ASSERT_TRUE(Open(file));
+  for (size_t n = 0; n < std::size(ints); ++n)
+    EXPECT_EQ(store.ReadInt(Key('i', n), 12345), ints[n].value) << ints[n].text;
+  for (size_t n = 0; n < std::size(doubles); ++n) {
+    double read = store.ReadDouble(Key('d', n), 777);
+    EXPECT_TRUE(SameDouble(read, doubles[n].value)) << doubles[n].text << " read as " << read;
   }
-  TempWorkingFolder folder;
-  PutFile("p.tvnp", "k = nan\nm = -nan\n");
-  PreferenceStore store;
-  store.Open(u"p.tvnp");
-  EXPECT_TRUE(std::isnan(store.ReadDouble(u"k", 0)));
-  EXPECT_TRUE(std::isnan(store.ReadDouble(u"m", 0)));
 }
 
-TEST(PreferenceNumbers, WrittenTexts) {
-  struct Case { double value; const char* text; } doubles[] = {
+TEST_F(Preference, NumbersAreWrittenShortestAndReadBackExactly) {
+  using limits = std::numeric_limits<double>;
+  struct Case { double value; const char* text = nullptr; } doubles[] = {
       {0.1, "0.1"},  {1e16, "1e+16"},     {-0.0, "-0"},  {0.0, "0"},        {2.5, "2.5"},
       {HUGE_VAL, "inf"}, {-HUGE_VAL, "-inf"}, {NAN, "nan"}, {-NAN, "nan"},
       {5e-324, "5e-324"}, {1.7976931348623157e308, "1.7976931348623157e+308"},
+      // Those without a text only need to come back as they were.
+      {-0.1}, {1.0 / 3}, {3.141592653589793}, {1e23}, {123456789012345678.0}, {-limits::denorm_min()},
+      {2.2250738585072009e-308}, {1e-310}, {limits::min()}, {-limits::min()}, {limits::lowest()},
+      {limits::epsilon()},
   };
-  for (const auto& c : doubles) {
-    TempWorkingFolder folder;
-    PreferenceStore store;
-    store.Create(u"p.tvnp");
-    store.WriteDouble(u"v", c.value);
-    store.Close();
-    EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "v = " + c.text + "\r\n") << c.text;
-  }
   struct IntCase { int32_t value; const char* text; } ints[] = {
       {0, "0"}, {-10000, "-10000"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"}};
-  for (const auto& c : ints) {
-    TempWorkingFolder folder;
-    PreferenceStore store;
-    store.Create(u"p.tvnp");
-    store.WriteInt(u"i", c.value);
-    store.Close();
-    EXPECT_EQ(FileContent("p.tvnp"), std::string(kMark) + "i = " + c.text + "\r\n") << c.text;
-  }
-}
-
-TEST(PreferenceNumbers, DoublesRoundTripExactly) {
-  using limits = std::numeric_limits<double>;
-  const double sample[] = {
-      0.0, -0.0, 0.1, -0.1, 1.0 / 3, 3.141592653589793, 1e23, 123456789012345678.0,
-      limits::denorm_min(), -limits::denorm_min(), 2.2250738585072009e-308,  // largest subnormal
-      1e-310, limits::min(), -limits::min(), limits::max(), limits::lowest(), limits::epsilon(),
-      limits::infinity(), -limits::infinity(), limits::quiet_NaN(),
-  };
-  TempWorkingFolder folder;
   {
-    PreferenceStore store;
-    store.Create(u"p.tvnp");
-    store.SelectGroup(u"Numbers");
-    for (size_t i = 0; i < std::size(sample); ++i)
-      store.WriteDouble(u"v" + Utf8ToUtf16(std::to_string(i)), sample[i]);
+    PreferenceStore writer;
+    ASSERT_TRUE(writer.Create(u"p.tvnp"));
+    for (size_t n = 0; n < std::size(doubles); ++n) writer.WriteDouble(Key('d', n), doubles[n].value);
+    for (size_t n = 0; n < std::size(ints); ++n) writer.WriteInt(Key('i', n), ints[n].value);
   }  // closing at the end of the scope saves
-  PreferenceStore store;
+
+  std::string saved = FileContent("p.tvnp");
+  for (size_t n = 0; n < std::size(doubles); ++n)
+    if (doubles[n].text) {
+      std::string line = "\nd" + std::to_string(n) + " = " + doubles[n].text + "\r\n";
+      EXPECT_NE(saved.find(line), std::string::npos) << line;
+    }
+  for (size_t n = 0; n < std::size(ints); ++n) {
+    std::string line = "\ni" + std::to_string(n) + " = " + ints[n].text + "\r\n";
+    EXPECT_NE(saved.find(line), std::string::npos) << line;
+  }
   ASSERT_TRUE(store.Open(u"p.tvnp"));
-  store.SelectGroup(u"Numbers");
-  for (size_t i = 0; i < std::size(sample); ++i) {
-    double back = store.ReadDouble(u"v" + Utf8ToUtf16(std::to_string(i)), 42);
-    if (std::isnan(sample[i]))
-      EXPECT_TRUE(std::isnan(back)) << i;
-    else
-      EXPECT_EQ(std::bit_cast<uint64_t>(back), std::bit_cast<uint64_t>(sample[i])) << sample[i];
+  for (size_t n = 0; n < std::size(doubles); ++n) {
+    double back = store.ReadDouble(Key('d', n), 42);
+    EXPECT_TRUE(SameDouble(back, doubles[n].value)) << doubles[n].value << " came back as " << back;
   }
 }
 
-// ---- Absurd files ----
-
-TEST(PreferenceReading, AnOversizedFileReadsAsMissing) {
-  TempWorkingFolder folder;
-  std::string big = "[G]\nk=1\n" + std::string(kMaxPreferenceFileBytes, ';');
-  PutFile("p.tvnp", big);
-  PreferenceStore store;
-  EXPECT_FALSE(store.Open(u"p.tvnp"));
+TEST_F(Preference, AnOversizedFileReadsAsMissing) {
+  EXPECT_FALSE(Open("[G]\nk=1\n" + std::string(kMaxPreferenceFileBytes, ';')));
   EXPECT_FALSE(store.SelectGroup(u"G"));
   EXPECT_EQ(store.ReadInt(u"k", 5), 5);
 }
 
-TEST(PreferenceReading, BinaryContentParses) {
+TEST_F(Preference, BinaryContentParses) {
   std::string bytes;
   uint32_t state = 12345;
   for (int i = 0; i < 100000; ++i) {
@@ -367,18 +299,14 @@ TEST(PreferenceReading, BinaryContentParses) {
     bytes += static_cast<char>(state >> 24);
   }
   for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
-    TempWorkingFolder folder;
-    PutFile("p.tvnp", prefix + bytes);
-    PreferenceStore store;
-    EXPECT_TRUE(store.Open(u"p.tvnp"));
+    EXPECT_TRUE(Open(prefix + bytes));
     store.SelectGroup(u"Calcul");
     store.ReadString(u"Operation", u"");
     store.WriteInt(u"Mode", 2);
     store.Close();
-    PreferenceStore again;
-    again.Open(u"p.tvnp");
-    again.SelectGroup(u"Calcul");
-    EXPECT_EQ(again.ReadInt(u"Mode", 0), 2);
+    store.Open(u"p.tvnp");
+    store.SelectGroup(u"Calcul");
+    EXPECT_EQ(store.ReadInt(u"Mode", 0), 2);
   }
 }
 

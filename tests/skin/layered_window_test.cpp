@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/offscreen/offscreen.h"
 #include "skin/layered_window.h"
 
@@ -80,6 +82,33 @@ TEST_F(LayeredWindow, TranslucencyTurnsEachMechanismOnOnlyForPositiveValues) {
     EXPECT_EQ(a.useColourKey, c.useKey) << c.key;
     EXPECT_EQ(a.colourKey, c.keyPixel) << c.key;
   }
+}
+
+TEST_F(LayeredWindow, AnImageIdenticalToTheOneShownIsNotHandedOverAgain) {
+  MakeWindowLayered(window);
+  Image a = MakeImage(4, 2, 0x80FFFFFF), b = a;
+  b.pixels[7] = 0x80FFFFFE;
+  struct Step {
+    const char* name;
+    std::function<void()> before;
+    const Image& image;
+    size_t frames;
+  } steps[] = {
+      {"first", [] {}, a, 1},
+      {"the same", [] {}, a, 1},
+      {"one pixel differs", [] {}, b, 2},
+      {"back to the earlier one", [] {}, a, 3},
+      {"attributes shown meanwhile", [&] { SetWindowTranslucency(window, 128, -1); }, a, 4},
+      {"layered anew", [&] { MakeWindowLayered(window); }, a, 5},
+      {"forgotten", [&] { ForgetLayeredImage(window); }, a, 6},
+  };
+  for (const Step& step : steps) {
+    step.before();
+    EXPECT_TRUE(PresentLayeredImage(window, step.image)) << step.name;
+    EXPECT_EQ(OffscreenFrames(window).size(), step.frames) << step.name;
+  }
+  CloseWindow(window);
+  EXPECT_FALSE(PresentLayeredImage(window, a));
 }
 
 // The overlay of a skinned window: a magenta window keyed on magenta shows nothing and takes no

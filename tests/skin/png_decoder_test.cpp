@@ -20,11 +20,10 @@ struct FormatCase {
 
 int Channels(int colourType) {
   switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY: return 1;
     case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
     case PNG_COLOR_TYPE_RGB: return 3;
     case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;  // palette index
+    default: return 1;  // grey, or a palette index
   }
 }
 
@@ -84,42 +83,30 @@ void MakeCase(const FormatCase& c, bool interlaced, PngFileLayout& layout, Image
         continue;
       }
       bool keyed = c.transparentKey;
-      for (int ch = 0; ch < channels; ch++) keyed = keyed && s[ch] == layout.transparentKey[ch];
-      uint8_t alpha = keyed ? 0 : 255;
-      if (channels == 1) p = MakePixel(alpha, ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth));
-      if (channels == 2) p = MakePixel(ToEight(s[1], c.bitDepth), ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth), ToEight(s[0], c.bitDepth));
-      if (channels >= 3) {
-        if (channels == 4) alpha = ToEight(s[3], c.bitDepth);
-        p = MakePixel(alpha, ToEight(s[0], c.bitDepth), ToEight(s[1], c.bitDepth), ToEight(s[2], c.bitDepth));
+      uint8_t e[4] = {};
+      for (int ch = 0; ch < channels; ch++) {
+        keyed = keyed && s[ch] == layout.transparentKey[ch];
+        e[ch] = ToEight(s[ch], c.bitDepth);
       }
+      // Grey spreads to all three colours; alpha is a channel, the transparent key or opaque.
+      int g = channels >= 3 ? 1 : 0, b = channels >= 3 ? 2 : 0;
+      uint8_t alpha = channels == 2 ? e[1] : channels == 4 ? e[3] : keyed ? 0 : 255;
+      p = MakePixel(alpha, e[0], e[g], e[b]);
     }
     layout.rows.insert(layout.rows.end(), row.begin(), row.end());
   }
 }
 
+constexpr int kGrey = PNG_COLOR_TYPE_GRAY, kGreyAlpha = PNG_COLOR_TYPE_GRAY_ALPHA,
+              kRgb = PNG_COLOR_TYPE_RGB, kRgba = PNG_COLOR_TYPE_RGB_ALPHA, kPalette = PNG_COLOR_TYPE_PALETTE;
 const FormatCase kFormats[] = {
-    {"grey1", PNG_COLOR_TYPE_GRAY, 1},
-    {"grey2", PNG_COLOR_TYPE_GRAY, 2},
-    {"grey4", PNG_COLOR_TYPE_GRAY, 4},
-    {"grey8", PNG_COLOR_TYPE_GRAY, 8},
-    {"grey16", PNG_COLOR_TYPE_GRAY, 16},
-    {"grey2 keyed", PNG_COLOR_TYPE_GRAY, 2, false, true},
-    {"grey8 keyed", PNG_COLOR_TYPE_GRAY, 8, false, true},
-    {"grey16 keyed", PNG_COLOR_TYPE_GRAY, 16, false, true},
-    {"grey+alpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8},
-    {"grey+alpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16},
-    {"rgb8", PNG_COLOR_TYPE_RGB, 8},
-    {"rgb16", PNG_COLOR_TYPE_RGB, 16},
-    {"rgb8 keyed", PNG_COLOR_TYPE_RGB, 8, false, true},
-    {"rgb16 keyed", PNG_COLOR_TYPE_RGB, 16, false, true},
-    {"rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8},
-    {"rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16},
-    {"palette1", PNG_COLOR_TYPE_PALETTE, 1},
-    {"palette2", PNG_COLOR_TYPE_PALETTE, 2},
-    {"palette4", PNG_COLOR_TYPE_PALETTE, 4},
-    {"palette8", PNG_COLOR_TYPE_PALETTE, 8},
-    {"palette4 with tRNS", PNG_COLOR_TYPE_PALETTE, 4, true},
-    {"palette8 with tRNS", PNG_COLOR_TYPE_PALETTE, 8, true},
+    {"grey1", kGrey, 1}, {"grey2", kGrey, 2}, {"grey4", kGrey, 4}, {"grey8", kGrey, 8},
+    {"grey16", kGrey, 16}, {"grey2 keyed", kGrey, 2, false, true}, {"grey8 keyed", kGrey, 8, false, true},
+    {"grey16 keyed", kGrey, 16, false, true}, {"grey+alpha8", kGreyAlpha, 8}, {"grey+alpha16", kGreyAlpha, 16},
+    {"rgb8", kRgb, 8}, {"rgb16", kRgb, 16}, {"rgb8 keyed", kRgb, 8, false, true},
+    {"rgb16 keyed", kRgb, 16, false, true}, {"rgba8", kRgba, 8}, {"rgba16", kRgba, 16},
+    {"palette1", kPalette, 1}, {"palette2", kPalette, 2}, {"palette4", kPalette, 4},
+    {"palette8", kPalette, 8}, {"palette4 with tRNS", kPalette, 4, true}, {"palette8 with tRNS", kPalette, 8, true},
 };
 
 TEST(PngDecoder, DecodesEveryColourTypeAndDepthPlainAndInterlaced) {
@@ -131,8 +118,7 @@ TEST(PngDecoder, DecodesEveryColourTypeAndDepthPlainAndInterlaced) {
       MakeCase(c, interlaced, layout, expected);
       std::optional<Image> image = DecodePngBytes(EncodePng(layout));
       ASSERT_TRUE(image.has_value());
-      EXPECT_EQ(image->width, kWidth);
-      EXPECT_EQ(image->height, kHeight);
+      EXPECT_EQ(std::tie(image->width, image->height), std::tie(kWidth, kHeight));
       EXPECT_EQ(image->pixels, expected.pixels);
     }
   }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <set>
 
+#include "../support/temp_folder.h"
 #include "platform/offscreen/offscreen.h"
 #include "platform/text.h"
 #include "png_test_files.h"
@@ -11,10 +12,6 @@
 namespace {
 
 constexpr int32_t kCentredHidden = kSkinCentred | kSkinHidden;
-
-Image Solid(int32_t width, int32_t height, Pixel p) {
-  return Image{width, height, std::vector<Pixel>(size_t(width) * height, p)};
-}
 
 // Maps drawn as text, one character per pixel: '.' transparent, 'k' opaque black, 'h' a
 // half-transparent colour, letters opaque item colours (see Colour).
@@ -35,11 +32,28 @@ int32_t Colour(char c) {
   return int32_t(PixelRed(p) | PixelGreen(p) << 8 | PixelBlue(p) << 16);
 }
 
+std::vector<uint8_t> Alphas(const Image& image) {
+  std::vector<uint8_t> alpha;
+  for (Pixel p : image.pixels) alpha.push_back(PixelAlpha(p));
+  return alpha;
+}
+
 const SkinItem* Item(int32_t colour) {
   for (const SkinItem& item : skinItems) {
     if (item.colour == colour) return &item;
   }
   return nullptr;
+}
+
+// A grey background under the item map, and nothing else.
+SkinImages Plain(Image item) {
+  Image normal = MakeImage(item.width, item.height, 0xFF808080);
+  return SkinImages{std::move(normal), {}, {}, {}, {}, std::move(item), {}, {}, {}};
+}
+
+// Opens window 0, hidden, with no title or owner.
+WindowHandle Open(SkinImages images) {
+  return OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images));
 }
 
 class SkinTest : public testing::Test {
@@ -51,6 +65,10 @@ class SkinTest : public testing::Test {
   void TearDown() override {
     ReleaseSkin();
     ResetOffscreen();
+  }
+  static void Restart() {
+    ReleaseSkin();
+    InitSkin();
   }
 };
 
@@ -145,62 +163,50 @@ TEST_F(SkinTest, OverlayIsAnInvisibleColourKeyedTwinOwnedByTheWindow) {
 // --- Failures -------------------------------------------------------------------------------
 
 TEST_F(SkinTest, BadImageSetsAndRefusedWindowsFailWithNothingLeftOpen) {
-  struct Case {
+  const struct Case {
     const char* name;
     void (*spoil)(SkinImages&);
-  };
-  const Case cases[] = {
+    WindowHandle owner = 0;
+  } cases[] = {
       {"no normal", [](SkinImages& s) { s.normal.reset(); }},
       {"no item map", [](SkinImages& s) { s.item.reset(); }},
-      {"optional hot of another size", [](SkinImages& s) { s.hot = Solid(5, 3, 0xFF808080); }},
-      {"selected of another size", [](SkinImages& s) { s.selected = Solid(4, 4, 0xFF808080); }},
-      {"item map of another size", [](SkinImages& s) { s.item = Solid(4, 2, 0); }},
-      {"font colours of another size", [](SkinImages& s) { s.fontHotColor = Solid(1, 1, 0); }},
+      {"optional hot of another size", [](SkinImages& s) { s.hot = MakeImage(5, 3, 0xFF808080); }},
+      {"selected of another size", [](SkinImages& s) { s.selected = MakeImage(4, 4, 0xFF808080); }},
+      {"item map of another size", [](SkinImages& s) { s.item = MakeImage(4, 2, 0); }},
+      {"font colours of another size", [](SkinImages& s) { s.fontHotColor = MakeImage(1, 1, 0); }},
       {"empty normal", [](SkinImages& s) { s.normal = Image{}; }},
+      {"the window system refuses an owner that is not open", [](SkinImages&) {}, 12345},
+      // 40 colours, each on the left edge in row k and on the right edge in row 99 - k: their
+      // boxes nest across the whole width and add up to more than 16 windows.
+      {"items' boxes too large", [](SkinImages& s) {
+         Image scattered = MakeImage(100, 100, 0);
+         for (int32_t k = 0; k < 40; k++)
+           scattered.pixels[k * 100] = scattered.pixels[(99 - k) * 100 + 99] = 0xFF000100u + k;
+         s = Plain(std::move(scattered));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SkinImages images;
-    images.normal = Solid(4, 3, 0xFF808080);
-    images.item = Map({"AA..", "....", "..BB"});
+    SkinImages images = Plain(Map({"AA..", "....", "..BB"}));
     c.spoil(images);
-    EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 0, std::move(images)), 0);
+    EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, c.owner, std::move(images)), 0);
     EXPECT_TRUE(OffscreenWindows().empty());
     EXPECT_TRUE(skinWindows.empty());
     EXPECT_TRUE(skinItems.empty());
   }
-  // Items whose boxes add up to more than 16 windows: 40 colours, each on the left edge in
-  // row k and on the right edge in row 99 - k, so their boxes nest across the whole width.
-  Image scattered = Solid(100, 100, 0);
-  for (int32_t k = 0; k < 40; k++) {
-    scattered.pixels[k * 100] = scattered.pixels[(99 - k) * 100 + 99] = 0xFF000100u + k;
-  }
-  SkinImages greedy{Solid(100, 100, 0xFF808080), {}, {}, {}, {}, scattered, {}, {}, {}};
-  EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 0, std::move(greedy)), 0);
-  EXPECT_TRUE(OffscreenWindows().empty());
-  EXPECT_TRUE(skinItems.empty());
-  // The window system refuses a window whose owner is not open.
-  SkinImages images{Solid(2, 1, 0xFF808080), {}, {}, {}, {}, Map({"AB"}), {}, {}, {}};
-  EXPECT_EQ(OpenSkinWindow(0, 0, 0, u"", 0, 12345, std::move(images)), 0);
-  EXPECT_TRUE(OffscreenWindows().empty());
-  EXPECT_TRUE(skinWindows.empty());
-  EXPECT_TRUE(skinItems.empty());
 }
 
 TEST_F(SkinTest, EmptyItemMapOpensAWindowWithNoItems) {
   for (Pixel p : {0x00000000u, 0xFF000000u, 0x7F123456u}) {
-    ReleaseSkin();
-    InitSkin();
-    SkinImages images{Solid(3, 2, 0xFF808080), {}, {}, {}, {}, Solid(3, 2, p), {}, {}, {}};
-    EXPECT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+    Restart();
+    EXPECT_NE(Open(Plain(MakeImage(3, 2, p))), 0);
     EXPECT_TRUE(skinItems.empty());
   }
 }
 
 TEST_F(SkinTest, WindowNumbersAreGivenOrChosenAndNeverShared) {
   auto open = [](int32_t number) {
-    SkinImages images{Solid(2, 2, 0xFF808080), {}, {}, {}, {}, Map({"A.", ".."}), {}, {}, {}};
-    return OpenSkinWindow(number, 10, 20, u"", kSkinHidden, 0, std::move(images));
+    return OpenSkinWindow(number, 10, 20, u"", kSkinHidden, 0, Plain(Map({"A.", ".."})));
   };
   ASSERT_NE(open(0), 0);
   EXPECT_EQ(open(0), 0);  // taken
@@ -222,15 +228,22 @@ TEST_F(SkinTest, WindowNumbersAreGivenOrChosenAndNeverShared) {
 // Each state image holds one pixel value everywhere, so a piece shows where it was cut from.
 SkinImages FlatStates(Image item) {
   int32_t w = item.width, h = item.height;
-  return SkinImages{Solid(w, h, 0xFF000001), Solid(w, h, 0xFF000002), Solid(w, h, 0xFF000003),
-                    Solid(w, h, 0xFF000004), Solid(w, h, 0xFF000005), std::move(item),
+  return SkinImages{MakeImage(w, h, 0xFF000001), MakeImage(w, h, 0xFF000002), MakeImage(w, h, 0xFF000003),
+                    MakeImage(w, h, 0xFF000004), MakeImage(w, h, 0xFF000005), std::move(item),
                     {}, {}, {}};
+}
+
+// The state image each pixel comes from, a digit each; a pixel that is not opaque gives a long
+// number instead.
+std::string States(const std::vector<Pixel>& pixels) {
+  std::string states;
+  for (Pixel p : pixels) states += std::to_string(p ^ 0xFF000000u);
+  return states;
 }
 
 TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
   // A spans two patches with B and a half-transparent pixel between them; C is below A.
-  SkinImages images = FlatStates(Map({"A.hB", "kkBA", "C..."}));
-  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  ASSERT_NE(Open(FlatStates(Map({"A.hB", "kkBA", "C..."}))), 0);
   ASSERT_EQ(skinItems.size(), 3u);
   EXPECT_EQ(skinItems[0].colour, Colour('A'));
   EXPECT_EQ(skinItems[1].colour, Colour('C'));
@@ -241,14 +254,8 @@ TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
   // The piece covers the whole box but is opaque only on A's own pixels.
   ASSERT_EQ(a.normalSprite.width, 4);
   ASSERT_EQ(a.normalSprite.height, 2);
-  std::vector<uint8_t> alpha;
-  for (Pixel p : a.normalSprite.pixels) alpha.push_back(PixelAlpha(p));
-  EXPECT_EQ(alpha, std::vector<uint8_t>({255, 0, 0, 0, 0, 0, 0, 255}));
-  EXPECT_EQ(a.normalSprite.pixels[0], 0xFF000001u);
-  EXPECT_EQ(a.hotSprite.pixels[0], 0xFF000002u);
-  EXPECT_EQ(a.selectedSprite.pixels[0], 0xFF000003u);
-  EXPECT_EQ(a.selectedHotSprite.pixels[0], 0xFF000004u);
-  EXPECT_EQ(a.disabledSprite.pixels[0], 0xFF000005u);
+  EXPECT_EQ(Alphas(a.normalSprite), std::vector<uint8_t>({255, 0, 0, 0, 0, 0, 0, 255}));
+  EXPECT_EQ(a.normalSprite.pixels[0], 0xFF000001u);  // the other states: see the fallbacks
   for (const SkinItem& item : skinItems) {
     EXPECT_EQ(item.text, u"");
     EXPECT_FALSE(item.picture.has_value());
@@ -257,34 +264,29 @@ TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
 }
 
 TEST_F(SkinTest, MissingStateImagesFallBackInOrder) {
-  struct Case {
-    const char* name;
-    bool hot, selected, selectedHot, disable;
-    Pixel hotPiece, selectedPiece, selectedHotPiece, disabledPiece;
+  // Which of hot, selected, selected hot and disable are given ('-' for none), and the state
+  // image each of them is then cut from (1 normal, 2 hot, 3 selected, 4 selected hot, 5 disable).
+  const struct { const char* name; const char* given; const char* pieces; } cases[] = {
+      {"all present", "hsSd", "2345"},
+      {"no hot: normal", "-sSd", "1345"},
+      {"no selected: normal", "h-Sd", "2145"},
+      {"no selected hot: selected", "hs-d", "2335"},
+      {"neither selected: normal", "h--d", "2115"},
+      {"no disable: normal", "hsS-", "2341"},
   };
-  const Case cases[] = {
-      {"all present", true, true, true, true, 2, 3, 4, 5},
-      {"no hot: normal", false, true, true, true, 1, 3, 4, 5},
-      {"no selected: normal", true, false, true, true, 2, 1, 4, 5},
-      {"no selected hot: selected", true, true, false, true, 2, 3, 3, 5},
-      {"neither selected: normal", true, false, false, true, 2, 1, 1, 5},
-      {"no disable: normal", true, true, true, false, 2, 3, 4, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ReleaseSkin();
-    InitSkin();
+  for (const auto& c : cases) {
+    Restart();
     SkinImages images = FlatStates(Map({"A"}));
-    if (!c.hot) images.hot.reset();
-    if (!c.selected) images.selected.reset();
-    if (!c.selectedHot) images.selectedHot.reset();
-    if (!c.disable) images.disable.reset();
-    ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+    std::optional<Image>* states[] = {&images.hot, &images.selected, &images.selectedHot, &images.disable};
+    for (int i = 0; i < 4; i++) {
+      if (c.given[i] == '-') states[i]->reset();
+    }
+    ASSERT_NE(Open(std::move(images)), 0) << c.name;
     const SkinItem& a = skinItems.at(0);
-    EXPECT_EQ(a.hotSprite.pixels[0], 0xFF000000u | c.hotPiece);
-    EXPECT_EQ(a.selectedSprite.pixels[0], 0xFF000000u | c.selectedPiece);
-    EXPECT_EQ(a.selectedHotSprite.pixels[0], 0xFF000000u | c.selectedHotPiece);
-    EXPECT_EQ(a.disabledSprite.pixels[0], 0xFF000000u | c.disabledPiece);
+    EXPECT_EQ(States({a.hotSprite.pixels[0], a.selectedSprite.pixels[0], a.selectedHotSprite.pixels[0],
+                      a.disabledSprite.pixels[0]}),
+              c.pieces)
+        << c.name;
   }
 }
 
@@ -295,7 +297,7 @@ TEST_F(SkinTest, FontSizesAndCaptionColoursAreReadAtEachItemsSeed) {
   images.fontSize = Image{4, 2, {0xFF500000, 0xFFFF0000, 0xFF090000, 0x00C8C8C8,
                                  0xFFFF0000, 0xFF7D0000, 0xFFFF0000, 0xFFFF0000}};
   images.fontColor = Image{4, 2, {0xFF112233, 0, 0x80445566, 0xFF010203, 0, 0xFFABCDEF, 0, 0}};
-  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  ASSERT_NE(Open(std::move(images)), 0);
   // red 80: 8 points, the table's font; red 125: 12 points, a font of its own; red 9: no text;
   // the alpha of the size pixel does not matter (red 200: 20 points).
   const SkinItem& a = *Item(Colour('A'));
@@ -317,7 +319,7 @@ TEST_F(SkinTest, FontSizesAndCaptionColoursAreReadAtEachItemsSeed) {
 }
 
 TEST_F(SkinTest, MissingFontSizeImageGivesNinePointsAndBlackCaptions) {
-  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, FlatStates(Map({"AB"}))), 0);
+  ASSERT_NE(Open(FlatStates(Map({"AB"}))), 0);
   for (const SkinItem& item : skinItems) {
     EXPECT_NE(item.font, 0);
     EXPECT_NE(item.font, skinFonts[0].font);
@@ -331,15 +333,10 @@ TEST_F(SkinTest, MissingFontSizeImageGivesNinePointsAndBlackCaptions) {
 
 TEST_F(SkinTest, BackgroundsLoseEveryColouredPixelOfTheMapWhateverItsAlpha) {
   // Opaque items and the half-transparent mark punch holes; transparent and black pixels do not.
-  SkinImages images = FlatStates(Map({"A.h", "k.A"}));
-  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  ASSERT_NE(Open(FlatStates(Map({"A.h", "k.A"}))), 0);
   const SkinWindow& w = skinWindows[0];
-  const std::vector<uint8_t> expected = {0, 255, 0, 255, 255, 0};
-  for (const Image* background : {&w.normalImage, &w.hotImage, &w.disabledImage}) {
-    std::vector<uint8_t> alpha;
-    for (Pixel p : background->pixels) alpha.push_back(PixelAlpha(p));
-    EXPECT_EQ(alpha, expected);
-  }
+  for (const Image* background : {&w.normalImage, &w.hotImage, &w.disabledImage})
+    EXPECT_EQ(Alphas(*background), std::vector<uint8_t>({0, 255, 0, 255, 255, 0}));
   EXPECT_EQ(w.normalImage.pixels[0] & 0xFFFFFFu, 1u);  // colours are kept under the holes
   // The item map is kept as read, for hit testing.
   EXPECT_EQ(w.itemImage.pixels[2], 0x80102030u);
@@ -348,40 +345,25 @@ TEST_F(SkinTest, BackgroundsLoseEveryColouredPixelOfTheMapWhateverItsAlpha) {
 
 // --- Loading folders ------------------------------------------------------------------------
 
-class SkinFolderTest : public SkinTest {
- protected:
-  void SetUp() override {
-    SkinTest::SetUp();
-    folder = testing::TempDir() + "skin-" +
-             testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(folder);
-    SkinTest::TearDown();
-  }
-  void Write(const char* name, const Image& image) {
+TEST_F(SkinTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
+  TempWorkingFolder temporary;
+  const std::string folder = temporary.path.string();
+  auto write = [&](const char* name, const Image& image) {
     ASSERT_TRUE(WriteBytes(folder + "/" + name, EncodePngImage(image)));
-  }
-  std::string folder;
-};
-
-TEST_F(SkinFolderTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
-  Write("Normal.png", Solid(3, 1, 0xFF000001));
-  Write("Hot.png", Solid(3, 1, 0xFF000002));
-  Write("Item.png", Map({"AB."}));
-  Write("FontSize.png", Solid(3, 1, 0xFFA00000));
-  Write("FontColor.png", Solid(3, 1, 0xFF123456));
+  };
+  write("Normal.png", MakeImage(3, 1, 0xFF000001));
+  write("Hot.png", MakeImage(3, 1, 0xFF000002));
+  write("Item.png", Map({"AB."}));
+  write("FontSize.png", MakeImage(3, 1, 0xFFA00000));
+  write("FontColor.png", MakeImage(3, 1, 0xFF123456));
   // A damaged file counts as absent: Selected.png falls back to Normal.png.
-  std::vector<uint8_t> damaged = EncodePngImage(Solid(3, 1, 0xFF000003));
+  std::vector<uint8_t> damaged = EncodePngImage(MakeImage(3, 1, 0xFF000003));
   damaged.resize(damaged.size() - 20);
   ASSERT_TRUE(WriteBytes(folder + "/Selected.png", damaged));
   // The folder may be named with or without its final separator, with "\" or "/".
   for (std::string name : {folder, folder + "\\"}) {
     SCOPED_TRACE(name);
-    ReleaseSkin();
-    InitSkin();
+    Restart();
     ASSERT_NE(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, name), 0);
     ASSERT_EQ(skinItems.size(), 2u);
     EXPECT_EQ(skinItems[0].hotSprite.pixels[0], 0xFF000002u);
@@ -401,36 +383,27 @@ const Image& LastFrame() { return OffscreenFrames(skinWindows.at(0).windowHandle
 
 TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
   // A is a master, B is linked to it, C is on its own; '.' is background.
-  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, FlatStates(Map({".ABC"}))), 0);
+  ASSERT_NE(Open(FlatStates(Map({".ABC"}))), 0);
   SkinItem& a = *const_cast<SkinItem*>(Item(Colour('A')));
   SkinItem& b = *const_cast<SkinItem*>(Item(Colour('B')));
   b.link = a.colour;
-  struct Case {
-    const char* name;
-    int32_t active, aHot, aSelected, bHot, bSelected;
-    Pixel background, aPiece, bPiece;  // 1 normal, 2 hot, 3 selected, 4 selected hot
+  // The window's active flag, A's hot and selected flags, B's; then the state each pixel of
+  // the frame shows (1 normal, 2 hot, 3 selected, 4 selected hot): background, A, B, C.
+  const struct { const char* name; const char* flags; const char* frame; } cases[] = {
+      {"at rest", "00000", "1111"},
+      {"active window: hot background", "10000", "2111"},
+      {"master hot lights the linked item", "01000", "1221"},
+      {"linked item hot lights only itself", "00010", "1121"},
+      {"master selected selects the linked item", "00100", "1331"},
+      {"the linked item's own selection is ignored", "00001", "1111"},
+      {"selected and hot", "11100", "2441"},
+      {"selected master, hot linked item", "00110", "1341"},
   };
-  const Case cases[] = {
-      {"at rest", 0, 0, 0, 0, 0, 1, 1, 1},
-      {"active window: hot background", 1, 0, 0, 0, 0, 2, 1, 1},
-      {"master hot lights the linked item", 0, 1, 0, 0, 0, 1, 2, 2},
-      {"linked item hot lights only itself", 0, 0, 0, 1, 0, 1, 1, 2},
-      {"master selected selects the linked item", 0, 0, 1, 0, 0, 1, 3, 3},
-      {"the linked item's own selection is ignored", 0, 0, 0, 0, 1, 1, 1, 1},
-      {"selected and hot", 1, 1, 1, 0, 0, 2, 4, 4},
-      {"selected master, hot linked item", 0, 0, 1, 1, 0, 1, 3, 4},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    skinWindows[0].active = c.active;
-    a.hot = c.aHot;
-    a.selected = c.aSelected;
-    b.hot = c.bHot;
-    b.selected = c.bSelected;
+  for (const auto& c : cases) {
+    int32_t* flags[] = {&skinWindows[0].active, &a.hot, &a.selected, &b.hot, &b.selected};
+    for (int i = 0; i < 5; i++) *flags[i] = c.flags[i] - '0';
     RedrawSkinWindow(0);
-    EXPECT_EQ(LastFrame().pixels, std::vector<Pixel>({0xFF000000u | c.background,
-                                                      0xFF000000u | c.aPiece,
-                                                      0xFF000000u | c.bPiece, 0xFF000001u}));
+    EXPECT_EQ(States(LastFrame().pixels), c.frame) << c.name;
   }
   size_t frames = OffscreenFrames(skinWindows[0].windowHandle).size();
   RedrawSkinWindow(7);  // no such window
@@ -441,14 +414,12 @@ TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
 // caption is 20 points, white, red under the mouse. The background is an opaque dark grey.
 void OpenCaptionWindow(int32_t width) {
   const int32_t w = width + 4;
-  Image item = Solid(w, 40, 0);
-  for (int32_t y = 0; y < 40; y++) {
-    for (int32_t x = 2; x < width + 2; x++) item.pixels[y * w + x] = 0xFF0000FF;
-  }
-  Image look = Solid(w, 40, 0xFF202020);
-  SkinImages images{look, look, look, look, look, item, Solid(w, 40, 0xFFC80000),
-                    Solid(w, 40, 0xFFFFFFFF), Solid(w, 40, 0xFFFF0000)};
-  ASSERT_NE(OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images)), 0);
+  Image item = MakeImage(w, 40, 0);
+  FillRectangle(item, 2, 0, width, 40, 0xFF0000FF);
+  Image look = MakeImage(w, 40, 0xFF202020);
+  SkinImages images{look, look, look, look, look, item, MakeImage(w, 40, 0xFFC80000),
+                    MakeImage(w, 40, 0xFFFFFFFF), MakeImage(w, 40, 0xFFFF0000)};
+  ASSERT_NE(Open(std::move(images)), 0);
 }
 
 TEST_F(SkinTest, CaptionsAreCentredWithDivisionsTruncatingTowardZero) {
@@ -459,15 +430,14 @@ TEST_F(SkinTest, CaptionsAreCentredWithDivisionsTruncatingTowardZero) {
   // starts two pixels left of it (not three, as flooring would give).
   for (int32_t extra : {5, -5}) {
     SCOPED_TRACE(extra);
-    ReleaseSkin();
-    InitSkin();
+    Restart();
     OpenCaptionWindow(size.width + extra);
     SkinItem& item = skinItems.at(0);
     item.text = u"88";
     for (int32_t hot : {0, 1}) {
       item.hot = hot;
       RedrawSkinWindow(0);
-      Image expected = Solid(item.right + 3, 40, 0xFF202020);
+      Image expected = MakeImage(item.right + 3, 40, 0xFF202020);
       DrawTextInImage(expected, item.font, u"88", 2 + (extra > 0 ? 2 : -2),
                       (40 - size.height) / 2, hot ? 0xFFFF0000 : 0xFFFFFFFF);
       EXPECT_EQ(LastFrame().pixels, expected.pixels) << "hot " << hot;
@@ -481,12 +451,10 @@ TEST_F(SkinTest, PicturesAreBlendedOverTheItemAndTextsVanishWhenCleared) {
   item.text = u"8";
   RedrawSkinWindow(0);
   item.text.clear();
-  item.picture = Solid(10, 40, 0x80FFFFFF);  // half-transparent white
+  item.picture = MakeImage(10, 40, 0x80FFFFFF);  // half-transparent white
   RedrawSkinWindow(0);
-  Image expected = Solid(14, 40, 0xFF202020);
-  for (int32_t y = 0; y < 40; y++) {
-    for (int32_t x = 2; x < 12; x++) expected.pixels[y * 14 + x] = BlendPixel(0xFF202020, 0x80FFFFFF);
-  }
+  Image expected = MakeImage(14, 40, 0xFF202020);
+  FillRectangle(expected, 2, 0, 10, 40, BlendPixel(0xFF202020, 0x80FFFFFF));
   EXPECT_EQ(LastFrame().pixels, expected.pixels);
 }
 

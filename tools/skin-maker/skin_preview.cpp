@@ -29,17 +29,10 @@ const Caption kCaptions[] = {
     {0x7A7E16, u"f(x)"}, {0xB0B51F, u"Angle"}, {0xE3EA20, u"×"},
 };
 
-SkinItem* FindItem(int32_t colour) {
-  for (SkinItem& item : skinItems) {
-    if (item.colour == colour) return &item;
-  }
-  return nullptr;
-}
-
 // Roughly what the displays draw: the history's expressions dimmed, answers right-aligned,
 // and the expression line with its caret.
 void FillDisplays() {
-  if (SkinItem* history = FindItem(0xBB2F14)) {
+  if (SkinItem* history = FindSkinItem(0xBB2F14)) {
     Image picture = MakeImage(history->right - history->left + 1, history->bottom - history->top + 1);
     Pixel colour = history->textColour;
     int32_t line = MeasureText(history->font, u"0").height;
@@ -53,9 +46,9 @@ void FillDisplays() {
       DrawTextInImage(picture, history->font, entry[0], 0, y, colour | 0xB0000000u);
       y -= line;
     }
-    history->picture = picture;
+    SetSkinItemImage(0xBB2F14, picture);
   }
-  if (SkinItem* expression = FindItem(0xF53610)) {
+  if (SkinItem* expression = FindSkinItem(0xF53610)) {
     Image picture = MakeImage(expression->right - expression->left + 1,
                               expression->bottom - expression->top + 1);
     TextSize size = MeasureText(expression->font, u"√(2)×π");
@@ -63,12 +56,8 @@ void FillDisplays() {
                     expression->textColour | 0xFF000000u);
     BlendLine(picture, size.width + 1, 0, size.width + 1, picture.height - 1,
               expression->textColour | 0x90000000u);
-    expression->picture = picture;
+    SetSkinItemImage(0xF53610, picture);
   }
-}
-
-void Select(int32_t colour, int32_t selected) {
-  if (SkinItem* item = FindItem(colour)) item->selected = selected;
 }
 
 void SetHot(int32_t colour) {
@@ -108,13 +97,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "skin-preview: the skin in %s does not open\n", argv[1]);
     return 1;
   }
-  for (const Caption& caption : kCaptions) {
-    if (SkinItem* item = FindItem(caption.colour)) item->text = caption.text;
-  }
-  if (SkinItem* frame = FindItem(0xBA5C49)) frame->link = 0xBB2F14;
-  if (SkinItem* frame = FindItem(0xF07158)) frame->link = 0xF53610;
+  for (const Caption& caption : kCaptions) SetSkinItemText(caption.colour, caption.text);
+  LinkSkinItem(0xBB2F14, 0xBA5C49);
+  LinkSkinItem(0xF53610, 0xF07158);
   FillDisplays();
-  Select(0x8717C7, 1);
 
   struct Shot {
     const char* name;
@@ -128,10 +114,10 @@ int main(int argc, char** argv) {
   for (const Shot& shot : shots) {
     skinWindows[0].active = shot.active;
     // The calculator selects both displays while it is the active window.
-    Select(0xBB2F14, shot.active);
-    Select(0xF53610, shot.active);
-    Select(0x8717C7, !shot.degrees);
-    Select(0xA41FF1, shot.degrees);
+    SetSkinItemState(0xBB2F14, shot.active);
+    SetSkinItemState(0xF53610, shot.active);
+    SetSkinItemState(0x8717C7, !shot.degrees);
+    SetSkinItemState(0xA41FF1, shot.degrees);
     SetHot(shot.hot);
     RedrawSkinWindow(0);
     written = WriteFrame(out + "/" + shot.name) && written;

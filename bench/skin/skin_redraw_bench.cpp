@@ -1,0 +1,134 @@
+// What the shipped skin costs at run time on the in-memory backend: one full composition with
+// its presentation, one composition that finds the frame already on screen, an idle pass of
+// the event loop, and a second of
+// the expression line's timer updates (ten pictures) while the caret blinks and while the
+// calculator sits in the background, each with and without skipping identical frames.
+#include <benchmark/benchmark.h>
+
+#include "platform/offscreen/offscreen.h"
+#include "skin/layered_window.h"
+#include "skin/skin.h"
+
+namespace {
+
+const std::string kFolder = TORNAVELLE_DATA_DIR "/Apparence/Defaut";
+constexpr int32_t kExpression = 0xF53610, kHistory = 0xBB2F14;
+
+struct Caption {
+  int32_t colour;
+  const char16_t* text;
+};
+const Caption kCaptions[] = {
+    {0x7ED2ED, u"+"},   {0x1D5D72, u"−"},   {0x1FB7E9, u"×"},   {0x198AAF, u"÷"},
+    {0x7BE2E6, u"0"},   {0x72F5E1, u"1"},   {0x58B9AA, u"2"},   {0x43847A, u"3"},
+    {0x6FEDAD, u"4"},   {0x5CBA8A, u"5"},   {0x3A7D5B, u"6"},   {0x47DD6A, u"7"},
+    {0x3CBA5A, u"8"},   {0x299041, u"9"},   {0x56A0A3, u"."},   {0xE910EC, u"sin"},
+    {0xC30FC5, u"cos"}, {0x9C0E9E, u"tan"}, {0x750B76, u"π"},   {0x8717C7, u"Rad"},
+    {0xA41FF1, u"Deg"}, {0x0E0EF6, u"="},   {0x0E0EC9, u"Tornavelle"},
+    {0x7A7E16, u"f(x)"}, {0xB0B51F, u"Angle"}, {0xE3EA20, u"×"},
+};
+
+// A display's picture: a line of text, and the caret after it when shown.
+Image DisplayPicture(int32_t colour, const char16_t* text, bool caret) {
+  Image picture = MakeImage(SkinItemWidth(colour), SkinItemHeight(colour));
+  FontHandle font = SkinItemFont(colour);
+  Pixel ink = SkinItemTextColour(colour) | 0xFF000000u;
+  TextSize size = MeasureText(font, text);
+  DrawTextInImage(picture, font, text, 2, (picture.height - size.height) / 2, ink);
+  if (caret) BlendLine(picture, size.width + 3, 0, size.width + 3, picture.height - 1,
+                       (ink & 0xFFFFFFu) | 0x90000000u);
+  return picture;
+}
+
+// The calculator as it runs: captions, linked frames, both displays drawn, the angle selected.
+void OpenCalculatorSkin() {
+  ResetOffscreen();
+  InitSkin();
+  OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, kFolder);
+  for (const Caption& caption : kCaptions) SetSkinItemText(caption.colour, caption.text);
+  LinkSkinItem(kHistory, 0xBA5C49);
+  LinkSkinItem(kExpression, 0xF07158);
+  SetSkinItemState(0x8717C7, 1);
+  SetSkinItemState(kHistory, 1);
+  SetSkinItemState(kExpression, 1);
+  SetSkinItemImage(kHistory, DisplayPicture(kHistory, u"2+3×4 = 14", false));
+  SetSkinItemImage(kExpression, DisplayPicture(kExpression, u"√(2)×π", true));
+}
+
+// The in-memory backend keeps every frame presented; starting afresh now and then keeps the
+// memory flat. Untimed.
+void Refresh(benchmark::State& state, size_t& presented, size_t limit) {
+  if (presented < limit) return;
+  state.PauseTiming();
+  ReleaseSkin();
+  OpenCalculatorSkin();
+  presented = 0;
+  state.ResumeTiming();
+}
+
+void RedrawWithPresentation(benchmark::State& state) {
+  OpenCalculatorSkin();
+  size_t presented = 0;
+  for (auto _ : state) {
+    ForgetLayeredImage(SkinWindowHandle(0));  // so the frame goes to the window again
+    RedrawSkinWindow(0);
+    Refresh(state, ++presented, 64);
+  }
+  ReleaseSkin();
+}
+
+// One pass of the event loop with nothing arriving and the mouse away: the window still follows
+// the foreground and the hover, and nothing changes.
+void IdleEventPass(benchmark::State& state) {
+  OpenCalculatorSkin();
+  for (auto _ : state) ProcessSkinEvent(Event{});
+  ReleaseSkin();
+}
+
+void RedrawUnchanged(benchmark::State& state) {
+  OpenCalculatorSkin();
+  size_t before = OffscreenFrames(SkinWindowHandle(0)).size();
+  for (auto _ : state) RedrawSkinWindow(0);
+  state.counters["presented"] = double(OffscreenFrames(SkinWindowHandle(0)).size() - before);
+  ReleaseSkin();
+}
+
+// One second of timer ticks: ten pictures of the expression line, caret phases as the blink
+// gives them (three ticks shown, three hidden). In the background the caret is not drawn, so
+// all ten are the same. Argument 1 skips unchanged pictures and identical frames; 0 composes
+// and presents on every picture, as a redraw on every update would.
+void TimerSecond(benchmark::State& state, bool blinking) {
+  bool skip = state.range(0) != 0;
+  OpenCalculatorSkin();
+  Image shown = DisplayPicture(kExpression, u"√(2)×π", true);
+  Image hidden = DisplayPicture(kExpression, u"√(2)×π", false);
+  WindowHandle window = SkinWindowHandle(0);
+  size_t presented = 0, total = 0;
+  for (auto _ : state) {
+    for (int32_t tick = 0; tick < 10; tick++) {
+      size_t before = OffscreenFrames(window).size();
+      SetSkinItemImage(kExpression, blinking && (tick / 3) % 2 == 0 ? shown : hidden);
+      if (!skip && OffscreenFrames(window).size() == before) {
+        ForgetLayeredImage(window);
+        RedrawSkinWindow(0);
+      }
+      size_t now = OffscreenFrames(window).size();
+      presented += now - before;
+      total += now - before;
+    }
+    Refresh(state, presented, 64);
+  }
+  state.counters["presented/s"] = double(total) / double(state.iterations());
+  ReleaseSkin();
+}
+
+void BlinkingSecond(benchmark::State& state) { TimerSecond(state, true); }
+void BackgroundSecond(benchmark::State& state) { TimerSecond(state, false); }
+
+BENCHMARK(RedrawWithPresentation)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RedrawUnchanged)->Unit(benchmark::kMicrosecond);
+BENCHMARK(IdleEventPass)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BlinkingSecond)->Arg(1)->Arg(0)->ArgName("skip")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BackgroundSecond)->Arg(1)->Arg(0)->ArgName("skip")->Unit(benchmark::kMicrosecond);
+
+}  // namespace

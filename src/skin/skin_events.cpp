@@ -1,0 +1,154 @@
+// Skinned windows at run time: following the mouse (hover, dragging the window, clicks on
+// release), the active state, and moving, showing and hiding a window with its overlay.
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/input.h"
+#include "skin/skin.h"
+
+int32_t skinEventWindow = -1;
+int32_t skinEventItem = -1;
+Event skinLastEvent;
+
+namespace {
+
+// The longest wait for an event: hover and drags are followed at least this often even when
+// no input arrives.
+constexpr int32_t kSkinWaitMs = 50;
+
+// Whether the item map pixel is one of the item's own: opaque and of exactly its colour.
+bool IsPixelOfItem(Pixel p, int32_t colour) {
+  int32_t pixelColour =
+      int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
+  return PixelAlpha(p) == 255 && pixelColour == colour;
+}
+
+void PlaceSkinWindow(const SkinWindow& record, int32_t x, int32_t y) {
+  MoveWindowTo(record.windowHandle, x, y);
+  MoveWindowTo(record.overlayHandle, x, y);
+}
+
+// The hot item of the window, nullptr when the mouse is over none of its items.
+const SkinItem* HotItemOf(const SkinWindow& record) {
+  for (const SkinItem& item : skinItems) {
+    if (item.window == record.window && item.hot != 0) return &item;
+  }
+  return nullptr;
+}
+
+void AskRedraw(std::vector<int32_t>& asked, int32_t window) {
+  if (std::find(asked.begin(), asked.end(), window) == asked.end()) asked.push_back(window);
+}
+
+// Lights the window's items under the mouse, given in client pixels (nullopt: the pointer is
+// outside the window). A change asks for a redraw of the item's window and of the windows of
+// the items that light with it.
+void FollowHover(const SkinWindow& record, std::optional<std::pair<int32_t, int32_t>> mouse,
+                 std::vector<int32_t>& asked) {
+  for (SkinItem& item : skinItems) {
+    if (item.window != record.window) continue;
+    int32_t hot = 0;
+    if (mouse) {
+      auto [x, y] = *mouse;
+      hot = x >= item.left && x <= item.right && y >= item.top && y <= item.bottom &&
+            IsPixelOfItem(ImagePixel(record.itemImage, x, y), item.colour);
+    }
+    if (hot == item.hot) continue;
+    item.hot = hot;
+    AskRedraw(asked, item.window);
+    for (const SkinItem& follower : skinItems) {
+      if (follower.link == item.colour) AskRedraw(asked, follower.window);
+    }
+  }
+}
+
+}  // namespace
+
+void MoveSkinWindow(int32_t window, int32_t x, int32_t y) {
+  if (const SkinWindow* record = FindSkinWindow(window)) PlaceSkinWindow(*record, x, y);
+}
+
+void HideSkinWindow(int32_t window, int32_t hide) {
+  const SkinWindow* record = FindSkinWindow(window);
+  if (record == nullptr) return;
+  // The overlay goes first both ways: shown last, the main window takes the foreground and with
+  // it the keyboard; hidden last, the foreground leaves the pair entirely.
+  SetWindowShown(record->overlayHandle, hide == 0);
+  SetWindowShown(record->windowHandle, hide == 0);
+}
+
+int32_t WaitSkinEvent() {
+  Event event = WaitForEvent(kSkinWaitMs);
+  ProcessSkinEvent(event);
+  return event.code;
+}
+
+void ProcessSkinEvent(const Event& event) {
+  skinEventWindow = -1;
+  skinEventItem = -1;
+  skinLastEvent = event;
+  int32_t cursorX = 0, cursorY = 0;
+  bool cursorKnown = GetCursorScreenPosition(&cursorX, &cursorY);
+  WindowHandle foreground = ForegroundWindow();
+  std::vector<int32_t> asked;  // windows to redraw, each once
+  for (SkinWindow& record : skinWindows) {
+    if (record.dragX >= 0 && cursorKnown) {
+      int32_t x = 0, y = 0;
+      GetWindowPosition(record.windowHandle, &x, &y);
+      // A window system may do real work for a move; the pointer is often still.
+      if (x != cursorX - record.dragX || y != cursorY - record.dragY) {
+        PlaceSkinWindow(record, cursorX - record.dragX, cursorY - record.dragY);
+      }
+    }
+
+    int32_t active = foreground != 0 &&
+                     (foreground == record.windowHandle || foreground == record.overlayHandle);
+    if (active != record.active) {
+      record.active = active;
+      AskRedraw(asked, record.window);
+    }
+
+    std::optional<std::pair<int32_t, int32_t>> mouse;
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    if (cursorKnown && GetWindowPosition(record.windowHandle, &left, &top) &&
+        GetWindowClientSize(record.windowHandle, &width, &height)) {
+      int32_t x = cursorX - left, y = cursorY - top;
+      if (x >= 0 && y >= 0 && x < width && y < height) mouse = std::pair(x, y);
+    }
+    FollowHover(record, mouse, asked);
+
+    if (event.window != 0 && event.window == record.windowHandle) {
+      skinEventWindow = record.window;
+      const SkinItem* hot = HotItemOf(record);
+      if (event.code == kEventLeftDown && (hot == nullptr || hot->dragThrough != 0)) {
+        // Held by the point pressed, so the window keeps it under the pointer as it moves.
+        record.dragX = event.x;
+        record.dragY = event.y;
+      } else if (event.code == kEventLeftUp) {
+        record.dragX = -1;
+        record.dragY = -1;
+        if (hot != nullptr) skinEventItem = hot->colour;
+      }
+    } else if (event.window != 0 && event.window == record.overlayHandle) {
+      skinEventWindow = record.window;
+    }
+
+    for (int32_t window : asked) RedrawSkinWindow(window);
+    asked.clear();
+  }
+}
+
+int32_t ActiveSkinWindow() {
+  for (auto it = skinWindows.rbegin(); it != skinWindows.rend(); ++it) {
+    if (it->active != 0) return it->window;
+  }
+  return -1;
+}
+
+int32_t SkinEventWindow() { return skinEventWindow; }
+
+int32_t SkinEventItem() { return skinEventItem; }
+
+const Event& LastSkinEvent() { return skinLastEvent; }
