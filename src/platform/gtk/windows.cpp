@@ -441,9 +441,8 @@ bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
                   record->frame.width == premultiplied.width &&
                   record->frame.height == premultiplied.height;
   if (sameSize) {
-    // An idle program composes the same picture over and over (the caret's timer redraws the
-    // line on every tick); a frame identical to the one shown is not handed over again, and a
-    // changed one only where it changed: the blinking caret costs a few pixels, not the skin.
+    // A changed frame goes to the server only where it changed, so a blinking caret costs a
+    // few pixels, not the whole skin; a frame identical to the one shown costs nothing more.
     FrameChange change = CompareFrames(record->frame, premultiplied);
     if (!change.any) return true;
     record->frame = premultiplied;
