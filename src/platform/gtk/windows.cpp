@@ -142,8 +142,8 @@ void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
     }
     for (int32_t x = 0; x < box.width; ++x) {
       uint32_t a = PixelAlpha(in[x]);
-      if (a == 0) {
-        out[x] = 0xFF000000u;
+      if (a == 255 || a == 0) {  // most pixels: nothing to divide
+        out[x] = in[x] | 0xFF000000u;
         continue;
       }
       auto straight = [a](uint32_t c) {

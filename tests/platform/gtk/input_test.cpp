@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "desktop.h"
 #include "platform/gtk/gtk_control.h"
@@ -108,9 +109,10 @@ TEST_F(InputOnX, MouseButtonsMovesAndTheWheel) {
   std::vector<std::string> seen;
   for (const Event& e : events) {
     EXPECT_EQ(e.window, window);
-    std::string word = std::to_string(e.code) + "@" + std::to_string(e.x) + "," +
-                       std::to_string(e.y);
-    if (e.code == kEventWheel) word += ":" + std::to_string(WheelDelta(e));
+    char word[64];
+    std::snprintf(word, sizeof word, "%d@%d,%d", e.code, e.x, e.y);
+    if (e.code == kEventWheel)
+      std::snprintf(word, sizeof word, "%d@%d,%d:%d", e.code, e.x, e.y, WheelDelta(e));
     seen.push_back(word);
   }
   std::vector<std::string> expected = {"513@30,40",  "514@30,40",     "512@31,41",
