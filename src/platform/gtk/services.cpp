@@ -132,10 +132,11 @@ std::u16string OwnExecutablePath() {
 }
 
 bool StartNewCopy() {
-  // /proc/self/exe is the very file this process runs, even if its path has changed since.
-  std::string name = Utf16ToUtf8(OwnExecutablePath());
-  if (name.empty()) name = "/proc/self/exe";
-  gchar* argv[] = {name.data(), nullptr};
+  // /proc/self/exe is the very file this process runs, even if it was moved or replaced since;
+  // the copy still sees its path as its name.
+  std::string file = "/proc/self/exe", name = Utf16ToUtf8(OwnExecutablePath());
+  if (name.empty()) name = file;
+  gchar* argv[] = {file.data(), name.data(), nullptr};
   // Without G_SPAWN_DO_NOT_REAP_CHILD GLib detaches the child, so no zombie is left behind, and
   // it closes every descriptor but the standard three in the child.
   GError* error = nullptr;

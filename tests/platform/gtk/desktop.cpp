@@ -188,7 +188,7 @@ WindowHandle OpenPlainWindow(int32_t x, int32_t y, int32_t width, int32_t height
 // The test program also plays the part of a second copy of a program, when started with one
 // of the modes of child_modes.h in its environment.
 int main(int argc, char** argv) {
-  if (const char* mode = std::getenv(kChildModeVariable)) return RunChildMode(mode, argc);
+  if (const char* mode = std::getenv(kChildModeVariable)) return RunChildMode(mode, argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   if (!StartPlatform()) {

@@ -20,14 +20,15 @@
 #include "platform/timers.h"
 #include "platform/unicode.h"
 
-int RunChildMode(const char* mode, int argc) {
+int RunChildMode(const char* mode, int argc, char** argv) {
   std::string m = mode;
   if (m.rfind("report:", 0) == 0) {
     std::ofstream out(m.substr(7));
     char cwd[4096] = "";
     out << Utf16ToUtf8(OwnExecutablePath()) << "\n"
         << (getcwd(cwd, sizeof cwd) ? cwd : "") << "\n"
-        << argc << "\n";
+        << argc << "\n"
+        << (argc > 0 ? argv[0] : "") << "\n";
     return 0;
   }
   if (m.rfind("copy:", 0) == 0) {
@@ -264,7 +265,8 @@ TEST_F(ServicesOnX, ANewCopyStartsFromTheSameExecutableAndFolder) {
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_TRUE(PumpUntil([&report] { return ReadFile(report).size() > 2; }, 10000));
   PumpDesktop(100);
-  EXPECT_EQ(ReadFile(report), Utf16ToUtf8(OwnExecutablePath()) + "\n" + folder + "\n1\n");
+  std::string self = Utf16ToUtf8(OwnExecutablePath());
+  EXPECT_EQ(ReadFile(report), self + "\n" + folder + "\n1\n" + self + "\n");
   std::remove(report.c_str());
   rmdir(folder.c_str());
 }
