@@ -101,7 +101,9 @@ bool StartPlatform() {
   g_setenv("GDK_GL", "disable", TRUE);
   // The program's images are drawn pixel for pixel; a desktop scale would blur them.
   g_setenv("GDK_SCALE", "1", TRUE);
-  // Moving windows and reading the pointer anywhere on the screen need X11 (XWayland serves).
+  // Moving windows and reading the pointer anywhere on the screen need X11 (XWayland serves),
+  // whatever backend the session asks GTK programs to prefer.
+  g_setenv("GDK_BACKEND", "x11", TRUE);
   gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return false;
   GdkScreen* screen = gdk_screen_get_default();
