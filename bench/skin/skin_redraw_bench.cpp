@@ -5,28 +5,17 @@
 // calculator sits in the background, each with and without skipping identical frames.
 #include <benchmark/benchmark.h>
 
+#include "app/item_captions.h"
 #include "platform/offscreen/offscreen.h"
 #include "skin/layered_window.h"
+#include "platform/unicode.h"
+#include "settings/language.h"
 #include "skin/skin.h"
 
 namespace {
 
 const std::string kFolder = TORNAVELLE_DATA_DIR "/Apparence/Defaut";
 constexpr int32_t kExpression = 0xF53610, kHistory = 0xBB2F14;
-
-struct Caption {
-  int32_t colour;
-  const char16_t* text;
-};
-const Caption kCaptions[] = {
-    {0x7ED2ED, u"+"},   {0x1D5D72, u"−"},   {0x1FB7E9, u"×"},   {0x198AAF, u"÷"},
-    {0x7BE2E6, u"0"},   {0x72F5E1, u"1"},   {0x58B9AA, u"2"},   {0x43847A, u"3"},
-    {0x6FEDAD, u"4"},   {0x5CBA8A, u"5"},   {0x3A7D5B, u"6"},   {0x47DD6A, u"7"},
-    {0x3CBA5A, u"8"},   {0x299041, u"9"},   {0x56A0A3, u"."},   {0xE910EC, u"sin"},
-    {0xC30FC5, u"cos"}, {0x9C0E9E, u"tan"}, {0x750B76, u"π"},   {0x8717C7, u"Rad"},
-    {0xA41FF1, u"Deg"}, {0x0E0EF6, u"="},   {0x0E0EC9, u"Tornavelle"},
-    {0x7A7E16, u"f(x)"}, {0xB0B51F, u"Angle"}, {0xE3EA20, u"×"},
-};
 
 // A display's picture: a line of text, and the caret after it when shown.
 Image DisplayPicture(int32_t colour, const char16_t* text, bool caret) {
@@ -45,7 +34,8 @@ void OpenCalculatorSkin() {
   ResetOffscreen();
   InitSkin();
   OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, kFolder);
-  for (const Caption& caption : kCaptions) SetSkinItemText(caption.colour, caption.text);
+  ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), u"Francais");
+  SetItemCaptions();
   LinkSkinItem(kHistory, 0xBA5C49);
   LinkSkinItem(kExpression, 0xF07158);
   SetSkinItemState(0x8717C7, 1);

@@ -1,33 +1,20 @@
 // Shows a skin as the calculator would: opens it with the skin library on the in-memory
-// backend, labels the keys, puts sample texts in the displays, and writes the composed window
+// backend, labels the keys with the shipped French texts, puts sample texts in the displays, and writes the composed window
 // in a few states over a desktop-like backdrop.
 //
 //   skin-preview <skin folder> <output folder>
 #include <cstdio>
 #include <string>
 
+#include "app/item_captions.h"
 #include "platform/offscreen/offscreen.h"
 #include "platform/text.h"
 #include "png_writer.h"
+#include "platform/unicode.h"
+#include "settings/language.h"
 #include "skin/skin.h"
 
 namespace {
-
-struct Caption {
-  int32_t colour;
-  const char16_t* text;
-};
-
-// The French captions of the calculator's keys.
-const Caption kCaptions[] = {
-    {0x7ED2ED, u"+"},   {0x1D5D72, u"−"},   {0x1FB7E9, u"×"},   {0x198AAF, u"÷"},
-    {0x7BE2E6, u"0"},   {0x72F5E1, u"1"},   {0x58B9AA, u"2"},   {0x43847A, u"3"},
-    {0x6FEDAD, u"4"},   {0x5CBA8A, u"5"},   {0x3A7D5B, u"6"},   {0x47DD6A, u"7"},
-    {0x3CBA5A, u"8"},   {0x299041, u"9"},   {0x56A0A3, u"."},   {0xE910EC, u"sin"},
-    {0xC30FC5, u"cos"}, {0x9C0E9E, u"tan"}, {0x750B76, u"π"},   {0x8717C7, u"Rad"},
-    {0xA41FF1, u"Deg"}, {0x0E0EF6, u"="},   {0x0E0EC9, u"Tornavelle"},
-    {0x7A7E16, u"f(x)"}, {0xB0B51F, u"Angle"}, {0xE3EA20, u"×"},
-};
 
 // Roughly what the displays draw: the history's expressions dimmed, answers right-aligned,
 // and the expression line with its caret.
@@ -97,7 +84,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "skin-preview: the skin in %s does not open\n", argv[1]);
     return 1;
   }
-  for (const Caption& caption : kCaptions) SetSkinItemText(caption.colour, caption.text);
+  ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), u"Francais");
+  SetItemCaptions();
   LinkSkinItem(0xBB2F14, 0xBA5C49);
   LinkSkinItem(0xF53610, 0xF07158);
   FillDisplays();

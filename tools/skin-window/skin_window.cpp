@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/item_captions.h"
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -17,24 +18,6 @@
 
 namespace {
 
-// The main window's captioned items: a text number of the language files, or 0 with a fixed
-// caption (the digits and the point are the same in every language).
-struct CaptionRow {
-  int32_t colour;
-  int32_t textNumber;
-  const char16_t* fixed;
-};
-const CaptionRow kCaptions[] = {
-    {0x7ED2ED, 38, nullptr}, {0x1D5D72, 39, nullptr}, {0x1FB7E9, 40, nullptr},
-    {0x198AAF, 41, nullptr}, {0x7BE2E6, 0, u"0"},     {0x72F5E1, 0, u"1"},
-    {0x58B9AA, 0, u"2"},     {0x43847A, 0, u"3"},     {0x6FEDAD, 0, u"4"},
-    {0x5CBA8A, 0, u"5"},     {0x3A7D5B, 0, u"6"},     {0x47DD6A, 0, u"7"},
-    {0x3CBA5A, 0, u"8"},     {0x299041, 0, u"9"},     {0x56A0A3, 0, u"."},
-    {0xE910EC, 42, nullptr}, {0xC30FC5, 43, nullptr}, {0x9C0E9E, 44, nullptr},
-    {0x750B76, 45, nullptr}, {0x8717C7, 46, nullptr}, {0xA41FF1, 47, nullptr},
-    {0x0E0EF6, 48, nullptr}, {0x0E0EC9, 114, nullptr}, {0x7A7E16, 49, nullptr},
-    {0xB0B51F, 50, nullptr}, {0xE3EA20, 115, nullptr},
-};
 constexpr int32_t kExpressionItem = 0xF53610, kExpressionFrame = 0xF07158;
 constexpr int32_t kHistoryItem = 0xBB2F14, kHistoryFrame = 0xBA5C49;
 constexpr int32_t kRadiansKey = 0x8717C7, kDegreesKey = 0xA41FF1, kQuitKey = 0xE3EA20;
@@ -68,8 +51,7 @@ int main(int argc, char** argv) {
     StopPlatform();
     return 1;
   }
-  for (const CaptionRow& row : kCaptions)
-    SetSkinItemText(row.colour, row.fixed ? std::u16string(row.fixed) : TextOf(row.textNumber));
+  SetItemCaptions();
   LinkSkinItem(kExpressionItem, kExpressionFrame);
   LinkSkinItem(kHistoryItem, kHistoryFrame);
   SetSkinItemDrag(kHistoryItem, 1);

@@ -126,13 +126,6 @@ void StopPlatform() {
   gdk_display_flush(gdk_display_get_default());
 }
 
-std::u16string OwnExecutablePath() {
-  char path[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-  if (length <= 0 || size_t(length) >= sizeof path) return {};
-  return Utf8ToUtf16(std::string_view(path, size_t(length)));
-}
-
 bool StartNewCopy() {
   // /proc/self/exe is the very file this process runs, even if it was moved or replaced since;
   // the copy still sees its path as its name.

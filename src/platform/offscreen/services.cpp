@@ -187,13 +187,6 @@ void StopPlatform() {
   CloseAllFonts();
 }
 
-std::u16string OwnExecutablePath() {
-  char path[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-  if (length <= 0 || size_t(length) >= sizeof path) return {};
-  return Utf8ToUtf16(std::string_view(path, size_t(length)));
-}
-
 bool StartNewCopy() {
   State& s = TheState();
   if (s.newCopyFails) return false;
