@@ -35,10 +35,11 @@ struct Options {
   bool fromArguments = false;
 };
 
-// Tabs and line breaks would split a row of the table.
+// Tabs and line breaks would split a row of the table, and a NUL would end the printed text
+// early, showing less of the input than was evaluated.
 std::string OneCell(std::string text) {
   for (char& c : text)
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    if (c == '\t' || c == '\n' || c == '\r' || c == '\0') c = ' ';
   return text;
 }
 
@@ -55,7 +56,8 @@ void PrintResult(const Options& options, const std::string& input) {
                 OneCell(Utf16ToUtf8(entry.exactForm)).c_str());
   } else {
     // As the history panel shows it: the calculation, then its answer line.
-    std::printf("%s  \u2192  %s\n", input.c_str(), Utf16ToUtf8(ComposeAnswerLine(entry)).c_str());
+    std::printf("%s  \u2192  %s\n", OneCell(input).c_str(),
+                Utf16ToUtf8(ComposeAnswerLine(entry)).c_str());
   }
 }
 
