@@ -144,10 +144,12 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
     if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
   }
 
-  // Each item keeps five pieces of its box's size. A map whose boxes add up to many times the
-  // window (colours scattered to the corners, thousands of items) would take gigabytes; such a
-  // skin fails instead.
-  std::vector<ItemRegion> regions = FindItemRegions(item);
+  // Each item keeps five pieces of its box's size. A map with too many items, or whose boxes
+  // add up to many times the window (colours scattered to the corners), would take gigabytes;
+  // such a skin fails instead.
+  std::optional<std::vector<ItemRegion>> found = FindItemRegions(item);
+  if (!found) return 0;
+  const std::vector<ItemRegion>& regions = *found;
   uint64_t piecePixels = 0;
   for (const ItemRegion& r : regions) {
     piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);
