@@ -127,10 +127,10 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   if (!IsImageValid(normal)) return 0;
   // Fallbacks, in this order: selectedHot falls back to selected after selected has fallen
   // back to normal.
-  Image hot = images.hot ? std::move(*images.hot) : normal;
-  Image selected = images.selected ? std::move(*images.selected) : normal;
+  Image hot = images.hot ? std::move(*images.hot) : Image(normal);
+  Image selected = images.selected ? std::move(*images.selected) : Image(normal);
   Image selectedHot = images.selectedHot ? std::move(*images.selectedHot) : selected;
-  Image disable = images.disable ? std::move(*images.disable) : normal;
+  Image disable = images.disable ? std::move(*images.disable) : Image(normal);
   Image fontSize = images.fontSize ? std::move(*images.fontSize)
                                    : MakeImage(width, height, kDefaultFontSizePixel);
   Image fontColor = images.fontColor ? std::move(*images.fontColor)
