@@ -44,7 +44,7 @@ std::vector<ItemRegion> RescanPerItem(const Image& map) {
 void OnePass(benchmark::State& state) {
   Image map = ShippedItemMap();
   for (auto _ : state) benchmark::DoNotOptimize(FindItemRegions(map));
-  state.counters["items"] = double(FindItemRegions(map).size());
+  state.counters["items"] = double(FindItemRegions(map)->size());
   state.counters["pixels"] = double(map.pixels.size());
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-std::vector<ItemRegion> FindItemRegions(const Image& itemMap) {
+std::optional<std::vector<ItemRegion>> FindItemRegions(const Image& itemMap) {
   std::vector<ItemRegion> items;
   std::unordered_map<Pixel, size_t> indexOf;
   // Scanning rows follows the memory order; item maps are mostly long runs of one value, so
@@ -18,6 +18,7 @@ std::vector<ItemRegion> FindItemRegions(const Image& itemMap) {
       if (IsItemPixel(value)) {
         auto [entry, added] = indexOf.try_emplace(value, items.size());
         if (added) {
+          if (items.size() == kMaxItemColours) return std::nullopt;
           items.push_back({value, x, y, end - 1, y, x, y});
         } else {
           ItemRegion& item = items[entry->second];

@@ -1,6 +1,7 @@
 // Finding the items of a skin's item map: each exact colour is one item.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/image.h"
@@ -16,6 +17,11 @@ struct ItemRegion {
 // Opaque pixels name items, except opaque black; any other alpha belongs to no item.
 inline bool IsItemPixel(Pixel p) { return PixelAlpha(p) == 255 && p != 0xFF000000u; }
 
+// Far more items than any keypad has. Each item costs a record and five pieces, so a map with
+// a colour per pixel (a small, well-compressed file can hold millions) would cost gigabytes.
+inline constexpr size_t kMaxItemColours = 4096;
+
 // Every item of the map, in the order a column-by-column scan first meets them; the pixels
-// of one colour need not touch. One pass over the map, whatever the number of items.
-std::vector<ItemRegion> FindItemRegions(const Image& itemMap);
+// of one colour need not touch. One pass over the map, whatever the number of items. Returns
+// nullopt as soon as the map holds more than kMaxItemColours items.
+std::optional<std::vector<ItemRegion>> FindItemRegions(const Image& itemMap);

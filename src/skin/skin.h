@@ -86,8 +86,9 @@ struct SkinImages {
 
 // Builds a skinned window from its images (owner 0: none); absent optional images take their
 // fallbacks. Returns the main window's handle, or 0 when normal or item is absent, an image
-// differs in size from normal, the items' boxes add up to more than 16 windows, the number is
-// taken, or a window cannot be created; a failure leaves no window open.
+// differs in size from normal, the map holds more than 4096 items or their boxes add up to
+// more than 16 windows, the number is taken, or a window cannot be created; a failure leaves
+// no window open.
 WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, SkinImages images);
 

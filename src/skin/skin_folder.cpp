@@ -127,10 +127,10 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   if (!IsImageValid(normal)) return 0;
   // Fallbacks, in this order: selectedHot falls back to selected after selected has fallen
   // back to normal.
-  Image hot = images.hot ? std::move(*images.hot) : normal;
-  Image selected = images.selected ? std::move(*images.selected) : normal;
+  Image hot = images.hot ? std::move(*images.hot) : Image(normal);
+  Image selected = images.selected ? std::move(*images.selected) : Image(normal);
   Image selectedHot = images.selectedHot ? std::move(*images.selectedHot) : selected;
-  Image disable = images.disable ? std::move(*images.disable) : normal;
+  Image disable = images.disable ? std::move(*images.disable) : Image(normal);
   Image fontSize = images.fontSize ? std::move(*images.fontSize)
                                    : MakeImage(width, height, kDefaultFontSizePixel);
   Image fontColor = images.fontColor ? std::move(*images.fontColor)
@@ -144,10 +144,12 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
     if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
   }
 
-  // Each item keeps five pieces of its box's size. A map whose boxes add up to many times the
-  // window (colours scattered to the corners, thousands of items) would take gigabytes; such a
-  // skin fails instead.
-  std::vector<ItemRegion> regions = FindItemRegions(item);
+  // Each item keeps five pieces of its box's size. A map with too many items, or whose boxes
+  // add up to many times the window (colours scattered to the corners), would take gigabytes;
+  // such a skin fails instead.
+  std::optional<std::vector<ItemRegion>> found = FindItemRegions(item);
+  if (!found) return 0;
+  const std::vector<ItemRegion>& regions = *found;
   uint64_t piecePixels = 0;
   for (const ItemRegion& r : regions) {
     piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);

@@ -60,7 +60,8 @@ TEST(DefaultSkin, CaptionsAreLegibleOnTheirKeysInEveryLook) {
   Image colours = LoadShipped("FontColor.png"), hotColours = LoadShipped("FontHotColor.png");
   Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
   Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
-  for (const ItemRegion& r : FindItemRegions(itemMap)) {
+  std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
+  for (const ItemRegion& r : regions) {
     uint32_t colour = ColourOf(r.colour);
     SCOPED_TRACE(testing::Message() << std::hex << colour);
     size_t seed = size_t(r.seedY) * itemMap.width + r.seedX;
@@ -96,7 +97,8 @@ TEST(DefaultSkin, KeysLightUpUnderTheMouse) {
   Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
   Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
   const uint32_t unlit[] = {0x0E0EC9, 0xB0B51F, 0xF53610, 0xBB2F14};
-  for (const ItemRegion& r : FindItemRegions(itemMap)) {
+  std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
+  for (const ItemRegion& r : regions) {
     uint32_t colour = ColourOf(r.colour);
     if (std::find(std::begin(unlit), std::end(unlit), colour) != std::end(unlit)) continue;
     SCOPED_TRACE(testing::Message() << std::hex << colour);

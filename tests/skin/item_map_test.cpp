@@ -76,7 +76,7 @@ TEST(ItemMap, FindsItemsInColumnOrderWithBoxesSpanningEveryPixel) {
   };
   for (const MapCase& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<ItemRegion> items = FindItemRegions(c.map);
+    std::vector<ItemRegion> items = FindItemRegions(c.map).value();
     ASSERT_EQ(items.size(), c.expected.size());
     for (size_t i = 0; i < items.size(); i++) EXPECT_TRUE(items[i] == c.expected[i]) << i;
   }
@@ -93,7 +93,7 @@ TEST(ItemMap, AgreesWithOneRescanPerItemOnRandomMaps) {
       map.pixels.push_back(palette[random() % std::size(palette)]);
     }
     std::vector<ItemRegion> expected = RescanPerItem(map);
-    std::vector<ItemRegion> items = FindItemRegions(map);
+    std::vector<ItemRegion> items = FindItemRegions(map).value();
     ASSERT_EQ(items.size(), expected.size()) << round;
     for (size_t i = 0; i < items.size(); i++) ASSERT_TRUE(items[i] == expected[i]) << round;
   }

@@ -184,6 +184,11 @@ TEST_F(SkinTest, BadImageSetsAndRefusedWindowsFailWithNothingLeftOpen) {
            scattered.pixels[k * 100] = scattered.pixels[(99 - k) * 100 + 99] = 0xFF000100u + k;
          s = Plain(std::move(scattered));
        }},
+      {"a colour per pixel: more items than any keypad", [](SkinImages& s) {
+         Image speckled = MakeImage(100, 100, 0);
+         for (uint32_t i = 0; i < speckled.pixels.size(); i++) speckled.pixels[i] = 0xFF000001u + i;
+         s = Plain(std::move(speckled));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
