@@ -88,7 +88,8 @@ void ReadEntries(const std::vector<std::u16string_view>& lines, size_t first, bo
 }
 
 // Reads the French file into the table. Returns false, with the table unchanged, when the file
-// cannot be read or its count is absurd; otherwise sets the encoding it is written in.
+// cannot be read or its count is absurd. Sets the encoding it is written in whenever it could be
+// read, so that a translation in the same encoding still decodes when only the count is wrong.
 bool ReadBaseLanguage(std::u16string_view folder, TextEncoding* encoding) {
   std::string bytes;
   if (!ReadFileBytes(LanguageFile(folder, kBaseLanguage, u".Txt"), kMaxLanguageFileBytes, &bytes))
