@@ -96,17 +96,22 @@ bool CreatePlatformFile(std::string_view path, PlatformFile* file) {
   return OpenRegular(NativePath(path), O_RDWR | O_CREAT | O_TRUNC, file);
 }
 
-bool ReadWholePlatformFile(PlatformFile file, size_t maxBytes, std::string* bytes) {
+bool ReadWholePlatformFile(PlatformFile file, size_t maxBytes, std::string* bytes, bool* tooLarge) {
   bytes->clear();
-  struct stat info;
-  if (fstat(Descriptor(file), &info) != 0 || static_cast<uint64_t>(info.st_size) > maxBytes)
+  if (tooLarge) *tooLarge = false;
+  auto oversized = [tooLarge] {
+    if (tooLarge) *tooLarge = true;
     return false;
+  };
+  struct stat info;
+  if (fstat(Descriptor(file), &info) != 0) return false;
+  if (static_cast<uint64_t>(info.st_size) > maxBytes) return oversized();
   // The size is only a hint: the file may grow while it is read, so the limit is checked again.
   std::string data(static_cast<size_t>(info.st_size) + 1, '\0');
   size_t filled = 0;
   for (;;) {
     if (filled == data.size()) {
-      if (data.size() > maxBytes) return false;
+      if (data.size() > maxBytes) return oversized();
       data.resize(std::min(data.size() * 2, maxBytes + 1));
     }
     ssize_t got = pread(Descriptor(file), data.data() + filled, data.size() - filled,
@@ -116,7 +121,7 @@ bool ReadWholePlatformFile(PlatformFile file, size_t maxBytes, std::string* byte
     if (got == 0) break;
     filled += static_cast<size_t>(got);
   }
-  if (filled > maxBytes) return false;
+  if (filled > maxBytes) return oversized();
   data.resize(filled);
   *bytes = std::move(data);
   return true;

@@ -34,8 +34,9 @@ bool OpenPlatformFile(std::string_view path, FileAccess access, PlatformFile* fi
 // Creates a regular file, empty, replacing an existing one. Returns false when it cannot.
 bool CreatePlatformFile(std::string_view path, PlatformFile* file);
 // Reads the whole file from its start. Returns false on a read error, and when the file holds
-// more than maxBytes (then *bytes is left empty).
-bool ReadWholePlatformFile(PlatformFile file, size_t maxBytes, std::string* bytes);
+// more than maxBytes (then *bytes is left empty); *tooLarge, when given, tells the two apart.
+bool ReadWholePlatformFile(PlatformFile file, size_t maxBytes, std::string* bytes,
+                           bool* tooLarge = nullptr);
 // Writes every byte at the offset. Returns false when any byte could not be written.
 bool WritePlatformFile(PlatformFile file, int64_t offset, std::string_view bytes);
 // Sets the file's length. Returns false when it cannot.

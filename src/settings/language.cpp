@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <vector>
 
 #include "platform/files.h"
 #include "platform/unicode.h"
@@ -48,17 +47,16 @@ std::u16string Decode(std::string_view bytes, TextEncoding encoding) {
   return text;
 }
 
-// Lines end at CR LF, LF, CR or NUL.
-std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
-  std::vector<std::u16string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of(std::u16string_view(u"\r\n\0", 3), start);
-    if (end == std::u16string_view::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + (text.substr(end).starts_with(u"\r\n") ? 2 : 1);
-  }
-  return lines;
+// Takes the first line off the text, with its end (CR LF, LF, CR or NUL). Lines are taken one
+// at a time, so that a file of millions of empty lines costs no list of them.
+std::u16string_view TakeLine(std::u16string_view* text) {
+  size_t end = text->find_first_of(std::u16string_view(u"\r\n\0", 3));
+  std::u16string_view line = text->substr(0, end);
+  if (end == std::u16string_view::npos)
+    *text = {};
+  else
+    text->remove_prefix(end + (text->substr(end).starts_with(u"\r\n") ? 2 : 1));
+  return line;
 }
 
 // The file of a language in a folder, its extension matched in any case; "" when there is none.
@@ -72,9 +70,9 @@ bool InTable(int32_t index) { return index >= 0 && static_cast<size_t>(index) < 
 
 // Reads the entry lines into the table. The base file stores every entry; a translation only
 // those whose text is not empty.
-void ReadEntries(const std::vector<std::u16string_view>& lines, size_t first, bool base) {
-  for (size_t i = first; i < lines.size(); ++i) {
-    std::u16string_view line = lines[i];
+void ReadEntries(std::u16string_view lines, bool base) {
+  while (!lines.empty()) {
+    std::u16string_view line = TakeLine(&lines);
     size_t equals = line.find(u'=');
     if (line.empty() || line[0] == u'[' || equals == std::u16string_view::npos) continue;
     int32_t index = ReadTextNumber(line.substr(0, equals));
@@ -88,7 +86,8 @@ void ReadEntries(const std::vector<std::u16string_view>& lines, size_t first, bo
 }
 
 // Reads the French file into the table. Returns false, with the table unchanged, when the file
-// cannot be read or its count is absurd; otherwise sets the encoding it is written in.
+// cannot be read or its count is absurd. Sets the encoding it is written in whenever it could be
+// read, so that a translation in the same encoding still decodes when only the count is wrong.
 bool ReadBaseLanguage(std::u16string_view folder, TextEncoding* encoding) {
   std::string bytes;
   if (!ReadFileBytes(LanguageFile(folder, kBaseLanguage, u".Txt"), kMaxLanguageFileBytes, &bytes))
@@ -103,11 +102,11 @@ bool ReadBaseLanguage(std::u16string_view folder, TextEncoding* encoding) {
     mark = 2;
   }
   std::u16string text = Decode(std::string_view(bytes).substr(mark), *encoding);
-  std::vector<std::u16string_view> lines = SplitLines(text);
-  int32_t count = lines.empty() ? 0 : ReadTextNumber(lines[0]);
+  std::u16string_view lines = text;
+  int32_t count = ReadTextNumber(TakeLine(&lines));
   if (count < 0 || count > kMaxLanguageTexts) return false;
   textTable.resize(static_cast<size_t>(count) + 1);
-  ReadEntries(lines, 1, true);
+  ReadEntries(lines, true);
   return true;
 }
 
@@ -117,7 +116,7 @@ void ReadTranslation(std::u16string_view folder, std::u16string_view name, TextE
   std::string bytes;
   if (!ReadFileBytes(LanguageFile(folder, name, u".Txt"), kMaxLanguageFileBytes, &bytes)) return;
   std::u16string text = Decode(bytes, encoding);
-  ReadEntries(SplitLines(text), 0, false);
+  ReadEntries(text, false);
 }
 
 }  // namespace

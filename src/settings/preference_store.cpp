@@ -90,8 +90,12 @@ bool PreferenceStore::Open(std::u16string_view filePath) {
     return false;
   }
   std::string bytes;
-  bool read = ReadWholePlatformFile(file, kMaxPreferenceFileBytes, &bytes);
+  bool tooLarge = false;
+  bool read = ReadWholePlatformFile(file, kMaxPreferenceFileBytes, &bytes, &tooLarge);
   ClosePlatformFile(&file);
+  // A file that failed to read is never written: a save would replace whatever it holds with
+  // only the keys written since. An oversized one reads as missing, and a save replaces it.
+  if (!read && !tooLarge) state = FileState::ReadOnly;
   Parse(bytes);  // an unreadable or oversized file parses as empty
   return read;
 }

@@ -28,7 +28,8 @@ struct PreferenceStore {
 
   // Closes any open file, then opens and parses the file at path: read and write if possible,
   // otherwise read only. Returns whether the file was opened and read. A missing file (or one
-  // over kMaxPreferenceFileBytes) leaves an empty, usable store that a write creates at Close.
+  // over kMaxPreferenceFileBytes) leaves an empty, usable store that a write creates at Close;
+  // a file that exists but cannot be read is never written.
   bool Open(std::u16string_view path);
   // Closes any open file, then starts the file afresh with no nodes; it replaces the old file at
   // Close. Returns false when the file cannot be created; writes are then never saved.

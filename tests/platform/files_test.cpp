@@ -77,6 +77,25 @@ TEST_F(Files, ReadingStopsAtTheSizeLimit) {
   EXPECT_TRUE(ReadFileBytes("fits", 100, &bytes));
   EXPECT_EQ(bytes, std::string(100, 'y'));
   EXPECT_FALSE(ReadFileBytes("missing", 100, &bytes));
+
+  // A caller must tell a file too large to read from one that failed to read: the first may be
+  // replaced, the second must be kept. Offset 0 of the process's own memory is never mapped, so
+  // reading it fails with an I/O error.
+  struct Case { const char* path; bool read, tooLarge; std::string bytes; } cases[] = {
+      {"big", false, true, ""},
+      {"fits", true, false, std::string(100, 'y')},
+      {"/proc/self/mem", false, false, ""},
+  };
+  for (const auto& c : cases) {
+    PlatformFile file;
+    ASSERT_TRUE(OpenPlatformFile(c.path, FileAccess::ReadOnly, &file)) << c.path;
+    bytes = "old";
+    bool tooLarge = !c.tooLarge;
+    EXPECT_EQ(ReadWholePlatformFile(file, 100, &bytes, &tooLarge), c.read) << c.path;
+    EXPECT_EQ(tooLarge, c.tooLarge) << c.path;
+    EXPECT_EQ(bytes, c.bytes) << c.path;
+    ClosePlatformFile(&file);
+  }
 }
 
 TEST_F(Files, ListingMatchesTheExtensionInAnyCaseAndSortsByName) {
