@@ -51,6 +51,10 @@ struct PreferenceStore {
   void WriteInt(std::u16string_view key, int32_t value);
   void WriteDouble(std::u16string_view key, double value);  // shortest text that reads back
 
+  // Whether Close can save: false for a file opened read only, one that failed to read, and a
+  // file that could not be created.
+  bool IsSavable() const { return state != FileState::ReadOnly && state != FileState::Unwritable; }
+
   // Saves the file if anything was written (or it was created), atomically, then frees
   // everything. A file opened read only is never written.
   void Close();

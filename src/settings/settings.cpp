@@ -85,9 +85,14 @@ void SaveHistory(PreferenceStore& store) {
 
 }  // namespace
 
+int32_t settingsFileKept = 0;
+
 void LoadSettings() {
   PreferenceStore store;
   store.Open(kSettingsFileName);  // a missing file leaves every default
+  // A file that exists but could not be read, or only read, must survive this run: the
+  // settings then run on defaults, and saving them would replace what it holds.
+  settingsFileKept = store.IsSavable() ? 0 : 1;
   std::u16string_view group;
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
@@ -102,7 +107,7 @@ void LoadSettings() {
 
 void SaveSettings() {
   PreferenceStore store;
-  if (!store.Create(kSettingsFileName)) return;
+  if (settingsFileKept || !store.Create(kSettingsFileName)) return;
   std::u16string_view group;
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);

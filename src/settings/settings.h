@@ -24,6 +24,9 @@ struct AppSettings {
 
 // The process-wide settings.
 extern AppSettings appSettings;
+// Set by LoadSettings when the settings file exists but could not be read (or only read):
+// SaveSettings then leaves it as it is.
+extern int32_t settingsFileKept;
 
 // Fills appSettings from the settings file, each missing key taking its default, appends the
 // stored history to historyList (with an empty sentinel entry after it) and applies angleMode
@@ -31,5 +34,6 @@ extern AppSettings appSettings;
 void LoadSettings();
 
 // Writes appSettings and historyList to the settings file, replacing it atomically. When the
-// file cannot be written, nothing is saved and the old file stays as it was.
+// file cannot be written, or settingsFileKept is set, nothing is saved and the old file stays
+// as it was.
 void SaveSettings();

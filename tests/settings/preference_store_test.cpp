@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +10,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "../support/failing_reads.h"
 #include "../support/temp_folder.h"
 #include "platform/unicode.h"
 #include "settings/preference_store.h"
@@ -228,38 +225,16 @@ TEST_F(Preference, AFileOpenedOnlyForReadingIsLeftAlone) {
   EXPECT_EQ(FolderNames(), "p.tvnp");
 }
 
-// Opens the file with every positioned read of this process failing with an I/O error, as a
-// failing disk would make them, writes to the store and closes it. Runs in a child process, whose
-// reads stay broken until it ends. Returns 0 when it finished, 2 when reads could not be broken.
-int WriteAfterAFailedRead() {
-  pid_t child = fork();
-  if (child == 0) {
-    sock_filter failPositionedReads[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_pread64, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    sock_fprog program = {static_cast<unsigned short>(std::size(failPositionedReads)),
-                          failPositionedReads};
-    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
-      _exit(2);
+TEST_F(Preference, AFileThatFailsToReadIsLeftAlone) {
+  PutFile("p.tvnp", "[G]\nk=1\nother=3\n");
+  int outcome = RunWithFailingReads([] {
     PreferenceStore store;
     bool opened = store.Open(u"p.tvnp");
     store.SelectGroup(u"G");
     store.WriteInt(u"k", 2);
     store.Close();
-    _exit(opened ? 1 : 0);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-
-TEST_F(Preference, AFileThatFailsToReadIsLeftAlone) {
-  PutFile("p.tvnp", "[G]\nk=1\nother=3\n");
-  int outcome = WriteAfterAFailedRead();
+    return !opened;
+  });
   if (outcome == 2) GTEST_SKIP() << "this system lets no process filter its own system calls";
   EXPECT_EQ(outcome, 0);
   EXPECT_EQ(FileContent("p.tvnp"), "[G]\nk=1\nother=3\n");  // not replaced by "k = 2" alone

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "../support/failing_reads.h"
 #include "../support/temp_folder.h"
 #include "engine/evaluator.h"
 #include "platform/numbers.h"
@@ -22,6 +23,7 @@ class SettingsTest : public ::testing::Test {
   }
   static void Forget() {
     appSettings = AppSettings();
+    settingsFileKept = 0;
     historyList = HistoryList();
   }
   static void SaveAndReload() {
@@ -189,6 +191,25 @@ TEST_F(SettingsTest, AFailedSaveLeavesThePreviousFileWhole) {
   }
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), before);
   EXPECT_EQ(FolderNames(), "Tornavelle.tvnp");
+}
+
+// A settings file the disk fails to read survives the run: the settings fall back to their
+// defaults, and the save at exit leaves the file as it was.
+TEST_F(SettingsTest, AFileThatFailsToReadSurvivesTheExitSave) {
+  const std::string stored = "[Apparence]\nApparence=Mine\n";
+  PutFile("Tornavelle.tvnp", stored);
+  int outcome = RunWithFailingReads([] {
+    LoadSettings();
+    const bool defaults = appSettings.skinName == u"Defaut";
+    appSettings.skinName = u"Other";
+    SaveSettings();
+    return defaults && settingsFileKept;
+  });
+  if (outcome == 2) GTEST_SKIP() << "this system lets no process filter its own system calls";
+  EXPECT_EQ(outcome, 0);
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), stored);
+  LoadSettings();  // read normally again, the file is saved as usual
+  EXPECT_EQ(settingsFileKept, 0);
 }
 
 TEST_F(SettingsTest, SavingThroughASymbolicLinkReplacesItsTarget) {
