@@ -27,7 +27,7 @@ void ReplaceAll(std::u16string& text, std::u16string_view search, std::u16string
   size_t found = text.find(search);
   if (found == std::u16string::npos) return;
   std::u16string out;
-  out.reserve(text.size() + text.size() / search.size() * replacement.size());
+  out.reserve(text.size() + replacement.size());
   size_t from = 0;
   for (; found != std::u16string::npos; found = text.find(search, from)) {
     out.append(text, from, found - from);
