@@ -1,8 +1,5 @@
 // The desktop's services on GTK: start-up, the clipboard, the two dialogs, monitors, fonts and
 // the process.
-#include <unistd.h>
-
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,7 +10,6 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/text_backend.h"
-#include "platform/timers.h"
 #include "platform/unicode.h"
 
 using namespace gtkbackend;

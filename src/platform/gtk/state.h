@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "platform/events.h"
