@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/event_queue.h"
 #include "platform/events.h"
 #include "platform/gtk/gtk_control.h"
 #include "platform/gtk/state.h"
@@ -19,7 +20,6 @@ void PostEvent(const Event& event) { TheState().queue.push_back(event); }
 
 namespace {
 
-constexpr int32_t kMinimumTimerPeriod = 10;
 constexpr int32_t kWheelNotch = 120;
 // One turn of the main loop that finds work may queue a few events; a poll stops after this
 // many turns so that a source that is always ready cannot keep it from returning.
@@ -30,16 +30,9 @@ struct TimerTick {
   int32_t number;
 };
 
-bool TickQueued(WindowHandle window, int32_t number) {
-  for (const Event& e : TheState().queue)
-    if (e.code == kEventTimer && e.window == window && e.parameter == uint32_t(number))
-      return true;
-  return false;
-}
-
 gboolean OnTimer(gpointer data) {
   const auto* tick = static_cast<const TimerTick*>(data);
-  if (!TickQueued(tick->window, tick->number))
+  if (!TimerTickQueued(TheState().queue, tick->window, tick->number))
     PostEvent({kEventTimer, tick->window, uint32_t(tick->number), 0, 0});
   return G_SOURCE_CONTINUE;
 }
@@ -69,10 +62,6 @@ gboolean OnButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer) {
 gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer) {
   PostMouse(widget, kEventMouseMove, event->x, event->y);
   return TRUE;
-}
-
-uint32_t WheelParameter(int32_t delta) {
-  return uint32_t(uint16_t(int16_t(std::clamp(delta, -32768, 32767)))) << 16;
 }
 
 gboolean OnScroll(GtkWidget* widget, GdkEventScroll* event, gpointer) {
@@ -257,14 +246,6 @@ GdkDevice* Pointer() {
   return seat ? gdk_seat_get_pointer(seat) : nullptr;
 }
 
-Event PopEvent() {
-  State& s = TheState();
-  if (s.queue.empty()) return {};
-  Event e = s.queue.front();
-  s.queue.pop_front();
-  return e;
-}
-
 // Dispatches what is ready now, until an event is queued or nothing is left to do.
 void PumpReady() {
   for (int turn = 0; turn < kPollTurns && TheState().queue.empty(); ++turn)
@@ -339,13 +320,13 @@ Event WaitForEvent(int32_t timeoutMs) {
     while (s.queue.empty() && !over) g_main_context_iteration(nullptr, TRUE);
     if (!over) g_source_remove(source);
   }
-  return PopEvent();
+  return PopEvent(s.queue);
 }
 
 Event PollEvent() {
   if (!TheState().started) return {};
   if (TheState().queue.empty()) PumpReady();
-  return PopEvent();
+  return PopEvent(TheState().queue);
 }
 
 void PumpDesktop(int32_t milliseconds) {
@@ -367,7 +348,7 @@ bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
   State& s = TheState();
   if (!FindRecord(window)) return false;
   StopTimer(window, number);
-  periodMs = std::max(periodMs, kMinimumTimerPeriod);
+  periodMs = std::max(periodMs, kMinimumTimerPeriodMs);
   auto* tick = new TimerTick{window, number};
   guint source = g_timeout_add_full(G_PRIORITY_DEFAULT, guint(periodMs), OnTimer, tick,
                                     [](gpointer data) { delete static_cast<TimerTick*>(data); });

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/event_queue.h"
 #include "platform/events.h"
 #include "platform/input.h"
 #include "platform/offscreen/state.h"
@@ -13,16 +14,6 @@ namespace offscreen {
 void PostEvent(const Event& event) { TheState().queue.push_back(event); }
 
 namespace {
-
-constexpr int32_t kMinimumTimerPeriod = 10;
-
-bool TickQueued(const TimerRecord& timer) {
-  for (const Event& e : TheState().queue)
-    if (e.code == kEventTimer && e.window == timer.window &&
-        e.parameter == static_cast<uint32_t>(timer.number))
-      return true;
-  return false;
-}
 
 // The earliest time at which a timer or an action is due, or nullopt.
 std::optional<int64_t> NextDue() {
@@ -50,7 +41,7 @@ void RunDue() {
   }
   for (TimerRecord& timer : s.timers) {
     if (timer.due > s.now) continue;
-    if (!TickQueued(timer))
+    if (!TimerTickQueued(s.queue, timer.window, timer.number))
       PostEvent({kEventTimer, timer.window, static_cast<uint32_t>(timer.number), 0, 0});
     // Missed periods are dropped, as a busy program would see them.
     timer.due += timer.periodMs;
@@ -84,14 +75,6 @@ void AdvanceTo(int64_t target, bool wait) {
   s.now = std::max(s.now, target);
 }
 
-Event PopEvent() {
-  State& s = TheState();
-  if (s.queue.empty()) return {};
-  Event e = s.queue.front();
-  s.queue.pop_front();
-  return e;
-}
-
 WindowHandle MouseTarget() {
   const State& s = TheState();
   return s.grab ? s.grab : OffscreenWindowAt(s.cursorX, s.cursorY);
@@ -112,18 +95,18 @@ using namespace offscreen;
 Event WaitForEvent(int32_t timeoutMs) {
   State& s = TheState();
   if (s.queue.empty()) AdvanceTo(s.now + std::max(timeoutMs, 0), true);
-  return PopEvent();
+  return PopEvent(s.queue);
 }
 
 Event PollEvent() {
   if (TheState().queue.empty()) RunDue();
-  return PopEvent();
+  return PopEvent(TheState().queue);
 }
 
 bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
   State& s = TheState();
   if (!FindRecord(window)) return false;
-  periodMs = std::max(periodMs, kMinimumTimerPeriod);
+  periodMs = std::max(periodMs, kMinimumTimerPeriodMs);
   StopTimer(window, number);
   s.timers.push_back({window, number, periodMs, s.now + periodMs});
   return true;
@@ -196,10 +179,8 @@ void OffscreenClick(int32_t screenX, int32_t screenY, MouseButton button) {
 }
 
 void OffscreenTurnWheel(int32_t delta) {
-  delta = std::clamp(delta, -32768, 32767);
   const State& s = TheState();
-  uint32_t parameter = static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16;
-  PostMouse(kEventWheel, OffscreenWindowAt(s.cursorX, s.cursorY), parameter);
+  PostMouse(kEventWheel, OffscreenWindowAt(s.cursorX, s.cursorY), WheelParameter(delta));
 }
 
 void OffscreenPressKey(int32_t virtualKey, char16_t character) {
