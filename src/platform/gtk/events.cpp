@@ -240,12 +240,6 @@ gboolean OnKeyRelease(GtkWidget* widget, GdkEventKey* event, gpointer) {
   return TRUE;
 }
 
-GdkDevice* Pointer() {
-  GdkDisplay* display = gdk_display_get_default();
-  GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
-  return seat ? gdk_seat_get_pointer(seat) : nullptr;
-}
-
 // Dispatches what is ready now, until an event is queued or nothing is left to do.
 void PumpReady() {
   for (int turn = 0; turn < kPollTurns && TheState().queue.empty(); ++turn)
@@ -258,6 +252,20 @@ gboolean OnWaitOver(gpointer data) {
 }
 
 }  // namespace
+
+GdkDevice* Pointer() {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+  return seat ? gdk_seat_get_pointer(seat) : nullptr;
+}
+
+void RunMainLoopUntil(int32_t timeoutMs, const std::function<bool()>& done) {
+  bool over = false;
+  guint source = g_timeout_add(guint(std::max(timeoutMs, 0)), OnWaitOver, &over);
+  while (!done() && !over) g_main_context_iteration(nullptr, TRUE);
+  // A time-out that has fired is gone already; one that has not is ours to remove.
+  if (!over) g_source_remove(source);
+}
 
 void ConnectInput(WindowRecord& record) {
   GtkWidget* w = record.widget;
@@ -313,13 +321,9 @@ Event WaitForEvent(int32_t timeoutMs) {
   State& s = TheState();
   if (!s.started) return {};
   if (s.queue.empty()) PumpReady();
-  if (s.queue.empty() && timeoutMs > 0) {
-    bool over = false;
-    guint source = g_timeout_add(guint(timeoutMs), OnWaitOver, &over);
-    // Blocks in poll() until X11 input, a timer or the time-out wakes the loop.
-    while (s.queue.empty() && !over) g_main_context_iteration(nullptr, TRUE);
-    if (!over) g_source_remove(source);
-  }
+  // Blocks in poll() until X11 input, a timer or the time-out wakes the loop.
+  if (s.queue.empty() && timeoutMs > 0)
+    RunMainLoopUntil(timeoutMs, [&s] { return !s.queue.empty(); });
   return PopEvent(s.queue);
 }
 

@@ -56,11 +56,6 @@ void OnClipboardText(GtkClipboard*, const gchar* text, gpointer data) {
   read->done = true;
 }
 
-gboolean OnClipboardWaitOver(gpointer over) {
-  *static_cast<bool*>(over) = true;
-  return G_SOURCE_REMOVE;
-}
-
 // Hands our clipboard text to the desktop's clipboard manager, when one runs, so that it
 // outlives the program. Waits (in GTK) only when a manager answers.
 void StoreClipboard() {
@@ -174,10 +169,7 @@ std::u16string GetClipboardText() {
   auto* read = new ClipboardRead;
   gtk_clipboard_request_text(Clipboard(), OnClipboardText, read);
   // Events that arrive meanwhile are queued for the program as usual.
-  bool over = false;
-  guint timeout = g_timeout_add(kClipboardAnswerMs, OnClipboardWaitOver, &over);
-  while (!read->done && !over) g_main_context_iteration(nullptr, TRUE);
-  if (!over) g_source_remove(timeout);
+  RunMainLoopUntil(kClipboardAnswerMs, [read] { return read->done; });
   if (!read->done) {
     read->abandoned = true;
     return {};

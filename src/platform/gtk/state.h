@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -54,6 +55,11 @@ WindowRecord* FindRecord(WindowHandle window);
 WindowRecord* FindRecordOfWidget(GtkWidget* widget);
 void PostEvent(const Event& event);
 
+// The pointer of the display's default seat; nullptr when there is none (events.cpp).
+GdkDevice* Pointer();
+// Runs the main loop, blocking in it between turns, until done() holds or timeoutMs have passed;
+// whatever arrives meanwhile is handled as usual.
+void RunMainLoopUntil(int32_t timeoutMs, const std::function<bool()>& done);
 // Connects the input signals of a new window (events.cpp).
 void ConnectInput(WindowRecord& record);
 // Releases the input context and forgets the window's timers and queued events.
