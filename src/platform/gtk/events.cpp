@@ -104,11 +104,6 @@ std::u16string& Committed() {
 
 void OnCommit(GtkIMContext*, const gchar* text, gpointer) { Committed() += Utf8ToUtf16(text); }
 
-char16_t LowerAscii(guint keyval) {
-  if (keyval >= 'A' && keyval <= 'Z') return char16_t(keyval - 'A' + 'a');
-  return keyval < 128 ? char16_t(keyval) : 0;
-}
-
 // The letters and digits of the main block by X key code (evdev and XFree86 number these keys
 // alike), for layouts that have no Latin group at all.
 char16_t LatinKeyAtCode(guint16 code) {
@@ -127,7 +122,7 @@ char16_t LatinKeyAtCode(guint16 code) {
 // one a US keyboard has there (a Cyrillic layout's С key is the C key). 0 for other keys.
 char16_t LatinKeyOf(const GdkEventKey* event) {
   auto latin = [](guint keyval) -> char16_t {
-    char16_t c = LowerAscii(keyval);
+    char16_t c = keyval < 128 ? LowerCaseUnit(char16_t(keyval)) : 0;
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ? c : 0;
   };
   if (char16_t c = latin(event->keyval)) return c;
