@@ -52,10 +52,9 @@ void RunDue() {
 // Moves the clock towards target, step by step through everything due on the way. A wait stops
 // early once an event is queued, and is held to the clock limit.
 void AdvanceTo(int64_t target, bool wait) {
-  bool stopAtEvent = wait;
   State& s = TheState();
   RunDue();
-  while (!(stopAtEvent && !s.queue.empty())) {
+  while (!(wait && !s.queue.empty())) {
     std::optional<int64_t> next = NextDue();
     if (!next || *next > target) break;
     if (*next > s.now) {
@@ -64,7 +63,7 @@ void AdvanceTo(int64_t target, bool wait) {
     }
     RunDue();
   }
-  if (stopAtEvent && !s.queue.empty()) return;
+  if (wait && !s.queue.empty()) return;
   if (wait && target > s.clockLimit) {
     std::fprintf(stderr,
                  "offscreen: the virtual clock would pass its limit of %lld ms; the program is "
