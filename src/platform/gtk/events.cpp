@@ -302,12 +302,6 @@ void ForgetInput(WindowRecord& record) {
   }
 }
 
-void StopAllTimers() {
-  State& s = TheState();
-  for (const TimerRecord& t : s.timers) g_source_remove(t.source);
-  s.timers.clear();
-}
-
 }  // namespace gtkbackend
 
 using namespace gtkbackend;

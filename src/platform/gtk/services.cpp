@@ -110,9 +110,8 @@ void StopPlatform() {
   if (!s.started) return;
   StoreClipboard();
   DestroyAllMenus();
-  StopAllTimers();
+  // Timers and queued events belong to windows and go with them.
   CloseAllWindows();
-  s.queue.clear();
   CloseAllFonts();
   gdk_display_flush(gdk_display_get_default());
 }

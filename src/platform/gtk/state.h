@@ -64,8 +64,6 @@ void RunMainLoopUntil(int32_t timeoutMs, const std::function<bool()>& done);
 void ConnectInput(WindowRecord& record);
 // Releases the input context and forgets the window's timers and queued events.
 void ForgetInput(WindowRecord& record);
-// Stops every timer (events.cpp).
-void StopAllTimers();
 // Closes every window (windows.cpp).
 void CloseAllWindows();
 // Repaints every window for the current compositing state.
