@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/event_queue.h"
 #include "platform/events.h"
 #include "platform/gtk/gtk_control.h"
 #include "platform/gtk/state.h"
@@ -19,7 +20,6 @@ void PostEvent(const Event& event) { TheState().queue.push_back(event); }
 
 namespace {
 
-constexpr int32_t kMinimumTimerPeriod = 10;
 constexpr int32_t kWheelNotch = 120;
 // One turn of the main loop that finds work may queue a few events; a poll stops after this
 // many turns so that a source that is always ready cannot keep it from returning.
@@ -30,16 +30,9 @@ struct TimerTick {
   int32_t number;
 };
 
-bool TickQueued(WindowHandle window, int32_t number) {
-  for (const Event& e : TheState().queue)
-    if (e.code == kEventTimer && e.window == window && e.parameter == uint32_t(number))
-      return true;
-  return false;
-}
-
 gboolean OnTimer(gpointer data) {
   const auto* tick = static_cast<const TimerTick*>(data);
-  if (!TickQueued(tick->window, tick->number))
+  if (!TimerTickQueued(TheState().queue, tick->window, tick->number))
     PostEvent({kEventTimer, tick->window, uint32_t(tick->number), 0, 0});
   return G_SOURCE_CONTINUE;
 }
@@ -69,10 +62,6 @@ gboolean OnButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer) {
 gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer) {
   PostMouse(widget, kEventMouseMove, event->x, event->y);
   return TRUE;
-}
-
-uint32_t WheelParameter(int32_t delta) {
-  return uint32_t(uint16_t(int16_t(std::clamp(delta, -32768, 32767)))) << 16;
 }
 
 gboolean OnScroll(GtkWidget* widget, GdkEventScroll* event, gpointer) {
@@ -115,11 +104,6 @@ std::u16string& Committed() {
 
 void OnCommit(GtkIMContext*, const gchar* text, gpointer) { Committed() += Utf8ToUtf16(text); }
 
-char16_t LowerAscii(guint keyval) {
-  if (keyval >= 'A' && keyval <= 'Z') return char16_t(keyval - 'A' + 'a');
-  return keyval < 128 ? char16_t(keyval) : 0;
-}
-
 // The letters and digits of the main block by X key code (evdev and XFree86 number these keys
 // alike), for layouts that have no Latin group at all.
 char16_t LatinKeyAtCode(guint16 code) {
@@ -138,7 +122,7 @@ char16_t LatinKeyAtCode(guint16 code) {
 // one a US keyboard has there (a Cyrillic layout's С key is the C key). 0 for other keys.
 char16_t LatinKeyOf(const GdkEventKey* event) {
   auto latin = [](guint keyval) -> char16_t {
-    char16_t c = LowerAscii(keyval);
+    char16_t c = keyval < 128 ? LowerCaseUnit(char16_t(keyval)) : 0;
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ? c : 0;
   };
   if (char16_t c = latin(event->keyval)) return c;
@@ -251,20 +235,6 @@ gboolean OnKeyRelease(GtkWidget* widget, GdkEventKey* event, gpointer) {
   return TRUE;
 }
 
-GdkDevice* Pointer() {
-  GdkDisplay* display = gdk_display_get_default();
-  GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
-  return seat ? gdk_seat_get_pointer(seat) : nullptr;
-}
-
-Event PopEvent() {
-  State& s = TheState();
-  if (s.queue.empty()) return {};
-  Event e = s.queue.front();
-  s.queue.pop_front();
-  return e;
-}
-
 // Dispatches what is ready now, until an event is queued or nothing is left to do.
 void PumpReady() {
   for (int turn = 0; turn < kPollTurns && TheState().queue.empty(); ++turn)
@@ -277,6 +247,20 @@ gboolean OnWaitOver(gpointer data) {
 }
 
 }  // namespace
+
+GdkDevice* Pointer() {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+  return seat ? gdk_seat_get_pointer(seat) : nullptr;
+}
+
+void RunMainLoopUntil(int32_t timeoutMs, const std::function<bool()>& done) {
+  bool over = false;
+  guint source = g_timeout_add(guint(std::max(timeoutMs, 0)), OnWaitOver, &over);
+  while (!done() && !over) g_main_context_iteration(nullptr, TRUE);
+  // A time-out that has fired is gone already; one that has not is ours to remove.
+  if (!over) g_source_remove(source);
+}
 
 void ConnectInput(WindowRecord& record) {
   GtkWidget* w = record.widget;
@@ -318,12 +302,6 @@ void ForgetInput(WindowRecord& record) {
   }
 }
 
-void StopAllTimers() {
-  State& s = TheState();
-  for (const TimerRecord& t : s.timers) g_source_remove(t.source);
-  s.timers.clear();
-}
-
 }  // namespace gtkbackend
 
 using namespace gtkbackend;
@@ -332,20 +310,16 @@ Event WaitForEvent(int32_t timeoutMs) {
   State& s = TheState();
   if (!s.started) return {};
   if (s.queue.empty()) PumpReady();
-  if (s.queue.empty() && timeoutMs > 0) {
-    bool over = false;
-    guint source = g_timeout_add(guint(timeoutMs), OnWaitOver, &over);
-    // Blocks in poll() until X11 input, a timer or the time-out wakes the loop.
-    while (s.queue.empty() && !over) g_main_context_iteration(nullptr, TRUE);
-    if (!over) g_source_remove(source);
-  }
-  return PopEvent();
+  // Blocks in poll() until X11 input, a timer or the time-out wakes the loop.
+  if (s.queue.empty() && timeoutMs > 0)
+    RunMainLoopUntil(timeoutMs, [&s] { return !s.queue.empty(); });
+  return PopEvent(s.queue);
 }
 
 Event PollEvent() {
   if (!TheState().started) return {};
   if (TheState().queue.empty()) PumpReady();
-  return PopEvent();
+  return PopEvent(TheState().queue);
 }
 
 void PumpDesktop(int32_t milliseconds) {
@@ -367,7 +341,7 @@ bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
   State& s = TheState();
   if (!FindRecord(window)) return false;
   StopTimer(window, number);
-  periodMs = std::max(periodMs, kMinimumTimerPeriod);
+  periodMs = std::max(periodMs, kMinimumTimerPeriodMs);
   auto* tick = new TimerTick{window, number};
   guint source = g_timeout_add_full(G_PRIORITY_DEFAULT, guint(periodMs), OnTimer, tick,
                                     [](gpointer data) { delete static_cast<TimerTick*>(data); });

@@ -121,8 +121,7 @@ bool ShowPopupMenu(int32_t menu, WindowHandle window) {
   WindowRecord* owner = FindRecord(window);
   if (!record || !owner) return false;
   GdkWindow* gdkWindow = gtk_widget_get_window(owner->widget);
-  GdkDisplay* display = gdk_display_get_default();
-  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+  GdkDevice* pointer = Pointer();
   if (!gdkWindow || !pointer) return false;
 
   // GTK places and grabs a menu from the event that opened it; the program opens menus from

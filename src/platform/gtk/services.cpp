@@ -1,8 +1,5 @@
 // The desktop's services on GTK: start-up, the clipboard, the two dialogs, monitors, fonts and
 // the process.
-#include <unistd.h>
-
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,7 +10,6 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/text_backend.h"
-#include "platform/timers.h"
 #include "platform/unicode.h"
 
 using namespace gtkbackend;
@@ -58,11 +54,6 @@ void OnClipboardText(GtkClipboard*, const gchar* text, gpointer data) {
   }
   if (text) read->text = Utf8ToUtf16(text);
   read->done = true;
-}
-
-gboolean OnClipboardWaitOver(gpointer over) {
-  *static_cast<bool*>(over) = true;
-  return G_SOURCE_REMOVE;
 }
 
 // Hands our clipboard text to the desktop's clipboard manager, when one runs, so that it
@@ -119,9 +110,8 @@ void StopPlatform() {
   if (!s.started) return;
   StoreClipboard();
   DestroyAllMenus();
-  StopAllTimers();
+  // Timers and queued events belong to windows and go with them.
   CloseAllWindows();
-  s.queue.clear();
   CloseAllFonts();
   gdk_display_flush(gdk_display_get_default());
 }
@@ -178,10 +168,7 @@ std::u16string GetClipboardText() {
   auto* read = new ClipboardRead;
   gtk_clipboard_request_text(Clipboard(), OnClipboardText, read);
   // Events that arrive meanwhile are queued for the program as usual.
-  bool over = false;
-  guint timeout = g_timeout_add(kClipboardAnswerMs, OnClipboardWaitOver, &over);
-  while (!read->done && !over) g_main_context_iteration(nullptr, TRUE);
-  if (!over) g_source_remove(timeout);
+  RunMainLoopUntil(kClipboardAnswerMs, [read] { return read->done; });
   if (!read->done) {
     read->abandoned = true;
     return {};

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "platform/events.h"
@@ -55,12 +55,15 @@ WindowRecord* FindRecord(WindowHandle window);
 WindowRecord* FindRecordOfWidget(GtkWidget* widget);
 void PostEvent(const Event& event);
 
+// The pointer of the display's default seat; nullptr when there is none (events.cpp).
+GdkDevice* Pointer();
+// Runs the main loop, blocking in it between turns, until done() holds or timeoutMs have passed;
+// whatever arrives meanwhile is handled as usual.
+void RunMainLoopUntil(int32_t timeoutMs, const std::function<bool()>& done);
 // Connects the input signals of a new window (events.cpp).
 void ConnectInput(WindowRecord& record);
 // Releases the input context and forgets the window's timers and queued events.
 void ForgetInput(WindowRecord& record);
-// Stops every timer (events.cpp).
-void StopAllTimers();
 // Closes every window (windows.cpp).
 void CloseAllWindows();
 // Repaints every window for the current compositing state.

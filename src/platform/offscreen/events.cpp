@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/event_queue.h"
 #include "platform/events.h"
 #include "platform/input.h"
 #include "platform/offscreen/state.h"
@@ -13,16 +14,6 @@ namespace offscreen {
 void PostEvent(const Event& event) { TheState().queue.push_back(event); }
 
 namespace {
-
-constexpr int32_t kMinimumTimerPeriod = 10;
-
-bool TickQueued(const TimerRecord& timer) {
-  for (const Event& e : TheState().queue)
-    if (e.code == kEventTimer && e.window == timer.window &&
-        e.parameter == static_cast<uint32_t>(timer.number))
-      return true;
-  return false;
-}
 
 // The earliest time at which a timer or an action is due, or nullopt.
 std::optional<int64_t> NextDue() {
@@ -50,7 +41,7 @@ void RunDue() {
   }
   for (TimerRecord& timer : s.timers) {
     if (timer.due > s.now) continue;
-    if (!TickQueued(timer))
+    if (!TimerTickQueued(s.queue, timer.window, timer.number))
       PostEvent({kEventTimer, timer.window, static_cast<uint32_t>(timer.number), 0, 0});
     // Missed periods are dropped, as a busy program would see them.
     timer.due += timer.periodMs;
@@ -61,10 +52,9 @@ void RunDue() {
 // Moves the clock towards target, step by step through everything due on the way. A wait stops
 // early once an event is queued, and is held to the clock limit.
 void AdvanceTo(int64_t target, bool wait) {
-  bool stopAtEvent = wait;
   State& s = TheState();
   RunDue();
-  while (!(stopAtEvent && !s.queue.empty())) {
+  while (!(wait && !s.queue.empty())) {
     std::optional<int64_t> next = NextDue();
     if (!next || *next > target) break;
     if (*next > s.now) {
@@ -73,7 +63,7 @@ void AdvanceTo(int64_t target, bool wait) {
     }
     RunDue();
   }
-  if (stopAtEvent && !s.queue.empty()) return;
+  if (wait && !s.queue.empty()) return;
   if (wait && target > s.clockLimit) {
     std::fprintf(stderr,
                  "offscreen: the virtual clock would pass its limit of %lld ms; the program is "
@@ -82,14 +72,6 @@ void AdvanceTo(int64_t target, bool wait) {
     std::abort();
   }
   s.now = std::max(s.now, target);
-}
-
-Event PopEvent() {
-  State& s = TheState();
-  if (s.queue.empty()) return {};
-  Event e = s.queue.front();
-  s.queue.pop_front();
-  return e;
 }
 
 WindowHandle MouseTarget() {
@@ -112,18 +94,18 @@ using namespace offscreen;
 Event WaitForEvent(int32_t timeoutMs) {
   State& s = TheState();
   if (s.queue.empty()) AdvanceTo(s.now + std::max(timeoutMs, 0), true);
-  return PopEvent();
+  return PopEvent(s.queue);
 }
 
 Event PollEvent() {
   if (TheState().queue.empty()) RunDue();
-  return PopEvent();
+  return PopEvent(TheState().queue);
 }
 
 bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
   State& s = TheState();
   if (!FindRecord(window)) return false;
-  periodMs = std::max(periodMs, kMinimumTimerPeriod);
+  periodMs = std::max(periodMs, kMinimumTimerPeriodMs);
   StopTimer(window, number);
   s.timers.push_back({window, number, periodMs, s.now + periodMs});
   return true;
@@ -196,10 +178,8 @@ void OffscreenClick(int32_t screenX, int32_t screenY, MouseButton button) {
 }
 
 void OffscreenTurnWheel(int32_t delta) {
-  delta = std::clamp(delta, -32768, 32767);
   const State& s = TheState();
-  uint32_t parameter = static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16;
-  PostMouse(kEventWheel, OffscreenWindowAt(s.cursorX, s.cursorY), parameter);
+  PostMouse(kEventWheel, OffscreenWindowAt(s.cursorX, s.cursorY), WheelParameter(delta));
 }
 
 void OffscreenPressKey(int32_t virtualKey, char16_t character) {

@@ -1,8 +1,5 @@
 // Offscreen menus, clipboard, dialogs, monitors, fonts and the process.
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
 
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
@@ -12,7 +9,6 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/text_backend.h"
-#include "platform/unicode.h"
 
 using namespace offscreen;
 
