@@ -72,6 +72,10 @@ void SetImagePixel(Image& image, int32_t x, int32_t y, Pixel pixel) {
   At(image, x, y) = pixel;
 }
 
+void ClearImage(Image& image, Pixel pixel) {
+  std::fill(image.pixels.begin(), image.pixels.end(), pixel);
+}
+
 Pixel BlendPixel(Pixel below, Pixel above) {
   uint32_t sa = PixelAlpha(above);
   if (sa == 255) return above;

@@ -38,6 +38,9 @@ Pixel ImagePixel(const Image& image, int32_t x, int32_t y);
 // Sets one pixel; does nothing outside the image.
 void SetImagePixel(Image& image, int32_t x, int32_t y, Pixel pixel);
 
+// Sets every pixel.
+void ClearImage(Image& image, Pixel pixel = 0);
+
 // Source-over compositing of one straight-alpha pixel onto another.
 Pixel BlendPixel(Pixel below, Pixel above);
 
