@@ -1,14 +1,12 @@
 // The cost of start-up and shut-down work on files: loading and saving the settings with
 // histories from the usual size to an absurd one, and loading the languages.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "engine/evaluator.h"
+#include "../../tests/support/temp_folder.h"
 #include "settings/language.h"
 #include "settings/settings.h"
 #include "settings/text_table.h"
@@ -16,20 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs the benchmarks in a fresh folder, removed at the end.
-struct ScratchFolder {
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tornavelle-bench-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-    fs::current_path(path);
-  }
-  ~ScratchFolder() {
-    fs::current_path(fs::temp_directory_path());
-    fs::remove_all(path);
-  }
-  fs::path path;
-};
 
 void WriteSettingsWithHistory(int64_t entries) {
   std::ofstream file("Tornavelle.tvnp", std::ios::binary);
@@ -43,7 +27,7 @@ void WriteSettingsWithHistory(int64_t entries) {
 
 // Loading grows linearly with the history: every key is found through an index.
 void BM_LoadSettings(benchmark::State& state) {
-  ScratchFolder folder;
+  TempWorkingFolder folder;
   WriteSettingsWithHistory(state.range(0));
   for (auto _ : state) {
     historyList = HistoryList();
@@ -57,7 +41,7 @@ BENCHMARK(BM_LoadSettings)->Arg(31)->Arg(1000)->Arg(10000)->Arg(100000)->Complex
 
 // Saving includes flushing the file to the disk before it replaces the old one.
 void BM_SaveSettings(benchmark::State& state) {
-  ScratchFolder folder;
+  TempWorkingFolder folder;
   WriteSettingsWithHistory(state.range(0));
   historyList = HistoryList();
   LoadSettings();
@@ -67,7 +51,7 @@ void BM_SaveSettings(benchmark::State& state) {
 BENCHMARK(BM_SaveSettings)->Arg(31)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadLanguage(benchmark::State& state) {
-  ScratchFolder folder;
+  TempWorkingFolder folder;
   fs::copy(fs::path(TORNAVELLE_DATA_DIR) / "Lng-Tornavelle", "Lng-Tornavelle");
   std::ofstream("Langue.lng", std::ios::binary) << "Defaut = English\r\n";
   for (auto _ : state) {

@@ -60,10 +60,10 @@ std::u16string_view TakeLine(std::u16string_view* text) {
 }
 
 // The file of a language in a folder, its extension matched in any case; "" when there is none.
-std::string LanguageFile(std::u16string_view folder, std::u16string_view name,
-                         std::u16string_view extension) {
-  return FindFileIgnoringExtensionCase(Utf16ToUtf8(std::u16string(folder) + u"\\" +
-                                                   std::u16string(name) + std::u16string(extension)));
+// Asking for the shipped spelling ".Txt" finds the usual file without listing the folder.
+std::string LanguageFile(std::u16string_view folder, std::u16string_view name) {
+  return FindFileIgnoringExtensionCase(
+      Utf16ToUtf8(std::u16string(folder) + u"\\" + std::u16string(name) + u".Txt"));
 }
 
 bool InTable(int32_t index) { return index >= 0 && static_cast<size_t>(index) < textTable.size(); }
@@ -90,7 +90,7 @@ void ReadEntries(std::u16string_view lines, bool base) {
 // read, so that a translation in the same encoding still decodes when only the count is wrong.
 bool ReadBaseLanguage(std::u16string_view folder, TextEncoding* encoding) {
   std::string bytes;
-  if (!ReadFileBytes(LanguageFile(folder, kBaseLanguage, u".Txt"), kMaxLanguageFileBytes, &bytes))
+  if (!ReadFileBytes(LanguageFile(folder, kBaseLanguage), kMaxLanguageFileBytes, &bytes))
     return false;
   size_t mark = 0;
   *encoding = TextEncoding::Windows1252;
@@ -114,7 +114,7 @@ bool ReadBaseLanguage(std::u16string_view folder, TextEncoding* encoding) {
 // order mark is not skipped: it becomes part of its first line.
 void ReadTranslation(std::u16string_view folder, std::u16string_view name, TextEncoding encoding) {
   std::string bytes;
-  if (!ReadFileBytes(LanguageFile(folder, name, u".Txt"), kMaxLanguageFileBytes, &bytes)) return;
+  if (!ReadFileBytes(LanguageFile(folder, name), kMaxLanguageFileBytes, &bytes)) return;
   std::u16string text = Decode(bytes, encoding);
   ReadEntries(text, false);
 }
@@ -147,7 +147,7 @@ bool LoadLanguage() {
     choice.Open(kLanguageChoiceFile);
     languageName = choice.ReadString(u"Defaut", u"");
   }
-  if (languageName.empty() || LanguageFile(kLanguageFolder, languageName, u".txt").empty()) {
+  if (languageName.empty() || LanguageFile(kLanguageFolder, languageName).empty()) {
     if (!ChooseLanguage()) return false;
   }
   ReadLanguageTexts(kLanguageFolder, languageName);

@@ -86,8 +86,7 @@ bool PreferenceStore::Open(std::u16string_view filePath) {
   } else {
     // A file that exists but cannot be opened at all could not be written either.
     state = FileExists(path) ? FileState::ReadOnly : FileState::Missing;
-    Parse("");
-    return false;
+    return false;  // Close left the store empty
   }
   std::string bytes;
   bool tooLarge = false;
@@ -104,7 +103,6 @@ bool PreferenceStore::Create(std::u16string_view filePath) {
   Close();
   path = Utf16ToUtf8(filePath);
   state = BeginFileReplacement(path, &replacement) ? FileState::Created : FileState::Unwritable;
-  Parse("");
   return state == FileState::Created;
 }
 

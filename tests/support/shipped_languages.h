@@ -1,5 +1,6 @@
 // The language files shipped in data/Lng-Tornavelle, for tests that check them.
 #pragma once
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>

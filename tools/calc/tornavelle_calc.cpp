@@ -1,7 +1,6 @@
 // tornavelle-calc: evaluates calculation texts from the command line or standard input, for
 // scripting and for checking the engine against other tools.
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -31,8 +30,7 @@ struct Options {
   bool tsv = false;
   std::string language = "Francais";
   std::string dataFolder = TORNAVELLE_DATA_DIR;
-  std::vector<std::string> texts;
-  bool fromArguments = false;
+  std::vector<std::string> texts;  // none: the lines of standard input
 };
 
 // Tabs and line breaks would split a row of the table, and a NUL would end the printed text
@@ -66,7 +64,7 @@ void PrintResult(const Options& options, const std::string& input) {
 std::string LoadTexts(const Options& options) {
   const std::string folder = options.dataFolder + "/Lng-Tornavelle";
   for (const std::string& name : {std::string("Francais"), options.language})
-    if (FindFileIgnoringExtensionCase(folder + "/" + name + ".txt").empty())
+    if (FindFileIgnoringExtensionCase(folder + "/" + name + ".Txt").empty())
       return "no language file " + name + ".Txt in " + folder;
   if (!ReadLanguageTexts(Utf8ToUtf16(folder), Utf8ToUtf16(options.language)))
     return "cannot read the language files in " + folder;
@@ -81,37 +79,36 @@ int main(int argc, char** argv) {
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (!optionsEnded && arg == "--") {
+    // A text may begin with "-" (as in -(2+3)); only "--" words and "-h" are options.
+    if (optionsEnded || (arg != "-h" && !arg.starts_with("--"))) {
+      options.texts.push_back(arg);
+    } else if (arg == "--") {
       optionsEnded = true;
-    } else if (!optionsEnded && arg == "--degrees") {
+    } else if (arg == "--degrees") {
       SetAngleMode(2);
-    } else if (!optionsEnded && arg == "--radians") {
+    } else if (arg == "--radians") {
       SetAngleMode(1);
-    } else if (!optionsEnded && arg == "--tsv") {
+    } else if (arg == "--tsv") {
       options.tsv = true;
-    } else if (!optionsEnded && (arg == "--language" || arg == "--data")) {
+    } else if (arg == "--language" || arg == "--data") {
       if (i + 1 == argc || argv[i + 1][0] == '\0') {
         std::fprintf(stderr, "tornavelle-calc: %s needs a value\n%s", arg.c_str(), kUsage);
         return 2;
       }
       (arg == "--language" ? options.language : options.dataFolder) = argv[++i];
-    } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+    } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
-    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+    } else {
       std::fprintf(stderr, "tornavelle-calc: unknown option %s\n%s", arg.c_str(), kUsage);
       return 2;
-    } else {
-      // A text may begin with "-" (as in -(2+3)); only "--" words are options.
-      options.texts.push_back(arg);
-      options.fromArguments = true;
     }
   }
   if (const std::string error = LoadTexts(options); !error.empty()) {
     std::fprintf(stderr, "tornavelle-calc: %s\n", error.c_str());
     return 2;
   }
-  if (options.fromArguments) {
+  if (!options.texts.empty()) {
     for (const std::string& text : options.texts) PrintResult(options, text);
     return 0;
   }
