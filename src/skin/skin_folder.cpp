@@ -31,10 +31,6 @@ constexpr int32_t kOverlayKey = 0xFF00FF;
 // huge file from being loaded whole.
 constexpr size_t kMaxSkinFileBytes = 64u << 20;
 
-int32_t ItemColourOf(Pixel p) {
-  return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
-}
-
 // The item's box cut from a state image, with alpha 0 wherever the item map holds another
 // value, so the piece has exactly the item's shape, holes included.
 Image CutSprite(const Image& from, const Image& itemMap, const ItemRegion& item) {
