@@ -17,6 +17,11 @@ struct ItemRegion {
 // Opaque pixels name items, except opaque black; any other alpha belongs to no item.
 inline bool IsItemPixel(Pixel p) { return PixelAlpha(p) == 255 && p != 0xFF000000u; }
 
+// The colour that names the item of a map pixel: red + 256 × green + 65536 × blue.
+inline int32_t ItemColourOf(Pixel p) {
+  return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
+}
+
 // Far more items than any keypad has. Each item costs a record and five pieces, so a map with
 // a colour per pixel (a small, well-compressed file can hold millions) would cost gigabytes.
 inline constexpr size_t kMaxItemColours = 4096;

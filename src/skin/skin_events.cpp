@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "skin/item_map.h"
 #include "skin/skin.h"
 
 int32_t skinEventWindow = -1;
@@ -18,43 +19,33 @@ namespace {
 // no input arrives.
 constexpr int32_t kSkinWaitMs = 50;
 
-// Whether the item map pixel is one of the item's own: opaque and of exactly its colour.
-bool IsPixelOfItem(Pixel p, int32_t colour) {
-  int32_t pixelColour =
-      int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
-  return PixelAlpha(p) == 255 && pixelColour == colour;
-}
-
 void PlaceSkinWindow(const SkinWindow& record, int32_t x, int32_t y) {
   MoveWindowTo(record.windowHandle, x, y);
   MoveWindowTo(record.overlayHandle, x, y);
-}
-
-// The hot item of the window, nullptr when the mouse is over none of its items.
-const SkinItem* HotItemOf(const SkinWindow& record) {
-  for (const SkinItem& item : skinItems) {
-    if (item.window == record.window && item.hot != 0) return &item;
-  }
-  return nullptr;
 }
 
 void AskRedraw(std::vector<int32_t>& asked, int32_t window) {
   if (std::find(asked.begin(), asked.end(), window) == asked.end()) asked.push_back(window);
 }
 
-// Lights the window's items under the mouse, given in client pixels (nullopt: the pointer is
-// outside the window). A change asks for a redraw of the item's window and of the windows of
-// the items that light with it.
-void FollowHover(const SkinWindow& record, std::optional<std::pair<int32_t, int32_t>> mouse,
-                 std::vector<int32_t>& asked) {
+// Lights the window's item under the mouse, given in client pixels (nullopt: the pointer is
+// outside the window), and returns it, nullptr when there is none. A change asks for a redraw
+// of the item's window and of the windows of the items that light with it.
+const SkinItem* FollowHover(const SkinWindow& record,
+                            std::optional<std::pair<int32_t, int32_t>> mouse,
+                            std::vector<int32_t>& asked) {
+  // A map pixel names at most one item, so the pixel under the mouse alone tells which item is
+  // hot: this runs on every event, and needs no test per item.
+  int32_t hotColour = -1;  // no item's: colours are never negative
+  if (mouse) {
+    Pixel p = ImagePixel(record.itemImage, mouse->first, mouse->second);
+    if (IsItemPixel(p)) hotColour = ItemColourOf(p);
+  }
+  const SkinItem* hotItem = nullptr;
   for (SkinItem& item : skinItems) {
     if (item.window != record.window) continue;
-    int32_t hot = 0;
-    if (mouse) {
-      auto [x, y] = *mouse;
-      hot = x >= item.left && x <= item.right && y >= item.top && y <= item.bottom &&
-            IsPixelOfItem(ImagePixel(record.itemImage, x, y), item.colour);
-    }
+    int32_t hot = item.colour == hotColour;
+    if (hot != 0 && hotItem == nullptr) hotItem = &item;
     if (hot == item.hot) continue;
     item.hot = hot;
     AskRedraw(asked, item.window);
@@ -62,6 +53,7 @@ void FollowHover(const SkinWindow& record, std::optional<std::pair<int32_t, int3
       if (follower.link == item.colour) AskRedraw(asked, follower.window);
     }
   }
+  return hotItem;
 }
 
 }  // namespace
@@ -117,11 +109,10 @@ void ProcessSkinEvent(const Event& event) {
       int32_t x = cursorX - left, y = cursorY - top;
       if (x >= 0 && y >= 0 && x < width && y < height) mouse = std::pair(x, y);
     }
-    FollowHover(record, mouse, asked);
+    const SkinItem* hot = FollowHover(record, mouse, asked);
 
     if (event.window != 0 && event.window == record.windowHandle) {
       skinEventWindow = record.window;
-      const SkinItem* hot = HotItemOf(record);
       if (event.code == kEventLeftDown && (hot == nullptr || hot->dragThrough != 0)) {
         // Held by the point pressed, so the window keeps it under the pointer as it moves.
         record.dragX = event.x;

@@ -31,10 +31,6 @@ constexpr int32_t kOverlayKey = 0xFF00FF;
 // huge file from being loaded whole.
 constexpr size_t kMaxSkinFileBytes = 64u << 20;
 
-int32_t ItemColourOf(Pixel p) {
-  return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
-}
-
 // The item's box cut from a state image, with alpha 0 wherever the item map holds another
 // value, so the piece has exactly the item's shape, holes included.
 Image CutSprite(const Image& from, const Image& itemMap, const ItemRegion& item) {
@@ -59,9 +55,21 @@ void PunchItemHoles(Image& background, const Image& itemMap) {
   }
 }
 
-constexpr const char* kSkinFiles[] = {
-    "Normal.png", "Hot.png",      "Selected.png",  "SelectedHot.png", "Disable.png",
-    "Item.png",   "FontSize.png", "FontColor.png", "FontHotColor.png"};
+// Each file of a skin folder and the image it holds.
+struct SkinFile {
+  const char* name;
+  std::optional<Image> SkinImages::*image;
+};
+constexpr SkinFile kSkinFiles[] = {
+    {"Normal.png", &SkinImages::normal},
+    {"Hot.png", &SkinImages::hot},
+    {"Selected.png", &SkinImages::selected},
+    {"SelectedHot.png", &SkinImages::selectedHot},
+    {"Disable.png", &SkinImages::disable},
+    {"Item.png", &SkinImages::item},
+    {"FontSize.png", &SkinImages::fontSize},
+    {"FontColor.png", &SkinImages::fontColor},
+    {"FontHotColor.png", &SkinImages::fontHotColor}};
 
 std::optional<Image> LoadSkinFile(const std::string& path) {
   std::string bytes;
@@ -111,11 +119,8 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, std::string_view folder) {
   std::string base(folder);
   if (base.empty() || base.back() != '\\') base += '\\';
-  std::optional<Image> loaded[std::size(kSkinFiles)];
-  for (size_t i = 0; i < std::size(kSkinFiles); i++) loaded[i] = LoadSkinFile(base + kSkinFiles[i]);
-  SkinImages images{std::move(loaded[0]), std::move(loaded[1]), std::move(loaded[2]),
-                    std::move(loaded[3]), std::move(loaded[4]), std::move(loaded[5]),
-                    std::move(loaded[6]), std::move(loaded[7]), std::move(loaded[8])};
+  SkinImages images;
+  for (const SkinFile& file : kSkinFiles) images.*file.image = LoadSkinFile(base + file.name);
   return OpenSkinWindow(window, x, y, title, options, owner, std::move(images));
 }
 

@@ -9,7 +9,6 @@
 
 #include "app/item_captions.h"
 #include "platform/events.h"
-#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/unicode.h"
 #include "settings/language.h"
