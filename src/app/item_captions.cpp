@@ -1,9 +1,5 @@
 #include "app/item_captions.h"
 
-#include <algorithm>
-#include <string_view>
-#include <vector>
-
 #include "settings/text_table.h"
 #include "skin/skin.h"
 
@@ -26,18 +22,7 @@ constexpr ItemCaption kItemCaptions[] = {
 std::span<const ItemCaption> ItemCaptions() { return kItemCaptions; }
 
 void SetItemCaptions() {
-  // SetSkinItemText composes and presents the window on every change: two dozen frames that
-  // nobody sees, costing as much as opening the skin. Each window changed is redrawn once.
-  std::vector<int32_t> changed;
-  for (const ItemCaption& caption : kItemCaptions) {
-    SkinItem* item = FindSkinItem(caption.colour);
-    std::u16string_view text = caption.textNumber ? std::u16string_view(TextOf(caption.textNumber))
-                                                  : std::u16string_view(caption.fixed);
-    if (item == nullptr || item->text == text) continue;
-    item->text = text;
-    if (std::find(changed.begin(), changed.end(), item->window) == changed.end()) {
-      changed.push_back(item->window);
-    }
-  }
-  for (int32_t window : changed) RedrawSkinWindow(window);
+  for (const ItemCaption& caption : kItemCaptions)
+    SetSkinItemText(caption.colour, caption.textNumber ? std::u16string_view(TextOf(caption.textNumber))
+                                                       : std::u16string_view(caption.fixed));
 }

@@ -13,6 +13,5 @@ struct ItemCaption {
 // In the order the captions are set at start-up.
 std::span<const ItemCaption> ItemCaptions();
 
-// Sets every caption from the text table, in table order, then redraws each window whose
-// captions changed, once; items the skin lacks are skipped.
+// Sets every caption from the text table, in table order; items the skin lacks are skipped.
 void SetItemCaptions();
