@@ -4,9 +4,6 @@
 
 #include "settings/text_table.h"
 
-SpellingTable spellingTable;
-int32_t spellingTableOrder = -1;
-
 namespace {
 
 // A piece of a spelling: interface text n, or a fixed text.
@@ -86,26 +83,8 @@ std::u16string Join(const Piece (&pieces)[n]) {
 
 }  // namespace
 
-std::u16string SpellingSortKey(const std::u16string& typed) {
-  size_t number = typed.size() < 1000 ? 1000 - typed.size() : 0;
-  std::u16string digits;
-  for (char c : std::to_string(number)) digits += static_cast<char16_t>(c);
-  digits.insert(0, digits.size() < 3 ? 3 - digits.size() : 0, u'0');
-  return digits.substr(0, 3) + typed;
-}
-
-void AddSpelling(std::u16string typed, std::u16string shown, std::u16string canonical) {
-  std::u16string sortKey = SpellingSortKey(typed);
-  spellingTable.push_back({std::move(typed), std::move(shown), std::move(canonical), std::move(sortKey)});
-}
-
 void FillSpellingTable() {
   for (const SpellingRow& row : kSpellingRows) AddSpelling(Join(row.typed), Join(row.shown), row.canonical);
   for (char16_t letter = u'a'; letter <= u'z'; ++letter)  // the memories; "e" is the constant
     if (letter != u'e') AddSpelling(std::u16string(1, letter), u"", u"");
-}
-
-void ResetSpellingTable() {
-  spellingTable.clear();
-  spellingTableOrder = -1;
 }

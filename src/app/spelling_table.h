@@ -1,38 +1,6 @@
-// The spelling table: for every operator, constant, function and memory letter, how the user
-// types it, how the expression line shows it and what the evaluator is given. The typed and
-// shown spellings of most rows are interface texts, so every language names them its own way.
+// The rows of the spelling table, made from the interface texts of the chosen language.
 #pragma once
-#include <cstdint>
-#include <string>
-#include <vector>
-
-struct SpellingEntry {
-  std::u16string typed;      // what the user types or an item inserts (letter case ignored)
-  std::u16string shown;      // the display form; empty when typed is shown as it is
-  std::u16string canonical;  // the evaluator's text, with argument slots "$1" and "$2"; empty
-                             // for the answer word and the memory letters
-  std::u16string sortKey;    // 1000 - length of typed in three digits, then typed
-};
-
-using SpellingTable = std::vector<SpellingEntry>;
-
-// The process-wide table, in insertion order until it is first sorted.
-extern SpellingTable spellingTable;
-
-// The order the table is in: -1 insertion order, 0 by typed, 1 by sortKey.
-extern int32_t spellingTableOrder;
-
-// Appends one entry and computes its sortKey. Called only while the program starts.
-void AddSpelling(std::u16string typed, std::u16string shown, std::u16string canonical);
-
-// The sort key of a typed spelling: 1000 minus its length in UTF-16 units, written in three
-// digits padded with "0", then the spelling, so that ascending keys put the longest first and
-// equal lengths in text order. An empty spelling has the number 1000, cut to "100"; a spelling
-// of 1000 units or more has the number 0 ("000").
-std::u16string SpellingSortKey(const std::u16string& typed);
+#include "engine/spelling.h"
 
 // Adds the 73 rows, in their order, from the interface texts (textTable).
 void FillSpellingTable();
-
-// Back to the start-up state: empty, in insertion order.
-void ResetSpellingTable();

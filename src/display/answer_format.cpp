@@ -12,34 +12,12 @@
 
 namespace {
 
-// The exact binary value of a double never has more than 1074 digits after the point; any
-// further decimal is a zero and needs no conversion.
-constexpr int kLastNonZeroDecimal = 1074;
-// Digits before the point of the largest double (about 1.8e308).
-constexpr int kLargestIntegerDigits = 309;
-
 constexpr int kExactDecimals = 12;      // precision at which an exact form must match the answer
 constexpr int kMaxFractionTerms = 50;   // continued-fraction terms kept at most
 constexpr int64_t kFractionLimit = 10000;  // bound of every term, numerator and denominator
 constexpr double kMultiplierLimit = 10000.0;
 
 std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-std::string FixedAscii(double value, int decimals) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "+Infinity" : "-Infinity";
-  if (decimals == -1) decimals = 10;
-  decimals = std::max(decimals, 0);
-  const int computed = std::min(decimals, kLastNonZeroDecimal);
-  // Room for the sign, every integer digit, the point and the computed decimals, so to_chars
-  // cannot run out of space; it rounds the exact binary value to nearest, ties to even.
-  std::string text(static_cast<size_t>(1 + kLargestIntegerDigits + 1 + computed), '\0');
-  auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                              std::chars_format::fixed, computed);
-  text.resize(static_cast<size_t>(result.ptr - text.data()));
-  text.append(static_cast<size_t>(decimals - computed), '0');
-  return text;
-}
 
 // Drops trailing fractional zeros, then a trailing point; a text without a point stays whole.
 void TrimFraction(std::string& text) {
@@ -56,7 +34,7 @@ std::string IntegerText(int64_t value) {
 
 // The value written at d decimals and read back, as the exact-form tests compare numbers.
 double RoundedAt(double value, int decimals) {
-  return ReadLeadingDouble(FixedAscii(value, decimals));
+  return ReadLeadingDouble(FormatFixedAscii(value, decimals));
 }
 
 // Integer part toward zero; magnitudes beyond 64 bits saturate so that the term limit refuses
@@ -91,7 +69,7 @@ std::u16string ReplaceAll(std::u16string text, std::u16string_view pattern,
 std::u16string MultiplierOf(double answer, double unit) {
   const double multiplier = answer / unit;
   if (!std::isfinite(multiplier) || std::fabs(multiplier) > kMultiplierLimit) return u"";
-  std::string whole = FixedAscii(multiplier, kExactDecimals);
+  std::string whole = FormatFixedAscii(multiplier, kExactDecimals);
   TrimFraction(whole);
   if (whole.find('.') != std::string::npos) return FindFraction(multiplier);
   if (whole == "0" || whole == "-0") return u"";
@@ -107,12 +85,8 @@ struct MultipleOf {
 
 }  // namespace
 
-std::u16string FormatFixed(double value, int decimals) {
-  return Widen(FixedAscii(value, decimals));
-}
-
 std::u16string FormatAnswerNumber(double value) {
-  if (!std::isfinite(value)) return Widen(FixedAscii(value, 0));
+  if (!std::isfinite(value)) return Widen(FormatFixedAscii(value, 0));
   if (value == 0.0) return u"0";  // a negative zero is still just zero to the user
 
   // The 13 significant digits decide between the plain and the scientific form.
@@ -144,7 +118,7 @@ std::u16string FormatAnswerNumber(double value) {
     power /= 10.0;
     --powerExponent;
   }
-  std::string text = FixedAscii(value, 12 - powerExponent);
+  std::string text = FormatFixedAscii(value, 12 - powerExponent);
   TrimFraction(text);
   return Widen(text);
 }

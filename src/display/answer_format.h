@@ -5,13 +5,8 @@
 #pragma once
 #include <string>
 
+#include "platform/numbers.h"
 #include "settings/history_types.h"
-
-// Fixed-point text of the exact binary value rounded to nearest, ties to even, with the given
-// number of digits after ".", "-" before negatives (and before a negative zero), no grouping,
-// whatever the process's locale. -1 decimals means 10; fewer than -1 means none.
-// Infinities give "+Infinity" and "-Infinity", NaN gives "NaN".
-std::u16string FormatFixed(double value, int decimals);
 
 // The number text of an answer: 13 significant digits without trailing fractional zeros, or,
 // when those digits are 10^13 or more or below 10^-9, the 13-digit mantissa followed by "*10^"

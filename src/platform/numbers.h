@@ -14,3 +14,11 @@ double ReadLeadingDouble(std::string_view text, size_t* consumed = nullptr);
 // The shortest text that reads back to the same double, as std::to_chars writes it by default
 // ("0.1", "1e+16", "-0", "inf", "-inf", "nan").
 std::string ShortestDoubleText(double value);
+
+// Fixed-point text of the exact binary value rounded to nearest, ties to even, with the given
+// number of digits after ".", "-" before negatives (and before a negative zero), no grouping,
+// whatever the process's locale. -1 decimals means 10; fewer than -1 means none.
+// Infinities give "+Infinity" and "-Infinity", NaN gives "NaN".
+std::u16string FormatFixed(double value, int decimals);
+// The same text in ASCII.
+std::string FormatFixedAscii(double value, int decimals);
