@@ -5,7 +5,7 @@
 // calculator sits in the background, each with and without skipping identical frames.
 #include <benchmark/benchmark.h>
 
-#include "app/item_captions.h"
+#include "app/items.h"
 #include "platform/offscreen/offscreen.h"
 #include "skin/layered_window.h"
 #include "platform/unicode.h"

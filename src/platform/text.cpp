@@ -43,7 +43,7 @@ PangoContext* TheContext() {
 
 // A one-line layout of the text: line breaks are shown as glyphs instead of starting new lines,
 // so a pasted text with a line break still measures and draws as one line.
-PangoLayout* MakeLayout(FontHandle font, std::u16string_view text) {
+PangoLayout* MakeLayout(FontHandle font, std::u16string_view text, bool spaced = false) {
   auto it = TheFonts().open.find(font);
   if (it == TheFonts().open.end()) return nullptr;
   PangoLayout* layout = pango_layout_new(TheContext());
@@ -55,6 +55,13 @@ PangoLayout* MakeLayout(FontHandle font, std::u16string_view text) {
   std::replace(shown.begin(), shown.end(), u'\0', u'\uFFFD');
   std::string utf8 = Utf16ToUtf8(shown);
   pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
+  if (spaced) {
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes,
+                           pango_attr_font_features_new("kern 0, liga 0, clig 0, calt 0"));
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+  }
   return layout;
 }
 
@@ -98,10 +105,12 @@ TextSize MeasureText(FontHandle font, std::u16string_view text) {
   return {logical.width, logical.height};
 }
 
-void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
-                     int32_t y, Pixel colour) {
+namespace {
+
+void DrawLayoutText(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                    int32_t y, Pixel colour, bool spaced) {
   if (!IsImageValid(image) || PixelAlpha(colour) == 0) return;
-  PangoLayout* layout = MakeLayout(font, text);
+  PangoLayout* layout = MakeLayout(font, text, spaced);
   if (!layout) return;
   PangoRectangle ink, logical;
   pango_layout_get_pixel_extents(layout, &ink, &logical);
@@ -136,4 +145,16 @@ void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, in
     cairo_surface_destroy(mask);
   }
   g_object_unref(layout);
+}
+
+}  // namespace
+
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                     int32_t y, Pixel colour) {
+  DrawLayoutText(image, font, text, x, y, colour, false);
+}
+
+void DrawSpacedTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                           int32_t y, Pixel colour) {
+  DrawLayoutText(image, font, text, x, y, colour, true);
 }

@@ -33,3 +33,9 @@ TextSize MeasureText(FontHandle font, std::u16string_view text);
 // image. Does nothing for a font that is not open.
 void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
                      int32_t y, Pixel colour);
+
+// Draws as DrawTextInImage does, but without kerning, ligatures or contextual forms: each
+// character advances by its own width (MeasureText of that character alone), so positions found
+// by adding up characters' widths fall between the glyphs drawn. For an editor's caret.
+void DrawSpacedTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                           int32_t y, Pixel colour);

@@ -86,6 +86,12 @@ void ProcessSkinEvent(const Event& event) {
   WindowHandle foreground = ForegroundWindow();
   std::vector<int32_t> asked;  // windows to redraw, each once
   for (SkinWindow& record : skinWindows) {
+    // A release the window never received (a menu or another program took it) must not leave
+    // the window following the pointer.
+    if (record.dragX >= 0 && event.code != kEventLeftUp && !IsLeftButtonHeld()) {
+      record.dragX = -1;
+      record.dragY = -1;
+    }
     if (record.dragX >= 0 && cursorKnown) {
       int32_t x = 0, y = 0;
       GetWindowPosition(record.windowHandle, &x, &y);

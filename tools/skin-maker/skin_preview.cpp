@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/item_captions.h"
+#include "app/items.h"
 #include "platform/offscreen/offscreen.h"
 #include "platform/text.h"
 #include "png_writer.h"

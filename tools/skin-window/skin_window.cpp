@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/item_captions.h"
+#include "app/items.h"
 #include "platform/events.h"
 #include "platform/process.h"
 #include "platform/unicode.h"

@@ -372,15 +372,23 @@ bool GetCursorScreenPosition(int32_t* x, int32_t* y) {
   return true;
 }
 
-bool IsShiftHeld() {
+namespace {
+
+// Asks the server, so the answer is right now, not as of the last event we read.
+GdkModifierType PointerModifiers() {
   GdkDevice* pointer = TheState().started ? Pointer() : nullptr;
-  if (!pointer) return false;
-  // Asks the server, so the answer is right now, not as of the last event we read.
+  if (!pointer) return GdkModifierType(0);
   GdkWindow* root = gdk_screen_get_root_window(gdk_screen_get_default());
   GdkModifierType state = GdkModifierType(0);
   gdk_window_get_device_position(root, pointer, nullptr, nullptr, &state);
-  return (state & GDK_SHIFT_MASK) != 0;
+  return state;
 }
+
+}  // namespace
+
+bool IsShiftHeld() { return (PointerModifiers() & GDK_SHIFT_MASK) != 0; }
+
+bool IsLeftButtonHeld() { return (PointerModifiers() & GDK_BUTTON1_MASK) != 0; }
 
 WindowHandle ForegroundWindow() {
   for (const auto& [handle, record] : TheState().windows)

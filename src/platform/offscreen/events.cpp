@@ -127,6 +127,8 @@ bool GetCursorScreenPosition(int32_t* x, int32_t* y) {
 
 bool IsShiftHeld() { return TheState().shiftHeld; }
 
+bool IsLeftButtonHeld() { return TheState().leftHeld; }
+
 WindowHandle ForegroundWindow() { return TheState().foreground; }
 
 void AdvanceOffscreenClock(int64_t ms) {

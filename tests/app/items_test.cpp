@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/item_captions.h"
+#include "app/items.h"
 #include "platform/offscreen/offscreen.h"
 #include "platform/unicode.h"
 #include "settings/language.h"
@@ -19,7 +19,7 @@ TEST(ItemCaptions, CaptionEveryKeyOfTheShippedSkinInEveryLanguage) {
     InitSkin();
     ASSERT_NE(OpenSkinFolder(0, 0, 0, u"t", kSkinHidden, 0, TORNAVELLE_DATA_DIR "/Apparence/Defaut"), 0);
     SetItemCaptions();
-    for (const ItemCaption& caption : ItemCaptions()) {
+    for (const MainItem& caption : MainItems()) {
       const SkinItem* item = FindSkinItem(caption.colour);
       ASSERT_NE(item, nullptr) << std::hex << caption.colour;
       EXPECT_FALSE(item->text.empty()) << std::hex << caption.colour;

@@ -1,0 +1,35 @@
+#include "app/calculation.h"
+
+#include "display/answer_format.h"
+#include "display/expression_line.h"
+#include "display/history_panel.h"
+#include "display/spelling_replacement.h"
+#include "engine/calculation_text.h"
+#include "engine/evaluator.h"
+#include "engine/spelling.h"
+#include "platform/numbers.h"
+#include "settings/text_table.h"
+
+void RunCalculation() {
+  ExpressionLine& line = expressionLine;
+  if (line.text.empty()) return;
+  ApplySpellings(true);
+  HistoryEntry& entry = AddHistoryEntry(line.text);
+  UseSortKeyOrder();
+  // The answer word stands for the newest calculation before this one.
+  const std::vector<HistoryEntry>& entries = historyList.entries;
+  const std::u16string previous = entries.size() > 1 ? FormatFixed(entries[1].answer, 16) : u"0";
+  const std::u16string evaluatorText = TranslateCalculation(line.text, TextOf(176), previous);
+  entry.answer = EvaluateExpression(evaluatorText);
+  entry.errorKind = lastErrorKind;
+  if (entry.errorKind == 0) {
+    BuildExactForm(entry);
+    line.text.clear();
+    line.caret = line.anchor = 0;
+  } else {
+    line.text = entry.expression;
+  }
+  TrimHistory();
+  DrawHistory();
+  DrawExpressionLine();
+}

@@ -1,0 +1,164 @@
+#include "app/event_loop.h"
+
+#include <string>
+
+#include "app/calculation.h"
+#include "app/edit_commands.h"
+#include "app/items.h"
+#include "app/menus.h"
+#include "app/startup.h"
+#include "display/expression_line.h"
+#include "display/history_panel.h"
+#include "engine/evaluator.h"
+#include "platform/events.h"
+#include "settings/settings.h"
+#include "settings/text_table.h"
+#include "skin/skin.h"
+
+int32_t currentEvent = kEventNone;
+
+namespace {
+
+constexpr int32_t kBlinkTicks = 3;  // timer ticks per caret phase
+constexpr int32_t kWheelNotch = 120;
+
+void SetAngle(int32_t mode) {
+  appSettings.angleMode = mode;
+  SetAngleMode(mode);
+  SetSkinItemState(kRadiansItem, mode == 1);
+  SetSkinItemState(kDegreesItem, mode == 2);
+}
+
+struct KeyRow {
+  int32_t key;
+  void (*action)();
+};
+
+// Keys with an action of their own; Up and Down are listed to do nothing, so that they do not
+// poll for a character like the other keys.
+const KeyRow kKeys[] = {
+    {kKeyRight, [] { MoveCaret(1, false, false, false); }},
+    {kKeyLeft, [] { MoveCaret(-1, false, false, false); }},
+    {kKeyUp, [] {}},
+    {kKeyDown, [] {}},
+    {kKeyPageUp, HistoryOlder},
+    {kKeyPageDown, HistoryNewer},
+    {kKeyEnd, [] { MoveCaret(0, false, true, false); }},
+    {kKeyHome, [] { MoveCaret(0, true, false, false); }},
+    {kKeyDelete, [] { DeleteAtCaret(false); }},
+    {kKeyBackspace, [] { DeleteAtCaret(true); }},
+    {kKeyTab, [] { InsertText(TextOf(131), false, true); }},
+    {kKeyEnter, RunCalculation},
+};
+
+// Typed characters: the control codes of the clipboard keys, then the characters a
+// calculation may hold, with InsertText's answerFirst flag (finalPass is never set).
+struct CharacterRow {
+  const char16_t* characters;
+  bool answerFirst;
+};
+const CharacterRow kInsertedCharacters[] = {
+    {u"+/*!^%><=", true},
+    {u"-", false},
+    {u"().,0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", false},
+};
+constexpr char16_t kCtrlC = 3, kCtrlV = 22, kCtrlX = 24;
+
+void HandleCharacter(char16_t character) {
+  if (character == kCtrlV) return PasteText();
+  if (character == kCtrlX) return CutSelection();
+  if (character == kCtrlC) return CopySelection();
+  for (const CharacterRow& row : kInsertedCharacters) {
+    if (std::u16string_view(row.characters).find(character) != std::u16string_view::npos) {
+      InsertText(std::u16string(1, character), row.answerFirst, false);
+      return;
+    }
+  }
+}
+
+void HandleKey(int32_t key) {
+  for (const KeyRow& row : kKeys) {
+    if (row.key == key) {
+      row.action();
+      return;
+    }
+  }
+  // Any other key: its character, if it gives one, is queued right behind it.
+  Event next = PollEvent();
+  ProcessSkinEvent(next);
+  currentEvent = next.code;
+  if (next.code == kEventCharacter) HandleCharacter(static_cast<char16_t>(next.parameter));
+}
+
+void TickCaret() {
+  ExpressionLine& line = expressionLine;
+  if (++line.blinkTicks >= kBlinkTicks) {
+    line.blinkTicks = 0;
+    line.caretShown = !line.caretShown;
+  }
+  DrawExpressionLine();
+}
+
+}  // namespace
+
+void RunEventLoop() {
+  for (;;) {
+    currentEvent = WaitSkinEvent();
+    // The two displays look selected while the main window is the active one.
+    const int32_t active = ActiveSkinWindow() == 0 ? 1 : 0;
+    SetSkinItemState(kHistoryItem, active);
+    SetSkinItemState(kExpressionItem, active);
+    if (SkinEventWindow() == 0) {
+      HandleItemClick(SkinEventItem());
+      HandleWindowEvent(currentEvent);
+    }
+    if (currentEvent == kEventClose) break;
+  }
+  ShutDown();
+}
+
+void HandleItemClick(int32_t colour) {
+  for (const MainItem& item : MainItems()) {
+    if (item.colour != colour) continue;
+    switch (item.action) {
+      case ItemAction::kNone: break;
+      case ItemAction::kInsert:
+        InsertText((item.insertText ? TextOf(item.insertText) : std::u16string()) + item.piece,
+                   item.answerFirst, item.finalPass);
+        break;
+      case ItemAction::kRadians: SetAngle(1); break;
+      case ItemAction::kDegrees: SetAngle(2); break;
+      case ItemAction::kCalculate: RunCalculation(); break;
+      case ItemAction::kFunctionMenu: ShowMenu(kFunctionMenu); break;
+      case ItemAction::kQuit: currentEvent = kEventClose; break;
+    }
+    return;
+  }
+}
+
+void HandleWindowEvent(int32_t event) {
+  const Event& last = LastSkinEvent();
+  switch (event) {
+    case kEventTimer:
+      if (last.parameter == uint32_t(kCaretTimer)) TickCaret();
+      break;
+    case kEventRightUp: ShowMenu(IsSkinItemHot(kExpressionItem) ? kEditMenu : kSkinMenu); break;
+    case kEventLeftDown:
+      if (IsSkinItemHot(kExpressionItem)) {
+        PlaceCaretByMouse();
+        // A close request that arrived while the mouse was selecting still ends the program.
+        if (LastSkinEvent().code == kEventClose) currentEvent = kEventClose;
+      }
+      break;
+    case kEventWheel:
+      // One call per event, whatever the number of notches; half a notch counts as none.
+      if (WheelDelta(last) / kWheelNotch > 0) HistoryOlder();
+      else HistoryNewer();
+      break;
+    case kEventKeyDown: HandleKey(static_cast<int32_t>(last.parameter)); break;
+    case kEventMenuCommand: HandleMenuCommand(static_cast<int32_t>(last.parameter)); break;
+    default: break;
+  }
+}
+
+void ResetEventLoop() { currentEvent = kEventNone; }

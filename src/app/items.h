@@ -1,0 +1,39 @@
+// The main window's items: the caption each key shows and what a click on it does. Every
+// caption is a text of the language files, except the digits and the decimal point.
+#pragma once
+#include <cstdint>
+#include <span>
+
+// What a click on an item does.
+enum class ItemAction : uint8_t {
+  kNone,          // a caption only
+  kInsert,        // InsertText of the item's piece
+  kRadians,       // angle mode 1
+  kDegrees,       // angle mode 2
+  kCalculate,     // RunCalculation
+  kFunctionMenu,  // the function menu at the mouse
+  kQuit,          // ends the event loop
+};
+
+struct MainItem {
+  int32_t colour;          // the item's colour in the skin's item map
+  int32_t textNumber;      // the caption's text, or 0 for a fixed caption
+  const char16_t* fixed;   // the fixed caption, when textNumber is 0
+  ItemAction action = ItemAction::kNone;
+  // kInsert: text insertText (0: none) followed by the literal piece, with InsertText's flags.
+  int32_t insertText = 0;
+  const char16_t* piece = u"";
+  bool answerFirst = false, finalPass = false;
+};
+
+// In the order the captions are set at start-up.
+std::span<const MainItem> MainItems();
+
+// Sets every caption from the text table, in table order; items the skin lacks are skipped.
+void SetItemCaptions();
+
+// Item colours the shell names.
+inline constexpr int32_t kExpressionFrame = 0xF07158;
+inline constexpr int32_t kHistoryFrame = 0xBA5C49;
+inline constexpr int32_t kRadiansItem = 0x8717C7;
+inline constexpr int32_t kDegreesItem = 0xA41FF1;

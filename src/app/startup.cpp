@@ -1,0 +1,123 @@
+#include "app/startup.h"
+
+#include <string>
+
+#include "app/event_loop.h"
+#include "app/items.h"
+#include "app/menus.h"
+#include "app/spelling_table.h"
+#include "display/expression_line.h"
+#include "display/history_panel.h"
+#include "engine/calculation_text.h"
+#include "engine/evaluator.h"
+#include "platform/dialogs.h"
+#include "platform/monitors.h"
+#include "platform/process.h"
+#include "platform/timers.h"
+#include "settings/language.h"
+#include "settings/settings.h"
+#include "settings/text_table.h"
+#include "skin/skin.h"
+
+namespace {
+
+constexpr int32_t kMainWindow = 0;
+
+// The skin cannot show the calculator: say so, and end as a normal exit does, with the skin
+// setting back to the shipped one.
+void FailSkin() {
+  std::u16string message = TextOf(111) + appSettings.skinName + TextOf(112) + u"\n" + TextOf(113);
+  ShowMessageBox(0, TextOf(110), message);
+  appSettings.skinName = u"Defaut";
+  ShutDown();
+}
+
+}  // namespace
+
+bool StartUp() {
+  if (!StartPlatform()) return false;
+  InitSkin();
+  historyList = {};
+  ResetMemories();
+  ResetSpellingTable();
+  ResetTextTable();
+  if (!LoadLanguage()) return true;  // the language dialog ended the program
+  FillSpellingTable();
+  LoadSettings();
+
+  if (OpenSkinFolder(kMainWindow, 0, 0, TextOf(37), kSkinCentred | kSkinHidden, 0, kSkinFolder) == 0 ||
+      !IsSkinItem(kHistoryItem) || !IsSkinItem(kExpressionItem)) {
+    FailSkin();
+    return true;
+  }
+  if (appSettings.savePosition != 0) RestoreWindowPosition();
+  SetItemCaptions();
+  LinkSkinItem(kHistoryItem, kHistoryFrame);
+  LinkSkinItem(kExpressionItem, kExpressionFrame);
+  SetSkinItemDrag(kHistoryItem, 1);
+  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(window, true);
+  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  BuildMenus();
+
+  expressionLine.text = appSettings.expressionText;
+  MoveCaret(0, false, true, false);
+  DrawExpressionLine();
+  historyList.historyCursor = historyList.entries.empty() ? -1 : 0;
+  DrawHistory();
+  StartTimer(window, kCaretTimer, kCaretTimerMs);
+  SetSkinItemState(kHistoryItem, 1);
+  SetSkinItemState(kExpressionItem, 1);
+  HideSkinWindow(kMainWindow, 0);
+  RunEventLoop();
+  return true;
+}
+
+void RestoreWindowPosition() {
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  int32_t width = 0, height = 0;
+  if (!GetWindowClientSize(window, &width, &height)) return;
+  const int64_t x = appSettings.windowX, y = appSettings.windowY;
+  for (const Monitor& monitor : ListMonitors()) {
+    if (x >= monitor.x && x + width <= int64_t(monitor.x) + monitor.width && y >= monitor.y &&
+        y + height <= int64_t(monitor.y) + monitor.height) {
+      MoveSkinWindow(kMainWindow, appSettings.windowX, appSettings.windowY);
+      return;
+    }
+  }
+}
+
+void ShutDown() {
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  int32_t x = 0, y = 0;
+  if (window != 0 && GetWindowPosition(window, &x, &y)) {
+    appSettings.windowX = x;
+    appSettings.windowY = y;
+  }
+  if (window != 0) appSettings.expressionText = expressionLine.text;
+  SaveSettings();
+  SaveLanguageChoice();
+  if (window != 0) StopTimer(window, kCaretTimer);
+  ReleaseMenus();
+  ReleaseSkin();
+  StopPlatform();
+  EndProgram(0);
+}
+
+void ResetApp() {
+  ReleaseMenus();
+  ReleaseSkin();
+  ResetExpressionLine();
+  ResetHistoryPanel();
+  historyList = {};
+  appSettings = {};
+  settingsFileKept = 0;
+  languageName.clear();
+  ResetMemories();
+  ResetSpellingTable();
+  ResetTextTable();
+  ResetEngine();
+  ResetEventLoop();
+}

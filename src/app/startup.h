@@ -1,0 +1,27 @@
+// The program's life: start-up, the main window, and the exit that saves everything.
+#pragma once
+#include <cstdint>
+
+// The timer that blinks the caret, on the main window, and its period.
+inline constexpr int32_t kCaretTimer = 78;
+inline constexpr int32_t kCaretTimerMs = 100;
+// The skin folder the calculator opens, relative to the working directory.
+inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
+
+// Starts the platform and every subsystem, loads the language and the settings, opens the
+// skinned main window and runs the event loop until the program ends through ShutDown. Also
+// ends through ShutDown when the skin cannot be opened, after saying so in a message box.
+// Returns only once the program has ended (EndProgram called), or at once, with false, when
+// no desktop can be reached.
+bool StartUp();
+
+// Puts the main window back where the settings say, when that corner keeps it whole on one
+// monitor; otherwise it stays centred.
+void RestoreWindowPosition();
+
+// Saves the settings (with the window's position and the expression) and the language
+// choice, releases every resource and ends the program with exit code 0.
+void ShutDown();
+
+// Back to the state before StartUp, for tests: every subsystem's state emptied.
+void ResetApp();

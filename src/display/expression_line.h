@@ -1,0 +1,57 @@
+// The expression line: the one-line editor in which the user builds a calculation. The program
+// draws it into its own image, which the skin's display item shows; the item edits nothing.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/image.h"
+
+// The skin item that shows the line.
+inline constexpr int32_t kExpressionItem = 0xF53610;
+
+struct ExpressionLine {
+  std::u16string text;      // the calculation, with the display glyphs of the spelling table
+  int32_t caret = 0;        // UTF-16 units before the caret, 0 to the text's length
+  int32_t anchor = 0;       // the selection's other end; equal to caret when none
+  int32_t firstVisible = 0; // the first unit drawn (horizontal scroll)
+  bool caretShown = true;   // blink phase
+  int32_t blinkTicks = 0;   // caret timer ticks since the last blink change, 0 to 2
+};
+
+// The process-wide line, and the image it is drawn into (the size of its item).
+extern ExpressionLine expressionLine;
+extern Image lineImage;
+
+// Moves the caret by delta, or to the start or the end; a caret left inside a display name
+// jumps to the name's end when moving right, else to its start. Unless keepAnchor is set or
+// Shift is held, the selection collapses. Restarts the blink in its shown phase, rewrites the
+// spellings the caret has left and redraws.
+void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor);
+
+// Replaces the selection by the piece, caret after it. On an empty line with answerFirst set,
+// the answer word (text 31) goes first. Rewrites the spellings (finalPass completes a word at
+// the end of the text) and redraws.
+void InsertText(std::u16string_view piece, bool answerFirst, bool finalPass);
+
+// Removes the selection; without one, the display name or the character before the caret
+// (backwards) or after it. Redraws.
+void DeleteAtCaret(bool backwards);
+
+// Follows the left button pressed over the line: places the caret at the boundary nearest to
+// the pointer (Shift extends the selection), then, while the button is held and the pointer
+// stays over the line, selects from the press point to the pointer. Returns when the button is
+// released (also a release this program did not see), the pointer leaves the line or a close
+// request arrives, which LastSkinEvent then holds.
+void PlaceCaretByMouse();
+
+// Draws the line into lineImage, scrolled so that the caret stays in its middle third, with
+// the caret while the item is selected and the selection inverted, and hands it to the item.
+void DrawExpressionLine();
+
+// Back to the start-up state: an empty line and no image.
+void ResetExpressionLine();
+
+// The width in pixels of the text's units from..to as the line measures them (every unit at
+// its own advance); for the tests and benchmarks that check where the line puts things.
+int64_t LineTextWidth(std::u16string_view text, int32_t from, int32_t to);

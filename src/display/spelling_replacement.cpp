@@ -1,0 +1,110 @@
+#include "display/spelling_replacement.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "display/expression_line.h"
+#include "engine/spelling.h"
+#include "platform/unicode.h"
+
+namespace {
+
+// Where a caret or anchor goes once an entry's occurrences are rewritten: positions are kept in
+// the text as it was, and every occurrence to their left shifts them; one inside an occurrence
+// (or right at its end) is pinned right after the replacement.
+struct Follower {
+  int64_t original;
+  int64_t shift = 0;
+  int64_t pinned = -1;
+  void Pass(int64_t start, int64_t end, int64_t replacedEnd, int64_t delta) {
+    if (pinned >= 0 || original <= start) return;
+    if (original <= end) pinned = replacedEnd;
+    else shift += delta;
+  }
+  int32_t Result() const { return static_cast<int32_t>(pinned >= 0 ? pinned : original + shift); }
+};
+
+// One entry's pass over the text. The text is rebuilt once, not once per occurrence: what
+// follows a replacement is still the original text, so the search simply goes on in it, and
+// only the character just before an occurrence may come from the replacement before it.
+// The code units present in the lowered text, so that an entry whose first unit is absent
+// costs nothing even on a very long text.
+using PresentUnits = std::vector<bool>;
+
+void NotePresent(PresentUnits& present, std::u16string_view units) {
+  for (char16_t unit : units) present[unit] = true;
+}
+
+void RewriteEntry(const SpellingEntry& entry, std::u16string& text, std::u16string& lower,
+                  PresentUnits& present, int32_t& caret, int32_t& anchor, bool finalPass) {
+  const size_t length = entry.typed.size();
+  if (length == 0) return;
+  const std::u16string typedLower = LowerCaseText(entry.typed);
+  if (!present[typedLower.front()]) return;
+  size_t start = lower.find(typedLower);
+  if (start == std::u16string::npos) return;
+
+  const bool moves = !entry.shown.empty();
+  const std::u16string& replacement = moves ? entry.shown : entry.typed;
+  const std::u16string replacementLower = LowerCaseText(replacement);
+  const int32_t firstClass = CharClass(entry.typed.front());
+  const int32_t lastClass = CharClass(entry.typed.back());
+  const int64_t delta = int64_t(replacement.size()) - int64_t(length);
+  const size_t size = text.size();
+  const bool caretAtEnd = size_t(caret) >= size;
+
+  std::u16string out, outLower;
+  size_t copied = 0;  // the original text before this index is in out already
+  Follower caretFollower{caret}, anchorFollower{anchor};
+  for (; start != std::u16string::npos; start = lower.find(typedLower, start + 1)) {
+    const size_t end = start + length;
+    if (!finalPass && int64_t(start) < caret && caret < int64_t(end)) continue;
+    int32_t before = start == 0 ? -1 : CharClass(start == copied && !out.empty() ? out.back() : text[start - 1]);
+    int32_t after = end >= size ? -1 : CharClass(text[end]);
+    bool endHolds = (after == -1 && (finalPass || !caretAtEnd)) || lastClass == 3 || after == 0 ||
+                    lastClass == 0 || (lastClass == 1 && after != 1 && after != -1) ||
+                    (lastClass == 2 && after != 2 && after != -1);
+    bool startHolds = before == -1 || before == 3 || before == 0 || firstClass == 0 ||
+                      (firstClass == 1 && before != 1) || (firstClass == 2 && before != 2);
+    if (!endHolds || !startHolds) continue;
+
+    if (out.empty()) {
+      out.reserve(size + 64);
+      outLower.reserve(out.capacity());
+    }
+    out.append(text, copied, start - copied);
+    outLower.append(lower, copied, start - copied);
+    out += replacement;
+    outLower += replacementLower;
+    copied = end;
+    if (moves) {
+      caretFollower.Pass(int64_t(start), int64_t(end), int64_t(out.size()), delta);
+      anchorFollower.Pass(int64_t(start), int64_t(end), int64_t(out.size()), delta);
+    }
+    start = end - 1;  // the search goes on right after the replacement
+  }
+  if (copied == 0 && out.empty()) return;
+  out.append(text, copied);
+  outLower.append(lower, copied);
+  text = std::move(out);
+  lower = std::move(outLower);
+  NotePresent(present, replacementLower);
+  caret = caretFollower.Result();
+  anchor = anchorFollower.Result();
+}
+
+}  // namespace
+
+void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, bool finalPass) {
+  UseSortKeyOrder();
+  std::u16string lower = LowerCaseText(text);
+  PresentUnits present(0x10000, false);
+  NotePresent(present, lower);
+  for (const SpellingEntry& entry : spellingTable)
+    RewriteEntry(entry, text, lower, present, caret, anchor, finalPass);
+}
+
+void ApplySpellings(bool finalPass) {
+  RewriteSpellings(expressionLine.text, expressionLine.caret, expressionLine.anchor, finalPass);
+}

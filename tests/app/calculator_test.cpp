@@ -1,0 +1,250 @@
+// The whole calculator on the offscreen backend, from StartUp to the exit: what a user does
+// with the keyboard and the mouse, and what the settings file keeps.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "../support/calculator_parts.h"
+#include "../support/temp_folder.h"
+#include "app/items.h"
+#include "engine/evaluator.h"
+#include "platform/input.h"
+#include "platform/monitors.h"
+#include "settings/settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CalculatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetOffscreen();
+    ResetApp();
+    fs::copy(fs::path(TORNAVELLE_DATA_DIR) / "Lng-Tornavelle", "Lng-Tornavelle");
+    fs::copy(fs::path(TORNAVELLE_DATA_DIR) / "Apparence", "Apparence", fs::copy_options::recursive);
+  }
+  void TearDown() override { ResetApp(); }
+  TempWorkingFolder folder;
+};
+
+// A later run of the program in the same folder: a fresh process with the files of the last.
+void Restart() {
+  ResetOffscreen();
+  ResetApp();
+}
+
+WindowHandle MainWindow() { return SkinWindowHandle(0); }
+
+// The screen point of the item pixel nearest to its box's centre, so a click surely lands on it.
+void ItemCentre(int32_t colour, int32_t* screenX, int32_t* screenY) {
+  const SkinItem* item = FindSkinItem(colour);
+  const SkinWindow* window = FindSkinWindow(0);
+  ASSERT_TRUE(item && window);
+  const int32_t cx = (item->left + item->right) / 2, cy = (item->top + item->bottom) / 2;
+  int64_t best = INT64_MAX;
+  for (int32_t y = item->top; y <= item->bottom; ++y) {
+    for (int32_t x = item->left; x <= item->right; ++x) {
+      Pixel p = ImagePixel(window->itemImage, x, y);
+      int32_t c = PixelRed(p) + 256 * PixelGreen(p) + 65536 * PixelBlue(p);
+      int64_t d = int64_t(x - cx) * (x - cx) + int64_t(y - cy) * (y - cy);
+      if (c == colour && d < best) {
+        best = d;
+        int32_t left = 0, top = 0;
+        GetWindowPosition(MainWindow(), &left, &top);
+        *screenX = left + x;
+        *screenY = top + y;
+      }
+    }
+  }
+}
+
+void ClickItem(int32_t colour) {
+  int32_t x = 0, y = 0;
+  ItemCentre(colour, &x, &y);
+  OffscreenClick(x, y);
+}
+
+void PressKey(int32_t key) { OffscreenPressKey(key); }
+
+constexpr int32_t kQuitItem = 0xE3EA20, kResultItem = 0x0E0EF6, kSevenItem = 0x47DD6A, kPlusItem = 0x7ED2ED;
+
+TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
+  // No language chosen yet: the dialog asks, and the choice starts a fresh copy.
+  ScriptLanguageDialog({OffscreenDialogAnswer::Action::kPressOk, u"Francais"});
+  ASSERT_TRUE(StartUp());
+  EXPECT_EQ(OffscreenNewCopies(), 1);
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+  EXPECT_NE(FileContent("Langue.lng").find("Defaut = Francais"), std::string::npos);
+  EXPECT_FALSE(fs::exists("Tornavelle.tvnp"));
+
+  // The fresh copy: centred, radians; a calculation typed, one clicked, one recalled.
+  Restart();
+  AtOffscreenTime(500, [] {
+    int32_t x = 0, y = 0;
+    GetWindowPosition(MainWindow(), &x, &y);
+    EXPECT_EQ(x, (1920 - 392) / 2);
+    EXPECT_EQ(y, (1080 - 654) / 2);
+    EXPECT_EQ(anglesInRadians, 1);
+    EXPECT_EQ(GetSkinItemState(kRadiansItem), 1);
+    OffscreenType(u"2+3*4");
+    PressKey(kKeyEnter);
+  });
+  AtOffscreenTime(1000, [] {
+    ASSERT_FALSE(historyList.entries.empty());
+    EXPECT_EQ(historyList.entries[0].expression, u"2+3×4");
+    EXPECT_EQ(historyList.entries[0].answer, 14);
+    EXPECT_EQ(expressionLine.text, u"");
+    ClickItem(kSevenItem);
+    ClickItem(kPlusItem);
+    ClickItem(kSevenItem);
+    ClickItem(kResultItem);
+  });
+  AtOffscreenTime(1500, [] {
+    EXPECT_EQ(historyList.entries[0].expression, u"7+7");
+    EXPECT_EQ(historyList.entries[0].answer, 14);
+    PressKey(kKeyPageUp);
+    PressKey(kKeyPageUp);
+  });
+  AtOffscreenTime(2000, [] {
+    EXPECT_EQ(expressionLine.text, u"2+3×4");
+    ClickItem(kDegreesItem);
+  });
+  AtOffscreenTime(2500, [] {
+    EXPECT_EQ(anglesInRadians, 0);
+    EXPECT_EQ(GetSkinItemState(kDegreesItem), 1);
+    EXPECT_EQ(GetSkinItemState(kRadiansItem), 0);
+    // The window drags by its history panel.
+    int32_t x = 0, y = 0;
+    ItemCentre(kHistoryItem, &x, &y);
+    OffscreenMoveMouse(x, y);
+    OffscreenPressButton(MouseButton::kLeft);
+    OffscreenMoveMouse(x - 100, y - 50);
+  });
+  AtOffscreenTime(2600, [] { OffscreenReleaseButton(MouseButton::kLeft); });
+  AtOffscreenTime(3000, [] { ClickItem(kQuitItem); });
+  ASSERT_TRUE(StartUp());
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+  const std::string saved = FileContent("Tornavelle.tvnp");
+  for (const char* line : {"Operation = 2+3×4", "Mode = 2", "Fenetre x = 664", "Fenetre y = 163",
+                           "Reponse0Operation = 7+7", "Reponse0Valeur = 14", "Reponse1Operation = 2+3×4",
+                           "Reponse2Operation = \r\n"})
+    EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
+
+  // The next run finds everything where it was left.
+  Restart();
+  AtOffscreenTime(500, [] {
+    int32_t x = 0, y = 0;
+    GetWindowPosition(MainWindow(), &x, &y);
+    EXPECT_EQ(x, 664);
+    EXPECT_EQ(y, 163);
+    EXPECT_EQ(expressionLine.text, u"2+3×4");
+    EXPECT_EQ(expressionLine.caret, 5);
+    EXPECT_EQ(historyList.entries.size(), 3u);  // with the sentinel
+    EXPECT_EQ(anglesInRadians, 0);
+    EXPECT_EQ(GetSkinItemState(kDegreesItem), 1);
+    EXPECT_TRUE(FindSkinItem(kHistoryItem)->picture.has_value());
+    OffscreenRequestClose(MainWindow());
+  });
+  ASSERT_TRUE(StartUp());
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+}
+
+TEST_F(CalculatorTest, KeysCharactersAndTheWheel) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  struct Step {
+    std::function<void()> input;
+    std::u16string line;
+  } steps[] = {
+      {[] { OffscreenType(u"é"); }, u""},                      // not a character of calculations
+      {[] { OffscreenPressKey(kKeyUp, u'1'); }, u""},          // Up takes no character after it
+      {[] { OffscreenPressKey(kKeyDown, u'1'); }, u""},
+      {[] { OffscreenType(u"+"); }, u"rép+"},                  // the answer word first
+      {[] { PressKey(kKeyBackspace); }, u"rép"},
+      {[] { PressKey(kKeyHome); OffscreenType(u"-"); }, u"−rép"},
+      {[] { PressKey(kKeyEnd); OffscreenType(u"2"); }, u"−rép2"},
+      {[] { PressKey(kKeyHome); PressKey(kKeyDelete); }, u"rép2"},
+      {[] { OffscreenPressKey('A', 1); }, u"rép2"},        // Ctrl+A: no command
+      {[] { OffscreenPressKey('C', 3); }, u"rép2"},        // Ctrl+C copies the whole line
+      {[] { OffscreenPressKey('X', 24); }, u""},           // Ctrl+X cuts it
+      {[] { PressKey(kKeyTab); }, u"rép"},                 // Tab: the answer word
+      {[] { PressKey(kKeyBackspace); OffscreenPressKey('V', 22); OffscreenPressKey('V', 22); }, u"rép2rép2"},
+      {[] { PressKey(kKeyEnter); }, u""},
+      {[] { OffscreenType(u"5"); OffscreenTurnWheel(120); }, u"rép2rép2"},  // one notch back
+      {[] { OffscreenTurnWheel(60); }, u"5"},  // half a notch counts as none: newer
+      {[] { OffscreenTurnWheel(-360); }, u"5"},
+  };
+  int64_t at = 500;
+  for (Step& step : steps) {
+    AtOffscreenTime(at, [&step] {
+      int32_t x = 0, y = 0;
+      ItemCentre(kHistoryItem, &x, &y);
+      OffscreenMoveMouse(x, y);  // the wheel goes to the window under the pointer
+      step.input();
+    });
+    AtOffscreenTime(at + 200, [&step] { EXPECT_EQ(Utf16ToUtf8(expressionLine.text), Utf16ToUtf8(step.line)); });
+    at += 500;
+  }
+  AtOffscreenTime(at, [] { OffscreenRequestClose(MainWindow()); });
+  ASSERT_TRUE(StartUp());
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+}
+
+TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
+  struct Case {
+    const char* what;
+    int32_t savedX, savedY;
+    std::vector<Monitor> monitors;
+    int32_t x, y;
+  } cases[] = {
+      {"the first run's default", -10000, -10000, {{0, 0, 1920, 1080}}, 764, 213},
+      {"a corner that fits", 0, 0, {{0, 0, 1920, 1080}}, 0, 0},
+      {"one pixel out on the right", 1920 - 392 + 1, 10, {{0, 0, 1920, 1080}}, 764, 213},
+      {"exactly to the bottom right", 1920 - 392, 1080 - 654, {{0, 0, 1920, 1080}}, 1528, 426},
+      {"a second monitor", 2000, 100, {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, 2000, 100},
+      {"a monitor no longer there", 2000, 100, {{0, 0, 1920, 1080}}, 764, 213},
+      {"no monitor reported", 0, 0, {}, 764, 213},
+  };
+  for (const Case& c : cases) {
+    fs::remove("Tornavelle.tvnp");
+    PutFile("Langue.lng", "Defaut = Francais\r\n");
+    PutFile("Tornavelle.tvnp", "[Apparence]\r\nFenetre x = " + std::to_string(c.savedX) +
+                                   "\r\nFenetre y = " + std::to_string(c.savedY) + "\r\n");
+    Restart();
+    SetOffscreenMonitors(c.monitors.empty() ? std::vector<Monitor>{{0, 0, 1920, 1080}} : c.monitors);
+    AtOffscreenTime(100, [&c] {
+      if (c.monitors.empty()) {
+        SetOffscreenMonitors({});
+        MoveSkinWindow(0, 764, 213);
+        RestoreWindowPosition();
+      }
+      int32_t x = 0, y = 0;
+      GetWindowPosition(MainWindow(), &x, &y);
+      EXPECT_EQ(x, c.x) << c.what;
+      EXPECT_EQ(y, c.y) << c.what;
+      OffscreenRequestClose(MainWindow());
+    });
+    ASSERT_TRUE(StartUp());
+  }
+}
+
+TEST_F(CalculatorTest, ASkinThatCannotOpenIsReportedAndTheProgramEnds) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  PutFile("Tornavelle.tvnp", "[Apparence]\r\nApparence = Bleu\r\n[Calcul]\r\nOperation = 1+1\r\n");
+  fs::remove("Apparence/Defaut/Item.png");
+  ASSERT_TRUE(StartUp());
+  ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
+  EXPECT_EQ(OffscreenMessageBoxes()[0].title, u"Tornavelle");
+  EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[0].text),
+            "L’apparence « Bleu » n’a pas pu être ouverte.\n"
+            "Le dossier Apparence du programme est introuvable ou incomplet.");
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+  const std::string saved = FileContent("Tornavelle.tvnp");
+  EXPECT_NE(saved.find("Apparence = Defaut"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Operation = 1+1"), std::string::npos) << saved;
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// The calculator's displays on the offscreen backend without the event loop: the shipped skin
+// opened and shown, a shipped language with its spelling table, the two display images, and
+// the expression line selected as start-up leaves it.
+#pragma once
+#include <string>
+
+#include "app/spelling_table.h"
+#include "app/startup.h"
+#include "display/expression_line.h"
+#include "display/history_panel.h"
+#include "platform/events.h"
+#include "platform/offscreen/offscreen.h"
+#include "platform/unicode.h"
+#include "settings/language.h"
+#include "settings/text_table.h"
+#include "skin/skin.h"
+
+inline bool OpenCalculatorParts(const char16_t* language = u"Francais") {
+  ResetOffscreen();
+  ResetApp();
+  if (!ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), language)) return false;
+  FillSpellingTable();
+  InitSkin();
+  if (OpenSkinFolder(0, 0, 0, TextOf(37), kSkinCentred | kSkinHidden, 0,
+                     TORNAVELLE_DATA_DIR "/Apparence/Defaut") == 0)
+    return false;
+  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  SetSkinItemState(kExpressionItem, 1);
+  SetSkinItemState(kHistoryItem, 1);
+  HideSkinWindow(0, 0);
+  return true;
+}
+
+// A character typed on the keyboard, inserted as the event loop inserts it: operators that
+// need a left operand bring the answer word onto an empty line.
+inline void TypeCharacter(char16_t c) {
+  InsertText(std::u16string(1, c), std::u16string_view(u"+/*!^%><=").find(c) != std::u16string_view::npos, false);
+}
+
+inline void TypeText(std::u16string_view text) {
+  for (char16_t c : text) TypeCharacter(c);
+}
+
+// The screen point of a pixel of the item, from the item's own coordinates.
+inline void ItemPointOnScreen(int32_t colour, int32_t x, int32_t y, int32_t* screenX, int32_t* screenY) {
+  const SkinItem* item = FindSkinItem(colour);
+  int32_t left = 0, top = 0;
+  GetWindowPosition(SkinWindowHandle(0), &left, &top);
+  *screenX = left + item->left + x;
+  *screenY = top + item->top + y;
+}
