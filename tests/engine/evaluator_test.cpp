@@ -132,6 +132,9 @@ TEST(Evaluate, NegationOfParenthesesAndFunctions) {
       {u"-sin(30)", -0.49999999999999994, 0, kDeg},     {u"-sin(30)^2", 0.24999999999999994, 0, kDeg},
       {u"2-sin(30)", 1.5, 0, kDeg},                     {u"-asinh(1)", -std::asinh(1.0), 0},
       {u"-sqr(-1)", kNaN, 5},  {u"-1sin(30)", 0, 4},
+      // Negations inside negations, after an operator, a function or nothing at all.
+      {u"2*-(-(1))", 2, 0},    {u"sin(-(-(1)))", std::sin(1.0), 0}, {u"-(-(-(1)))", -1, 0},
+      {u"2^-(-(2))", 4, 0},    {u"2*-((-(3)))", 6, 0}, {u"1-(-(-(2)))", -1, 0}, {u"2*-(-(-3))", -6, 0},
   });
 }
 
