@@ -61,7 +61,7 @@ const SpellingRow kSpellingRows[] = {
     {{T(34), kOpen}, {}, u"log("},
     {{T(28), kOpen}, {}, u"abs("},
     {{T(35), kOpen}, {}, u"int("},
-    {{T(36), kOpen}, {}, u"int($1+0.5)"},
+    {{T(36), kOpen}, {}, u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},  // halves away from zero
     {{F(u"!")}, {T(84)}, u"!"},
     {{T(54), kOpen}, {}, u"$2!/($2-$1)!"},
     {{T(55), kOpen}, {}, u"$2!/($1!*($2-$1)!)"},

@@ -70,8 +70,9 @@ double ApplyFunction(double number, double x) {
   return std::signbit(number) ? -result : result;
 }
 
+// 0! is the empty product, 1: arrangements and combinations of all n elements need it.
 double Factorial(double a) {
-  if (!(std::isfinite(a) && a > 0 && a == std::floor(a))) lastErrorKind = kOutsideDomain;
+  if (!(std::isfinite(a) && a >= 0 && a == std::floor(a))) lastErrorKind = kOutsideDomain;
   if (std::isnan(a)) return kNaN;
   const double bound = std::nearbyint(a);  // ties to even, as the 32-bit rounding does
   // 171! is past the largest double: no need to multiply up to a huge bound.

@@ -89,11 +89,15 @@ std::u16string_view ScanToken(std::u16string_view text, TokenMode mode, int64_t&
   size_t end = pos;
   // A "-" in a sign position goes back to the next number token...
   if (end > start && end >= 2 && text[end - 1] == u'-' && PrecedesSign(text[end - 2])) --end;
-  // ...and so does a sign followed only by "(", which negates that parenthesis.
-  size_t open = end;
-  while (open > start && text[open - 1] == u'(') --open;
-  if (open < end && open > start && open >= 2 && text[open - 1] == u'-' && PrecedesSign(text[open - 2]))
+  // ...and so does a sign followed only by "(", which negates that parenthesis. Negations nest
+  // ("*-(-(" holds two), so every such sign goes back, the operator keeping only what precedes
+  // the first; each sign then comes to the number scan in turn.
+  for (;;) {
+    size_t open = end;
+    while (open > start && text[open - 1] == u'(') --open;
+    if (open == end || open == start || open < 2 || text[open - 1] != u'-' || !PrecedesSign(text[open - 2])) break;
     end = open - 1;
+  }
   cursor = reachedEnd ? -1 : static_cast<int64_t>(end);
   return text.substr(start, end - start);
 }

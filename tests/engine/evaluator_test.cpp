@@ -93,9 +93,10 @@ TEST(Evaluate, DegreesAndRadians) {
 
 TEST(Evaluate, FactorialBounds) {
   ExpectCases("factorial", {
-      {u"0!", 1, 5},           {u"2.5!", 2, 5},       {u"1.5!", 2, 5},      {u"(-3)!", 1, 5},
+      {u"0!", 1, 0},           {u"2.5!", 2, 5},       {u"1.5!", 2, 5},      {u"(-3)!", 1, 5},
       {u"170!", 7.257415615307994e306, 0},            {u"171!", kInf, 0},   {u"(10^9)!", kInf, 0},
       {u"(1/0)!", kInf, 5},    {u"(0/0)!", kNaN, 5},  {u"(-1/0)!", 1, 5},   {u"170.5!", 7.257415615307994e306, 5},
+      {u"(-1)!", 1, 5},        {u"-0.5!", 1, 5},      {u"3!/(3-3)!", 6, 0}, {u"5!/(5!*(5-5)!)", 1, 0},
   });
 }
 
@@ -132,6 +133,9 @@ TEST(Evaluate, NegationOfParenthesesAndFunctions) {
       {u"-sin(30)", -0.49999999999999994, 0, kDeg},     {u"-sin(30)^2", 0.24999999999999994, 0, kDeg},
       {u"2-sin(30)", 1.5, 0, kDeg},                     {u"-asinh(1)", -std::asinh(1.0), 0},
       {u"-sqr(-1)", kNaN, 5},  {u"-1sin(30)", 0, 4},
+      // Negations inside negations, after an operator, a function or nothing at all.
+      {u"2*-(-(1))", 2, 0},    {u"sin(-(-(1)))", std::sin(1.0), 0}, {u"-(-(-(1)))", -1, 0},
+      {u"2^-(-(2))", 4, 0},    {u"2*-((-(3)))", 6, 0}, {u"1-(-(-(2)))", -1, 0}, {u"2*-(-(-3))", -6, 0},
   });
 }
 

@@ -31,6 +31,15 @@ expect "readable output: the answer line, one line each" "1/0  →  Division par
 2^50  →  1.125899906843×10^15
 1 +2  →  3" "$("$calc" 1/0 -0.75 '2^50' $'1\n+2')"
 expect "another language" "1/0  →  Division by zero" "$("$calc" --language English 1/0)"
+expect "displayed texts, the answer word following the answers without error" "√(16)${tab}4${tab}0${tab}4${tab}
+2×π${tab}6.283185307179586${tab}0${tab}6.28318530718${tab}π×2 = 
+1÷0${tab}inf${tab}2${tab}+Infinity${tab}
+rép÷π${tab}2${tab}0${tab}2${tab}
+arrondi(−2.5)+rép${tab}-1${tab}0${tab}-1${tab}
+ⁿ√(8,comb(1,3))×a${tab}0${tab}0${tab}0${tab}" \
+  "$(printf '√(16)\n2×π\n1÷0\nrép÷π\narrondi(−2.5)+rép\nⁿ√(8,comb(1,3))×a\n' | "$calc" --display --tsv)"
+expect "displayed texts in another language" "Ans²  →  9" \
+  "$("$calc" --display --language English 'round(2.5)' 'Ans²' | tail -1)"
 
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT

@@ -5,29 +5,37 @@
 #include <string>
 #include <vector>
 
+#include "app/spelling_table.h"
 #include "display/answer_format.h"
+#include "engine/calculation_text.h"
 #include "engine/evaluator.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/unicode.h"
 #include "settings/language.h"
+#include "settings/text_table.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: tornavelle-calc [--degrees | --radians] [--tsv] [--language NAME] [--data DIR]\n"
-    "                       [--] [TEXT...]\n"
+    "usage: tornavelle-calc [--degrees | --radians] [--tsv] [--display] [--language NAME]\n"
+    "                       [--data DIR] [--] [TEXT...]\n"
     "Evaluates each TEXT, or each line of standard input when no TEXT is given (UTF-8), and\n"
     "prints the calculation with its answer line as the history panel shows it.\n"
     "  --degrees        trigonometric functions take and give degrees\n"
     "  --radians        trigonometric functions take and give radians (the default)\n"
     "  --tsv            print: input, value, error kind, number text, exact form (tab-separated)\n"
+    "  --display        read each TEXT as the expression line shows it in the chosen language\n"
+    "                   (\"2×π\", \"√(16)\", \"arrondi(2.5)\") and translate it first; the answer\n"
+    "                   word stands for the latest answer without error (0 at first)\n"
+    "                   and every memory letter for 0\n"
     "  --language NAME  the interface texts of DIR/Lng-Tornavelle/NAME.Txt over the French ones\n"
     "                   (default Francais)\n"
     "  --data DIR       the folder holding Lng-Tornavelle (default: the source tree's data)\n";
 
 struct Options {
   bool tsv = false;
+  bool display = false;
   std::string language = "Francais";
   std::string dataFolder = TORNAVELLE_DATA_DIR;
   std::vector<std::string> texts;  // none: the lines of standard input
@@ -41,12 +49,21 @@ std::string OneCell(std::string text) {
   return text;
 }
 
+// The answer that the answer word of a displayed calculation stands for, as a number text. As in
+// the history, a calculation that failed leaves it to the one before.
+std::u16string previousAnswer = u"0";
+
 void PrintResult(const Options& options, const std::string& input) {
   HistoryEntry entry;
   entry.expression = Utf8ToUtf16(input);
-  entry.answer = EvaluateExpression(entry.expression);
+  const std::u16string text =
+      options.display ? TranslateCalculation(entry.expression, TextOf(176), previousAnswer) : entry.expression;
+  entry.answer = EvaluateExpression(text);
   entry.errorKind = lastErrorKind;
-  if (entry.errorKind == kNoError) BuildExactForm(entry);
+  if (entry.errorKind == kNoError) {
+    BuildExactForm(entry);
+    previousAnswer = FormatFixed(entry.answer, 16);
+  }
   if (options.tsv) {
     std::printf("%s\t%s\t%d\t%s\t%s\n", OneCell(input).c_str(),
                 ShortestDoubleText(entry.answer).c_str(), static_cast<int>(entry.errorKind),
@@ -90,6 +107,8 @@ int main(int argc, char** argv) {
       SetAngleMode(1);
     } else if (arg == "--tsv") {
       options.tsv = true;
+    } else if (arg == "--display") {
+      options.display = true;
     } else if (arg == "--language" || arg == "--data") {
       if (i + 1 == argc || argv[i + 1][0] == '\0') {
         std::fprintf(stderr, "tornavelle-calc: %s needs a value\n%s", arg.c_str(), kUsage);
@@ -108,6 +127,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tornavelle-calc: %s\n", error.c_str());
     return 2;
   }
+  if (options.display) FillSpellingTable();
   if (!options.texts.empty()) {
     for (const std::string& text : options.texts) PrintResult(options, text);
     return 0;

@@ -1,0 +1,238 @@
+#include "engine/calculation_text.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/spelling.h"
+#include "platform/numbers.h"
+#include "platform/unicode.h"
+
+double memories[kMemoryCount] = {};
+
+void ResetMemories() { std::fill(std::begin(memories), std::end(memories), 0.0); }
+
+namespace {
+
+constexpr char16_t kPi = u'\u03C0';
+
+// What one spelling entry looks for, how, and what goes in its place.
+struct Substitution {
+  std::u16string spelling;
+  bool ignoreCase = false;
+  std::u16string replacement;
+  bool isTemplate = false;  // the replacement holds argument slots "$1", "$2"...
+  bool isValue = false;     // the replacement is a number or a constant
+};
+
+// A canonical text of letters and digits only ("pi", "e") names a constant.
+bool NamesConstant(std::u16string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2; });
+}
+
+Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view answerWord,
+                                std::u16string_view previousAnswer) {
+  Substitution s;
+  if (!entry.canonical.empty()) {
+    // A glyph of its own is matched exactly; a name shown as typed, in any letter case.
+    s.ignoreCase = entry.shown.empty();
+    s.spelling = s.ignoreCase ? entry.typed : entry.shown;
+    s.replacement = entry.canonical;
+    s.isTemplate = entry.canonical.find(u'$') != std::u16string::npos;
+    s.isValue = !s.isTemplate && NamesConstant(entry.canonical);
+  } else if (!entry.shown.empty()) {  // the answer word stands for the previous answer
+    s.ignoreCase = true;
+    s.spelling = entry.shown;
+    s.isValue = entry.shown == answerWord;
+    s.replacement = s.isValue ? std::u16string(previousAnswer) : entry.shown;
+  } else {  // a memory letter stands for its value
+    s.ignoreCase = true;
+    s.spelling = entry.typed;
+    s.isValue = entry.typed >= u"a" && entry.typed <= u"z";
+    s.replacement = s.isValue ? FormatFixed(memories[entry.typed[0] - 96], 16) : entry.typed;
+  }
+  return s;
+}
+
+// Both sides are numbers, or both words: the spelling would be part of a longer one.
+bool Continues(int32_t spellingClass, int32_t neighbourClass) {
+  return (spellingClass == 1 || spellingClass == 2) && spellingClass == neighbourClass;
+}
+
+// An occurrence is taken only where it neither continues the number or word before or after it,
+// nor opens a parenthesis right after a number or a word.
+bool BoundariesHold(std::u16string_view spelling, int32_t before, int32_t after) {
+  const int32_t first = CharClass(spelling.front());
+  if (Continues(CharClass(spelling.back()), after) || Continues(first, before)) return false;
+  return !(first == 3 && (before == 1 || before == 2));
+}
+
+// Where a value meets these, a "*" keeps the two apart: a number never joins digits, and a
+// parenthesis or a name next to a value means a product.
+bool EndsValue(char16_t c) { return CharClass(c) == 1 || c == u')'; }
+bool StartsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi; }
+
+// The nearest character before end that is not a space, looking through text[from, end) and then
+// through earlier (what precedes from); 0 when there is none.
+char16_t NearestBefore(std::u16string_view earlier, std::u16string_view text, size_t from, size_t end) {
+  for (size_t i = end; i > from; --i)
+    if (text[i - 1] != u' ') return text[i - 1];
+  for (size_t i = earlier.size(); i > 0; --i)
+    if (earlier[i - 1] != u' ') return earlier[i - 1];
+  return 0;
+}
+
+char16_t NearestAfter(std::u16string_view text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i)
+    if (text[i] != u' ') return text[i];
+  return 0;
+}
+
+// The calculation text between two entries, with its lower-cased copy for the spellings matched
+// in any letter case.
+struct WorkingText {
+  std::u16string text;
+  std::u16string lowered;
+};
+
+// Replaces every occurrence that keeps its boundaries, left to right, in one pass that copies the
+// text once. A refused occurrence is passed over from its second character on; the search goes on
+// after an inserted text, never inside it. Returns whether anything was replaced.
+bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
+  const std::u16string& text = w.text;
+  const std::u16string& haystack = s.ignoreCase ? w.lowered : w.text;
+  const std::u16string needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
+  std::u16string out;
+  size_t copied = 0;  // text before this is in out
+  bool replaced = false;
+  for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
+    const size_t end = found + needle.size();
+    // The character before is the one the text holds now, which an earlier replacement may have put.
+    int32_t before = -1;
+    if (found > copied)
+      before = CharClass(text[found - 1]);
+    else if (!out.empty())
+      before = CharClass(out.back());
+    if (!BoundariesHold(s.spelling, before, CharClassAt(text, static_cast<int64_t>(end)))) {
+      from = found + 1;
+      continue;
+    }
+    if (!replaced) out.reserve(text.size() + s.replacement.size() + 2);
+    replaced = true;
+    const bool starBefore = s.isValue && EndsValue(NearestBefore(out, text, copied, found));
+    const bool starAfter = s.isValue && StartsValue(NearestAfter(text, end));
+    out.append(text, copied, found - copied);
+    if (starBefore) out += u'*';
+    out += s.replacement;
+    if (starAfter) out += u'*';
+    copied = from = end;
+  }
+  if (!replaced) return false;
+  out.append(text, copied);
+  w.text = std::move(out);
+  return true;
+}
+
+// The argument's fields, split at the commas that are not inside its own parentheses.
+std::vector<std::u16string_view> SplitFields(std::u16string_view argument) {
+  std::vector<std::u16string_view> fields;
+  int64_t depth = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < argument.size(); ++i) {
+    if (argument[i] == u'(') ++depth;
+    if (argument[i] == u')') --depth;
+    if (argument[i] == u',' && depth <= 0) {
+      fields.push_back(argument.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  fields.push_back(argument.substr(start));
+  return fields;
+}
+
+// Fills the slots of a template: each slot n in turn, in the text as the slots before it left it,
+// every "$n" at once, so that a field holding "$1" is not filled again. A missing field is empty.
+std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields) {
+  std::u16string t(canonical);
+  for (size_t n = 1;; ++n) {
+    const std::u16string slot = u"$" + FormatFixed(static_cast<double>(n), 0);
+    size_t found = t.find(slot);
+    if (found == std::u16string::npos) return t;
+    const std::u16string_view field = n <= fields.size() ? fields[n - 1] : std::u16string_view();
+    std::u16string filled;
+    size_t copied = 0;
+    for (; found != std::u16string::npos; found = t.find(slot, copied)) {
+      filled.append(t, copied, found - copied);
+      filled += field;
+      copied = found + slot.size();
+    }
+    filled.append(t, copied);
+    t = std::move(filled);
+  }
+}
+
+// Expands every occurrence of a spelling with a template: the spelling and its argument, up to the
+// ")" that closes it or the end of the text, become "(" and the filled template, and that ")"
+// closes the template, so it keeps its own priorities. The last occurrence goes first, so a call
+// inside another's argument is expanded before the argument is read. Returns whether anything
+// was expanded.
+bool ExpandTemplates(WorkingText& w, const Substitution& s) {
+  const std::u16string& text = w.text;
+  const std::u16string& haystack = s.ignoreCase ? w.lowered : w.text;
+  const std::u16string needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
+  std::vector<size_t> starts;
+  for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
+    const size_t end = found + needle.size();
+    if (BoundariesHold(s.spelling, CharClassAt(text, static_cast<int64_t>(found) - 1),
+                       CharClassAt(text, static_cast<int64_t>(end)))) {
+      starts.push_back(found);
+      from = end;
+    } else {
+      from = found + 1;
+    }
+  }
+  if (starts.empty()) return false;
+
+  // The text from the occurrence being expanded to the end, already expanded, held back to front
+  // so that putting an expansion in front of it costs the expansion's length, not the text's.
+  std::u16string tail;
+  size_t tailStart = text.size();
+  for (auto at = starts.rbegin(); at != starts.rend(); ++at) {
+    tail.append(text.rbegin() + static_cast<std::ptrdiff_t>(text.size() - tailStart),
+                text.rbegin() + static_cast<std::ptrdiff_t>(text.size() - *at));
+    tailStart = *at;
+    tail.resize(tail.size() - needle.size());
+    size_t argumentEnd = tail.size();  // counted from the back: the argument is tail[argumentEnd, size)
+    for (int64_t depth = 0; argumentEnd > 0; --argumentEnd) {
+      const char16_t c = tail[argumentEnd - 1];
+      if (c == u'(') ++depth;
+      if (c == u')' && --depth < 0) break;
+    }
+    const std::u16string argument(tail.rbegin(),
+                                  tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
+    tail.resize(argumentEnd);
+    std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at)) ? u"*(" : u"(";
+    expansion += FillTemplate(s.replacement, SplitFields(argument));
+    tail.append(expansion.rbegin(), expansion.rend());
+  }
+  std::u16string out = text.substr(0, tailStart);
+  out.append(tail.rbegin(), tail.rend());
+  w.text = std::move(out);
+  return true;
+}
+
+}  // namespace
+
+std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
+                                    std::u16string_view previousAnswer) {
+  UseSortKeyOrder();
+  WorkingText w{std::u16string(displayText), LowerCaseText(displayText)};
+  for (const SpellingEntry& entry : spellingTable) {
+    const Substitution s = ChooseSubstitution(entry, answerWord, previousAnswer);
+    if (s.spelling.empty()) continue;
+    if (s.isTemplate ? ExpandTemplates(w, s) : ReplaceOccurrences(w, s)) w.lowered = LowerCaseText(w.text);
+  }
+  return w.text;
+}

@@ -1,0 +1,20 @@
+// From the calculation text as the expression line shows it (operator glyphs, the language's
+// function names, templates with arguments, the answer word, memory letters) to the text the
+// evaluator reads.
+#pragma once
+#include <string>
+#include <string_view>
+
+// The one-letter variables a to z, at the letter's code minus 96 (a is 1, z is 26); slots 0 and
+// 27 are spare. Nothing stores into them yet, so every letter reads 0.
+constexpr int kMemoryCount = 28;
+extern double memories[kMemoryCount];
+
+// Every memory back to 0.0, as at start-up.
+void ResetMemories();
+
+// The evaluator's text for displayText, made with the process-wide spellingTable (put in sortKey
+// order first). answerWord is the shown spelling that stands for the previous answer, and
+// previousAnswer the number text put in its place ("0" when there is none).
+std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
+                                    std::u16string_view previousAnswer);

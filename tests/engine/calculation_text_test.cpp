@@ -1,0 +1,62 @@
+// The translation of a displayed calculation into evaluator text, with a small table of every
+// kind of row: glyphs, names typed in any case, templates, the answer word and memory letters.
+#include <gtest/gtest.h>
+
+#include "engine/calculation_text.h"
+#include "engine/spelling.h"
+#include "platform/unicode.h"
+
+namespace {
+
+class TranslateCalculationTest : public ::testing::Test {
+ protected:
+  TranslateCalculationTest() {
+    ResetSpellingTable();
+    ResetMemories();
+    for (auto [typed, shown, canonical] : kRows) AddSpelling(typed, shown, canonical);
+  }
+  ~TranslateCalculationTest() override {
+    ResetSpellingTable();
+    ResetMemories();
+  }
+  static constexpr const char16_t* kRows[][3] = {
+      {u"*", u"×", u"*"},       {u"-", u"−", u"-"},      {u"pi", u"π", u"pi"},       {u"e", u"e", u"e"},
+      {u"sin(", u"", u"sin("},  {u"rad(", u"", u"$1*Pi/180"},      {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},
+      {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},                       {u"(o)", u"", u"/9"},
+      {u"rep", u"rép", u""},    {u"ans", u"Ans", u""},   {u"a", u"", u""},           {u"b", u"", u""},
+  };
+};
+
+TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
+  memories[2] = -1.5;  // b
+  const std::u16string zero = u"0.0000000000000000", minusB = u"-1.5000000000000000";
+  struct Case { std::u16string in, out; } cases[] = {
+      {u"2×3−1", u"2*3-1"},  {u"2*Π", u"2*Π"},  {u"SIN(1)+xsin(1)", u"sin(1)+xsin(1)"},
+      {u"ans", u"Ans"},      {u"a+b", zero + u"+" + minusB},  {u"ab", u"ab"},  {u"xrép+RÉP", u"xrép+-7"},
+      {u"2(o)+(o)", u"2(o)+/9"},  {u"e^2", u"e^2"},
+      // A number or constant is kept apart from its neighbours by "*".
+      {u"2π", u"2*pi"},      {u"2 π", u"2 *pi"},  {u"π(2)ππ", u"pi*(2)*pi*pi"},  {u"(1)π2", u"(1)*pi*2"},
+      {u"3rép", u"3*-7"},    {u"3−rép", u"3--7"}, {u"2a", u"2*" + zero},  {u"πa", u"pi*" + zero},
+      {u"2e^2", u"2*e^2"},
+      // Templates: enclosed, nested calls first, fields split outside inner parentheses.
+      {u"rad(90)", u"(90*Pi/180)"},  {u"2^rad(90)", u"2^(90*Pi/180)"},  {u"2 rad(9)", u"2 *(9*Pi/180)"},
+      {u"(1)rad(9)", u"(1)*(9*Pi/180)"},  {u"rad(9", u"(9*Pi/180"},  {u"rad((1+2)*3)", u"((1+2)*3*Pi/180)"},
+      {u"rad(rad(9))", u"((9*Pi/180)*Pi/180)"},  {u"xrad(1)+rad(2)", u"xrad(1)+(2*Pi/180)"},
+      {u"ⁿ√(8,3)", u"(8^(1/3))"},  {u"ⁿ√(8)", u"(8^(1/))"},  {u"ⁿ√($1,2)", u"($1^(1/2))"},
+      {u"ⁿ√(8,comb(1,3))", u"(8^(1/(3!/(1!*(3-1)!))))"},
+      {u"comb(rép,a)", u"(" + zero + u"!/(-7!*(" + zero + u"--7)!))"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Utf16ToUtf8(TranslateCalculation(c.in, u"rép", u"-7")), Utf16ToUtf8(c.out)) << Utf16ToUtf8(c.in);
+}
+
+TEST_F(TranslateCalculationTest, LongTextsTranslateInOnePass) {
+  std::u16string times(1000000, u'×'), calls;
+  EXPECT_EQ(TranslateCalculation(times, u"rép", u"0"), std::u16string(1000000, u'*'));
+  for (int i = 0; i < 100000; ++i) calls += u"rad(1)+";
+  std::u16string expected;
+  for (int i = 0; i < 100000; ++i) expected += u"(1*Pi/180)+";
+  EXPECT_EQ(TranslateCalculation(calls, u"rép", u"0"), expected);
+}
+
+}  // namespace
