@@ -25,6 +25,21 @@ constexpr int32_t kMainWindow = 0;
 
 // The skin cannot show the calculator: say so, and end as a normal exit does, with the skin
 // setting back to the shipped one.
+// What the exit keeps: the settings with the window's place and the expression, and the
+// language choice. Reads only what the program already knows, so it also serves when the
+// desktop has gone away.
+void SaveState() {
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  int32_t x = 0, y = 0;
+  if (window != 0 && GetWindowPosition(window, &x, &y)) {
+    appSettings.windowX = x;
+    appSettings.windowY = y;
+  }
+  if (window != 0) appSettings.expressionText = expressionLine.text;
+  SaveSettings();
+  SaveLanguageChoice();
+}
+
 void FailSkin() {
   std::u16string message = TextOf(111) + appSettings.skinName + TextOf(112) + u"\n" + TextOf(113);
   ShowMessageBox(0, TextOf(110), message);
@@ -36,6 +51,7 @@ void FailSkin() {
 
 bool StartUp() {
   if (!StartPlatform()) return false;
+  SetDesktopLostHandler(SaveState);
   InitSkin();
   historyList = {};
   ResetMemories();
@@ -90,15 +106,9 @@ void RestoreWindowPosition() {
 }
 
 void ShutDown() {
+  SaveState();
+  SetDesktopLostHandler(nullptr);
   const WindowHandle window = SkinWindowHandle(kMainWindow);
-  int32_t x = 0, y = 0;
-  if (window != 0 && GetWindowPosition(window, &x, &y)) {
-    appSettings.windowX = x;
-    appSettings.windowY = y;
-  }
-  if (window != 0) appSettings.expressionText = expressionLine.text;
-  SaveSettings();
-  SaveLanguageChoice();
   if (window != 0) StopTimer(window, kCaretTimer);
   ReleaseMenus();
   ReleaseSkin();

@@ -17,6 +17,12 @@ std::u16string OwnExecutablePath();
 // directory, and does not wait for it. Returns false when it could not be started.
 bool StartNewCopy();
 
+// The handler runs when the connection to the desktop is lost for good (the X server went
+// away): nothing can be shown any more, and the process ends with exit code 0 as soon as the
+// handler returns. Only file work is safe in it; no desktop service may be called. nullptr
+// removes it.
+void SetDesktopLostHandler(void (*handler)());
+
 // Ends the process with the exit code. The offscreen backend records the code and returns, so
 // a caller must return at once as if the process had ended.
 void EndProgram(int32_t exitCode);

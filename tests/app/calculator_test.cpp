@@ -195,6 +195,24 @@ TEST_F(CalculatorTest, KeysCharactersAndTheWheel) {
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
 }
 
+TEST_F(CalculatorTest, LosingTheDesktopStillSavesEverything) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  AtOffscreenTime(500, [] {
+    OffscreenType(u"6*7");
+    PressKey(kKeyEnter);
+    OffscreenType(u"1+2");
+  });
+  AtOffscreenTime(1000, [] {
+    LoseOffscreenDesktop();
+    const std::string saved = FileContent("Tornavelle.tvnp");
+    for (const char* line : {"Operation = 1+2", "Reponse0Operation = 6×7", "Reponse0Valeur = 42", "Fenetre x = 764"})
+      EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
+    EXPECT_NE(FileContent("Langue.lng").find("Defaut = Francais"), std::string::npos);
+    OffscreenRequestClose(MainWindow());
+  });
+  ASSERT_TRUE(StartUp());
+}
+
 TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
   struct Case {
     const char* what;

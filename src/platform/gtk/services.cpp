@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <gdk/gdkx.h>
+#include <unistd.h>
+
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/gtk/state.h"
@@ -85,6 +88,22 @@ void OnLanguageOk(GtkButton*, gpointer data) {
 
 // --- Start and end ------------------------------------------------------------------------------
 
+namespace {
+
+void (*desktopLost)() = nullptr;
+
+// The X connection is gone: the toolkit's own handler would end the process at once with code
+// 1, losing what the program has not saved. This one lets it save first; Xlib gives no way
+// back into the program, so the process ends here.
+int OnDisplayLost(Display*) {
+  if (desktopLost) desktopLost();
+  _exit(0);
+}
+
+}  // namespace
+
+void SetDesktopLostHandler(void (*handler)()) { desktopLost = handler; }
+
 bool StartPlatform() {
   State& s = TheState();
   if (s.started) return true;
@@ -97,6 +116,7 @@ bool StartPlatform() {
   g_setenv("GDK_BACKEND", "x11", TRUE);
   gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return false;
+  XSetIOErrorHandler(OnDisplayLost);
   GdkScreen* screen = gdk_screen_get_default();
   if (!screen) return false;
   s.composited = gdk_screen_is_composited(screen);

@@ -155,5 +155,8 @@ std::vector<OffscreenMessageBox> OffscreenMessageBoxes();
 int32_t OffscreenNewCopies();
 // Makes StartNewCopy fail from now on (until reset).
 void SetOffscreenNewCopyFails(bool fails);
+// The desktop goes away, as an X server that stops: runs the desktop-lost handler and records
+// the exit code 0 the process would end with.
+void LoseOffscreenDesktop();
 // Every EndProgram call's code, in order.
 std::vector<int32_t> OffscreenExitCodes();

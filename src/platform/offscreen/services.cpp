@@ -192,6 +192,14 @@ bool StartNewCopy() {
 
 void EndProgram(int32_t exitCode) { TheState().exitCodes.push_back(exitCode); }
 
+void SetDesktopLostHandler(void (*handler)()) { TheState().desktopLost = handler; }
+
+void LoseOffscreenDesktop() {
+  State& s = TheState();
+  if (s.desktopLost) s.desktopLost();
+  s.exitCodes.push_back(0);
+}
+
 int32_t OffscreenNewCopies() { return TheState().newCopies; }
 void SetOffscreenNewCopyFails(bool fails) { TheState().newCopyFails = fails; }
 std::vector<int32_t> OffscreenExitCodes() { return TheState().exitCodes; }

@@ -69,6 +69,7 @@ struct State {
   int32_t newCopies = 0;
   bool newCopyFails = false;
   std::vector<int32_t> exitCodes;
+  void (*desktopLost)() = nullptr;
 };
 
 State& TheState();

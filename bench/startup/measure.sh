@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Start-up, memory and idle cost of the calculator beside xlogo (the floor: one window, one
+# drawing), on a private X server, in one run:
+#   - launch to the first window mapped (MapNotify), median of RUNS launches each;
+#   - resident memory (VmRSS) one second after the window appeared, median;
+#   - CPU over IDLE seconds of idle with the caret blinking, as a share of one core, median of 3.
+# Prints a table and the ratios. Needs a Release build.
+#   bench/startup/measure.sh [BUILD_DIR]      (default build/release; RUNS=20 IDLE=10)
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(realpath "${1:-$root/build/release}")
+runs=${RUNS:-20}
+idle=${IDLE:-10}
+probe="$build/bench/startup/map-probe"
+calculator="$build/tornavelle"
+for needed in "$probe" "$calculator"; do
+  [[ -x "$needed" ]] || { echo "missing $needed: build $build with -DTORNAVELLE_BENCH=ON" >&2; exit 1; }
+done
+command -v xlogo >/dev/null || { echo "xlogo is missing (Debian package x11-apps)" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$root/data/Lng-Tornavelle" "$root/data/Apparence" "$work/"
+printf 'Defaut = Francais\r\n' >"$work/Langue.lng"
+
+cat >"$work/measure-on-x.sh" <<SCRIPT
+set -euo pipefail
+cd "$work"
+ticks=\$(getconf CLK_TCK)
+median() { sort -g | awk '{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+cpu_ticks() { awk '{ print \$14 + \$15 }' "/proc/\$1/stat"; }
+# One launch: the start-up time, and the resident memory a second later, in MiB.
+launch() {
+  read -r ms pid < <("$probe" "\$@")
+  sleep 1
+  rss=\$(awk '/^VmRSS/ { print \$2 / 1024 }' "/proc/\$pid/status")
+  echo "\$ms \$rss \$pid"
+}
+measure() {  # name, program...
+  local name=\$1; shift
+  : >"\$name.start"; : >"\$name.rss"; : >"\$name.idle"
+  for ((i = 0; i < $runs; i++)); do
+    read -r ms rss pid < <(launch "\$@")
+    echo "\$ms" >>"\$name.start"; echo "\$rss" >>"\$name.rss"
+    if ((i < 3)); then
+      before=\$(cpu_ticks "\$pid"); sleep $idle; after=\$(cpu_ticks "\$pid")
+      echo "\$(( after - before )) \$ticks $idle" | awk '{ print 100 * \$1 / \$2 / \$3 }' >>"\$name.idle"
+    fi
+    kill "\$pid"; wait "\$pid" 2>/dev/null || true
+    rm -f Tornavelle.tvnp
+  done
+  printf '| %s | %.1f ms | %.1f MiB | %.2f %% |\n' "\$name" "\$(median <"\$name.start")" \
+    "\$(median <"\$name.rss")" "\$(median <"\$name.idle")"
+}
+echo "| program | start-up | memory (RSS) | idle CPU |"
+echo "|---|---|---|---|"
+measure xlogo xlogo
+measure tornavelle "$calculator"
+awk -v a="\$(median <xlogo.start)" -v b="\$(median <tornavelle.start)" \
+  'BEGIN { printf "start-up ratio tornavelle / xlogo: %.2f\n", b / a }'
+SCRIPT
+"$root/tests/platform/gtk/run-under-x" bash "$work/measure-on-x.sh"
