@@ -77,6 +77,25 @@ std::optional<Image> LoadSkinFile(const std::string& path) {
   return DecodePngBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
+// The item's piece of each look. Pieces cut from the same image, or that come out identical,
+// are kept once.
+void CutSprites(SkinItem& entry, const Image* const (&looks)[kLookCount], const Image& itemMap,
+                const ItemRegion& region) {
+  for (int32_t look = 0; look < kLookCount; look++) {
+    int32_t earlier = 0;
+    while (looks[earlier] != looks[look]) earlier++;
+    if (earlier < look) {
+      entry.spriteOf[look] = entry.spriteOf[earlier];
+      continue;
+    }
+    Image sprite = CutSprite(*looks[look], itemMap, region);
+    auto same = std::find_if(entry.sprites.begin(), entry.sprites.end(),
+                             [&](const Image& kept) { return kept.pixels == sprite.pixels; });
+    entry.spriteOf[look] = static_cast<uint8_t>(same - entry.sprites.begin());
+    if (same == entry.sprites.end()) entry.sprites.push_back(std::move(sprite));
+  }
+}
+
 bool IsSkinNumberUsed(int32_t number) {
   return std::any_of(skinWindows.begin(), skinWindows.end(), [&](const SkinWindow& w) {
     return w.window == number || w.overlayWindow == number;
@@ -130,28 +149,22 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   const Image& normal = *images.normal;
   const int32_t width = normal.width, height = normal.height;
   if (!IsImageValid(normal)) return 0;
-  // Fallbacks, in this order: selectedHot falls back to selected after selected has fallen
-  // back to normal.
-  Image hot = images.hot ? std::move(*images.hot) : Image(normal);
-  Image selected = images.selected ? std::move(*images.selected) : Image(normal);
-  Image selectedHot = images.selectedHot ? std::move(*images.selectedHot) : selected;
-  Image disable = images.disable ? std::move(*images.disable) : Image(normal);
-  Image fontSize = images.fontSize ? std::move(*images.fontSize)
-                                   : MakeImage(width, height, kDefaultFontSizePixel);
-  Image fontColor = images.fontColor ? std::move(*images.fontColor)
-                                     : MakeImage(width, height, kOpaqueBlack);
-  Image fontHotColor = images.fontHotColor ? std::move(*images.fontHotColor)
-                                           : MakeImage(width, height, kOpaqueBlack);
-  const Image& item = *images.item;
-  const Image* others[] = {&hot,     &selected,  &selectedHot, &disable,
-                           &item,    &fontSize,  &fontColor,   &fontHotColor};
-  for (const Image* image : others) {
+  for (const SkinFile& file : kSkinFiles) {
+    const std::optional<Image>& image = images.*file.image;
+    if (!image) continue;
     if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
   }
+  // The image each look is cut from, after the fallbacks: selected hot falls back to selected
+  // after selected has fallen back to normal.
+  const Image& selected = images.selected ? *images.selected : normal;
+  const Image* const looks[kLookCount] = {
+      &normal, images.hot ? &*images.hot : &normal, &selected,
+      images.selectedHot ? &*images.selectedHot : &selected};
+  const Image& item = *images.item;
 
-  // Each item keeps five pieces of its box's size. A map with too many items, or whose boxes
-  // add up to many times the window (colours scattered to the corners), would take gigabytes;
-  // such a skin fails instead.
+  // Each item keeps up to four pieces of its box's size. A map with too many items, or whose
+  // boxes add up to many times the window (colours scattered to the corners), would take
+  // gigabytes; such a skin fails instead.
   std::optional<std::vector<ItemRegion>> found = FindItemRegions(item);
   if (!found) return 0;
   const std::vector<ItemRegion>& regions = *found;
@@ -194,23 +207,21 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
     entry.bottom = region.bottom;
     entry.seedX = region.seedX;
     entry.seedY = region.seedY;
-    entry.disabledSprite = CutSprite(disable, item, region);
-    entry.normalSprite = CutSprite(normal, item, region);
-    entry.hotSprite = CutSprite(hot, item, region);
-    entry.selectedSprite = CutSprite(selected, item, region);
-    entry.selectedHotSprite = CutSprite(selectedHot, item, region);
+    CutSprites(entry, looks, item, region);
+    // Font images that are absent hold one value everywhere: 9 points, black captions.
     size_t seed = size_t(region.seedY) * width + region.seedX;
-    int32_t points = PixelRed(fontSize.pixels[seed]) / 10;
+    auto atSeed = [seed](const std::optional<Image>& image, Pixel absent) {
+      return image ? image->pixels[seed] : absent;
+    };
+    int32_t points = PixelRed(atSeed(images.fontSize, kDefaultFontSizePixel)) / 10;
     if (points > 0) entry.font = SkinFontOfSize(points);
-    entry.textColour = fontColor.pixels[seed] & 0x00FFFFFFu;
-    entry.hotTextColour = fontHotColor.pixels[seed] & 0x00FFFFFFu;
+    entry.textColour = atSeed(images.fontColor, kOpaqueBlack) & 0x00FFFFFFu;
+    entry.hotTextColour = atSeed(images.fontHotColor, kOpaqueBlack) & 0x00FFFFFFu;
     skinItems.push_back(std::move(entry));
   }
 
-  record.disabledImage = std::move(disable);
+  record.hotImage = images.hot ? std::move(*images.hot) : normal;
   record.normalImage = std::move(*images.normal);
-  record.hotImage = std::move(hot);
-  PunchItemHoles(record.disabledImage, item);
   PunchItemHoles(record.normalImage, item);
   PunchItemHoles(record.hotImage, item);
   record.itemImage = std::move(*images.item);
