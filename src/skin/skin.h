@@ -85,7 +85,9 @@ extern Event skinLastEvent;
 void InitSkin();
 
 // Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory);
-// a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns.
+// a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns,
+// or 0 before decoding anything when the files and the pixels their headers declare already
+// come to more than kMaxSkinBytes.
 WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, std::string_view folder);
 
@@ -96,11 +98,18 @@ struct SkinImages {
   std::optional<Image> fontSize, fontColor, fontHotColor;
 };
 
+// The most a skin may cost, in bytes: its images, the window's canvas and second background,
+// and every piece its items keep. The shipped skin (392 × 654, 30 items) costs 14 MB, and
+// drawn at three times its size, taller than most screens, 124 MB; files of a few kilobytes
+// can declare gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
+constexpr uint64_t kMaxSkinBytes = uint64_t(128) << 20;
+
 // Builds a skinned window from its images (owner 0: none); absent optional images take their
 // fallbacks. Returns the main window's handle, or 0 when normal or item is absent, an image
 // differs in size from normal, the map holds more than 4096 items or their boxes add up to
-// more than 16 windows, the number is taken, or a window cannot be created; a failure leaves
-// no window open.
+// more than 16 windows, the skin would cost more than kMaxSkinBytes (counting a piece per item
+// for each state image given), the number is taken, or a window cannot be created; a failure
+// leaves no window open.
 WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, SkinImages images);
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <filesystem>
 #include <set>
 
+#include "../support/largest_allocation.h"
 #include "../support/temp_folder.h"
 #include "platform/offscreen/offscreen.h"
 #include "platform/text.h"
@@ -386,6 +388,31 @@ TEST_F(SkinTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
   std::filesystem::remove(folder + "/Item.png");
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder), 0);
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder + "/nowhere"), 0);
+}
+
+TEST_F(SkinTest, FoldersThatWouldCostMoreThanTheBudgetFailWithNothingOpen) {
+  // A few kilobytes: an item map of 15 items, each at the left of row k and the right of row
+  // side - 1 - k so that every box spans the window, and the same image as the look. 2048 would
+  // cost 304 MiB, found once the map is read; 4096, 256 MiB in images alone, found from headers.
+  for (int32_t side : {2048, 4096}) {
+    TempWorkingFolder folder;
+    size_t row = size_t(side) / 2;
+    std::vector<uint8_t> map(row * side, 0), palette(48, 200);
+    for (int32_t k = 1; k <= 15; k++) {
+      palette[k * 3] = uint8_t(k);
+      map[row * (k - 1)] = uint8_t(k << 4);
+      map[row * (side - k + 1) - 1] = uint8_t(k);
+    }
+    std::vector<uint8_t> file =
+        EncodePng({side, side, PNG_COLOR_TYPE_PALETTE, 4, false, map, palette, {0}, {}, false});
+    ASSERT_TRUE(WriteBytes("Item.png", file) && WriteBytes("Normal.png", file));
+    size_t largest = LargestAllocationDuring(
+        [] { EXPECT_EQ(OpenSkinFolder(0, 0, 0, u"", kSkinHidden, 0, "."), 0); });
+    EXPECT_TRUE(OffscreenWindows().empty() && skinWindows.empty() && skinItems.empty());
+    if (side == 4096) {
+      EXPECT_LT(largest, 1u << 20);  // no pixels allocated
+    }
+  }
 }
 
 // --- Composing the window -------------------------------------------------------------------
