@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <csetjmp>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,6 +19,15 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr png_byte kIgnoredChunks[] = {
     'i', 'C', 'C', 'P', '\0', 'i', 'T', 'X', 't', '\0', 't', 'E', 'X', 't', '\0',
     'z', 'T', 'X', 't', '\0', 's', 'P', 'L', 'T', '\0', 'e', 'X', 'I', 'f', '\0'};
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Each chunk is its data between 4 bytes of length and 4 of type before it and 4 of CRC after.
+constexpr size_t kChunkFrame = 12;
+constexpr uint32_t kHeaderLength = 13;
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
 
 struct MemorySource {
   std::span<const uint8_t> bytes;
@@ -91,7 +101,41 @@ bool DecodeRows(png_structp png, png_infop info, uint64_t totalSize, Image* imag
 
 }  // namespace
 
+// libpng takes a chunk's length on trust, and some of its handlers allocate that much before
+// reading a byte of the data. Its chunk size limit does not stop them where a library build
+// only warns about an over-long chunk, so a 41-byte file could cost gigabytes. With the whole
+// file in memory, a length beyond what is left is plain truncation, found here before libpng
+// sees the file. The header must come first, as the format requires, so the size read here is
+// the size libpng decodes.
+std::optional<PngSize> ReadPngSize(std::span<const uint8_t> bytes) {
+  if (bytes.size() < sizeof kPngSignature + kChunkFrame + kHeaderLength ||
+      std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) != 0) {
+    return std::nullopt;
+  }
+  const uint8_t* header = bytes.data() + sizeof kPngSignature;
+  if (BigEndian32(header) != kHeaderLength || std::memcmp(header + 4, "IHDR", 4) != 0) {
+    return std::nullopt;
+  }
+  uint32_t width = BigEndian32(header + 8), height = BigEndian32(header + 12);
+  if (width == 0 || height == 0 || width > uint32_t(kMaxImageSide) ||
+      height > uint32_t(kMaxImageSide)) {
+    return std::nullopt;
+  }
+  size_t position = sizeof kPngSignature;
+  while (bytes.size() - position >= kChunkFrame) {
+    const uint8_t* chunk = bytes.data() + position;
+    uint32_t length = BigEndian32(chunk);
+    if (length > bytes.size() - position - kChunkFrame) return std::nullopt;
+    position += kChunkFrame + length;
+    if (std::memcmp(chunk + 4, "IEND", 4) == 0) {
+      return PngSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<Image> DecodePngBytes(std::span<const uint8_t> bytes) {
+  if (!ReadPngSize(bytes)) return std::nullopt;
   MemorySource source{bytes};
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);

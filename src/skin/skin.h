@@ -28,18 +28,24 @@ struct SkinWindow {
   WindowHandle windowHandle = 0;
   WindowHandle overlayHandle = 0;
   Image canvas;  // where each frame is composed
-  Image normalImage, hotImage, disabledImage;
+  Image normalImage, hotImage;
   Image itemImage;                 // the item map as read, for hit testing
   int32_t active = 0;              // the window or its overlay is the foreground window
   int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
 };
 
+// The looks an item can show, each cut from its own state image.
+enum SkinItemLook : uint8_t { kLookNormal, kLookHot, kLookSelected, kLookSelectedHot, kLookCount };
+
 // One item, in detection order: columns left to right, each column top to bottom.
 struct SkinItem {
   int32_t window = -1;
   int32_t colour = 0;  // red + 256 × green + 65536 × blue: the item's identity
-  // The item's bounding box cut from each state image, transparent outside the item's pixels.
-  Image normalSprite, hotSprite, selectedSprite, selectedHotSprite, disabledSprite;
+  // The item's bounding box cut from the state image of each look, transparent outside the
+  // item's pixels. Looks whose pieces are identical share one (without Hot.png, every hot piece
+  // is the normal one): sprites holds each distinct piece once, spriteOf each look's index.
+  std::vector<Image> sprites;
+  uint8_t spriteOf[kLookCount] = {};
   std::u16string text;
   FontHandle font = 0;           // 0: the item shows no text
   Pixel textColour = 0;          // 0x00RRGGBB
@@ -52,6 +58,11 @@ struct SkinItem {
   int32_t seedX = 0, seedY = 0;  // the first pixel of the item met in detection order
   int32_t dragThrough = 0;
 };
+
+// The piece the item shows in that look.
+inline const Image& SkinItemSprite(const SkinItem& item, SkinItemLook look) {
+  return item.sprites[item.spriteOf[look]];
+}
 
 struct SkinFont {
   int32_t points;
@@ -74,21 +85,31 @@ extern Event skinLastEvent;
 void InitSkin();
 
 // Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory);
-// a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns.
+// a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns,
+// or 0 before decoding anything when the files and the pixels their headers declare already
+// come to more than kMaxSkinBytes.
 WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, std::string_view folder);
 
-// The nine images of a skin, in the order of its files; absent images are nullopt.
+// The nine images of a skin, in the order of its files; absent images are nullopt. Nothing
+// shows disable: it must have the skin's size, like the others, but nothing of it is kept.
 struct SkinImages {
   std::optional<Image> normal, hot, selected, selectedHot, disable, item;
   std::optional<Image> fontSize, fontColor, fontHotColor;
 };
 
+// The most a skin may cost, in bytes: its images, the window's canvas and second background,
+// and every piece its items keep. The shipped skin (392 × 654, 30 items) costs 14 MB, and
+// drawn at three times its size, taller than most screens, 124 MB; files of a few kilobytes
+// can declare gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
+constexpr uint64_t kMaxSkinBytes = uint64_t(128) << 20;
+
 // Builds a skinned window from its images (owner 0: none); absent optional images take their
 // fallbacks. Returns the main window's handle, or 0 when normal or item is absent, an image
 // differs in size from normal, the map holds more than 4096 items or their boxes add up to
-// more than 16 windows, the number is taken, or a window cannot be created; a failure leaves
-// no window open.
+// more than 16 windows, the skin would cost more than kMaxSkinBytes (counting a piece per item
+// for each state image given), the number is taken, or a window cannot be created; a failure
+// leaves no window open.
 WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, SkinImages images);
 

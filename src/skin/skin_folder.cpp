@@ -70,11 +70,37 @@ constexpr SkinFile kSkinFiles[] = {
     {"FontSize.png", &SkinImages::fontSize},
     {"FontColor.png", &SkinImages::fontColor},
     {"FontHotColor.png", &SkinImages::fontHotColor}};
+constexpr size_t kNormalFile = 0, kHotFile = 1;
+static_assert(kSkinFiles[kNormalFile].image == &SkinImages::normal &&
+              kSkinFiles[kHotFile].image == &SkinImages::hot);
 
-std::optional<Image> LoadSkinFile(const std::string& path) {
-  std::string bytes;
-  if (!ReadFileBytes(path, kMaxSkinFileBytes, &bytes)) return std::nullopt;
-  return DecodePngBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+std::span<const uint8_t> AsBytes(const std::string& bytes) {
+  return std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// What a skin holds besides its items' pieces: the images given, the window's canvas, and a
+// copy of Normal.png as the hot background when there is no Hot.png.
+uint64_t SkinImageBytes(uint64_t givenPixels, uint64_t windowPixels, bool hotGiven) {
+  return sizeof(Pixel) * (givenPixels + windowPixels * (hotGiven ? 1 : 2));
+}
+
+// The item's piece of each look. Pieces cut from the same image, or that come out identical,
+// are kept once.
+void CutSprites(SkinItem& entry, const Image* const (&looks)[kLookCount], const Image& itemMap,
+                const ItemRegion& region) {
+  for (int32_t look = 0; look < kLookCount; look++) {
+    int32_t earlier = 0;
+    while (looks[earlier] != looks[look]) earlier++;
+    if (earlier < look) {
+      entry.spriteOf[look] = entry.spriteOf[earlier];
+      continue;
+    }
+    Image sprite = CutSprite(*looks[look], itemMap, region);
+    auto same = std::find_if(entry.sprites.begin(), entry.sprites.end(),
+                             [&](const Image& kept) { return kept.pixels == sprite.pixels; });
+    entry.spriteOf[look] = static_cast<uint8_t>(same - entry.sprites.begin());
+    if (same == entry.sprites.end()) entry.sprites.push_back(std::move(sprite));
+  }
 }
 
 bool IsSkinNumberUsed(int32_t number) {
@@ -119,8 +145,36 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, std::string_view folder) {
   std::string base(folder);
   if (base.empty() || base.back() != '\\') base += '\\';
+  // Every file is read, and weighed by the size its header declares, before any is decoded:
+  // a folder whose images alone would cost more than a skin may fails before their pixels are
+  // allocated. The files' bytes count too, since all are held until decoded. A file whose
+  // header cannot be read is one the decoder refuses, so it counts as absent.
+  constexpr size_t kFiles = std::size(kSkinFiles);
+  std::string bytes[kFiles];
+  std::optional<PngSize> sizes[kFiles];
+  uint64_t heldBytes = 0, givenPixels = 0, windowPixels = 0;
+  for (size_t i = 0; i < kFiles; i++) {
+    if (ReadFileBytes(base + kSkinFiles[i].name, kMaxSkinFileBytes, &bytes[i])) {
+      sizes[i] = ReadPngSize(AsBytes(bytes[i]));
+    }
+    if (!sizes[i]) {
+      if (i == kNormalFile) return 0;  // no skin without it
+      bytes[i] = std::string();
+      continue;
+    }
+    uint64_t pixels = uint64_t(sizes[i]->width) * uint64_t(sizes[i]->height);
+    if (i == kNormalFile) windowPixels = pixels;
+    heldBytes += bytes[i].size();
+    givenPixels += pixels;
+    // Until Hot.png is read it is taken as present, which costs less.
+    bool hotGiven = i < kHotFile || sizes[kHotFile].has_value();
+    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > kMaxSkinBytes) return 0;
+  }
   SkinImages images;
-  for (const SkinFile& file : kSkinFiles) images.*file.image = LoadSkinFile(base + file.name);
+  for (size_t i = 0; i < kFiles; i++) {
+    if (sizes[i]) images.*kSkinFiles[i].image = DecodePngBytes(AsBytes(bytes[i]));
+    bytes[i] = std::string();
+  }
   return OpenSkinWindow(window, x, y, title, options, owner, std::move(images));
 }
 
@@ -130,28 +184,24 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   const Image& normal = *images.normal;
   const int32_t width = normal.width, height = normal.height;
   if (!IsImageValid(normal)) return 0;
-  // Fallbacks, in this order: selectedHot falls back to selected after selected has fallen
-  // back to normal.
-  Image hot = images.hot ? std::move(*images.hot) : Image(normal);
-  Image selected = images.selected ? std::move(*images.selected) : Image(normal);
-  Image selectedHot = images.selectedHot ? std::move(*images.selectedHot) : selected;
-  Image disable = images.disable ? std::move(*images.disable) : Image(normal);
-  Image fontSize = images.fontSize ? std::move(*images.fontSize)
-                                   : MakeImage(width, height, kDefaultFontSizePixel);
-  Image fontColor = images.fontColor ? std::move(*images.fontColor)
-                                     : MakeImage(width, height, kOpaqueBlack);
-  Image fontHotColor = images.fontHotColor ? std::move(*images.fontHotColor)
-                                           : MakeImage(width, height, kOpaqueBlack);
-  const Image& item = *images.item;
-  const Image* others[] = {&hot,     &selected,  &selectedHot, &disable,
-                           &item,    &fontSize,  &fontColor,   &fontHotColor};
-  for (const Image* image : others) {
+  uint64_t givenPixels = 0;
+  for (const SkinFile& file : kSkinFiles) {
+    const std::optional<Image>& image = images.*file.image;
+    if (!image) continue;
     if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
+    givenPixels += image->pixels.size();
   }
+  // The image each look is cut from, after the fallbacks: selected hot falls back to selected
+  // after selected has fallen back to normal.
+  const Image& selected = images.selected ? *images.selected : normal;
+  const Image* const looks[kLookCount] = {
+      &normal, images.hot ? &*images.hot : &normal, &selected,
+      images.selectedHot ? &*images.selectedHot : &selected};
+  const Image& item = *images.item;
 
-  // Each item keeps five pieces of its box's size. A map with too many items, or whose boxes
-  // add up to many times the window (colours scattered to the corners), would take gigabytes;
-  // such a skin fails instead.
+  // Each item keeps up to four pieces of its box's size. A map with too many items, or whose
+  // boxes add up to many times the window (colours scattered to the corners), would take
+  // gigabytes; such a skin fails instead.
   std::optional<std::vector<ItemRegion>> found = FindItemRegions(item);
   if (!found) return 0;
   const std::vector<ItemRegion>& regions = *found;
@@ -159,7 +209,16 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   for (const ItemRegion& r : regions) {
     piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);
   }
-  if (piecePixels > kMaxPieceWindows * uint64_t(width) * uint64_t(height)) return 0;
+  const uint64_t windowPixels = uint64_t(width) * uint64_t(height);
+  if (piecePixels > kMaxPieceWindows * windowPixels) return 0;
+  // Before any piece is cut: each distinct state image may give every item a piece of its own.
+  uint64_t stateImages = 1 + images.hot.has_value() + images.selected.has_value() +
+                         images.selectedHot.has_value();
+  if (SkinImageBytes(givenPixels, windowPixels, images.hot.has_value()) +
+          sizeof(Pixel) * piecePixels * stateImages >
+      kMaxSkinBytes) {
+    return 0;
+  }
 
   if (window < 0) window = FreeSkinNumber(-1);
   if (IsSkinNumberUsed(window)) return 0;
@@ -194,23 +253,21 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
     entry.bottom = region.bottom;
     entry.seedX = region.seedX;
     entry.seedY = region.seedY;
-    entry.disabledSprite = CutSprite(disable, item, region);
-    entry.normalSprite = CutSprite(normal, item, region);
-    entry.hotSprite = CutSprite(hot, item, region);
-    entry.selectedSprite = CutSprite(selected, item, region);
-    entry.selectedHotSprite = CutSprite(selectedHot, item, region);
+    CutSprites(entry, looks, item, region);
+    // Font images that are absent hold one value everywhere: 9 points, black captions.
     size_t seed = size_t(region.seedY) * width + region.seedX;
-    int32_t points = PixelRed(fontSize.pixels[seed]) / 10;
+    auto atSeed = [seed](const std::optional<Image>& image, Pixel absent) {
+      return image ? image->pixels[seed] : absent;
+    };
+    int32_t points = PixelRed(atSeed(images.fontSize, kDefaultFontSizePixel)) / 10;
     if (points > 0) entry.font = SkinFontOfSize(points);
-    entry.textColour = fontColor.pixels[seed] & 0x00FFFFFFu;
-    entry.hotTextColour = fontHotColor.pixels[seed] & 0x00FFFFFFu;
+    entry.textColour = atSeed(images.fontColor, kOpaqueBlack) & 0x00FFFFFFu;
+    entry.hotTextColour = atSeed(images.fontHotColor, kOpaqueBlack) & 0x00FFFFFFu;
     skinItems.push_back(std::move(entry));
   }
 
-  record.disabledImage = std::move(disable);
+  record.hotImage = images.hot ? std::move(*images.hot) : normal;
   record.normalImage = std::move(*images.normal);
-  record.hotImage = std::move(hot);
-  PunchItemHoles(record.disabledImage, item);
   PunchItemHoles(record.normalImage, item);
   PunchItemHoles(record.hotImage, item);
   record.itemImage = std::move(*images.item);

@@ -101,7 +101,7 @@ void SetSkinItemImage(int32_t colour, const Image& image) {
   Image picture = item->picture ? *item->picture : MakeImage(spanX + 1, spanY + 1);
   // The picture takes the item's shape first; the filter then scales the image's own alpha by
   // it, so the image is cut to the shape without losing its translucency.
-  CopyImageAlpha(picture, item->normalSprite, 0, 0);
+  CopyImageAlpha(picture, SkinItemSprite(*item, kLookNormal), 0, 0);
   // Centred with divisions truncating toward zero, like the captions.
   FilterImage(picture, image, (spanX - image.width + 1) / 2, (spanY - image.height + 1) / 2,
               AlphaMaskFilter);

@@ -33,9 +33,9 @@ void RedrawSkinWindow(int32_t window) {
     // A linked item shows its master's selection, and lights with it.
     const SkinItem& lead = SkinItemLead(item);
     bool lit = lead.hot != 0 || item.hot != 0;
-    const Image& sprite = lead.selected ? (lit ? item.selectedHotSprite : item.selectedSprite)
-                                        : (lit ? item.hotSprite : item.normalSprite);
-    BlendImage(canvas, sprite, item.left, item.top);
+    SkinItemLook look = lead.selected ? (lit ? kLookSelectedHot : kLookSelected)
+                                      : (lit ? kLookHot : kLookNormal);
+    BlendImage(canvas, SkinItemSprite(item, look), item.left, item.top);
     if (!item.text.empty() && item.font != 0) {
       TextSize size = MeasureText(item.font, item.text);
       // Integer division truncating toward zero centres the text, overflowing evenly.

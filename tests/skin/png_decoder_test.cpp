@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "../support/largest_allocation.h"
 #include "png_test_files.h"
 #include "skin/png_decoder.h"
 
@@ -167,6 +168,9 @@ TEST(PngDecoder, CorruptFilesNeverCrash) {
       std::optional<Image> image = DecodePngBytes(corrupt);
       if (image) {
         EXPECT_EQ(image->pixels.size(), size_t(image->width) * image->height);
+        // Callers weigh a file by the size it declares before decoding it.
+        PngSize size = ReadPngSize(corrupt).value_or(PngSize{});
+        EXPECT_EQ(std::tie(size.width, size.height), std::tie(image->width, image->height));
       }
     }
   }
@@ -218,6 +222,31 @@ TEST(PngDecoder, OversizedOrForgedSizesGiveNoImage) {
   for (auto [w, h] : {std::pair{8192u, 8192u}, {100000u, 100000u}, {0x7FFFFFFFu, 1u}, {0u, 5u}}) {
     EXPECT_FALSE(DecodePngBytes(ForgedHeader(w, h)).has_value()) << w << "x" << h;
   }
+}
+
+TEST(PngDecoder, ChunksClaimingMoreThanTheFileHoldsAreRefusedBeforeAnythingIsAllocated) {
+  // libpng allocates some chunks' claimed length before reading them, whatever its limits: the
+  // 41 bytes of a 1 x 1 header and an sCAL chunk header claiming 2^31 - 1 bytes cost 2 GB.
+  auto forged = [](const char* type, uint32_t claimed) {
+    std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I',
+                                 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 1, 8, 0, 0, 0, 0, 0x3A, 0x7E,
+                                 0x9B, 0x55, uint8_t(claimed >> 24), uint8_t(claimed >> 16),
+                                 uint8_t(claimed >> 8), uint8_t(claimed)};
+    file.insert(file.end(), type, type + 4);
+    return file;
+  };
+  const std::pair<const char*, uint32_t> cases[] = {
+      {"sCAL", 0x7FFFFFFF}, {"pCAL", 0x7FFFFFFF}, {"iCCP", 0x7FFFFFFF}, {"IDAT", 0x7FFFFFFF},
+      {"sCAL", 0xFFFFFFFF}, {"sCAL", 1}};
+  for (auto [type, claimed] : cases) {
+    std::vector<uint8_t> file = forged(type, claimed);
+    std::optional<Image> image;
+    EXPECT_LT(LargestAllocationDuring([&] { image = DecodePngBytes(file); }), 1u << 20) << type;
+    EXPECT_FALSE(image.has_value() || ReadPngSize(file).has_value()) << type << claimed;
+  }
+  std::vector<uint8_t> trailing = SmallFile(false);  // bytes after IEND are no chunk
+  trailing.push_back(0);
+  EXPECT_TRUE(DecodePngBytes(trailing).has_value());
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <filesystem>
 #include <set>
 
+#include "../support/largest_allocation.h"
 #include "../support/temp_folder.h"
 #include "platform/offscreen/offscreen.h"
 #include "platform/text.h"
@@ -109,8 +111,8 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->window, 0);
     EXPECT_NE(item->font, 0);
-    EXPECT_EQ(item->normalSprite.width, item->right - item->left + 1);
-    EXPECT_EQ(item->normalSprite.height, item->bottom - item->top + 1);
+    EXPECT_EQ(SkinItemSprite(*item, kLookNormal).width, item->right - item->left + 1);
+    EXPECT_EQ(SkinItemSprite(*item, kLookNormal).height, item->bottom - item->top + 1);
     // Colours are distinct from the keys: the caption must show.
     EXPECT_NE(item->textColour, 0u);
   }
@@ -172,6 +174,7 @@ TEST_F(SkinTest, BadImageSetsAndRefusedWindowsFailWithNothingLeftOpen) {
       {"no item map", [](SkinImages& s) { s.item.reset(); }},
       {"optional hot of another size", [](SkinImages& s) { s.hot = MakeImage(5, 3, 0xFF808080); }},
       {"selected of another size", [](SkinImages& s) { s.selected = MakeImage(4, 4, 0xFF808080); }},
+      {"disable, which nothing shows, of another size", [](SkinImages& s) { s.disable = MakeImage(4, 4, 0); }},
       {"item map of another size", [](SkinImages& s) { s.item = MakeImage(4, 2, 0); }},
       {"font colours of another size", [](SkinImages& s) { s.fontHotColor = MakeImage(1, 1, 0); }},
       {"empty normal", [](SkinImages& s) { s.normal = Image{}; }},
@@ -257,10 +260,11 @@ TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
   EXPECT_EQ(std::vector<int32_t>({a.left, a.top, a.right, a.bottom, a.seedX, a.seedY}),
             std::vector<int32_t>({0, 0, 3, 1, 0, 0}));
   // The piece covers the whole box but is opaque only on A's own pixels.
-  ASSERT_EQ(a.normalSprite.width, 4);
-  ASSERT_EQ(a.normalSprite.height, 2);
-  EXPECT_EQ(Alphas(a.normalSprite), std::vector<uint8_t>({255, 0, 0, 0, 0, 0, 0, 255}));
-  EXPECT_EQ(a.normalSprite.pixels[0], 0xFF000001u);  // the other states: see the fallbacks
+  const Image& normal = SkinItemSprite(a, kLookNormal);
+  ASSERT_EQ(normal.width, 4);
+  ASSERT_EQ(normal.height, 2);
+  EXPECT_EQ(Alphas(normal), std::vector<uint8_t>({255, 0, 0, 0, 0, 0, 0, 255}));
+  EXPECT_EQ(normal.pixels[0], 0xFF000001u);  // the other states: see the fallbacks
   for (const SkinItem& item : skinItems) {
     EXPECT_EQ(item.text, u"");
     EXPECT_FALSE(item.picture.has_value());
@@ -268,30 +272,34 @@ TEST_F(SkinTest, ItemsComeInColumnOrderWithSplitPatchesAndHolesInTheirPieces) {
   }
 }
 
-TEST_F(SkinTest, MissingStateImagesFallBackInOrder) {
-  // Which of hot, selected, selected hot and disable are given ('-' for none), and the state
-  // image each of them is then cut from (1 normal, 2 hot, 3 selected, 4 selected hot, 5 disable).
-  const struct { const char* name; const char* given; const char* pieces; } cases[] = {
-      {"all present", "hsSd", "2345"},
-      {"no hot: normal", "-sSd", "1345"},
-      {"no selected: normal", "h-Sd", "2145"},
-      {"no selected hot: selected", "hs-d", "2335"},
-      {"neither selected: normal", "h--d", "2115"},
-      {"no disable: normal", "hsS-", "2341"},
+TEST_F(SkinTest, MissingStateImagesFallBackInOrderAndEachDistinctPieceIsKeptOnce) {
+  // Which of hot, selected and selected hot are given ('-' for none), the state image each of
+  // them is then cut from (1 normal, 2 hot, 3 selected, 4 selected hot), and the pieces kept.
+  // A selected hot image that looks like hot gives a piece equal to the hot one ('=').
+  const struct { const char* name; const char* given; const char* pieces; size_t kept; } cases[] = {
+      {"all present", "hsS", "234", 4},
+      {"no hot: normal", "-sS", "134", 3},
+      {"no selected: normal", "h-S", "214", 3},
+      {"no selected hot: selected", "hs-", "233", 3},
+      {"neither selected: normal", "h--", "211", 2},
+      {"none", "---", "111", 1},
+      {"selected hot the same as hot", "hs=", "232", 3},
   };
   for (const auto& c : cases) {
     Restart();
     SkinImages images = FlatStates(Map({"A"}));
-    std::optional<Image>* states[] = {&images.hot, &images.selected, &images.selectedHot, &images.disable};
-    for (int i = 0; i < 4; i++) {
+    std::optional<Image>* states[] = {&images.hot, &images.selected, &images.selectedHot};
+    for (int i = 0; i < 3; i++) {
       if (c.given[i] == '-') states[i]->reset();
+      if (c.given[i] == '=') *states[i] = images.hot;
     }
     ASSERT_NE(Open(std::move(images)), 0) << c.name;
     const SkinItem& a = skinItems.at(0);
-    EXPECT_EQ(States({a.hotSprite.pixels[0], a.selectedSprite.pixels[0], a.selectedHotSprite.pixels[0],
-                      a.disabledSprite.pixels[0]}),
+    EXPECT_EQ(States({SkinItemSprite(a, kLookHot).pixels[0], SkinItemSprite(a, kLookSelected).pixels[0],
+                      SkinItemSprite(a, kLookSelectedHot).pixels[0]}),
               c.pieces)
         << c.name;
+    EXPECT_EQ(a.sprites.size(), c.kept) << c.name;
   }
 }
 
@@ -340,7 +348,7 @@ TEST_F(SkinTest, BackgroundsLoseEveryColouredPixelOfTheMapWhateverItsAlpha) {
   // Opaque items and the half-transparent mark punch holes; transparent and black pixels do not.
   ASSERT_NE(Open(FlatStates(Map({"A.h", "k.A"}))), 0);
   const SkinWindow& w = skinWindows[0];
-  for (const Image* background : {&w.normalImage, &w.hotImage, &w.disabledImage})
+  for (const Image* background : {&w.normalImage, &w.hotImage})
     EXPECT_EQ(Alphas(*background), std::vector<uint8_t>({0, 255, 0, 255, 255, 0}));
   EXPECT_EQ(w.normalImage.pixels[0] & 0xFFFFFFu, 1u);  // colours are kept under the holes
   // The item map is kept as read, for hit testing.
@@ -371,8 +379,8 @@ TEST_F(SkinTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
     Restart();
     ASSERT_NE(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, name), 0);
     ASSERT_EQ(skinItems.size(), 2u);
-    EXPECT_EQ(skinItems[0].hotSprite.pixels[0], 0xFF000002u);
-    EXPECT_EQ(skinItems[0].selectedSprite.pixels[0], 0xFF000001u);
+    EXPECT_EQ(SkinItemSprite(skinItems[0], kLookHot).pixels[0], 0xFF000002u);
+    EXPECT_EQ(SkinItemSprite(skinItems[0], kLookSelected).pixels[0], 0xFF000001u);
     EXPECT_EQ(skinItems[0].textColour, 0x123456u);
     EXPECT_EQ(MeasureText(skinItems[0].font, u"x").height,
               MeasureText(skinItems[1].font, u"x").height);  // both 16 points
@@ -380,6 +388,31 @@ TEST_F(SkinTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
   std::filesystem::remove(folder + "/Item.png");
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder), 0);
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder + "/nowhere"), 0);
+}
+
+TEST_F(SkinTest, FoldersThatWouldCostMoreThanTheBudgetFailWithNothingOpen) {
+  // A few kilobytes: an item map of 15 items, each at the left of row k and the right of row
+  // side - 1 - k so that every box spans the window, and the same image as the look. 2048 would
+  // cost 304 MiB, found once the map is read; 4096, 256 MiB in images alone, found from headers.
+  for (int32_t side : {2048, 4096}) {
+    TempWorkingFolder folder;
+    size_t row = size_t(side) / 2;
+    std::vector<uint8_t> map(row * side, 0), palette(48, 200);
+    for (int32_t k = 1; k <= 15; k++) {
+      palette[k * 3] = uint8_t(k);
+      map[row * (k - 1)] = uint8_t(k << 4);
+      map[row * (side - k + 1) - 1] = uint8_t(k);
+    }
+    std::vector<uint8_t> file =
+        EncodePng({side, side, PNG_COLOR_TYPE_PALETTE, 4, false, map, palette, {0}, {}, false});
+    ASSERT_TRUE(WriteBytes("Item.png", file) && WriteBytes("Normal.png", file));
+    size_t largest = LargestAllocationDuring(
+        [] { EXPECT_EQ(OpenSkinFolder(0, 0, 0, u"", kSkinHidden, 0, "."), 0); });
+    EXPECT_TRUE(OffscreenWindows().empty() && skinWindows.empty() && skinItems.empty());
+    if (side == 4096) {
+      EXPECT_LT(largest, 1u << 20);  // no pixels allocated
+    }
+  }
 }
 
 // --- Composing the window -------------------------------------------------------------------

@@ -214,7 +214,8 @@ TEST_F(SkinItems, PicturesAreCutToTheItemsShapeAndCentredInItsBox) {
   EXPECT_EQ(ImagePixel(OffscreenFrames(window).back(), 0, 0),
             BlendPixel(0xFF000001, image.pixels[8]));
   // Translucency is scaled by the shape's alpha, not replaced by it.
-  FindSkinItem(Colour('A'))->normalSprite.pixels[0] = 0x80000001;
+  SkinItem& a = *FindSkinItem(Colour('A'));
+  a.sprites[a.spriteOf[kLookNormal]].pixels[0] = 0x80000001;
   SetSkinItemImage(Colour('A'), MakeImage(4, 3, 0xC0FFFFFF));
   EXPECT_EQ(PixelAlpha(picture.pixels[0]), 0xC0 * 0x80 / 255);
 }
