@@ -27,9 +27,8 @@ printf 'Defaut = Francais\r\n' >"$work/Langue.lng"
 cat >"$work/measure-on-x.sh" <<SCRIPT
 set -euo pipefail
 cd "$work"
-ticks=\$(getconf CLK_TCK)
 median() { sort -g | awk '{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-cpu_ticks() { awk '{ print \$14 + \$15 }' "/proc/\$1/stat"; }
+cpu_ns() { awk '{ print \$1 }' "/proc/\$1/schedstat"; }  # time on a CPU, in nanoseconds
 # One launch: the start-up time, and the resident memory a second later, in MiB.
 launch() {
   read -r ms pid < <("$probe" "\$@")
@@ -44,8 +43,8 @@ measure() {  # name, program...
     read -r ms rss pid < <(launch "\$@")
     echo "\$ms" >>"\$name.start"; echo "\$rss" >>"\$name.rss"
     if ((i < 3)); then
-      before=\$(cpu_ticks "\$pid"); sleep $idle; after=\$(cpu_ticks "\$pid")
-      echo "\$(( after - before )) \$ticks $idle" | awk '{ print 100 * \$1 / \$2 / \$3 }' >>"\$name.idle"
+      before=\$(cpu_ns "\$pid"); sleep $idle; after=\$(cpu_ns "\$pid")
+      echo "\$(( after - before )) $idle" | awk '{ print 100 * \$1 / 1e9 / \$2 }' >>"\$name.idle"
     fi
     kill "\$pid"; wait "\$pid" 2>/dev/null || true
     rm -f Tornavelle.tvnp

@@ -32,6 +32,8 @@ struct SkinWindow {
   Image itemImage;                 // the item map as read, for hit testing
   int32_t active = 0;              // the window or its overlay is the foreground window
   int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
+  // A hidden window is composed only when it is shown: set while what it would show changed.
+  int32_t stale = 0;
 };
 
 // The looks an item can show, each cut from its own state image.
@@ -114,9 +116,13 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, SkinImages images);
 
 // Composes the window from its background, its items' pieces, captions and pictures, and
-// presents it; a frame identical to the one on screen is not handed over again. Does nothing
-// for a number that is no skinned window.
+// presents it; a frame identical to the one on screen is not handed over again. A hidden
+// window is only marked, and composed once when it is shown. Does nothing for a number that
+// is no skinned window.
 void RedrawSkinWindow(int32_t window);
+
+// Composes and presents the window whether it is shown or not.
+void ComposeSkinWindow(SkinWindow& record);
 
 // The platform handle of a skinned window, 0 for a number that is no skinned window.
 WindowHandle SkinWindowHandle(int32_t window);

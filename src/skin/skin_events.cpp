@@ -63,8 +63,11 @@ void MoveSkinWindow(int32_t window, int32_t x, int32_t y) {
 }
 
 void HideSkinWindow(int32_t window, int32_t hide) {
-  const SkinWindow* record = FindSkinWindow(window);
+  SkinWindow* record = FindSkinWindow(window);
   if (record == nullptr) return;
+  // A window shown for the first time, or changed while hidden, gets its frame before the
+  // window system maps it, so the first frame seen is already the right one.
+  if (hide == 0 && record->stale != 0) ComposeSkinWindow(*record);
   // The overlay goes first both ways: shown last, the main window takes the foreground and with
   // it the keyboard; hidden last, the foreground leaves the pair entirely.
   SetWindowShown(record->overlayHandle, hide == 0);

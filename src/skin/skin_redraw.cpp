@@ -23,6 +23,19 @@ const SkinItem& SkinItemLead(const SkinItem& item) {
 void RedrawSkinWindow(int32_t window) {
   SkinWindow* record = FindSkinWindow(window);
   if (record == nullptr) return;
+  // Nothing of a hidden window is seen: setting up its captions, links and states one by one
+  // would otherwise compose and present it each time.
+  if (!IsWindowShown(record->windowHandle)) {
+    record->stale = 1;
+    return;
+  }
+  ComposeSkinWindow(*record);
+}
+
+void ComposeSkinWindow(SkinWindow& windowRecord) {
+  SkinWindow* record = &windowRecord;
+  const int32_t window = record->window;
+  record->stale = 0;
   Image& canvas = record->canvas;
   // Blending the background over a fully transparent canvas would give the background itself:
   // copying it costs far less. Both are the window's size.

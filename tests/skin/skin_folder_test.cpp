@@ -54,8 +54,9 @@ SkinImages Plain(Image item) {
 }
 
 // Opens window 0, hidden, with no title or owner.
+// Opened shown: a hidden window is composed only once it is shown.
 WindowHandle Open(SkinImages images) {
-  return OpenSkinWindow(0, 0, 0, u"", kSkinHidden, 0, std::move(images));
+  return OpenSkinWindow(0, 0, 0, u"", 0, 0, std::move(images));
 }
 
 class SkinTest : public testing::Test {
@@ -126,7 +127,8 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
   EXPECT_GT(line.left, lineFrame.left);
   EXPECT_LT(line.bottom, lineFrame.bottom);
 
-  // Hidden, centred on the 1920 x 1080 screen, layered, and presented once.
+  // Hidden, centred on the 1920 x 1080 screen and layered; composed only once shown, however
+  // many captions and states changed meanwhile.
   std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(handle);
   ASSERT_TRUE(info.has_value());
   EXPECT_FALSE(info->shown);
@@ -134,6 +136,15 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
   EXPECT_EQ(info->title, u"Tornavelle");
   EXPECT_EQ(info->x, (1920 - info->width) / 2);
   EXPECT_EQ(info->width, window.normalImage.width);
+  EXPECT_EQ(OffscreenFrames(handle).size(), 0u);
+  SetSkinItemText(0x7ED2ED, u"plus");
+  SetSkinItemState(0x8717C7, 1);
+  EXPECT_EQ(OffscreenFrames(handle).size(), 0u);
+  HideSkinWindow(0, 0);
+  ASSERT_EQ(OffscreenFrames(handle).size(), 1u);
+  EXPECT_TRUE(GetOffscreenWindowInfo(handle)->shown);
+  HideSkinWindow(0, 1);
+  HideSkinWindow(0, 0);  // nothing changed while hidden: the frame on screen stays
   EXPECT_EQ(OffscreenFrames(handle).size(), 1u);
 }
 
