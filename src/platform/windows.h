@@ -70,3 +70,9 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
 // image's; the position stays. Returns false when the window is not open or not layered, or the
 // image is empty or not width * height pixels.
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied);
+
+// As PresentWindowImage, for an image that differs from the one the window showed last only
+// inside the rectangle, so that only that part is looked at and handed over. Shows the whole
+// image when the window showed none of that size.
+bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
+                            int32_t width, int32_t height);

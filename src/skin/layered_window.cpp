@@ -11,7 +11,16 @@ namespace {
 struct PresentedImage {
   WindowHandle window;
   Image image;
+  Image premultiplied;  // as handed to the window system, kept to update a part of it
 };
+
+// The window system composites premultiplied pixels: each colour channel scaled by alpha.
+Pixel Premultiplied(Pixel p) {
+  uint32_t a = PixelAlpha(p);
+  if (a == 255) return p;
+  return MakePixel(uint8_t(a), uint8_t(PixelRed(p) * a / 255), uint8_t(PixelGreen(p) * a / 255),
+                   uint8_t(PixelBlue(p) * a / 255));
+}
 std::vector<PresentedImage> presentedImages;
 
 PresentedImage* FindPresented(WindowHandle window) {
@@ -57,22 +66,43 @@ bool PresentLayeredImage(WindowHandle window, const Image& image) {
     ForgetLayeredImage(window);  // closed, or no longer layered
     return false;
   }
-  // The window system composites premultiplied pixels: each colour channel scaled by alpha.
   Image premultiplied = image;
-  for (Pixel& p : premultiplied.pixels) {
-    uint32_t a = PixelAlpha(p);
-    if (a == 255) continue;
-    p = MakePixel(uint8_t(a), uint8_t(PixelRed(p) * a / 255), uint8_t(PixelGreen(p) * a / 255),
-                  uint8_t(PixelBlue(p) * a / 255));
-  }
+  for (Pixel& p : premultiplied.pixels) p = Premultiplied(p);
   if (!PresentWindowImage(window, premultiplied)) {
     ForgetLayeredImage(window);
     return false;
   }
   if (last == nullptr) {
-    presentedImages.push_back({window, image});
+    presentedImages.push_back({window, image, std::move(premultiplied)});
   } else {
     last->image = image;  // reuses the earlier frame's memory
+    last->premultiplied = std::move(premultiplied);
   }
   return true;
+}
+
+bool PresentLayeredImagePart(WindowHandle window, const Image& image, int32_t x, int32_t y,
+                             int32_t width, int32_t height) {
+  PresentedImage* last = FindPresented(window);
+  if (last == nullptr || !IsImageValid(image) || last->image.width != image.width ||
+      last->image.height != image.height || !IsWindowLayered(window))
+    return PresentLayeredImage(window, image);
+  const int32_t left = std::clamp(x, 0, image.width), top = std::clamp(y, 0, image.height);
+  const int32_t right = int32_t(std::clamp<int64_t>(int64_t(x) + width, left, image.width));
+  const int32_t bottom = int32_t(std::clamp<int64_t>(int64_t(y) + height, top, image.height));
+  bool changed = false;
+  for (int32_t row = top; row < bottom; ++row) {
+    const size_t at = size_t(row) * size_t(image.width);
+    for (int32_t column = left; column < right; ++column) {
+      const Pixel p = image.pixels[at + size_t(column)];
+      if (p == last->image.pixels[at + size_t(column)]) continue;
+      last->image.pixels[at + size_t(column)] = p;
+      last->premultiplied.pixels[at + size_t(column)] = Premultiplied(p);
+      changed = true;
+    }
+  }
+  if (!changed) return true;
+  if (PresentWindowImagePart(window, last->premultiplied, left, top, right - left, bottom - top)) return true;
+  ForgetLayeredImage(window);
+  return false;
 }

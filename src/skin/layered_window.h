@@ -23,6 +23,11 @@ bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey
 // Returns false when the window is not open or not layered, or the image is empty.
 bool PresentLayeredImage(WindowHandle window, const Image& image);
 
+// As PresentLayeredImage, when the image can differ from the one last presented on the window
+// only inside the rectangle: only that part is compared, converted and handed over.
+bool PresentLayeredImagePart(WindowHandle window, const Image& image, int32_t x, int32_t y,
+                             int32_t width, int32_t height);
+
 // Forgets what was last presented on the window, so that the next image is handed over even
 // if identical; for a window that closes. Making a window layered or setting its translucency
 // forgets it too, since either changes what the window shows.

@@ -59,6 +59,15 @@ struct SkinItem {
   int32_t left = 0, top = 0, right = 0, bottom = 0;  // inclusive, window pixels
   int32_t seedX = 0, seedY = 0;  // the first pixel of the item met in detection order
   int32_t dragThrough = 0;
+  // The caption as last drawn, kept while its text, font and colour stay: drawn once into its
+  // own transparent image, it is blended like a piece instead of laid out on every frame.
+  struct Caption {
+    std::u16string text;
+    FontHandle font = 0;
+    Pixel colour = 0;
+    Image image;
+    int32_t x = 0, y = 0;  // where the image goes in the window
+  } caption;
 };
 
 // The piece the item shows in that look.
@@ -123,6 +132,9 @@ void RedrawSkinWindow(int32_t window);
 
 // Composes and presents the window whether it is shown or not.
 void ComposeSkinWindow(SkinWindow& record);
+
+// As RedrawSkinWindow, when only what the item shows changed: only its box is composed again.
+void RedrawSkinItem(const SkinItem& item);
 
 // The platform handle of a skinned window, 0 for a number that is no skinned window.
 WindowHandle SkinWindowHandle(int32_t window);

@@ -109,5 +109,6 @@ void SetSkinItemImage(int32_t colour, const Image& image) {
   // window on screen then needs no new composition.
   if (item->picture && item->picture->pixels == picture.pixels) return;
   item->picture = std::move(picture);
-  RedrawSkinWindow(item->window);
+  // The picture stays inside the item's box: the rest of the window is as it was.
+  RedrawSkinItem(*item);
 }

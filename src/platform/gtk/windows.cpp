@@ -99,15 +99,16 @@ struct FrameChange {
   cairo_rectangle_int_t box{0, 0, 0, 0};  // every changed pixel lies inside
 };
 
-FrameChange CompareFrames(const Image& before, const Image& after) {
+// Compares the part of two frames of the same size inside the box.
+FrameChange CompareFrames(const Image& before, const Image& after, const cairo_rectangle_int_t& box) {
   FrameChange change;
   int32_t left = after.width, right = -1, top = -1, bottom = -1;
-  size_t rowBytes = size_t(after.width) * sizeof(Pixel);
-  for (int32_t y = 0; y < after.height; ++y) {
+  size_t rowBytes = size_t(box.width) * sizeof(Pixel);
+  for (int32_t y = box.y; y < box.y + box.height; ++y) {
     const Pixel* a = before.pixels.data() + size_t(y) * size_t(after.width);
     const Pixel* b = after.pixels.data() + size_t(y) * size_t(after.width);
-    if (std::memcmp(a, b, rowBytes) == 0) continue;
-    int32_t first = 0, last = after.width - 1;
+    if (std::memcmp(a + box.x, b + box.x, rowBytes) == 0) continue;
+    int32_t first = box.x, last = box.x + box.width - 1;
     while (a[first] == b[first]) ++first;
     while (a[last] == b[last]) --last;
     for (int32_t x = first; x <= last && !change.alpha; ++x)
@@ -434,6 +435,42 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
   return true;
 }
 
+namespace {
+
+// Shows what changed inside the box of a frame the size of the one shown: only that part goes
+// to the server, so a blinking caret costs a few pixels, not the whole skin, and a frame
+// identical to the one shown costs nothing more.
+bool PresentChange(WindowRecord& record, const Image& premultiplied, const cairo_rectangle_int_t& box) {
+  FrameChange change = CompareFrames(record.frame, premultiplied, box);
+  if (!change.any) return true;
+  for (int32_t y = change.box.y; y < change.box.y + change.box.height; ++y) {
+    size_t at = size_t(y) * size_t(premultiplied.width) + size_t(change.box.x);
+    std::copy_n(premultiplied.pixels.begin() + ptrdiff_t(at), change.box.width, record.frame.pixels.begin() + ptrdiff_t(at));
+  }
+  ++record.framesPresented;
+  CopyToSurface(record, change.box);
+  if (change.alpha) ApplyShapes(record);
+  gtk_widget_queue_draw_area(record.widget, change.box.x, change.box.y, change.box.width,
+                             change.box.height);
+  return true;
+}
+
+}  // namespace
+
+bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
+                            int32_t width, int32_t height) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
+  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
+                  record->frame.width == premultiplied.width &&
+                  record->frame.height == premultiplied.height;
+  const int32_t left = std::clamp(x, 0, premultiplied.width), top = std::clamp(y, 0, premultiplied.height);
+  const int32_t right = std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width));
+  const int32_t bottom = std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height));
+  if (!sameSize) return PresentWindowImage(window, premultiplied);
+  return PresentChange(*record, premultiplied, {left, top, right - left, bottom - top});
+}
+
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   WindowRecord* record = FindRecord(window);
   if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
@@ -443,15 +480,7 @@ bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   if (sameSize) {
     // A changed frame goes to the server only where it changed, so a blinking caret costs a
     // few pixels, not the whole skin; a frame identical to the one shown costs nothing more.
-    FrameChange change = CompareFrames(record->frame, premultiplied);
-    if (!change.any) return true;
-    record->frame = premultiplied;
-    ++record->framesPresented;
-    CopyToSurface(*record, change.box);
-    if (change.alpha) ApplyShapes(*record);
-    gtk_widget_queue_draw_area(record->widget, change.box.x, change.box.y, change.box.width,
-                               change.box.height);
-    return true;
+    return PresentChange(*record, premultiplied, {0, 0, premultiplied.width, premultiplied.height});
   }
   record->frame = premultiplied;
   record->layer = WindowRecord::Layer::kImage;

@@ -204,6 +204,11 @@ bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   return true;
 }
 
+bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t, int32_t,
+                            int32_t, int32_t) {
+  return PresentWindowImage(window, premultiplied);  // the record keeps whole frames
+}
+
 std::vector<WindowHandle> OffscreenWindows() {
   std::vector<WindowHandle> handles;
   for (const WindowRecord& record : TheState().windows) handles.push_back(record.handle);
