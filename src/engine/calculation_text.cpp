@@ -152,6 +152,19 @@ std::vector<std::u16string_view> SplitFields(std::u16string_view argument) {
   return fields;
 }
 
+// What fills a slot: the field in parentheses, so that it keeps its own priorities inside the
+// template ("$1*Pi/180" with 90+90 is the whole sum in degrees). A field of spaces or nothing is
+// left as it is: enclosing it would turn a missing operand into "()".
+std::u16string SlotText(std::u16string_view field) {
+  if (field.find_first_not_of(u' ') == std::u16string_view::npos) return std::u16string(field);
+  std::u16string enclosed;
+  enclosed.reserve(field.size() + 2);
+  enclosed += u'(';
+  enclosed += field;
+  enclosed += u')';
+  return enclosed;
+}
+
 // Fills the slots of a template: each slot n in turn, in the text as the slots before it left it,
 // every "$n" at once, so that a field holding "$1" is not filled again. A missing field is empty.
 std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields) {
@@ -160,7 +173,7 @@ std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std
     const std::u16string slot = u"$" + FormatFixed(static_cast<double>(n), 0);
     size_t found = t.find(slot);
     if (found == std::u16string::npos) return t;
-    const std::u16string_view field = n <= fields.size() ? fields[n - 1] : std::u16string_view();
+    const std::u16string field = SlotText(n <= fields.size() ? fields[n - 1] : std::u16string_view());
     std::u16string filled;
     size_t copied = 0;
     for (; found != std::u16string::npos; found = t.find(slot, copied)) {

@@ -76,6 +76,9 @@ TEST(ShippedCalculations, EveryInsertionInEveryLanguage) {
         {u"2{^}{#20(}90)", std::pow(2, kPi / 2)},  {u"2{#20(}90)", kPi},  {u"(1{+}1){#20(}90)", kPi},
         {u"{#26(}8,{#55(}1,3))", 2},  {u"{#20(}{#20(}90))", kPi * kPi / 360},  {u"{#36(}{#36(}2.5){+}0.4)", 3},
         {u"2{*}{-}({-}(1))", 2},  {u"{#22(}16", 4},
+        // Each field is a whole operand of its template, whatever its own operators.
+        {u"{#20(}90{+}90)", kPi},  {u"{#21(}{#29}{/}2{+}{#29}{/}2)", 180},  {u"{#24(}20{+}7)", 3},
+        {u"{#26(}4{+}4,1{+}2)", 2},  {u"{#54(}1{+}1,2{+}3)", 20},  {u"{#55(}1{+}1,5)", 10},
     });
     if (name == "Francais")
       ExpectValues(name, {{u"ⁿ√(8,comb(1,3))", 2},  {u"arrondi(−2.7)", -3},  {u"arr(3,3)+3rép", -9},
