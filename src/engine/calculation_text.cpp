@@ -24,6 +24,7 @@ struct Substitution {
   std::u16string replacement;
   bool isTemplate = false;  // the replacement holds argument slots "$1", "$2"...
   bool isValue = false;     // the replacement is a number or a constant
+  bool opensValue = false;  // a value or a function call starts with the replacement
 };
 
 // A canonical text of letters and digits only ("pi", "e") names a constant.
@@ -42,16 +43,21 @@ Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view 
     s.replacement = entry.canonical;
     s.isTemplate = entry.canonical.find(u'$') != std::u16string::npos;
     s.isValue = !s.isTemplate && NamesConstant(entry.canonical);
+    // A function name ("sqr(", "sin(") would otherwise join a number before it into another
+    // function's code: "1sqr(4)" reads as the function numbered 11.
+    s.opensValue = !s.isTemplate && CharClass(entry.canonical.front()) == 2;
   } else if (!entry.shown.empty()) {  // the answer word stands for the previous answer
     s.ignoreCase = true;
     s.spelling = entry.shown;
     s.isValue = entry.shown == answerWord;
     s.replacement = s.isValue ? std::u16string(previousAnswer) : entry.shown;
+    s.opensValue = s.isValue;
   } else {  // a memory letter stands for its value
     s.ignoreCase = true;
     s.spelling = entry.typed;
     s.isValue = entry.typed >= u"a" && entry.typed <= u"z";
     s.replacement = s.isValue ? FormatFixed(memories[entry.typed[0] - 96], 16) : entry.typed;
+    s.opensValue = s.isValue;
   }
   return s;
 }
@@ -69,8 +75,8 @@ bool BoundariesHold(std::u16string_view spelling, int32_t before, int32_t after)
   return !(first == 3 && (before == 1 || before == 2));
 }
 
-// Where a value meets these, a "*" keeps the two apart: a number never joins digits, and a
-// parenthesis or a name next to a value means a product.
+// Where a value or a function call meets these, a "*" keeps the two apart: a number never joins
+// digits, and a parenthesis or a name next to a value means a product.
 bool EndsValue(char16_t c) { return CharClass(c) == 1 || c == u')'; }
 bool StartsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi; }
 
@@ -121,7 +127,7 @@ bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
     }
     if (!replaced) out.reserve(text.size() + s.replacement.size() + 2);
     replaced = true;
-    const bool starBefore = s.isValue && EndsValue(NearestBefore(out, text, copied, found));
+    const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found));
     const bool starAfter = s.isValue && StartsValue(NearestAfter(text, end));
     out.append(text, copied, found - copied);
     if (starBefore) out += u'*';

@@ -72,6 +72,9 @@ TEST(ShippedCalculations, EveryInsertionInEveryLanguage) {
         // The previous answer is -5; numbers and constants never merge with their neighbours.
         {u"3{-}{#132}", 8},  {u"3{#132}", -15},  {u"{#132}{^2}", 25},  {u"2{#29}", 2 * kPi},  {u"{#29}(2)", 2 * kPi},
         {u"{#29}{#29}", kPi * kPi},  {u"(1{+}1){#29}", 2 * kPi},  {u"2a", 0},  {u"a{+}1", 1},
+        // Nor with a function name after them.
+        {u"2{#22(}4)", 4},  {u"1{#22(}4)", 2},  {u"2{#10(}{#29}{/}2)", 2},  {u"(1{+}1){#33(}{e}{^}1)", 2},
+        {u"0.5{#28(}{-}4)", 2},  {u"{#29}{#9(}0)", kPi},
         // Templates keep their own priorities, and calls inside calls work.
         {u"2{^}{#20(}90)", std::pow(2, kPi / 2)},  {u"2{#20(}90)", kPi},  {u"(1{+}1){#20(}90)", kPi},
         {u"{#26(}8,{#55(}1,3))", 2},  {u"{#20(}{#20(}90))", kPi * kPi / 360},  {u"{#36(}{#36(}2.5){+}0.4)", 3},

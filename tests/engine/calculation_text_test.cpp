@@ -21,8 +21,8 @@ class TranslateCalculationTest : public ::testing::Test {
   }
   static constexpr const char16_t* kRows[][3] = {
       {u"*", u"×", u"*"},       {u"-", u"−", u"-"},      {u"pi", u"π", u"pi"},       {u"e", u"e", u"e"},
-      {u"sin(", u"", u"sin("},  {u"rad(", u"", u"$1*Pi/180"},      {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},
-      {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},                       {u"(o)", u"", u"/9"},
+      {u"sin(", u"", u"sin("},  {u"sqrt(", u"√(", u"sqr("},  {u"rad(", u"", u"$1*Pi/180"},
+      {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},  {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},  {u"(o)", u"", u"/9"},
       {u"rep", u"rép", u""},    {u"ans", u"Ans", u""},   {u"a", u"", u""},           {u"b", u"", u""},
   };
 };
@@ -38,6 +38,10 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
       {u"2π", u"2*pi"},      {u"2 π", u"2 *pi"},  {u"π(2)ππ", u"pi*(2)*pi*pi"},  {u"(1)π2", u"(1)*pi*2"},
       {u"3rép", u"3*-7"},    {u"3−rép", u"3--7"}, {u"2a", u"2*" + zero},  {u"πa", u"pi*" + zero},
       {u"2e^2", u"2*e^2"},
+      // So is a function call: a number before its name would make another function's code.
+      {u"1√(4)", u"1*sqr(4)"},  {u"2SIN(1)", u"2*sin(1)"},  {u"2.sin(1)", u"2.*sin(1)"},
+      {u"(1)sin(1)", u"(1)*sin(1)"},  {u"2 √(4)", u"2 *sqr(4)"},  {u"2×√(4)", u"2*sqr(4)"},
+      {u"−√(√(4))", u"-sqr(sqr(4))"},  {u"2^sin(1)", u"2^sin(1)"},
       // Templates: enclosed, each field in parentheses, nested calls first, fields split outside
       // inner parentheses; a field of spaces or nothing stays as it is.
       {u"rad(90)", u"((90)*Pi/180)"},  {u"2^rad(90)", u"2^((90)*Pi/180)"},  {u"2 rad(9)", u"2 *((9)*Pi/180)"},
