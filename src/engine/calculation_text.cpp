@@ -76,8 +76,11 @@ bool BoundariesHold(std::u16string_view spelling, int32_t before, int32_t after)
 }
 
 // Where a value or a function call meets these, a "*" keeps the two apart: a number never joins
-// digits, and a parenthesis or a name next to a value means a product.
-bool EndsValue(char16_t c) { return CharClass(c) == 1 || c == u')'; }
+// digits, and a parenthesis or a name next to a value means a product. A letter still in the text
+// belongs to a memory, the answer word or the constant e, all values (or to a word no entry
+// knows, which the evaluator refuses either way); one right before a spelling that begins with a
+// letter never gets here, the word boundary refuses that occurrence first.
+bool EndsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u')' || c == kPi; }
 bool StartsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi; }
 
 // The nearest character before end that is not a space, looking through text[from, end) and then
