@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/expression_tree.h"
 #include "engine/spelling.h"
 #include "platform/numbers.h"
 #include "platform/unicode.h"
@@ -104,7 +105,25 @@ char16_t NearestAfter(std::u16string_view text, size_t from) {
 struct WorkingText {
   std::u16string text;
   std::u16string lowered;
+  size_t limit = 0;      // the longest text the translation may make
+  bool tooLong = false;  // a replacement or an expansion would have passed limit: give up
 };
+
+// How long the evaluator text may grow. Replacements lengthen it a little (a memory letter
+// becomes an 18-digit number, the answer word up to a few hundred), but templates copy their
+// fields, rounding three times, so nested calls grow it geometrically: thirty nested roundings
+// would make 3^30 copies. The evaluator takes at most 255 tokens, so a text 16 times longer than
+// the line plus 64 Ki units is far past anything it evaluates, unless the line holds numbers
+// thousands of digits long copied dozens of times.
+size_t LengthLimit(size_t displayLength) { return 16 * displayLength + 65536; }
+
+// What the translation gives when it gave up: more tokens than the evaluator takes, so that it
+// refuses it as it refuses every text that long.
+std::u16string RefusedText() {
+  std::u16string text = u"1";
+  for (int i = 0; i <= NodePool::kMaxTokens / 2; ++i) text += u"+1";
+  return text;
+}
 
 // Replaces every occurrence that keeps its boundaries, left to right, in one pass that copies the
 // text once. A refused occurrence is passed over from its second character on; the search goes on
@@ -137,6 +156,10 @@ bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
     out += s.replacement;
     if (starAfter) out += u'*';
     copied = from = end;
+    if (out.size() + (text.size() - copied) > w.limit) {
+      w.tooLong = true;
+      return false;
+    }
   }
   if (!replaced) return false;
   out.append(text, copied);
@@ -176,12 +199,14 @@ std::u16string SlotText(std::u16string_view field) {
 
 // Fills the slots of a template: each slot n in turn, in the text as the slots before it left it,
 // every "$n" at once, so that a field holding "$1" is not filled again. A missing field is empty.
-std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields) {
-  std::u16string t(canonical);
+// Returns false, as soon as it knows, when the filled text would be longer than room.
+bool FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields, size_t room,
+                  std::u16string& t) {
+  t = canonical;
   for (size_t n = 1;; ++n) {
     const std::u16string slot = u"$" + FormatFixed(static_cast<double>(n), 0);
     size_t found = t.find(slot);
-    if (found == std::u16string::npos) return t;
+    if (found == std::u16string::npos) return t.size() <= room;
     const std::u16string field = SlotText(n <= fields.size() ? fields[n - 1] : std::u16string_view());
     std::u16string filled;
     size_t copied = 0;
@@ -189,6 +214,7 @@ std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std
       filled.append(t, copied, found - copied);
       filled += field;
       copied = found + slot.size();
+      if (filled.size() > room) return false;
     }
     filled.append(t, copied);
     t = std::move(filled);
@@ -236,7 +262,13 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
                                   tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
     tail.resize(argumentEnd);
     std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at)) ? u"*(" : u"(";
-    expansion += FillTemplate(s.replacement, SplitFields(argument));
+    std::u16string filled;
+    const size_t kept = tailStart + tail.size() + expansion.size();
+    if (!FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
+      w.tooLong = true;
+      return false;
+    }
+    expansion += filled;
     tail.append(expansion.rbegin(), expansion.rend());
   }
   std::u16string out = text.substr(0, tailStart);
@@ -250,11 +282,12 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  WorkingText w{std::u16string(displayText), LowerCaseText(displayText)};
+  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size())};
   for (const SpellingEntry& entry : spellingTable) {
     const Substitution s = ChooseSubstitution(entry, answerWord, previousAnswer);
     if (s.spelling.empty()) continue;
     if (s.isTemplate ? ExpandTemplates(w, s) : ReplaceOccurrences(w, s)) w.lowered = LowerCaseText(w.text);
+    if (w.tooLong) return RefusedText();
   }
   return w.text;
 }

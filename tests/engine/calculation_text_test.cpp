@@ -2,8 +2,13 @@
 // kind of row: glyphs, names typed in any case, templates, the answer word and memory letters.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "engine/calculation_text.h"
+#include "engine/evaluator.h"
 #include "engine/spelling.h"
+#include "platform/numbers.h"
 #include "platform/unicode.h"
 
 namespace {
@@ -23,6 +28,7 @@ class TranslateCalculationTest : public ::testing::Test {
       {u"*", u"×", u"*"},       {u"-", u"−", u"-"},      {u"pi", u"π", u"pi"},       {u"e", u"e", u"e"},
       {u"sin(", u"", u"sin("},  {u"sqrt(", u"√(", u"sqr("},  {u"rad(", u"", u"$1*Pi/180"},
       {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},  {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},  {u"(o)", u"", u"/9"},
+      {u"round(", u"", u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},
       {u"rep", u"rép", u""},    {u"ans", u"Ans", u""},   {u"a", u"", u""},           {u"b", u"", u""},
   };
 };
@@ -70,6 +76,44 @@ TEST_F(TranslateCalculationTest, LongTextsTranslateInOnePass) {
   std::u16string expected;
   for (int i = 0; i < 100000; ++i) expected += u"((1)*Pi/180)+";
   EXPECT_TRUE(TranslateCalculation(calls, u"rép", u"0") == expected);
+}
+
+// Calls nested depth deep around inner: Nested(u"f(", 2, u"1") is "f(f(1))".
+std::u16string Nested(std::u16string_view call, int depth, std::u16string_view inner) {
+  std::u16string text;
+  for (int i = 0; i < depth; ++i) text += call;
+  return text + std::u16string(inner) + std::u16string(static_cast<size_t>(depth), u')');
+}
+
+// Templates copy their fields (rounding three times), so nested calls grow the text
+// geometrically; past a generous length the translation stops and the evaluator refuses what it
+// gives. Texts of ordinary size still translate and evaluate.
+TEST_F(TranslateCalculationTest, RunawayGrowthIsRefused) {
+  const std::u16string huge = FormatFixed(-1e300, 16);  // an answer of 318 units, 100 times
+  std::u16string sum = u"1";
+  for (int i = 0; i < 100; ++i) sum += u"+rép";
+  struct Case {
+    std::u16string text, answer;
+    bool refused;
+    double value;
+  } cases[] = {
+      {Nested(u"round(", 30, u"2.5"), u"0", true, 0},
+      {Nested(u"comb(1,", 40, u"5"), u"0", true, 0},
+      {Nested(u"round(", 3, u"2.5"), u"0", false, 3},
+      {Nested(u"comb(1,", 3, u"5"), u"0", false, 5},
+      {sum, huge, false, -1e302},
+  };
+  for (const Case& c : cases) {
+    const double value = EvaluateExpression(TranslateCalculation(c.text, u"rép", c.answer));
+    const std::string label = Utf16ToUtf8(c.text.substr(0, 40));
+    if (c.refused) {
+      EXPECT_TRUE(std::isnan(value)) << label;
+      EXPECT_EQ(lastErrorKind, kMissingOperand) << label;
+    } else {
+      EXPECT_NEAR(value, c.value, 1e-12 * std::fabs(c.value)) << label;
+      EXPECT_EQ(lastErrorKind, kNoError) << label;
+    }
+  }
 }
 
 }  // namespace
