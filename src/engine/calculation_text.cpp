@@ -22,7 +22,9 @@ constexpr char16_t kPi = u'\u03C0';
 struct Substitution {
   std::u16string spelling;
   bool ignoreCase = false;
+  std::u16string needle;  // what is searched for: the spelling, lower-cased when case is ignored
   std::u16string replacement;
+  std::u16string replacementLowered;
   bool isTemplate = false;  // the replacement holds argument slots "$1", "$2"...
   bool isValue = false;     // the replacement is a number or a constant
   bool opensValue = false;  // a value or a function call starts with the replacement
@@ -60,7 +62,19 @@ Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view 
     s.replacement = s.isValue ? FormatFixed(memories[entry.typed[0] - 96], 16) : entry.typed;
     s.opensValue = s.isValue;
   }
+  s.needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
+  s.replacementLowered = LowerCaseText(s.replacement);
   return s;
+}
+
+// The first unit an entry's search looks for, before its substitution is worked out (a memory's
+// number text costs a formatting): the shown text when there is one, matched exactly only when
+// it has a canonical text too; otherwise the typed one. -1 for an entry that looks for nothing.
+int32_t FirstSearchedUnit(const SpellingEntry& entry) {
+  const std::u16string& spelling = entry.shown.empty() ? entry.typed : entry.shown;
+  if (spelling.empty()) return -1;
+  const bool ignoreCase = entry.canonical.empty() || entry.shown.empty();
+  return ignoreCase ? LowerCaseUnit(spelling.front()) : spelling.front();
 }
 
 // Both sides are numbers, or both words: the spelling would be part of a longer one.
@@ -101,12 +115,20 @@ char16_t NearestAfter(std::u16string_view text, size_t from) {
 }
 
 // The calculation text between two entries, with its lower-cased copy for the spellings matched
-// in any letter case.
+// in any letter case, kept in step with it: lower-casing is unit by unit, so the copy of a
+// replacement is the replacement lower-cased, and a long text is never lower-cased again.
 struct WorkingText {
   std::u16string text;
   std::u16string lowered;
   size_t limit = 0;      // the longest text the translation may make
   bool tooLong = false;  // a replacement or an expansion would have passed limit: give up
+  // Every unit that text or lowered may hold, so that an entry whose first unit is absent costs
+  // nothing, even on a very long text. Units are added, never taken away.
+  std::vector<bool> present = std::vector<bool>(0x10000, false);
+
+  void NotePresent(std::u16string_view units) {
+    for (char16_t unit : units) present[unit] = true;
+  }
 };
 
 // How long the evaluator text may grow. Replacements lengthen it a little (a memory letter
@@ -127,12 +149,12 @@ std::u16string RefusedText() {
 
 // Replaces every occurrence that keeps its boundaries, left to right, in one pass that copies the
 // text once. A refused occurrence is passed over from its second character on; the search goes on
-// after an inserted text, never inside it. Returns whether anything was replaced.
-bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
+// after an inserted text, never inside it.
+void ReplaceOccurrences(WorkingText& w, const Substitution& s) {
   const std::u16string& text = w.text;
   const std::u16string& haystack = s.ignoreCase ? w.lowered : w.text;
-  const std::u16string needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
-  std::u16string out;
+  const std::u16string& needle = s.needle;
+  std::u16string out, outLowered;
   size_t copied = 0;  // text before this is in out
   bool replaced = false;
   for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
@@ -147,24 +169,39 @@ bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
       from = found + 1;
       continue;
     }
-    if (!replaced) out.reserve(text.size() + s.replacement.size() + 2);
+    if (!replaced) {
+      out.reserve(text.size() + s.replacement.size() + 2);
+      outLowered.reserve(out.capacity());
+    }
     replaced = true;
     const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found));
     const bool starAfter = s.isValue && StartsValue(NearestAfter(text, end));
     out.append(text, copied, found - copied);
-    if (starBefore) out += u'*';
+    outLowered.append(w.lowered, copied, found - copied);
+    if (starBefore) {
+      out += u'*';
+      outLowered += u'*';
+    }
     out += s.replacement;
-    if (starAfter) out += u'*';
+    outLowered += s.replacementLowered;
+    if (starAfter) {
+      out += u'*';
+      outLowered += u'*';
+    }
     copied = from = end;
     if (out.size() + (text.size() - copied) > w.limit) {
       w.tooLong = true;
-      return false;
+      return;
     }
   }
-  if (!replaced) return false;
+  if (!replaced) return;
   out.append(text, copied);
+  outLowered.append(w.lowered, copied);
   w.text = std::move(out);
-  return true;
+  w.lowered = std::move(outLowered);
+  w.NotePresent(s.replacement);
+  w.NotePresent(s.replacementLowered);
+  w.NotePresent(u"*");
 }
 
 // The argument's fields, split at the commas that are not inside its own parentheses.
@@ -224,12 +261,11 @@ bool FillTemplate(std::u16string_view canonical, const std::vector<std::u16strin
 // Expands every occurrence of a spelling with a template: the spelling and its argument, up to the
 // ")" that closes it or the end of the text, become "(" and the filled template, and that ")"
 // closes the template, so it keeps its own priorities. The last occurrence goes first, so a call
-// inside another's argument is expanded before the argument is read. Returns whether anything
-// was expanded.
-bool ExpandTemplates(WorkingText& w, const Substitution& s) {
+// inside another's argument is expanded before the argument is read.
+void ExpandTemplates(WorkingText& w, const Substitution& s) {
   const std::u16string& text = w.text;
   const std::u16string& haystack = s.ignoreCase ? w.lowered : w.text;
-  const std::u16string needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
+  const std::u16string& needle = s.needle;
   std::vector<size_t> starts;
   for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
     const size_t end = found + needle.size();
@@ -241,17 +277,21 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
       from = found + 1;
     }
   }
-  if (starts.empty()) return false;
+  if (starts.empty()) return;
 
   // The text from the occurrence being expanded to the end, already expanded, held back to front
-  // so that putting an expansion in front of it costs the expansion's length, not the text's.
-  std::u16string tail;
+  // so that putting an expansion in front of it costs the expansion's length, not the text's;
+  // and its lower-cased copy, made the same way.
+  std::u16string tail, tailLowered;
   size_t tailStart = text.size();
   for (auto at = starts.rbegin(); at != starts.rend(); ++at) {
-    tail.append(text.rbegin() + static_cast<std::ptrdiff_t>(text.size() - tailStart),
-                text.rbegin() + static_cast<std::ptrdiff_t>(text.size() - *at));
+    const auto back = static_cast<std::ptrdiff_t>(text.size() - tailStart);
+    const auto atBack = static_cast<std::ptrdiff_t>(text.size() - *at);
+    tail.append(text.rbegin() + back, text.rbegin() + atBack);
+    tailLowered.append(w.lowered.rbegin() + back, w.lowered.rbegin() + atBack);
     tailStart = *at;
     tail.resize(tail.size() - needle.size());
+    tailLowered.resize(tail.size());
     size_t argumentEnd = tail.size();  // counted from the back: the argument is tail[argumentEnd, size)
     for (int64_t depth = 0; argumentEnd > 0; --argumentEnd) {
       const char16_t c = tail[argumentEnd - 1];
@@ -261,20 +301,28 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
     const std::u16string argument(tail.rbegin(),
                                   tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
     tail.resize(argumentEnd);
+    tailLowered.resize(argumentEnd);
     std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at)) ? u"*(" : u"(";
     std::u16string filled;
     const size_t kept = tailStart + tail.size() + expansion.size();
     if (!FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
       w.tooLong = true;
-      return false;
+      return;
     }
     expansion += filled;
     tail.append(expansion.rbegin(), expansion.rend());
+    const std::u16string expansionLowered = LowerCaseText(expansion);
+    tailLowered.append(expansionLowered.rbegin(), expansionLowered.rend());
   }
-  std::u16string out = text.substr(0, tailStart);
+  std::u16string out = text.substr(0, tailStart), outLowered = w.lowered.substr(0, tailStart);
   out.append(tail.rbegin(), tail.rend());
+  outLowered.append(tailLowered.rbegin(), tailLowered.rend());
   w.text = std::move(out);
-  return true;
+  w.lowered = std::move(outLowered);
+  // The fields come from the text; only the template's own units and the "*(" may be new.
+  w.NotePresent(s.replacement);
+  w.NotePresent(s.replacementLowered);
+  w.NotePresent(u"*(");
 }
 
 }  // namespace
@@ -283,10 +331,16 @@ std::u16string TranslateCalculation(std::u16string_view displayText, std::u16str
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
   WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size())};
+  w.NotePresent(w.text);
+  w.NotePresent(w.lowered);
   for (const SpellingEntry& entry : spellingTable) {
+    const int32_t first = FirstSearchedUnit(entry);
+    if (first < 0 || !w.present[static_cast<size_t>(first)]) continue;
     const Substitution s = ChooseSubstitution(entry, answerWord, previousAnswer);
-    if (s.spelling.empty()) continue;
-    if (s.isTemplate ? ExpandTemplates(w, s) : ReplaceOccurrences(w, s)) w.lowered = LowerCaseText(w.text);
+    if (s.isTemplate)
+      ExpandTemplates(w, s);
+    else
+      ReplaceOccurrences(w, s);
     if (w.tooLong) return RefusedText();
   }
   return w.text;

@@ -28,7 +28,7 @@ class TranslateCalculationTest : public ::testing::Test {
       {u"*", u"×", u"*"},       {u"-", u"−", u"-"},      {u"pi", u"π", u"pi"},       {u"e", u"e", u"e"},
       {u"sin(", u"", u"sin("},  {u"sqrt(", u"√(", u"sqr("},  {u"rad(", u"", u"$1*Pi/180"},
       {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},  {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},  {u"(o)", u"", u"/9"},
-      {u"round(", u"", u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},
+      {u"round(", u"", u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},  {u"twice(", u"", u"2*$1*b"},  {u"sq", u"", u"b^2"},
       {u"rep", u"rép", u""},    {u"ans", u"Ans", u""},   {u"a", u"", u""},           {u"b", u"", u""},
   };
 };
@@ -63,6 +63,9 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
       {u"ⁿ√($1,2)", u"(($1)^(1/(2)))"},  {u"ⁿ√(4+4,1+2)", u"((4+4)^(1/(1+2)))"},
       {u"ⁿ√(8,comb(1,3))", u"((8)^(1/(((3)!/((1)!*((3)-(1))!)))))"},
       {u"comb(rép,a)", u"((" + zero + u")!/((-7)!*((" + zero + u")-(-7))!))"},
+      // Later entries see the text as the earlier ones left it, in any letter case.
+      {u"ⁿ√(8,3)×RAD(90)+A", u"((8)^(1/(3)))*((90)*Pi/180)+" + zero},  {u"twice(3)", u"(2*(3)*" + minusB + u")"},
+      {u"1+SQ", u"1+" + minusB + u"^2"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Utf16ToUtf8(TranslateCalculation(c.in, u"rép", u"-7")), Utf16ToUtf8(c.out)) << Utf16ToUtf8(c.in);
