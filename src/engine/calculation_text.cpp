@@ -94,8 +94,13 @@ bool BoundariesHold(std::u16string_view spelling, int32_t before, int32_t after)
 // digits, and a parenthesis or a name next to a value means a product. A letter still in the text
 // belongs to a memory, the answer word or the constant e, all values (or to a word no entry
 // knows, which the evaluator refuses either way); one right before a spelling that begins with a
-// letter never gets here, the word boundary refuses that occurrence first.
-bool EndsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u')' || c == kPi; }
+// letter never gets here, the word boundary refuses that occurrence first. A postfix operator
+// ends a value too, whether its entry has had its turn yet or not: postfixEnds holds the last
+// units of its spellings.
+bool EndsValue(char16_t c, std::u16string_view postfixEnds) {
+  return CharClass(c) == 1 || CharClass(c) == 2 || c == u')' || c == kPi ||
+         postfixEnds.find(c) != std::u16string_view::npos;
+}
 bool StartsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi; }
 
 // The nearest character before end that is not a space, looking through text[from, end) and then
@@ -122,6 +127,7 @@ struct WorkingText {
   std::u16string lowered;
   size_t limit = 0;      // the longest text the translation may make
   bool tooLong = false;  // a replacement or an expansion would have passed limit: give up
+  std::u16string postfixEnds;  // see EndsValue
   // Every unit that text or lowered may hold, so that an entry whose first unit is absent costs
   // nothing, even on a very long text. Units are added, never taken away.
   std::vector<bool> present = std::vector<bool>(0x10000, false);
@@ -174,7 +180,7 @@ void ReplaceOccurrences(WorkingText& w, const Substitution& s) {
       outLowered.reserve(out.capacity());
     }
     replaced = true;
-    const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found));
+    const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found), w.postfixEnds);
     const bool starAfter = s.isValue && StartsValue(NearestAfter(text, end));
     out.append(text, copied, found - copied);
     outLowered.append(w.lowered, copied, found - copied);
@@ -302,7 +308,7 @@ void ExpandTemplates(WorkingText& w, const Substitution& s) {
                                   tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
     tail.resize(argumentEnd);
     tailLowered.resize(argumentEnd);
-    std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at)) ? u"*(" : u"(";
+    std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at), w.postfixEnds) ? u"*(" : u"(";
     std::u16string filled;
     const size_t kept = tailStart + tail.size() + expansion.size();
     if (!FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
@@ -325,12 +331,27 @@ void ExpandTemplates(WorkingText& w, const Substitution& s) {
   w.NotePresent(u"*(");
 }
 
+// The last units of the postfix operators' spellings (a fixed power such as "^2", "!", "%"), as
+// shown or typed and as given to the evaluator: 3²π is 3² times π whichever entry goes first.
+std::u16string PostfixEnds() {
+  std::u16string ends;
+  for (const SpellingEntry& entry : spellingTable) {
+    const std::u16string& canonical = entry.canonical;
+    if (canonical != u"!" && canonical != u"%" && !(canonical.size() > 1 && canonical.front() == u'^')) continue;
+    const std::u16string& spelling = entry.shown.empty() ? entry.typed : entry.shown;
+    ends += canonical.back();
+    if (!spelling.empty()) ends += spelling.back();
+  }
+  return ends;
+}
+
 }  // namespace
 
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size())};
+  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size()), false,
+                PostfixEnds()};
   w.NotePresent(w.text);
   w.NotePresent(w.lowered);
   for (const SpellingEntry& entry : spellingTable) {

@@ -29,6 +29,7 @@ class TranslateCalculationTest : public ::testing::Test {
       {u"sin(", u"", u"sin("},  {u"sqrt(", u"√(", u"sqr("},  {u"rad(", u"", u"$1*Pi/180"},
       {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},  {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},  {u"(o)", u"", u"/9"},
       {u"round(", u"", u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},  {u"twice(", u"", u"2*$1*b"},  {u"sq", u"", u"b^2"},
+      {u"^2", u"²", u"^2"},     {u"!", u"!", u"!"},      {u"^", u"^", u"^"},
       {u"rep", u"rép", u""},    {u"ans", u"Ans", u""},   {u"a", u"", u""},           {u"b", u"", u""},
   };
 };
@@ -53,6 +54,9 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
       {u"a sin(1)", zero + u" *sin(1)"},  {u"3rép√(4)", u"3*-7*sqr(4)"},  {u"πrép", u"pi*-7"},
       {u"bⁿ√(8,3)", minusB + u"*((8)^(1/(3)))"},  {u"π√(4)", u"pi*sqr(4)"},  {u"e π", u"e *pi"},
       {u"(π)", u"(pi)"},  {u"−π", u"-pi"},
+      // So does a postfix operator, before or after its own entry's turn; a power does not.
+      {u"3²rép", u"3^2*-7"},  {u"3!π", u"3!*pi"},  {u"3! √(4)", u"3! *sqr(4)"},  {u"3²a", u"3^2*" + zero},
+      {u"3^π", u"3^pi"},  {u"3^rép", u"3^-7"},
       // Templates: enclosed, each field in parentheses, nested calls first, fields split outside
       // inner parentheses; a field of spaces or nothing stays as it is.
       {u"rad(90)", u"((90)*Pi/180)"},  {u"2^rad(90)", u"2^((90)*Pi/180)"},  {u"2 rad(9)", u"2 *((9)*Pi/180)"},
