@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/expression_tree.h"
 #include "engine/spelling.h"
 #include "platform/numbers.h"
 #include "platform/unicode.h"
@@ -21,9 +22,12 @@ constexpr char16_t kPi = u'\u03C0';
 struct Substitution {
   std::u16string spelling;
   bool ignoreCase = false;
+  std::u16string needle;  // what is searched for: the spelling, lower-cased when case is ignored
   std::u16string replacement;
+  std::u16string replacementLowered;
   bool isTemplate = false;  // the replacement holds argument slots "$1", "$2"...
   bool isValue = false;     // the replacement is a number or a constant
+  bool opensValue = false;  // a value or a function call starts with the replacement
 };
 
 // A canonical text of letters and digits only ("pi", "e") names a constant.
@@ -42,18 +46,35 @@ Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view 
     s.replacement = entry.canonical;
     s.isTemplate = entry.canonical.find(u'$') != std::u16string::npos;
     s.isValue = !s.isTemplate && NamesConstant(entry.canonical);
+    // A function name ("sqr(", "sin(") would otherwise join a number before it into another
+    // function's code: "1sqr(4)" reads as the function numbered 11.
+    s.opensValue = !s.isTemplate && CharClass(entry.canonical.front()) == 2;
   } else if (!entry.shown.empty()) {  // the answer word stands for the previous answer
     s.ignoreCase = true;
     s.spelling = entry.shown;
     s.isValue = entry.shown == answerWord;
     s.replacement = s.isValue ? std::u16string(previousAnswer) : entry.shown;
+    s.opensValue = s.isValue;
   } else {  // a memory letter stands for its value
     s.ignoreCase = true;
     s.spelling = entry.typed;
     s.isValue = entry.typed >= u"a" && entry.typed <= u"z";
     s.replacement = s.isValue ? FormatFixed(memories[entry.typed[0] - 96], 16) : entry.typed;
+    s.opensValue = s.isValue;
   }
+  s.needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
+  s.replacementLowered = LowerCaseText(s.replacement);
   return s;
+}
+
+// The first unit an entry's search looks for, before its substitution is worked out (a memory's
+// number text costs a formatting): the shown text when there is one, matched exactly only when
+// it has a canonical text too; otherwise the typed one. -1 for an entry that looks for nothing.
+int32_t FirstSearchedUnit(const SpellingEntry& entry) {
+  const std::u16string& spelling = entry.shown.empty() ? entry.typed : entry.shown;
+  if (spelling.empty()) return -1;
+  const bool ignoreCase = entry.canonical.empty() || entry.shown.empty();
+  return ignoreCase ? LowerCaseUnit(spelling.front()) : spelling.front();
 }
 
 // Both sides are numbers, or both words: the spelling would be part of a longer one.
@@ -69,9 +90,17 @@ bool BoundariesHold(std::u16string_view spelling, int32_t before, int32_t after)
   return !(first == 3 && (before == 1 || before == 2));
 }
 
-// Where a value meets these, a "*" keeps the two apart: a number never joins digits, and a
-// parenthesis or a name next to a value means a product.
-bool EndsValue(char16_t c) { return CharClass(c) == 1 || c == u')'; }
+// Where a value or a function call meets these, a "*" keeps the two apart: a number never joins
+// digits, and a parenthesis or a name next to a value means a product. A letter still in the text
+// belongs to a memory, the answer word or the constant e, all values (or to a word no entry
+// knows, which the evaluator refuses either way); one right before a spelling that begins with a
+// letter never gets here, the word boundary refuses that occurrence first. A postfix operator
+// ends a value too, whether its entry has had its turn yet or not: postfixEnds holds the last
+// units of its spellings.
+bool EndsValue(char16_t c, std::u16string_view postfixEnds) {
+  return CharClass(c) == 1 || CharClass(c) == 2 || c == u')' || c == kPi ||
+         postfixEnds.find(c) != std::u16string_view::npos;
+}
 bool StartsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi; }
 
 // The nearest character before end that is not a space, looking through text[from, end) and then
@@ -91,20 +120,47 @@ char16_t NearestAfter(std::u16string_view text, size_t from) {
 }
 
 // The calculation text between two entries, with its lower-cased copy for the spellings matched
-// in any letter case.
+// in any letter case, kept in step with it: lower-casing is unit by unit, so the copy of a
+// replacement is the replacement lower-cased, and a long text is never lower-cased again.
 struct WorkingText {
   std::u16string text;
   std::u16string lowered;
+  size_t limit = 0;      // the longest text the translation may make
+  bool tooLong = false;  // a replacement or an expansion would have passed limit: give up
+  std::u16string postfixEnds;  // see EndsValue
+  // Every unit that text or lowered may hold, so that an entry whose first unit is absent costs
+  // nothing, even on a very long text. Units are added, never taken away.
+  std::vector<bool> present = std::vector<bool>(0x10000, false);
+
+  void NotePresent(std::u16string_view units) {
+    for (char16_t unit : units) present[unit] = true;
+  }
 };
+
+// How long the evaluator text may grow. Replacements lengthen it a little (a memory letter
+// becomes an 18-digit number, the answer word up to a few hundred), but templates copy their
+// fields, rounding three times, so nested calls grow it geometrically: thirty nested roundings
+// would make 3^30 copies. The evaluator takes at most 255 tokens, so a text 16 times longer than
+// the line plus 64 Ki units is far past anything it evaluates, unless the line holds numbers
+// thousands of digits long copied dozens of times.
+size_t LengthLimit(size_t displayLength) { return 16 * displayLength + 65536; }
+
+// What the translation gives when it gave up: more tokens than the evaluator takes, so that it
+// refuses it as it refuses every text that long.
+std::u16string RefusedText() {
+  std::u16string text = u"1";
+  for (int i = 0; i <= NodePool::kMaxTokens / 2; ++i) text += u"+1";
+  return text;
+}
 
 // Replaces every occurrence that keeps its boundaries, left to right, in one pass that copies the
 // text once. A refused occurrence is passed over from its second character on; the search goes on
-// after an inserted text, never inside it. Returns whether anything was replaced.
-bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
+// after an inserted text, never inside it.
+void ReplaceOccurrences(WorkingText& w, const Substitution& s) {
   const std::u16string& text = w.text;
   const std::u16string& haystack = s.ignoreCase ? w.lowered : w.text;
-  const std::u16string needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
-  std::u16string out;
+  const std::u16string& needle = s.needle;
+  std::u16string out, outLowered;
   size_t copied = 0;  // text before this is in out
   bool replaced = false;
   for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
@@ -119,20 +175,39 @@ bool ReplaceOccurrences(WorkingText& w, const Substitution& s) {
       from = found + 1;
       continue;
     }
-    if (!replaced) out.reserve(text.size() + s.replacement.size() + 2);
+    if (!replaced) {
+      out.reserve(text.size() + s.replacement.size() + 2);
+      outLowered.reserve(out.capacity());
+    }
     replaced = true;
-    const bool starBefore = s.isValue && EndsValue(NearestBefore(out, text, copied, found));
+    const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found), w.postfixEnds);
     const bool starAfter = s.isValue && StartsValue(NearestAfter(text, end));
     out.append(text, copied, found - copied);
-    if (starBefore) out += u'*';
+    outLowered.append(w.lowered, copied, found - copied);
+    if (starBefore) {
+      out += u'*';
+      outLowered += u'*';
+    }
     out += s.replacement;
-    if (starAfter) out += u'*';
+    outLowered += s.replacementLowered;
+    if (starAfter) {
+      out += u'*';
+      outLowered += u'*';
+    }
     copied = from = end;
+    if (out.size() + (text.size() - copied) > w.limit) {
+      w.tooLong = true;
+      return;
+    }
   }
-  if (!replaced) return false;
+  if (!replaced) return;
   out.append(text, copied);
+  outLowered.append(w.lowered, copied);
   w.text = std::move(out);
-  return true;
+  w.lowered = std::move(outLowered);
+  w.NotePresent(s.replacement);
+  w.NotePresent(s.replacementLowered);
+  w.NotePresent(u"*");
 }
 
 // The argument's fields, split at the commas that are not inside its own parentheses.
@@ -152,21 +227,37 @@ std::vector<std::u16string_view> SplitFields(std::u16string_view argument) {
   return fields;
 }
 
+// What fills a slot: the field in parentheses, so that it keeps its own priorities inside the
+// template ("$1*Pi/180" with 90+90 is the whole sum in degrees). A field of spaces or nothing is
+// left as it is: enclosing it would turn a missing operand into "()".
+std::u16string SlotText(std::u16string_view field) {
+  if (field.find_first_not_of(u' ') == std::u16string_view::npos) return std::u16string(field);
+  std::u16string enclosed;
+  enclosed.reserve(field.size() + 2);
+  enclosed += u'(';
+  enclosed += field;
+  enclosed += u')';
+  return enclosed;
+}
+
 // Fills the slots of a template: each slot n in turn, in the text as the slots before it left it,
 // every "$n" at once, so that a field holding "$1" is not filled again. A missing field is empty.
-std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields) {
-  std::u16string t(canonical);
+// Returns false, as soon as it knows, when the filled text would be longer than room.
+bool FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields, size_t room,
+                  std::u16string& t) {
+  t = canonical;
   for (size_t n = 1;; ++n) {
     const std::u16string slot = u"$" + FormatFixed(static_cast<double>(n), 0);
     size_t found = t.find(slot);
-    if (found == std::u16string::npos) return t;
-    const std::u16string_view field = n <= fields.size() ? fields[n - 1] : std::u16string_view();
+    if (found == std::u16string::npos) return t.size() <= room;
+    const std::u16string field = SlotText(n <= fields.size() ? fields[n - 1] : std::u16string_view());
     std::u16string filled;
     size_t copied = 0;
     for (; found != std::u16string::npos; found = t.find(slot, copied)) {
       filled.append(t, copied, found - copied);
       filled += field;
       copied = found + slot.size();
+      if (filled.size() > room) return false;
     }
     filled.append(t, copied);
     t = std::move(filled);
@@ -176,12 +267,11 @@ std::u16string FillTemplate(std::u16string_view canonical, const std::vector<std
 // Expands every occurrence of a spelling with a template: the spelling and its argument, up to the
 // ")" that closes it or the end of the text, become "(" and the filled template, and that ")"
 // closes the template, so it keeps its own priorities. The last occurrence goes first, so a call
-// inside another's argument is expanded before the argument is read. Returns whether anything
-// was expanded.
-bool ExpandTemplates(WorkingText& w, const Substitution& s) {
+// inside another's argument is expanded before the argument is read.
+void ExpandTemplates(WorkingText& w, const Substitution& s) {
   const std::u16string& text = w.text;
   const std::u16string& haystack = s.ignoreCase ? w.lowered : w.text;
-  const std::u16string needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
+  const std::u16string& needle = s.needle;
   std::vector<size_t> starts;
   for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
     const size_t end = found + needle.size();
@@ -193,17 +283,21 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
       from = found + 1;
     }
   }
-  if (starts.empty()) return false;
+  if (starts.empty()) return;
 
   // The text from the occurrence being expanded to the end, already expanded, held back to front
-  // so that putting an expansion in front of it costs the expansion's length, not the text's.
-  std::u16string tail;
+  // so that putting an expansion in front of it costs the expansion's length, not the text's;
+  // and its lower-cased copy, made the same way.
+  std::u16string tail, tailLowered;
   size_t tailStart = text.size();
   for (auto at = starts.rbegin(); at != starts.rend(); ++at) {
-    tail.append(text.rbegin() + static_cast<std::ptrdiff_t>(text.size() - tailStart),
-                text.rbegin() + static_cast<std::ptrdiff_t>(text.size() - *at));
+    const auto back = static_cast<std::ptrdiff_t>(text.size() - tailStart);
+    const auto atBack = static_cast<std::ptrdiff_t>(text.size() - *at);
+    tail.append(text.rbegin() + back, text.rbegin() + atBack);
+    tailLowered.append(w.lowered.rbegin() + back, w.lowered.rbegin() + atBack);
     tailStart = *at;
     tail.resize(tail.size() - needle.size());
+    tailLowered.resize(tail.size());
     size_t argumentEnd = tail.size();  // counted from the back: the argument is tail[argumentEnd, size)
     for (int64_t depth = 0; argumentEnd > 0; --argumentEnd) {
       const char16_t c = tail[argumentEnd - 1];
@@ -213,14 +307,42 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
     const std::u16string argument(tail.rbegin(),
                                   tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
     tail.resize(argumentEnd);
-    std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at)) ? u"*(" : u"(";
-    expansion += FillTemplate(s.replacement, SplitFields(argument));
+    tailLowered.resize(argumentEnd);
+    std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at), w.postfixEnds) ? u"*(" : u"(";
+    std::u16string filled;
+    const size_t kept = tailStart + tail.size() + expansion.size();
+    if (!FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
+      w.tooLong = true;
+      return;
+    }
+    expansion += filled;
     tail.append(expansion.rbegin(), expansion.rend());
+    const std::u16string expansionLowered = LowerCaseText(expansion);
+    tailLowered.append(expansionLowered.rbegin(), expansionLowered.rend());
   }
-  std::u16string out = text.substr(0, tailStart);
+  std::u16string out = text.substr(0, tailStart), outLowered = w.lowered.substr(0, tailStart);
   out.append(tail.rbegin(), tail.rend());
+  outLowered.append(tailLowered.rbegin(), tailLowered.rend());
   w.text = std::move(out);
-  return true;
+  w.lowered = std::move(outLowered);
+  // The fields come from the text; only the template's own units and the "*(" may be new.
+  w.NotePresent(s.replacement);
+  w.NotePresent(s.replacementLowered);
+  w.NotePresent(u"*(");
+}
+
+// The last units of the postfix operators' spellings (a fixed power such as "^2", "!", "%"), as
+// shown or typed and as given to the evaluator: 3²π is 3² times π whichever entry goes first.
+std::u16string PostfixEnds() {
+  std::u16string ends;
+  for (const SpellingEntry& entry : spellingTable) {
+    const std::u16string& canonical = entry.canonical;
+    if (canonical != u"!" && canonical != u"%" && !(canonical.size() > 1 && canonical.front() == u'^')) continue;
+    const std::u16string& spelling = entry.shown.empty() ? entry.typed : entry.shown;
+    ends += canonical.back();
+    if (!spelling.empty()) ends += spelling.back();
+  }
+  return ends;
 }
 
 }  // namespace
@@ -228,11 +350,19 @@ bool ExpandTemplates(WorkingText& w, const Substitution& s) {
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  WorkingText w{std::u16string(displayText), LowerCaseText(displayText)};
+  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size()), false,
+                PostfixEnds()};
+  w.NotePresent(w.text);
+  w.NotePresent(w.lowered);
   for (const SpellingEntry& entry : spellingTable) {
+    const int32_t first = FirstSearchedUnit(entry);
+    if (first < 0 || !w.present[static_cast<size_t>(first)]) continue;
     const Substitution s = ChooseSubstitution(entry, answerWord, previousAnswer);
-    if (s.spelling.empty()) continue;
-    if (s.isTemplate ? ExpandTemplates(w, s) : ReplaceOccurrences(w, s)) w.lowered = LowerCaseText(w.text);
+    if (s.isTemplate)
+      ExpandTemplates(w, s);
+    else
+      ReplaceOccurrences(w, s);
+    if (w.tooLong) return RefusedText();
   }
   return w.text;
 }

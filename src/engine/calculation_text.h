@@ -16,5 +16,9 @@ void ResetMemories();
 // The evaluator's text for displayText, made with the process-wide spellingTable (put in sortKey
 // order first). answerWord is the shown spelling that stands for the previous answer, and
 // previousAnswer the number text put in its place ("0" when there is none).
+// A text that would grow past 16 times displayText's length plus 64 Ki units (templates copy
+// their fields, so nested calls multiply it) is not made: the result is then a text of more
+// tokens than the evaluator takes, which it refuses, as every such text, with NaN and
+// kMissingOperand.
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer);

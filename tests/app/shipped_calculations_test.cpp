@@ -72,10 +72,18 @@ TEST(ShippedCalculations, EveryInsertionInEveryLanguage) {
         // The previous answer is -5; numbers and constants never merge with their neighbours.
         {u"3{-}{#132}", 8},  {u"3{#132}", -15},  {u"{#132}{^2}", 25},  {u"2{#29}", 2 * kPi},  {u"{#29}(2)", 2 * kPi},
         {u"{#29}{#29}", kPi * kPi},  {u"(1{+}1){#29}", 2 * kPi},  {u"2a", 0},  {u"a{+}1", 1},
+        // Nor with a function name after them; the answer word, π and postfix operators end values.
+        {u"2{#22(}4)", 4},  {u"2{#10(}{#29}{/}2)", 2},  {u"(1{+}1){#33(}{e}{^}1)", 2},  {u"0.5{#28(}{-}4)", 2},
+        {u"3{#132}{#22(}4)", -30},  {u"{#29}{#132}", -5 * kPi},  {u"{#29}{#20(}180)", kPi * kPi},
+        {u"3{^2}{#132}", -45},  {u"3{!}{#29}", 6 * kPi},  {u"50{%}{#29}", kPi / 2},  {u"2{!}{#22(}4)", 4},
+        {u"3{!}{#20(}180)", 6 * kPi},
         // Templates keep their own priorities, and calls inside calls work.
         {u"2{^}{#20(}90)", std::pow(2, kPi / 2)},  {u"2{#20(}90)", kPi},  {u"(1{+}1){#20(}90)", kPi},
         {u"{#26(}8,{#55(}1,3))", 2},  {u"{#20(}{#20(}90))", kPi * kPi / 360},  {u"{#36(}{#36(}2.5){+}0.4)", 3},
         {u"2{*}{-}({-}(1))", 2},  {u"{#22(}16", 4},
+        // Each field is a whole operand of its template, whatever its own operators.
+        {u"{#20(}90{+}90)", kPi},  {u"{#21(}{#29}{/}2{+}{#29}{/}2)", 180},  {u"{#24(}20{+}7)", 3},
+        {u"{#26(}4{+}4,1{+}2)", 2},  {u"{#54(}1{+}1,2{+}3)", 20},  {u"{#55(}1{+}1,5)", 10},
     });
     if (name == "Francais")
       ExpectValues(name, {{u"ⁿ√(8,comb(1,3))", 2},  {u"arrondi(−2.7)", -3},  {u"arr(3,3)+3rép", -9},

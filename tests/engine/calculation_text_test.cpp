@@ -2,8 +2,13 @@
 // kind of row: glyphs, names typed in any case, templates, the answer word and memory letters.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "engine/calculation_text.h"
+#include "engine/evaluator.h"
 #include "engine/spelling.h"
+#include "platform/numbers.h"
 #include "platform/unicode.h"
 
 namespace {
@@ -21,8 +26,10 @@ class TranslateCalculationTest : public ::testing::Test {
   }
   static constexpr const char16_t* kRows[][3] = {
       {u"*", u"×", u"*"},       {u"-", u"−", u"-"},      {u"pi", u"π", u"pi"},       {u"e", u"e", u"e"},
-      {u"sin(", u"", u"sin("},  {u"rad(", u"", u"$1*Pi/180"},      {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},
-      {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},                       {u"(o)", u"", u"/9"},
+      {u"sin(", u"", u"sin("},  {u"sqrt(", u"√(", u"sqr("},  {u"rad(", u"", u"$1*Pi/180"},
+      {u"nroot(", u"ⁿ√(", u"$1^(1/$2)"},  {u"comb(", u"", u"$2!/($1!*($2-$1)!)"},  {u"(o)", u"", u"/9"},
+      {u"round(", u"", u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},  {u"twice(", u"", u"2*$1*b"},  {u"sq", u"", u"b^2"},
+      {u"^2", u"²", u"^2"},     {u"!", u"!", u"!"},      {u"^", u"^", u"^"},
       {u"rep", u"rép", u""},    {u"ans", u"Ans", u""},   {u"a", u"", u""},           {u"b", u"", u""},
   };
 };
@@ -38,13 +45,29 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
       {u"2π", u"2*pi"},      {u"2 π", u"2 *pi"},  {u"π(2)ππ", u"pi*(2)*pi*pi"},  {u"(1)π2", u"(1)*pi*2"},
       {u"3rép", u"3*-7"},    {u"3−rép", u"3--7"}, {u"2a", u"2*" + zero},  {u"πa", u"pi*" + zero},
       {u"2e^2", u"2*e^2"},
-      // Templates: enclosed, nested calls first, fields split outside inner parentheses.
-      {u"rad(90)", u"(90*Pi/180)"},  {u"2^rad(90)", u"2^(90*Pi/180)"},  {u"2 rad(9)", u"2 *(9*Pi/180)"},
-      {u"(1)rad(9)", u"(1)*(9*Pi/180)"},  {u"rad(9", u"(9*Pi/180"},  {u"rad((1+2)*3)", u"((1+2)*3*Pi/180)"},
-      {u"rad(rad(9))", u"((9*Pi/180)*Pi/180)"},  {u"xrad(1)+rad(2)", u"xrad(1)+(2*Pi/180)"},
-      {u"ⁿ√(8,3)", u"(8^(1/3))"},  {u"ⁿ√(8)", u"(8^(1/))"},  {u"ⁿ√($1,2)", u"($1^(1/2))"},
-      {u"ⁿ√(8,comb(1,3))", u"(8^(1/(3!/(1!*(3-1)!))))"},
-      {u"comb(rép,a)", u"(" + zero + u"!/(-7!*(" + zero + u"--7)!))"},
+      // So is a function call: a number before its name would make another function's code.
+      {u"1√(4)", u"1*sqr(4)"},  {u"2SIN(1)", u"2*sin(1)"},  {u"2.sin(1)", u"2.*sin(1)"},
+      {u"(1)sin(1)", u"(1)*sin(1)"},  {u"−√(√(4))", u"-sqr(sqr(4))"},  {u"2^sin(1)", u"2^sin(1)"},
+      // A memory letter, the answer word or π before a value is a value too.
+      {u"aπ", zero + u"*pi"},  {u"a π", zero + u" *pi"},  {u"a√(4)", zero + u"*sqr(4)"},
+      {u"a sin(1)", zero + u" *sin(1)"},  {u"3rép√(4)", u"3*-7*sqr(4)"},  {u"πrép", u"pi*-7"},
+      {u"bⁿ√(8,3)", minusB + u"*((8)^(1/(3)))"},  {u"e π", u"e *pi"},  {u"(π)", u"(pi)"},
+      // So does a postfix operator, before or after its own entry's turn; a power does not.
+      {u"3²rép", u"3^2*-7"},  {u"3!π", u"3!*pi"},  {u"3²a", u"3^2*" + zero},  {u"3^π", u"3^pi"},
+      {u"3^rép", u"3^-7"},
+      // Templates: enclosed, each field in parentheses, nested calls first, fields split outside
+      // inner parentheses; a field of spaces or nothing stays as it is.
+      {u"rad(90)", u"((90)*Pi/180)"},  {u"2^rad(90)", u"2^((90)*Pi/180)"},  {u"2 rad(9)", u"2 *((9)*Pi/180)"},
+      {u"rad(90+90)", u"((90+90)*Pi/180)"},  {u"(1)rad(9)", u"(1)*((9)*Pi/180)"},  {u"rad(9", u"((9)*Pi/180"},
+      {u"rad((1+2)*3)", u"(((1+2)*3)*Pi/180)"},  {u"rad(rad(9))", u"((((9)*Pi/180))*Pi/180)"},
+      {u"xrad(1)+rad(2)", u"xrad(1)+((2)*Pi/180)"},  {u"rad()", u"(*Pi/180)"},
+      {u"ⁿ√(8,3)", u"((8)^(1/(3)))"},  {u"ⁿ√(8)", u"((8)^(1/))"},  {u"ⁿ√(8, )", u"((8)^(1/ ))"},
+      {u"ⁿ√($1,2)", u"(($1)^(1/(2)))"},  {u"ⁿ√(4+4,1+2)", u"((4+4)^(1/(1+2)))"},
+      {u"ⁿ√(8,comb(1,3))", u"((8)^(1/(((3)!/((1)!*((3)-(1))!)))))"},
+      {u"comb(rép,a)", u"((" + zero + u")!/((-7)!*((" + zero + u")-(-7))!))"},
+      // Later entries see the text as the earlier ones left it, in any letter case.
+      {u"ⁿ√(8,3)×RAD(90)+A", u"((8)^(1/(3)))*((90)*Pi/180)+" + zero},  {u"twice(3)", u"(2*(3)*" + minusB + u")"},
+      {u"1+SQ", u"1+" + minusB + u"^2"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Utf16ToUtf8(TranslateCalculation(c.in, u"rép", u"-7")), Utf16ToUtf8(c.out)) << Utf16ToUtf8(c.in);
@@ -52,11 +75,50 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
 
 TEST_F(TranslateCalculationTest, LongTextsTranslateInOnePass) {
   std::u16string times(1000000, u'×'), calls;
-  EXPECT_EQ(TranslateCalculation(times, u"rép", u"0"), std::u16string(1000000, u'*'));
+  // Compared whole, not printed: a failure would otherwise dump megabytes.
+  EXPECT_TRUE(TranslateCalculation(times, u"rép", u"0") == std::u16string(1000000, u'*'));
   for (int i = 0; i < 100000; ++i) calls += u"rad(1)+";
   std::u16string expected;
-  for (int i = 0; i < 100000; ++i) expected += u"(1*Pi/180)+";
-  EXPECT_EQ(TranslateCalculation(calls, u"rép", u"0"), expected);
+  for (int i = 0; i < 100000; ++i) expected += u"((1)*Pi/180)+";
+  EXPECT_TRUE(TranslateCalculation(calls, u"rép", u"0") == expected);
+}
+
+// Calls nested depth deep around inner: Nested(u"f(", 2, u"1") is "f(f(1))".
+std::u16string Nested(std::u16string_view call, int depth, std::u16string_view inner) {
+  std::u16string text;
+  for (int i = 0; i < depth; ++i) text += call;
+  return text + std::u16string(inner) + std::u16string(static_cast<size_t>(depth), u')');
+}
+
+// Templates copy their fields (rounding three times), so nested calls grow the text
+// geometrically; past a generous length the translation stops and the evaluator refuses what it
+// gives. Texts of ordinary size still translate and evaluate.
+TEST_F(TranslateCalculationTest, RunawayGrowthIsRefused) {
+  const std::u16string huge = FormatFixed(-1e300, 16);  // an answer of 318 units, 100 times
+  std::u16string sum = u"1";
+  for (int i = 0; i < 100; ++i) sum += u"+rép";
+  struct Case {
+    std::u16string text, answer;
+    bool refused;
+    double value;
+  } cases[] = {
+      {Nested(u"round(", 30, u"2.5"), u"0", true, 0},
+      {Nested(u"comb(1,", 40, u"5"), u"0", true, 0},
+      {Nested(u"round(", 3, u"2.5"), u"0", false, 3},
+      {Nested(u"comb(1,", 3, u"5"), u"0", false, 5},
+      {sum, huge, false, -1e302},
+  };
+  for (const Case& c : cases) {
+    const double value = EvaluateExpression(TranslateCalculation(c.text, u"rép", c.answer));
+    const std::string label = Utf16ToUtf8(c.text.substr(0, 40));
+    if (c.refused) {
+      EXPECT_TRUE(std::isnan(value)) << label;
+      EXPECT_EQ(lastErrorKind, kMissingOperand) << label;
+    } else {
+      EXPECT_NEAR(value, c.value, 1e-12 * std::fabs(c.value)) << label;
+      EXPECT_EQ(lastErrorKind, kNoError) << label;
+    }
+  }
 }
 
 }  // namespace

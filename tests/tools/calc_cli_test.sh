@@ -40,6 +40,11 @@ arrondi(−2.5)+rép${tab}-1${tab}0${tab}-1${tab}
   "$(printf '√(16)\n2×π\n1÷0\nrép÷π\narrondi(−2.5)+rép\nⁿ√(8,comb(1,3))×a\n' | "$calc" --display --tsv)"
 expect "displayed texts in another language" "Ans²  →  9" \
   "$("$calc" --display --language English 'round(2.5)' 'Ans²' | tail -1)"
+expect "typed spellings shown as the line shows them, then translated" "√(16)  →  4
+rép×2+1  →  9
+2π×deg(π)  →  π×360 = 1130.973355292" "$("$calc" --display 'racine(16)' 'REP*2+1' '2pi*deg(pi)')"
+expect "typed spellings keep the input column" "racine(16)${tab}4${tab}0${tab}4${tab}" \
+  "$("$calc" --display --tsv 'racine(16)')"
 
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT

@@ -1,5 +1,6 @@
 // tornavelle-calc: evaluates calculation texts from the command line or standard input, for
 // scripting and for checking the engine against other tools.
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "app/spelling_table.h"
 #include "display/answer_format.h"
+#include "display/spelling_replacement.h"
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
 #include "platform/files.h"
@@ -25,10 +27,12 @@ const char kUsage[] =
     "  --degrees        trigonometric functions take and give degrees\n"
     "  --radians        trigonometric functions take and give radians (the default)\n"
     "  --tsv            print: input, value, error kind, number text, exact form (tab-separated)\n"
-    "  --display        read each TEXT as the expression line shows it in the chosen language\n"
-    "                   (\"2×π\", \"√(16)\", \"arrondi(2.5)\") and translate it first; the answer\n"
-    "                   word stands for the latest answer without error (0 at first)\n"
-    "                   and every memory letter for 0\n"
+    "  --display        read each TEXT as if typed on the expression line in the chosen\n"
+    "                   language: typed spellings become what the line shows (\"racine(16)\"\n"
+    "                   is \"√(16)\", \"2*pi\" is \"2×π\", \"rep\" is \"rép\"), which is printed\n"
+    "                   in place of TEXT outside --tsv, then translated as the result key\n"
+    "                   does; the answer word stands for the latest answer without error\n"
+    "                   (0 at first) and every memory letter for 0\n"
     "  --language NAME  the interface texts of DIR/Lng-Tornavelle/NAME.Txt over the French ones\n"
     "                   (default Francais)\n"
     "  --data DIR       the folder holding Lng-Tornavelle (default: the source tree's data)\n";
@@ -56,6 +60,10 @@ std::u16string previousAnswer = u"0";
 void PrintResult(const Options& options, const std::string& input) {
   HistoryEntry entry;
   entry.expression = Utf8ToUtf16(input);
+  if (options.display) {  // as the result key does: the line's final rewriting, then the translation
+    int32_t caret = static_cast<int32_t>(entry.expression.size()), anchor = caret;
+    RewriteSpellings(entry.expression, caret, anchor, true);
+  }
   const std::u16string text =
       options.display ? TranslateCalculation(entry.expression, TextOf(176), previousAnswer) : entry.expression;
   entry.answer = EvaluateExpression(text);
@@ -71,7 +79,8 @@ void PrintResult(const Options& options, const std::string& input) {
                 OneCell(Utf16ToUtf8(entry.exactForm)).c_str());
   } else {
     // As the history panel shows it: the calculation, then its answer line.
-    std::printf("%s  \u2192  %s\n", OneCell(input).c_str(),
+    const std::string shown = options.display ? Utf16ToUtf8(entry.expression) : input;
+    std::printf("%s  \u2192  %s\n", OneCell(shown).c_str(),
                 Utf16ToUtf8(ComposeAnswerLine(entry)).c_str());
   }
 }
