@@ -51,12 +51,12 @@ while read -r path kind; do
   esac
 done < <(tail -n +3 <<<"$tree" | grep .)
 unexpected=$(comm -13 <( (tail -n +3 <<<"$tree" | awk 'NF { print $1 }'
-                          cd "$source/data" && find Apparence Lng-Tornavelle -type f | sed 's|^|share/tornavelle/|') | LC_ALL=C sort) \
+                          cd "$source/data" && find Apparence Lng-Tornavelle -type f | sed 's|^|share/tornavelle/shipped/|') | LC_ALL=C sort) \
                       <(cd "$prefix" && find . -type f | cut -c3- | LC_ALL=C sort))
 [[ -z "$unexpected" ]] || fail "installed but not expected: $unexpected"
 for part in Apparence Lng-Tornavelle; do
-  diff -r "$source/data/$part" "$prefix/share/tornavelle/$part" >/dev/null ||
-    fail "share/tornavelle/$part differs from data/$part"
+  diff -r "$source/data/$part" "$prefix/share/tornavelle/shipped/$part" >/dev/null ||
+    fail "share/tornavelle/shipped/$part differs from data/$part"
 done
 cmp -s "$source/scripts/prepare-user-folder" "$prefix/libexec/tornavelle/prepare-user-folder" ||
   fail "the installed preparation differs from the one ./run uses"
@@ -74,6 +74,7 @@ GenericName[fr]   Calculatrice scientifique
 Icon              tornavelle
 Terminal          false
 Categories        Utility;Calculator;
+StartupWMClass    Tornavelle
 Exec              \"$prefix/bin/tornavelle\"
 "
 while read -r key expected; do
@@ -122,7 +123,7 @@ while read -r name how before status says; do
   grep -q "$says" "$tmp/err" || fail "$name: does not say \"$says\": $(cat "$tmp/err")"
   [[ $before == folder-is-a-file ]] && continue
   for part in Apparence Lng-Tornavelle; do
-    diff -r -x English.Txt "$prefix/share/tornavelle/$part" "$folder/$part" >/dev/null ||
+    diff -r -x English.Txt "$prefix/share/tornavelle/shipped/$part" "$folder/$part" >/dev/null ||
       fail "$name: $part not prepared in the user's folder"
   done
   [[ -f "$folder/.shipped.sha256" ]] || fail "$name: no record of what was copied"
@@ -133,13 +134,33 @@ while read -r name how before status says; do
       cmp -s "$tmp/$name/kept/$settings" "$folder/$settings" || fail "$name: $settings was touched"
     done
   else
-    cmp -s "$prefix/share/tornavelle/Lng-Tornavelle/English.Txt" "$folder/Lng-Tornavelle/English.Txt" ||
+    cmp -s "$prefix/share/tornavelle/shipped/Lng-Tornavelle/English.Txt" "$folder/Lng-Tornavelle/English.Txt" ||
       fail "$name: English.Txt not copied"
     for settings in Langue.lng Tornavelle.tvnp; do
       [[ -e "$folder/$settings" ]] && fail "$name: $settings was created without a calculator running"
     done
   fi
 done < <(tail -n +3 <<<"$cases" | grep .)
+
+# Installed for one user, with --prefix ~/.local, share/tornavelle is that user's own folder
+# as well: the installation and the user's files must stay apart.
+home=$tmp/one-user
+if "$cmake" --install "$build" --prefix "$home/.local" >"$tmp/install.log" 2>&1; then
+  folder=$home/.local/share/tornavelle
+  printf 'edited\r\n' >"$tmp/edited"
+  mkdir -p "$folder/Lng-Tornavelle"
+  cp "$tmp/edited" "$folder/Lng-Tornavelle/English.Txt"
+  env -u DISPLAY -u XDG_DATA_HOME HOME="$home" "$home/.local/bin/tornavelle" >/dev/null 2>"$tmp/err"
+  grep -q "no desktop" "$tmp/err" || fail "--prefix ~/.local: the calculator did not start: $(cat "$tmp/err")"
+  cmp -s "$source/data/Lng-Tornavelle/Francais.Txt" "$folder/Lng-Tornavelle/Francais.Txt" ||
+    fail "--prefix ~/.local: the user's folder is not prepared"
+  cmp -s "$tmp/edited" "$folder/Lng-Tornavelle/English.Txt" || fail "--prefix ~/.local: the user's edit is lost"
+  "$cmake" --install "$build" --prefix "$home/.local" >"$tmp/install.log" 2>&1
+  cmp -s "$tmp/edited" "$folder/Lng-Tornavelle/English.Txt" ||
+    fail "--prefix ~/.local: installing again overwrote the user's edit"
+else
+  fail "--prefix ~/.local install: $(cat "$tmp/install.log")"
+fi
 
 # A package build installs into a staging folder: the entry names the launcher where it will
 # be, not where it was staged.

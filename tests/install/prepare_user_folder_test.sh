@@ -138,6 +138,7 @@ case                      exit
 no-shipped-data           1
 no-home                   1
 folder-is-a-file          1
+shipped-is-the-folder     1
 "
 touch "$tmp/a-file"
 while read -r case expected; do
@@ -145,6 +146,7 @@ while read -r case expected; do
     no-shipped-data) mkdir -p "$tmp/empty"; HOME="$tmp/home" "$prepare" "$tmp/empty" >/dev/null 2>"$tmp/err" ;;
     no-home) env -u HOME -u XDG_DATA_HOME "$prepare" "$tmp/shipped" >/dev/null 2>"$tmp/err" ;;
     folder-is-a-file) XDG_DATA_HOME="$tmp/a-file" "$prepare" "$tmp/shipped" >/dev/null 2>"$tmp/err" ;;
+    shipped-is-the-folder) XDG_DATA_HOME="$tmp/xdg" "$prepare" "$tmp/xdg/../xdg/tornavelle" >/dev/null 2>"$tmp/err" ;;
   esac
   status=$?
   [[ $status == "$expected" ]] || fail "$case: exit $status, expected $expected"
