@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "drawing.h"
 #include "png_writer.h"
 
 namespace {
@@ -43,35 +44,6 @@ struct Key {
   uint32_t text, hotText;
   const char* role;  // what the key is for; its caption comes from the calculator
 };
-
-struct Rgba {
-  double r, g, b, a;
-};
-
-Rgba Hex(uint32_t rgb, double a = 1) {
-  return {((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0, a};
-}
-
-void SetColour(cairo_t* cr, Rgba c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
-
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-  r = std::min({r, w / 2, h / 2});
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-  cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-}
-
-void FillVertical(cairo_t* cr, double y0, double y1, Rgba top, Rgba bottom) {
-  cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
-  cairo_pattern_add_color_stop_rgba(p, 0, top.r, top.g, top.b, top.a);
-  cairo_pattern_add_color_stop_rgba(p, 1, bottom.r, bottom.g, bottom.b, bottom.a);
-  cairo_set_source(cr, p);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(p);
-}
 
 // ---------------------------------------------------------------- layout
 
@@ -226,72 +198,11 @@ void DrawShadow(cairo_t* cr) {
   cairo_surface_destroy(shadow);
 }
 
-void DrawLogo(cairo_t* cr, double x, double y, bool active) {
-  // A small dial: a ring with a bright quarter, the calculator's mark.
-  double cx = x + 9, cy = y + 9;
-  cairo_set_line_width(cr, 3);
-  SetColour(cr, Hex(0xFFFFFF, 0.12));
-  cairo_arc(cr, cx, cy, 7, 0, 2 * M_PI);
-  cairo_stroke(cr);
-  cairo_pattern_t* p = cairo_pattern_create_linear(cx - 7, cy - 7, cx + 7, cy + 7);
-  Rgba a = active ? Hex(0x6FA8FF) : Hex(0x8C94A3), b = active ? Hex(0x9A7CFF) : Hex(0x6B7280);
-  cairo_pattern_add_color_stop_rgba(p, 0, a.r, a.g, a.b, 1);
-  cairo_pattern_add_color_stop_rgba(p, 1, b.r, b.g, b.b, 1);
-  cairo_set_source(cr, p);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_arc(cr, cx, cy, 7, -M_PI * 0.95, -M_PI * 0.05);
-  cairo_stroke(cr);
-  cairo_arc(cr, cx, cy, 2.2, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-}
-
 // The window without its items. Only the rim and the mark change with the active state, so
 // every state image has the same body under the items' margins.
 void DrawBackground(cairo_t* cr, bool active) {
   DrawShadow(cr);
-  // Translucent rim: the desktop shows through the outermost band of the body.
-  // Painted with SOURCE, so the shadow does not darken the rim from underneath.
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  RoundedRect(cr, kBodyX, kBodyY, kBodyW, kBodyH, kBodyRadius);
-  if (active) {
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, kBodyY, 0, kBodyY + kBodyH);
-    cairo_pattern_add_color_stop_rgba(p, 0, 0.42, 0.62, 1.0, 0.80);
-    cairo_pattern_add_color_stop_rgba(p, 0.45, 0.36, 0.42, 0.72, 0.55);
-    cairo_pattern_add_color_stop_rgba(p, 1, 0.50, 0.40, 0.95, 0.65);
-    cairo_set_source(cr, p);
-    cairo_fill(cr);
-    cairo_pattern_destroy(p);
-  } else {
-    SetColour(cr, Hex(0x8A92A3, 0.42));
-    cairo_fill(cr);
-  }
-  RoundedRect(cr, kBodyX + kRim, kBodyY + kRim, kBodyW - 2 * kRim, kBodyH - 2 * kRim,
-              kBodyRadius - kRim);
-  FillVertical(cr, kBodyY, kBodyY + kBodyH, Hex(0x282C35), Hex(0x1B1E24));
-  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  cairo_new_path(cr);
-  // A faint sheen along the top, and a hairline light edge inside the rim.
-  cairo_pattern_t* sheen = cairo_pattern_create_radial(kWidth / 2.0, kBodyY - 120, 40,
-                                                       kWidth / 2.0, kBodyY - 120, 330);
-  cairo_pattern_add_color_stop_rgba(sheen, 0, 1, 1, 1, 0.07);
-  cairo_pattern_add_color_stop_rgba(sheen, 1, 1, 1, 1, 0);
-  RoundedRect(cr, kBodyX + kRim, kBodyY + kRim, kBodyW - 2 * kRim, kBodyH - 2 * kRim,
-              kBodyRadius - kRim);
-  cairo_set_source(cr, sheen);
-  cairo_fill(cr);
-  cairo_pattern_destroy(sheen);
-  RoundedRect(cr, kBodyX + kRim + 0.5, kBodyY + kRim + 0.5, kBodyW - 2 * kRim - 1,
-              kBodyH - 2 * kRim - 1, kBodyRadius - kRim - 0.5);
-  cairo_pattern_t* edge = cairo_pattern_create_linear(0, kBodyY, 0, kBodyY + kBodyH);
-  cairo_pattern_add_color_stop_rgba(edge, 0, 1, 1, 1, 0.16);
-  cairo_pattern_add_color_stop_rgba(edge, 0.3, 1, 1, 1, 0.04);
-  cairo_pattern_add_color_stop_rgba(edge, 1, 0, 0, 0, 0.25);
-  cairo_set_source(cr, edge);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-  cairo_pattern_destroy(edge);
+  DrawBody(cr, {kBodyX, kBodyY, kBodyW, kBodyH, kBodyRadius, kRim}, active);
 
   // The calculator's mark at the left of the title bar; the title itself is an item's caption.
   DrawLogo(cr, kPad + 2, 30, active);
@@ -306,60 +217,28 @@ void DrawBackground(cairo_t* cr, bool active) {
 
 // ---------------------------------------------------------------- items
 
-struct KeyPaint {
-  uint32_t top, bottom;
-  double highlight;  // strength of the light top edge
-};
-
 KeyPaint PaintFor(Look look, State state) {
   bool hot = state == kHot || state == kSelectedHot;
   bool selected = state == kSelected || state == kSelectedHot;
   switch (look) {
     case Look::kDigit:
       if (selected) return hot ? KeyPaint{0x3F4554, 0x393E4B, 0.05} : KeyPaint{0x2A2E37, 0x2D313B, 0.02};
-      return hot ? KeyPaint{0x454B59, 0x3B404C, 0.14} : KeyPaint{0x363A45, 0x2E323C, 0.10};
+      return hot ? KeyPaint{0x454B59, 0x3B404C, 0.14} : kDigitPaint;
     case Look::kOperator:
       if (selected) return hot ? KeyPaint{0x34466C, 0x2F3F61, 0.05} : KeyPaint{0x243049, 0x27344E, 0.02};
-      return hot ? KeyPaint{0x36476B, 0x2F3E5D, 0.14} : KeyPaint{0x2B3850, 0x263248, 0.10};
+      return hot ? KeyPaint{0x36476B, 0x2F3E5D, 0.14} : kOperatorPaint;
     case Look::kFunction:
     case Look::kMenu:
       if (selected) return hot ? KeyPaint{0x383D49, 0x333742, 0.05} : KeyPaint{0x24272F, 0x272A33, 0.02};
-      return hot ? KeyPaint{0x383D48, 0x31353F, 0.12} : KeyPaint{0x2B2F38, 0x262930, 0.08};
+      return hot ? KeyPaint{0x383D48, 0x31353F, 0.12} : kFunctionPaint;
     case Look::kResult:
       if (selected) return hot ? KeyPaint{0x5A93F7, 0x4B7FEA, 0.10} : KeyPaint{0x3D6FDE, 0x4676E6, 0.04};
-      return hot ? KeyPaint{0x6AA4FF, 0x4478F0, 0.30} : KeyPaint{0x5C98FF, 0x3C6FEA, 0.24};
+      return hot ? KeyPaint{0x6AA4FF, 0x4478F0, 0.30} : kResultPaint;
     case Look::kSegment:
       if (selected) return hot ? KeyPaint{0x3A74EA, 0x2B5ED2, 0.26} : KeyPaint{0x356FE6, 0x2859CB, 0.22};
       return hot ? KeyPaint{0x30343E, 0x2A2D36, 0.08} : KeyPaint{0, 0, 0};
     default: return KeyPaint{0, 0, 0};
   }
-}
-
-// A raised key: a soft contact shadow, a vertical gradient and a light top edge.
-void DrawRaisedKey(cairo_t* cr, const Key& key, KeyPaint paint, bool pressed) {
-  if (!pressed) {
-    RoundedRect(cr, key.x, key.y + 1.5, key.w, key.h, key.radius);
-    SetColour(cr, Hex(0, 0.38));
-    cairo_fill(cr);
-  }
-  RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
-  FillVertical(cr, key.y, key.y + key.h, Hex(paint.top), Hex(paint.bottom));
-  cairo_new_path(cr);
-  RoundedRect(cr, key.x + 0.5, key.y + 0.5, key.w - 1, key.h - 1, key.radius - 0.5);
-  cairo_pattern_t* edge = cairo_pattern_create_linear(0, key.y, 0, key.y + key.h);
-  if (pressed) {
-    cairo_pattern_add_color_stop_rgba(edge, 0, 0, 0, 0, 0.35);
-    cairo_pattern_add_color_stop_rgba(edge, 0.5, 0, 0, 0, 0.05);
-    cairo_pattern_add_color_stop_rgba(edge, 1, 1, 1, 1, paint.highlight);
-  } else {
-    cairo_pattern_add_color_stop_rgba(edge, 0, 1, 1, 1, paint.highlight);
-    cairo_pattern_add_color_stop_rgba(edge, 0.5, 1, 1, 1, paint.highlight * 0.25);
-    cairo_pattern_add_color_stop_rgba(edge, 1, 0, 0, 0, 0.20);
-  }
-  cairo_set_source(cr, edge);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-  cairo_pattern_destroy(edge);
 }
 
 void DrawGlass(cairo_t* cr, const Key& key, State state, bool line) {
@@ -434,7 +313,7 @@ void DrawItem(cairo_t* cr, const Key& key, State state) {
         return;
       }
       bool pressed = selected && key.look != Look::kResult && key.look != Look::kSegment;
-      DrawRaisedKey(cr, key, PaintFor(key.look, state), pressed);
+      DrawRaisedKey(cr, key.x, key.y, key.w, key.h, key.radius, PaintFor(key.look, state), pressed);
     }
   }
 }
@@ -451,27 +330,8 @@ Canvas NewCanvas() {
   return {surface, cairo_create(surface)};
 }
 
-// Cairo keeps premultiplied pixels; the skin files hold straight alpha.
-std::vector<uint32_t> StraightPixels(Canvas canvas) {
-  cairo_surface_flush(canvas.surface);
-  const auto* data = cairo_image_surface_get_data(canvas.surface);
-  int stride = cairo_image_surface_get_stride(canvas.surface);
-  std::vector<uint32_t> out;
-  out.reserve(kWidth * kHeight);
-  for (int y = 0; y < kHeight; y++) {
-    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
-    for (int x = 0; x < kWidth; x++) {
-      uint32_t p = row[x], a = p >> 24;
-      if (a == 0) {
-        out.push_back(0);
-        continue;
-      }
-      auto channel = [&](int shift) { return std::min(255u, (((p >> shift) & 255) * 255 + a / 2) / a); };
-      out.push_back((a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0));
-    }
-  }
-  return out;
-}
+// The skin files hold straight alpha.
+std::vector<uint32_t> StraightPixels(Canvas canvas) { return StraightPixels(canvas.surface); }
 
 void FreeCanvas(Canvas canvas) {
   cairo_destroy(canvas.cr);

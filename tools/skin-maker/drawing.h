@@ -1,0 +1,50 @@
+// Cairo helpers shared by the skin and the icon, so that both are drawn with one hand.
+#pragma once
+#include <cairo.h>
+
+#include <cstdint>
+#include <vector>
+
+struct Rgba {
+  double r, g, b, a;
+};
+
+// A colour written 0xRRGGBB, with an opacity.
+Rgba Hex(uint32_t rgb, double a = 1);
+void SetColour(cairo_t* cr, Rgba c);
+
+// Adds a closed rectangle with round corners to the path; the radius shrinks to fit.
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
+
+// Fills the current path with a vertical gradient from y0 to y1, keeping the path.
+void FillVertical(cairo_t* cr, double y0, double y1, Rgba top, Rgba bottom);
+
+// The calculator's body: a dark rounded slab inside a translucent rim through which the desktop
+// shows, bright blue and violet when the window is active, grey otherwise, with a faint sheen
+// along the top and a hairline light edge inside the rim.
+struct Body {
+  double x, y, w, h, radius, rim;
+};
+void DrawBody(cairo_t* cr, Body body, bool active);
+
+// The calculator's mark, an 18-unit dial (a ring with a bright quarter) at x, y.
+void DrawLogo(cairo_t* cr, double x, double y, bool active);
+
+// The colours of a raised key: a vertical gradient, and how bright its top edge catches light.
+struct KeyPaint {
+  uint32_t top, bottom;
+  double highlight;
+};
+inline constexpr KeyPaint kDigitPaint{0x363A45, 0x2E323C, 0.10};
+inline constexpr KeyPaint kOperatorPaint{0x2B3850, 0x263248, 0.10};
+inline constexpr KeyPaint kFunctionPaint{0x2B2F38, 0x262930, 0.08};
+inline constexpr KeyPaint kResultPaint{0x5C98FF, 0x3C6FEA, 0.24};
+
+// A raised key: a soft contact shadow, the gradient and a light top edge; pressed, it has no
+// shadow and its edge darkens at the top instead.
+void DrawRaisedKey(cairo_t* cr, double x, double y, double w, double h, double radius,
+                   KeyPaint paint, bool pressed);
+
+// The surface's pixels as the PNG writer takes them: 0xAARRGGBB with straight alpha, top row
+// first. Cairo keeps premultiplied pixels.
+std::vector<uint32_t> StraightPixels(cairo_surface_t* surface);
