@@ -7,18 +7,12 @@
 #include "app/edit_commands.h"
 #include "display/expression_line.h"
 #include "platform/menus.h"
+#include "app/text_pieces.h"
 #include "settings/text_table.h"
 #include "skin/skin.h"
 
 namespace {
 
-// A piece of an entry's text: interface text n, or a fixed text.
-struct Piece {
-  int32_t text = 0;
-  const char16_t* fixed = nullptr;
-};
-constexpr Piece T(int32_t n) { return {n, nullptr}; }
-constexpr Piece F(const char16_t* fixed) { return {0, fixed}; }
 
 enum class RowKind : uint8_t { kSubmenu, kEntry, kSeparator };
 
@@ -26,14 +20,14 @@ enum class RowKind : uint8_t { kSubmenu, kEntry, kSeparator };
 struct MenuRow {
   RowKind kind;
   int32_t command = 0;
-  Piece text[4] = {};
-  Piece hint[2] = {};
+  TextPiece text[4] = {};
+  TextPiece hint[2] = {};
 };
 
-constexpr MenuRow Sub(Piece title) { return {RowKind::kSubmenu, 0, {title}, {}}; }
+constexpr MenuRow Sub(TextPiece title) { return {RowKind::kSubmenu, 0, {title}, {}}; }
 constexpr MenuRow Sep() { return {RowKind::kSeparator}; }
-constexpr MenuRow E(int32_t command, Piece text, Piece hint = {}) { return {RowKind::kEntry, command, {text}, {hint}}; }
-constexpr MenuRow Open(int32_t command, int32_t text, Piece hint = {}) {
+constexpr MenuRow E(int32_t command, TextPiece text, TextPiece hint = {}) { return {RowKind::kEntry, command, {text}, {hint}}; }
+constexpr MenuRow Open(int32_t command, int32_t text, TextPiece hint = {}) {
   return {RowKind::kEntry, command, {T(text), F(u"(")}, {hint}};
 }
 
@@ -111,13 +105,6 @@ int32_t buildingMenu = -1;
 std::vector<int32_t> builtMenus;
 
 template <size_t n>
-std::u16string Join(const Piece (&pieces)[n]) {
-  std::u16string text;
-  for (const Piece& piece : pieces) text += piece.fixed ? std::u16string_view(piece.fixed) : std::u16string_view(TextOf(piece.text));
-  return text;
-}
-
-template <size_t n>
 void BuildMenu(int32_t menu, const MenuRow (&rows)[n], bool letters = false) {
   if (!NewPopupMenu(menu)) return;
   buildingMenu = menu;
@@ -126,9 +113,9 @@ void BuildMenu(int32_t menu, const MenuRow (&rows)[n], bool letters = false) {
     switch (row.kind) {
       case RowKind::kSubmenu:
         if (open) EndSubmenu(menu);
-        open = BeginSubmenu(menu, Join(row.text));
+        open = BeginSubmenu(menu, JoinPieces(row.text));
         break;
-      case RowKind::kEntry: AddMenuItemWithHint(row.command, Join(row.text), Join(row.hint)); break;
+      case RowKind::kEntry: AddMenuItemWithHint(row.command, JoinPieces(row.text), JoinPieces(row.hint)); break;
       case RowKind::kSeparator: AddMenuSeparator(menu); break;
     }
   }

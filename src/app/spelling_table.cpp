@@ -2,23 +2,17 @@
 
 #include <string>
 
+#include "app/text_pieces.h"
 #include "settings/text_table.h"
 
 namespace {
 
-// A piece of a spelling: interface text n, or a fixed text.
-struct Piece {
-  int32_t text = 0;
-  const char16_t* fixed = nullptr;
-};
-constexpr Piece T(int32_t n) { return {n, nullptr}; }
-constexpr Piece F(const char16_t* fixed) { return {0, fixed}; }
-constexpr Piece kOpen = F(u"(");
+constexpr TextPiece kOpen = F(u"(");
 
 // One row: the pieces of typed and of shown, joined without a separator, and the canonical text.
 struct SpellingRow {
-  Piece typed[3];
-  Piece shown[2];
+  TextPiece typed[3];
+  TextPiece shown[2];
   const char16_t* canonical;
 };
 
@@ -74,17 +68,10 @@ const SpellingRow kSpellingRows[] = {
     {{T(132)}, {T(133)}, u""},  // the answer word
 };
 
-template <size_t n>
-std::u16string Join(const Piece (&pieces)[n]) {
-  std::u16string text;
-  for (const Piece& piece : pieces) text += piece.fixed ? piece.fixed : TextOf(piece.text);
-  return text;
-}
-
 }  // namespace
 
 void FillSpellingTable() {
-  for (const SpellingRow& row : kSpellingRows) AddSpelling(Join(row.typed), Join(row.shown), row.canonical);
+  for (const SpellingRow& row : kSpellingRows) AddSpelling(JoinPieces(row.typed), JoinPieces(row.shown), row.canonical);
   for (char16_t letter = u'a'; letter <= u'z'; ++letter)  // the memories; "e" is the constant
     if (letter != u'e') AddSpelling(std::u16string(1, letter), u"", u"");
 }
