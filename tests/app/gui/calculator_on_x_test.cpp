@@ -101,6 +101,7 @@ struct Scenario {
   std::vector<Saved> saved;
   std::string settings = "";  // the settings file a run before left, if any
   std::optional<std::pair<int32_t, int32_t>> opensAt = std::nullopt;  // else centred
+  std::string layout = "";  // setxkbmap's arguments for the keyboard, if not the US one
 };
 
 // A first run: keys, typing, the angle keys, then browsing the history with Page Up, Page Down
@@ -205,6 +206,31 @@ Scenario RestartFromSavedSettings() {
       "Reponse1Valeur = 14\r\nReponse1Texte = \r\nReponse1Erreur = 0\r\nMode = 2\r\n"
       "Format = 0\r\n",
       std::pair{40, 30},
+  };
+}
+
+// The French keyboard's "^" is a dead key: before a character it cannot go on, it gives both.
+Scenario DeadKeys() {
+  return {
+      "dead_keys",
+      false,
+      {
+          // A name becomes its glyph once something follows it, or at the calculation.
+          Keys("2 dead_circumflex p i"), Line("2^pi"), Keys("Return"),
+          Keys("4 dead_circumflex period 5"), Line("4^.5"), Keys("Return"),
+          // Composed into one character.
+          Keys("3 dead_circumflex space 2"), Line("3^2"), Keys("Return"),
+      },
+      {
+          // The calculation shows the square's glyph.
+          Is("Calcul", "Reponse0Operation", "3²"), Value("Calcul", "Reponse0Valeur", 9),
+          Is("Calcul", "Reponse1Operation", "4^.5"), Value("Calcul", "Reponse1Valeur", 2),
+          Is("Calcul", "Reponse2Operation", "2^π"),
+          Value("Calcul", "Reponse2Valeur", std::pow(2, std::acos(-1.0))),
+      },
+      "",
+      std::nullopt,
+      "-layout fr",
   };
 }
 
@@ -335,6 +361,9 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
     calculator.Stop();
     compositor.Stop();
     offers.clear();
+    if (!GetParam().layout.empty()) {
+      EXPECT_EQ(RunShell("setxkbmap -layout us"), 0);
+    }
     if (HasFailure()) std::cerr << "--- the calculator's output:\n" << FileText(folder / "program.log");
     std::error_code ignored;
     fs::remove_all(folder, ignored);
@@ -517,6 +546,9 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
   } else {
     ASSERT_FALSE(x.Composited());
   }
+  if (!scenario.layout.empty()) {
+    ASSERT_EQ(RunShell("setxkbmap " + scenario.layout), 0);
+  }
   ASSERT_TRUE(calculator.Start({TORNAVELLE_PROGRAM}, folder.string(),
                                (folder / "program.log").string()));
   std::vector<unsigned long> mains;
@@ -569,7 +601,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
-                                           RestartFromSavedSettings()),
+                                           RestartFromSavedSettings(), DeadKeys()),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
