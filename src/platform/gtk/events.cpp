@@ -225,7 +225,15 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
     char16_t c = control ? ControlCharacterOf(event) : PlainCharacterOf(event->keyval);
     if (c != 0) characters.push_back(c);
   }
-  for (char16_t c : characters) PostEvent({kEventCharacter, record->handle, c, 0, 0});
+  // A reader takes one character behind a key. A dead key that cannot combine with the next
+  // key gives both characters at once ("^" then "p" gives "^p"), so every further character
+  // comes behind a key of its own that only delivers it; a surrogate pair stays together.
+  for (size_t i = 0; i < characters.size(); ++i) {
+    char16_t c = characters[i];
+    if (i > 0 && !(c >= 0xDC00 && c <= 0xDFFF))
+      PostEvent({kEventKeyDown, record->handle, uint32_t(kKeyPacket), 0, 0});
+    PostEvent({kEventCharacter, record->handle, c, 0, 0});
+  }
   return TRUE;
 }
 

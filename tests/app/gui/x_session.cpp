@@ -1,0 +1,206 @@
+#include "x_session.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "skin/png_decoder.h"
+
+namespace {
+
+Display* Dpy(void* display) { return static_cast<Display*>(display); }
+
+}  // namespace
+
+int RunShell(const std::string& command) {
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ShellOutput(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  char buffer[512];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return out;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool Xdotool(const std::string& arguments) { return RunShell("xdotool " + arguments) == 0; }
+
+bool WaitFor(const std::function<bool()>& condition, int32_t timeoutMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// --- The X server -------------------------------------------------------------------------------
+
+XServer::XServer() : display(XOpenDisplay(nullptr)) {}
+
+XServer::~XServer() {
+  if (display) XCloseDisplay(Dpy(display));
+}
+
+namespace {
+
+std::vector<Window> TopLevels(Display* display) {
+  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  std::vector<Window> windows;
+  if (XQueryTree(display, root, &root, &parent, &children, &count)) {
+    windows.assign(children, children + count);
+    XFree(children);
+  }
+  return windows;
+}
+
+}  // namespace
+
+std::vector<unsigned long> XServer::MainWindows(const std::string& name) {
+  std::vector<unsigned long> found;
+  if (!display) return found;
+  Display* d = Dpy(display);
+  for (Window window : TopLevels(d)) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, window, &attributes) || attributes.map_state != IsViewable ||
+        attributes.override_redirect)
+      continue;
+    char* title = nullptr;
+    bool named = XFetchName(d, window, &title) && title && name == title;
+    if (title) XFree(title);
+    Window owner = 0;
+    if (named && !XGetTransientForHint(d, window, &owner)) found.push_back(window);
+  }
+  return found;
+}
+
+unsigned long XServer::Root() { return display ? DefaultRootWindow(Dpy(display)) : 0; }
+
+Rect XServer::Frame(unsigned long window) {
+  Rect frame;
+  if (!display) return frame;
+  Display* d = Dpy(display);
+  XWindowAttributes attributes;
+  Window child = 0;
+  if (!XGetWindowAttributes(d, window, &attributes) ||
+      !XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &frame.x, &frame.y, &child))
+    return {};
+  frame.width = attributes.width;
+  frame.height = attributes.height;
+  return frame;
+}
+
+std::vector<Rect> XServer::Popups() {
+  std::vector<Rect> popups;
+  if (!display) return popups;
+  Display* d = Dpy(display);
+  const int screenWidth = DisplayWidth(d, DefaultScreen(d));
+  const int screenHeight = DisplayHeight(d, DefaultScreen(d));
+  // The toolkit keeps small helper windows of its own, off the screen or a pixel wide.
+  constexpr int kSmallest = 16;
+  for (Window window : TopLevels(d)) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, window, &a) || a.map_state != IsViewable || !a.override_redirect)
+      continue;
+    if (a.width < kSmallest || a.height < kSmallest || a.x + a.width <= 0 ||
+        a.y + a.height <= 0 || a.x >= screenWidth || a.y >= screenHeight)
+      continue;
+    popups.push_back({a.x, a.y, a.width, a.height});
+  }
+  return popups;
+}
+
+bool XServer::Composited() {
+  if (!display) return false;
+  Display* d = Dpy(display);
+  std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(d));
+  return XGetSelectionOwner(d, XInternAtom(d, name.c_str(), False)) != None;
+}
+
+// --- Child processes ----------------------------------------------------------------------------
+
+Child::~Child() {
+  if (!Running()) return;
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
+bool Child::Start(const std::vector<std::string>& argv, const std::string& folder,
+                  const std::string& logFile) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    int log = open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int nothing = open("/dev/null", O_RDONLY);
+    if (log < 0 || nothing < 0 || chdir(folder.c_str()) != 0) _exit(127);
+    dup2(nothing, 0);
+    dup2(log, 1);
+    dup2(log, 2);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  exited = false;
+  status = -1;
+  return true;
+}
+
+bool Child::WaitExit(int32_t timeoutMs) {
+  if (pid <= 0) return false;
+  return WaitFor(
+      [this] {
+        if (exited) return true;
+        int raw = 0;
+        if (waitpid(pid, &raw, WNOHANG) != pid) return false;
+        exited = true;
+        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return true;
+      },
+      timeoutMs);
+}
+
+void Child::Stop() {
+  if (!Running()) return;
+  kill(pid, SIGTERM);
+  if (!WaitExit(5000)) {
+    kill(pid, SIGKILL);
+    WaitExit(5000);
+  }
+}
+
+// --- Screenshots --------------------------------------------------------------------------------
+
+Image TakeScreenshot(const std::string& pngPath) {
+  // Written under a name of this process first, so that a reader never sees half a file.
+  std::string partial = pngPath + "." + std::to_string(getpid()) + ".png";
+  if (RunShell("import -window root " + Quoted(partial)) != 0) return {};
+  std::ifstream in(partial, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::rename(partial.c_str(), pngPath.c_str());
+  std::optional<Image> image = DecodePngBytes(bytes);
+  return image ? std::move(*image) : Image{};
+}
