@@ -87,7 +87,17 @@ void HandleKey(int32_t key) {
   Event next = PollEvent();
   ProcessSkinEvent(next);
   currentEvent = next.code;
-  if (next.code == kEventCharacter) HandleCharacter(static_cast<char16_t>(next.parameter));
+  if (next.code == kEventCharacter) {
+    HandleCharacter(static_cast<char16_t>(next.parameter));
+    return;
+  }
+  // A key that gives no character (F5, Insert, Ctrl with a digit): what the poll found came
+  // after it, a key typed quickly or a click, and is handled as the loop would have, so that
+  // no input is lost.
+  if (SkinEventWindow() == 0) {
+    HandleItemClick(SkinEventItem());
+    HandleWindowEvent(next.code);
+  }
 }
 
 void TickCaret() {

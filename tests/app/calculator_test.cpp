@@ -175,7 +175,9 @@ TEST_F(CalculatorTest, KeysCharactersAndTheWheel) {
       {[] { PressKey(kKeyTab); }, u"rép"},                 // Tab: the answer word
       {[] { PressKey(kKeyBackspace); OffscreenPressKey('V', 22); OffscreenPressKey('V', 22); }, u"rép2rép2"},
       {[] { PressKey(kKeyEnter); }, u""},
-      {[] { OffscreenType(u"5"); OffscreenTurnWheel(120); }, u"rép2rép2"},  // one notch back
+      // A key that gives no character, then keys typed before the loop came back: none lost.
+      {[] { OffscreenPressKey(116); OffscreenType(u"-1"); OffscreenPressKey(45); PressKey(kKeyBackspace); }, u"−"},
+      {[] { PressKey(kKeyBackspace); OffscreenType(u"5"); OffscreenTurnWheel(120); }, u"rép2rép2"},  // one notch back
       {[] { OffscreenTurnWheel(60); }, u"5"},  // half a notch counts as none: newer
       {[] { OffscreenTurnWheel(-360); }, u"5"},
   };
