@@ -50,6 +50,8 @@ void FailSkin() {
 }  // namespace
 
 bool StartUp() {
+  // The skin's images decode while the desktop connection starts, which takes longer.
+  PrefetchSkinFolder(kSkinFolder);
   if (!StartPlatform()) return false;
   SetDesktopLostHandler(SaveState);
   InitSkin();

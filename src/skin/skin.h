@@ -95,6 +95,12 @@ extern Event skinLastEvent;
 // resolution).
 void InitSkin();
 
+// Starts reading and decoding the folder's images on a thread of its own, so that an
+// OpenSkinFolder of the same folder finds them ready: the decoding overlaps whatever the
+// program does meanwhile (the desktop's start-up). Nothing else of the library changes; a
+// later prefetch or ReleaseSkin drops images never taken.
+void PrefetchSkinFolder(std::string_view folder);
+
 // Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory);
 // a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns,
 // or 0 before decoding anything when the files and the pixels their headers declare already
@@ -200,5 +206,6 @@ int32_t SkinEventItem();
 // The last processed event as it came, with its parameter and mouse position.
 const Event& LastSkinEvent();
 
-// Closes every skinned window, releases every font and empties the lists, as before InitSkin.
+// Closes every skinned window, releases every font and empties the lists, as before InitSkin,
+// and drops prefetched images never taken.
 void ReleaseSkin();

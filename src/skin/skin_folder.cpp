@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <system_error>
+#include <thread>
 
 #include "platform/files.h"
 #include "platform/monitors.h"
@@ -15,6 +17,9 @@ std::vector<SkinItem> skinItems;
 std::vector<SkinFont> skinFonts;
 std::u16string skinDefaultFace;
 int32_t skinDefaultSize = 0;
+
+// Closes the windows and empties the lists, keeping prefetched images: what InitSkin does first.
+static void ReleaseSkinState();
 
 namespace {
 
@@ -132,7 +137,7 @@ bool IsTableFont(FontHandle font) {
 }  // namespace
 
 void InitSkin() {
-  ReleaseSkin();
+  ReleaseSkinState();
   skinDefaultFace = DefaultFontFace();
   int32_t dpi = ScreenDpi() > 0 ? ScreenDpi() : 96;
   // 792 / dpi points is about 11 pixels at any resolution; lround rounds halves away from zero.
@@ -141,10 +146,17 @@ void InitSkin() {
   if (font != 0) skinFonts.push_back({skinDefaultSize, font});
 }
 
-WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
-                            int32_t options, WindowHandle owner, std::string_view folder) {
+namespace {
+
+std::string FolderBase(std::string_view folder) {
   std::string base(folder);
   if (base.empty() || base.back() != '\\') base += '\\';
+  return base;
+}
+
+// The images of the folder, read and decoded; nullopt when it cannot make a skin. Touches
+// nothing but the files and its own memory, so it may run on another thread.
+std::optional<SkinImages> ReadSkinImages(const std::string& base) {
   // Every file is read, and weighed by the size its header declares, before any is decoded:
   // a folder whose images alone would cost more than a skin may fails before their pixels are
   // allocated. The files' bytes count too, since all are held until decoded. A file whose
@@ -158,7 +170,7 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
       sizes[i] = ReadPngSize(AsBytes(bytes[i]));
     }
     if (!sizes[i]) {
-      if (i == kNormalFile) return 0;  // no skin without it
+      if (i == kNormalFile) return std::nullopt;  // no skin without it
       bytes[i] = std::string();
       continue;
     }
@@ -168,14 +180,62 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
     givenPixels += pixels;
     // Until Hot.png is read it is taken as present, which costs less.
     bool hotGiven = i < kHotFile || sizes[kHotFile].has_value();
-    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > kMaxSkinBytes) return 0;
+    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > kMaxSkinBytes) return std::nullopt;
   }
   SkinImages images;
   for (size_t i = 0; i < kFiles; i++) {
     if (sizes[i]) images.*kSkinFiles[i].image = DecodePngBytes(AsBytes(bytes[i]));
     bytes[i] = std::string();
   }
-  return OpenSkinWindow(window, x, y, title, options, owner, std::move(images));
+  return images;
+}
+
+// Images being decoded ahead of OpenSkinFolder, on a thread of their own. The record is never
+// destroyed: a process that ends before the images are taken needs no join.
+struct Prefetch {
+  std::string base;
+  std::thread thread;
+  std::optional<SkinImages> images;
+};
+Prefetch& ThePrefetch() {
+  static Prefetch* prefetch = new Prefetch;
+  return *prefetch;
+}
+
+// Waits for a prefetch under way and hands over its images if they are of that folder.
+std::optional<SkinImages> TakePrefetched(const std::string& base, bool* found) {
+  Prefetch& prefetch = ThePrefetch();
+  *found = false;
+  if (!prefetch.thread.joinable()) return std::nullopt;
+  prefetch.thread.join();
+  *found = prefetch.base == base;
+  std::optional<SkinImages> images = std::move(prefetch.images);
+  prefetch.images.reset();
+  return *found ? std::move(images) : std::nullopt;
+}
+
+}  // namespace
+
+void PrefetchSkinFolder(std::string_view folder) {
+  bool found = false;
+  TakePrefetched({}, &found);
+  Prefetch& prefetch = ThePrefetch();
+  prefetch.base = FolderBase(folder);
+  try {
+    prefetch.thread = std::thread([&prefetch] { prefetch.images = ReadSkinImages(prefetch.base); });
+  } catch (const std::system_error&) {
+    // No thread to spare: OpenSkinFolder decodes the images itself, as without a prefetch.
+  }
+}
+
+WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
+                            int32_t options, WindowHandle owner, std::string_view folder) {
+  const std::string base = FolderBase(folder);
+  bool prefetched = false;
+  std::optional<SkinImages> images = TakePrefetched(base, &prefetched);
+  if (!prefetched) images = ReadSkinImages(base);
+  if (!images) return 0;
+  return OpenSkinWindow(window, x, y, title, options, owner, std::move(*images));
 }
 
 WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
@@ -288,6 +348,12 @@ WindowHandle SkinWindowHandle(int32_t window) {
 }
 
 void ReleaseSkin() {
+  bool found = false;
+  TakePrefetched({}, &found);
+  ReleaseSkinState();
+}
+
+static void ReleaseSkinState() {
   for (const SkinItem& item : skinItems) {
     if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
   }

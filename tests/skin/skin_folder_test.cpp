@@ -148,6 +148,36 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
   EXPECT_EQ(OffscreenFrames(handle).size(), 1u);
 }
 
+TEST_F(SkinTest, APrefetchedFolderOpensAsIfReadThen) {
+  // The frame of the shipped skin opened directly, then through a prefetch of its folder, of
+  // another folder (ignored), and of a folder that makes no skin.
+  auto frame = [] {
+    HideSkinWindow(0, 0);
+    return OffscreenFrames(SkinWindowHandle(0)).back().pixels;
+  };
+  ASSERT_NE(OpenSkinFolder(0, 0, 0, u"t", kCentredHidden, 0, kShippedSkin), 0);
+  const std::vector<Pixel> direct = frame();
+  const struct { const char* what; std::string prefetched; bool opens; } cases[] = {
+      {"the same folder", kShippedSkin, true},
+      {"another folder", TORNAVELLE_DATA_DIR "/Lng-Tornavelle", true},
+      {"a missing folder, opened", "no-such-folder", false},
+  };
+  for (const auto& c : cases) {
+    InitSkin();
+    PrefetchSkinFolder(c.prefetched);
+    InitSkin();  // a start of the library keeps what is being prefetched
+    const std::string opened = c.opens ? kShippedSkin : c.prefetched;
+    WindowHandle handle = OpenSkinFolder(0, 0, 0, u"t", kCentredHidden, 0, opened);
+    EXPECT_EQ(handle != 0, c.opens) << c.what;
+    if (handle != 0) {
+      EXPECT_EQ(frame(), direct) << c.what;
+    }
+  }
+  PrefetchSkinFolder(kShippedSkin);
+  ReleaseSkin();  // never taken: dropped
+  EXPECT_NE(OpenSkinFolder(0, 0, 0, u"t", kCentredHidden, 0, kShippedSkin), 0);
+}
+
 TEST_F(SkinTest, OverlayIsAnInvisibleColourKeyedTwinOwnedByTheWindow) {
   WindowHandle handle = OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred, 0, kShippedSkin);
   ASSERT_NE(handle, 0);
