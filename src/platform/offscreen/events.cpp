@@ -163,15 +163,26 @@ void OffscreenPressButton(MouseButton button) {
   PostMouse(button == MouseButton::kLeft ? kEventLeftDown : kEventRightDown, target);
 }
 
-void OffscreenReleaseButton(MouseButton button) {
+namespace {
+
+// Whether a button was held and now is not; the grab ends with the last button.
+bool LiftButton(MouseButton button) {
   State& s = TheState();
   bool& held = button == MouseButton::kLeft ? s.leftHeld : s.rightHeld;
-  if (!held) return;
+  if (!held) return false;
   held = false;
-  WindowHandle target = MouseTarget();
   if (!s.leftHeld && !s.rightHeld) s.grab = 0;
-  PostMouse(button == MouseButton::kLeft ? kEventLeftUp : kEventRightUp, target);
+  return true;
 }
+
+}  // namespace
+
+void OffscreenReleaseButton(MouseButton button) {
+  WindowHandle target = MouseTarget();
+  if (LiftButton(button)) PostMouse(button == MouseButton::kLeft ? kEventLeftUp : kEventRightUp, target);
+}
+
+void OffscreenReleaseButtonUnseen(MouseButton button) { LiftButton(button); }
 
 void OffscreenClick(int32_t screenX, int32_t screenY, MouseButton button) {
   OffscreenMoveMouse(screenX, screenY);

@@ -47,6 +47,9 @@ void OffscreenMoveMouse(int32_t screenX, int32_t screenY);
 // A press also makes the window under the pointer the foreground window.
 void OffscreenPressButton(MouseButton button);
 void OffscreenReleaseButton(MouseButton button);
+// The button comes up where the program does not hear of it (a menu or another program took the
+// release): no event is queued, but the button is no longer held.
+void OffscreenReleaseButtonUnseen(MouseButton button);
 // Move, press and release.
 void OffscreenClick(int32_t screenX, int32_t screenY, MouseButton button = MouseButton::kLeft);
 // Wheel delta, 120 per notch away from the user, to the window under the pointer.
