@@ -86,6 +86,22 @@ void ProcessSkinEvent(const Event& event) {
   skinLastEvent = event;
   int32_t cursorX = 0, cursorY = 0;
   bool cursorKnown = GetCursorScreenPosition(&cursorX, &cursorY);
+  // A mouse event says where the pointer was when it happened: a click queued behind others is
+  // taken where it was made, not where the pointer has gone since (quick clicks on two keys,
+  // a busy or remote desktop). While a window is dragged it moves under its own events, so
+  // the pointer's place now is what counts then.
+  const bool dragging = std::any_of(skinWindows.begin(), skinWindows.end(),
+                                    [](const SkinWindow& record) { return record.dragX >= 0; });
+  if (!dragging && event.code >= kEventMouseMove && event.code <= kEventRightUp) {
+    for (const SkinWindow& record : skinWindows) {
+      int32_t left = 0, top = 0;
+      if (event.window == record.windowHandle && GetWindowPosition(record.windowHandle, &left, &top)) {
+        cursorX = left + event.x;
+        cursorY = top + event.y;
+        cursorKnown = true;
+      }
+    }
+  }
   WindowHandle foreground = ForegroundWindow();
   std::vector<int32_t> asked;  // windows to redraw, each once
   for (SkinWindow& record : skinWindows) {

@@ -111,6 +111,19 @@ TEST_F(SkinItems, ClicksHappenOnReleaseOverTheItemsOwnPixels) {
   }
 }
 
+TEST_F(SkinItems, ClicksQueuedBehindEachOtherCountWhereTheyWereMade) {
+  // Three clicks made before the program reads any: each goes to the item under it then, not to
+  // the item under the pointer when the program gets to it.
+  auto [left, top] = Position(window);
+  OffscreenClick(left + 0, top + 0);
+  OffscreenClick(left + 1, top + 1);
+  OffscreenClick(left + 7, top + 1);
+  Drain();
+  const std::vector<std::pair<int32_t, int32_t>> expected = {
+      {kEventLeftUp, Colour('A')}, {kEventLeftUp, Colour('D')}, {kEventLeftUp, Colour('B')}};
+  EXPECT_EQ(clicks, expected);
+}
+
 TEST_F(SkinItems, LinkedItemsFollowTheirMastersSelectionAndDrag) {
   SetSkinItemState(Colour('B'), 1);
   EXPECT_EQ(GetSkinItemState(Colour('C')), 1);
