@@ -17,6 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Static archives first, so that zlib and libpng are linked in rather than found as DLLs.
+# Static archives first, so that zlib and libpng are linked in rather than found as DLLs; zlib's
+# import library is named libz.dll.a, which FindZLIB would take for an archive without the hint.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+set(ZLIB_USE_STATIC_LIBS ON)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
