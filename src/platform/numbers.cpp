@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <locale.h>
+#include <system_error>
 
 namespace {
 
@@ -14,23 +13,78 @@ constexpr int kLastNonZeroDecimal = 1074;
 // Digits before the point of the largest double (about 1.8e308).
 constexpr int kLargestIntegerDigits = 309;
 
-locale_t CLocale() {
-  static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return locale;
-}
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
 
-double ReadTerminated(const std::string& text, size_t* consumed) {
-  char* end = nullptr;
-  double value = strtod_l(text.c_str(), &end, CLocale());
-  if (consumed) *consumed = static_cast<size_t>(end - text.c_str());
-  return value;
+// Whether a number that std::from_chars found out of range is too large, else too small: the
+// place of its first significant digit (1 for units, 0 for tenths, -1 for hundredths...) plus its
+// exponent is positive for every number past the largest double and negative for every number
+// below the smallest, so that rough sum decides. A hexadecimal digit holds four binary places,
+// which is what the exponent after "p" counts.
+bool OutOfRangeIsLarge(std::string_view number, bool hex) {
+  int64_t integerDigits = 0, zerosAfterPoint = 0;
+  bool point = false, significant = false;
+  size_t i = 0;
+  for (; i < number.size() && number[i] != 'e' && number[i] != 'E' && number[i] != 'p' &&
+         number[i] != 'P';
+       ++i) {
+    if (number[i] == '.') {
+      point = true;
+      continue;
+    }
+    significant = significant || number[i] != '0';
+    if (!point && significant) ++integerDigits;
+    if (point && !significant) ++zerosAfterPoint;
+  }
+  int64_t place = integerDigits > 0 ? integerDigits : -zerosAfterPoint;
+  if (hex) place *= 4;
+  int64_t exponent = 0;
+  bool negative = false;
+  if (i < number.size()) ++i;
+  if (i < number.size() && (number[i] == '-' || number[i] == '+')) negative = number[i++] == '-';
+  for (; i < number.size() && IsDigit(number[i]); ++i)
+    exponent = std::min<int64_t>(exponent * 10 + (number[i] - '0'), int64_t(1) << 40);
+  return place + (negative ? -exponent : exponent) > 0;
 }
 
 }  // namespace
 
+// std::from_chars is exact and never looks at a locale, on every system; around it this reads
+// what strtod reads beyond it: white space, a "+" sign, the "0x" prefix, and out-of-range
+// values, which strtod turns into infinities and zeros.
 double ReadLeadingDouble(std::string_view text, size_t* consumed) {
-  // strtod needs a terminated string; a copy also stops it from reading past the view.
-  return ReadTerminated(std::string(text), consumed);
+  if (consumed) *consumed = 0;
+  size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // from_chars takes a "-" of its own, which after a sign is no number for strtod.
+  if (i >= text.size() || text[i] == '-') return 0;
+  bool hex = i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X');
+  size_t start = hex ? i + 2 : i;
+  std::string_view rest = text.substr(start);
+  double value = 0;
+  std::from_chars_result read{};
+  if (hex && !rest.empty() && (IsHexDigit(rest[0]) || rest[0] == '.')) {
+    read = std::from_chars(rest.data(), rest.data() + rest.size(), value, std::chars_format::hex);
+  } else {
+    read.ec = std::errc::invalid_argument;
+  }
+  if (hex && read.ec == std::errc::invalid_argument) {
+    // "0x" with no hexadecimal digits after it is the number 0 followed by an "x".
+    hex = false;
+    start = i;
+    rest = text.substr(start, 1);
+  }
+  if (!hex) read = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+  if (read.ec == std::errc::invalid_argument) return 0;
+  if (read.ec == std::errc::result_out_of_range) {
+    std::string_view number(rest.data(), size_t(read.ptr - rest.data()));
+    value = OutOfRangeIsLarge(number, hex) ? HUGE_VAL : 0.0;
+  }
+  if (consumed) *consumed = start + size_t(read.ptr - rest.data());
+  return negative ? -value : value;
 }
 
 double ReadLeadingDouble(std::u16string_view text, size_t* consumed) {
@@ -38,7 +92,7 @@ double ReadLeadingDouble(std::u16string_view text, size_t* consumed) {
   for (size_t i = 0; i < text.size(); ++i)
     // Any unit outside ASCII (and NUL) is replaced by a byte that no number contains.
     narrow[i] = text[i] > 0 && text[i] < 0x80 ? static_cast<char>(text[i]) : '\x7f';
-  return ReadTerminated(narrow, consumed);
+  return ReadLeadingDouble(std::string_view(narrow), consumed);
 }
 
 std::string ShortestDoubleText(double value) {

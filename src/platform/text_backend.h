@@ -1,4 +1,5 @@
-// What a backend needs of the shared Pango text code to implement text.h.
+// What a backend needs of the system's text code (Pango on Linux, GDI on Windows) to implement
+// text.h.
 #pragma once
 #include <cstdint>
 #include <string_view>

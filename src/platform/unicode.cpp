@@ -1,19 +1,21 @@
 #include "platform/unicode.h"
 
-#include <clocale>
-#include <cwctype>
-#include <locale.h>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
-// Created once and never freed: a locale object is process-wide and costs nothing to keep.
-locale_t Utf8CLocale() {
-  static locale_t locale = [] {
-    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-  }();
-  return locale;
-}
+struct CaseRun {
+  uint16_t first, last, step;
+  int32_t delta;
+};
+
+// The simple lower-case mappings of the Unicode Character Database, in the program itself: the C
+// libraries' towlower depends on the locale, and differs between systems, where a calculation's
+// names must match the same way everywhere.
+constexpr CaseRun kLowerCaseRuns[] = {
+#include "platform/lower_case_table.inc"
+};
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -47,10 +49,13 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 
 char16_t LowerCaseUnit(char16_t unit) {
   if (unit < 0x80) return (unit >= u'A' && unit <= u'Z') ? unit + 32 : unit;
-  if (unit >= 0xD800 && unit <= 0xDFFF) return unit;
-  wint_t lower = towlower_l(static_cast<wint_t>(unit), Utf8CLocale());
-  return lower <= 0xFFFF && !(lower >= 0xD800 && lower <= 0xDFFF) ? static_cast<char16_t>(lower)
-                                                                  : unit;
+  // The last run that starts at or before the unit is the only one that can hold it.
+  const CaseRun* run = std::upper_bound(std::begin(kLowerCaseRuns), std::end(kLowerCaseRuns), unit,
+                                        [](char16_t u, const CaseRun& r) { return u < r.first; });
+  if (run == std::begin(kLowerCaseRuns)) return unit;
+  --run;
+  if (unit > run->last || (unit - run->first) % run->step != 0) return unit;
+  return static_cast<char16_t>(unit + run->delta);
 }
 
 std::u16string LowerCaseText(std::u16string_view text) {

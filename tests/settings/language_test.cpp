@@ -165,6 +165,9 @@ TEST_F(LanguageTest, WithoutFrenchTextsATranslationFillsOnlyTheTwoStartUpEntries
 }
 
 TEST_F(LanguageTest, TheNameFrancaisIsMatchedWithItsCase) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a Windows folder cannot hold two names that differ only in case";
+#endif
   PutLanguage("francais.txt", "2=lower");  // another language for a case-sensitive name
   PutFile("Langue.lng", Choice("francais"));
   PutLanguage("Francais.Txt", kFrench);

@@ -1,6 +1,13 @@
 // Runs code in a child process whose positioned reads all fail with an I/O error, as a failing
 // disk would make them; the child's reads stay broken until it ends.
 #pragma once
+#ifndef __linux__
+// Only Linux lets a process filter its own system calls.
+template <typename Attempt>
+int RunWithFailingReads(Attempt) {
+  return 2;
+}
+#else
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
@@ -35,3 +42,4 @@ int RunWithFailingReads(Attempt attempt) {
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
+#endif

@@ -1,8 +1,12 @@
 // A fresh folder that is the working directory for the length of one test, with small helpers
 // to put bytes in files and take them out again.
 #pragma once
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <csignal>
@@ -16,8 +20,17 @@
 class TempWorkingFolder {
  public:
   TempWorkingFolder() : previous(std::filesystem::current_path()) {
+#ifdef _WIN32
+    // Windows has no mkdtemp: a name from the process and a counter, created only if new.
+    static unsigned counter = 0;
+    do {
+      path = std::filesystem::temp_directory_path() /
+             ("tornavelle-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
+    } while (!std::filesystem::create_directory(path));
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "tornavelle-XXXXXX").string();
     path = mkdtemp(pattern.data());
+#endif
     std::filesystem::current_path(path);
   }
   ~TempWorkingFolder() {
@@ -55,10 +68,20 @@ inline std::string FolderNames(const std::filesystem::path& folder = ".") {
   return names;
 }
 
+#ifdef _WIN32
+// Windows has no per-process file size limit to stand in for a full disk; tests that need one
+// skip when Available() is false.
+class FullDiskSimulation {
+ public:
+  static bool Available() { return false; }
+  explicit FullDiskSimulation(size_t) {}
+};
+#else
 // Makes every file write of this process fail beyond `bytes` bytes, as a full disk would, until
 // the end of the scope (the file size limit, with its signal ignored so that write reports EFBIG).
 class FullDiskSimulation {
  public:
+  static bool Available() { return true; }
   explicit FullDiskSimulation(rlim_t bytes) {
     getrlimit(RLIMIT_FSIZE, &saved);
     previousHandler = signal(SIGXFSZ, SIG_IGN);
@@ -77,3 +100,4 @@ class FullDiskSimulation {
   rlimit saved;
   void (*previousHandler)(int);
 };
+#endif

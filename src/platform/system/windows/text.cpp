@@ -1,0 +1,201 @@
+// Text measured and drawn with GDI, shared by every backend on Windows. GDI draws into a 32-bit
+// image without touching its alpha, so text is drawn white on black into a mask whose grey level
+// is the coverage, and the colour is blended through it, as on Linux.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "platform/system/windows/wide.h"
+#include "platform/text.h"
+#include "platform/text_backend.h"
+
+namespace {
+
+// Larger fonts would only serve to make huge surfaces; nothing the program shows needs them.
+constexpr int32_t kMaxFontPixels = 2048;
+
+struct Font {
+  HFONT font = nullptr;
+  int32_t lineHeight = 0;
+};
+
+struct Fonts {
+  std::map<FontHandle, Font> open;
+  FontHandle next = 1;
+};
+
+Fonts& TheFonts() {
+  static Fonts fonts;
+  return fonts;
+}
+
+// One memory device context for the whole process, for measuring; it lives until the process
+// ends.
+HDC MeasuringDc() {
+  static HDC dc = CreateCompatibleDC(nullptr);
+  return dc;
+}
+
+const Font* FindFont(FontHandle font) {
+  auto it = TheFonts().open.find(font);
+  return it == TheFonts().open.end() ? nullptr : &it->second;
+}
+
+// The text as GDI is given it: control characters (a pasted line break, a NUL) and unpaired
+// surrogates are shown as the replacement character, so the text stays on one line and every
+// unit has a glyph to show.
+std::wstring Shown(std::u16string_view text) {
+  std::wstring shown(text.begin(), text.end());
+  for (size_t i = 0; i < shown.size(); ++i) {
+    wchar_t c = shown[i];
+    bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
+    if (high && i + 1 < shown.size() && shown[i + 1] >= 0xDC00 && shown[i + 1] <= 0xDFFF) {
+      ++i;
+      continue;
+    }
+    if (c < 0x20 || c == 0x7F || high || low) shown[i] = 0xFFFD;
+  }
+  return shown;
+}
+
+int32_t ShownWidth(const Font& font, const std::wstring& shown) {
+  if (shown.empty()) return 0;
+  HGDIOBJ previous = SelectObject(MeasuringDc(), font.font);
+  SIZE size = {0, 0};
+  GetTextExtentPoint32W(MeasuringDc(), shown.data(), int(shown.size()), &size);
+  SelectObject(MeasuringDc(), previous);
+  return size.cx;
+}
+
+void DrawShown(Image& image, const Font& font, const std::wstring& shown, int32_t x, int32_t y,
+               Pixel colour, const std::vector<INT>* advances) {
+  if (!IsImageValid(image) || PixelAlpha(colour) == 0 || shown.empty()) return;
+  int64_t width = advances ? 0 : ShownWidth(font, shown);
+  if (advances)
+    for (INT advance : *advances) width += advance;
+  // Glyphs may reach past the line's box (italic overhangs, accents): the mask has a margin of a
+  // line's height all round, of which only the part that lands inside the image is drawn.
+  int64_t margin = font.lineHeight;
+  int64_t left = std::max<int64_t>(int64_t(x) - margin, 0);
+  int64_t top = std::max<int64_t>(int64_t(y) - margin, 0);
+  int64_t right = std::min<int64_t>(int64_t(x) + width + margin, image.width);
+  int64_t bottom = std::min<int64_t>(int64_t(y) + font.lineHeight + margin, image.height);
+  if (left >= right || top >= bottom) return;
+  int maskWidth = int(right - left), maskHeight = int(bottom - top);
+
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = maskWidth;
+  info.bmiHeader.biHeight = -maskHeight;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP mask = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dc || !mask || !bits) {
+    if (mask) DeleteObject(mask);
+    if (dc) DeleteDC(dc);
+    return;
+  }
+  std::memset(bits, 0, size_t(maskWidth) * size_t(maskHeight) * 4);
+  HGDIOBJ previousBitmap = SelectObject(dc, mask);
+  HGDIOBJ previousFont = SelectObject(dc, font.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetTextAlign(dc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+  // The text's origin in the mask lies within the margin of its left edge, so in GDI's range.
+  ExtTextOutW(dc, int(int64_t(x) - left), int(int64_t(y) - top), 0, nullptr, shown.data(),
+              UINT(shown.size()), advances ? advances->data() : nullptr);
+  GdiFlush();
+  const auto* coverage = static_cast<const uint32_t*>(bits);
+  uint32_t alpha = PixelAlpha(colour);
+  for (int row = 0; row < maskHeight; ++row) {
+    for (int column = 0; column < maskWidth; ++column) {
+      // Grey anti-aliasing writes the same level to every channel; green stands for them.
+      uint32_t c = (coverage[size_t(row) * size_t(maskWidth) + size_t(column)] >> 8) & 0xFF;
+      if (c == 0) continue;
+      uint8_t a = uint8_t((alpha * c + 127) / 255);
+      int32_t px = int32_t(left + column), py = int32_t(top + row);
+      SetImagePixel(image, px, py, BlendPixel(ImagePixel(image, px, py), WithAlpha(colour, a)));
+    }
+  }
+  SelectObject(dc, previousFont);
+  SelectObject(dc, previousBitmap);
+  DeleteObject(mask);
+  DeleteDC(dc);
+}
+
+}  // namespace
+
+FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, int32_t dpi) {
+  if (points <= 0 || dpi <= 0) return 0;
+  double pixels = std::round(double(points) * dpi / 72.0);
+  if (pixels < 1 || pixels > kMaxFontPixels) return 0;
+  LOGFONTW description = {};
+  description.lfHeight = -LONG(pixels);  // negative: the em, not the cell, has that height
+  description.lfWeight = FW_NORMAL;
+  description.lfCharSet = DEFAULT_CHARSET;
+  description.lfOutPrecision = OUT_TT_PRECIS;
+  // Grey anti-aliasing whatever the desktop's setting: ClearType's coloured fringes would show
+  // on a translucent skin, and the mask needs one coverage per pixel.
+  description.lfQuality = ANTIALIASED_QUALITY;
+  std::wstring name = WideText(face.substr(0, LF_FACESIZE - 1));
+  std::copy(name.begin(), name.end(), description.lfFaceName);
+  HFONT font = CreateFontIndirectW(&description);
+  if (!font) return 0;
+  TEXTMETRICW metrics;
+  HGDIOBJ previous = SelectObject(MeasuringDc(), font);
+  bool measured = GetTextMetricsW(MeasuringDc(), &metrics) != 0;
+  SelectObject(MeasuringDc(), previous);
+  if (!measured) {
+    DeleteObject(font);
+    return 0;
+  }
+  Fonts& fonts = TheFonts();
+  FontHandle handle = fonts.next++;
+  fonts.open[handle] = {font, int32_t(metrics.tmHeight)};
+  return handle;
+}
+
+void CloseFont(FontHandle font) {
+  Fonts& fonts = TheFonts();
+  auto it = fonts.open.find(font);
+  if (it == fonts.open.end()) return;
+  DeleteObject(it->second.font);
+  fonts.open.erase(it);
+}
+
+void CloseAllFonts() {
+  for (auto& [handle, font] : TheFonts().open) DeleteObject(font.font);
+  TheFonts().open.clear();
+}
+
+TextSize MeasureText(FontHandle font, std::u16string_view text) {
+  const Font* f = FindFont(font);
+  if (!f) return {};
+  return {ShownWidth(*f, Shown(text)), f->lineHeight};
+}
+
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                     int32_t y, Pixel colour) {
+  if (const Font* f = FindFont(font)) DrawShown(image, *f, Shown(text), x, y, colour, nullptr);
+}
+
+void DrawSpacedTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
+                           int32_t y, Pixel colour) {
+  const Font* f = FindFont(font);
+  if (!f) return;
+  std::wstring shown = Shown(text);
+  // Each character advances by its own measured width; the second unit of a surrogate pair
+  // has none, its pair's width going with the first.
+  std::vector<INT> advances(shown.size(), 0);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    bool pair = shown[i] >= 0xD800 && shown[i] <= 0xDBFF && i + 1 < shown.size();
+    advances[i] = ShownWidth(*f, shown.substr(i, pair ? 2 : 1));
+    if (pair) ++i;
+  }
+  DrawShown(image, *f, shown, x, y, colour, &advances);
+}

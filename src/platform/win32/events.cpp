@@ -1,0 +1,236 @@
+// The event queue on the Windows message queue: messages become the event layer's codes, window
+// timers are SetTimer's, and a wait sleeps in MsgWaitForMultipleObjects until a message or the
+// time-out.
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "platform/event_queue.h"
+#include "platform/events.h"
+#include "platform/input.h"
+#include "platform/process.h"
+#include "platform/timers.h"
+#include "platform/win32/state.h"
+#include "platform/win32/win32_control.h"
+
+namespace win32backend {
+
+void PostEvent(const Event& event) { TheState().queue.push_back(event); }
+
+namespace {
+
+// One pass over the messages that find work may queue a few events; a poll stops after this
+// many messages so that a stream of messages cannot keep it from returning.
+constexpr int kPollMessages = 64;
+
+// The virtual-key codes the event layer passes on as they are; every other key that types
+// (punctuation, keys of other layouts) is kKeyPacket, and keys that only change the keyboard's
+// state (modifiers, locks) are no key press at all.
+int32_t KeyCodeOf(WPARAM key) {
+  switch (key) {
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LSHIFT: case VK_RSHIFT:
+    case VK_LCONTROL: case VK_RCONTROL: case VK_LMENU: case VK_RMENU: case VK_LWIN: case VK_RWIN:
+    case VK_CAPITAL: case VK_NUMLOCK: case VK_SCROLL:
+      return 0;
+    case VK_BACK: case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_SPACE: case VK_PRIOR:
+    case VK_NEXT: case VK_END: case VK_HOME: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+    case VK_INSERT: case VK_DELETE: case VK_APPS:
+      return int32_t(key);
+    default:
+      break;
+  }
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return int32_t(key);
+  if (key >= VK_NUMPAD0 && key <= VK_DIVIDE) return int32_t(key);  // the keypad's own codes
+  if (key >= VK_F1 && key <= VK_F24) return int32_t(key);
+  return kKeyPacket;
+}
+
+void PostMouse(const WindowRecord& record, int32_t code, LPARAM lParam, uint32_t parameter = 0) {
+  PostEvent({code, record.handle, parameter, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+}
+
+// While a button is held the window that got the press keeps the mouse, as on X11: moves and
+// the release reach it even outside.
+void Capture(HWND hwnd, bool pressed) {
+  if (pressed) {
+    SetCapture(hwnd);
+  } else if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !(GetKeyState(VK_RBUTTON) & 0x8000)) {
+    ReleaseCapture();
+  }
+}
+
+void Paint(HWND hwnd, const WindowRecord* record) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd, &paint);
+  if (record) {
+    Pixel c = record->background;
+    HBRUSH brush = CreateSolidBrush(RGB(PixelRed(c), PixelGreen(c), PixelBlue(c)));
+    FillRect(dc, &paint.rcPaint, brush);
+    DeleteObject(brush);
+  }
+  EndPaint(hwnd, &paint);
+}
+
+}  // namespace
+
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowRecord* record = FindRecordOfHwnd(hwnd);
+  if (!record) return DefWindowProcW(hwnd, message, wParam, lParam);
+  switch (message) {
+    case WM_CLOSE:
+      PostEvent({kEventClose, record->handle, 0, 0, 0});
+      return 0;  // the program decides whether the window goes
+    case WM_KEYDOWN:
+      if (int32_t key = KeyCodeOf(wParam))
+        PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0});
+      return 0;
+    case WM_CHAR:
+      PostEvent({kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0});
+      return 0;
+    case WM_MOUSEMOVE:
+      PostMouse(*record, kEventMouseMove, lParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      Capture(hwnd, true);
+      PostMouse(*record, kEventLeftDown, lParam);
+      return 0;
+    case WM_LBUTTONUP:
+      Capture(hwnd, false);
+      PostMouse(*record, kEventLeftUp, lParam);
+      return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      Capture(hwnd, true);
+      PostMouse(*record, kEventRightDown, lParam);
+      return 0;
+    case WM_RBUTTONUP:
+      Capture(hwnd, false);
+      PostMouse(*record, kEventRightUp, lParam);
+      return 0;
+    case WM_MOUSEWHEEL: {
+      // The wheel's position is on the screen; the event layer's is in the window.
+      POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ScreenToClient(hwnd, &at);
+      PostEvent({kEventWheel, record->handle,
+                 WheelParameter(GET_WHEEL_DELTA_WPARAM(wParam)), at.x, at.y});
+      return 0;
+    }
+    case WM_TIMER:
+      if (!TimerTickQueued(TheState().queue, record->handle, int32_t(wParam)))
+        PostEvent({kEventTimer, record->handle, uint32_t(wParam), 0, 0});
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT fills the whole window
+    case WM_PAINT:
+      Paint(hwnd, record);
+      return 0;
+    case WM_ENDSESSION:
+      // The user logs off or shuts down: like a lost X server, nothing can be shown any more,
+      // and the program saves what it must before the process ends.
+      if (wParam) {
+        if (TheState().desktopLost) TheState().desktopLost();
+        ExitProcess(0);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+void PumpMessages() {
+  MSG message;
+  for (int n = 0; n < kPollMessages && TheState().queue.empty(); ++n) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
+    // WM_QUIT is never posted by this program; another's is ignored like any stray message.
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace win32backend
+
+using namespace win32backend;
+
+Event WaitForEvent(int32_t timeoutMs) {
+  State& s = TheState();
+  if (!s.started) return {};
+  if (s.queue.empty()) PumpMessages();
+  int64_t end = ClockMs() + std::max(timeoutMs, 0);
+  while (s.queue.empty()) {
+    int64_t left = end - ClockMs();
+    if (left <= 0) break;
+    // Wakes for any message, including those already in the queue but seen by an earlier peek.
+    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(left), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    PumpMessages();
+  }
+  return PopEvent(s.queue);
+}
+
+Event PollEvent() {
+  if (!TheState().started) return {};
+  if (TheState().queue.empty()) PumpMessages();
+  return PopEvent(TheState().queue);
+}
+
+void PumpDesktop(int32_t milliseconds) {
+  if (!TheState().started) return;
+  int64_t end = ClockMs() + std::max(milliseconds, 0);
+  MSG message;
+  for (;;) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    int64_t left = end - ClockMs();
+    if (left <= 0) break;
+    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(left), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
+  const WindowRecord* record = FindRecord(window);
+  if (!record) return false;
+  periodMs = std::max(periodMs, kMinimumTimerPeriodMs);
+  // SetTimer with the same number replaces the period; a WM_TIMER is only made while the queue
+  // holds nothing else, so a slow reader never gets a backlog.
+  return SetTimer(record->hwnd, UINT_PTR(uint32_t(number)), UINT(periodMs), nullptr) != 0;
+}
+
+void StopTimer(WindowHandle window, int32_t number) {
+  if (const WindowRecord* record = FindRecord(window))
+    KillTimer(record->hwnd, UINT_PTR(uint32_t(number)));
+}
+
+int64_t ClockMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart / (frequency.QuadPart / 1000);
+}
+
+bool GetCursorScreenPosition(int32_t* x, int32_t* y) {
+  POINT at = {0, 0};
+  bool known = GetCursorPos(&at) != 0;
+  if (x) *x = known ? at.x : 0;
+  if (y) *y = known ? at.y : 0;
+  return known;
+}
+
+bool IsShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+bool IsLeftButtonHeld() {
+  // GetAsyncKeyState reads the physical buttons; with the buttons swapped the left one is the
+  // user's right-hand button.
+  int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (GetAsyncKeyState(button) & 0x8000) != 0;
+}
+
+WindowHandle ForegroundWindow() {
+  const WindowRecord* record = FindRecordOfHwnd(GetForegroundWindow());
+  return record && record->shown ? record->handle : 0;
+}

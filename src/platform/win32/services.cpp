@@ -1,0 +1,289 @@
+// The desktop's services on Windows: start-up, the clipboard, the two dialogs, monitors, fonts
+// and the process.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/monitors.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "platform/text_backend.h"
+#include "platform/win32/state.h"
+
+using namespace win32backend;
+
+namespace {
+
+constexpr int32_t kDefaultDpi = 96;
+// Another program may hold the clipboard for a moment; it is asked again a few times.
+constexpr int kClipboardAttempts = 10;
+constexpr DWORD kClipboardRetryMs = 10;
+
+bool OpenTheClipboard() {
+  for (int attempt = 0; attempt < kClipboardAttempts; ++attempt) {
+    if (OpenClipboard(TheState().helper)) return true;
+    Sleep(kClipboardRetryMs);
+  }
+  return false;
+}
+
+NONCLIENTMETRICSW NonClientMetrics() {
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    metrics.cbSize = 0;
+  return metrics;
+}
+
+}  // namespace
+
+// --- Start and end ------------------------------------------------------------------------------
+
+void SetDesktopLostHandler(void (*handler)()) { TheState().desktopLost = handler; }
+
+bool StartPlatform() {
+  State& s = TheState();
+  if (s.started) return true;
+  s.instance = GetModuleHandleW(nullptr);
+  // The language dialog's list and button in the visual style the manifest asks for.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  if (!RegisterWindowClasses()) return false;
+  s.helper = CreateWindowExW(0, kHelperClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             s.instance, nullptr);
+  if (!s.helper) return false;
+  s.started = true;
+  return true;
+}
+
+void StopPlatform() {
+  State& s = TheState();
+  if (!s.started) return;
+  DestroyAllMenus();
+  // Timers and queued events belong to windows and go with them.
+  CloseAllWindows();
+  CloseAllFonts();
+}
+
+bool StartNewCopy() {
+  std::u16string path = OwnExecutablePath();
+  if (path.empty()) return false;
+  std::wstring file = WideText(path);
+  // The copy's command line is its own name alone, quoted for a path with spaces.
+  std::wstring commandLine = L"\"" + file + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+void EndProgram(int32_t exitCode) { std::exit(exitCode); }
+
+// --- Clipboard ------------------------------------------------------------------------------------
+
+bool SetClipboardText(std::u16string_view text) {
+  if (!TheState().started || !OpenTheClipboard()) return false;
+  bool stored = false;
+  if (EmptyClipboard()) {
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+      auto* units = static_cast<wchar_t*>(GlobalLock(memory));
+      if (units) {
+        std::copy(text.begin(), text.end(), units);
+        units[text.size()] = L'\0';
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it takes it.
+        stored = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+      }
+      if (!stored) GlobalFree(memory);
+    }
+  }
+  CloseClipboard();
+  return stored;
+}
+
+std::u16string GetClipboardText() {
+  if (!TheState().started || !IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenTheClipboard())
+    return {};
+  std::u16string text;
+  if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(memory))) {
+      // The text ends at its NUL, or at the end of its memory when another program left none.
+      size_t most = GlobalSize(memory) / sizeof(wchar_t), length = 0;
+      while (length < most && units[length] != L'\0') ++length;
+      text = ProgramText(std::wstring_view(units, length));
+      GlobalUnlock(memory);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// --- Dialogs ------------------------------------------------------------------------------------
+
+void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text) {
+  if (!TheState().started) return;
+  const WindowRecord* record = FindRecord(owner);
+  MessageBoxW(record ? record->hwnd : nullptr, WideText(text).c_str(), WideText(title).c_str(),
+              MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+namespace {
+
+constexpr int kListId = 100;
+constexpr int kDialogWidth = 200, kDialogHeight = 64;
+
+struct LanguageChoice {
+  HWND list = nullptr;
+  bool done = false;
+  std::optional<std::u16string> result;
+};
+
+LRESULT CALLBACK LanguageProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* choice = reinterpret_cast<LanguageChoice*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (choice && message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    LRESULT selected = SendMessageW(choice->list, CB_GETCURSEL, 0, 0);
+    std::wstring text;
+    if (selected != CB_ERR) {
+      LRESULT length = SendMessageW(choice->list, CB_GETLBTEXTLEN, WPARAM(selected), 0);
+      if (length != CB_ERR) {
+        text.resize(size_t(length) + 1);
+        SendMessageW(choice->list, CB_GETLBTEXT, WPARAM(selected), LPARAM(text.data()));
+        text.resize(size_t(length));
+      }
+    }
+    choice->result = ProgramText(text);
+    choice->done = true;
+    return 0;
+  }
+  if (choice && message == WM_CLOSE) {
+    choice->done = true;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
+                                                 const std::vector<std::u16string>& items,
+                                                 int preselected) {
+  State& s = TheState();
+  if (!s.started) return std::nullopt;
+  static const bool registered = [] {
+    WNDCLASSEXW dialogClass = {};
+    dialogClass.cbSize = sizeof dialogClass;
+    dialogClass.lpfnWndProc = LanguageProcedure;
+    dialogClass.hInstance = TheState().instance;
+    dialogClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    dialogClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    dialogClass.lpszClassName = L"TornavelleLanguage";
+    return RegisterClassExW(&dialogClass) != 0;
+  }();
+  if (!registered) return std::nullopt;
+
+  // A captioned window whose client area is the dialog's size, centred on the primary monitor.
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  RECT frame = {0, 0, kDialogWidth, kDialogHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+  int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  std::vector<Monitor> monitors = ListMonitors();
+  int x = 0, y = 0;
+  if (!monitors.empty()) {
+    x = monitors[0].x + (monitors[0].width - width) / 2;
+    y = monitors[0].y + (monitors[0].height - height) / 2;
+  }
+  HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW | WS_EX_TOPMOST,
+                                L"TornavelleLanguage", WideText(title).c_str(), style, x, y, width,
+                                height, nullptr, nullptr, s.instance, nullptr);
+  if (!dialog) return std::nullopt;
+  LanguageChoice choice;
+  // The drop-down's height includes its open list.
+  choice.list = CreateWindowExW(0, WC_COMBOBOXW, L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                5, 5, 190, 200, dialog, HMENU(INT_PTR(kListId)), s.instance, nullptr);
+  HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                            5, 35, 190, 24, dialog, HMENU(INT_PTR(IDOK)), s.instance, nullptr);
+  NONCLIENTMETRICSW metrics = NonClientMetrics();
+  HFONT font = metrics.cbSize ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
+  for (HWND control : {choice.list, ok})
+    if (control && font) SendMessageW(control, WM_SETFONT, WPARAM(font), TRUE);
+  for (const std::u16string& item : items)
+    SendMessageW(choice.list, CB_ADDSTRING, 0, LPARAM(WideText(item).c_str()));
+  bool valid = preselected >= 0 && size_t(preselected) < items.size();
+  SendMessageW(choice.list, CB_SETCURSEL, valid ? WPARAM(preselected) : WPARAM(-1), 0);
+  SetWindowLongPtrW(dialog, GWLP_USERDATA, LONG_PTR(&choice));
+
+  // Modal: the program's own windows take no input while the dialog is up.
+  std::vector<HWND> disabled;
+  for (const auto& [handle, record] : s.windows)
+    if (IsWindowEnabled(record.hwnd)) {
+      EnableWindow(record.hwnd, FALSE);
+      disabled.push_back(record.hwnd);
+    }
+  ShowWindow(dialog, SW_SHOW);
+  SetForegroundWindow(dialog);
+  SetFocus(choice.list);
+  MSG message;
+  while (!choice.done && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Tab, Enter and Escape move between and press the controls, as in any dialog.
+    if (IsDialogMessageW(dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
+  SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
+  DestroyWindow(dialog);
+  if (font) DeleteObject(font);
+  return choice.result;
+}
+
+// --- Screen and fonts ---------------------------------------------------------------------------
+
+std::vector<Monitor> ListMonitors() {
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+        auto* list = reinterpret_cast<std::vector<Monitor>*>(data);
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+        const RECT& r = info.rcMonitor;
+        Monitor m{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        if (info.dwFlags & MONITORINFOF_PRIMARY) list->insert(list->begin(), m);
+        else list->push_back(m);
+        return TRUE;
+      },
+      LPARAM(&monitors));
+  return monitors;
+}
+
+int32_t ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return kDefaultDpi;
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+std::u16string DefaultFontFace() {
+  NONCLIENTMETRICSW metrics = NonClientMetrics();
+  if (metrics.cbSize == 0 || metrics.lfMessageFont.lfFaceName[0] == L'\0') return u"Sans";
+  return ProgramText(metrics.lfMessageFont.lfFaceName);
+}
+
+FontHandle OpenFont(std::u16string_view face, int32_t points) {
+  return OpenFontAtResolution(face, points, ScreenDpi());
+}

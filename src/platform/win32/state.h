@@ -1,0 +1,58 @@
+// The Windows backend's process-wide state, shared by its source files.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <map>
+
+#include "platform/events.h"
+#include "platform/image.h"
+#include "platform/system/windows/wide.h"
+#include "platform/windows.h"
+
+namespace win32backend {
+
+struct WindowRecord {
+  WindowHandle handle = 0;
+  HWND hwnd = nullptr;
+  WindowHandle owner = 0;
+  bool shown = false;
+  Pixel background = 0xFFFFFFFF;
+  bool layered = false;
+  enum class Layer { kNone, kAttributes, kImage } layer = Layer::kNone;
+  // The image the window shows, premultiplied, in a DIB section selected into a memory DC that
+  // UpdateLayeredWindow reads from; kept between frames so a partial update sends only its part.
+  HDC imageDc = nullptr;
+  HBITMAP imageBitmap = nullptr;
+  HGDIOBJ previousBitmap = nullptr;
+  Pixel* imageBits = nullptr;
+  int32_t imageWidth = 0, imageHeight = 0;
+};
+
+struct State {
+  bool started = false;
+  HINSTANCE instance = nullptr;
+  HWND helper = nullptr;  // a hidden window that owns the clipboard
+  std::map<WindowHandle, WindowRecord> windows;
+  WindowHandle nextWindow = 1;
+  std::deque<Event> queue;
+  void (*desktopLost)() = nullptr;
+};
+
+State& TheState();
+WindowRecord* FindRecord(WindowHandle window);
+WindowRecord* FindRecordOfHwnd(HWND hwnd);
+void PostEvent(const Event& event);
+
+// The window procedure of the program's windows: messages become events (events.cpp).
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Registers the window classes (windows.cpp); false when Windows refuses.
+bool RegisterWindowClasses();
+extern const wchar_t kWindowClass[];
+extern const wchar_t kHelperClass[];
+// Closes every window (windows.cpp) and every menu (menus.cpp).
+void CloseAllWindows();
+void DestroyAllMenus();
+// Turns messages into events until one is queued or nothing is waiting (events.cpp).
+void PumpMessages();
+
+}  // namespace win32backend

@@ -1,0 +1,321 @@
+// Windows: frameless popups, layered either through a background colour with constant alpha and
+// colour key (SetLayeredWindowAttributes) or through a premultiplied image with per-pixel alpha
+// (UpdateLayeredWindow).
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/input.h"
+#include "platform/monitors.h"
+#include "platform/win32/state.h"
+#include "platform/win32/win32_control.h"
+
+namespace win32backend {
+
+const wchar_t kWindowClass[] = L"TornavelleWindow";
+const wchar_t kHelperClass[] = L"TornavelleHelper";
+
+State& TheState() {
+  static State state;
+  return state;
+}
+
+WindowRecord* FindRecord(WindowHandle window) {
+  auto it = TheState().windows.find(window);
+  return it == TheState().windows.end() ? nullptr : &it->second;
+}
+
+WindowRecord* FindRecordOfHwnd(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  return FindRecord(WindowHandle(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+}
+
+bool RegisterWindowClasses() {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = TheState().instance;
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&windowClass)) return false;
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.lpszClassName = kHelperClass;
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+namespace {
+
+COLORREF ColourRef(Pixel colour) {
+  return RGB(PixelRed(colour), PixelGreen(colour), PixelBlue(colour));
+}
+
+void ReleaseImage(WindowRecord& record) {
+  if (record.imageDc) {
+    SelectObject(record.imageDc, record.previousBitmap);
+    DeleteDC(record.imageDc);
+  }
+  if (record.imageBitmap) DeleteObject(record.imageBitmap);
+  record.imageDc = nullptr;
+  record.imageBitmap = nullptr;
+  record.previousBitmap = nullptr;
+  record.imageBits = nullptr;
+  record.imageWidth = record.imageHeight = 0;
+}
+
+// A window that has shown through one of the two layered calls refuses the other until its
+// layered style is taken away and given back, which also forgets what it showed.
+void RenewLayeredStyle(HWND hwnd) {
+  LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  SetWindowLongPtrW(hwnd, GWL_EXSTYLE, style & ~LONG_PTR(WS_EX_LAYERED));
+  SetWindowLongPtrW(hwnd, GWL_EXSTYLE, style | WS_EX_LAYERED);
+}
+
+bool MakeImage(WindowRecord& record, int32_t width, int32_t height) {
+  ReleaseImage(record);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first, as the program's images
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+  if (!bitmap || !bits) {
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+    return false;
+  }
+  record.imageDc = dc;
+  record.imageBitmap = bitmap;
+  record.previousBitmap = SelectObject(dc, bitmap);
+  record.imageBits = static_cast<Pixel*>(bits);
+  record.imageWidth = width;
+  record.imageHeight = height;
+  return true;
+}
+
+// Hands the image, or the dirty part of it, to the window system at the window's place.
+bool UpdateLayered(WindowRecord& record, const RECT* dirty) {
+  RECT place;
+  GetWindowRect(record.hwnd, &place);
+  POINT position = {place.left, place.top}, origin = {0, 0};
+  SIZE size = {record.imageWidth, record.imageHeight};
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  UPDATELAYEREDWINDOWINFO info = {};
+  info.cbSize = sizeof info;
+  info.pptDst = &position;
+  info.psize = &size;
+  info.hdcSrc = record.imageDc;
+  info.pptSrc = &origin;
+  info.pblend = &blend;
+  info.dwFlags = ULW_ALPHA;
+  info.prcDirty = dirty;
+  if (UpdateLayeredWindowIndirect(record.hwnd, &info)) return true;
+  // A window that showed through attributes last must have its style renewed first.
+  RenewLayeredStyle(record.hwnd);
+  info.prcDirty = nullptr;
+  return UpdateLayeredWindowIndirect(record.hwnd, &info) != 0;
+}
+
+HWND NativeOwner(WindowHandle owner) {
+  const WindowRecord* record = FindRecord(owner);
+  return record ? record->hwnd : nullptr;
+}
+
+}  // namespace
+
+void CloseAllWindows() {
+  State& s = TheState();
+  while (!s.windows.empty()) CloseWindow(s.windows.begin()->first);
+}
+
+}  // namespace win32backend
+
+using namespace win32backend;
+
+WindowHandle OpenWindow(const WindowRequest& request) {
+  State& s = TheState();
+  auto fits = [](int32_t side) { return side > 0 && side <= kMaxImageSide; };
+  if (!s.started || !fits(request.clientWidth) || !fits(request.clientHeight)) return 0;
+  if (request.owner != 0 && !FindRecord(request.owner)) return 0;
+  int32_t x = request.x, y = request.y;
+  if (request.centred) {
+    x = y = 0;
+    std::vector<Monitor> monitors = ListMonitors();
+    if (!monitors.empty()) {
+      x = monitors[0].x + (monitors[0].width - request.clientWidth) / 2;
+      y = monitors[0].y + (monitors[0].height - request.clientHeight) / 2;
+    }
+  }
+  // A popup has no frame, so its window and client areas are one. An owned window stays above
+  // its owner and gets no task-bar button; the others get one.
+  DWORD extended = request.owner ? 0 : WS_EX_APPWINDOW;
+  std::wstring title = WideText(request.title);
+  HWND hwnd = CreateWindowExW(extended, kWindowClass, title.c_str(), WS_POPUP, x, y,
+                              request.clientWidth, request.clientHeight, NativeOwner(request.owner),
+                              nullptr, s.instance, nullptr);
+  if (!hwnd) return 0;
+  WindowRecord& record = s.windows[s.nextWindow];
+  record.handle = s.nextWindow++;
+  record.hwnd = hwnd;
+  record.owner = request.owner;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(record.handle));
+  return record.handle;
+}
+
+void CloseWindow(WindowHandle window) {
+  State& s = TheState();
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  std::vector<WindowHandle> owned;
+  for (const auto& [handle, r] : s.windows)
+    if (r.owner == window) owned.push_back(handle);
+  for (WindowHandle w : owned) CloseWindow(w);
+  record = FindRecord(window);
+  if (record->shown) SetWindowShown(window, false);
+  std::erase_if(s.queue, [window](const Event& e) { return e.window == window; });
+  HWND hwnd = record->hwnd;
+  // The window's timers go with it.
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  ReleaseImage(*record);
+  s.windows.erase(window);
+  DestroyWindow(hwnd);
+}
+
+bool IsWindowOpen(WindowHandle window) { return FindRecord(window) != nullptr; }
+
+void MoveWindowTo(WindowHandle window, int32_t x, int32_t y) {
+  if (WindowRecord* record = FindRecord(window))
+    SetWindowPos(record->hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetWindowShown(WindowHandle window, bool shown) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  if (shown) {
+    record->shown = true;
+    ShowWindow(record->hwnd, SW_SHOW);
+    SetForegroundWindow(record->hwnd);
+    SetFocus(record->hwnd);
+    return;
+  }
+  bool wasForeground = GetForegroundWindow() == record->hwnd;
+  record->shown = false;
+  ShowWindow(record->hwnd, SW_HIDE);
+  const WindowRecord* owner = FindRecord(record->owner);
+  if (wasForeground && owner && owner->shown) {
+    SetForegroundWindow(owner->hwnd);
+    SetFocus(owner->hwnd);
+  }
+}
+
+bool IsWindowShown(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  return record && record->shown;
+}
+
+bool GetWindowPosition(WindowHandle window, int32_t* x, int32_t* y) {
+  const WindowRecord* record = FindRecord(window);
+  RECT place = {0, 0, 0, 0};
+  if (record) GetWindowRect(record->hwnd, &place);
+  if (x) *x = place.left;
+  if (y) *y = place.top;
+  return record != nullptr;
+}
+
+bool GetWindowClientSize(WindowHandle window, int32_t* width, int32_t* height) {
+  const WindowRecord* record = FindRecord(window);
+  RECT client = {0, 0, 0, 0};
+  if (record) GetClientRect(record->hwnd, &client);
+  if (width) *width = client.right;
+  if (height) *height = client.bottom;
+  return record != nullptr;
+}
+
+void SetWindowAlwaysOnTop(WindowHandle window, bool onTop) {
+  if (WindowRecord* record = FindRecord(window))
+    SetWindowPos(record->hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void SetWindowBackground(WindowHandle window, Pixel colour) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return;
+  record->background = colour | 0xFF000000u;
+  InvalidateRect(record->hwnd, nullptr, TRUE);
+}
+
+bool SetWindowLayeredStyle(WindowHandle window, bool layered) {
+  WindowRecord* record = FindRecord(window);
+  if (!record) return false;
+  if (record->layered == layered) return true;
+  LONG_PTR style = GetWindowLongPtrW(record->hwnd, GWL_EXSTYLE);
+  SetWindowLongPtrW(record->hwnd, GWL_EXSTYLE,
+                    layered ? style | WS_EX_LAYERED : style & ~LONG_PTR(WS_EX_LAYERED));
+  record->layered = layered;
+  record->layer = WindowRecord::Layer::kNone;
+  ReleaseImage(*record);
+  InvalidateRect(record->hwnd, nullptr, TRUE);
+  return true;
+}
+
+bool IsWindowLayered(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  return record && record->layered;
+}
+
+bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attributes) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered) return false;
+  if (record->layer == WindowRecord::Layer::kImage) RenewLayeredStyle(record->hwnd);
+  ReleaseImage(*record);
+  DWORD flags = (attributes.useConstantAlpha ? LWA_ALPHA : 0) |
+                (attributes.useColourKey ? LWA_COLORKEY : 0);
+  SetLayeredWindowAttributes(record->hwnd, ColourRef(attributes.colourKey),
+                             attributes.constantAlpha, flags);
+  record->layer = WindowRecord::Layer::kAttributes;
+  InvalidateRect(record->hwnd, nullptr, TRUE);
+  return true;
+}
+
+bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
+                            int32_t width, int32_t height) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
+  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->imageBits &&
+                  record->imageWidth == premultiplied.width &&
+                  record->imageHeight == premultiplied.height;
+  if (!sameSize) {
+    if (!MakeImage(*record, premultiplied.width, premultiplied.height)) return false;
+    x = y = 0;
+    width = premultiplied.width;
+    height = premultiplied.height;
+  }
+  int32_t left = std::clamp(x, 0, premultiplied.width), top = std::clamp(y, 0, premultiplied.height);
+  int32_t right = int32_t(std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width)));
+  int32_t bottom = int32_t(std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height)));
+  if (left == right || top == bottom) return true;
+  // The program's pixels, 0xAARRGGBB in memory order B, G, R, A, are the DIB's own layout.
+  GdiFlush();
+  for (int32_t row = top; row < bottom; ++row) {
+    size_t at = size_t(row) * size_t(premultiplied.width) + size_t(left);
+    std::memcpy(record->imageBits + at, premultiplied.pixels.data() + at,
+                size_t(right - left) * sizeof(Pixel));
+  }
+  RECT dirty = {left, top, right, bottom};
+  bool shown = UpdateLayered(*record, sameSize ? &dirty : nullptr);
+  if (shown) record->layer = WindowRecord::Layer::kImage;
+  return shown;
+}
+
+bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
+  return PresentWindowImagePart(window, premultiplied, 0, 0, premultiplied.width,
+                                premultiplied.height);
+}
+
+HWND NativeWindowHandle(WindowHandle window) {
+  const WindowRecord* record = FindRecord(window);
+  return record ? record->hwnd : nullptr;
+}
