@@ -64,7 +64,9 @@ void CheckDrawn() {
 // A mouse press over the line at x (item pixels), then optionally a drag to x2 and a release,
 // followed as the event loop follows a press on the line.
 void Mouse(int32_t x, bool drag, int32_t x2) {
-  HideSkinWindow(0, 0);  // the mouse reaches only a shown window
+  // A press is placed from the pointer's place alone; a drag needs the window's events, which
+  // only a shown window gets (showing it composes the whole window, so only drags do).
+  if (drag) HideSkinWindow(0, 0);
   const SkinItem* item = FindSkinItem(kExpressionItem);
   int32_t screenX = 0, screenY = 0;
   const int32_t middle = (item->bottom - item->top) / 2;
@@ -77,7 +79,7 @@ void Mouse(int32_t x, bool drag, int32_t x2) {
     OffscreenReleaseButton(MouseButton::kLeft);
   }
   PlaceCaretByMouse();
-  HideSkinWindow(0, 1);
+  if (drag) HideSkinWindow(0, 1);
 }
 
 void Step(Reader& in) {
