@@ -1,5 +1,5 @@
-// Feeds a fuzzed skin folder, nine files split out of the input (see skin_fuzz.h), to the PNG
-// decoder and to the skin's opening on the offscreen backend. Checks:
+// Feeds a fuzzed skin folder, nine files split out of the input (see skin_fuzz.h, chunk CRCs
+// mended), to the PNG decoder and to the skin's opening on the offscreen backend. Checks:
 //   - the decoder: a file whose header size cannot be read is refused; a decoded image has the
 //     size its header declares and exactly that many pixels;
 //   - opening either fails with nothing left of the skin (no window, no item) or gives one
@@ -15,6 +15,7 @@
 //         tests/skin/fuzz/seeds/skin_fuzz
 // The seeds come from make_skin_seeds (built beside this target), from the shipped skin.
 #include <sanitizer/allocator_interface.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -79,6 +80,24 @@ std::span<const uint8_t> AsBytes(std::string_view bytes) {
   return {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
 }
 
+// libpng refuses a chunk whose CRC does not match, so nearly every mutation of a header or
+// palette would end there. Each complete chunk of a part gets its CRC made right before use,
+// which lets the fuzzer reach what follows: sizes, colour types, bit depths, palettes.
+void MendChunkChecks(std::string& file) {
+  constexpr size_t kSignature = 8;
+  auto at = [&](size_t i) { return uint32_t(uint8_t(file[i])); };
+  size_t position = kSignature;
+  while (file.size() >= position + 12) {
+    const uint32_t length = at(position) << 24 | at(position + 1) << 16 | at(position + 2) << 8 | at(position + 3);
+    if (length > file.size() - position - 12) break;
+    const auto* typeAndData = reinterpret_cast<const Bytef*>(file.data() + position + 4);
+    const uint32_t check = static_cast<uint32_t>(crc32(0, typeAndData, 4 + length));
+    const size_t end = position + 8 + length;
+    for (int k = 0; k < 4; k++) file[end + k] = static_cast<char>(check >> (24 - 8 * k));
+    position = end + 4;
+  }
+}
+
 void CheckDecoder(std::string_view file) {
   const std::optional<PngSize> size = ReadPngSize(AsBytes(file));
   const std::optional<Image> image = DecodePngBytes(AsBytes(file));
@@ -136,10 +155,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The nine files, each also decoded on its own.
   std::string_view rest(reinterpret_cast<const char*>(data), size);
-  std::string_view files[kSkinPartFiles.size()];
+  std::string files[kSkinPartFiles.size()];
   for (size_t i = 0; i < kSkinPartFiles.size() && !rest.empty(); i++) {
     const size_t end = rest.find(kSkinPartSeparator);
     files[i] = rest.substr(0, end);
+    MendChunkChecks(files[i]);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + kSkinPartSeparator.size());
   }
   for (size_t i = 0; i < kSkinPartFiles.size(); i++) {
