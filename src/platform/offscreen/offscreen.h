@@ -90,6 +90,9 @@ std::optional<OffscreenWindowInfo> GetOffscreenWindowInfo(WindowHandle window);
 // Every image presented on the window, oldest first, as handed over (premultiplied). Kept until
 // the window closes or the backend is reset; empty for other handles.
 const std::vector<Image>& OffscreenFrames(WindowHandle window);
+// Forgets every window's frames but its latest (what the window shows), so that a program
+// that presents millions of frames, as a fuzz target does, keeps a bounded record.
+void ForgetOlderOffscreenFrames();
 
 // The shown window that receives the mouse at the screen point, 0 for none: the topmost one
 // whose area holds the point and that shows something there (a layered window shows nothing

@@ -227,6 +227,11 @@ const std::vector<Image>& OffscreenFrames(WindowHandle window) {
   return record ? record->frames : none;
 }
 
+void ForgetOlderOffscreenFrames() {
+  for (WindowRecord& record : TheState().windows)
+    if (record.frames.size() > 1) record.frames.erase(record.frames.begin(), record.frames.end() - 1);
+}
+
 WindowHandle OffscreenWindowAt(int32_t screenX, int32_t screenY) {
   const State& s = TheState();
   for (bool band : {true, false}) {

@@ -5,7 +5,7 @@
 //   cmake --build build/fuzz --target language_fuzz   (configured as for preference_fuzz)
 //   mkdir -p build/fuzz/language-corpus
 //   build/fuzz/tests/settings/fuzz/language_fuzz -max_total_time=60 build/fuzz/language-corpus \
-//         data/Lng-Tornavelle
+//         tests/settings/fuzz/seeds/language_fuzz data/Lng-Tornavelle
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -7,7 +7,7 @@
 //   cmake --build build/fuzz --target preference_fuzz
 //   mkdir -p build/fuzz/corpus
 //   build/fuzz/tests/settings/fuzz/preference_fuzz -max_total_time=60 build/fuzz/corpus \
-//         tests/settings/fuzz/seeds
+//         tests/settings/fuzz/seeds/preference_fuzz
 #include <fcntl.h>
 #include <unistd.h>
 
