@@ -216,7 +216,7 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
     PlatformFile file;
     if (OpenRegular(temporary, O_RDWR | O_CREAT | O_EXCL, &file)) {
       if (exists) fchmod(Descriptor(file), info.st_mode & 07777);
-      *replacement = FileReplacement{file, temporary, target};
+      *replacement = FileReplacement{file, temporary, target, 0, false};
       return true;
     }
     if (errno != EEXIST) return false;
@@ -224,8 +224,17 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   return false;
 }
 
+bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes) {
+  if (replacement->failed || !WritePlatformFile(replacement->temporary, replacement->written, bytes)) {
+    replacement->failed = true;
+    return false;
+  }
+  replacement->written += static_cast<int64_t>(bytes.size());
+  return true;
+}
+
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written = WritePlatformFile(replacement->temporary, 0, bytes) &&
+  bool written = WriteFileReplacement(replacement, bytes) &&
                  fsync(Descriptor(replacement->temporary)) == 0;
   int closed = close(Descriptor(replacement->temporary));
   replacement->temporary.native = -1;

@@ -193,6 +193,35 @@ TEST_F(FileReplacements, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_EQ(FolderNames(), "s.tvnp");  // the temporary file is gone
 }
 
+TEST_F(FileReplacements, ContentGivenInPartsFollowsInOrder) {
+  PutFile("s.tvnp", "old content");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, "one "));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, ""));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, std::string(100000, 't')));
+  EXPECT_EQ(FileContent("s.tvnp"), "old content");
+  EXPECT_TRUE(CommitFileReplacement(&replacement, " end"));
+  EXPECT_EQ(FileContent("s.tvnp"), "one " + std::string(100000, 't') + " end");
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+TEST_F(FileReplacements, AFailedPartFailsTheCommitEvenAfterRoomCameBack) {
+  PutFile("s.tvnp", "old");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, std::string(500, 'a')));
+  {
+    FullDiskSimulation full(1000);
+    EXPECT_FALSE(WriteFileReplacement(&replacement, std::string(800, 'b')));
+  }
+  // The later parts would fit, but the content would have a hole where the lost part was.
+  EXPECT_FALSE(WriteFileReplacement(&replacement, "c"));
+  EXPECT_FALSE(CommitFileReplacement(&replacement, "d"));
+  EXPECT_EQ(FileContent("s.tvnp"), "old");
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
 TEST_F(FileReplacements, AbandoningOrAFolderLeavesTheTargetAlone) {
   PutFile("s.tvnp", "old");
   FileReplacement replacement;
