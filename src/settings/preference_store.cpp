@@ -55,13 +55,20 @@ std::string Latin1ToUtf8(std::string& bytes) {
   return text;
 }
 
+// Where the line that goes on at `from` ends: its CR or LF, or the text's end. (A plain loop:
+// find_first_of looks each character up in the set of two.)
+size_t LineEnd(std::string_view text, size_t from) {
+  while (from < text.size() && text[from] != '\r' && text[from] != '\n') ++from;
+  return from;
+}
+
 // Calls visit(offset, line) for every line of the text that is not blank, in order; a line
 // starts at its first character that is not a blank and ends before the next CR or LF.
 template <typename Visit>
 void ForEachLine(std::string_view text, Visit visit) {
   size_t at = 0;
   while (at < text.size()) {
-    size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    size_t end = LineEnd(text, at);
     while (at < end && IsBlank(text[at])) ++at;
     if (at < end) visit(static_cast<uint32_t>(at), text.substr(at, end - at));
     at = end + 1;  // runs of CR and LF leave empty lines, which are skipped
@@ -70,8 +77,7 @@ void ForEachLine(std::string_view text, Visit visit) {
 
 // The line that starts at the offset.
 std::string_view LineAt(std::string_view text, uint32_t offset) {
-  size_t end = text.find_first_of("\r\n", offset);
-  return text.substr(offset, end == std::string_view::npos ? std::string_view::npos : end - offset);
+  return text.substr(offset, LineEnd(text, offset) - offset);
 }
 
 // The hash of a group or key name (ASCII case ignored) within a group, 0 for group names.
@@ -91,17 +97,17 @@ uint32_t HashTag(uint64_t hash) { return static_cast<uint32_t>(hash >> 59) << kR
 // The text as UTF-8, each line break (CR LF, CR or LF) turned into one space.
 std::string OneLine(std::u16string_view text) {
   std::string line = Utf16ToUtf8(text);
-  std::string joined;
-  joined.reserve(line.size());
+  size_t kept = 0;  // the joined text is never longer, so it is built in place
   for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '\r' || line[i] == '\n') {
-      joined += ' ';
-      if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
-    } else {
-      joined += line[i];
+    char c = line[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
+      c = ' ';
     }
+    line[kept++] = c;
   }
-  return joined;
+  line.resize(kept);
+  return line;
 }
 
 // As atoi reads: white space, an optional sign, digits up to the first non-digit; no digits
@@ -229,24 +235,22 @@ uint32_t PreferenceStore::GroupOf(uint32_t ref) const {
 
 uint64_t PreferenceStore::KeyHash(uint32_t ref) const { return NameHash(GroupOf(ref), NodeOf(ref).text); }
 
-uint32_t PreferenceStore::FindKey(uint32_t group, std::string_view key) const {
-  return keys.Find(NameHash(group, key), [&](uint32_t ref) {
+uint32_t PreferenceStore::FindKey(uint32_t group, std::string_view key, uint64_t hash) const {
+  return keys.Find(hash, [&](uint32_t ref) {
     return EqualIgnoringAsciiCase(NodeOf(ref).text, key) && GroupOf(ref) == group;
   });
 }
 
-uint32_t PreferenceStore::FindGroup(std::string_view name) const {
-  return groups.Find(NameHash(0, name),
-                     [&](uint32_t group) { return EqualIgnoringAsciiCase(GroupName(group), name); });
+uint32_t PreferenceStore::FindGroup(std::string_view name, uint64_t hash) const {
+  return groups.Find(hash, [&](uint32_t group) { return EqualIgnoringAsciiCase(GroupName(group), name); });
 }
 
-void PreferenceStore::AddGroup(uint32_t group) {
-  groups.Add(NameHash(0, GroupName(group)), group,
-             [this](uint32_t other) { return NameHash(0, GroupName(other)); });
+void PreferenceStore::AddGroup(uint32_t group, uint64_t hash) {
+  groups.Add(hash, group, [this](uint32_t other) { return NameHash(0, GroupName(other)); });
 }
 
-void PreferenceStore::AddKey(uint32_t ref) {
-  keys.Add(KeyHash(ref), ref, [this](uint32_t other) { return KeyHash(other); });
+void PreferenceStore::AddKey(uint32_t ref, uint64_t hash) {
+  keys.Add(hash, ref, [this](uint32_t other) { return KeyHash(other); });
 }
 
 void PreferenceStore::Parse(std::string& bytes) {
@@ -265,10 +269,14 @@ void PreferenceStore::Parse(std::string& bytes) {
     if (line[0] == '[') {
       groupOffsets.push_back(at);
       group = static_cast<uint32_t>(groupOffsets.size());
-      reachable = FindGroup(LineNode(line).text) == Index::kNone;
-      if (reachable) AddGroup(group);
-    } else if (line[0] != ';' && reachable && FindKey(group, LineNode(line).text) == Index::kNone) {
-      AddKey(at);
+      std::string_view name = LineNode(line).text;
+      uint64_t hash = NameHash(0, name);
+      reachable = FindGroup(name, hash) == Index::kNone;
+      if (reachable) AddGroup(group, hash);
+    } else if (line[0] != ';' && reachable) {
+      std::string_view key = LineNode(line).text;
+      uint64_t hash = NameHash(group, key);
+      if (FindKey(group, key, hash) == Index::kNone) AddKey(at, hash);
     }
   });
   current = 0;
@@ -285,7 +293,7 @@ bool PreferenceStore::SelectGroup(std::u16string_view name) {
   current = 0;
   if (name.empty()) return true;
   std::string wanted = OneLine(name);
-  uint32_t found = FindGroup(wanted);
+  uint32_t found = FindGroup(wanted, NameHash(0, wanted));
   if (found == Index::kNone) {
     pendingGroup = wanted;
     return false;
@@ -296,7 +304,8 @@ bool PreferenceStore::SelectGroup(std::u16string_view name) {
 
 bool PreferenceStore::FindValue(std::u16string_view key, std::string_view* value) const {
   if (!pendingGroup.empty()) return false;
-  uint32_t ref = FindKey(current, Utf16ToUtf8(key));
+  std::string wanted = Utf16ToUtf8(key);
+  uint32_t ref = FindKey(current, wanted, NameHash(current, wanted));
   if (ref == Index::kNone) return false;
   *value = NodeOf(ref).value;
   return true;
@@ -321,17 +330,19 @@ double PreferenceStore::ReadDouble(std::u16string_view key, double defaultValue)
 void PreferenceStore::WriteString(std::u16string_view key, std::u16string_view value) {
   if (state == FileState::None) return;
   if (!pendingGroup.empty()) {
-    newGroups.push_back(AddWritten({NodeKind::Group, 0, pendingGroup, ""}) - kWritten);
+    uint64_t hash = NameHash(0, pendingGroup);
+    newGroups.push_back(AddWritten({NodeKind::Group, 0, std::move(pendingGroup), ""}) - kWritten);
     current = static_cast<uint32_t>(groupOffsets.size() + newGroups.size());
-    AddGroup(current);
+    AddGroup(current, hash);
     pendingGroup.clear();
   }
   std::string keyText = OneLine(key);
   std::string valueText = OneLine(value);
-  uint32_t found = FindKey(current, keyText);
+  uint64_t hash = NameHash(current, keyText);
+  uint32_t found = FindKey(current, keyText, hash);
   if (found == Index::kNone) {
     uint32_t ref = AddWritten({NodeKind::Key, current, std::move(keyText), std::move(valueText)});
-    AddKey(ref);
+    AddKey(ref, hash);
     addedKeys.push_back(ref - kWritten);
   } else {
     if (found < kWritten) {

@@ -97,10 +97,11 @@ struct PreferenceStore {
   std::string_view GroupName(uint32_t group) const;
   uint32_t GroupOf(uint32_t ref) const;  // the group a key is in
   uint64_t KeyHash(uint32_t ref) const;
-  uint32_t FindGroup(std::string_view name) const;            // a group number, or Index::kNone
-  uint32_t FindKey(uint32_t group, std::string_view key) const;  // a reference, or Index::kNone
-  void AddGroup(uint32_t group);
-  void AddKey(uint32_t ref);
+  // A group number or a node reference, or Index::kNone; the hash is the name's.
+  uint32_t FindGroup(std::string_view name, uint64_t hash) const;
+  uint32_t FindKey(uint32_t group, std::string_view key, uint64_t hash) const;
+  void AddGroup(uint32_t group, uint64_t hash);
+  void AddKey(uint32_t ref, uint64_t hash);
   uint32_t AddWritten(WrittenNode node);  // its reference
   // Whether the current group has the key; its value then goes to *value.
   bool FindValue(std::u16string_view key, std::string_view* value) const;
