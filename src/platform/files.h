@@ -72,7 +72,8 @@ bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes);
 // Writes the rest of the new content (all of it when WriteFileReplacement was not used), flushes
 // it to the disk and renames the temporary file over the target (which keeps its permissions).
 // Returns false when any step fails: the temporary file is then removed and the target is
-// untouched. The replacement is finished either way.
+// untouched. The replacement is finished either way. A success also removes the temporary files
+// of earlier replacements of the target whose processes were killed before they finished.
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes);
 // Gives the replacement up: the temporary file is removed and the target is untouched.
 void AbandonFileReplacement(FileReplacement* replacement);

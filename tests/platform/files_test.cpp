@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -220,6 +222,36 @@ TEST_F(FileReplacements, AFailedPartFailsTheCommitEvenAfterRoomCameBack) {
   EXPECT_FALSE(CommitFileReplacement(&replacement, "d"));
   EXPECT_EQ(FileContent("s.tvnp"), "old");
   EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+// A process killed while it saved leaves its temporary file behind; the next save removes it, but
+// neither the temporary files of processes that still run (another instance saving the same
+// file) nor files that only look like one.
+TEST_F(FileReplacements, ASaveRemovesWhatKilledSavesLeft) {
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  std::string dead = std::to_string(gone), self = std::to_string(getpid());
+  struct Case { std::string name; bool removed; } cases[] = {
+      {".s.tvnp.tmp-" + dead + "-0", true},
+      {".s.tvnp.tmp-" + dead + "-4294967295", true},
+      {".s.tvnp.tmp-" + self + "-7", false},  // this process's, perhaps a save in progress
+      {".s.tvnp.tmp-1-0", false},             // a process that runs
+      {".other.tvnp.tmp-" + dead + "-0", false},
+      {"s.tvnp.tmp-" + dead + "-0", false},
+      {".s.tvnp.tmp-" + dead + "-", false},
+      {".s.tvnp.tmp-" + dead, false},
+      {".s.tvnp.tmp--" + dead + "-0", false},
+      {".s.tvnp.tmp-" + dead + "-0x", false},
+      {".s.tvnp.tmp-99999999999-0", false},
+  };
+  PutFile("s.tvnp", "old");
+  for (const Case& c : cases) PutFile(c.name, "partial");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  ASSERT_TRUE(CommitFileReplacement(&replacement, "new"));
+  EXPECT_EQ(FileContent("s.tvnp"), "new");
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(c.name), !c.removed) << c.name;
 }
 
 TEST_F(FileReplacements, AbandoningOrAFolderLeavesTheTargetAlone) {
