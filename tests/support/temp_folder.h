@@ -15,8 +15,9 @@
 
 class TempWorkingFolder {
  public:
-  TempWorkingFolder() : previous(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tornavelle-XXXXXX").string();
+  explicit TempWorkingFolder(const std::filesystem::path& parent = std::filesystem::temp_directory_path())
+      : previous(std::filesystem::current_path()) {
+    std::string pattern = (parent / "tornavelle-XXXXXX").string();
     path = mkdtemp(pattern.data());
     std::filesystem::current_path(path);
   }
