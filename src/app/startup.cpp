@@ -40,8 +40,20 @@ void SaveState() {
   SaveLanguageChoice();
 }
 
+// The skin's name as the failure message quotes it. The name comes from the settings file, which
+// is the user's to edit: a name of megabytes took the message box a minute and a gigabyte to lay
+// out, so a long one is cut, with an ellipsis to show it was.
+std::u16string QuotedSkinName() {
+  constexpr size_t kLongest = 100;
+  const std::u16string& name = appSettings.skinName;
+  if (name.size() <= kLongest) return name;
+  size_t kept = kLongest;
+  if (name[kept - 1] >= 0xD800 && name[kept - 1] <= 0xDBFF) --kept;  // half a character
+  return name.substr(0, kept) + u"…";
+}
+
 void FailSkin() {
-  std::u16string message = TextOf(111) + appSettings.skinName + TextOf(112) + u"\n" + TextOf(113);
+  std::u16string message = TextOf(111) + QuotedSkinName() + TextOf(112) + u"\n" + TextOf(113);
   ShowMessageBox(0, TextOf(110), message);
   appSettings.skinName = u"Defaut";
   ShutDown();

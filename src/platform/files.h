@@ -24,6 +24,8 @@ struct FileReplacement {
   PlatformFile temporary;
   std::string temporaryPath;  // native paths
   std::string targetPath;     // the file that gets replaced, symbolic links followed
+  int64_t written = 0;        // bytes of new content written so far
+  bool failed = false;        // a write failed: the commit will not replace the target
 };
 
 // The path in the system's form: on Linux every "\" becomes "/".
@@ -64,9 +66,14 @@ bool RenameFile(std::string_view from, std::string_view to);
 // temporary file is created in the target's folder. Returns false, with nothing created, when
 // the temporary file cannot be created or an existing target cannot be written.
 bool BeginFileReplacement(std::string_view path, FileReplacement* replacement);
-// Writes the whole new content, flushes it to the disk and renames the temporary file over the
-// target (which keeps its permissions). Returns false when any step fails: the temporary file
-// is then removed and the target is untouched. The replacement is finished either way.
+// Adds bytes to the new content, after those given before, so that a large content never has to
+// be held whole. Returns false when they could not be written; the commit then fails.
+bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes);
+// Writes the rest of the new content (all of it when WriteFileReplacement was not used), flushes
+// it to the disk and renames the temporary file over the target (which keeps its permissions).
+// Returns false when any step fails: the temporary file is then removed and the target is
+// untouched. The replacement is finished either way. A success also removes the temporary files
+// of earlier replacements of the target whose processes were killed before they finished.
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes);
 // Gives the replacement up: the temporary file is removed and the target is untouched.
 void AbandonFileReplacement(FileReplacement* replacement);

@@ -81,6 +81,11 @@ void ReadEntries(std::u16string_view lines, bool base) {
       int32_t reference = ReadTextNumber(std::u16string_view(text).substr(1));
       text = InTable(reference) ? textTable[static_cast<size_t>(reference)] : std::u16string();
     }
+    if (text.size() > kMaxLanguageTextLength) {
+      size_t kept = kMaxLanguageTextLength;
+      if (text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) --kept;  // half a character
+      text.resize(kept);
+    }
     if (InTable(index) && (base || !text.empty())) textTable[static_cast<size_t>(index)] = text;
   }
 }

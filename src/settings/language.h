@@ -6,8 +6,9 @@
 // N of texts, the table gets N + 1 entries, and its entries are read first; the chosen language
 // then replaces every entry it gives a non-empty text. Entry lines are "index=text"; a text
 // "#n" takes the current text of entry n; lines starting with "[", empty lines and lines without
-// "=" are ignored. After both files, every "$" is removed from every text, so a translation can
-// make a text empty with "$".
+// "=" are ignored. A text longer than kMaxLanguageTextLength units is cut there (never between the
+// two halves of a character). After both files, every "$" is removed from every text, so a
+// translation can make a text empty with "$".
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,6 +22,11 @@ inline constexpr char16_t kLanguageFolder[] = u"Lng-Tornavelle";
 inline constexpr char16_t kBaseLanguage[] = u"Francais";
 // A French file that announces more texts than this, or fewer than none, is unreadable.
 inline constexpr int32_t kMaxLanguageTexts = 100000;
+// The longest text kept, four times the longest shipped one. Every entry may refer to one huge
+// text, and each reference is a copy: without a cut, a file of a few megabytes could ask for
+// gigabytes, and a caption, a title or a menu entry of megabytes takes the text engine seconds
+// and hundreds of megabytes to lay out. With it the table is at most about 100 MB.
+inline constexpr size_t kMaxLanguageTextLength = 512;
 
 // Reads the chosen language from "Langue.lng", runs ChooseLanguage when there is none or its
 // file is missing, then fills textTable from the French file and the chosen one. Returns false

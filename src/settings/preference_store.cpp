@@ -8,7 +8,25 @@
 
 namespace {
 
+// Node references at or above kWritten name written nodes; below it they are offsets in the text
+// read, which is at most twice the largest file (ISO 8859-1 bytes become two UTF-8 bytes).
+constexpr uint32_t kWritten = 1u << 26;
+static_assert(2 * kMaxPreferenceFileBytes < kWritten);
+// An index slot holds a reference in its low bits and 5 bits of the hash above; a reference can
+// never reach kRefMask (that would take 2^26 written nodes), so a free slot is never a real one.
+constexpr int kRefBits = 27;
+constexpr uint32_t kRefMask = (1u << kRefBits) - 1;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -16,16 +34,14 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return lower;
-}
-
-std::string Latin1ToUtf8(std::string_view bytes) {
+// The bytes as UTF-8, each byte of them an ISO 8859-1 character. The bytes are taken: when they
+// are all ASCII they already are the text, and otherwise they are freed once converted.
+std::string Latin1ToUtf8(std::string& bytes) {
+  size_t high = static_cast<size_t>(
+      std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+  if (high == 0) return std::move(bytes);
   std::string text;
-  text.reserve(bytes.size());
+  text.reserve(bytes.size() + high);
   for (char byte : bytes) {
     auto c = static_cast<unsigned char>(byte);
     if (c < 0x80) {
@@ -35,23 +51,63 @@ std::string Latin1ToUtf8(std::string_view bytes) {
       text += static_cast<char>(0x80 | (c & 0x3F));
     }
   }
+  std::string().swap(bytes);
   return text;
 }
+
+// Where the line that goes on at `from` ends: its CR or LF, or the text's end. (A plain loop:
+// find_first_of looks each character up in the set of two.)
+size_t LineEnd(std::string_view text, size_t from) {
+  while (from < text.size() && text[from] != '\r' && text[from] != '\n') ++from;
+  return from;
+}
+
+// Calls visit(offset, line) for every line of the text that is not blank, in order; a line
+// starts at its first character that is not a blank and ends before the next CR or LF.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = LineEnd(text, at);
+    while (at < end && IsBlank(text[at])) ++at;
+    if (at < end) visit(static_cast<uint32_t>(at), text.substr(at, end - at));
+    at = end + 1;  // runs of CR and LF leave empty lines, which are skipped
+  }
+}
+
+// The line that starts at the offset.
+std::string_view LineAt(std::string_view text, uint32_t offset) {
+  return text.substr(offset, LineEnd(text, offset) - offset);
+}
+
+// The hash of a group or key name (ASCII case ignored) within a group, 0 for group names.
+uint64_t NameHash(uint32_t group, std::string_view name) {
+  uint64_t hash = 0xCBF29CE484222325u ^ (uint64_t{group} * 0x9E3779B97F4A7C15u);
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 0x100000001B3u;
+  // The byte-wise hash is weak in its low bits, which choose the slot: they are mixed with all.
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCDu;
+  hash ^= hash >> 33;
+  hash *= 0xC4CEB9FE1A85EC53u;
+  return hash ^ (hash >> 33);
+}
+
+uint32_t HashTag(uint64_t hash) { return static_cast<uint32_t>(hash >> 59) << kRefBits; }
 
 // The text as UTF-8, each line break (CR LF, CR or LF) turned into one space.
 std::string OneLine(std::u16string_view text) {
   std::string line = Utf16ToUtf8(text);
-  std::string joined;
-  joined.reserve(line.size());
+  size_t kept = 0;  // the joined text is never longer, so it is built in place
   for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '\r' || line[i] == '\n') {
-      joined += ' ';
-      if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
-    } else {
-      joined += line[i];
+    char c = line[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
+      c = ' ';
     }
+    line[kept++] = c;
   }
-  return joined;
+  line.resize(kept);
+  return line;
 }
 
 // As atoi reads: white space, an optional sign, digits up to the first non-digit; no digits
@@ -68,12 +124,45 @@ int32_t ReadAtoi(std::string_view text) {
   return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
 }
 
-// The lookup key of a key within a group: the group number, then the lower-cased key.
-std::string KeyIndex(uint32_t group, std::string_view key) {
-  return std::to_string(group) + '\n' + LowerAscii(key);
+}  // namespace
+
+template <typename Same>
+uint32_t PreferenceStore::Index::Find(uint64_t hash, Same same) const {
+  if (slots.empty()) return kNone;
+  size_t mask = slots.size() - 1;
+  uint32_t tag = HashTag(hash);
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    uint32_t slot = slots[i];
+    if (slot == kNone) return kNone;
+    if ((slot & ~kRefMask) == tag && same(slot & kRefMask)) return slot & kRefMask;
+  }
 }
 
-}  // namespace
+void PreferenceStore::Index::Put(uint64_t hash, uint32_t ref) {
+  size_t mask = slots.size() - 1;
+  size_t i = hash & mask;
+  while (slots[i] != kNone) i = (i + 1) & mask;
+  slots[i] = HashTag(hash) | ref;
+}
+
+template <typename HashOf>
+void PreferenceStore::Index::Add(uint64_t hash, uint32_t ref, HashOf hashOf) {
+  // Kept at most 7/8 full: linear probing stays short with the tags, and a full index of tiny
+  // lines costs under 10 bytes a line (14 while it doubles).
+  if ((count + 1) * 8 > slots.size() * 7) {
+    std::vector<uint32_t> old(std::max<size_t>(16, slots.size() * 2), kNone);
+    old.swap(slots);
+    for (uint32_t slot : old)
+      if (slot != kNone) Put(hashOf(slot & kRefMask), slot & kRefMask);
+  }
+  Put(hash, ref);
+  ++count;
+}
+
+void PreferenceStore::Index::Clear() {
+  slots = std::vector<uint32_t>();
+  count = 0;
+}
 
 bool PreferenceStore::Open(std::u16string_view filePath) {
   Close();
@@ -106,54 +195,96 @@ bool PreferenceStore::Create(std::u16string_view filePath) {
   return state == FileState::Created;
 }
 
-void PreferenceStore::Parse(std::string_view bytes) {
-  std::string text = bytes.starts_with("\xEF\xBB\xBF") ? std::string(bytes.substr(3))
-                                                        : Latin1ToUtf8(bytes);
-  uint32_t group = 0;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    size_t end = rest.find_first_of("\r\n");
-    std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-    if (line.empty()) continue;  // covers blank lines and the second half of CR LF
-    if (line[0] == ';') {
-      line.remove_prefix(line.size() > 1 && line[1] == ' ' ? 2 : 1);
-      AddNode(nodes.end(), {NodeKind::Comment, std::string(line), ""}, group);
-    } else if (line[0] == '[') {
-      std::string_view name = line.substr(1, line.find(']') - 1);
-      AddNode(nodes.end(), {NodeKind::Group, std::string(name), ""}, group);
-      group = static_cast<uint32_t>(groupNodes.size());
-    } else {
-      size_t equals = line.find('=');
-      std::string_view key = line.substr(0, equals), value;
-      while (!key.empty() && IsBlank(key.back())) key.remove_suffix(1);
-      if (equals != std::string_view::npos) {
-        value = line.substr(equals + 1);
-        while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-      }
-      AddNode(nodes.end(), {NodeKind::Key, std::string(key), std::string(value)}, group);
-    }
+PreferenceStore::Node PreferenceStore::LineNode(std::string_view line) {
+  if (line[0] == ';') {
+    line.remove_prefix(line.size() > 1 && line[1] == ' ' ? 2 : 1);
+    return {NodeKind::Comment, line, {}};
   }
+  if (line[0] == '[') return {NodeKind::Group, line.substr(1, line.find(']') - 1), {}};
+  size_t equals = line.find('=');
+  std::string_view key = line.substr(0, equals), value;
+  while (!key.empty() && IsBlank(key.back())) key.remove_suffix(1);
+  if (equals != std::string_view::npos) {
+    value = line.substr(equals + 1);
+    while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+  }
+  return {NodeKind::Key, key, value};
+}
+
+PreferenceStore::Node PreferenceStore::NodeOf(uint32_t ref) const {
+  if (ref < kWritten && !rewritten.empty()) {
+    auto found = rewritten.find(ref);
+    if (found != rewritten.end()) ref = kWritten + found->second;
+  }
+  if (ref < kWritten) return LineNode(LineAt(text, ref));
+  const WrittenNode& node = written[ref - kWritten];
+  return {node.kind, node.text, node.value};
+}
+
+std::string_view PreferenceStore::GroupName(uint32_t group) const {
+  return group <= groupOffsets.size() ? LineNode(LineAt(text, groupOffsets[group - 1])).text
+                                      : written[newGroups[group - groupOffsets.size() - 1]].text;
+}
+
+uint32_t PreferenceStore::GroupOf(uint32_t ref) const {
+  if (ref >= kWritten) return written[ref - kWritten].group;
+  // The number of groups read that start before the line.
+  return static_cast<uint32_t>(
+      std::upper_bound(groupOffsets.begin(), groupOffsets.end(), ref) - groupOffsets.begin());
+}
+
+uint64_t PreferenceStore::KeyHash(uint32_t ref) const { return NameHash(GroupOf(ref), NodeOf(ref).text); }
+
+uint32_t PreferenceStore::FindKey(uint32_t group, std::string_view key, uint64_t hash) const {
+  return keys.Find(hash, [&](uint32_t ref) {
+    return EqualIgnoringAsciiCase(NodeOf(ref).text, key) && GroupOf(ref) == group;
+  });
+}
+
+uint32_t PreferenceStore::FindGroup(std::string_view name, uint64_t hash) const {
+  return groups.Find(hash, [&](uint32_t group) { return EqualIgnoringAsciiCase(GroupName(group), name); });
+}
+
+void PreferenceStore::AddGroup(uint32_t group, uint64_t hash) {
+  groups.Add(hash, group, [this](uint32_t other) { return NameHash(0, GroupName(other)); });
+}
+
+void PreferenceStore::AddKey(uint32_t ref, uint64_t hash) {
+  keys.Add(hash, ref, [this](uint32_t other) { return KeyHash(other); });
+}
+
+void PreferenceStore::Parse(std::string& bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    bytes.erase(0, 3);
+    text = std::move(bytes);
+  } else {
+    text = Latin1ToUtf8(bytes);
+  }
+  size_t groupLines = 0;
+  ForEachLine(text, [&](uint32_t, std::string_view line) { groupLines += line[0] == '['; });
+  groupOffsets.reserve(groupLines);
+  uint32_t group = 0;
+  bool reachable = true;  // whether the group's keys can be found: it is the first of its name
+  ForEachLine(text, [&](uint32_t at, std::string_view line) {
+    if (line[0] == '[') {
+      groupOffsets.push_back(at);
+      group = static_cast<uint32_t>(groupOffsets.size());
+      std::string_view name = LineNode(line).text;
+      uint64_t hash = NameHash(0, name);
+      reachable = FindGroup(name, hash) == Index::kNone;
+      if (reachable) AddGroup(group, hash);
+    } else if (line[0] != ';' && reachable) {
+      std::string_view key = LineNode(line).text;
+      uint64_t hash = NameHash(group, key);
+      if (FindKey(group, key, hash) == Index::kNone) AddKey(at, hash);
+    }
+  });
   current = 0;
 }
 
-// Inserts the node before `before` and indexes it: the first group or key of a name is the one
-// every lookup finds, so later ones are not indexed.
-void PreferenceStore::AddNode(NodeRef before, Node node, uint32_t group) {
-  NodeRef added = nodes.insert(before, std::move(node));
-  if (added->kind == NodeKind::Group) {
-    groupNodes.push_back(added);
-    groups.emplace(LowerAscii(added->text), static_cast<uint32_t>(groupNodes.size()));
-  } else if (added->kind == NodeKind::Key) {
-    keys.emplace(KeyIndex(group, added->text), added);
-  }
-}
-
-// The node before which a new key of the group goes: the next group, or the end. Keys of no
-// group go before the first group.
-PreferenceStore::NodeRef PreferenceStore::EndOfGroup(uint32_t group) {
-  return group < groupNodes.size() ? groupNodes[group] : nodes.end();
+uint32_t PreferenceStore::AddWritten(WrittenNode node) {
+  written.push_back(std::move(node));
+  return kWritten + static_cast<uint32_t>(written.size() - 1);
 }
 
 bool PreferenceStore::SelectGroup(std::u16string_view name) {
@@ -162,51 +293,66 @@ bool PreferenceStore::SelectGroup(std::u16string_view name) {
   current = 0;
   if (name.empty()) return true;
   std::string wanted = OneLine(name);
-  auto found = groups.find(LowerAscii(wanted));
-  if (found == groups.end()) {
+  uint32_t found = FindGroup(wanted, NameHash(0, wanted));
+  if (found == Index::kNone) {
     pendingGroup = wanted;
     return false;
   }
-  current = found->second;
+  current = found;
   return true;
 }
 
-const PreferenceStore::Node* PreferenceStore::FindKey(std::u16string_view key) const {
-  if (!pendingGroup.empty()) return nullptr;
-  auto found = keys.find(KeyIndex(current, Utf16ToUtf8(key)));
-  return found == keys.end() ? nullptr : &*found->second;
+bool PreferenceStore::FindValue(std::u16string_view key, std::string_view* value) const {
+  if (!pendingGroup.empty()) return false;
+  std::string wanted = Utf16ToUtf8(key);
+  uint32_t ref = FindKey(current, wanted, NameHash(current, wanted));
+  if (ref == Index::kNone) return false;
+  *value = NodeOf(ref).value;
+  return true;
 }
 
 std::u16string PreferenceStore::ReadString(std::u16string_view key,
                                            std::u16string_view defaultValue) const {
-  const Node* node = FindKey(key);
-  return node ? Utf8ToUtf16(TrimBlanks(node->value)) : std::u16string(defaultValue);
+  std::string_view value;
+  return FindValue(key, &value) ? Utf8ToUtf16(TrimBlanks(value)) : std::u16string(defaultValue);
 }
 
 int32_t PreferenceStore::ReadInt(std::u16string_view key, int32_t defaultValue) const {
-  const Node* node = FindKey(key);
-  return node ? ReadAtoi(node->value) : defaultValue;
+  std::string_view value;
+  return FindValue(key, &value) ? ReadAtoi(value) : defaultValue;
 }
 
 double PreferenceStore::ReadDouble(std::u16string_view key, double defaultValue) const {
-  const Node* node = FindKey(key);
-  return node ? ReadLeadingDouble(std::string_view(node->value)) : defaultValue;
+  std::string_view value;
+  return FindValue(key, &value) ? ReadLeadingDouble(value) : defaultValue;
 }
 
 void PreferenceStore::WriteString(std::u16string_view key, std::u16string_view value) {
   if (state == FileState::None) return;
   if (!pendingGroup.empty()) {
-    AddNode(nodes.end(), {NodeKind::Group, pendingGroup, ""}, 0);
-    current = static_cast<uint32_t>(groupNodes.size());
+    uint64_t hash = NameHash(0, pendingGroup);
+    newGroups.push_back(AddWritten({NodeKind::Group, 0, std::move(pendingGroup), ""}) - kWritten);
+    current = static_cast<uint32_t>(groupOffsets.size() + newGroups.size());
+    AddGroup(current, hash);
     pendingGroup.clear();
   }
   std::string keyText = OneLine(key);
-  auto found = keys.find(KeyIndex(current, keyText));
-  if (found != keys.end()) {
-    found->second->text = keyText;
-    found->second->value = OneLine(value);
+  std::string valueText = OneLine(value);
+  uint64_t hash = NameHash(current, keyText);
+  uint32_t found = FindKey(current, keyText, hash);
+  if (found == Index::kNone) {
+    uint32_t ref = AddWritten({NodeKind::Key, current, std::move(keyText), std::move(valueText)});
+    AddKey(ref, hash);
+    addedKeys.push_back(ref - kWritten);
   } else {
-    AddNode(EndOfGroup(current), {NodeKind::Key, keyText, OneLine(value)}, current);
+    if (found < kWritten) {
+      // A key read takes its new form in a written node, which the file's line then stands for.
+      auto [entry, added] = rewritten.try_emplace(found, 0);
+      if (added) entry->second = AddWritten({NodeKind::Key, current, {}, {}}) - kWritten;
+      found = kWritten + entry->second;
+    }
+    written[found - kWritten].text = std::move(keyText);
+    written[found - kWritten].value = std::move(valueText);
   }
   dirty = true;
 }
@@ -221,33 +367,75 @@ void PreferenceStore::WriteDouble(std::u16string_view key, double value) {
   WriteString(key, std::u16string(text.begin(), text.end()));
 }
 
-std::string PreferenceStore::FileText() const {
-  std::string text = "\xEF\xBB\xBF\r\n";
-  for (const Node& node : nodes) {
-    switch (node.kind) {
-      case NodeKind::Group: text += "[" + node.text + "]"; break;
-      case NodeKind::Comment: text += "; " + node.text; break;
-      case NodeKind::Key: text += node.text + " = " + node.value; break;
+void PreferenceStore::WriteContent(FileReplacement* file) const {
+  // The content goes out in pieces, so that saving a huge file costs no copy of it.
+  constexpr size_t kPiece = 64u << 10;
+  std::string piece;
+  piece.reserve(kPiece);
+  piece = "\xEF\xBB\xBF\r\n";
+  auto append = [&](std::string_view part) {
+    if (piece.size() + part.size() <= kPiece) {
+      piece += part;
+      return;
     }
-    text += "\r\n";
+    WriteFileReplacement(file, piece);
+    piece.clear();
+    if (part.size() < kPiece) piece += part;
+    else WriteFileReplacement(file, part);  // a huge value goes out as it is
+  };
+  auto put = [&](const Node& node) {
+    switch (node.kind) {
+      case NodeKind::Group: append("["), append(node.text), append("]"); break;
+      case NodeKind::Comment: append("; "), append(node.text); break;
+      case NodeKind::Key: append(node.text), append(" = "), append(node.value); break;
+    }
+    append("\r\n");
+  };
+  // New keys go at the end of their group: in group order, each group's in the order written.
+  std::vector<uint32_t> added = addedKeys;
+  std::stable_sort(added.begin(), added.end(),
+                   [this](uint32_t a, uint32_t b) { return written[a].group < written[b].group; });
+  size_t next = 0;
+  auto putAdded = [&](uint32_t group) {
+    for (; next < added.size() && written[added[next]].group == group; ++next)
+      put(NodeOf(kWritten + added[next]));
+  };
+  uint32_t group = 0;
+  ForEachLine(text, [&](uint32_t at, std::string_view line) {
+    if (line[0] == '[') putAdded(group++);
+    put(rewritten.empty() ? LineNode(line) : NodeOf(at));
+  });
+  putAdded(group);
+  for (uint32_t node : newGroups) {
+    put(NodeOf(kWritten + node));
+    putAdded(++group);
   }
-  return text;
+  WriteFileReplacement(file, piece);
 }
 
 void PreferenceStore::Close() {
   if (state == FileState::Created) {
     // A created file that was never written stays empty, as creating it made it.
-    CommitFileReplacement(&replacement, dirty ? FileText() : std::string());
+    if (dirty) WriteContent(&replacement);
+    CommitFileReplacement(&replacement, {});
   } else if (dirty && (state == FileState::Writable || state == FileState::Missing)) {
     FileReplacement rewrite;
-    if (BeginFileReplacement(path, &rewrite)) CommitFileReplacement(&rewrite, FileText());
+    if (BeginFileReplacement(path, &rewrite)) {
+      WriteContent(&rewrite);
+      CommitFileReplacement(&rewrite, {});
+    }
   }
+  // Everything is freed, not only emptied: a store may hold many times a small file's size.
   path.clear();
   state = FileState::None;
-  nodes.clear();
-  groups.clear();
-  keys.clear();
-  groupNodes.clear();
+  std::string().swap(text);  // assigning an empty string would keep the buffer
+  written = std::vector<WrittenNode>();
+  groupOffsets = std::vector<uint32_t>();
+  newGroups = std::vector<uint32_t>();
+  addedKeys = std::vector<uint32_t>();
+  rewritten = std::unordered_map<uint32_t, uint32_t>();
+  groups.Clear();
+  keys.Clear();
   current = 0;
   pendingGroup.clear();
   dirty = false;

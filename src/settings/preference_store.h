@@ -9,7 +9,6 @@
 // "; comment", "key = value". Names and values are UTF-16 at this interface, UTF-8 in the file.
 #pragma once
 #include <cstdint>
-#include <list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,32 +60,74 @@ struct PreferenceStore {
 
  private:
   enum class NodeKind { Group, Comment, Key };
+  // A node as the file shows it; the views last until the store changes.
   struct Node {
     NodeKind kind;
-    std::string text;   // group name, comment text or key
-    std::string value;  // keys only
+    std::string_view text;   // group name, comment text or key
+    std::string_view value;  // keys only
   };
-  using NodeRef = std::list<Node>::iterator;
+  // A node that a write made or changed: a new group, a new key, or a read key's new form.
+  struct WrittenNode {
+    NodeKind kind;
+    uint32_t group;  // keys only: the group they belong to
+    std::string text, value;
+  };
+  // An open-addressing hash set of node references (see `text`), 4 bytes a slot: a file of
+  // millions of tiny lines must not cost more than a few times its size. Each slot keeps 5 bits
+  // of its hash beside the reference, so most probes are settled without looking at the text.
+  class Index {
+   public:
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+    // The reference with this hash for which same(ref) holds, or kNone.
+    template <typename Same> uint32_t Find(uint64_t hash, Same same) const;
+    // Adds a reference that is not there yet; hashOf(ref) gives the hash of those already in.
+    template <typename HashOf> void Add(uint64_t hash, uint32_t ref, HashOf hashOf);
+    void Clear();
+
+   private:
+    void Put(uint64_t hash, uint32_t ref);
+    std::vector<uint32_t> slots;  // a power of two of them, kNone when free
+    size_t count = 0;
+  };
   enum class FileState { None, Writable, ReadOnly, Missing, Created, Unwritable };
 
-  void Parse(std::string_view bytes);
-  void AddNode(NodeRef before, Node node, uint32_t group);
-  NodeRef EndOfGroup(uint32_t group);
-  const Node* FindKey(std::u16string_view key) const;
-  std::string FileText() const;
+  static Node LineNode(std::string_view line);  // a line of the file, from its first non-blank
+  void Parse(std::string& bytes);
+  Node NodeOf(uint32_t ref) const;
+  std::string_view GroupName(uint32_t group) const;
+  uint32_t GroupOf(uint32_t ref) const;  // the group a key is in
+  uint64_t KeyHash(uint32_t ref) const;
+  // A group number or a node reference, or Index::kNone; the hash is the name's.
+  uint32_t FindGroup(std::string_view name, uint64_t hash) const;
+  uint32_t FindKey(uint32_t group, std::string_view key, uint64_t hash) const;
+  void AddGroup(uint32_t group, uint64_t hash);
+  void AddKey(uint32_t ref, uint64_t hash);
+  uint32_t AddWritten(WrittenNode node);  // its reference
+  // Whether the current group has the key; its value then goes to *value.
+  bool FindValue(std::u16string_view key, std::string_view* value) const;
+  void WriteContent(FileReplacement* file) const;
 
   std::string path;  // UTF-8, kept even when the file does not exist
   FileState state = FileState::None;
   FileReplacement replacement;  // for a created file, from Create to Close
-  std::list<Node> nodes;        // in file order
-  // Lookup tables, so that every read and write costs the same whatever the file's size:
-  // group names (lower-cased) to the first group of that name, and group number plus key
-  // (lower-cased) to the first key of that name in the group. Group 0 is "no group".
-  // Groups are numbered from 1 in file order; they are only ever added at the end.
-  std::unordered_map<std::string, uint32_t> groups;
-  std::unordered_map<std::string, NodeRef> keys;
-  std::vector<NodeRef> groupNodes;  // group n is groupNodes[n - 1]
-  uint32_t current = 0;             // number of the current group, 0 for none
+  // The nodes read are lines of the file's text, which is kept whole; a node reference is the
+  // offset of its line's first character there, or kWritten (in the .cpp) plus the number of a
+  // written node. Nothing is kept for a line that is neither a group nor the first of its key:
+  // the lines are found again in the text when the file is saved.
+  std::string text;  // UTF-8, without the mark
+  std::vector<WrittenNode> written;
+  // Groups are numbered from 1: those read first, in file order, then those written. Group 0
+  // is "no group".
+  std::vector<uint32_t> groupOffsets;  // of the groups read, so sorted
+  std::vector<uint32_t> newGroups;     // written nodes of the groups written
+  std::vector<uint32_t> addedKeys;  // written nodes of new keys, in the order written
+  std::unordered_map<uint32_t, uint32_t> rewritten;  // line offset of a key read -> its new form
+  // Lookup tables, so that every read and write costs the same whatever the file's size: the
+  // first group of each name (ASCII case ignored), and in every such group (and in no group)
+  // the first key of each name. Keys of a later group of the same name are never looked for.
+  Index groups;  // group numbers
+  Index keys;    // node references
+  uint32_t current = 0;  // number of the current group, 0 for none
   std::string pendingGroup;
   bool dirty = false;
 };

@@ -254,19 +254,29 @@ TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
 }
 
 TEST_F(CalculatorTest, ASkinThatCannotOpenIsReportedAndTheProgramEnds) {
-  PutFile("Langue.lng", "Defaut = Francais\r\n");
-  PutFile("Tornavelle.tvnp", "[Apparence]\r\nApparence = Bleu\r\n[Calcul]\r\nOperation = 1+1\r\n");
+  // The name is quoted as the settings give it, up to a length that any real name stays under.
+  struct Case { std::string name; std::string quoted; } cases[] = {
+      {"Bleu", "Bleu"},
+      {std::string(100, 'b'), std::string(100, 'b')},
+      {std::string(10'000'000, 'b'), std::string(100, 'b') + "…"},
+      {std::string(99, 'b') + "\xF0\x9F\x98\x80", std::string(99, 'b') + "…"},  // never half a character
+  };
   fs::remove("Apparence/Defaut/Item.png");
-  ASSERT_TRUE(StartUp());
-  ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
-  EXPECT_EQ(OffscreenMessageBoxes()[0].title, u"Tornavelle");
-  EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[0].text),
-            "L’apparence «\u00A0Bleu\u00A0» n’a pas pu être ouverte.\n"
-            "Le dossier Apparence du programme est introuvable ou incomplet.");
-  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
-  const std::string saved = FileContent("Tornavelle.tvnp");
-  EXPECT_NE(saved.find("Apparence = Defaut"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("Operation = 1+1"), std::string::npos) << saved;
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  for (const Case& c : cases) {
+    Restart();
+    PutFile("Tornavelle.tvnp", "\xEF\xBB\xBF[Apparence]\r\nApparence = " + c.name + "\r\n[Calcul]\r\nOperation = 1+1\r\n");
+    ASSERT_TRUE(StartUp());
+    ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
+    EXPECT_EQ(OffscreenMessageBoxes()[0].title, u"Tornavelle");
+    EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[0].text),
+              "L’apparence «\u00A0" + c.quoted + "\u00A0» n’a pas pu être ouverte.\n"
+              "Le dossier Apparence du programme est introuvable ou incomplet.") << c.name.size();
+    EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+    const std::string saved = FileContent("Tornavelle.tvnp");
+    EXPECT_NE(saved.find("Apparence = Defaut"), std::string::npos) << saved.substr(0, 200);
+    EXPECT_NE(saved.find("Operation = 1+1"), std::string::npos) << saved.substr(0, 200);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -238,6 +240,71 @@ TEST_F(FileReplacements, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_EQ(FileContent("s.tvnp"), old);
   EXPECT_EQ(FolderNames(), "s.tvnp");  // the temporary file is gone
 }
+
+TEST_F(FileReplacements, ContentGivenInPartsFollowsInOrder) {
+  PutFile("s.tvnp", "old content");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, "one "));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, ""));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, std::string(100000, 't')));
+  EXPECT_EQ(FileContent("s.tvnp"), "old content");
+  EXPECT_TRUE(CommitFileReplacement(&replacement, " end"));
+  EXPECT_EQ(FileContent("s.tvnp"), "one " + std::string(100000, 't') + " end");
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+TEST_F(FileReplacements, AFailedPartFailsTheCommitEvenAfterRoomCameBack) {
+  PutFile("s.tvnp", "old");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  EXPECT_TRUE(WriteFileReplacement(&replacement, std::string(500, 'a')));
+  if (!FullDiskSimulation::Available()) {
+    AbandonFileReplacement(&replacement);
+    GTEST_SKIP() << "no way to simulate a full disk here";
+  }
+  {
+    FullDiskSimulation full(1000);
+    EXPECT_FALSE(WriteFileReplacement(&replacement, std::string(800, 'b')));
+  }
+  // The later parts would fit, but the content would have a hole where the lost part was.
+  EXPECT_FALSE(WriteFileReplacement(&replacement, "c"));
+  EXPECT_FALSE(CommitFileReplacement(&replacement, "d"));
+  EXPECT_EQ(FileContent("s.tvnp"), "old");
+  EXPECT_EQ(FolderNames(), "s.tvnp");
+}
+
+// A process killed while it saved leaves its temporary file behind; the next save removes it, but
+// neither the temporary files of processes that still run (another instance saving the same
+// file) nor files that only look like one.
+#ifndef _WIN32  // the temporary files of killed processes are recognised on POSIX only
+TEST_F(FileReplacements, ASaveRemovesWhatKilledSavesLeft) {
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  std::string dead = std::to_string(gone), self = std::to_string(getpid());
+  struct Case { std::string name; bool removed; } cases[] = {
+      {".s.tvnp.tmp-" + dead + "-0", true},
+      {".s.tvnp.tmp-" + dead + "-4294967295", true},
+      {".s.tvnp.tmp-" + self + "-7", false},  // this process's, perhaps a save in progress
+      {".s.tvnp.tmp-1-0", false},             // a process that runs
+      {".other.tvnp.tmp-" + dead + "-0", false},
+      {"s.tvnp.tmp-" + dead + "-0", false},
+      {".s.tvnp.tmp-" + dead + "-", false},
+      {".s.tvnp.tmp-" + dead, false},
+      {".s.tvnp.tmp--" + dead + "-0", false},
+      {".s.tvnp.tmp-" + dead + "-0x", false},
+      {".s.tvnp.tmp-99999999999-0", false},
+  };
+  PutFile("s.tvnp", "old");
+  for (const Case& c : cases) PutFile(c.name, "partial");
+  FileReplacement replacement;
+  ASSERT_TRUE(BeginFileReplacement("s.tvnp", &replacement));
+  ASSERT_TRUE(CommitFileReplacement(&replacement, "new"));
+  EXPECT_EQ(FileContent("s.tvnp"), "new");
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(c.name), !c.removed) << c.name;
+}
+#endif
 
 TEST_F(FileReplacements, AbandoningOrAFolderLeavesTheTargetAlone) {
   PutFile("s.tvnp", "old");

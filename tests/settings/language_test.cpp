@@ -126,6 +126,28 @@ TEST_F(LanguageTest, EntryLines) {
   for (const auto& c : cases) EXPECT_EQ(Joined(Load(kFrench + c.lines)), c.texts) << c.name;
 }
 
+TEST_F(LanguageTest, LongTextsAreCut) {
+  constexpr size_t kMost = kMaxLanguageTextLength;
+  const std::u16string longest(kMost, u'a');
+  struct Case { const char* name; std::string lines; std::u16string text4; } cases[] = {
+      {"the longest text stays whole", "4=" + std::string(kMost, 'a'), longest},
+      {"a longer one is cut", "4=" + std::string(10'000'000, 'a'), longest},
+      {"never between the halves of a character", "4=" + std::string(kMost - 1, 'a') + "\xF0\x9F\x98\x80",
+       std::u16string(kMost - 1, u'a')},
+      {"a character that ends at the limit stays", "4=" + std::string(kMost - 2, 'a') + "\xF0\x9F\x98\x80" "b",
+       std::u16string(kMost - 2, u'a') + u"\U0001F600"},
+      // Each reference is a copy, so that a file of megabytes could otherwise ask for gigabytes.
+      {"references copy the cut text", "3=" + std::string(100'000, 'a') + "\n" + [] {
+         std::string lines;
+         for (int n = 0; n < 100; ++n) lines += "4=#3\n";
+         return lines;
+       }(), longest},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Load(kFrench + c.lines).at(4), c.text4) << c.name;
+  EXPECT_EQ(Load(kMark + "4\n1=un\n", kEnglish + "1=" + std::string(kMost + 1, 'e')).at(1), std::u16string(kMost, u'e'))
+      << "in a translation";
+}
+
 TEST_F(LanguageTest, TranslationOverrides) {
   // Lines after the four French texts, lines of the English file after its section line.
   struct Case { const char* name; std::string french, english; const char* texts; } cases[] = {

@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "../support/failing_reads.h"
+#include "../support/peak_heap.h"
 #include "../support/temp_folder.h"
 #include "platform/unicode.h"
 #include "settings/preference_store.h"
@@ -50,6 +51,7 @@ bool SameDouble(double a, double b) {
 }
 
 std::u16string Key(char prefix, size_t n) { return Utf8ToUtf16(prefix + std::to_string(n)); }
+std::u16string Name(const char* prefix, int n) { return Utf8ToUtf16(prefix + std::to_string(n)); }
 
 TEST_F(Preference, ReadingSyntax) {
   struct Case { const char* name; std::string bytes; std::u16string_view group, key, value; } cases[] = {
@@ -161,8 +163,110 @@ TEST_F(Preference, WhatIsSaved) {
          s.WriteString(u"Operation", u"1+2\r\n[Graphique]\rGraphe_Grille = 0\n\n");
        },
        "[Calcul]\r\nOperation = 1+2 [Graphique] Graphe_Grille = 0  \r\n"},
+      {"a key written twice keeps one line, with the last value", "[A]\nk = 1\nj = 2\n",
+       [](PreferenceStore& s) {
+         s.SelectGroup(u"A");
+         s.WriteInt(u"k", 2); s.WriteInt(u"n", 1); s.WriteInt(u"K", 3); s.WriteInt(u"n", 2);
+       },
+       "[A]\r\nK = 3\r\nj = 2\r\nn = 2\r\n"},
+      {"a value longer than the pieces the file is written in", "k = 1\nj = 2\n",
+       [](PreferenceStore& s) { s.WriteString(u"k", std::u16string(200000, u'v')); },
+       "k = " + std::string(200000, 'v') + "\r\nj = 2\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(AfterWrites(c.before, c.writes), kMark + c.after) << c.name;
+}
+
+// Enough groups and keys for the lookup tables to grow many times over, with later keys and a
+// later group of names already seen, in other cases: every read finds the first key of its name
+// in the first group of its name, and a save keeps every line in its place, rewritten keys with
+// their new spelling, new keys at the ends of their groups and new groups at the end.
+TEST_F(Preference, ThousandsOfGroupsAndKeys) {
+  constexpr int kGroups = 400, kKeys = 25;
+  auto value = [](int g, int k) { return g * 1000 + k; };
+  auto rewritten = [](int g, int k) { return (g + k) % 7 == 0; };
+  std::string file = "top = 1\n", saved = std::string(kMark) + "top = 1\r\n", made;
+  for (int g = 0; g < kGroups; ++g) {
+    std::string group = "[Group" + std::to_string(g) + "]";
+    file += group + "\n";
+    saved += group + "\r\n";
+    for (int k = 0; k < kKeys; ++k) {
+      file += "Key" + std::to_string(k) + "=" + std::to_string(value(g, k)) + "\n";
+      saved += (rewritten(g, k) ? "KEY" : "Key") + std::to_string(k) + " = " +
+               (rewritten(g, k) ? "-1" : std::to_string(value(g, k))) + "\r\n";
+    }
+    file += "key0 = later\n";
+    saved += "key0 = later\r\n";
+    if (g % 3 == 0) saved += "New = " + std::to_string(g) + "\r\n";
+    if (g % 100 == 0) made += "[Made" + std::to_string(g) + "]\r\nm = 1\r\n";
+  }
+  file += "[GROUP5]\nKey1 = late\n";
+  saved += "[GROUP5]\r\nKey1 = late\r\n" + made;
+
+  ASSERT_TRUE(Open(file));
+  for (int g = 0; g < kGroups; ++g) {
+    ASSERT_TRUE(store.SelectGroup(Name("group", g))) << g;
+    for (int k = 0; k < kKeys; ++k) EXPECT_EQ(store.ReadInt(Name("KEY", k), -2), value(g, k)) << g << "/" << k;
+  }
+  EXPECT_TRUE(store.SelectGroup(u""));
+  EXPECT_EQ(store.ReadInt(u"top", -2), 1);
+  EXPECT_EQ(store.ReadInt(u"Key0", -2), -2);
+  for (int g = 0; g < kGroups; ++g) {
+    store.SelectGroup(Name("Group", g));
+    for (int k = 0; k < kKeys; ++k)
+      if (rewritten(g, k)) store.WriteInt(Name("KEY", k), -1);
+    if (g % 3 == 0) store.WriteInt(u"New", g);
+    if (g % 100 == 0) {
+      EXPECT_FALSE(store.SelectGroup(Name("Made", g)));
+      store.WriteInt(u"m", 1);
+    }
+  }
+  EXPECT_TRUE(store.SelectGroup(u"GROUP7"));
+  EXPECT_EQ(store.ReadInt(u"key0", -2), -1);
+  EXPECT_EQ(store.ReadInt(u"key1", -2), 7001);
+  EXPECT_EQ(store.ReadInt(u"new", -2), -2);
+  EXPECT_TRUE(store.SelectGroup(u"Made200"));
+  EXPECT_EQ(store.ReadInt(u"M", -2), 1);
+  store.Close();
+  EXPECT_EQ(FileContent("p.tvnp"), saved);
+}
+
+// A file of hundreds of thousands of tiny lines, opened, read, written and saved: what the store
+// holds at any moment stays a small multiple of the file's size, whatever the lines are.
+TEST_F(Preference, MemoryStaysASmallMultipleOfTheFile) {
+#ifndef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the heap is seen through AddressSanitizer's hooks";
+#endif
+  // Three characters out of 64 that differ even with ASCII case ignored: every number below 2^18
+  // has a name of its own.
+  auto name = [](size_t n) {
+    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz!#$%&()*+,-./:<>?@^_{|}~'`\"\\";
+    return std::string{digits[n & 63], digits[(n >> 6) & 63], digits[(n >> 12) & 63]};
+  };
+  struct Case { const char* name; std::string (*line)(size_t n, std::string three); } cases[] = {
+      {"one key over and over", [](size_t, std::string) -> std::string { return "a\n"; }},
+      {"all different keys", [](size_t, std::string three) { return three + "\n"; }},
+      {"empty groups", [](size_t, std::string) -> std::string { return "[\n"; }},
+      {"all different groups", [](size_t, std::string three) { return "[" + three + "\n"; }},
+      {"a group and a key", [](size_t, std::string three) { return "[" + three + "\nk\n"; }},
+      {"iso 8859-1 keys", [](size_t, std::string three) { return "\xE9" + three + "\n"; }},
+      {"comments", [](size_t, std::string) -> std::string { return ";\n"; }},
+      {"line breaks", [](size_t, std::string) -> std::string { return "\r"; }},
+      {"one long key", [](size_t n, std::string) -> std::string { return n ? "v" : "k="; }},
+  };
+  constexpr size_t kSize = 256u << 10;
+  for (const Case& c : cases) {
+    std::string bytes;
+    for (size_t n = 0; bytes.size() < kSize; ++n) bytes += c.line(n, name(n));
+    PutFile("p.tvnp", bytes);
+    size_t peak = PeakHeapDuring([this] {
+      store.Open(u"p.tvnp");
+      store.SelectGroup(u"Calcul");
+      store.ReadString(u"Operation", u"");
+      store.WriteInt(u"Mode", 2);
+      store.Close();
+    });
+    EXPECT_LE(peak, 6 * bytes.size()) << c.name << ": " << double(peak) / double(bytes.size()) << " times";
+  }
 }
 
 TEST_F(Preference, AStoreThatWasNotWrittenLeavesTheFileAlone) {

@@ -19,16 +19,16 @@
 
 class TempWorkingFolder {
  public:
-  TempWorkingFolder() : previous(std::filesystem::current_path()) {
+  explicit TempWorkingFolder(const std::filesystem::path& parent = std::filesystem::temp_directory_path())
+      : previous(std::filesystem::current_path()) {
 #ifdef _WIN32
     // Windows has no mkdtemp: a name from the process and a counter, created only if new.
     static unsigned counter = 0;
     do {
-      path = std::filesystem::temp_directory_path() /
-             ("tornavelle-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
+      path = parent / ("tornavelle-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
     } while (!std::filesystem::create_directory(path));
 #else
-    std::string pattern = (std::filesystem::temp_directory_path() / "tornavelle-XXXXXX").string();
+    std::string pattern = (parent / "tornavelle-XXXXXX").string();
     path = mkdtemp(pattern.data());
 #endif
     std::filesystem::current_path(path);

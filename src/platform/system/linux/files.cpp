@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,40 @@ std::string FollowLinks(std::string path) {
     }
   }
   return "";
+}
+
+// The temporary file of a replacement of `name`: its process number and a count make it unique.
+std::string TemporaryName(const std::string& name, pid_t process, unsigned count) {
+  return "." + name + ".tmp-" + std::to_string(process) + "-" + std::to_string(count);
+}
+
+// The process that made a temporary file of a replacement of `name`, or 0 when the file is not one.
+pid_t TemporaryOwner(std::string_view file, const std::string& name) {
+  std::string prefix = "." + name + ".tmp-";
+  if (!file.starts_with(prefix)) return 0;
+  file.remove_prefix(prefix.size());
+  size_t dash = file.find('-');
+  auto digits = [](std::string_view text) {
+    return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (dash == std::string_view::npos || !digits(file.substr(0, dash)) || !digits(file.substr(dash + 1)))
+    return 0;
+  long long owner = std::stoll(std::string(file.substr(0, dash)));
+  return owner <= INT32_MAX ? static_cast<pid_t>(owner) : 0;
+}
+
+// Removes the temporary files that replacements of the file left when their process was killed
+// before it could rename or remove them, so that they do not pile up beside it. Only those of
+// processes that no longer run go: another instance may be saving the same file right now.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return;
+  while (const dirent* entry = readdir(listing)) {
+    pid_t owner = TemporaryOwner(entry->d_name, name);
+    if (owner > 0 && owner != getpid() && kill(owner, 0) != 0 && errno == ESRCH)
+      unlinkat(dirfd(listing), entry->d_name, 0);
+  }
+  closedir(listing);
 }
 
 void SyncFolder(const std::string& folder) {
@@ -211,12 +246,11 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   SplitPath(target, &folder, &name);
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = folder + "/." + name + ".tmp-" + std::to_string(getpid()) + "-" +
-                            std::to_string(counter++);
+    std::string temporary = folder + "/" + TemporaryName(name, getpid(), counter++);
     PlatformFile file;
     if (OpenRegular(temporary, O_RDWR | O_CREAT | O_EXCL, &file)) {
       if (exists) fchmod(Descriptor(file), info.st_mode & 07777);
-      *replacement = FileReplacement{file, temporary, target};
+      *replacement = FileReplacement{file, temporary, target, 0, false};
       return true;
     }
     if (errno != EEXIST) return false;
@@ -224,8 +258,17 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   return false;
 }
 
+bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes) {
+  if (replacement->failed || !WritePlatformFile(replacement->temporary, replacement->written, bytes)) {
+    replacement->failed = true;
+    return false;
+  }
+  replacement->written += static_cast<int64_t>(bytes.size());
+  return true;
+}
+
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written = WritePlatformFile(replacement->temporary, 0, bytes) &&
+  bool written = WriteFileReplacement(replacement, bytes) &&
                  fsync(Descriptor(replacement->temporary)) == 0;
   int closed = close(Descriptor(replacement->temporary));
   replacement->temporary.native = -1;
@@ -236,6 +279,7 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
   }
   std::string folder, name;
   SplitPath(replacement->targetPath, &folder, &name);
+  RemoveStaleTemporaries(folder, name);
   SyncFolder(folder);
   *replacement = FileReplacement();
   return true;

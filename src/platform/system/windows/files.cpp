@@ -232,7 +232,7 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
                             std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
     PlatformFile file;
     if (OpenRegular(temporary, GENERIC_READ | GENERIC_WRITE, CREATE_NEW, &file)) {
-      *replacement = FileReplacement{file, temporary, target};
+      *replacement = FileReplacement{file, temporary, target, 0, false};
       return true;
     }
     if (GetLastError() != ERROR_FILE_EXISTS) return false;
@@ -240,8 +240,17 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   return false;
 }
 
+bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes) {
+  if (replacement->failed || !WritePlatformFile(replacement->temporary, replacement->written, bytes)) {
+    replacement->failed = true;
+    return false;
+  }
+  replacement->written += static_cast<int64_t>(bytes.size());
+  return true;
+}
+
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written = WritePlatformFile(replacement->temporary, 0, bytes) &&
+  bool written = WriteFileReplacement(replacement, bytes) &&
                  FlushFileBuffers(Handle(replacement->temporary));
   bool closed = CloseHandle(Handle(replacement->temporary)) != 0;
   replacement->temporary.native = -1;
