@@ -367,13 +367,55 @@ void PreferenceStore::WriteDouble(std::u16string_view key, double value) {
   WriteString(key, std::u16string(text.begin(), text.end()));
 }
 
+template <typename Visit>
+void PreferenceStore::ForEachNode(Visit visit) const {
+  // New keys go at the end of their group: in group order, each group's in the order written.
+  std::vector<uint32_t> added = addedKeys;
+  std::stable_sort(added.begin(), added.end(),
+                   [this](uint32_t a, uint32_t b) { return written[a].group < written[b].group; });
+  size_t next = 0;
+  auto visitAdded = [&](uint32_t group) {
+    for (; next < added.size() && written[added[next]].group == group; ++next)
+      visit(NodeOf(kWritten + added[next]));
+  };
+  uint32_t group = 0;
+  ForEachLine(text, [&](uint32_t at, std::string_view line) {
+    if (line[0] == '[') visitAdded(group++);
+    visit(rewritten.empty() ? LineNode(line) : NodeOf(at));
+  });
+  visitAdded(group);
+  for (uint32_t node : newGroups) {
+    visit(NodeOf(kWritten + node));
+    visitAdded(++group);
+  }
+}
+
+// The content's parts, in order: the mark, then each node's line.
+template <typename Put>
+void PreferenceStore::ForEachPart(Put put) const {
+  put("\xEF\xBB\xBF\r\n");
+  ForEachNode([&](const Node& node) {
+    switch (node.kind) {
+      case NodeKind::Group: put("["), put(node.text), put("]"); break;
+      case NodeKind::Comment: put("; "), put(node.text); break;
+      case NodeKind::Key: put(node.text), put(" = "), put(node.value); break;
+    }
+    put("\r\n");
+  });
+}
+
+uint64_t PreferenceStore::ContentSize() const {
+  uint64_t size = 0;
+  ForEachPart([&](std::string_view part) { size += part.size(); });
+  return size;
+}
+
 void PreferenceStore::WriteContent(FileReplacement* file) const {
   // The content goes out in pieces, so that saving a huge file costs no copy of it.
   constexpr size_t kPiece = 64u << 10;
   std::string piece;
   piece.reserve(kPiece);
-  piece = "\xEF\xBB\xBF\r\n";
-  auto append = [&](std::string_view part) {
+  ForEachPart([&](std::string_view part) {
     if (piece.size() + part.size() <= kPiece) {
       piece += part;
       return;
@@ -382,43 +424,21 @@ void PreferenceStore::WriteContent(FileReplacement* file) const {
     piece.clear();
     if (part.size() < kPiece) piece += part;
     else WriteFileReplacement(file, part);  // a huge value goes out as it is
-  };
-  auto put = [&](const Node& node) {
-    switch (node.kind) {
-      case NodeKind::Group: append("["), append(node.text), append("]"); break;
-      case NodeKind::Comment: append("; "), append(node.text); break;
-      case NodeKind::Key: append(node.text), append(" = "), append(node.value); break;
-    }
-    append("\r\n");
-  };
-  // New keys go at the end of their group: in group order, each group's in the order written.
-  std::vector<uint32_t> added = addedKeys;
-  std::stable_sort(added.begin(), added.end(),
-                   [this](uint32_t a, uint32_t b) { return written[a].group < written[b].group; });
-  size_t next = 0;
-  auto putAdded = [&](uint32_t group) {
-    for (; next < added.size() && written[added[next]].group == group; ++next)
-      put(NodeOf(kWritten + added[next]));
-  };
-  uint32_t group = 0;
-  ForEachLine(text, [&](uint32_t at, std::string_view line) {
-    if (line[0] == '[') putAdded(group++);
-    put(rewritten.empty() ? LineNode(line) : NodeOf(at));
   });
-  putAdded(group);
-  for (uint32_t node : newGroups) {
-    put(NodeOf(kWritten + node));
-    putAdded(++group);
-  }
   WriteFileReplacement(file, piece);
 }
 
 void PreferenceStore::Close() {
-  if (state == FileState::Created) {
+  // A content Open would refuse is not saved: the next Open would find no keys at all, and the
+  // file is better left as it was.
+  const bool fits = !dirty || ContentSize() <= kMaxPreferenceFileBytes;
+  if (state == FileState::Created && !fits) {
+    AbandonFileReplacement(&replacement);
+  } else if (state == FileState::Created) {
     // A created file that was never written stays empty, as creating it made it.
     if (dirty) WriteContent(&replacement);
     CommitFileReplacement(&replacement, {});
-  } else if (dirty && (state == FileState::Writable || state == FileState::Missing)) {
+  } else if (dirty && fits && (state == FileState::Writable || state == FileState::Missing)) {
     FileReplacement rewrite;
     if (BeginFileReplacement(path, &rewrite)) {
       WriteContent(&rewrite);

@@ -55,7 +55,8 @@ struct PreferenceStore {
   bool IsSavable() const { return state != FileState::ReadOnly && state != FileState::Unwritable; }
 
   // Saves the file if anything was written (or it was created), atomically, then frees
-  // everything. A file opened read only is never written.
+  // everything. A file opened read only is never written, nor is a content larger than
+  // kMaxPreferenceFileBytes, which Open could not read back: the file then keeps what it held.
   void Close();
 
  private:
@@ -105,6 +106,9 @@ struct PreferenceStore {
   uint32_t AddWritten(WrittenNode node);  // its reference
   // Whether the current group has the key; its value then goes to *value.
   bool FindValue(std::u16string_view key, std::string_view* value) const;
+  template <typename Visit> void ForEachNode(Visit visit) const;  // in file order
+  template <typename Put> void ForEachPart(Put put) const;        // the content, in pieces
+  uint64_t ContentSize() const;
   void WriteContent(FileReplacement* file) const;
 
   std::string path;  // UTF-8, kept even when the file does not exist

@@ -48,6 +48,16 @@ std::u16string HistoryKey(size_t n, std::u16string_view field) {
 // The expression that ends the stored list.
 constexpr std::u16string_view kHistoryEnd = u"$";
 
+// The longest text saved. A file over kMaxPreferenceFileBytes is never written, since the next
+// start could not read it; a line and a full history (31 calculations with their exact forms) of
+// texts this long, at 3 UTF-8 bytes a unit, stay well under that. A longer text is not worth
+// losing every setting for: a longer line is saved empty and a longer calculation left out.
+constexpr size_t kMaxSavedText = 65536;
+
+std::u16string_view Saved(std::u16string_view text) {
+  return text.size() <= kMaxSavedText ? text : std::u16string_view();
+}
+
 // Whether the expression, once saved, reads back as the end marker: the reading drops blanks at
 // both ends, and the writing turns line breaks into blanks.
 bool ReadsBackAsHistoryEnd(std::u16string_view expression) {
@@ -75,6 +85,7 @@ void SaveHistory(PreferenceStore& store) {
     // An entry shown as the end marker would end the list when it is read back and lose every
     // older entry; it is left out so that they survive.
     if (ReadsBackAsHistoryEnd(entry.expression)) continue;
+    if (entry.expression.size() > kMaxSavedText || entry.exactForm.size() > kMaxSavedText) continue;
     store.WriteString(HistoryKey(n, u"Operation"), entry.expression);
     store.WriteDouble(HistoryKey(n, u"Valeur"), entry.answer);
     store.WriteString(HistoryKey(n, u"Texte"), entry.exactForm);
@@ -112,7 +123,7 @@ void SaveSettings() {
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
     switch (row.kind) {
-      case SettingKind::Text: store.WriteString(row.key, appSettings.*row.text); break;
+      case SettingKind::Text: store.WriteString(row.key, Saved(appSettings.*row.text)); break;
       case SettingKind::Int: store.WriteInt(row.key, appSettings.*row.number); break;
       case SettingKind::History: SaveHistory(store); break;
     }

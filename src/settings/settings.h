@@ -35,5 +35,6 @@ void LoadSettings();
 
 // Writes appSettings and historyList to the settings file, replacing it atomically. When the
 // file cannot be written, or settingsFileKept is set, nothing is saved and the old file stays
-// as it was.
+// as it was. Texts longer than 65536 units are not kept, so that the file always reads back: such
+// a text setting is saved empty, and such a calculation is left out of the history.
 void SaveSettings();

@@ -421,6 +421,32 @@ TEST_F(Preference, AnOversizedFileReadsAsMissing) {
   EXPECT_EQ(store.ReadInt(u"k", 5), 5);
 }
 
+// A content Open could not read back (it takes files up to kMaxPreferenceFileBytes) is never
+// saved: the file keeps what it held, and no temporary file stays behind.
+TEST_F(Preference, AContentTooLargeToReadBackIsNotSaved) {
+  constexpr size_t kMost = kMaxPreferenceFileBytes;
+  // A file in the written form of the given size, one key long; writing "j = 1" adds 7 bytes.
+  auto fileOf = [](size_t bytes) { return std::string(kMark) + "k = " + std::string(bytes - 11, 'v') + "\r\n"; };
+  struct Case { const char* name; std::string before; size_t createdValue; bool saved; } cases[] = {
+      {"read and written, as large as can be read", fileOf(kMost - 7), 0, true},
+      {"read and written, a byte more", fileOf(kMost - 6), 0, false},
+      {"created, a byte more", "[Old]\n", kMost - 10, false},  // the mark and "k = ", CR LF: 11
+  };
+  for (const Case& c : cases) {
+    PutFile("p.tvnp", c.before);
+    if (c.createdValue) {
+      ASSERT_TRUE(store.Create(u"p.tvnp")) << c.name;
+      store.WriteString(u"k", std::u16string(c.createdValue, u'v'));
+    } else {
+      ASSERT_TRUE(store.Open(u"p.tvnp")) << c.name;
+      store.WriteInt(u"j", 1);
+    }
+    store.Close();
+    EXPECT_EQ(std::filesystem::file_size("p.tvnp"), c.saved ? kMost : c.before.size()) << c.name;
+    EXPECT_EQ(FolderNames(), "p.tvnp") << c.name;
+  }
+}
+
 TEST_F(Preference, BinaryContentParses) {
   std::string bytes;
   uint32_t state = 12345;

@@ -180,6 +180,30 @@ TEST_F(SettingsTest, TheSavedFileIsByteExactAndReadsBack) {
   EXPECT_EQ(Describe(appSettings), saved);
 }
 
+// No text is worth a file the next start would refuse (and so every setting): texts too long to
+// keep are left out, and the largest history kept, of the longest texts, reads back whole.
+TEST_F(SettingsTest, TextsTooLongToKeepAreLeftOutSoTheFileReadsBack) {
+  const std::u16string longest(65536, u'√'), tooLong(65537, u'7');  // √ is 3 bytes in the file
+  appSettings.expressionText = longest;
+  for (int n = 0; n < 31; ++n) historyList.entries.push_back({longest, double(n), longest, 0});
+  historyList.entries.push_back({});
+  SaveAndReload();
+  EXPECT_EQ(appSettings.expressionText, longest);
+  ASSERT_EQ(historyList.entries.size(), 32u);
+  EXPECT_EQ(historyList.entries[30].expression, longest);
+  EXPECT_EQ(historyList.entries[30].exactForm, longest);
+  EXPECT_EQ(historyList.entries[30].answer, 30);
+
+  Forget();
+  appSettings.expressionText = tooLong;
+  appSettings.skinName = tooLong;
+  historyList.entries = {{u"1+1", 2, u"", 0}, {tooLong, 3, u"", 0}, {u"4", 4, tooLong, 0}, {u"2+2", 4, u"", 0}, {}};
+  SaveAndReload();
+  EXPECT_EQ(appSettings.expressionText, u"");
+  EXPECT_EQ(appSettings.skinName, u"");
+  EXPECT_EQ(History(), "1+1|2||0\n2+2|4||0\n|0||0\n");
+}
+
 TEST_F(SettingsTest, AFailedSaveLeavesThePreviousFileWhole) {
   historyList.entries = {{u"1+1", 2, u"", 0}, {u"", 0, u"", 0}};
   SaveSettings();
