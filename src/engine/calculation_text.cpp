@@ -127,6 +127,7 @@ struct WorkingText {
   std::u16string lowered;
   size_t limit = 0;      // the longest text the translation may make
   bool tooLong = false;  // a replacement or an expansion would have passed limit: give up
+  size_t expansionWork = 0;  // units of arguments read and templates filled, see kExpansionWork
   std::u16string postfixEnds;  // see EndsValue
   // Every unit that text or lowered may hold, so that an entry whose first unit is absent costs
   // nothing, even on a very long text. Units are added, never taken away.
@@ -144,6 +145,13 @@ struct WorkingText {
 // the line plus 64 Ki units is far past anything it evaluates, unless the line holds numbers
 // thousands of digits long copied dozens of times.
 size_t LengthLimit(size_t displayLength) { return 16 * displayLength + 65536; }
+
+// Expansions stay within the length limit and still cost their arguments' length each: calls that
+// are never closed ("abs(abs(abs(…") each take the whole rest of the text as argument, so a few
+// hundred of them read the limit a few hundred times over. The text is refused once the
+// expansions have read and written this many times the limit, which a text the evaluator can
+// take never nears.
+constexpr size_t kExpansionWork = 4;
 
 // What the translation gives when it gave up: more tokens than the evaluator takes, so that it
 // refuses it as it refuses every text that long.
@@ -311,10 +319,13 @@ void ExpandTemplates(WorkingText& w, const Substitution& s) {
     std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at), w.postfixEnds) ? u"*(" : u"(";
     std::u16string filled;
     const size_t kept = tailStart + tail.size() + expansion.size();
-    if (!FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
+    w.expansionWork += argument.size();
+    if (w.expansionWork > kExpansionWork * w.limit ||
+        !FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
       w.tooLong = true;
       return;
     }
+    w.expansionWork += filled.size();
     expansion += filled;
     tail.append(expansion.rbegin(), expansion.rend());
     const std::u16string expansionLowered = LowerCaseText(expansion);
@@ -350,7 +361,7 @@ std::u16string PostfixEnds() {
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size()), false,
+  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size()), false, 0,
                 PostfixEnds()};
   w.NotePresent(w.text);
   w.NotePresent(w.lowered);

@@ -91,8 +91,8 @@ std::u16string Nested(std::u16string_view call, int depth, std::u16string_view i
 }
 
 // Templates copy their fields (rounding three times), so nested calls grow the text
-// geometrically; past a generous length the translation stops and the evaluator refuses what it
-// gives. Texts of ordinary size still translate and evaluate.
+// geometrically; past a generous length, or a generous amount of copying, the translation stops
+// and the evaluator refuses what it gives. Texts of ordinary size still translate and evaluate.
 TEST_F(TranslateCalculationTest, RunawayGrowthIsRefused) {
   const std::u16string huge = FormatFixed(-1e300, 16);  // an answer of 318 units, 100 times
   std::u16string sum = u"1";
@@ -104,6 +104,8 @@ TEST_F(TranslateCalculationTest, RunawayGrowthIsRefused) {
   } cases[] = {
       {Nested(u"round(", 30, u"2.5"), u"0", true, 0},
       {Nested(u"comb(1,", 40, u"5"), u"0", true, 0},
+      // Short enough, but each call reads all the calls inside it: refused before it costs.
+      {Nested(u"rad(", 5000, u"1"), u"0", true, 0},
       {Nested(u"round(", 3, u"2.5"), u"0", false, 3},
       {Nested(u"comb(1,", 3, u"5"), u"0", false, 5},
       {sum, huge, false, -1e302},
