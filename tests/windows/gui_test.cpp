@@ -1,6 +1,7 @@
-// Tornavelle.exe as a user meets it: started in a folder of its own, a calculation typed on the
-// keyboard, the quit key clicked; the settings file it saves on the way out holds the
-// calculation and its answer.
+// Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
+// keyboard and clicked on the keypad, degrees chosen, the window dragged, the quit key clicked;
+// the settings file it saves on the way out holds the calculations, the mode, the line and the
+// window's new place.
 //   test_windows_gui <Tornavelle.exe> <data folder>
 #include <windows.h>
 
@@ -8,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int32_t kQuitKey = 0xE3EA20;
+// The items used, by their colours in the item map.
+constexpr int32_t kQuitKey = 0xE3EA20, kNineKey = 0x299041, kEightKey = 0x3CBA5A, kTimesKey = 0x1FB7E9,
+                  kResultKey = 0x0E0EF6, kDegreesKey = 0xA41FF1, kHistoryPanel = 0xBB2F14;
 constexpr DWORD kPatienceMs = 15000;
 
 int failures = 0;
@@ -73,19 +76,22 @@ void Type(const std::wstring& text) {
   for (wchar_t unit : text) Send({Key(0, unit, false), Key(0, unit, true)});
 }
 
-void Click(int x, int y) {
+// The pointer to (x, y) on the screen, with the left button pressed or released there if asked.
+void Pointer(int x, int y, DWORD button = 0) {
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT move = {};
-  move.type = INPUT_MOUSE;
-  move.mi.dx = LONG((x * 65536LL + width / 2) / width);
-  move.mi.dy = LONG((y * 65536LL + height / 2) / height);
-  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  INPUT down = move, up = move;
-  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  Send({move});
-  Send({down});
-  Send({up});
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  // The system takes the pixel as coordinate × size / 65536, rounded down: round up to land on it.
+  input.mi.dx = LONG((x * 65536LL + width - 1) / width);
+  input.mi.dy = LONG((y * 65536LL + height - 1) / height);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+  Send({input});
+}
+
+void Click(POINT at) {
+  Pointer(at.x, at.y);
+  Pointer(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
+  Pointer(at.x, at.y, MOUSEEVENTF_LEFTUP);
 }
 
 std::string Content(const fs::path& file) {
@@ -93,16 +99,18 @@ std::string Content(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The centre of the quit key, in the window: its edges reach past its visible shape.
-std::optional<POINT> QuitKeyIn(const fs::path& skin) {
+// Where the skin's items are, in the window: each one's centre, by colour (its edges reach past
+// its visible shape).
+std::map<int32_t, POINT> ItemCentresIn(const fs::path& skin) {
+  std::map<int32_t, POINT> centres;
   std::string bytes = Content(skin / "Item.png");
   auto map = DecodePngBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-  if (!map) return std::nullopt;
+  if (!map) return centres;
   auto regions = FindItemRegions(*map);
-  if (!regions) return std::nullopt;
+  if (!regions) return centres;
   for (const ItemRegion& r : *regions)
-    if (ItemColourOf(r.colour) == kQuitKey) return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  return std::nullopt;
+    centres[ItemColourOf(r.colour)] = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  return centres;
 }
 
 }  // namespace
@@ -135,19 +143,48 @@ int main(int argc, char** argv) {
     window = ShownWindowOf(process.dwProcessId);
   }
   Check(window != nullptr, "Tornavelle.exe showed no window");
+  LONG startLeft = 0, startTop = 0;  // where the window first showed
   if (window) {
     Sleep(500);  // the skin composed and shown
     SetForegroundWindow(window);
     Sleep(200);
-    Type(L"2+3*4");
-    Send({Key(VK_RETURN, 0, false), Key(VK_RETURN, 0, true)});
-    Type(L"7/2");  // left on the line
-    Sleep(300);
-    std::optional<POINT> quit = QuitKeyIn(folder / "Apparence" / "Defaut");
-    Check(quit.has_value(), "the skin has no quit key");
+    RECT start;
+    GetWindowRect(window, &start);
+    startLeft = start.left;
+    startTop = start.top;
     RECT place;
     GetWindowRect(window, &place);
-    if (quit) Click(place.left + quit->x, place.top + quit->y);
+    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
+    for (int32_t colour : {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel})
+      Check(items.count(colour) == 1, "the skin's item map lacks an item used");
+    // An item of the skin, on the screen where the window is now.
+    auto item = [&](int32_t colour) {
+      POINT at = items.count(colour) ? items[colour] : POINT{-1000, -1000};
+      return POINT{place.left + at.x, place.top + at.y};
+    };
+    Type(L"2+3*4");
+    Send({Key(VK_RETURN, 0, false), Key(VK_RETURN, 0, true)});
+    // 9×8 on the keypad, then the result key.
+    for (int32_t key : {kNineKey, kTimesKey, kEightKey, kResultKey}) Click(item(key));
+    // Degrees, and a sine typed on the keyboard.
+    Click(item(kDegreesKey));
+    Type(L"sin(90)");
+    Send({Key(VK_RETURN, 0, false), Key(VK_RETURN, 0, true)});
+    // The window dragged by its history panel, 100 pixels left and 50 up.
+    POINT from = item(kHistoryPanel);
+    Pointer(from.x, from.y);
+    Pointer(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
+    Pointer(from.x - 50, from.y - 25);
+    Pointer(from.x - 100, from.y - 50);
+    Pointer(from.x - 100, from.y - 50, MOUSEEVENTF_LEFTUP);
+    Sleep(300);
+    Type(L"7/2");  // left on the line
+    Sleep(300);
+    GetWindowRect(window, &place);
+    Check(place.left == startLeft - 100 && place.top == startTop - 50,
+          "the window was not dragged by 100, 50: it is at " + std::to_string(place.left) + ", " +
+              std::to_string(place.top));
+    Click(item(kQuitKey));
   }
   bool ended = WaitForSingleObject(process.hProcess, kPatienceMs) == WAIT_OBJECT_0;
   Check(ended, "Tornavelle.exe did not end after its quit key was clicked");
@@ -160,8 +197,13 @@ int main(int argc, char** argv) {
 
   std::string saved = Content(folder / "Tornavelle.tvnp");
   // The history keeps the calculation and its answer; the line keeps what was being typed.
-  const char* expected[] = {"Reponse0Operation = 2+3\xC3\x97" "4", "Reponse0Valeur = 14", "Operation = 7\xC3\xB7" "2"};
-  for (const char* line : expected)
+  const std::string expected[] = {
+      "Reponse2Operation = 2+3\xC3\x97" "4", "Reponse2Valeur = 14",
+      "Reponse1Operation = 9\xC3\x97" "8", "Reponse1Valeur = 72",
+      "Reponse0Operation = sin(90)", "Reponse0Valeur = 1",
+      "Operation = 7\xC3\xB7" "2", "Mode = 2",
+      "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
+  for (const std::string& line : expected)
     Check(saved.find(line) != std::string::npos, std::string("Tornavelle.tvnp lacks \"") + line + "\":\n" + saved);
   fs::remove_all(folder);
   std::printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);

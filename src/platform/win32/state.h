@@ -19,6 +19,7 @@ struct WindowRecord {
   Pixel background = 0xFFFFFFFF;
   bool layered = false;
   enum class Layer { kNone, kAttributes, kImage } layer = Layer::kNone;
+  LayerAttributes attributes;  // what SetWindowLayerAttributes last gave
   // The image the window shows, premultiplied, in a DIB section selected into a memory DC that
   // UpdateLayeredWindow reads from; kept between frames so a partial update sends only its part.
   HDC imageDc = nullptr;

@@ -119,6 +119,20 @@ bool UpdateLayered(WindowRecord& record, const RECT* dirty) {
   return UpdateLayeredWindowIndirect(record.hwnd, &info) != 0;
 }
 
+// A layered window that shows nothing (its background is its colour key, or its constant alpha is
+// 0) lets every click through, as on the other backends. Windows already passes clicks through
+// colour-keyed pixels, but not every implementation of its services does so for synthesised
+// input; the transparent style says it for the whole window.
+void UpdateClickThrough(const WindowRecord& record) {
+  const LayerAttributes& a = record.attributes;
+  const bool showsNothing = record.layered && record.layer == WindowRecord::Layer::kAttributes &&
+                            ((a.useConstantAlpha && a.constantAlpha == 0) ||
+                             (a.useColourKey && (record.background & 0xFFFFFF) == (a.colourKey & 0xFFFFFF)));
+  LONG_PTR style = GetWindowLongPtrW(record.hwnd, GWL_EXSTYLE);
+  LONG_PTR wanted = showsNothing ? style | WS_EX_TRANSPARENT : style & ~LONG_PTR(WS_EX_TRANSPARENT);
+  if (wanted != style) SetWindowLongPtrW(record.hwnd, GWL_EXSTYLE, wanted);
+}
+
 HWND NativeOwner(WindowHandle owner) {
   const WindowRecord* record = FindRecord(owner);
   return record ? record->hwnd : nullptr;
@@ -244,6 +258,7 @@ void SetWindowBackground(WindowHandle window, Pixel colour) {
   WindowRecord* record = FindRecord(window);
   if (!record) return;
   record->background = colour | 0xFF000000u;
+  UpdateClickThrough(*record);
   InvalidateRect(record->hwnd, nullptr, TRUE);
 }
 
@@ -256,6 +271,7 @@ bool SetWindowLayeredStyle(WindowHandle window, bool layered) {
                     layered ? style | WS_EX_LAYERED : style & ~LONG_PTR(WS_EX_LAYERED));
   record->layered = layered;
   record->layer = WindowRecord::Layer::kNone;
+  UpdateClickThrough(*record);
   ReleaseImage(*record);
   InvalidateRect(record->hwnd, nullptr, TRUE);
   return true;
@@ -276,6 +292,8 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
   SetLayeredWindowAttributes(record->hwnd, ColourRef(attributes.colourKey),
                              attributes.constantAlpha, flags);
   record->layer = WindowRecord::Layer::kAttributes;
+  record->attributes = attributes;
+  UpdateClickThrough(*record);
   InvalidateRect(record->hwnd, nullptr, TRUE);
   return true;
 }
@@ -306,7 +324,10 @@ bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int
   }
   RECT dirty = {left, top, right, bottom};
   bool shown = UpdateLayered(*record, sameSize ? &dirty : nullptr);
-  if (shown) record->layer = WindowRecord::Layer::kImage;
+  if (shown && record->layer != WindowRecord::Layer::kImage) {
+    record->layer = WindowRecord::Layer::kImage;
+    UpdateClickThrough(*record);
+  }
   return shown;
 }
 
