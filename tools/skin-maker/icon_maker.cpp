@@ -3,7 +3,8 @@
 //
 //   icon-maker <output folder>
 //
-// writes <output folder>/<n>x<n>/tornavelle.png for each size, the layout of an icon theme.
+// writes <output folder>/<n>x<n>/tornavelle.png for each size, the layout of an icon theme, and
+// <output folder>/tornavelle.ico, the Windows program's icon, with the sizes Windows shows.
 #include <cairo.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@ namespace {
 // The icon is designed on a 256-unit square and scaled to each size.
 constexpr double kUnits = 256;
 constexpr int kSizes[] = {48, 128, 256};
+constexpr int kWindowsSizes[] = {16, 24, 32, 48, 256};
 
 constexpr Body kBody{38, 12, 180, 222, 30, 6};  // a wider rim than the skin's, to show at 48 pixels
 constexpr double kShadowDrop = 6, kShadowBlur = 5, kShadowOpacity = 0.55;
@@ -180,6 +182,41 @@ std::vector<uint32_t> DrawIcon(int size) {
   return pixels;
 }
 
+void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+// An icon file whose images are PNG files, which every Windows since Vista reads: a header, a
+// directory entry per image, then the images.
+bool WriteIco(const std::string& path) {
+  std::vector<std::vector<uint8_t>> images;
+  for (int size : kWindowsSizes) {
+    images.push_back(EncodePng(size, size, DrawIcon(size)));
+    if (images.back().empty()) return false;
+  }
+  std::vector<uint8_t> file;
+  PutLittleEndian(file, 0, 2);  // reserved
+  PutLittleEndian(file, 1, 2);  // an icon, not a cursor
+  PutLittleEndian(file, uint32_t(images.size()), 2);
+  uint32_t offset = uint32_t(6 + 16 * images.size());
+  for (size_t i = 0; i < images.size(); ++i) {
+    const int size = kWindowsSizes[i];
+    file.push_back(uint8_t(size >= 256 ? 0 : size));  // 0 stands for 256
+    file.push_back(uint8_t(size >= 256 ? 0 : size));
+    PutLittleEndian(file, 0, 2);   // no palette, reserved
+    PutLittleEndian(file, 1, 2);   // planes
+    PutLittleEndian(file, 32, 2);  // bits per pixel
+    PutLittleEndian(file, uint32_t(images[i].size()), 4);
+    PutLittleEndian(file, offset, 4);
+    offset += uint32_t(images[i].size());
+  }
+  for (const std::vector<uint8_t>& image : images) file.insert(file.end(), image.begin(), image.end());
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
+  return std::fclose(out) == 0 && written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,6 +233,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "icon-maker: cannot write %s\n", path.c_str());
       return 1;
     }
+  }
+  const std::string ico = std::string(argv[1]) + "/tornavelle.ico";
+  if (!WriteIco(ico)) {
+    std::fprintf(stderr, "icon-maker: cannot write %s\n", ico.c_str());
+    return 1;
   }
   return 0;
 }

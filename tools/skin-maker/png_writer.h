@@ -1,4 +1,4 @@
-// Writes 8-bit RGBA PNG files.
+// Writes 8-bit RGBA PNG files, or their bytes.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -7,3 +7,6 @@
 // pixels: width * height values 0xAARRGGBB with straight alpha, top row first.
 // Returns false when the file cannot be written.
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
+
+// The bytes of such a file; empty when it cannot be encoded.
+std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint32_t>& pixels);

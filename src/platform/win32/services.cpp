@@ -187,6 +187,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
     dialogClass.lpfnWndProc = LanguageProcedure;
     dialogClass.hInstance = TheState().instance;
     dialogClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    dialogClass.hIcon = ProgramIcon();
     dialogClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     dialogClass.lpszClassName = L"TornavelleLanguage";
     return RegisterClassExW(&dialogClass) != 0;

@@ -48,6 +48,8 @@ void PostEvent(const Event& event);
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Registers the window classes (windows.cpp); false when Windows refuses.
 bool RegisterWindowClasses();
+// The program's icon, resource 1 of its executable; null in a program without one (the tests).
+HICON ProgramIcon();
 extern const wchar_t kWindowClass[];
 extern const wchar_t kHelperClass[];
 // Closes every window (windows.cpp) and every menu (menus.cpp).

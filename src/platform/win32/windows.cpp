@@ -30,12 +30,17 @@ WindowRecord* FindRecordOfHwnd(HWND hwnd) {
   return FindRecord(WindowHandle(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
 }
 
+HICON ProgramIcon() {
+  return LoadIconW(TheState().instance, MAKEINTRESOURCEW(1));
+}
+
 bool RegisterWindowClasses() {
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProcedure;
   windowClass.hInstance = TheState().instance;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.hIcon = ProgramIcon();
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&windowClass)) return false;
   windowClass.lpfnWndProc = DefWindowProcW;
