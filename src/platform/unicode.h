@@ -15,3 +15,14 @@ std::u16string Utf8ToUtf16(std::string_view text);
 
 // UTF-16 to UTF-8. An unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
+
+// ASCII letters lower-cased, every other byte as it is: for names and keys in 8-bit files, which
+// compare without case whatever their encoding.
+inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}

@@ -2,6 +2,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -277,17 +278,65 @@ TEST_F(FileReplacements, AFailedPartFailsTheCommitEvenAfterRoomCameBack) {
 // A process killed while it saved leaves its temporary file behind; the next save removes it, but
 // neither the temporary files of processes that still run (another instance saving the same
 // file) nor files that only look like one.
-#ifndef _WIN32  // the temporary files of killed processes are recognised on POSIX only
+#ifdef _WIN32
+// A process of this program, started suspended so that it runs none of it; ended at once or
+// left running until the test ends.
+struct OtherProcess {
+  PROCESS_INFORMATION info = {};
+  explicit OtherProcess(bool ended) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &info))
+      return;
+    if (ended) End();
+  }
+  ~OtherProcess() { End(); }
+  void End() {
+    if (!info.hProcess) return;
+    TerminateProcess(info.hProcess, 0);
+    WaitForSingleObject(info.hProcess, INFINITE);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    info.hProcess = nullptr;
+  }
+  std::string Number() const { return std::to_string(info.dwProcessId); }
+};
+std::string OwnNumber() { return std::to_string(GetCurrentProcessId()); }
+#else
+struct OtherProcess {
+  pid_t process = 0;
+  bool running = false;
+  explicit OtherProcess(bool ended) {
+    process = fork();
+    if (process == 0) {
+      if (!ended) pause();
+      _exit(0);
+    }
+    running = process > 0;
+    if (ended) End();
+  }
+  ~OtherProcess() { End(); }
+  void End() {
+    if (!running) return;
+    kill(process, SIGKILL);
+    waitpid(process, nullptr, 0);
+    running = false;
+  }
+  std::string Number() const { return std::to_string(process); }
+};
+std::string OwnNumber() { return std::to_string(getpid()); }
+#endif
+
 TEST_F(FileReplacements, ASaveRemovesWhatKilledSavesLeft) {
-  pid_t gone = fork();
-  if (gone == 0) _exit(0);
-  waitpid(gone, nullptr, 0);
-  std::string dead = std::to_string(gone), self = std::to_string(getpid());
+  const OtherProcess ended(true), running(false);
+  std::string dead = ended.Number(), live = running.Number(), self = OwnNumber();
   struct Case { std::string name; bool removed; } cases[] = {
       {".s.tvnp.tmp-" + dead + "-0", true},
       {".s.tvnp.tmp-" + dead + "-4294967295", true},
       {".s.tvnp.tmp-" + self + "-7", false},  // this process's, perhaps a save in progress
-      {".s.tvnp.tmp-1-0", false},             // a process that runs
+      {".s.tvnp.tmp-" + live + "-0", false},  // another instance saving the same file
       {".other.tvnp.tmp-" + dead + "-0", false},
       {"s.tvnp.tmp-" + dead + "-0", false},
       {".s.tvnp.tmp-" + dead + "-", false},
@@ -304,7 +353,6 @@ TEST_F(FileReplacements, ASaveRemovesWhatKilledSavesLeft) {
   EXPECT_EQ(FileContent("s.tvnp"), "new");
   for (const Case& c : cases) EXPECT_EQ(fs::exists(c.name), !c.removed) << c.name;
 }
-#endif
 
 TEST_F(FileReplacements, AbandoningOrAFolderLeavesTheTargetAlone) {
   PutFile("s.tvnp", "old");

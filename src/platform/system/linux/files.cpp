@@ -11,25 +11,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/system/path_names.h"
+#include "platform/unicode.h"
+
 namespace {
 
 int Descriptor(PlatformFile file) { return static_cast<int>(file.native); }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
-
-// Splits a native path into its folder ("." when it has none) and its last name.
-void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-  size_t slash = path.rfind('/');
-  *folder = slash == std::string::npos ? std::string(1, '.') : path.substr(0, slash == 0 ? 1 : slash);
-  *name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool IsRegularFile(const std::string& nativePath) {
   struct stat info;
@@ -67,31 +54,11 @@ std::string FollowLinks(std::string path) {
       path = link;
     } else {
       std::string folder, name;
-      SplitPath(path, &folder, &name);
+      SplitPath(path, '/', &folder, &name);
       path = folder + "/" + link;
     }
   }
   return "";
-}
-
-// The temporary file of a replacement of `name`: its process number and a count make it unique.
-std::string TemporaryName(const std::string& name, pid_t process, unsigned count) {
-  return "." + name + ".tmp-" + std::to_string(process) + "-" + std::to_string(count);
-}
-
-// The process that made a temporary file of a replacement of `name`, or 0 when the file is not one.
-pid_t TemporaryOwner(std::string_view file, const std::string& name) {
-  std::string prefix = "." + name + ".tmp-";
-  if (!file.starts_with(prefix)) return 0;
-  file.remove_prefix(prefix.size());
-  size_t dash = file.find('-');
-  auto digits = [](std::string_view text) {
-    return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
-  };
-  if (dash == std::string_view::npos || !digits(file.substr(0, dash)) || !digits(file.substr(dash + 1)))
-    return 0;
-  long long owner = std::stoll(std::string(file.substr(0, dash)));
-  return owner <= INT32_MAX ? static_cast<pid_t>(owner) : 0;
 }
 
 // Removes the temporary files that replacements of the file left when their process was killed
@@ -101,7 +68,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
   DIR* listing = opendir(folder.c_str());
   if (!listing) return;
   while (const dirent* entry = readdir(listing)) {
-    pid_t owner = TemporaryOwner(entry->d_name, name);
+    const auto owner = static_cast<pid_t>(TemporaryOwner(entry->d_name, name));
     if (owner > 0 && owner != getpid() && kill(owner, 0) != 0 && errno == ESRCH)
       unlinkat(dirfd(listing), entry->d_name, 0);
   }
@@ -198,7 +165,7 @@ std::string FindFileIgnoringExtensionCase(std::string_view path) {
   std::string native = NativePath(path);
   if (IsRegularFile(native)) return native;
   std::string folder, name;
-  SplitPath(native, &folder, &name);
+  SplitPath(native, '/', &folder, &name);
   size_t dot = name.rfind('.');
   if (dot == std::string::npos) return "";
   std::vector<std::string> names;
@@ -243,10 +210,10 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
     ClosePlatformFile(&probe);
   }
   std::string folder, name;
-  SplitPath(target, &folder, &name);
+  SplitPath(target, '/', &folder, &name);
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = folder + "/" + TemporaryName(name, getpid(), counter++);
+    std::string temporary = folder + "/" + TemporaryName(name, static_cast<uint32_t>(getpid()), counter++);
     PlatformFile file;
     if (OpenRegular(temporary, O_RDWR | O_CREAT | O_EXCL, &file)) {
       if (exists) fchmod(Descriptor(file), info.st_mode & 07777);
@@ -278,7 +245,7 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
     return false;
   }
   std::string folder, name;
-  SplitPath(replacement->targetPath, &folder, &name);
+  SplitPath(replacement->targetPath, '/', &folder, &name);
   RemoveStaleTemporaries(folder, name);
   SyncFolder(folder);
   *replacement = FileReplacement();

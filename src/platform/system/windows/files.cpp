@@ -5,27 +5,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/system/path_names.h"
 #include "platform/system/windows/wide.h"
+#include "platform/unicode.h"
 
 namespace {
 
 HANDLE Handle(PlatformFile file) { return reinterpret_cast<HANDLE>(file.native); }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
-
-// Splits a native path into its folder ("." when it has none) and its last name.
-void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-  size_t slash = path.rfind('\\');
-  *folder = slash == std::string::npos ? std::string(1, '.') : path.substr(0, slash == 0 ? 1 : slash);
-  *name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Opens with sharing that lets other programs read, write, rename and delete the file meanwhile,
 // as a POSIX open does, and keeps only files on a disk: a device name (CON, NUL, a pipe) opens
@@ -83,6 +69,32 @@ bool PositionedTransfer(PlatformFile file, int64_t offset, char* data, DWORD siz
   return write ? WriteFile(Handle(file), data, size, done, &at) != 0
                : ReadFile(Handle(file), data, size, done, &at) != 0 ||
                      GetLastError() == ERROR_HANDLE_EOF;
+}
+
+// Whether a process of that number runs now. One that has ended but whose handle another program
+// still holds counts as ended.
+bool ProcessRuns(DWORD process) {
+  HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+  if (!handle) return GetLastError() != ERROR_INVALID_PARAMETER;  // denied: it runs, as another user's
+  bool runs = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+  CloseHandle(handle);
+  return runs;
+}
+
+// Removes the temporary files that replacements of the file left when their process was killed
+// before it could rename or remove them, so that they do not pile up beside it. Only those of
+// processes that no longer run go: another instance may be saving the same file right now.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WidePath(folder + "\\." + name + ".tmp-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string file = Utf8Path(found.cFileName);
+    const uint32_t owner = TemporaryOwner(file, name);
+    if (owner != 0 && owner != GetCurrentProcessId() && !ProcessRuns(owner))
+      DeleteFileW(WidePath(folder + "\\" + file).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 }  // namespace
@@ -172,7 +184,7 @@ bool FileExists(std::string_view path) { return IsRegularFile(NativePath(path));
 std::string FindFileIgnoringExtensionCase(std::string_view path) {
   std::string native = NativePath(path);
   std::string folder, name;
-  SplitPath(native, &folder, &name);
+  SplitPath(native, '\\', &folder, &name);
   size_t dot = name.rfind('.');
   std::vector<std::string> names;
   if (!ListFolder(folder, dot == std::string::npos ? "" : std::string_view(name).substr(dot), &names))
@@ -225,11 +237,10 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
     if (target.empty()) return false;
   }
   std::string folder, name;
-  SplitPath(target, &folder, &name);
+  SplitPath(target, '\\', &folder, &name);
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = folder + "\\." + name + ".tmp-" +
-                            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+    std::string temporary = folder + "\\" + TemporaryName(name, GetCurrentProcessId(), counter++);
     PlatformFile file;
     if (OpenRegular(temporary, GENERIC_READ | GENERIC_WRITE, CREATE_NEW, &file)) {
       *replacement = FileReplacement{file, temporary, target, 0, false};
@@ -271,6 +282,9 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
   }
   // Its attributes (hidden, say) are given back in case the replacement lost them, as Wine's does.
   if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), attributes);
+  std::string folder, name;
+  SplitPath(replacement->targetPath, '\\', &folder, &name);
+  RemoveStaleTemporaries(folder, name);
   *replacement = FileReplacement();
   return true;
 }
