@@ -168,15 +168,6 @@ void ClosePlatformFile(PlatformFile* file) {
   file->native = -1;
 }
 
-bool ReadFileBytes(std::string_view path, size_t maxBytes, std::string* bytes) {
-  bytes->clear();
-  PlatformFile file;
-  if (!OpenPlatformFile(path, FileAccess::ReadOnly, &file)) return false;
-  bool read = ReadWholePlatformFile(file, maxBytes, bytes);
-  ClosePlatformFile(&file);
-  return read;
-}
-
 bool FileExists(std::string_view path) { return IsRegularFile(NativePath(path)); }
 
 // The file system ignores case altogether, so the name is looked for in the listing, where its
@@ -249,15 +240,6 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
     if (GetLastError() != ERROR_FILE_EXISTS) return false;
   }
   return false;
-}
-
-bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  if (replacement->failed || !WritePlatformFile(replacement->temporary, replacement->written, bytes)) {
-    replacement->failed = true;
-    return false;
-  }
-  replacement->written += static_cast<int64_t>(bytes.size());
-  return true;
 }
 
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
