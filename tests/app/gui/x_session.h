@@ -10,11 +10,8 @@
 #include <vector>
 
 #include "platform/image.h"
+#include "../../support/shell.h"
 
-// Runs a shell command; returns its exit status (-1 when it did not exit normally).
-int RunShell(const std::string& command);
-// Runs a shell command and returns what it wrote on its standard output.
-std::string ShellOutput(const std::string& command);
 // The text quoted for a shell command line.
 std::string Quoted(const std::string& text);
 // Runs xdotool with the arguments; false when it failed.

@@ -15,22 +15,6 @@
 #include "platform/process.h"
 #include "platform/timers.h"
 
-int RunShell(const std::string& command) {
-  int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
-
 void Xdotool(const std::string& arguments) {
   ASSERT_EQ(RunShell("xdotool " + arguments), 0) << "xdotool " << arguments;
 }

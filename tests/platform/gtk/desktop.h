@@ -10,11 +10,8 @@
 
 #include "platform/events.h"
 #include "platform/windows.h"
+#include "../../support/shell.h"
 
-// Runs a shell command and waits for it; returns its exit status (-1 when it did not exit).
-int RunShell(const std::string& command);
-// Runs a shell command and returns what it wrote on its standard output.
-std::string Output(const std::string& command);
 // Runs xdotool with the arguments.
 void Xdotool(const std::string& arguments);
 

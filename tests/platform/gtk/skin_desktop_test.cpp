@@ -112,7 +112,7 @@ TEST_F(SkinOnX, TheBackgroundDragsTheWindowAndItsOverlay) {
     GetWindowPosition(handle, &x, &y);
     EXPECT_EQ(x, kLeft + 60);
     EXPECT_EQ(y, kTop + 30);
-    std::string geometry = Output("xdotool getwindowgeometry " + Xid(handle));
+    std::string geometry = ShellOutput("xdotool getwindowgeometry " + Xid(handle));
     EXPECT_NE(geometry.find("Position: 160,70"), std::string::npos) << geometry;
   }
   TakeScreenshot("skin-dragged");

@@ -171,7 +171,7 @@ TEST_F(LayeredOnX, ImagesOfAnotherSizeResizeInPlaceAndMovesFollow) {
   EXPECT_EQ(y, 250);
   EXPECT_EQ(width, 30);
   EXPECT_EQ(height, 20);
-  std::string geometry = Output("xdotool getwindowgeometry " + Xid(layered));
+  std::string geometry = ShellOutput("xdotool getwindowgeometry " + Xid(layered));
   EXPECT_NE(geometry.find("Position: 300,250"), std::string::npos) << geometry;
   EXPECT_NE(geometry.find("Geometry: 30x20"), std::string::npos) << geometry;
   Screenshot shot = TakeScreenshot("moved");
