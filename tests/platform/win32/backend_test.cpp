@@ -93,6 +93,27 @@ TEST_F(Win32, LayeredWindowsTakeTheirImagesSize) {
   EXPECT_FALSE(SetWindowLayerAttributes(window, {}));
 }
 
+// A layered window that shows nothing, as the skin's overlay, never takes the pointer from the
+// window under it; once it shows something, it does.
+TEST_F(Win32, AWindowThatShowsNothingLetsThePointerThrough) {
+  ASSERT_TRUE(SetWindowLayeredStyle(window, true));
+  ASSERT_TRUE(PresentWindowImage(window, MakeImage(120, 80, 0xFF204060)));
+  WindowHandle overlay = OpenWindow({u"Overlay", 50, 60, 120, 80, false, window});
+  ASSERT_NE(overlay, 0);
+  SetWindowBackground(overlay, 0xFF00FF);
+  ASSERT_TRUE(SetWindowLayeredStyle(overlay, true));
+  ASSERT_TRUE(SetWindowLayerAttributes(overlay, {false, 255, true, 0xFF00FF}));
+  SetWindowShown(window, true);
+  SetWindowShown(overlay, true);
+  const POINT inside = {110, 100};
+  EXPECT_EQ(WindowFromPoint(inside), hwnd);
+  SetWindowBackground(overlay, 0x000000);  // now it shows black
+  EXPECT_EQ(WindowFromPoint(inside), NativeWindowHandle(overlay));
+  SetWindowBackground(overlay, 0xFF00FF);
+  ASSERT_TRUE(PresentWindowImage(overlay, MakeImage(120, 80, 0xFF000000)));
+  EXPECT_EQ(WindowFromPoint(inside), NativeWindowHandle(overlay));
+}
+
 TEST_F(Win32, MessagesBecomeEvents) {
   SetWindowShown(window, true);
   PumpDesktop(100);
