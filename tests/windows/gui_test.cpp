@@ -1,15 +1,17 @@
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
 // keyboard and clicked on the keypad, degrees chosen, the window dragged, the quit key clicked;
 // the settings file it saves on the way out holds the calculations, the mode, the line and the
-// window's new place.
+// window's new place. And a first run, from the language dialog to the new copy it starts.
 //   test_windows_gui <Tornavelle.exe> <data folder>
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,6 +28,7 @@ namespace fs = std::filesystem;
 constexpr int32_t kQuitKey = 0xE3EA20, kNineKey = 0x299041, kEightKey = 0x3CBA5A, kTimesKey = 0x1FB7E9,
                   kResultKey = 0x0E0EF6, kDegreesKey = 0xA41FF1, kHistoryPanel = 0xBB2F14;
 constexpr DWORD kPatienceMs = 15000;
+constexpr wchar_t kSkinClass[] = L"TornavelleWindow";
 
 int failures = 0;
 void Check(bool condition, const std::string& what) {
@@ -37,18 +40,24 @@ void Check(bool condition, const std::string& what) {
 
 struct Found {
   DWORD process;
+  const wchar_t* className;
+  bool otherProcess;
   HWND window = nullptr;
 };
 
-// The process's shown window: the calculator's skin.
-HWND ShownWindowOf(DWORD process) {
-  Found found{process};
+// A shown window of the process (or, with otherProcess, of any process but that one), of that
+// window class when one is given.
+HWND ShownWindowOf(DWORD process, const wchar_t* className = nullptr, bool otherProcess = false) {
+  Found found{process, className, otherProcess};
   EnumWindows(
       [](HWND hwnd, LPARAM data) -> BOOL {
         auto* f = reinterpret_cast<Found*>(data);
         DWORD owner = 0;
         GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == f->process && IsWindowVisible(hwnd)) {
+        wchar_t name[64] = L"";
+        GetClassNameW(hwnd, name, 64);
+        if ((owner == f->process) != f->otherProcess && IsWindowVisible(hwnd) &&
+            (!f->className || std::wcscmp(name, f->className) == 0)) {
           f->window = hwnd;
           return FALSE;
         }
@@ -56,6 +65,15 @@ HWND ShownWindowOf(DWORD process) {
       },
       LPARAM(&found));
   return found.window;
+}
+
+HWND WaitForWindow(DWORD process, const wchar_t* className = nullptr, bool otherProcess = false) {
+  HWND window = nullptr;
+  for (DWORD waited = 0; !window && waited < kPatienceMs; waited += 100) {
+    Sleep(100);
+    window = ShownWindowOf(process, className, otherProcess);
+  }
+  return window;
 }
 
 void Send(std::vector<INPUT> inputs) {
@@ -71,6 +89,8 @@ INPUT Key(WORD vk, wchar_t unit, bool up) {
   input.ki.dwFlags = (unit ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
   return input;
 }
+
+void KeyPress(WORD vk) { Send({Key(vk, 0, false), Key(vk, 0, true)}); }
 
 void Type(const std::wstring& text) {
   for (wchar_t unit : text) Send({Key(0, unit, false), Key(0, unit, true)});
@@ -113,47 +133,58 @@ std::map<int32_t, POINT> ItemCentresIn(const fs::path& skin) {
   return centres;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: test_windows_gui <Tornavelle.exe> <data folder>\n", stderr);
-    return 2;
-  }
-  fs::path program = fs::absolute(argv[1]), data = fs::absolute(argv[2]);
-  fs::path folder = fs::temp_directory_path() / ("tornavelle-gui-" + std::to_string(GetCurrentProcessId()));
+// A fresh folder for the program, holding the shipped languages and skin.
+fs::path PrepareFolder(const fs::path& data, const std::string& name) {
+  fs::path folder = fs::temp_directory_path() / ("tornavelle-" + name + "-" + std::to_string(GetCurrentProcessId()));
   fs::remove_all(folder);
   fs::create_directories(folder);
   fs::copy(data / "Lng-Tornavelle", folder / "Lng-Tornavelle", fs::copy_options::recursive);
   fs::copy(data / "Apparence", folder / "Apparence", fs::copy_options::recursive);
-  std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = English\r\n";
+  return folder;
+}
 
+std::optional<PROCESS_INFORMATION> Start(const fs::path& program, const fs::path& folder) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder.c_str(), &startup, &process)) {
-    std::printf("FAIL Tornavelle.exe could not be started (error %lu)\n", GetLastError());
-    return 1;
+    Check(false, "Tornavelle.exe could not be started (error " + std::to_string(GetLastError()) + ")");
+    return std::nullopt;
   }
-  HWND window = nullptr;
-  for (DWORD waited = 0; !window && waited < kPatienceMs; waited += 100) {
-    Sleep(100);
-    window = ShownWindowOf(process.dwProcessId);
-  }
+  return process;
+}
+
+// Waits for the process to end with code 0, ending it if it does not; closes the handle.
+void EndsWell(HANDLE process, const std::string& when) {
+  bool ended = WaitForSingleObject(process, kPatienceMs) == WAIT_OBJECT_0;
+  Check(ended, "Tornavelle.exe did not end " + when);
+  if (!ended) TerminateProcess(process, 1);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process, &exitCode);
+  Check(exitCode == 0, "exit code " + std::to_string(exitCode) + " " + when);
+  CloseHandle(process);
+}
+
+// Typing, the keypad, degrees, a drag, the quit key; then the settings file.
+void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
+  fs::path folder = PrepareFolder(data, "calculations");
+  std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = English\r\n";
+  std::optional<PROCESS_INFORMATION> started = Start(program, folder);
+  if (!started) return;
+  PROCESS_INFORMATION process = *started;
+  HWND window = WaitForWindow(process.dwProcessId, kSkinClass);
   Check(window != nullptr, "Tornavelle.exe showed no window");
   LONG startLeft = 0, startTop = 0;  // where the window first showed
   if (window) {
     Sleep(500);  // the skin composed and shown
     SetForegroundWindow(window);
     Sleep(200);
-    RECT start;
-    GetWindowRect(window, &start);
-    startLeft = start.left;
-    startTop = start.top;
     RECT place;
     GetWindowRect(window, &place);
+    startLeft = place.left;
+    startTop = place.top;
     std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
     for (int32_t colour : {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel})
       Check(items.count(colour) == 1, "the skin's item map lacks an item used");
@@ -163,13 +194,13 @@ int main(int argc, char** argv) {
       return POINT{place.left + at.x, place.top + at.y};
     };
     Type(L"2+3*4");
-    Send({Key(VK_RETURN, 0, false), Key(VK_RETURN, 0, true)});
+    KeyPress(VK_RETURN);
     // 9×8 on the keypad, then the result key.
     for (int32_t key : {kNineKey, kTimesKey, kEightKey, kResultKey}) Click(item(key));
     // Degrees, and a sine typed on the keyboard.
     Click(item(kDegreesKey));
     Type(L"sin(90)");
-    Send({Key(VK_RETURN, 0, false), Key(VK_RETURN, 0, true)});
+    KeyPress(VK_RETURN);
     // The window dragged by its history panel, 100 pixels left and 50 up.
     POINT from = item(kHistoryPanel);
     Pointer(from.x, from.y);
@@ -186,14 +217,8 @@ int main(int argc, char** argv) {
               std::to_string(place.top));
     Click(item(kQuitKey));
   }
-  bool ended = WaitForSingleObject(process.hProcess, kPatienceMs) == WAIT_OBJECT_0;
-  Check(ended, "Tornavelle.exe did not end after its quit key was clicked");
-  if (!ended) TerminateProcess(process.hProcess, 1);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  Check(exitCode == 0, "exit code " + std::to_string(exitCode));
+  EndsWell(process.hProcess, "after its quit key was clicked");
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
 
   std::string saved = Content(folder / "Tornavelle.tvnp");
   // The history keeps the calculation and its answer; the line keeps what was being typed.
@@ -206,6 +231,52 @@ int main(int argc, char** argv) {
   for (const std::string& line : expected)
     Check(saved.find(line) != std::string::npos, std::string("Tornavelle.tvnp lacks \"") + line + "\":\n" + saved);
   fs::remove_all(folder);
+}
+
+// A first run: no language chosen yet. The dialog comes with French chosen, Enter takes it, and
+// the program starts a new copy of itself with it, whose quit key ends it.
+void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
+  fs::path folder = PrepareFolder(data, "first-run");
+  std::optional<PROCESS_INFORMATION> started = Start(program, folder);
+  if (!started) return;
+  CloseHandle(started->hThread);
+  HWND dialog = WaitForWindow(started->dwProcessId, L"TornavelleLanguage");
+  Check(dialog != nullptr, "no language dialog at the first run");
+  if (dialog) {
+    SetForegroundWindow(dialog);
+    Sleep(300);
+    KeyPress(VK_RETURN);
+  }
+  EndsWell(started->hProcess, "after the language was chosen");
+  Check(Content(folder / "Langue.lng").find("Defaut = Francais") != std::string::npos,
+        "Langue.lng does not hold the choice");
+  HWND window = WaitForWindow(started->dwProcessId, kSkinClass, true);
+  Check(window != nullptr, "the new copy showed no skin");
+  if (window) {
+    DWORD copy = 0;
+    GetWindowThreadProcessId(window, &copy);
+    HANDLE copyProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy);
+    Sleep(500);
+    RECT place;
+    GetWindowRect(window, &place);
+    POINT quit = ItemCentresIn(folder / "Apparence" / "Defaut")[kQuitKey];
+    Click({place.left + quit.x, place.top + quit.y});
+    if (copyProcess) EndsWell(copyProcess, "(the new copy) after its quit key was clicked");
+    Check(fs::exists(folder / "Tornavelle.tvnp"), "the new copy saved no settings");
+  }
+  fs::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fputs("usage: test_windows_gui <Tornavelle.exe> <data folder>\n", stderr);
+    return 2;
+  }
+  fs::path program = fs::absolute(argv[1]), data = fs::absolute(argv[2]);
+  CalculationsAndQuit(program, data);
+  FirstRunStartsANewCopy(program, data);
   std::printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);
   return failures ? 1 : 0;
 }
