@@ -1,11 +1,13 @@
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
-// keyboard and clicked on the keypad, degrees chosen, the window dragged, the quit key clicked;
-// the settings file it saves on the way out holds the calculations, the mode, the line and the
-// window's new place. And a first run, from the language dialog to the new copy it starts.
+// keyboard and clicked on the keypad, degrees chosen, the window dragged, a text pasted from the
+// edit menu, the line copied, the quit key clicked; the settings file it saves on the way out
+// holds the calculations, the mode, the line and the window's new place. And a first run, from
+// the language dialog to the new copy it starts.
 //   test_windows_gui <Tornavelle.exe> <data folder>
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
@@ -26,7 +28,8 @@ namespace fs = std::filesystem;
 
 // The items used, by their colours in the item map.
 constexpr int32_t kQuitKey = 0xE3EA20, kNineKey = 0x299041, kEightKey = 0x3CBA5A, kTimesKey = 0x1FB7E9,
-                  kResultKey = 0x0E0EF6, kDegreesKey = 0xA41FF1, kHistoryPanel = 0xBB2F14;
+                  kResultKey = 0x0E0EF6, kDegreesKey = 0xA41FF1, kHistoryPanel = 0xBB2F14,
+                  kExpressionLine = 0xF53610;
 constexpr DWORD kPatienceMs = 15000;
 constexpr wchar_t kSkinClass[] = L"TornavelleWindow";
 
@@ -119,6 +122,35 @@ std::string Content(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The clipboard, as another program offers and reads it.
+bool SetClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  bool set = false;
+  if (void* units = memory ? GlobalLock(memory) : nullptr) {
+    std::memcpy(units, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  }
+  if (!set && memory) GlobalFree(memory);
+  CloseClipboard();
+  return set;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = units;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 // Where the skin's items are, in the window: each one's centre, by colour (its edges reach past
 // its visible shape).
 std::map<int32_t, POINT> ItemCentresIn(const fs::path& skin) {
@@ -186,7 +218,8 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     startLeft = place.left;
     startTop = place.top;
     std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
-    for (int32_t colour : {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel})
+    for (int32_t colour :
+         {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel, kExpressionLine})
       Check(items.count(colour) == 1, "the skin's item map lacks an item used");
     // An item of the skin, on the screen where the window is now.
     auto item = [&](int32_t colour) {
@@ -209,12 +242,25 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     Pointer(from.x - 100, from.y - 50);
     Pointer(from.x - 100, from.y - 50, MOUSEEVENTF_LEFTUP);
     Sleep(300);
-    Type(L"7/2");  // left on the line
-    Sleep(300);
     GetWindowRect(window, &place);
     Check(place.left == startLeft - 100 && place.top == startTop - 50,
           "the window was not dragged by 100, 50: it is at " + std::to_string(place.left) + ", " +
               std::to_string(place.top));
+    // Another program's text pasted from the edit menu (its third row), then calculated.
+    Check(SetClipboard(L"5\u00D7\u221A(16)"), "the clipboard took no text");
+    POINT line = item(kExpressionLine);
+    Pointer(line.x, line.y);
+    Pointer(line.x, line.y, MOUSEEVENTF_RIGHTDOWN);
+    Pointer(line.x, line.y, MOUSEEVENTF_RIGHTUP);
+    Sleep(300);
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyPress(key);
+    Sleep(200);
+    KeyPress(VK_RETURN);
+    // A line left to be saved, copied with Ctrl+C: with nothing selected, the whole line.
+    Type(L"7/2");
+    Send({Key(VK_CONTROL, 0, false), Key('C', 0, false), Key('C', 0, true), Key(VK_CONTROL, 0, true)});
+    Sleep(300);
+    Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
     Click(item(kQuitKey));
   }
   EndsWell(process.hProcess, "after its quit key was clicked");
@@ -223,9 +269,10 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
   std::string saved = Content(folder / "Tornavelle.tvnp");
   // The history keeps the calculation and its answer; the line keeps what was being typed.
   const std::string expected[] = {
-      "Reponse2Operation = 2+3\xC3\x97" "4", "Reponse2Valeur = 14",
-      "Reponse1Operation = 9\xC3\x97" "8", "Reponse1Valeur = 72",
-      "Reponse0Operation = sin(90)", "Reponse0Valeur = 1",
+      "Reponse3Operation = 2+3\xC3\x97" "4", "Reponse3Valeur = 14",
+      "Reponse2Operation = 9\xC3\x97" "8", "Reponse2Valeur = 72",
+      "Reponse1Operation = sin(90)", "Reponse1Valeur = 1",
+      "Reponse0Operation = 5\xC3\x97\xE2\x88\x9A(16)", "Reponse0Valeur = 20",
       "Operation = 7\xC3\xB7" "2", "Mode = 2",
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
   for (const std::string& line : expected)
