@@ -51,11 +51,12 @@ constexpr std::u16string_view kHistoryEnd = u"$";
 // The longest text saved. A file over kMaxPreferenceFileBytes is never written, since the next
 // start could not read it; a line and a full history (31 calculations with their exact forms) of
 // texts this long, at 3 UTF-8 bytes a unit, stay well under that. A longer text is not worth
-// losing every setting for: a longer line is saved empty and a longer calculation left out.
+// losing every setting for: a longer setting is saved as its default (the line empty, the skin
+// the shipped one) and a longer calculation left out.
 constexpr size_t kMaxSavedText = 65536;
 
-std::u16string_view Saved(std::u16string_view text) {
-  return text.size() <= kMaxSavedText ? text : std::u16string_view();
+std::u16string_view Saved(std::u16string_view text, std::u16string_view otherwise) {
+  return text.size() <= kMaxSavedText ? text : otherwise;
 }
 
 // Whether the expression, once saved, reads back as the end marker: the reading drops blanks at
@@ -123,7 +124,7 @@ void SaveSettings() {
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
     switch (row.kind) {
-      case SettingKind::Text: store.WriteString(row.key, Saved(appSettings.*row.text)); break;
+      case SettingKind::Text: store.WriteString(row.key, Saved(appSettings.*row.text, row.defaultText)); break;
       case SettingKind::Int: store.WriteInt(row.key, appSettings.*row.number); break;
       case SettingKind::History: SaveHistory(store); break;
     }

@@ -280,27 +280,34 @@ TEST_F(FileReplacements, AFailedPartFailsTheCommitEvenAfterRoomCameBack) {
 // file) nor files that only look like one.
 #ifdef _WIN32
 // A process of this program, started suspended so that it runs none of it; ended at once or
-// left running until the test ends.
+// left running until the test ends. An ended one's handle stays open, as another program may hold
+// it, which also keeps its number from going to a new process meanwhile.
 struct OtherProcess {
   PROCESS_INFORMATION info = {};
+  bool running = false;
   explicit OtherProcess(bool ended) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &info))
-      return;
+    running = CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &info) != 0;
     if (ended) End();
   }
-  ~OtherProcess() { End(); }
+  ~OtherProcess() {
+    End();
+    if (info.hProcess) {
+      CloseHandle(info.hThread);
+      CloseHandle(info.hProcess);
+    }
+  }
   void End() {
-    if (!info.hProcess) return;
+    if (!running) return;
     TerminateProcess(info.hProcess, 0);
     WaitForSingleObject(info.hProcess, INFINITE);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    info.hProcess = nullptr;
+    running = false;
   }
+  bool Started() const { return info.hProcess != nullptr; }
   std::string Number() const { return std::to_string(info.dwProcessId); }
 };
 std::string OwnNumber() { return std::to_string(GetCurrentProcessId()); }
@@ -324,13 +331,16 @@ struct OtherProcess {
     waitpid(process, nullptr, 0);
     running = false;
   }
+  bool Started() const { return process > 0; }
   std::string Number() const { return std::to_string(process); }
 };
 std::string OwnNumber() { return std::to_string(getpid()); }
 #endif
 
 TEST_F(FileReplacements, ASaveRemovesWhatKilledSavesLeft) {
-  const OtherProcess ended(true), running(false);
+  // The running one first: process numbers go up, so the ended one's cannot be the same.
+  const OtherProcess running(false), ended(true);
+  ASSERT_TRUE(running.Started() && ended.Started());
   std::string dead = ended.Number(), live = running.Number(), self = OwnNumber();
   struct Case { std::string name; bool removed; } cases[] = {
       {".s.tvnp.tmp-" + dead + "-0", true},

@@ -200,7 +200,7 @@ TEST_F(SettingsTest, TextsTooLongToKeepAreLeftOutSoTheFileReadsBack) {
   historyList.entries = {{u"1+1", 2, u"", 0}, {tooLong, 3, u"", 0}, {u"4", 4, tooLong, 0}, {u"2+2", 4, u"", 0}, {}};
   SaveAndReload();
   EXPECT_EQ(appSettings.expressionText, u"");
-  EXPECT_EQ(appSettings.skinName, u"");
+  EXPECT_EQ(appSettings.skinName, u"Defaut");  // not an empty name, which no skin has
   EXPECT_EQ(History(), "1+1|2||0\n2+2|4||0\n|0||0\n");
 }
 

@@ -41,6 +41,17 @@ void Check(bool condition, const std::string& what) {
   }
 }
 
+// Waits, answering the messages other programs send the test's window meanwhile (the clipboard's
+// owner is told when another program takes it, and that program waits for the answer).
+void Wait(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (ULONGLONG now; (now = GetTickCount64()) < end;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now), QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+}
+
 struct Found {
   DWORD process;
   const wchar_t* className;
@@ -73,7 +84,7 @@ HWND ShownWindowOf(DWORD process, const wchar_t* className = nullptr, bool other
 HWND WaitForWindow(DWORD process, const wchar_t* className = nullptr, bool otherProcess = false) {
   HWND window = nullptr;
   for (DWORD waited = 0; !window && waited < kPatienceMs; waited += 100) {
-    Sleep(100);
+    Wait(100);
     window = ShownWindowOf(process, className, otherProcess);
   }
   return window;
@@ -81,7 +92,7 @@ HWND WaitForWindow(DWORD process, const wchar_t* className = nullptr, bool other
 
 void Send(std::vector<INPUT> inputs) {
   SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-  Sleep(50);
+  Wait(50);
 }
 
 INPUT Key(WORD vk, wchar_t unit, bool up) {
@@ -122,9 +133,20 @@ std::string Content(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The clipboard, as another program offers and reads it.
+// The clipboard, as another program offers and reads it: through a window of the test's own,
+// since a text put there without an owner may be refused, and waiting for the calculator to
+// let go of it.
+bool OpenTheClipboard() {
+  static HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Wait(20);
+  }
+  return false;
+}
+
 bool SetClipboard(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return false;
+  if (!OpenTheClipboard()) return false;
   EmptyClipboard();
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
   bool set = false;
@@ -140,7 +162,7 @@ bool SetClipboard(const std::wstring& text) {
 
 std::wstring ClipboardText() {
   std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
+  if (!OpenTheClipboard()) return text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
       text = units;
@@ -168,7 +190,8 @@ std::map<int32_t, POINT> ItemCentresIn(const fs::path& skin) {
 // A fresh folder for the program, holding the shipped languages and skin.
 fs::path PrepareFolder(const fs::path& data, const std::string& name) {
   fs::path folder = fs::temp_directory_path() / ("tornavelle-" + name + "-" + std::to_string(GetCurrentProcessId()));
-  fs::remove_all(folder);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
   fs::create_directories(folder);
   fs::copy(data / "Lng-Tornavelle", folder / "Lng-Tornavelle", fs::copy_options::recursive);
   fs::copy(data / "Apparence", folder / "Apparence", fs::copy_options::recursive);
@@ -192,7 +215,10 @@ std::optional<PROCESS_INFORMATION> Start(const fs::path& program, const fs::path
 void EndsWell(HANDLE process, const std::string& when) {
   bool ended = WaitForSingleObject(process, kPatienceMs) == WAIT_OBJECT_0;
   Check(ended, "Tornavelle.exe did not end " + when);
-  if (!ended) TerminateProcess(process, 1);
+  if (!ended) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, kPatienceMs);
+  }
   DWORD exitCode = 1;
   GetExitCodeProcess(process, &exitCode);
   Check(exitCode == 0, "exit code " + std::to_string(exitCode) + " " + when);
@@ -210,9 +236,9 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
   Check(window != nullptr, "Tornavelle.exe showed no window");
   LONG startLeft = 0, startTop = 0;  // where the window first showed
   if (window) {
-    Sleep(500);  // the skin composed and shown
+    Wait(500);  // the skin composed and shown
     SetForegroundWindow(window);
-    Sleep(200);
+    Wait(200);
     RECT place;
     GetWindowRect(window, &place);
     startLeft = place.left;
@@ -241,7 +267,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     Pointer(from.x - 50, from.y - 25);
     Pointer(from.x - 100, from.y - 50);
     Pointer(from.x - 100, from.y - 50, MOUSEEVENTF_LEFTUP);
-    Sleep(300);
+    Wait(300);
     GetWindowRect(window, &place);
     Check(place.left == startLeft - 100 && place.top == startTop - 50,
           "the window was not dragged by 100, 50: it is at " + std::to_string(place.left) + ", " +
@@ -252,14 +278,14 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     Pointer(line.x, line.y);
     Pointer(line.x, line.y, MOUSEEVENTF_RIGHTDOWN);
     Pointer(line.x, line.y, MOUSEEVENTF_RIGHTUP);
-    Sleep(300);
+    Wait(300);
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyPress(key);
-    Sleep(200);
+    Wait(200);
     KeyPress(VK_RETURN);
     // A line left to be saved, copied with Ctrl+C: with nothing selected, the whole line.
     Type(L"7/2");
     Send({Key(VK_CONTROL, 0, false), Key('C', 0, false), Key('C', 0, true), Key(VK_CONTROL, 0, true)});
-    Sleep(300);
+    Wait(300);
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
     Click(item(kQuitKey));
   }
@@ -277,7 +303,8 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
   for (const std::string& line : expected)
     Check(saved.find(line) != std::string::npos, std::string("Tornavelle.tvnp lacks \"") + line + "\":\n" + saved);
-  fs::remove_all(folder);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
 }
 
 // A first run: no language chosen yet. The dialog comes with French chosen, Enter takes it, and
@@ -291,7 +318,7 @@ void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
   Check(dialog != nullptr, "no language dialog at the first run");
   if (dialog) {
     SetForegroundWindow(dialog);
-    Sleep(300);
+    Wait(300);
     KeyPress(VK_RETURN);
   }
   EndsWell(started->hProcess, "after the language was chosen");
@@ -302,16 +329,20 @@ void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
   if (window) {
     DWORD copy = 0;
     GetWindowThreadProcessId(window, &copy);
-    HANDLE copyProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy);
-    Sleep(500);
+    HANDLE copyProcess =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, copy);
+    Check(copyProcess != nullptr, "the new copy's process could not be opened");
+    Wait(500);
     RECT place;
     GetWindowRect(window, &place);
-    POINT quit = ItemCentresIn(folder / "Apparence" / "Defaut")[kQuitKey];
-    Click({place.left + quit.x, place.top + quit.y});
+    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
+    Check(items.count(kQuitKey) == 1, "the skin's item map has no quit key");
+    Click({place.left + items[kQuitKey].x, place.top + items[kQuitKey].y});
     if (copyProcess) EndsWell(copyProcess, "(the new copy) after its quit key was clicked");
     Check(fs::exists(folder / "Tornavelle.tvnp"), "the new copy saved no settings");
   }
-  fs::remove_all(folder);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
 }
 
 }  // namespace
