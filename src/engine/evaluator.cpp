@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "engine/normalise.h"
+#include "engine/trigonometry.h"
 
 ErrorKind lastErrorKind = kNoError;
 int32_t anglesInRadians = 0;
@@ -44,11 +45,11 @@ double Truncate(double x) {
 
 const FunctionRow kFunctions[] = {
     {kSquareRoot, [](double x) { return std::sqrt(x); }, [](double x) { return x <= 0; }, Angle::kNone},
-    {kSine, [](double x) { return std::sin(x); }, nullptr, Angle::kConvertArgument},
+    {kSine, Sine, nullptr, Angle::kConvertArgument},
     {kArcSine, [](double x) { return std::asin(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
-    {kCosine, [](double x) { return std::cos(x); }, nullptr, Angle::kConvertArgument},
+    {kCosine, Cosine, nullptr, Angle::kConvertArgument},
     {kArcCosine, [](double x) { return std::acos(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
-    {kTangent, [](double x) { return std::tan(x); }, nullptr, Angle::kConvertArgument},
+    {kTangent, Tangent, nullptr, Angle::kConvertArgument},
     {kArcTangent, [](double x) { return std::atan(x); }, nullptr, Angle::kConvertResult},
     {kIntegerPart, Truncate, nullptr, Angle::kNone},
     {kAbsolute, [](double x) { return std::fabs(x); }, nullptr, Angle::kNone},
