@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "engine/normalise.h"
+#include "engine/exponentials.h"
 #include "engine/trigonometry.h"
 
 ErrorKind lastErrorKind = kNoError;
@@ -13,20 +14,6 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// The inverse hyperbolic sine by the classic fdlibm steps, which the GNU C library follows: the
-// MinGW runtime's own asinh is a last bit away from it (asinh(1)), and a calculation must give
-// the same double on every system.
-double ArcSinh(double x) {
-  const double a = std::fabs(x);
-  if (std::isnan(x) || std::isinf(x)) return x + x;
-  if (a < 0x1p-28) return x;  // asinh(x) = x - x³/6..., the cube below half an ulp
-  double w;
-  if (a > 0x1p28) w = std::log(a) + 0.69314718055994530942;  // + ln 2
-  else if (a > 2) w = std::log(2 * a + 1 / (std::sqrt(x * x + 1) + a));
-  else w = std::log1p(a + x * x / (1 + std::sqrt(1 + x * x)));
-  return std::copysign(w, x);
-}
 
 enum class Angle { kNone, kConvertArgument, kConvertResult };
 
@@ -46,21 +33,21 @@ double Truncate(double x) {
 const FunctionRow kFunctions[] = {
     {kSquareRoot, [](double x) { return std::sqrt(x); }, [](double x) { return x <= 0; }, Angle::kNone},
     {kSine, Sine, nullptr, Angle::kConvertArgument},
-    {kArcSine, [](double x) { return std::asin(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
+    {kArcSine, ArcSine, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
     {kCosine, Cosine, nullptr, Angle::kConvertArgument},
-    {kArcCosine, [](double x) { return std::acos(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
+    {kArcCosine, ArcCosine, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
     {kTangent, Tangent, nullptr, Angle::kConvertArgument},
-    {kArcTangent, [](double x) { return std::atan(x); }, nullptr, Angle::kConvertResult},
+    {kArcTangent, ArcTangent, nullptr, Angle::kConvertResult},
     {kIntegerPart, Truncate, nullptr, Angle::kNone},
     {kAbsolute, [](double x) { return std::fabs(x); }, nullptr, Angle::kNone},
-    {kDecimalLog, [](double x) { return std::log10(x); }, [](double x) { return x < 0; }, Angle::kNone},
-    {kNaturalLog, [](double x) { return std::log(x); }, [](double x) { return x < 0; }, Angle::kNone},
-    {kHypCosine, [](double x) { return std::cosh(x); }, nullptr, Angle::kNone},
-    {kHypSine, [](double x) { return std::sinh(x); }, nullptr, Angle::kNone},
-    {kHypTangent, [](double x) { return std::tanh(x); }, nullptr, Angle::kNone},
-    {kHypArcCosine, [](double x) { return std::acosh(x); }, [](double x) { return x < 1; }, Angle::kNone},
-    {kHypArcSine, ArcSinh, nullptr, Angle::kNone},
-    {kHypArcTangent, [](double x) { return std::atanh(x); }, [](double x) { return x < -1 || x > 1; }, Angle::kNone},
+    {kDecimalLog, DecimalLog, [](double x) { return x < 0; }, Angle::kNone},
+    {kNaturalLog, NaturalLog, [](double x) { return x < 0; }, Angle::kNone},
+    {kHypCosine, HyperbolicCosine, nullptr, Angle::kNone},
+    {kHypSine, HyperbolicSine, nullptr, Angle::kNone},
+    {kHypTangent, HyperbolicTangent, nullptr, Angle::kNone},
+    {kHypArcCosine, HyperbolicArcCosine, [](double x) { return x < 1; }, Angle::kNone},
+    {kHypArcSine, HyperbolicArcSine, nullptr, Angle::kNone},
+    {kHypArcTangent, HyperbolicArcTangent, [](double x) { return x < -1 || x > 1; }, Angle::kNone},
 };
 
 const FunctionRow* FindFunction(int64_t code) {
@@ -116,7 +103,7 @@ double EvaluateNode(const ExprNode* node) {
     case kOpDivide:
       if (b == 0 && lastErrorKind == kNoError) lastErrorKind = kDivisionByZero;
       return a / b;
-    case kOpPower: return std::pow(a, b);
+    case kOpPower: return Power(a, b);
     case kOpFactorial: return Factorial(a);
     case kOpPercent: return a / 100.0;
     case kOpEqual: return a == b ? 1.0 : 0.0;

@@ -1,9 +1,14 @@
 #include "engine/trigonometry.h"
 
+#include "engine/double_double.h"
+
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
+
+using namespace doubledouble;
 
 // 2/π in binary, 1280 bits after the point, most significant first: enough for the largest
 // double (2^1023 needs bits up to about 1160).
@@ -43,21 +48,6 @@ uint64_t TwoOverPiBits(int first) {
   return bits;
 }
 
-// a·b exactly, as p + error (Dekker's product: no fused multiply-add, which not every C library
-// computes exactly).
-void ExactProduct(double a, double b, double* p, double* error) {
-  auto split = [](double v, double* high, double* low) {
-    const double t = 134217729.0 * v;  // 2^27 + 1
-    *high = t - (t - v);
-    *low = v - *high;
-  };
-  double ah, al, bh, bl;
-  split(a, &ah, &al);
-  split(b, &bh, &bl);
-  *p = a * b;
-  *error = ((ah * bh - *p) + ah * bl + al * bh) + al * bl;
-}
-
 // Payne and Hanek's reduction, in integers: |x| = m·2^e with m a 53-bit integer, so |x|·2/π is
 // m times the bits of 2/π shifted by e. Bits of 2/π that would only add multiples of 4 are
 // skipped; 192 bits from there give the quadrant and 128 bits of fraction, more than the 61
@@ -95,9 +85,9 @@ Reduced Reduce(double x) {
   const double fHi = std::ldexp(highApprox, -64);
   const double fLo = std::ldexp(static_cast<double>(rest) + std::ldexp(static_cast<double>(low), -64), -64);
   // Times π/2.
-  double p0, error;
-  ExactProduct(fHi, kPiOver2, &p0, &error);
-  error += fHi * kPiOver2Low + fLo * kPiOver2;
+  const Dd product = TwoProduct(fHi, kPiOver2);
+  const double p0 = product.hi;
+  double error = product.lo + fHi * kPiOver2Low + fLo * kPiOver2;
   double hi = p0 + error, lo = error - (hi - p0);
   if (std::signbit(x)) sign = -sign, quadrant = (4 - quadrant) & 3;
   return {quadrant, sign * hi, sign * lo};
@@ -174,7 +164,52 @@ double Apply(double x, Kernels kernels) {
   return kernels(r.quadrant, r.hi, r.lo);
 }
 
+// atan x for any finite x, as a double-double: atan x = π/2 - atan(1/x) above 1, then
+// atan x = 2·atan(x/(1 + √(1 + x²))) until x is below 1/32, then the series.
+Dd ArcTangentOf(Dd x) {
+  const bool negative = x.hi < 0;
+  if (negative) x = Negated(x);
+  const bool inverted = x.hi > 1;
+  if (inverted) x = Divide({1, 0}, x);
+  int halvings = 0;
+  for (; x.hi > 0.03125; ++halvings)
+    x = Divide(x, Add({1, 0}, SquareRoot(Add(Multiply(x, x), {1, 0}))));
+  const Dd x2 = Multiply(x, x);
+  Dd term = x, sum = x;
+  for (double n = 3; std::fabs(term.hi) > 0x1p-110 * std::fabs(sum.hi); n += 2) {
+    term = Negated(Multiply(term, x2));
+    sum = Add(sum, Divide(term, {n, 0}));
+  }
+  sum = {std::ldexp(sum.hi, halvings), std::ldexp(sum.lo, halvings)};
+  if (inverted) sum = Add({kPiOver2, kPiOver2Low}, Negated(sum));
+  return negative ? Negated(sum) : sum;
+}
+
 }  // namespace
+
+double ArcTangent(double x) {
+  if (std::isnan(x) || std::fabs(x) < 0x1p-28) return x;  // x³/3 is below half an ulp
+  if (std::isinf(x)) return std::copysign(kPiOver2, x);
+  return ArcTangentOf({x, 0}).hi;
+}
+
+double ArcSine(double x) {
+  const double a = std::fabs(x);
+  if (std::isnan(x) || a < 0x1p-28) return x;
+  if (a > 1) return std::numeric_limits<double>::quiet_NaN();
+  if (a == 1) return std::copysign(kPiOver2, x);
+  // atan(x/√((1 - x)(1 + x))), the product exact near ±1.
+  const Dd root = SquareRoot(Multiply(TwoSum(1, -a), TwoSum(1, a)));
+  return std::copysign(ArcTangentOf(Divide({a, 0}, root)).hi, x);
+}
+
+double ArcCosine(double x) {
+  if (std::isnan(x) || std::fabs(x) > 1) return std::numeric_limits<double>::quiet_NaN();
+  if (x == -1) return 2 * kPiOver2;  // π, rounded
+  // 2·atan(√((1 - x)/(1 + x))): no cancellation near 1, where acos is small.
+  const Dd half = ArcTangentOf(SquareRoot(Divide(TwoSum(1, -x), TwoSum(1, x))));
+  return 2 * half.hi;
+}
 
 double Sine(double x) {
   return Apply(x, [](int quadrant, double hi, double lo) {

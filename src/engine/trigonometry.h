@@ -6,3 +6,9 @@
 double Sine(double x);
 double Cosine(double x);
 double Tangent(double x);
+
+// Their inverses, in radians, computed in double-double arithmetic and rounded once; NaN outside
+// [-1, 1] for the arc sine and cosine.
+double ArcSine(double x);
+double ArcCosine(double x);
+double ArcTangent(double x);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "engine/evaluator.h"
 #include "engine/trigonometry.h"
@@ -55,6 +56,29 @@ TEST(Trigonometry, WithinOneUnitInTheLastPlaceForEveryMagnitude) {
   EXPECT_EQ(Cosine(-0.0), 1.0);
   for (double x : {HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN()})
     EXPECT_TRUE(std::isnan(Sine(x)) && std::isnan(Cosine(x)) && std::isnan(Tangent(x))) << x;
+  // The inverse functions, from the same reckoning.
+  struct Inverse {
+    double x, arcSine, arcCosine, arcTangent;
+  } inverses[] = {
+      {0.5, 0.5235987755982989, 1.0471975511965979, 0.4636476090008061},
+      {-0.5, -0.5235987755982989, 2.0943951023931957, -0.4636476090008061},
+      {0.9999999999999999, 1.5707963118937354, 1.4901161193847656e-08, 0.7853981633974483},
+      {1e-05, 1.0000000000166668e-05, 1.5707863267948965, 9.999999999666668e-06},
+      {1, 1.5707963267948966, 0, 0.7853981633974483},
+      {-1e10, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(),
+       -1.5707963266948965},
+  };
+  for (const Inverse& c : inverses) {
+    for (auto [value, expected, name] : {std::tuple{ArcSine(c.x), c.arcSine, "asin"},
+                                         std::tuple{ArcCosine(c.x), c.arcCosine, "acos"},
+                                         std::tuple{ArcTangent(c.x), c.arcTangent, "atan"}}) {
+      if (std::isnan(expected))
+        EXPECT_TRUE(std::isnan(value)) << name << " " << c.x;
+      else
+        EXPECT_LE(UlpsApart(value, expected), 1) << name << " " << c.x;
+    }
+  }
+  EXPECT_EQ(ArcCosine(-1), 3.141592653589793);
   // The calculation uses them.
   ResetEngine();
   SetAngleMode(1);

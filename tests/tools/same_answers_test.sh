@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Calculations that every system must answer alike, to the last bit and the last character:
-# arithmetic, square roots, factorials, comparisons and the engine's own sine, cosine and tangent
-# at every magnitude, in radians and in degrees, with the answer's text and exact form. The
-# Windows build runs the same file under Wine. (Powers, exponentials and logarithms come from
-# each system's C library and may differ in the last bit, so they are not here.)
+# arithmetic, square roots, factorials, comparisons, powers, logarithms, and the trigonometric and
+# hyperbolic functions and their inverses at every magnitude, in radians and in degrees, with the
+# answer's text and exact form. The Windows build runs the same file under Wine.
 #   same_answers_test.sh [--write] <tornavelle-calc command...>
 # --write makes the expected file again, after a deliberate change, from the Linux build.
 set -u

@@ -1,0 +1,193 @@
+#include "engine/exponentials.h"
+
+#include "engine/double_double.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+using namespace doubledouble;
+
+constexpr Dd kLn2 = {0.6931471805599453, 2.3190468138462996e-17};
+constexpr Dd kInverseLn10 = {0.4342944819032518, 1.098319650216765e-17};
+
+// ln x for a finite x > 0 given as a double-double (so that ln(1 + v) keeps a tiny v): x = 2^k·m
+// with m within √2 of 1, ln m = 2·atanh(s) with s = (m - 1)/(m + 1), |s| < 0.172, summed until
+// the terms pass 2^-110.
+Dd Log(Dd x) {
+  int k = 0;
+  double mh = std::frexp(x.hi, &k), ml = std::ldexp(x.lo, -k);
+  if (mh < 0.70710678118654752) mh *= 2, ml *= 2, --k;
+  const Dd s = Divide(Add({mh - 1, 0}, {ml, 0}), Add(TwoSum(mh, 1), {ml, 0}));  // mh - 1 is exact
+  const Dd s2 = Multiply(s, s);
+  Dd term = s, sum = s;
+  for (double n = 3; std::fabs(term.hi) > 0x1p-110 * std::fabs(sum.hi); n += 2) {
+    term = Multiply(term, s2);
+    sum = Add(sum, Divide(term, {n, 0}));
+  }
+  const Dd twice = {2 * sum.hi, 2 * sum.lo};
+  return Add(Multiply({static_cast<double>(k), 0}, kLn2), twice);
+}
+
+Dd Log(double x) { return Log(Dd{x, 0}); }
+
+// e^t for |t| below about 746, as 2^k times a double-double near 1: t = k·ln 2 + r, and
+// e^r = (e^(r/256))^256 with e^(r/256) from ten terms of its series.
+Dd Exp(Dd t, int* k) {
+  *k = static_cast<int>(std::floor(t.hi * 1.4426950408889634 + 0.5));
+  Dd r = Add(t, Negated(Multiply({static_cast<double>(*k), 0}, kLn2)));
+  r = {r.hi / 256, r.lo / 256};
+  Dd e = {1, 0}, term = {1, 0};
+  for (int i = 1; i <= 10; ++i) {
+    term = Divide(Multiply(term, r), {static_cast<double>(i), 0});
+    e = Add(e, term);
+  }
+  for (int i = 0; i < 8; ++i) e = Multiply(e, e);
+  return e;
+}
+
+// e^t as a double-double, for |t| small enough that it stays a normal double.
+Dd ExpOf(Dd t) {
+  int k = 0;
+  const Dd e = Exp(t, &k);
+  return {std::ldexp(e.hi, k), std::ldexp(e.lo, k)};
+}
+
+// e^|x| / 2 for |x| above 22, where e^-|x| no longer counts: sinh and cosh there.
+double HalfExp(double a) {
+  const Dd t = Add({a, 0}, Negated(kLn2));
+  if (t.hi > 710) return std::numeric_limits<double>::infinity();
+  int k = 0;
+  const Dd e = Exp(t, &k);
+  return std::ldexp(e.hi, k);
+}
+
+bool IsInteger(double y) { return std::isfinite(y) && y == std::trunc(y); }
+
+// |x|^y exactly rounded when y is a whole number and |x| = m·2^e with m odd and m^y short
+// enough to compute in integers. Only there can the answer lie exactly halfway between two
+// doubles (17^13 does), and only the exact value rounds to the even one; powers of two are exact.
+bool ExactPower(double ax, double y, double* result) {
+  if (!IsInteger(y) || std::fabs(y) > 1e6) return false;
+  int exponent = 0;
+  auto m = static_cast<uint64_t>(std::ldexp(std::frexp(ax, &exponent), 53));
+  int64_t e = exponent - 53;
+  while ((m & 1) == 0) m >>= 1, ++e;
+  const auto n = static_cast<int64_t>(y);
+  if (m == 1) {  // a power of two, whatever the sign of y
+    *result = std::ldexp(1.0, static_cast<int>(std::clamp<int64_t>(e * n, -1 << 20, 1 << 20)));
+    return true;
+  }
+  if (n < 0 || n > 128) return false;
+  __extension__ typedef unsigned __int128 u128;  // GCC and Clang, on every 64-bit target we build
+  u128 power = 1;
+  for (int64_t i = 0; i < n; ++i) {
+    if (power > ~u128(0) / m) return false;
+    power *= m;
+  }
+  *result = std::ldexp(static_cast<double>(power), static_cast<int>(e * n));  // one rounding
+  return true;
+}
+bool IsOddInteger(double y) { return IsInteger(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0; }
+
+}  // namespace
+
+double Power(double x, double y) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  if (y == 0 || x == 1) return 1;
+  if (std::isnan(x) || std::isnan(y)) return x + y;
+  const double ax = std::fabs(x);
+  if (std::isinf(y)) {
+    if (ax == 1) return 1;
+    return (ax < 1) == (y < 0) ? kInf : 0;
+  }
+  const bool odd = IsOddInteger(y);
+  if (x == 0 || std::isinf(x)) {  // 0^y and ∞^y: 0 or ∞, with x's sign for odd integers
+    const bool infinite = (x == 0) == (y < 0);
+    const double magnitude = infinite ? kInf : 0;
+    return odd ? std::copysign(magnitude, x) : magnitude;
+  }
+  if (x < 0 && !IsInteger(y)) return std::numeric_limits<double>::quiet_NaN();
+  const double sign = x < 0 && odd ? -1 : 1;
+  if (ax == 1) return sign;  // (-1)^y, for every integer y however large
+  if (double exact = 0; ExactPower(ax, y, &exact)) return sign * exact;
+  const Dd logarithm = Log(ax);
+  // Far past the range, y·ln|x| could overflow the splitting: the answer is known.
+  const double estimate = y * logarithm.hi;
+  if (estimate > 710) return sign * kInf;
+  if (estimate < -746) return sign * 0.0;
+  int k = 0;
+  const Dd e = Exp(Multiply({y, 0}, logarithm), &k);
+  return sign * std::ldexp(e.hi + e.lo, k);
+}
+
+double NaturalLog(double x) {
+  if (std::isnan(x) || x < 0) return std::numeric_limits<double>::quiet_NaN();
+  if (x == 0) return -std::numeric_limits<double>::infinity();
+  if (std::isinf(x)) return x;
+  const Dd l = Log(x);
+  return l.hi + l.lo;
+}
+
+double DecimalLog(double x) {
+  if (std::isnan(x) || x < 0) return std::numeric_limits<double>::quiet_NaN();
+  if (x == 0) return -std::numeric_limits<double>::infinity();
+  if (std::isinf(x)) return x;
+  const Dd l = Multiply(Log(x), kInverseLn10);
+  return l.hi + l.lo;
+}
+
+// Below 2^-28 the odd functions are their argument to the last bit (the cube is under half an
+// ulp); above 22, e^-|x| is under half an ulp of e^|x|.
+double HyperbolicSine(double x) {
+  const double a = std::fabs(x);
+  if (std::isnan(x) || a < 0x1p-28) return x;
+  if (a > 22) return std::copysign(HalfExp(a), x);
+  const Dd e = ExpOf({a, 0});
+  const Dd d = Add(e, Negated(Divide({1, 0}, e)));
+  return std::copysign(0.5 * d.hi, x);
+}
+
+double HyperbolicCosine(double x) {
+  const double a = std::fabs(x);
+  if (std::isnan(x)) return x;
+  if (a > 22) return HalfExp(a);
+  const Dd e = ExpOf({a, 0});
+  return 0.5 * Add(e, Divide({1, 0}, e)).hi;
+}
+
+double HyperbolicTangent(double x) {
+  const double a = std::fabs(x);
+  if (std::isnan(x) || a < 0x1p-28) return x;
+  if (a > 22) return std::copysign(1.0, x);
+  const Dd e2 = ExpOf({2 * a, 0});
+  return std::copysign(Divide(Add(e2, {-1, 0}), Add(e2, {1, 0})).hi, x);
+}
+
+double HyperbolicArcSine(double x) {
+  const double a = std::fabs(x);
+  if (!std::isfinite(x) || a < 0x1p-28) return x;
+  // ln(a + √(a² + 1)), or ln a + ln 2 where the 1 no longer counts.
+  const Dd l = a > 0x1p28 ? Add(Log(a), kLn2) : Log(Add({a, 0}, SquareRoot(Add(TwoProduct(a, a), {1, 0}))));
+  return std::copysign(l.hi, x);
+}
+
+double HyperbolicArcCosine(double x) {
+  if (std::isnan(x) || x < 1) return std::numeric_limits<double>::quiet_NaN();
+  if (std::isinf(x)) return x;
+  // ln(x + √(x² - 1)), with x² - 1 exact near 1.
+  const Dd l = x > 0x1p28 ? Add(Log(x), kLn2) : Log(Add({x, 0}, SquareRoot(Add(TwoProduct(x, x), {-1, 0}))));
+  return l.hi;
+}
+
+double HyperbolicArcTangent(double x) {
+  const double a = std::fabs(x);
+  if (std::isnan(x) || a < 0x1p-28) return x;
+  if (a > 1) return std::numeric_limits<double>::quiet_NaN();
+  if (a == 1) return std::copysign(std::numeric_limits<double>::infinity(), x);
+  // ½·ln((1 + a)/(1 - a)); 1 - a is exact from a = ½ on, and the quotient keeps a small a.
+  return std::copysign(0.5 * Log(Divide(TwoSum(1, a), TwoSum(1, -a))).hi, x);
+}
