@@ -189,7 +189,8 @@ Dd ArcTangentOf(Dd x) {
 
 double ArcTangent(double x) {
   if (std::isnan(x) || std::fabs(x) < 0x1p-28) return x;  // x³/3 is below half an ulp
-  if (std::isinf(x)) return std::copysign(kPiOver2, x);
+  // Past 2^60, π/2 - 1/x rounds to π/2; the double-double division would also overflow there.
+  if (std::fabs(x) > 0x1p60) return std::copysign(kPiOver2, x);
   return ArcTangentOf({x, 0}).hi;
 }
 
