@@ -58,8 +58,8 @@ Dd ExpOf(Dd t) {
 
 // e^|x| / 2 for |x| above 22, where e^-|x| no longer counts: sinh and cosh there.
 double HalfExp(double a) {
+  if (!(a <= 711)) return std::numeric_limits<double>::infinity();  // also ∞, before any arithmetic
   const Dd t = Add({a, 0}, Negated(kLn2));
-  if (t.hi > 710) return std::numeric_limits<double>::infinity();
   int k = 0;
   const Dd e = Exp(t, &k);
   return std::ldexp(e.hi, k);
@@ -67,11 +67,50 @@ double HalfExp(double a) {
 
 bool IsInteger(double y) { return std::isfinite(y) && y == std::trunc(y); }
 
-// |x|^y exactly rounded when y is a whole number and |x| = m·2^e with m odd and m^y short
-// enough to compute in integers. Only there can the answer lie exactly halfway between two
-// doubles (17^13 does), and only the exact value rounds to the even one; powers of two are exact.
+__extension__ typedef unsigned __int128 u128;  // GCC and Clang, on every 64-bit target we build
+
+// p·2^e rounded once to the nearest double, ties to even, also where it falls below the normal
+// range: there a conversion to double and a scaling would round twice.
+double ScaledInteger(u128 p, int64_t e) {
+  int bits = 0;
+  for (u128 q = p; q != 0; q >>= 1) ++bits;
+  if (bits + e > -1021) return std::ldexp(static_cast<double>(p), static_cast<int>(e));
+  const int64_t drop = -1074 - e;  // bits below the smallest subnormal
+  if (drop <= 0) return std::ldexp(static_cast<double>(p), static_cast<int>(e));  // exact
+  if (drop > 128) return 0;
+  const u128 kept = drop == 128 ? 0 : p >> drop;
+  const u128 rest = p - (drop == 128 ? 0 : kept << drop), half = u128(1) << (drop - 1);
+  const u128 rounded = kept + ((rest > half || (rest == half && (kept & 1))) ? 1 : 0);
+  return std::ldexp(static_cast<double>(rounded), -1074);
+}
+
+// A double-double times 2^k, rounded once, as ScaledInteger does.
+double ScaledDd(Dd e, int k) {
+  const int exponent = std::ilogb(e.hi) + k;
+  if (exponent >= -1022) return std::ldexp(e.hi, k);  // normal, or past the largest: ∞
+  // Counted in units of the smallest subnormal, both parts are exact.
+  const double hi = std::ldexp(e.hi, k + 1074), lo = std::ldexp(e.lo, k + 1074);
+  double whole = std::floor(hi);
+  // hi's fraction against one half, exactly; lo, below hi's last bit, only decides a tie.
+  const double beyondHalf = (hi - whole) - 0.5;
+  if (beyondHalf > 0 || (beyondHalf == 0 && (lo > 0 || (lo == 0 && std::fmod(whole, 2.0) != 0)))) whole += 1;
+  return std::ldexp(whole, -1074);
+}
+
+// |x|^y exactly rounded where the answer may lie exactly halfway between two doubles (17^13
+// does, and (m²)^1.5 = m³ may): y a whole number, or one over a power of two times one where the
+// roots of |x| are exact; and |x| = m·2^e with m odd and m^n short enough to compute in integers.
+// Only the exact value rounds to the even neighbour. Powers of two are exact.
 bool ExactPower(double ax, double y, double* result) {
-  if (!IsInteger(y) || std::fabs(y) > 1e6) return false;
+  if (!std::isfinite(y) || std::fabs(y) > 1e6) return false;
+  for (int roots = 0; !IsInteger(y); ++roots) {
+    if (roots == 6) return false;
+    const double root = std::sqrt(ax);
+    const Dd square = TwoProduct(root, root);
+    if (square.hi != ax || square.lo != 0) return false;
+    ax = root;
+    y *= 2;
+  }
   int exponent = 0;
   auto m = static_cast<uint64_t>(std::ldexp(std::frexp(ax, &exponent), 53));
   int64_t e = exponent - 53;
@@ -82,15 +121,15 @@ bool ExactPower(double ax, double y, double* result) {
     return true;
   }
   if (n < 0 || n > 128) return false;
-  __extension__ typedef unsigned __int128 u128;  // GCC and Clang, on every 64-bit target we build
   u128 power = 1;
   for (int64_t i = 0; i < n; ++i) {
     if (power > ~u128(0) / m) return false;
     power *= m;
   }
-  *result = std::ldexp(static_cast<double>(power), static_cast<int>(e * n));  // one rounding
+  *result = ScaledInteger(power, e * n);
   return true;
 }
+
 bool IsOddInteger(double y) { return IsInteger(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0; }
 
 }  // namespace
@@ -121,7 +160,7 @@ double Power(double x, double y) {
   if (estimate < -746) return sign * 0.0;
   int k = 0;
   const Dd e = Exp(Multiply({y, 0}, logarithm), &k);
-  return sign * std::ldexp(e.hi + e.lo, k);
+  return sign * ScaledDd(e, k);
 }
 
 double NaturalLog(double x) {

@@ -21,7 +21,6 @@ constexpr uint64_t kTwoOverPi[] = {
 };
 
 constexpr double kPiOver4 = 7.85398163397448278999e-01;
-constexpr double kPiOver4Low = 3.06161699786838301793e-17;
 constexpr double kPiOver2 = 1.57079632679489655800e+00;  // π/2 = kPiOver2 + kPiOver2Low
 constexpr double kPiOver2Low = 6.12323399573676603587e-17;
 
@@ -93,75 +92,34 @@ Reduced Reduce(double x) {
   return {quadrant, sign * hi, sign * lo};
 }
 
-// The kernels on [-π/4, π/4], for x + y with y below x's last bit: the classic minimax
-// polynomials of the freely distributed fdlibm, whose errors stay under one unit in the last
-// place.
-double SineKernel(double x, double y) {
-  constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
-                   S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
-                   S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
-  if (std::fabs(x) < 0x1p-27) return y == 0 ? x : x + y;  // x³/6 is below half an ulp; keeps -0
-  const double z = x * x, v = z * x;
-  const double r = S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)));
-  return x - ((z * (0.5 * y - v * r) - y) - v * S1);
-}
-
-double CosineKernel(double x, double y) {
-  constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03,
-                   C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
-                   C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
-  const double z = x * x, w = z * z;
-  const double r = z * (C1 + z * (C2 + z * C3)) + w * w * (C4 + z * (C5 + z * C6));
-  const double hz = 0.5 * z, one = 1.0 - hz;
-  return one + (((1.0 - one) - hz) + (z * r - x * y));
-}
-
-// tan(x + y) when even is true, -1/tan(x + y) otherwise.
-double TangentKernel(double x, double y, bool even) {
-  constexpr double T[] = {
-      3.33333333333334091986e-01, 1.33333333333201242699e-01, 5.39682539762260521377e-02,
-      2.18694882948595424599e-02, 8.86323982359930005737e-03, 3.59207910759131235356e-03,
-      1.45620945432529025516e-03, 5.88041240820264096874e-04, 2.46463134818469906812e-04,
-      7.81794442939557092300e-05, 7.14072491382608190305e-05, -1.85586374855275456654e-05,
-      2.59073051863633712884e-05,
-  };
-  if (even && std::fabs(x) < 0x1p-27) return y == 0 ? x : x + y;  // as the sine
-  const bool big = std::fabs(x) >= 0.6743316650390625;
-  const bool negative = std::signbit(x);
-  if (big) {  // tan(π/4 - x) is better computed near 0
-    if (negative) x = -x, y = -y;
-    x = (kPiOver4 - x) + (kPiOver4Low - y);
-    y = 0.0;
+// The sine and cosine of r + its low part, |r| at most about π/4, summed as double-doubles
+// until the terms pass 2^-110, so that the double they round to is, but for the rarest
+// arguments, the true value rounded.
+void SineAndCosine(Dd r, Dd* sine, Dd* cosine) {
+  const Dd r2 = Multiply(r, r);
+  Dd term = r, sum = r;
+  for (double n = 2; std::fabs(term.hi) > 0x1p-110 * std::fabs(sum.hi); n += 2) {
+    term = Negated(Divide(Multiply(term, r2), {n * (n + 1), 0}));
+    sum = Add(sum, term);
   }
-  double z = x * x, w = z * z;
-  double r = T[1] + w * (T[3] + w * (T[5] + w * (T[7] + w * (T[9] + w * T[11]))));
-  double v = z * (T[2] + w * (T[4] + w * (T[6] + w * (T[8] + w * (T[10] + w * T[12])))));
-  double s = z * x;
-  r = y + z * (s * (r + v) + y);
-  r += T[0] * s;
-  w = x + r;
-  if (big) {
-    v = even ? 1.0 : -1.0;
-    return (negative ? -1.0 : 1.0) * (v - 2.0 * (x - (w * w / (w + v) - r)));
+  *sine = sum;
+  term = sum = {1, 0};
+  for (double n = 1; std::fabs(term.hi) > 0x1p-110; n += 2) {
+    term = Negated(Divide(Multiply(term, r2), {n * (n + 1), 0}));
+    sum = Add(sum, term);
   }
-  if (even) return w;
-  if (w == 0) return -1.0 / w;
-  // -1/(x + r) with the division's error compensated: z + v is w exactly, with z cut to 21 bits.
-  auto cut = [](double value) { return std::ldexp(std::trunc(std::ldexp(value, 20 - std::ilogb(value))), std::ilogb(value) - 20); };
-  z = cut(w);
-  v = r - (z - x);
-  const double a = -1.0 / w;
-  const double t = cut(a);
-  s = 1.0 + t * z;
-  return t + a * (s + t * v);
+  *cosine = sum;
 }
 
-template <typename Kernels>
-double Apply(double x, Kernels kernels) {
-  if (!std::isfinite(x)) return x - x;  // NaN, also for ±∞
-  if (std::fabs(x) <= kPiOver4) return kernels(0, x, 0.0);
+// The sine and cosine of x, reduced to a quarter turn first where it is past π/4.
+int SineAndCosineOf(double x, Dd* sine, Dd* cosine) {
+  if (std::fabs(x) <= kPiOver4) {
+    SineAndCosine({x, 0}, sine, cosine);
+    return 0;
+  }
   const Reduced r = Reduce(x);
-  return kernels(r.quadrant, r.hi, r.lo);
+  SineAndCosine({r.hi, r.lo}, sine, cosine);
+  return r.quadrant;
 }
 
 // atan x for any finite x, as a double-double: atan x = π/2 - atan(1/x) above 1, then
@@ -212,28 +170,35 @@ double ArcCosine(double x) {
   return 2 * half.hi;
 }
 
+// Below 2^-27, x³/6 and x²/2 are under half an ulp: the answers are x and 1, and -0 stays -0.
 double Sine(double x) {
-  return Apply(x, [](int quadrant, double hi, double lo) {
-    switch (quadrant) {
-      case 0: return SineKernel(hi, lo);
-      case 1: return CosineKernel(hi, lo);
-      case 2: return -SineKernel(hi, lo);
-      default: return -CosineKernel(hi, lo);
-    }
-  });
+  if (!std::isfinite(x)) return x - x;  // NaN, also for ±∞
+  if (std::fabs(x) < 0x1p-27) return x;
+  Dd sine, cosine;
+  switch (SineAndCosineOf(x, &sine, &cosine)) {
+    case 0: return sine.hi;
+    case 1: return cosine.hi;
+    case 2: return -sine.hi;
+    default: return -cosine.hi;
+  }
 }
 
 double Cosine(double x) {
-  return Apply(x, [](int quadrant, double hi, double lo) {
-    switch (quadrant) {
-      case 0: return CosineKernel(hi, lo);
-      case 1: return -SineKernel(hi, lo);
-      case 2: return -CosineKernel(hi, lo);
-      default: return SineKernel(hi, lo);
-    }
-  });
+  if (!std::isfinite(x)) return x - x;
+  if (std::fabs(x) < 0x1p-27) return 1;
+  Dd sine, cosine;
+  switch (SineAndCosineOf(x, &sine, &cosine)) {
+    case 0: return cosine.hi;
+    case 1: return -sine.hi;
+    case 2: return -cosine.hi;
+    default: return sine.hi;
+  }
 }
 
 double Tangent(double x) {
-  return Apply(x, [](int quadrant, double hi, double lo) { return TangentKernel(hi, lo, (quadrant & 1) == 0); });
+  if (!std::isfinite(x)) return x - x;
+  if (std::fabs(x) < 0x1p-27) return x;
+  Dd sine, cosine;
+  const int quadrant = SineAndCosineOf(x, &sine, &cosine);
+  return (quadrant & 1) == 0 ? Divide(sine, cosine).hi : -Divide(cosine, sine).hi;
 }
