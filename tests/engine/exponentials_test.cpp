@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "../support/ulps.h"
 #include "engine/exponentials.h"
 
 namespace {
@@ -12,17 +13,6 @@ namespace {
 constexpr double kInf = HUGE_VAL;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// How many doubles lie between a and b (0 for two NaN), counted without overflow.
-uint64_t UlpsApart(double a, double b) {
-  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b) ? 0 : UINT64_MAX;
-  auto ordered = [](double d) {
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
-  };
-  const uint64_t x = ordered(a), y = ordered(b);
-  return x > y ? x - y : y - x;
-}
 
 // The true values rounded to the nearest double (worked out with 80 decimal digits). Exact
 // answers must come out exact, halfway ones rounded to even (17^13), and the cases some C

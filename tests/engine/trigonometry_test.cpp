@@ -6,22 +6,12 @@
 #include <limits>
 #include <tuple>
 
+#include "../support/ulps.h"
 #include "engine/evaluator.h"
 #include "engine/trigonometry.h"
 
 namespace {
 
-// How many doubles lie between a and b (0 for two NaN), counted without overflow.
-uint64_t UlpsApart(double a, double b) {
-  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b) ? 0 : UINT64_MAX;
-  auto ordered = [](double d) {
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
-  };
-  const uint64_t x = ordered(a), y = ordered(b);
-  return x > y ? x - y : y - x;
-}
 
 // The true values, rounded to the nearest double, worked out with 1700 bits of π: from small
 // arguments to the largest double, through the double closest to a multiple of π/2 (about
