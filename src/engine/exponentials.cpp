@@ -1,11 +1,11 @@
 #include "engine/exponentials.h"
 
-#include "engine/double_double.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+
+#include "engine/double_double.h"
 
 namespace {
 

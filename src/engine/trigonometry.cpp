@@ -1,10 +1,10 @@
 #include "engine/trigonometry.h"
 
-#include "engine/double_double.h"
-
 #include <cmath>
 #include <cstdint>
 #include <limits>
+
+#include "engine/double_double.h"
 
 namespace {
 
