@@ -61,6 +61,14 @@ struct LayerAttributes {
   Pixel colourKey = 0;  // 0x00RRGGBB: pixels of this colour are invisible and click-through
 };
 
+// Whether the attributes show nothing of a window of that background colour (no opacity at all,
+// or the background is the colour key): such a window shows nothing and lets every click
+// through, on every backend.
+inline bool AttributesHideEverything(const LayerAttributes& a, Pixel background) {
+  if (a.useConstantAlpha && a.constantAlpha == 0) return true;
+  return a.useColourKey && (background & 0xFFFFFF) == (a.colourKey & 0xFFFFFF);
+}
+
 // Shows the window's background colour through the attributes. Returns false when the window
 // is not open or not layered.
 bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attributes);

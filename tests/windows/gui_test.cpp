@@ -122,10 +122,17 @@ void Pointer(int x, int y, DWORD button = 0) {
   Send({input});
 }
 
-void Click(POINT at) {
+// A press at `at` and a release at `to` (the same place by default), with the left button or
+// the right.
+void Click(POINT at, bool right = false, POINT to = {-1, -1}) {
+  if (to.x < 0) to = at;
   Pointer(at.x, at.y);
-  Pointer(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
-  Pointer(at.x, at.y, MOUSEEVENTF_LEFTUP);
+  Pointer(at.x, at.y, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+  if (to.x != at.x || to.y != at.y) {  // a drag, by way of the middle
+    Pointer((at.x + to.x) / 2, (at.y + to.y) / 2);
+    Pointer(to.x, to.y);
+  }
+  Pointer(to.x, to.y, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
 }
 
 std::string Content(const fs::path& file) {
@@ -262,11 +269,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     KeyPress(VK_RETURN);
     // The window dragged by its history panel, 100 pixels left and 50 up.
     POINT from = item(kHistoryPanel);
-    Pointer(from.x, from.y);
-    Pointer(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
-    Pointer(from.x - 50, from.y - 25);
-    Pointer(from.x - 100, from.y - 50);
-    Pointer(from.x - 100, from.y - 50, MOUSEEVENTF_LEFTUP);
+    Click(from, false, {from.x - 100, from.y - 50});
     Wait(300);
     GetWindowRect(window, &place);
     Check(place.left == startLeft - 100 && place.top == startTop - 50,
@@ -275,9 +278,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     // Another program's text pasted from the edit menu (its third row), then calculated.
     Check(SetClipboard(L"5\u00D7\u221A(16)"), "the clipboard took no text");
     POINT line = item(kExpressionLine);
-    Pointer(line.x, line.y);
-    Pointer(line.x, line.y, MOUSEEVENTF_RIGHTDOWN);
-    Pointer(line.x, line.y, MOUSEEVENTF_RIGHTUP);
+    Click(line, true);
     Wait(300);
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyPress(key);
     Wait(200);

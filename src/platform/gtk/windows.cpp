@@ -72,12 +72,6 @@ cairo_region_t* RegionOfPixels(const Image& image, uint8_t minimumAlpha) {
   return cairo_region_create_rectangles(done.data(), int(done.size()));
 }
 
-bool AttributesHideEverything(const WindowRecord& record) {
-  const LayerAttributes& a = record.attributes;
-  if (a.useConstantAlpha && a.constantAlpha == 0) return true;
-  return a.useColourKey && (record.background & 0xFFFFFF) == (a.colourKey & 0xFFFFFF);
-}
-
 // Where the window shows pixels of at least that alpha; nullptr means everywhere.
 cairo_region_t* VisibleRegion(const WindowRecord& record, uint8_t minimumAlpha) {
   if (!record.layered) return nullptr;
@@ -85,7 +79,8 @@ cairo_region_t* VisibleRegion(const WindowRecord& record, uint8_t minimumAlpha) 
     case WindowRecord::Layer::kNone:
       return cairo_region_create();
     case WindowRecord::Layer::kAttributes:
-      return AttributesHideEverything(record) ? cairo_region_create() : nullptr;
+      return AttributesHideEverything(record.attributes, record.background) ? cairo_region_create()
+                                                                            : nullptr;
     case WindowRecord::Layer::kImage:
       return RegionOfPixels(record.frame, minimumAlpha);
   }
@@ -209,7 +204,8 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
       cairo_paint(cr);
       return TRUE;
     }
-    if (record->layer != WindowRecord::Layer::kAttributes || AttributesHideEverything(*record))
+    if (record->layer != WindowRecord::Layer::kAttributes ||
+        AttributesHideEverything(record->attributes, record->background))
       alpha = 0;
     else if (record->attributes.useConstantAlpha)
       alpha = record->attributes.constantAlpha / 255.0;

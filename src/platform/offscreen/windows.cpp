@@ -46,9 +46,7 @@ bool ShowsSomethingAt(const WindowRecord& record, int32_t screenX, int32_t scree
     case OffscreenWindowInfo::Layer::kNone:
       return false;
     case OffscreenWindowInfo::Layer::kAttributes:
-      if (info.attributes.useConstantAlpha && info.attributes.constantAlpha == 0) return false;
-      return !(info.attributes.useColourKey &&
-               (info.background & 0xFFFFFF) == (info.attributes.colourKey & 0xFFFFFF));
+      return !AttributesHideEverything(info.attributes, info.background);
     case OffscreenWindowInfo::Layer::kImage:
       return !record.frames.empty() && PixelAlpha(ImagePixel(record.frames.back(), x, y)) > 0;
   }

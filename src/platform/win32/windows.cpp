@@ -129,10 +129,8 @@ bool UpdateLayered(WindowRecord& record, const RECT* dirty) {
 // colour-keyed pixels, but not every implementation of its services does so for synthesised
 // input; the transparent style says it for the whole window.
 void UpdateClickThrough(const WindowRecord& record) {
-  const LayerAttributes& a = record.attributes;
   const bool showsNothing = record.layered && record.layer == WindowRecord::Layer::kAttributes &&
-                            ((a.useConstantAlpha && a.constantAlpha == 0) ||
-                             (a.useColourKey && (record.background & 0xFFFFFF) == (a.colourKey & 0xFFFFFF)));
+                            AttributesHideEverything(record.attributes, record.background);
   LONG_PTR style = GetWindowLongPtrW(record.hwnd, GWL_EXSTYLE);
   LONG_PTR wanted = showsNothing ? style | WS_EX_TRANSPARENT : style & ~LONG_PTR(WS_EX_TRANSPARENT);
   if (wanted != style) SetWindowLongPtrW(record.hwnd, GWL_EXSTYLE, wanted);
