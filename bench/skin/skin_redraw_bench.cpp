@@ -1,6 +1,6 @@
 // What the shipped skin costs at run time on the in-memory backend: one full composition with
 // its presentation, one composition that finds the frame already on screen, an idle pass of
-// the event loop, and a second of
+// the event loop, the pointer crossing from key to key, and a second of
 // the expression line's timer updates (ten pictures) while the caret blinks and while the
 // calculator sits in the background, each with and without skipping identical frames.
 #include <benchmark/benchmark.h>
@@ -75,6 +75,29 @@ void IdleEventPass(benchmark::State& state) {
   ReleaseSkin();
 }
 
+// The pointer crossing from one key to the next, shown: one key goes out, the next lights up.
+void HoverAcrossKeys(benchmark::State& state) {
+  OpenCalculatorSkin();
+  HideSkinWindow(0, 0);
+  int32_t left = 0, top = 0;
+  GetWindowPosition(SkinWindowHandle(0), &left, &top);
+  const SkinItem* keys[] = {FindSkinItem(0x7ED2ED), FindSkinItem(0x1D5D72)};
+  size_t presented = 0, crossings = 0;
+  for (auto _ : state) {
+    const SkinItem& key = *keys[crossings++ % 2];
+    OffscreenMoveMouse(left + (key.left + key.right) / 2, top + (key.top + key.bottom) / 2);
+    while (WaitSkinEvent() != kEventNone) {
+    }
+    if (++presented == 64) {  // as Refresh, shown again
+      Refresh(state, presented, 64);
+      state.PauseTiming();
+      HideSkinWindow(0, 0);
+      state.ResumeTiming();
+    }
+  }
+  ReleaseSkin();
+}
+
 void RedrawUnchanged(benchmark::State& state) {
   OpenCalculatorSkin();
   size_t before = OffscreenFrames(SkinWindowHandle(0)).size();
@@ -118,6 +141,7 @@ void BackgroundSecond(benchmark::State& state) { TimerSecond(state, false); }
 BENCHMARK(RedrawWithPresentation)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RedrawUnchanged)->Unit(benchmark::kMicrosecond);
 BENCHMARK(IdleEventPass)->Unit(benchmark::kMicrosecond);
+BENCHMARK(HoverAcrossKeys)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BlinkingSecond)->Arg(1)->Arg(0)->ArgName("skip")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BackgroundSecond)->Arg(1)->Arg(0)->ArgName("skip")->Unit(benchmark::kMicrosecond);
 

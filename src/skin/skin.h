@@ -139,8 +139,11 @@ void RedrawSkinWindow(int32_t window);
 // Composes and presents the window whether it is shown or not.
 void ComposeSkinWindow(SkinWindow& record);
 
-// As RedrawSkinWindow, when only what the item shows changed: only its box is composed again.
+// As RedrawSkinWindow, when only what the item shows changed: only its box, and its caption
+// where that reaches past the box, is composed again.
 void RedrawSkinItem(const SkinItem& item);
+// The same for several items of one window, presented together.
+void RedrawSkinItems(const std::vector<const SkinItem*>& items);
 
 // The platform handle of a skinned window, 0 for a number that is no skinned window.
 WindowHandle SkinWindowHandle(int32_t window);

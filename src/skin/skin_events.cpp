@@ -24,16 +24,45 @@ void PlaceSkinWindow(const SkinWindow& record, int32_t x, int32_t y) {
   MoveWindowTo(record.overlayHandle, x, y);
 }
 
-void AskRedraw(std::vector<int32_t>& asked, int32_t window) {
-  if (std::find(asked.begin(), asked.end(), window) == asked.end()) asked.push_back(window);
+// What an event changed: whole windows (their active state), and items whose hover changed.
+struct Redraws {
+  std::vector<int32_t> windows;
+  std::vector<const SkinItem*> items;
+};
+
+void AskRedraw(Redraws& asked, int32_t window) {
+  if (std::find(asked.windows.begin(), asked.windows.end(), window) == asked.windows.end())
+    asked.windows.push_back(window);
+}
+
+void AskRedraw(Redraws& asked, const SkinItem& item) {
+  if (std::find(asked.items.begin(), asked.items.end(), &item) == asked.items.end())
+    asked.items.push_back(&item);
+}
+
+// Each window asked for whole once; elsewhere only the boxes of the items asked for. The
+// pointer crossing from key to key changes two keys, not the window.
+void Redraw(Redraws& asked) {
+  for (int32_t window : asked.windows) RedrawSkinWindow(window);
+  std::vector<int32_t> done = asked.windows;
+  for (const SkinItem* item : asked.items) {
+    if (std::find(done.begin(), done.end(), item->window) != done.end()) continue;
+    done.push_back(item->window);
+    std::vector<const SkinItem*> items;
+    for (const SkinItem* other : asked.items) {
+      if (other->window == item->window) items.push_back(other);
+    }
+    RedrawSkinItems(items);
+  }
+  asked = {};
 }
 
 // Lights the window's item under the mouse, given in client pixels (nullopt: the pointer is
 // outside the window), and returns it, nullptr when there is none. A change asks for a redraw
-// of the item's window and of the windows of the items that light with it.
+// of the item and of the items that light with it.
 const SkinItem* FollowHover(const SkinWindow& record,
                             std::optional<std::pair<int32_t, int32_t>> mouse,
-                            std::vector<int32_t>& asked) {
+                            Redraws& asked) {
   // A map pixel names at most one item, so the pixel under the mouse alone tells which item is
   // hot: this runs on every event, and needs no test per item.
   int32_t hotColour = -1;  // no item's: colours are never negative
@@ -48,9 +77,9 @@ const SkinItem* FollowHover(const SkinWindow& record,
     if (hot != 0 && hotItem == nullptr) hotItem = &item;
     if (hot == item.hot) continue;
     item.hot = hot;
-    AskRedraw(asked, item.window);
+    AskRedraw(asked, item);
     for (const SkinItem& follower : skinItems) {
-      if (follower.link == item.colour) AskRedraw(asked, follower.window);
+      if (follower.link == item.colour) AskRedraw(asked, follower);
     }
   }
   return hotItem;
@@ -103,7 +132,7 @@ void ProcessSkinEvent(const Event& event) {
     }
   }
   WindowHandle foreground = ForegroundWindow();
-  std::vector<int32_t> asked;  // windows to redraw, each once
+  Redraws asked;
   for (SkinWindow& record : skinWindows) {
     // A release the window never received (a menu or another program took it) must not leave
     // the window following the pointer.
@@ -151,8 +180,7 @@ void ProcessSkinEvent(const Event& event) {
       skinEventWindow = record.window;
     }
 
-    for (int32_t window : asked) RedrawSkinWindow(window);
-    asked.clear();
+    Redraw(asked);
   }
 }
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 
 #include "skin/layered_window.h"
 #include "skin/skin.h"
@@ -46,6 +47,11 @@ struct Box {
 
 Box ImageBox(const Image& image, int32_t x, int32_t y) {
   return {x, y, x + image.width, y + image.height};
+}
+
+Box Union(const Box& a, const Box& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
 }
 
 // Source-over of the image placed at (x, y), only where it falls inside the box.
@@ -126,15 +132,32 @@ void ComposeSkinWindow(SkinWindow& record) {
   PresentLayeredImage(record.windowHandle, record.canvas);
 }
 
-void RedrawSkinItem(const SkinItem& item) {
-  SkinWindow* record = FindSkinWindow(item.window);
+void RedrawSkinItem(const SkinItem& item) { RedrawSkinItems({&item}); }
+
+void RedrawSkinItems(const std::vector<const SkinItem*>& items) {
+  if (items.empty()) return;
+  SkinWindow* record = FindSkinWindow(items.front()->window);
   if (record == nullptr) return;
   if (!IsWindowShown(record->windowHandle) || record->stale != 0) {
-    RedrawSkinWindow(item.window);
+    RedrawSkinWindow(record->window);
     return;
   }
-  const Box box{item.left, item.top, item.right + 1, item.bottom + 1};
-  ComposeBox(*record, box);
-  PresentLayeredImagePart(record->windowHandle, record->canvas, box.left, box.top,
-                          box.right - box.left, box.bottom - box.top);
+  // Each look's pixels are composed again, and the part of the window holding them all is
+  // presented once.
+  Box all{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (const SkinItem* item : items) {
+    Box box{item->left, item->top, item->right + 1, item->bottom + 1};
+    // A caption's colour follows the hover, and its ink may reach past the box.
+    const SkinItem::Caption& caption = item->caption;
+    if (!item->text.empty() && item->font != 0 && IsImageValid(caption.image)) {
+      box = Union(box, ImageBox(caption.image, caption.x, caption.y));
+    }
+    ComposeBox(*record, box);
+    all = Union(all, box);
+  }
+  all = {std::max(all.left, 0), std::max(all.top, 0), std::min(all.right, record->canvas.width),
+         std::min(all.bottom, record->canvas.height)};
+  if (all.left >= all.right || all.top >= all.bottom) return;
+  PresentLayeredImagePart(record->windowHandle, record->canvas, all.left, all.top,
+                          all.right - all.left, all.bottom - all.top);
 }

@@ -489,6 +489,42 @@ TEST_F(SkinTest, EachItemShowsThePieceOfItsOwnOrItsMastersState) {
   EXPECT_EQ(OffscreenFrames(skinWindows[0].windowHandle).size(), frames);
 }
 
+TEST_F(SkinTest, HoverComposesAndShowsWhatAWholeRedrawWould) {
+  // Only the items whose hover changed are composed again. Here every caption is wider than its
+  // key and takes the hover's colour, and a frame lights with a key.
+  WindowHandle handle = OpenSkinFolder(0, 0, 0, u"t", kCentredHidden, 0, kShippedSkin);
+  ASSERT_NE(handle, 0);
+  std::vector<const SkinItem*> keys;
+  for (const SkinItem& item : skinItems) {
+    if (item.font == 0) continue;
+    SetSkinItemText(item.colour, u"WWWWWWWWWWWW");
+    keys.push_back(&item);
+  }
+  LinkSkinItem(0x7ED2ED, 0xF07158);
+  HideSkinWindow(0, 0);
+  SkinWindow& record = skinWindows[0];
+  int32_t left = 0, top = 0;
+  GetWindowPosition(handle, &left, &top);
+  auto check = [&](const char* where) {
+    while (WaitSkinEvent() != kEventNone) {
+    }
+    const std::vector<Pixel> composed = record.canvas.pixels;
+    const size_t frames = OffscreenFrames(handle).size();
+    ComposeSkinWindow(record);
+    EXPECT_EQ(composed, record.canvas.pixels) << where;
+    EXPECT_EQ(OffscreenFrames(handle).size(), frames) << where << ": the screen was behind";
+  };
+  // Key to key (two change at once), then off the window.
+  for (const SkinItem* key : keys) {
+    SCOPED_TRACE(testing::Message() << std::hex << key->colour);
+    OffscreenMoveMouse(left + (key->left + key->right) / 2, top + (key->top + key->bottom) / 2);
+    check("on the key");
+    EXPECT_EQ(IsSkinItemHot(key->colour), 1);
+  }
+  OffscreenMoveMouse(left - 5, top - 5);
+  check("off the window");
+}
+
 // A window of one item, width pixels wide and 40 high, two pixels in from either side; its
 // caption is 20 points, white, red under the mouse. The background is an opaque dark grey.
 void OpenCaptionWindow(int32_t width) {
