@@ -40,6 +40,7 @@ namespace {
 // A rectangle of window pixels, right and bottom excluded.
 struct Box {
   int32_t left, top, right, bottom;
+  bool operator==(const Box&) const = default;
   bool Meets(const Box& other) const {
     return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
   }
@@ -147,12 +148,14 @@ void RedrawSkinItems(const std::vector<const SkinItem*>& items) {
   Box all{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
   for (const SkinItem* item : items) {
     Box box{item->left, item->top, item->right + 1, item->bottom + 1};
+    ComposeBox(*record, box);  // which also brings every caption up to date
     // A caption's colour follows the hover, and its ink may reach past the box.
     const SkinItem::Caption& caption = item->caption;
     if (!item->text.empty() && item->font != 0 && IsImageValid(caption.image)) {
-      box = Union(box, ImageBox(caption.image, caption.x, caption.y));
+      const Box withCaption = Union(box, ImageBox(caption.image, caption.x, caption.y));
+      if (withCaption != box) ComposeBox(*record, withCaption);
+      box = withCaption;
     }
-    ComposeBox(*record, box);
     all = Union(all, box);
   }
   all = {std::max(all.left, 0), std::max(all.top, 0), std::min(all.right, record->canvas.width),
