@@ -81,15 +81,16 @@ void HoverAcrossKeys(benchmark::State& state) {
   HideSkinWindow(0, 0);
   int32_t left = 0, top = 0;
   GetWindowPosition(SkinWindowHandle(0), &left, &top);
-  const SkinItem* keys[] = {FindSkinItem(0x7ED2ED), FindSkinItem(0x1D5D72)};
-  size_t presented = 0, crossings = 0;
+  // Looked up on each crossing: a refresh opens the skin again, with new item records.
+  const int32_t keys[] = {0x7ED2ED, 0x1D5D72};
+  size_t presented = 0;
   for (auto _ : state) {
-    const SkinItem& key = *keys[crossings++ % 2];
+    const SkinItem& key = *FindSkinItem(keys[presented % 2]);
     OffscreenMoveMouse(left + (key.left + key.right) / 2, top + (key.top + key.bottom) / 2);
     while (WaitSkinEvent() != kEventNone) {
     }
-    if (++presented == 64) {  // as Refresh, shown again
-      Refresh(state, presented, 64);
+    Refresh(state, ++presented, 64);
+    if (presented == 0) {  // opened again hidden
       state.PauseTiming();
       HideSkinWindow(0, 0);
       state.ResumeTiming();

@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 
 #include "skin/layered_window.h"
 #include "skin/skin.h"
@@ -158,9 +158,7 @@ void RedrawSkinItems(const std::vector<const SkinItem*>& items) {
     }
     all = Union(all, box);
   }
-  all = {std::max(all.left, 0), std::max(all.top, 0), std::min(all.right, record->canvas.width),
-         std::min(all.bottom, record->canvas.height)};
-  if (all.left >= all.right || all.top >= all.bottom) return;
+  // The presentation keeps the part inside the window.
   PresentLayeredImagePart(record->windowHandle, record->canvas, all.left, all.top,
                           all.right - all.left, all.bottom - all.top);
 }
