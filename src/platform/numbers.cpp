@@ -104,6 +104,15 @@ std::string ShortestDoubleText(double value) {
   return text;
 }
 
+std::u16string PlainDecimalText(double value) {
+  if (!std::isfinite(value)) return FormatFixed(value, 0);
+  // Fixed notation without a precision is the shortest that round-trips: at most the sign, 309
+  // integer digits, or "0." and up to 1074 decimals.
+  char buffer[1 + kLargestIntegerDigits + 2 + kLastNonZeroDecimal + 1];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  return std::u16string(buffer, result.ptr);
+}
+
 std::string FormatFixedAscii(double value, int decimals) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "+Infinity" : "-Infinity";

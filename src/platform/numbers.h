@@ -15,6 +15,11 @@ double ReadLeadingDouble(std::string_view text, size_t* consumed = nullptr);
 // ("0.1", "1e+16", "-0", "inf", "-inf", "nan").
 std::string ShortestDoubleText(double value);
 
+// The shortest plain decimal that reads back to the same double: every digit that takes and no
+// exponent ("0.00000000000000000016", "1000000000000000000000", "-2.5"), for calculation texts,
+// whose reader knows no exponent. Infinities and NaN are written as FormatFixed writes them.
+std::u16string PlainDecimalText(double value);
+
 // Fixed-point text of the exact binary value rounded to nearest, ties to even, with the given
 // number of digits after ".", "-" before negatives (and before a negative zero), no grouping,
 // whatever the process's locale. -1 decimals means 10; fewer than -1 means none.

@@ -157,4 +157,20 @@ TEST(Numbers, ShortestTextReadsBack) {
     EXPECT_EQ(ReadLeadingDouble(ShortestDoubleText(v)), v);
 }
 
+// Calculation texts take no exponent: every digit is written out, and no more than reads back.
+TEST(Numbers, PlainDecimalTextHasNoExponentAndReadsBack) {
+  EXPECT_EQ(Utf16ToUtf8(PlainDecimalText(1.6e-19)), "0.00000000000000000016");
+  EXPECT_EQ(Utf16ToUtf8(PlainDecimalText(1e20)), "100000000000000000000");
+  EXPECT_EQ(Utf16ToUtf8(PlainDecimalText(-2.5)), "-2.5");
+  EXPECT_EQ(Utf16ToUtf8(PlainDecimalText(0.1 + 0.2)), "0.30000000000000004");
+  EXPECT_EQ(Utf16ToUtf8(PlainDecimalText(HUGE_VAL)), "+Infinity");
+  for (double v : {5e-324, 2.2250738585072014e-308, 1.7976931348623157e308, -1.0 / 3, 1.2345e-13}) {
+    const std::u16string text = PlainDecimalText(v);
+    size_t consumed = 0;
+    EXPECT_EQ(ReadLeadingDouble(text, &consumed), v);
+    EXPECT_EQ(consumed, text.size());
+    EXPECT_EQ(text.find_first_not_of(u"-0123456789."), std::u16string::npos);
+  }
+}
+
 }  // namespace
