@@ -12,16 +12,16 @@ int32_t anglesInRadians = 0;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-enum class Angle { kNone, kConvertArgument, kConvertResult };
 
 struct FunctionRow {
   int32_t code;
   double (*apply)(double);
   bool (*outsideDomain)(double);  // nullptr: every argument is allowed
-  Angle angle;
+  // In degrees: the same function with its angle in degrees (nullptr: angles play no part), and
+  // what it cannot take there beyond outsideDomain.
+  double (*applyInDegrees)(double);
+  bool (*outsideDomainInDegrees)(double);
 };
 
 double Truncate(double x) {
@@ -30,24 +30,27 @@ double Truncate(double x) {
   return static_cast<double>(static_cast<int64_t>(x));
 }
 
+bool BelowZero(double x) { return x < 0; }
+bool BeyondOne(double x) { return x < -1 || x > 1; }
+
 const FunctionRow kFunctions[] = {
-    {kSquareRoot, [](double x) { return std::sqrt(x); }, [](double x) { return x <= 0; }, Angle::kNone},
-    {kSine, Sine, nullptr, Angle::kConvertArgument},
-    {kArcSine, ArcSine, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
-    {kCosine, Cosine, nullptr, Angle::kConvertArgument},
-    {kArcCosine, ArcCosine, [](double x) { return x < -1 || x > 1; }, Angle::kConvertResult},
-    {kTangent, Tangent, nullptr, Angle::kConvertArgument},
-    {kArcTangent, ArcTangent, nullptr, Angle::kConvertResult},
-    {kIntegerPart, Truncate, nullptr, Angle::kNone},
-    {kAbsolute, [](double x) { return std::fabs(x); }, nullptr, Angle::kNone},
-    {kDecimalLog, DecimalLog, [](double x) { return x < 0; }, Angle::kNone},
-    {kNaturalLog, NaturalLog, [](double x) { return x < 0; }, Angle::kNone},
-    {kHypCosine, HyperbolicCosine, nullptr, Angle::kNone},
-    {kHypSine, HyperbolicSine, nullptr, Angle::kNone},
-    {kHypTangent, HyperbolicTangent, nullptr, Angle::kNone},
-    {kHypArcCosine, HyperbolicArcCosine, [](double x) { return x < 1; }, Angle::kNone},
-    {kHypArcSine, HyperbolicArcSine, nullptr, Angle::kNone},
-    {kHypArcTangent, HyperbolicArcTangent, [](double x) { return x < -1 || x > 1; }, Angle::kNone},
+    {kSquareRoot, [](double x) { return std::sqrt(x); }, BelowZero, nullptr, nullptr},
+    {kSine, Sine, nullptr, SineInDegrees, nullptr},
+    {kArcSine, ArcSine, BeyondOne, ArcSineInDegrees, nullptr},
+    {kCosine, Cosine, nullptr, CosineInDegrees, nullptr},
+    {kArcCosine, ArcCosine, BeyondOne, ArcCosineInDegrees, nullptr},
+    {kTangent, Tangent, nullptr, TangentInDegrees, IsOddRightAngle},
+    {kArcTangent, ArcTangent, nullptr, ArcTangentInDegrees, nullptr},
+    {kIntegerPart, Truncate, nullptr, nullptr, nullptr},
+    {kAbsolute, [](double x) { return std::fabs(x); }, nullptr, nullptr, nullptr},
+    {kDecimalLog, DecimalLog, BelowZero, nullptr, nullptr},
+    {kNaturalLog, NaturalLog, BelowZero, nullptr, nullptr},
+    {kHypCosine, HyperbolicCosine, nullptr, nullptr, nullptr},
+    {kHypSine, HyperbolicSine, nullptr, nullptr, nullptr},
+    {kHypTangent, HyperbolicTangent, nullptr, nullptr, nullptr},
+    {kHypArcCosine, HyperbolicArcCosine, [](double x) { return x < 1; }, nullptr, nullptr},
+    {kHypArcSine, HyperbolicArcSine, nullptr, nullptr, nullptr},
+    {kHypArcTangent, HyperbolicArcTangent, BeyondOne, nullptr, nullptr},
 };
 
 const FunctionRow* FindFunction(int64_t code) {
@@ -65,11 +68,19 @@ double ApplyFunction(double number, double x) {
     lastErrorKind = kUnknownFunction;
     return 0.0;
   }
-  if (row->outsideDomain && row->outsideDomain(x)) lastErrorKind = kOutsideDomain;
-  if (row->angle == Angle::kConvertArgument && !anglesInRadians) x = x * kPi / 180.0;
-  double result = row->apply(x);
-  if (row->angle == Angle::kConvertResult && !anglesInRadians) result = result * 180.0 / kPi;
+  const bool inDegrees = !anglesInRadians && row->applyInDegrees;
+  if ((row->outsideDomain && row->outsideDomain(x)) ||
+      (inDegrees && row->outsideDomainInDegrees && row->outsideDomainInDegrees(x)))
+    lastErrorKind = kOutsideDomain;
+  const double result = inDegrees ? row->applyInDegrees(x) : row->apply(x);
   return std::signbit(number) ? -result : result;
+}
+
+// The real root: of a negative number only for an odd whole n; no root of index 0.
+double ApplyRoot(double x, double n) {
+  if (n == 0 && lastErrorKind == kNoError) lastErrorKind = kDivisionByZero;
+  if (x < 0 && n != 0 && !IsOddWhole(n)) lastErrorKind = kOutsideDomain;
+  return Root(x, n);
 }
 
 // 0! is the empty product, 1: arrangements and combinations of all n elements need it.
@@ -94,6 +105,10 @@ double EvaluateNode(const ExprNode* node) {
     return 0.0;
   }
   if (node->opCode == kOpNumber) return node->value;
+  if (!node->left && node->opCode == kOpUnknown) {  // a number token that is not all number
+    lastErrorKind = kUnknownOperator;
+    return 0.0;
+  }
   const double a = EvaluateNode(node->left);
   const double b = EvaluateNode(node->right);
   switch (node->opCode) {
@@ -114,6 +129,7 @@ double EvaluateNode(const ExprNode* node) {
     case kOpNotEqual: return a != b ? 1.0 : 0.0;
     case kOpFunction: return ApplyFunction(a, b);
     case kOpNegate: return -b;
+    case kOpRoot: return ApplyRoot(a, b);
     default:
       lastErrorKind = kUnknownOperator;
       return 0.0;

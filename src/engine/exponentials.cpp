@@ -130,9 +130,21 @@ bool ExactPower(double ax, double y, double* result) {
   return true;
 }
 
-bool IsOddInteger(double y) { return IsInteger(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0; }
+// |x|^y for a finite x > 0 other than 1 and a finite y given as a double-double, rounded once.
+double PowerOfPositive(double ax, Dd y) {
+  const Dd logarithm = Log(ax);
+  // Far past the range, y·ln|x| could overflow the splitting: the answer is known.
+  const double estimate = y.hi * logarithm.hi;
+  if (estimate > 710) return std::numeric_limits<double>::infinity();
+  if (estimate < -746) return 0.0;
+  int k = 0;
+  const Dd e = Exp(Multiply(y, logarithm), &k);
+  return ScaledDd(e, k);
+}
 
 }  // namespace
+
+bool IsOddWhole(double y) { return IsInteger(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0; }
 
 double Power(double x, double y) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -143,7 +155,7 @@ double Power(double x, double y) {
     if (ax == 1) return 1;
     return (ax < 1) == (y < 0) ? kInf : 0;
   }
-  const bool odd = IsOddInteger(y);
+  const bool odd = IsOddWhole(y);
   if (x == 0 || std::isinf(x)) {  // 0^y and ∞^y: 0 or ∞, with x's sign for odd integers
     const bool infinite = (x == 0) == (y < 0);
     const double magnitude = infinite ? kInf : 0;
@@ -153,14 +165,22 @@ double Power(double x, double y) {
   const double sign = x < 0 && odd ? -1 : 1;
   if (ax == 1) return sign;  // (-1)^y, for every integer y however large
   if (double exact = 0; ExactPower(ax, y, &exact)) return sign * exact;
-  const Dd logarithm = Log(ax);
-  // Far past the range, y·ln|x| could overflow the splitting: the answer is known.
-  const double estimate = y * logarithm.hi;
-  if (estimate > 710) return sign * kInf;
-  if (estimate < -746) return sign * 0.0;
-  int k = 0;
-  const Dd e = Exp(Multiply({y, 0}, logarithm), &k);
-  return sign * ScaledDd(e, k);
+  return sign * PowerOfPositive(ax, {y, 0});
+}
+
+double Root(double x, double n) {
+  if (std::isnan(x) || std::isnan(n)) return x + n;
+  if (x < 0 && !IsOddWhole(n)) return n == 0 ? Power(x, 1 / n) : std::numeric_limits<double>::quiet_NaN();
+  const double ax = std::fabs(x);
+  // Past 2^±900 the division's splitting would overflow, and 1/n rounded changes nothing that a
+  // double can show: x^(1/n) is then 0, 1 or ∞, or nearly 1.
+  const double an = std::fabs(n);
+  const Dd reciprocal = an > 0x1p-900 && an < 0x1p900 ? Divide({1, 0}, {n, 0}) : Dd{1 / n, 0};
+  // Where 1/n is a double the power is that of the user's exponent, with its exact halfway
+  // cases; otherwise the exponent keeps its low part, which makes 27^(1/3) exactly 3.
+  const bool plainPower = reciprocal.lo == 0 || ax == 0 || ax == 1 || std::isinf(ax);
+  const double root = plainPower ? Power(ax, reciprocal.hi) : PowerOfPositive(ax, reciprocal);
+  return x < 0 ? -root : root;
 }
 
 double NaturalLog(double x) {

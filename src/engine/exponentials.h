@@ -6,6 +6,13 @@
 
 // x^y, with the C standard's special cases (0^0 = 1, (-8)^(1/3) = NaN, (-2)^3 = -8, 1^NaN = 1…).
 double Power(double x, double y);
+// The n-th root of x, n any number: x^(1/n) with 1/n taken exactly, so that an exact root is
+// exact (∛27 = 3, where 27^(1/3) is not); of a negative x the real root when n is an odd whole
+// number, NaN for any other n. n = 0 gives x^∞, as x^(1/0) does.
+double Root(double x, double n);
+// n is a whole number and odd, small enough for every double of its size to be whole and odd.
+bool IsOddWhole(double n);
+
 // ln x and log10 x: NaN below 0, -∞ at ±0.
 double NaturalLog(double x);
 double DecimalLog(double x);

@@ -16,7 +16,7 @@ constexpr OperatorRow kOperators[] = {
     {u"/", kOpDivide, 2},       {u"^", kOpPower, 3},        {u"!", kOpFactorial, 4},
     {u"%", kOpPercent, 4},      {u"=", kOpEqual, 5},        {u">", kOpGreater, 5},
     {u"<", kOpLess, 5},         {u">=", kOpGreaterOrEqual, 5}, {u"<=", kOpLessOrEqual, 5},
-    {u"<>", kOpNotEqual, 5},    {u"~", kOpFunction, 6},
+    {u"<>", kOpNotEqual, 5},    {u"~", kOpFunction, 6},     {u"root", kOpRoot, 3},
 };
 constexpr int32_t kNegatePriority = 6;  // a negated parenthesis binds like a function application
 
@@ -28,6 +28,27 @@ bool EndsOperator(char16_t c) { return (c >= u'0' && c <= u'9') || c == u'.'; }
 
 // Characters after which a "-" is the sign of what follows rather than a subtraction.
 bool PrecedesSign(char16_t c) { return std::u16string_view(u"(*+/^-><=!%").find(c) != std::u16string_view::npos; }
+
+// An optional "-", then digits with at most one point and at least one digit. Anything else was
+// once read as its longest leading number, the rest dropped without a word: "1..2" was 1.
+bool IsWholeNumber(std::u16string_view token) {
+  if (!token.empty() && token.front() == u'-') token.remove_prefix(1);
+  int digits = 0, points = 0;
+  for (char16_t c : token) {
+    if (c >= u'0' && c <= u'9')
+      ++digits;
+    else if (c == u'.' && ++points == 1)
+      continue;
+    else
+      return false;
+  }
+  return digits > 0;
+}
+
+// The postfix operators take the "0" that normalisation gave them as their right operand. A
+// number written after them would join that 0 and be ignored ("5!2" read as 5!), so only the 0
+// itself is taken.
+bool IsPostfix(const ExprNode* op) { return op && (op->opCode == kOpFactorial || op->opCode == kOpPercent); }
 
 int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
@@ -147,6 +168,9 @@ ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
       std::u16string_view token = ScanToken(t, TokenMode::kNumber, cursor);
       node->value = ReadLeadingDouble(token);
       negationSign = token == u"-" && cursor >= 0 && t[static_cast<size_t>(cursor)] == u'(';
+      // The empty token is 0 ("+3" is 3) and a lone sign before "(" negates it.
+      const bool wellFormed = IsPostfix(lastOperator) ? token == u"0" : token.empty() || negationSign || IsWholeNumber(token);
+      if (!wellFormed) node->opCode = kOpUnknown;
       if (slot > 1) AttachRight(lastOperator, node);
       lastNumber = node;
     } else {

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
-// Operator codes. 15 has no token text: it is the negation that a sign gives a parenthesis.
+// Operator codes. 15 has no token text: it is the negation that a sign gives a parenthesis. A
+// number token that is not wholly a number ("1..2", "1,5", "2(3") gets kOpUnknown in its number
+// node, so that it is refused as an unknown operator is.
 enum OpCode : int32_t {
   kOpUnknown = -1,
   kOpNumber = 0,
@@ -23,6 +25,7 @@ enum OpCode : int32_t {
   kOpNotEqual = 13,
   kOpFunction = 14,
   kOpNegate = 15,
+  kOpRoot = 16,  // the right operand's root of the left: "8root3" is 2
 };
 
 struct ExprNode {

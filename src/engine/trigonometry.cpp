@@ -143,12 +143,62 @@ Dd ArcTangentOf(Dd x) {
   return negative ? Negated(sum) : sum;
 }
 
+// An angle in degrees, reduced exactly: |x| mod 360 (fmod is exact), less the nearest multiple of
+// 90, which is exact too since both lie within a factor of two of each other. Only then is it
+// turned into radians, as a double-double, so that sin(180) is 0 and sin(30) is ½, not π/180
+// rounded times 180 or 30.
+struct DegreeTurn {
+  int quadrant;
+  double degrees;  // within ±45
+  Dd radians;
+};
+
+constexpr Dd kRadiansPerDegree = {0.017453292519943295, 2.9486522708701687e-19};
+constexpr Dd kDegreesPerRadian = {57.29577951308232, -1.9878495670576283e-15};
+constexpr double kFullTurn = 360, kRightAngle = 90;
+
+DegreeTurn ReduceDegrees(double ax) {
+  const double r = std::fmod(ax, kFullTurn);
+  const int turns = static_cast<int>(std::nearbyint(r / kRightAngle));  // 0 to 4
+  const double d = r - kRightAngle * turns;
+  return {turns & 3, d, Multiply({d, 0}, kRadiansPerDegree)};
+}
+
+// The sine and cosine of a reduced angle in degrees, exact where they are 0 or ±1.
+void SineAndCosineInDegrees(const DegreeTurn& t, Dd* sine, Dd* cosine) {
+  if (t.degrees == 0) {
+    *sine = {0, 0};
+    *cosine = {1, 0};
+  } else {
+    SineAndCosine(t.radians, sine, cosine);
+  }
+}
+
+// An angle in radians as a double-double, in degrees, rounded once.
+double InDegrees(Dd radians) { return Multiply(radians, kDegreesPerRadian).hi; }
+
+// asin a for 0 < a ≤ 1, as a double-double: atan(a/√((1 - a)(1 + a))), the product exact near 1.
+Dd ArcSineOfMagnitude(double a) {
+  if (a == 1) return {kPiOver2, kPiOver2Low};
+  const Dd root = SquareRoot(Multiply(TwoSum(1, -a), TwoSum(1, a)));
+  return ArcTangentOf(Divide({a, 0}, root));
+}
+
+// acos x for -1 < x ≤ 1, as a double-double: 2·atan(√((1 - x)/(1 + x))), no cancellation near 1,
+// where acos is small.
+Dd ArcCosineOf(double x) {
+  const Dd half = ArcTangentOf(SquareRoot(Divide(TwoSum(1, -x), TwoSum(1, x))));
+  return {2 * half.hi, 2 * half.lo};
+}
+
+constexpr double kArcTangentFlat = 0x1p60;  // past it, π/2 - 1/x rounds to π/2 (and to 90°)
+
 }  // namespace
 
 double ArcTangent(double x) {
   if (std::isnan(x) || std::fabs(x) < 0x1p-28) return x;  // x³/3 is below half an ulp
-  // Past 2^60, π/2 - 1/x rounds to π/2; the double-double division would also overflow there.
-  if (std::fabs(x) > 0x1p60) return std::copysign(kPiOver2, x);
+  // The double-double division would also overflow past kArcTangentFlat.
+  if (std::fabs(x) > kArcTangentFlat) return std::copysign(kPiOver2, x);
   return ArcTangentOf({x, 0}).hi;
 }
 
@@ -157,19 +207,66 @@ double ArcSine(double x) {
   if (std::isnan(x) || a < 0x1p-28) return x;
   if (a > 1) return std::numeric_limits<double>::quiet_NaN();
   if (a == 1) return std::copysign(kPiOver2, x);
-  // atan(x/√((1 - x)(1 + x))), the product exact near ±1.
-  const Dd root = SquareRoot(Multiply(TwoSum(1, -a), TwoSum(1, a)));
-  return std::copysign(ArcTangentOf(Divide({a, 0}, root)).hi, x);
+  return std::copysign(ArcSineOfMagnitude(a).hi, x);
 }
 
 double ArcCosine(double x) {
   if (std::isnan(x) || std::fabs(x) > 1) return std::numeric_limits<double>::quiet_NaN();
   if (x == -1) return 2 * kPiOver2;  // π, rounded
-  // 2·atan(√((1 - x)/(1 + x))): no cancellation near 1, where acos is small.
-  const Dd half = ArcTangentOf(SquareRoot(Divide(TwoSum(1, -x), TwoSum(1, x))));
-  return 2 * half.hi;
+  return ArcCosineOf(x).hi;
 }
 
+double ArcTangentInDegrees(double x) {
+  if (std::isnan(x) || x == 0) return x;
+  if (std::fabs(x) > kArcTangentFlat) return std::copysign(kRightAngle, x);
+  return InDegrees(ArcTangentOf({x, 0}));
+}
+
+double ArcSineInDegrees(double x) {
+  const double a = std::fabs(x);
+  if (std::isnan(x) || a > 1) return std::numeric_limits<double>::quiet_NaN();
+  if (x == 0) return x;
+  return std::copysign(InDegrees(ArcSineOfMagnitude(a)), x);
+}
+
+double ArcCosineInDegrees(double x) {
+  if (std::isnan(x) || std::fabs(x) > 1) return std::numeric_limits<double>::quiet_NaN();
+  if (x == -1) return 2 * kRightAngle;
+  return InDegrees(ArcCosineOf(x));
+}
+
+double SineInDegrees(double x) {
+  if (!std::isfinite(x)) return x - x;
+  if (x == 0) return x;
+  const DegreeTurn t = ReduceDegrees(std::fabs(x));
+  Dd sine, cosine;
+  SineAndCosineInDegrees(t, &sine, &cosine);
+  const double quarters[] = {sine.hi, cosine.hi, -sine.hi, -cosine.hi};
+  const double s = quarters[t.quadrant];
+  return s == 0 ? 0.0 : std::copysign(1.0, x) * s;  // an exact zero is 0, never -0
+}
+
+double CosineInDegrees(double x) {
+  if (!std::isfinite(x)) return x - x;
+  const DegreeTurn t = ReduceDegrees(std::fabs(x));
+  Dd sine, cosine;
+  SineAndCosineInDegrees(t, &sine, &cosine);
+  const double quarters[] = {cosine.hi, -sine.hi, -cosine.hi, sine.hi};
+  return quarters[t.quadrant] + 0.0;
+}
+
+double TangentInDegrees(double x) {
+  if (!std::isfinite(x)) return x - x;
+  if (x == 0) return x;
+  const DegreeTurn t = ReduceDegrees(std::fabs(x));
+  if (t.degrees == 0 && (t.quadrant & 1)) return std::numeric_limits<double>::quiet_NaN();
+  Dd sine, cosine;
+  SineAndCosineInDegrees(t, &sine, &cosine);
+  const double tangent = (t.quadrant & 1) == 0 ? Divide(sine, cosine).hi : -Divide(cosine, sine).hi;
+  return tangent == 0 ? 0.0 : std::copysign(1.0, x) * tangent;
+}
+
+bool IsOddRightAngle(double x) { return std::isfinite(x) && std::fmod(std::fabs(x), 2 * kRightAngle) == kRightAngle; }
 // Below 2^-27, x³/6 and x²/2 are under half an ulp: the answers are x and 1, and -0 stays -0.
 double Sine(double x) {
   if (!std::isfinite(x)) return x - x;  // NaN, also for ±∞

@@ -12,3 +12,18 @@ double Tangent(double x);
 double ArcSine(double x);
 double ArcCosine(double x);
 double ArcTangent(double x);
+
+// The same six with angles in degrees. The angle is reduced modulo 360 exactly before it is
+// turned into radians, so the zeros are exact zeros (sin 180 is 0), every other value is the true
+// one at the exact angle rounded once (sin 30 is ½, tan 45 is 1, cos(10^22) is right), and the
+// inverses give the true angle rounded once (asin ½ is 30). The tangent of an odd multiple of 90
+// is NaN.
+double SineInDegrees(double x);
+double CosineInDegrees(double x);
+double TangentInDegrees(double x);
+double ArcSineInDegrees(double x);
+double ArcCosineInDegrees(double x);
+double ArcTangentInDegrees(double x);
+
+// x is an odd multiple of 90 (degrees): where the tangent has no value.
+bool IsOddRightAngle(double x);

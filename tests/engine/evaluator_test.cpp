@@ -59,7 +59,7 @@ TEST(Evaluate, Signs) {
 TEST(Evaluate, ParenthesesAndNesting) {
   ExpectCases("paren", {
       {u"((2 + 3))", 5, 0},   {u"(1+2)*(3+4)", 21, 0}, {u"(1)+(2)", 3, 0},   {u"2*(3+4", 14, 0},
-      {u"2*3)+1", 7, 0},      {u"2(3)", 2, 0},         {u"((((1+2)*3)-4)/5)", 1, 0},
+      {u"2*3)+1", 7, 0},      {u"2(3)", 0, 3},         {u"((((1+2)*3)-4)/5)", 1, 0},
       {u"2*(3+(4*(5-1)))", 38, 0},
   });
 }
@@ -76,7 +76,7 @@ TEST(Evaluate, HyperbolicArcSineIsTheSameEverywhere) {
 
 TEST(Evaluate, FunctionsAndDomains) {
   ExpectCases("function", {
-      {u"sqr(0)", 0, 5},      {u"sqr(-4)", kNaN, 5},  {u"sqr(16)", 4, 0},   {u"sqr16+1", 5, 0},
+      {u"sqr(0)", 0, 0},      {u"sqr(-4)", kNaN, 5},  {u"sqr(16)", 4, 0},   {u"sqr16+1", 5, 0},
       {u"log(0)", -kInf, 0},  {u"ln(-1)", kNaN, 5},   {u"log(1000)", 3, 0},  {u"asin(2)", std::asin(2.0), 5},
       {u"acos(-1.5)", kNaN, 5}, {u"int(-2.7)", -2, 0}, {u"abs(-3)", 3, 0},  {u"Sin(0)", 0, 0},
       {u"(-8)^(1/3)", kNaN, 0}, {u"e^1", 2.718281828459045, 0},          {u"2pi", 23.1415926535897932, 0},
@@ -94,10 +94,39 @@ TEST(Evaluate, FunctionsAndDomains) {
 
 TEST(Evaluate, DegreesAndRadians) {
   ExpectCases("angle", {
-      {u"sin(30)", 0.49999999999999994, 0, kDeg}, {u"asin(1)", 90, 0, kDeg},
-      {u"tan(45)", 0.9999999999999999, 0, kDeg}, {u"cos(60)", std::cos(60 * 3.141592653589793 / 180), 0, kDeg},
-      {u"atan(1)", 45, 0, kDeg},                 {u"sin(pi/2)", 1, 0, kRad},
-      {u"acos(0)", std::acos(0.0), 0, kRad},
+      {u"sin(pi/2)", 1, 0, kRad},                {u"acos(0)", std::acos(0.0), 0, kRad},
+  });
+}
+
+// Degrees are reduced modulo 360 exactly before anything is rounded: the zeros are zeros, the
+// tangent has no value at odd right angles, and the rest is the true value rounded once.
+TEST(Evaluate, DegreesAreExact) {
+  ExpectCases("degrees", {
+      {u"sin(180)", 0, 0, kDeg},       {u"cos(90)", 0, 0, kDeg},        {u"tan(90)", kNaN, 5, kDeg},
+      {u"tan(-270)", kNaN, 5, kDeg},   {u"tan(180)", 0, 0, kDeg},       {u"sin(-360)", 0, 0, kDeg},
+      {u"sin(30)", 0.5, 0, kDeg},      {u"cos(60)", 0.5, 0, kDeg},      {u"tan(45)", 1, 0, kDeg},
+      {u"sin(150)", 0.5, 0, kDeg},     {u"cos(120)", -0.5, 0, kDeg},    {u"tan(135)", -1, 0, kDeg},
+      {u"sin(-30)", -0.5, 0, kDeg},    {u"cos(-60)", 0.5, 0, kDeg},     {u"tan(-45)", -1, 0, kDeg},
+      {u"sin(90)", 1, 0, kDeg},        {u"sin(270)", -1, 0, kDeg},      {u"cos(180)", -1, 0, kDeg},
+      {u"sin(390)", 0.5, 0, kDeg},     {u"cos(720+60)", 0.5, 0, kDeg},  {u"sin(10^22)", -0.984807753012208, 0, kDeg},
+      {u"sin(45)", 0.70710678118654757, 0, kDeg},   {u"tan(60)", 1.7320508075688772, 0, kDeg},
+      {u"sin(1)", 0.017452406437283512, 0, kDeg},   {u"sin(10^-300)", 1.7453292519943295e-302, 0, kDeg},
+      {u"asin(0.5)", 30, 0, kDeg},     {u"acos(0.5)", 60, 0, kDeg},     {u"atan(1)", 45, 0, kDeg},
+      {u"asin(1)", 90, 0, kDeg},       {u"acos(-1)", 180, 0, kDeg},     {u"atan(-1)", -45, 0, kDeg},
+      {u"acos(0)", 90, 0, kDeg},       {u"atan(10^300)", 90, 0, kDeg},  {u"asin(2)", kNaN, 5, kDeg},
+      {u"asin(-0.5)", -30, 0, kDeg},   {u"acos(1)", 0, 0, kDeg},        {u"atan(3^0.5)", 60, 0, kDeg},
+  });
+}
+
+// A root is computed as a root, so an exact one is exact and a negative number has its real odd
+// roots; "^(1/3)" typed as a power keeps its own rule.
+TEST(Evaluate, Roots) {
+  ExpectCases("root", {
+      {u"27root3", 3, 0},        {u"(-8)root3", -2, 0},      {u"243root5", 3, 0},     {u"(-32)root5", -2, 0},
+      {u"0.001root3", 0.1, 0},   {u"16root4", 2, 0},         {u"(-16)root4", kNaN, 5}, {u"(-8)root2.5", kNaN, 5},
+      {u"8root0", kInf, 2},      {u"0root3", 0, 0},          {u"(-8)root(-3)", -0.5, 0}, {u"2root0.5", 4, 0},
+      {u"1000root3", 10, 0},     {u"(10^300)root3", 1e100, 0}, {u"2root3", 1.2599210498948732, 0},
+      {u"(-8)^(1/3)", kNaN, 0},  {u"8root", kInf, 1},
   });
 }
 
@@ -122,8 +151,20 @@ TEST(Evaluate, MalformedTexts) {
   ExpectCases("malformed", {
       {u"", 0, 0},             {u"42", 42, 0},        {u"()", 0, 0},        {u"sinh(1", std::sinh(1.0), 0},
       {u"x", 0, 3},            {u"2+*3", 0, 3},       {u"((", 0, 0},        {u"))", 0, 0},
-      {u"5)(3", 0, 3},         {u"1..5", 1, 0},       {u"1\t+\t2", 0, 3},   {u"3,5", 3, 0},  {u"\t7", 7, 0},
+      {u"5)(3", 0, 3},         {u"1\t+\t2", 0, 3},   {u"\t7", 0, 3},
       {u"10000000000000000000000000000000000000000000000000000000000000000", 1e64, 0},
+  });
+}
+
+// A number token is all number or it is refused: once, its longest leading number was taken and
+// the rest silently dropped ("1..5" was 1, "3,5" was 3).
+TEST(Evaluate, NumbersAreWholeOrRefused) {
+  ExpectCases("number", {
+      {u"1..5", 0, 3},   {u"3.4.5", 0, 3},  {u"3,5", 0, 3},    {u".", 0, 3},     {u"-", 0, 3},     {u"2*-", 0, 1},
+      {u"2(3)", 0, 3},   {u"5.", 5, 0},     {u".5", 0.5, 0},   {u"-.5", -0.5, 0}, {u"+3", 3, 0},    {u"007", 7, 0},
+      {u"1 000 000", 1e6, 0},  {u"1.5+1..2+sqr(-1)", kNaN, 5},  // the kind met last wins, as ever
+      // The postfix operators' dummy operand is the 0 normalisation gives them, and nothing else.
+      {u"5!2", 120, 3},  {u"10%3", 0.1, 3}, {u"5!.5", 120, 3},   {u"5!+2", 122, 0}, {u"50%%", 0.005, 0}, {u"(3!)!", 720, 0},
   });
 }
 
@@ -140,7 +181,7 @@ TEST(Evaluate, NegationOfParenthesesAndFunctions) {
       {u"-(2+3)", -5, 0},      {u"2*-(3)", -6, 0},    {u"2^-(1+1)", 0.25, 0}, {u"-sqr(4)", -2, 0},
       {u"-(2)^2", 4, 0},       {u"-(3)!", 1, 5},      {u"1-(2+3)", -4, 0},    {u"2*-(-3)", 6, 0},
       {u"(-(2+3))", -5, 0},    {u"2*(-(3+1))", -8, 0}, {u"-((1+2)*3)", -9, 0}, {u"3--sqr(4)", 5, 0},
-      {u"-sin(30)", -0.49999999999999994, 0, kDeg},     {u"-sin(30)^2", 0.24999999999999994, 0, kDeg},
+      {u"-sin(30)", -0.5, 0, kDeg},                     {u"-sin(30)^2", 0.25, 0, kDeg},
       {u"2-sin(30)", 1.5, 0, kDeg},                     {u"-asinh(1)", -0.88137358701954305, 0},
       {u"-sqr(-1)", kNaN, 5},  {u"-1sin(30)", 0, 4},
       // Negations inside negations, after an operator, a function or nothing at all.

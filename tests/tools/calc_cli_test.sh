@@ -15,13 +15,14 @@ expect "tsv from arguments" "2+3${tab}5${tab}0${tab}5${tab}
 -0*1${tab}-0${tab}0${tab}0${tab}
 0.1${tab}0.1${tab}0${tab}0.1${tab}
 10^16${tab}1e+16${tab}0${tab}1*10^16${tab}" "$("$calc" --tsv 2+3 1/0 '-0*1' 0.1 '10^16')"
-expect "stdin lines, CR dropped, tabs and NULs as spaces" "sin(30)${tab}0.49999999999999994${tab}0${tab}0.5${tab}1⁄2 = 
-1 2${tab}1${tab}0${tab}1${tab}
+expect "stdin lines, CR dropped, tabs and NULs as spaces" "sin(30)${tab}0.5${tab}0${tab}0.5${tab}1⁄2 = 
+1 2${tab}0${tab}3${tab}0${tab}
 1+2 x${tab}0${tab}3${tab}0${tab}
 sqr(-1)${tab}nan${tab}5${tab}NaN${tab}" "$(printf 'sin(30)\r\n1\t2\n1+2\0x\nsqr(-1)' | "$calc" --degrees --tsv)"
 expect "radians by default" "asin(1)${tab}1.5707963267948966${tab}0${tab}1.570796326795${tab}π⁄2 = " \
   "$("$calc" --tsv 'asin(1)')"
-expect "UTF-8 in and out" "2π${tab}2${tab}0${tab}2${tab}" "$("$calc" --tsv '2π')"
+expect "UTF-8 in and out" "2π${tab}0${tab}3${tab}0${tab}
+½${tab}0${tab}3${tab}0${tab}" "$("$calc" --tsv '2π' '½')"
 expect "exact forms with the French texts" "3/4${tab}0.75${tab}0${tab}0.75${tab}3⁄4 = 
 -2*pi/3${tab}-2.0943951023931953${tab}0${tab}-2.094395102393${tab}−π×2⁄3 = 
 170!${tab}7.257415615307994e+306${tab}0${tab}7.257415615308*10^306${tab}" \
@@ -29,7 +30,7 @@ expect "exact forms with the French texts" "3/4${tab}0.75${tab}0${tab}0.75${tab}
 expect "readable output: the answer line, one line each" "1/0  →  Division par zéro
 -0.75  →  −3⁄4 = −0.75
 2^50  →  1.125899906843×10^15
-1 +2  →  3" "$("$calc" 1/0 -0.75 '2^50' $'1\n+2')"
+1 +2  →  Opérateur inconnu" "$("$calc" 1/0 -0.75 '2^50' $'1\n+2')"
 expect "another language" "1/0  →  Division by zero" "$("$calc" --language English 1/0)"
 expect "displayed texts, the answer word following the answers without error" "√(16)${tab}4${tab}0${tab}4${tab}
 2×π${tab}6.283185307179586${tab}0${tab}6.28318530718${tab}π×2 = 
