@@ -18,7 +18,7 @@ void RunCalculation() {
   UseSortKeyOrder();
   // The answer word stands for the newest calculation before this one.
   const std::vector<HistoryEntry>& entries = historyList.entries;
-  const std::u16string previous = entries.size() > 1 ? FormatFixed(entries[1].answer, 16) : u"0";
+  const std::u16string previous = entries.size() > 1 ? PlainDecimalText(entries[1].answer) : u"0";
   const std::u16string evaluatorText = TranslateCalculation(line.text, TextOf(176), previous);
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;

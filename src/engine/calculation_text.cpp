@@ -28,12 +28,26 @@ struct Substitution {
   bool isTemplate = false;  // the replacement holds argument slots "$1", "$2"...
   bool isValue = false;     // the replacement is a number or a constant
   bool opensValue = false;  // a value or a function call starts with the replacement
+  bool isPostfix = false;   // the replacement ends what comes before it: "!", "%", "^2"...
 };
+
+// A fixed power ("^2", "^-1"), a factorial or a percentage: an operator after its operand.
+bool IsPostfixCanonical(std::u16string_view canonical) {
+  return canonical == u"!" || canonical == u"%" || (canonical.size() > 1 && canonical.front() == u'^');
+}
 
 // A canonical text of letters and digits only ("pi", "e") names a constant.
 bool NamesConstant(std::u16string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2; });
+}
+
+// A value as the calculation gets it: a negative one in parentheses, so that a sign before it
+// negates it ("−rép" with rép = −5 is 5, where "--5" is no number) and an operator before it
+// takes it whole.
+std::u16string ValueText(std::u16string_view number) {
+  if (number.empty() || number.front() != u'-') return std::u16string(number);
+  return u"(" + std::u16string(number) + u")";
 }
 
 Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view answerWord,
@@ -49,17 +63,18 @@ Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view 
     // A function name ("sqr(", "sin(") would otherwise join a number before it into another
     // function's code: "1sqr(4)" reads as the function numbered 11.
     s.opensValue = !s.isTemplate && CharClass(entry.canonical.front()) == 2;
+    s.isPostfix = IsPostfixCanonical(entry.canonical);
   } else if (!entry.shown.empty()) {  // the answer word stands for the previous answer
     s.ignoreCase = true;
     s.spelling = entry.shown;
     s.isValue = entry.shown == answerWord;
-    s.replacement = s.isValue ? std::u16string(previousAnswer) : entry.shown;
+    s.replacement = s.isValue ? ValueText(previousAnswer) : entry.shown;
     s.opensValue = s.isValue;
   } else {  // a memory letter stands for its value
     s.ignoreCase = true;
     s.spelling = entry.typed;
     s.isValue = entry.typed >= u"a" && entry.typed <= u"z";
-    s.replacement = s.isValue ? FormatFixed(memories[entry.typed[0] - 96], 16) : entry.typed;
+    s.replacement = s.isValue ? ValueText(PlainDecimalText(memories[entry.typed[0] - 96])) : entry.typed;
     s.opensValue = s.isValue;
   }
   s.needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
@@ -189,7 +204,9 @@ void ReplaceOccurrences(WorkingText& w, const Substitution& s) {
     }
     replaced = true;
     const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found), w.postfixEnds);
-    const bool starAfter = s.isValue && StartsValue(NearestAfter(text, end));
+    // A number right after a fixed power is a factor of its own: 3²2 is 3²×2, not 3^22.
+    const char16_t next = NearestAfter(text, end);
+    const bool starAfter = (s.isValue && StartsValue(next)) || (s.isPostfix && CharClass(next) == 1);
     out.append(text, copied, found - copied);
     outLowered.append(w.lowered, copied, found - copied);
     if (starBefore) {
@@ -348,12 +365,29 @@ std::u16string PostfixEnds() {
   std::u16string ends;
   for (const SpellingEntry& entry : spellingTable) {
     const std::u16string& canonical = entry.canonical;
-    if (canonical != u"!" && canonical != u"%" && !(canonical.size() > 1 && canonical.front() == u'^')) continue;
+    if (!IsPostfixCanonical(canonical)) continue;
     const std::u16string& spelling = entry.shown.empty() ? entry.typed : entry.shown;
     ends += canonical.back();
     if (!spelling.empty()) ends += spelling.back();
   }
   return ends;
+}
+
+// Where a number or a parenthesis meets a parenthesis, the user wrote a product: 2(3),
+// (1+2)(3+4), (2)3. So it is after a postfix operator: 5!2 is 5!×2 and 10%3 is 10 % of 3, where
+// the evaluator would otherwise take the number for the operator's dummy operand. Spaces between
+// them do not count.
+std::u16string WithImpliedProducts(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size() + 8);
+  char16_t before = 0;  // the nearest unit so far that is not a space
+  for (char16_t c : text) {
+    const bool endsValue = before == u')' || before == u'!' || before == u'%';
+    if ((c == u'(' && (CharClass(before) == 1 || endsValue)) || (CharClass(c) == 1 && endsValue)) out += u'*';
+    out += c;
+    if (c != u' ') before = c;
+  }
+  return out;
 }
 
 }  // namespace
@@ -375,5 +409,5 @@ std::u16string TranslateCalculation(std::u16string_view displayText, std::u16str
       ReplaceOccurrences(w, s);
     if (w.tooLong) return RefusedText();
   }
-  return w.text;
+  return WithImpliedProducts(w.text);
 }

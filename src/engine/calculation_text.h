@@ -15,7 +15,10 @@ void ResetMemories();
 
 // The evaluator's text for displayText, made with the process-wide spellingTable (put in sortKey
 // order first). answerWord is the shown spelling that stands for the previous answer, and
-// previousAnswer the number text put in its place ("0" when there is none).
+// previousAnswer the number text put in its place ("0" when there is none), which should carry
+// every digit of the answer (PlainDecimalText). Memory letters become their values, with every
+// digit; a negative value goes in parentheses. A parenthesis next to a number or to another
+// parenthesis, and a number after a postfix operator, are a product: "*" is put between them.
 // A text that would grow past 16 times displayText's length plus 64 Ki units (templates copy
 // their fields, so nested calls multiply it) is not made: the result is then a text of more
 // tokens than the evaluator takes, which it refuses, as every such text, with NaN and

@@ -36,25 +36,30 @@ class TranslateCalculationTest : public ::testing::Test {
 
 TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
   memories[2] = -1.5;  // b
-  const std::u16string zero = u"0.0000000000000000", minusB = u"-1.5000000000000000";
+  const std::u16string zero = u"0", minusB = u"(-1.5)";
   struct Case { std::u16string in, out; } cases[] = {
       {u"2×3−1", u"2*3-1"},  {u"2*Π", u"2*Π"},  {u"SIN(1)+xsin(1)", u"sin(1)+xsin(1)"},
-      {u"ans", u"Ans"},      {u"a+b", zero + u"+" + minusB},  {u"ab", u"ab"},  {u"xrép+RÉP", u"xrép+-7"},
-      {u"2(o)+(o)", u"2(o)+/9"},  {u"e^2", u"e^2"},
-      // A number or constant is kept apart from its neighbours by "*".
+      {u"ans", u"Ans"},      {u"a+b", zero + u"+" + minusB},  {u"ab", u"ab"},  {u"xrép+RÉP", u"xrép+(-7)"},
+      {u"2(o)+(o)", u"2*(o)+/9"},  {u"e^2", u"e^2"},
+      // A parenthesis next to a number or another parenthesis is a product, and so is a number
+      // after a postfix operator, which would otherwise be taken for its dummy operand.
+      {u"2(3)", u"2*(3)"},  {u"(1+2)(3+4)", u"(1+2)*(3+4)"},  {u"(2)3", u"(2)*3"},  {u"(2) .5", u"(2) *.5"},
+      {u"2. (3)", u"2. *(3)"},  {u"sin(1)(2)", u"sin(1)*(2)"},  {u"5!2", u"5!*2"},  {u"5!(2)", u"5!*(2)"},
+      {u"3²2", u"3^2*2"},  {u"3² .5", u"3^2* .5"},  {u"3²(2)", u"3^2*(2)"},  {u"2^(3)", u"2^(3)"},
+      // A number or constant is kept apart from its neighbours by "*", a negative one is enclosed.
       {u"2π", u"2*pi"},      {u"2 π", u"2 *pi"},  {u"π(2)ππ", u"pi*(2)*pi*pi"},  {u"(1)π2", u"(1)*pi*2"},
-      {u"3rép", u"3*-7"},    {u"3−rép", u"3--7"}, {u"2a", u"2*" + zero},  {u"πa", u"pi*" + zero},
+      {u"3rép", u"3*(-7)"},    {u"3−rép", u"3-(-7)"}, {u"2a", u"2*" + zero},  {u"πa", u"pi*" + zero},
       {u"2e^2", u"2*e^2"},
       // So is a function call: a number before its name would make another function's code.
       {u"1√(4)", u"1*sqr(4)"},  {u"2SIN(1)", u"2*sin(1)"},  {u"2.sin(1)", u"2.*sin(1)"},
       {u"(1)sin(1)", u"(1)*sin(1)"},  {u"−√(√(4))", u"-sqr(sqr(4))"},  {u"2^sin(1)", u"2^sin(1)"},
       // A memory letter, the answer word or π before a value is a value too.
       {u"aπ", zero + u"*pi"},  {u"a π", zero + u" *pi"},  {u"a√(4)", zero + u"*sqr(4)"},
-      {u"a sin(1)", zero + u" *sin(1)"},  {u"3rép√(4)", u"3*-7*sqr(4)"},  {u"πrép", u"pi*-7"},
+      {u"a sin(1)", zero + u" *sin(1)"},  {u"3rép√(4)", u"3*(-7)*sqr(4)"},  {u"πrép", u"pi*(-7)"},
       {u"bⁿ√(8,3)", minusB + u"*((8)^(1/(3)))"},  {u"e π", u"e *pi"},  {u"(π)", u"(pi)"},
       // So does a postfix operator, before or after its own entry's turn; a power does not.
-      {u"3²rép", u"3^2*-7"},  {u"3!π", u"3!*pi"},  {u"3²a", u"3^2*" + zero},  {u"3^π", u"3^pi"},
-      {u"3^rép", u"3^-7"},
+      {u"3²rép", u"3^2*(-7)"},  {u"3!π", u"3!*pi"},  {u"3²a", u"3^2*" + zero},  {u"3^π", u"3^pi"},
+      {u"3^rép", u"3^(-7)"},
       // Templates: enclosed, each field in parentheses, nested calls first, fields split outside
       // inner parentheses; a field of spaces or nothing stays as it is.
       {u"rad(90)", u"((90)*Pi/180)"},  {u"2^rad(90)", u"2^((90)*Pi/180)"},  {u"2 rad(9)", u"2 *((9)*Pi/180)"},
@@ -64,7 +69,7 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
       {u"ⁿ√(8,3)", u"((8)^(1/(3)))"},  {u"ⁿ√(8)", u"((8)^(1/))"},  {u"ⁿ√(8, )", u"((8)^(1/ ))"},
       {u"ⁿ√($1,2)", u"(($1)^(1/(2)))"},  {u"ⁿ√(4+4,1+2)", u"((4+4)^(1/(1+2)))"},
       {u"ⁿ√(8,comb(1,3))", u"((8)^(1/(((3)!/((1)!*((3)-(1))!)))))"},
-      {u"comb(rép,a)", u"((" + zero + u")!/((-7)!*((" + zero + u")-(-7))!))"},
+      {u"comb(rép,a)", u"((" + zero + u")!/(((-7))!*((" + zero + u")-((-7)))!))"},
       // Later entries see the text as the earlier ones left it, in any letter case.
       {u"ⁿ√(8,3)×RAD(90)+A", u"((8)^(1/(3)))*((90)*Pi/180)+" + zero},  {u"twice(3)", u"(2*(3)*" + minusB + u")"},
       {u"1+SQ", u"1+" + minusB + u"^2"},

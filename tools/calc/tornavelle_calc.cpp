@@ -70,7 +70,7 @@ void PrintResult(const Options& options, const std::string& input) {
   entry.errorKind = lastErrorKind;
   if (entry.errorKind == kNoError) {
     BuildExactForm(entry);
-    previousAnswer = FormatFixed(entry.answer, 16);
+    previousAnswer = PlainDecimalText(entry.answer);
   }
   if (options.tsv) {
     std::printf("%s\t%s\t%d\t%s\t%s\n", OneCell(input).c_str(),
