@@ -409,5 +409,6 @@ std::u16string TranslateCalculation(std::u16string_view displayText, std::u16str
       ReplaceOccurrences(w, s);
     if (w.tooLong) return RefusedText();
   }
-  return WithImpliedProducts(w.text);
+  std::u16string text = WithImpliedProducts(w.text);
+  return text.size() > w.limit ? RefusedText() : text;
 }

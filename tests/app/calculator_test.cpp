@@ -197,6 +197,45 @@ TEST_F(CalculatorTest, KeysCharactersAndTheWheel) {
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
 }
 
+// Typed texts are read as written, through the keys and the result key, in both angle modes: no
+// number is cut short, a parenthesis multiplies, roots are real, degrees are exact, and the
+// answer word keeps every digit.
+TEST_F(CalculatorTest, TypedCalculationsReadAsWritten) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  static const struct Row {
+    const char16_t* typed;
+    double answer;
+    int32_t kind;
+    bool inDegrees;
+  } rows[] = {
+      {u"2(3)", 6, 0, false},             {u"(1+2)(3+4)", 21, 0, false},  {u"racine(0)", 0, 0, false},
+      {u"racine3(-8)", -2, 0, false},     {u"racinen(-32,5)", -2, 0, false}, {u"10%3", 0.3, 0, false},
+      {u"1.6*10^-19", 1.6e-19, 0, false}, {u"rep*2", 3.2e-19, 0, false},  {u"sin(180)+tan(45)", 1, 0, true},
+      {u"1,5", 0, 3, true},
+  };
+  int64_t at = 500;
+  for (const Row& row : rows) {
+    AtOffscreenTime(at, [&row] {
+      if (row.inDegrees && anglesInRadians) ClickItem(kDegreesItem);
+      OffscreenType(row.typed);
+      PressKey(kKeyEnter);
+    });
+    AtOffscreenTime(at + 200, [&row] {
+      const HistoryEntry& entry = historyList.entries[0];
+      EXPECT_EQ(entry.errorKind, row.kind) << Utf16ToUtf8(row.typed);
+      if (row.kind == 0) {
+        EXPECT_DOUBLE_EQ(entry.answer, row.answer) << Utf16ToUtf8(row.typed);
+      }
+      if (row.typed == std::u16string_view(u"rep*2")) {
+        EXPECT_EQ(entry.answer, 2 * historyList.entries[1].answer);  // every digit of the answer
+      }
+    });
+    at += 500;
+  }
+  AtOffscreenTime(at, [] { OffscreenRequestClose(MainWindow()); });
+  ASSERT_TRUE(StartUp());
+}
+
 TEST_F(CalculatorTest, LosingTheDesktopStillSavesEverything) {
   PutFile("Langue.lng", "Defaut = Francais\r\n");
   AtOffscreenTime(500, [] {
