@@ -89,6 +89,7 @@ struct Reference {
   double answer;
   const double* memories;
   std::mt19937_64* perturb;  // nullptr: no perturbation
+  bool* unsure;              // set where the reference cannot be trusted
 };
 
 double Rounded(const Reference& ref, Real v) {
@@ -119,6 +120,10 @@ double RationalSineInDegrees(double x) {
   return kNaN;
 }
 
+// Past this many radians some C libraries' long double sine and cosine reduce the angle with too
+// short a π and answer at random (the engine reduces exactly): no reference there.
+constexpr double kFarAngle = 1e9;
+
 Outcome CallFunction(const Reference& ref, const Function& f, double x, double y) {
   const std::string name = f.name;
   const Real radians = ref.degrees && f.angle ? static_cast<Real>(x) * kTruePi / 180 : x;
@@ -131,9 +136,11 @@ Outcome CallFunction(const Reference& ref, const Function& f, double x, double y
       const Real r = std::fmod(static_cast<Real>(x), 360.0L) * kTruePi / 180;
       return ok(name == "sin" ? std::sin(r) : std::cos(r));
     }
+    if (std::fabs(x) > kFarAngle) *ref.unsure = true;
     return ok(name == "sin" ? std::sin(radians) : std::cos(radians));
   }
   if (name == "tan") {
+    if (!ref.degrees && std::fabs(x) > kFarAngle) *ref.unsure = true;
     if (!ref.degrees) return ok(std::tan(radians));
     const double r = std::fmod(std::fabs(x), 180);
     if (r == 90) return {kNaN, true};
@@ -415,7 +422,7 @@ TEST(TypedCalculations, ReadAsWrittenInEveryLanguage) {
   const int perLanguage = EnvironmentNumber("TORNAVELLE_TYPED_TEXTS", 600);
   Generator g{std::mt19937_64(static_cast<uint64_t>(EnvironmentNumber("TORNAVELLE_TYPED_SEED", 2026)))};
   const double kAnswers[] = {-5, 0.30000000000000004, 1.6e-19, 123456.789, 2.0 / 3, 1e20, 0, -0.125};
-  int compared = 0, illConditioned = 0, failures = 0;
+  int compared = 0, leftOut = 0, failures = 0;
   for (const std::string& language : ShippedLanguages()) {
     ResetSpellingTable();
     ResetMemories();
@@ -425,7 +432,8 @@ TEST(TypedCalculations, ReadAsWrittenInEveryLanguage) {
       for (double& memory : memories) memory = kAnswers[g.Pick(std::size(kAnswers))];
       const Node tree = g.Tree(1 + g.Pick(4));
       const std::u16string typed = Writer{g}.Write(tree).text;
-      Reference ref{g.Chance(50), kAnswers[g.Pick(std::size(kAnswers))], memories, nullptr};
+      bool unsure = false;
+      Reference ref{g.Chance(50), kAnswers[g.Pick(std::size(kAnswers))], memories, nullptr, &unsure};
 
       // Well-conditioned: a few perturbed evaluations agree with the exact one on failing and
       // come close to its value; how close says how much rounding may move the answer.
@@ -441,8 +449,8 @@ TEST(TypedCalculations, ReadAsWrittenInEveryLanguage) {
                  std::isinf(p.value) == std::isinf(expected.value) && (!std::isinf(p.value) || p.value == expected.value);
         if (stable && std::isfinite(p.value)) spread = std::max(spread, std::fabs(p.value - expected.value));
       }
-      if (!stable) {
-        ++illConditioned;
+      if (!stable || unsure) {
+        ++leftOut;
         continue;
       }
 
@@ -466,9 +474,9 @@ TEST(TypedCalculations, ReadAsWrittenInEveryLanguage) {
       }
     }
   }
-  std::printf("typed calculations: %d compared, %d ill-conditioned left out, %d disagreements\n", compared,
-              illConditioned, failures);
-  EXPECT_GT(compared, illConditioned);
+  std::printf("typed calculations: %d compared, %d ill-conditioned or out of the reference's reach left out, %d disagreements\n", compared,
+              leftOut, failures);
+  EXPECT_GT(compared, leftOut);
   ResetSpellingTable();
   ResetMemories();
   ResetTextTable();
