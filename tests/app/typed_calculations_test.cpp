@@ -101,22 +101,26 @@ double Rounded(const Reference& ref, Real v) {
 
 bool IsWhole(double x) { return std::isfinite(x) && x == std::floor(x); }
 
-// n! for a whole n ≥ 0; anything else has none.
+// n! for a whole n ≥ 0, formed one factor at a time in double precision as the calculator forms
+// it (90! is then not quite the double nearest 90!, which its sine in degrees shows); anything
+// else has none.
 Outcome Factorial(double n) {
   if (!(IsWhole(n) && n >= 0)) return {kNaN, true};
   if (n > 170) return {kInf, false};
-  Real product = 1;
+  double product = 1;
   for (int k = 2; k <= static_cast<int>(n); ++k) product *= k;
-  return {static_cast<double>(product), false};
+  return {product, false};
 }
 
-// The sine of x degrees where it is rational (multiples of 30), reduced exactly; NaN elsewhere.
-double RationalSineInDegrees(double x) {
-  const double r = std::fmod(std::fmod(x, 360) + 360, 360);
-  const double values[] = {0, 0.5, 1, 0.5, 0, -0.5, -1, -0.5};  // at 0, 30, 90, 150, 180...
+// The sine of x degrees where it is rational (multiples of 30), from x modulo 360 (exact); NaN
+// elsewhere.
+double RationalSineInDegrees(double reduced) {
   const double at[] = {0, 30, 90, 150, 180, 210, 270, 330};
-  for (int i = 0; i < 8; ++i)
-    if (r == at[i]) return values[i];
+  const double values[] = {0, 0.5, 1, 0.5, 0, -0.5, -1, -0.5};
+  for (int i = 0; i < 8; ++i) {
+    if (reduced == at[i]) return values[i];
+    if (reduced == -at[i]) return -values[i] + 0.0;
+  }
   return kNaN;
 }
 
@@ -130,7 +134,7 @@ Outcome CallFunction(const Reference& ref, const Function& f, double x, double y
   const Real toAngle = ref.degrees ? 180 / kTruePi : 1;
   auto ok = [&](Real v) { return Outcome{Rounded(ref, v), false}; };
   if (name == "sin" || name == "cos") {
-    const double reduced = std::fmod(x, 360), shifted = name == "cos" ? reduced + 90 : reduced;
+    const double reduced = std::fmod(x, 360), shifted = name == "cos" ? std::fmod(reduced + 90, 360) : reduced;
     if (ref.degrees && !std::isnan(RationalSineInDegrees(shifted))) return {RationalSineInDegrees(shifted), false};
     if (ref.degrees) {
       const Real r = std::fmod(static_cast<Real>(x), 360.0L) * kTruePi / 180;
@@ -165,6 +169,7 @@ Outcome CallFunction(const Reference& ref, const Function& f, double x, double y
   if (name == "sqrt") return x < 0 ? Outcome{kNaN, true} : ok(std::sqrt(static_cast<Real>(x)));
   if (name == "cbrt") return ok(std::cbrt(static_cast<Real>(x)));
   if (name == "root") {
+    if (std::isnan(x) || std::isnan(y)) return {kNaN, y == 0 || (x < 0 && !IsWhole(y))};
     if (y == 0) return {kNaN, true};
     const bool odd = IsWhole(y) && std::fmod(y, 2) != 0;
     if (x < 0 && !odd) return {kNaN, true};
@@ -177,8 +182,9 @@ Outcome CallFunction(const Reference& ref, const Function& f, double x, double y
     return ok(name == "ln" ? std::log(static_cast<Real>(x)) : std::log10(static_cast<Real>(x)));
   }
   if (name == "abs") return {std::fabs(x), false};
-  if (name == "int") return {std::trunc(x), false};
-  if (name == "round") return {std::round(x), false};  // halves away from zero
+  // Whole numbers come back through a 64-bit integer: a zero is +0.
+  if (name == "int") return {std::trunc(x) + 0.0, false};
+  if (name == "round") return {std::round(x) + 0.0, false};  // halves away from zero
   // arr(k, n) = n!/(n-k)!, comb(k, n) = n!/(k!(n-k)!), each factorial evaluated on its own.
   const Outcome n = Factorial(y), k = Factorial(x), rest = Factorial(Rounded(ref, static_cast<Real>(y) - x));
   const bool failed = n.failed || rest.failed || (name == "comb" && k.failed);
