@@ -1,10 +1,14 @@
 #include "app/menus.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/calculation.h"
 #include "app/edit_commands.h"
+#include "display/answer_format.h"
+#include "engine/calculation_text.h"
 #include "display/expression_line.h"
 #include "platform/menus.h"
 #include "app/text_pieces.h"
@@ -14,9 +18,11 @@
 namespace {
 
 
-enum class RowKind : uint8_t { kSubmenu, kEntry, kSeparator };
+enum class RowKind : uint8_t { kSubmenu, kEntry, kSeparator, kLetters };
 
-// One row of a menu: a submenu title (ending the submenu before it), an entry or a separator.
+// One row of a menu: a submenu title (ending the submenu before it), an entry, a separator, or
+// the memory letters a to z without e (the constant), each with its value as hint and the
+// command number plus the letter's place (a is 1).
 struct MenuRow {
   RowKind kind;
   int32_t command = 0;
@@ -26,6 +32,12 @@ struct MenuRow {
 
 constexpr MenuRow Sub(TextPiece title) { return {RowKind::kSubmenu, 0, {title}, {}}; }
 constexpr MenuRow Sep() { return {RowKind::kSeparator}; }
+constexpr MenuRow Letters(int32_t firstCommand) { return {RowKind::kLetters, firstCommand}; }
+
+// The letter entries insert a letter (42 to 67: 41 plus the letter's place), store the latest
+// answer in it (76 to 101) or clear them all (102).
+constexpr int32_t kInsertLetterBase = 41, kStoreLetterBase = 75, kClearMemoriesCommand = 102;
+constexpr int32_t kLetterCount = 26, kLetterE = 5;
 constexpr MenuRow E(int32_t command, TextPiece text, TextPiece hint = {}) { return {RowKind::kEntry, command, {text}, {hint}}; }
 constexpr MenuRow Open(int32_t command, int32_t text, TextPiece hint = {}) {
   return {RowKind::kEntry, command, {T(text), F(u"(")}, {hint}};
@@ -60,7 +72,12 @@ const MenuRow kFunctionRows[] = {
     Sub(T(161)),
     E(35, T(162), F(u"=")), E(36, T(163), F(u">")), E(37, T(164), F(u"<")),
     E(38, T(165), F(u">=")), E(39, T(166), F(u"<=")), E(40, T(167), F(u"<>")),
-    Sub(T(69)),  // the memory letters follow, made by BuildFunctionMenu
+    Sub(T(69)),
+    Letters(kInsertLetterBase),
+    Sep(),
+    E(kClearMemoriesCommand, T(kClearMemoriesText)),
+    Sub(T(kStoreAnswerText)),
+    Letters(kStoreLetterBase),
 };
 
 const MenuRow kSkinRows[] = {Sub(F(u"Apparence")), Sub(F(u"?"))};
@@ -98,14 +115,19 @@ const Command kCommands[] = {
     {74, 0, u"", false, false, CutSelection}, {75, 0, u"", false, false, PasteText},
 };
 
-// The letter entries: a to z without e (the constant), numbered 41 plus the letter's place.
-constexpr int32_t kFirstLetterCommand = 42, kLastLetterCommand = 67, kUnusedLetterE = 46;
-
 int32_t buildingMenu = -1;
 std::vector<int32_t> builtMenus;
+// The memories as the function menu's hints show them, to build it again once they change.
+double shownMemories[kMemoryCount] = {};
+
+// The letter of a command of the range that starts at base, or 0.
+int32_t LetterOf(int32_t command, int32_t base) {
+  const int32_t place = command - base;
+  return place >= 1 && place <= kLetterCount && place != kLetterE ? place : 0;
+}
 
 template <size_t n>
-void BuildMenu(int32_t menu, const MenuRow (&rows)[n], bool letters = false) {
+void BuildMenu(int32_t menu, const MenuRow (&rows)[n]) {
   if (!NewPopupMenu(menu)) return;
   buildingMenu = menu;
   bool open = false;
@@ -117,15 +139,18 @@ void BuildMenu(int32_t menu, const MenuRow (&rows)[n], bool letters = false) {
         break;
       case RowKind::kEntry: AddMenuItemWithHint(row.command, JoinPieces(row.text), JoinPieces(row.hint)); break;
       case RowKind::kSeparator: AddMenuSeparator(menu); break;
+      case RowKind::kLetters:
+        for (int32_t place = 1; place <= kLetterCount; ++place)
+          if (place != kLetterE)
+            AddMenuItemWithHint(row.command + place, std::u16string(1, static_cast<char16_t>(u'a' + place - 1)),
+                                FormatAnswerNumber(memories[place]));
+        std::memcpy(shownMemories, memories, sizeof memories);
+        break;
     }
-  }
-  if (letters) {
-    for (char16_t letter = u'a'; letter <= u'z'; ++letter)
-      if (letter != u'e') AddMenuItemWithHint(41 + (letter - u'a' + 1), std::u16string(1, letter), u"");
   }
   if (open) EndSubmenu(menu);
   buildingMenu = -1;
-  builtMenus.push_back(menu);
+  if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end()) builtMenus.push_back(menu);
 }
 
 }  // namespace
@@ -138,23 +163,28 @@ void AddMenuItemWithHint(int32_t number, std::u16string_view text, std::u16strin
 }
 
 void BuildMenus() {
-  BuildMenu(kFunctionMenu, kFunctionRows, true);
+  BuildMenu(kFunctionMenu, kFunctionRows);
   BuildMenu(kSkinMenu, kSkinRows);
   BuildMenu(kEditMenu, kEditRows);
 }
 
 void ShowMenu(int32_t menu) {
   if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end()) return;
+  // The letters' hints show their values: a store or a clearing since the menu was built makes
+  // it again.
+  if (menu == kFunctionMenu && std::memcmp(shownMemories, memories, sizeof memories) != 0)
+    BuildMenu(kFunctionMenu, kFunctionRows);
   ShowPopupMenu(menu, SkinWindowHandle(0));
 }
 
 void HandleMenuCommand(int32_t number) {
-  if (number >= kFirstLetterCommand && number <= kLastLetterCommand && number != kUnusedLetterE) {
+  if (const int32_t place = LetterOf(number, kInsertLetterBase)) {
     // A memory letter, which the calculation reads as its value.
-    char16_t letter = static_cast<char16_t>(u'a' + (number - 41) - 1);
-    InsertText(std::u16string(1, letter), false, false);
+    InsertText(std::u16string(1, static_cast<char16_t>(u'a' + place - 1)), false, false);
     return;
   }
+  if (const int32_t place = LetterOf(number, kStoreLetterBase)) return StoreLatestAnswer(place);
+  if (number == kClearMemoriesCommand) return ResetMemories();
   for (const Command& command : kCommands) {
     if (command.number != number) continue;
     if (command.edit != nullptr) {
@@ -171,4 +201,5 @@ void ReleaseMenus() {
   for (int32_t menu : builtMenus) DestroyPopupMenu(menu);
   builtMenus.clear();
   buildingMenu = -1;
+  std::fill(std::begin(shownMemories), std::end(shownMemories), 0.0);
 }

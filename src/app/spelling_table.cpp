@@ -74,4 +74,8 @@ void FillSpellingTable() {
   for (const SpellingRow& row : kSpellingRows) AddSpelling(JoinPieces(row.typed), JoinPieces(row.shown), row.canonical);
   for (char16_t letter = u'a'; letter <= u'z'; ++letter)  // the memories; "e" is the constant
     if (letter != u'e') AddSpelling(std::u16string(1, letter), u"", u"");
+  // The store arrow, typed "->", or "−>" once the line has shown the "-" as its minus. The
+  // calculation command finds it; the evaluator knows it not.
+  for (const std::u16string& typed : {std::u16string(u"->"), TextOf(2) + u">"})
+    AddSpelling(typed, TextOf(kStoreArrowText), u"");
 }

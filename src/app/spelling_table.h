@@ -2,5 +2,7 @@
 #pragma once
 #include "engine/spelling.h"
 
-// Adds the 73 rows, in their order, from the interface texts (textTable).
+// Adds the 75 rows, in their order, from the interface texts (textTable): the operators,
+// functions and constants, the answer word, the memory letters a to z without e, then the
+// store arrow's two typed spellings.
 void FillSpellingTable();

@@ -14,6 +14,20 @@ double memories[kMemoryCount] = {};
 
 void ResetMemories() { std::fill(std::begin(memories), std::end(memories), 0.0); }
 
+int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow, std::u16string_view* calculation) {
+  const size_t at = arrow.empty() ? std::u16string_view::npos : displayText.find(arrow);
+  if (at == std::u16string_view::npos) return 0;
+  std::u16string_view target = displayText.substr(at + arrow.size());
+  while (!target.empty() && target.front() == u' ') target.remove_prefix(1);
+  while (!target.empty() && target.back() == u' ') target.remove_suffix(1);
+  const std::u16string_view before = displayText.substr(0, at);
+  if (target.size() != 1 || before.find_first_not_of(u' ') == std::u16string_view::npos) return -1;
+  const char16_t letter = LowerCaseUnit(target.front());
+  if (letter < u'a' || letter > u'z' || letter == u'e') return -1;
+  *calculation = before;
+  return letter - u'a' + 1;
+}
+
 namespace {
 
 constexpr char16_t kPi = u'\u03C0';

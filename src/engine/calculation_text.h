@@ -2,16 +2,26 @@
 // function names, templates with arguments, the answer word, memory letters) to the text the
 // evaluator reads.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 // The one-letter variables a to z, at the letter's code minus 96 (a is 1, z is 26); slots 0 and
-// 27 are spare. Nothing stores into them yet, so every letter reads 0.
+// 27 are spare. A calculation stores its answer in one by ending in the store arrow and the
+// letter (FindStoreTarget).
 constexpr int kMemoryCount = 28;
 extern double memories[kMemoryCount];
 
 // Every memory back to 0.0, as at start-up.
 void ResetMemories();
+
+// A calculation that ends in the store arrow and a memory letter ("2+3→a", any letter case but
+// "e", which is the constant, spaces allowed around): returns the letter's index in memories
+// (1 for a) and sets *calculation to the text before the arrow. Returns 0 when the text holds no
+// arrow, and -1 when it holds one otherwise (another arrow, no calculation before it, anything
+// but one memory letter after it): the arrow then stays in the calculation, which the evaluator
+// refuses as an unknown operator.
+int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow, std::u16string_view* calculation);
 
 // The evaluator's text for displayText, made with the process-wide spellingTable (put in sortKey
 // order first). answerWord is the shown spelling that stands for the previous answer, and

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/calculation_text.h"
 #include "engine/evaluator.h"
 #include "settings/preference_store.h"
 
@@ -10,7 +11,7 @@ AppSettings appSettings;
 namespace {
 
 // Every setting in file order. The history is written in its place in "Calcul" by its own row.
-enum class SettingKind { Text, Int, History };
+enum class SettingKind { Text, Int, History, Memories };
 struct SettingRow {
   const char16_t* group;
   const char16_t* key;
@@ -37,7 +38,24 @@ const SettingRow kSettingRows[] = {
     {u"Graphique", u"Graphe_Zone top", kInt, nullptr, &AppSettings::graphTop, u"", -10},
     {u"Graphique", u"Graphe_Zone bottom", kInt, nullptr, &AppSettings::graphBottom, u"", 10},
     {u"Graphique", u"Graphe_Grille", kInt, nullptr, &AppSettings::graphGrid, u"", 1},
+    {u"Memoires", u"", SettingKind::Memories, nullptr, nullptr, u"", 0},
 };
+
+// The memory letters in a group of their own, a key per letter that is not 0 ("a = 5"), so that
+// a file without them reads as all zeros and a copy of the program that knows nothing of them
+// passes over the group.
+std::u16string MemoryKey(int32_t place) { return std::u16string(1, static_cast<char16_t>(u'a' + place - 1)); }
+constexpr int32_t kFirstMemory = 1, kLastMemory = 26, kMemoryE = 5;
+
+void LoadMemories(const PreferenceStore& store) {
+  for (int32_t place = kFirstMemory; place <= kLastMemory; ++place)
+    if (place != kMemoryE) memories[place] = store.ReadDouble(MemoryKey(place), 0.0);
+}
+
+void SaveMemories(PreferenceStore& store) {
+  for (int32_t place = kFirstMemory; place <= kLastMemory; ++place)
+    if (place != kMemoryE && memories[place] != 0) store.WriteDouble(MemoryKey(place), memories[place]);
+}
 
 // "Reponse" n field: the key of one field of history entry n.
 std::u16string HistoryKey(size_t n, std::u16string_view field) {
@@ -112,6 +130,7 @@ void LoadSettings() {
       case SettingKind::Text: appSettings.*row.text = store.ReadString(row.key, row.defaultText); break;
       case SettingKind::Int: appSettings.*row.number = store.ReadInt(row.key, row.defaultNumber); break;
       case SettingKind::History: LoadHistory(store); break;
+      case SettingKind::Memories: LoadMemories(store); break;
     }
   }
   SetAngleMode(appSettings.angleMode);
@@ -127,6 +146,7 @@ void SaveSettings() {
       case SettingKind::Text: store.WriteString(row.key, Saved(appSettings.*row.text, row.defaultText)); break;
       case SettingKind::Int: store.WriteInt(row.key, appSettings.*row.number); break;
       case SettingKind::History: SaveHistory(store); break;
+      case SettingKind::Memories: SaveMemories(store); break;
     }
   }
   store.Close();

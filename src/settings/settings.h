@@ -29,11 +29,12 @@ extern AppSettings appSettings;
 extern int32_t settingsFileKept;
 
 // Fills appSettings from the settings file, each missing key taking its default, appends the
-// stored history to historyList (with an empty sentinel entry after it) and applies angleMode
-// with SetAngleMode. The file is never written.
+// stored history to historyList (with an empty sentinel entry after it), reads the memory
+// letters (a missing one is 0) and applies angleMode with SetAngleMode. The file is never
+// written.
 void LoadSettings();
 
-// Writes appSettings and historyList to the settings file, replacing it atomically. When the
+// Writes appSettings, historyList and the memory letters that are not 0 to the settings file, replacing it atomically. When the
 // file cannot be written, or settingsFileKept is set, nothing is saved and the old file stays
 // as it was. Texts longer than 65536 units are not kept, so that the file always reads back: such
 // a text setting is saved empty, and such a calculation is left out of the history.

@@ -7,7 +7,12 @@
 
 using TextTable = std::vector<std::u16string>;
 
-// The process-wide table. Index 0 is unused; the program uses texts 1 to 201.
+// The memory letters' texts: the store arrow's glyph ("→"), the function menu's submenu that
+// stores the latest answer, and its entry that clears every memory.
+inline constexpr int32_t kStoreArrowText = 202, kStoreAnswerText = 203, kClearMemoriesText = 204;
+inline constexpr int32_t kLastText = 204;
+
+// The process-wide table. Index 0 is unused; the program uses texts 1 to kLastText.
 extern TextTable textTable;
 
 // Text n of the table, or an empty text when n is outside it.

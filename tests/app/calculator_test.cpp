@@ -236,6 +236,32 @@ TEST_F(CalculatorTest, TypedCalculationsReadAsWritten) {
   ASSERT_TRUE(StartUp());
 }
 
+// A memory letter filled by typing "->" keeps its value through a restart.
+TEST_F(CalculatorTest, AStoredMemoryOutlivesTheRun) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  AtOffscreenTime(500, [] {
+    OffscreenType(u"7->b");
+    PressKey(kKeyEnter);
+  });
+  AtOffscreenTime(1000, [] {
+    EXPECT_EQ(Utf16ToUtf8(historyList.entries[0].expression), "7→b");
+    OffscreenRequestClose(MainWindow());
+  });
+  ASSERT_TRUE(StartUp());
+  EXPECT_NE(FileContent("Tornavelle.tvnp").find("[Memoires]\r\nb = 7\r\n"), std::string::npos);
+
+  Restart();
+  AtOffscreenTime(500, [] {
+    OffscreenType(u"b+1");
+    PressKey(kKeyEnter);
+  });
+  AtOffscreenTime(1000, [] {
+    EXPECT_EQ(historyList.entries[0].answer, 8);
+    OffscreenRequestClose(MainWindow());
+  });
+  ASSERT_TRUE(StartUp());
+}
+
 TEST_F(CalculatorTest, LosingTheDesktopStillSavesEverything) {
   PutFile("Langue.lng", "Defaut = Francais\r\n");
   AtOffscreenTime(500, [] {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "app/event_loop.h"
 #include "app/menus.h"
+#include "engine/calculation_text.h"
 #include "../support/calculator_parts.h"
 
 namespace {
@@ -57,11 +59,15 @@ TEST_F(MenusTest, TheMenusAreBuiltFromTheFrenchTexts) {
       "  34 Combinaisons comb(k,n)",
       "[Comparaisons]", "  35 Égal à\t     =", "  36 Supérieur à\t     >", "  37 Inférieur à\t     <",
       "  38 Supérieur ou égal à\t     >=", "  39 Inférieur ou égal à\t     <=", "  40 Différent de\t     <>",
-      "[Mémoires]", "  42 a", "  43 b", "  44 c", "  45 d", "  47 f"};
+      "[Mémoires]", "  42 a\t     0", "  43 b\t     0", "  44 c\t     0", "  45 d\t     0", "  47 f\t     0"};
   ASSERT_GE(function.size(), start.size());
   EXPECT_EQ(std::vector<std::string>(function.begin(), function.begin() + long(start.size())), start);
-  EXPECT_EQ(function.back(), "  67 z");
-  EXPECT_EQ(function.size(), start.size() + 20);  // g to z
+  // g to z, then the clearing and the letters that store the latest answer.
+  ASSERT_EQ(function.size(), start.size() + 20 + 3 + 25);
+  EXPECT_EQ(function[start.size() + 19], "  67 z\t     0");
+  EXPECT_EQ(std::vector<std::string>(function.begin() + long(start.size()) + 20, function.begin() + long(start.size()) + 24),
+            (std::vector<std::string>{"  -", "  102 Effacer les mémoires", "[Ranger la réponse dans]", "  76 a\t     0"}));
+  EXPECT_EQ(function.back(), "  101 z\t     0");
 
   EXPECT_EQ(MenuLines(kSkinMenu), (std::vector<std::string>{"[Apparence]", "[?]"}));
   EXPECT_EQ(MenuLines(kEditMenu),
@@ -105,7 +111,7 @@ TEST_F(MenusTest, EveryCommandThroughTheMenu) {
     EXPECT_EQ(Utf16ToUtf8(expressionLine.text), Utf16ToUtf8(c.text)) << c.command;
   }
   // Numbers no entry has do nothing, the unused "e" among them.
-  for (int32_t number : {30, 31, 41, 46, 68, 76}) {
+  for (int32_t number : {30, 31, 41, 46, 68, 80, 103}) {
     expressionLine = {};
     HandleMenuCommand(number);
     EXPECT_EQ(expressionLine.text, u"") << number;
@@ -117,6 +123,32 @@ TEST_F(MenusTest, EveryCommandThroughTheMenu) {
   HandleWindowEvent(WaitSkinEvent());
   EXPECT_EQ(OffscreenClipboard(), u"2×3");
   EXPECT_EQ(expressionLine.text, u"");
+}
+
+// The store submenu puts the newest answer without error in a letter, the clearing entry empties
+// them all, and the letters' hints follow their values.
+TEST_F(MenusTest, StoringAndClearingTheMemories) {
+  auto choose = [](int32_t command) {
+    ScriptMenuChoice(command);
+    ShowMenu(kFunctionMenu);
+    HandleWindowEvent(WaitSkinEvent());
+  };
+  auto hintOf = [](const std::string& entry) {
+    std::vector<std::string> lines = MenuLines(kFunctionMenu);
+    return std::count(lines.begin(), lines.end(), entry);
+  };
+  choose(77);  // b, with no calculation yet: nothing to store
+  EXPECT_EQ(memories[2], 0);
+  historyList.entries = {{u"1÷0", HUGE_VAL, u"", 2}, {u"2,5×3", 7.5, u"", 0}, {u"", 0, u"", 0}};
+  choose(77);
+  EXPECT_EQ(memories[2], 7.5);  // the failed calculation is passed over
+  ShowMenu(kFunctionMenu);      // shown again, the hints show the value
+  EXPECT_EQ(hintOf("  43 b\t     7.5"), 1);
+  EXPECT_EQ(hintOf("  77 b\t     7.5"), 1);
+  choose(102);
+  EXPECT_EQ(memories[2], 0);
+  ShowMenu(kFunctionMenu);
+  EXPECT_EQ(hintOf("  43 b\t     0"), 1);
 }
 
 }  // namespace

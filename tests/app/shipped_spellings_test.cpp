@@ -23,7 +23,7 @@ class ShippedSpellingsTest : public ::testing::Test {
     ResetSpellingTable();
     ASSERT_TRUE(LoadShippedLanguage(name)) << name;
     FillSpellingTable();
-    ASSERT_EQ(spellingTable.size(), 73u);
+    ASSERT_EQ(spellingTable.size(), 75u);
   }
 };
 

@@ -10,8 +10,8 @@ namespace {
 
 // A text table in which text n reads "<n>", so every row shows which texts it is made of.
 void NumberedTexts() {
-  textTable.assign(202, u"");
-  for (int n = 1; n <= 201; ++n) textTable[n] = Utf8ToUtf16("<" + std::to_string(n) + ">");
+  textTable.assign(kLastText + 1, u"");
+  for (int n = 1; n <= kLastText; ++n) textTable[n] = Utf8ToUtf16("<" + std::to_string(n) + ">");
 }
 
 class SpellingTableTest : public ::testing::Test {
@@ -47,19 +47,24 @@ TEST_F(SpellingTableTest, AddSpellingAppendsWithItsKey) {
   EXPECT_EQ(spellingTableOrder, -1);
 }
 
-TEST_F(SpellingTableTest, SeventyThreeRowsEndingWithTheMemoryLetters) {
+TEST_F(SpellingTableTest, TheRowsThenTheMemoryLettersThenTheStoreArrow) {
   NumberedTexts();
   FillSpellingTable();
-  ASSERT_EQ(spellingTable.size(), 73u);
+  ASSERT_EQ(spellingTable.size(), 75u);
   EXPECT_EQ(spellingTable[47].typed, u"<132>");  // the answer word, resolved by the calculation
   EXPECT_EQ(spellingTable[47].canonical, u"");
   std::u16string letters;
-  for (size_t i = 48; i < spellingTable.size(); ++i) {
+  for (size_t i = 48; i < 73; ++i) {
     EXPECT_EQ(spellingTable[i].shown, u"");
     EXPECT_EQ(spellingTable[i].canonical, u"");
     letters += spellingTable[i].typed;
   }
   EXPECT_EQ(letters, u"abcdfghijklmnopqrstuvwxyz");  // no "e": that is the constant
+  for (size_t i : {73u, 74u}) {
+    EXPECT_EQ(spellingTable[i].shown, u"<202>");
+    EXPECT_EQ(spellingTable[i].canonical, u"");  // the calculation command finds the arrow itself
+  }
+  EXPECT_EQ(spellingTable[73].typed + spellingTable[74].typed, u"-><2>>");  // also after "-" became "−"
 }
 
 TEST_F(SpellingTableTest, EmptyTextsGiveShortSpellings) {
@@ -73,7 +78,7 @@ TEST_F(SpellingTableTest, EmptyTextsGiveShortSpellings) {
   ResetSpellingTable();
   ResetTextTable();  // no language at all: every text is empty
   FillSpellingTable();
-  EXPECT_EQ(spellingTable.size(), 73u);
+  EXPECT_EQ(spellingTable.size(), 75u);
   EXPECT_EQ(spellingTable[9].typed, u"2");  // why the language files must give texts 76 and 80
 }
 

@@ -78,6 +78,30 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
     EXPECT_EQ(Utf16ToUtf8(TranslateCalculation(c.in, u"rép", u"-7")), Utf16ToUtf8(c.out)) << Utf16ToUtf8(c.in);
 }
 
+// A calculation ends in the arrow and one memory letter to store its answer; any other arrow is
+// left for the evaluator to refuse.
+TEST(FindStoreTarget, OnlyACalculationThenTheArrowAndOneMemoryLetter) {
+  struct Case {
+    std::u16string_view text;
+    int32_t memory;
+    std::u16string_view calculation;
+  } cases[] = {
+      {u"2+3→a", 1, u"2+3"},  {u"2+3 → Z ", 26, u"2+3 "}, {u"sin(1)→b", 2, u"sin(1)"}, {u"2+3", 0, u""},
+      {u"2→e", -1, u""},      {u"2→ab", -1, u""},         {u"→a", -1, u""},          {u" →a", -1, u""},
+      {u"2→a→b", -1, u""},    {u"2→3", -1, u""},          {u"2→é", -1, u""},         {u"2→", -1, u""},
+      {u"a→2", -1, u""},
+  };
+  for (const Case& c : cases) {
+    std::u16string_view calculation;
+    EXPECT_EQ(FindStoreTarget(c.text, u"→", &calculation), c.memory) << Utf16ToUtf8(c.text);
+    if (c.memory > 0) {
+      EXPECT_EQ(Utf16ToUtf8(calculation), Utf16ToUtf8(c.calculation));
+    }
+  }
+  std::u16string_view unused;
+  EXPECT_EQ(FindStoreTarget(u"2→a", u"", &unused), 0);  // a language without the arrow stores nothing
+}
+
 TEST_F(TranslateCalculationTest, LongTextsTranslateInOnePass) {
   std::u16string times(1000000, u'×'), calls;
   // Compared whole, not printed: a failure would otherwise dump megabytes.

@@ -5,6 +5,7 @@
 
 #include "../support/failing_reads.h"
 #include "../support/temp_folder.h"
+#include "engine/calculation_text.h"
 #include "engine/evaluator.h"
 #include "platform/numbers.h"
 #include "platform/unicode.h"
@@ -20,7 +21,9 @@ class SettingsTest : public ::testing::Test {
   SettingsTest() {
     Forget();
     ResetEngine();
+    ResetMemories();
   }
+  ~SettingsTest() override { ResetMemories(); }
   static void Forget() {
     appSettings = AppSettings();
     settingsFileKept = 0;
@@ -141,6 +144,7 @@ TEST_F(SettingsTest, TheSavedFileIsByteExactAndReadsBack) {
   appSettings = {u"Bleu", 0, 120, -5, 1, u"2×π", 2, 4, -1, 2, -3, 4, 0};
   historyList.entries = {{u"1÷3", 1.0 / 3, u"1⁄3", 0}, {u"1÷0", HUGE_VAL, u"", 2},
                          {u"", 0, u"", 0}};
+  memories[1] = 5, memories[2] = 1.6e-19, memories[26] = -1.0 / 3;  // and every other letter 0
   SaveSettings();
   std::string expected =
       "\xEF\xBB\xBF\r\n"
@@ -171,13 +175,39 @@ TEST_F(SettingsTest, TheSavedFileIsByteExactAndReadsBack) {
       "Graphe_Zone right = 2\r\n"
       "Graphe_Zone top = -3\r\n"
       "Graphe_Zone bottom = 4\r\n"
-      "Graphe_Grille = 0\r\n";
+      "Graphe_Grille = 0\r\n"
+      "[Memoires]\r\n"
+      "a = 5\r\n"
+      "b = 1.6e-19\r\n"
+      "z = -0.3333333333333333\r\n";
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), expected);
   EXPECT_EQ(FolderNames(), "Tornavelle.tvnp");
   const std::string saved = Describe(appSettings);
   Forget();
+  ResetMemories();
   LoadSettings();
   EXPECT_EQ(Describe(appSettings), saved);
+  EXPECT_EQ(memories[1], 5);
+  EXPECT_EQ(memories[2], 1.6e-19);
+  EXPECT_EQ(memories[26], -1.0 / 3);
+}
+
+// The memory letters read from their group alone: a file without it gives all zeros, a value
+// that is no number reads as 0, and no key but a letter's (nor "e", the constant) counts.
+TEST_F(SettingsTest, MemoryLettersReadFromTheirGroupOnly) {
+  memories[3] = 9;
+  PutFile("Tornavelle.tvnp", "[Calcul]\r\na = 4\r\n");
+  LoadSettings();
+  EXPECT_EQ(memories[1], 0);
+  EXPECT_EQ(memories[3], 0);
+  PutFile("Tornavelle.tvnp", "[Memoires]\r\nA = 2\r\nb = x\r\ne = 3\r\nzz = 4\r\nc=inf\r\nd = 1e400\r\n");
+  LoadSettings();
+  EXPECT_EQ(memories[1], 2);  // keys match in any letter case, as every key of the file
+  EXPECT_EQ(memories[2], 0);
+  EXPECT_EQ(memories[5], 0);
+  EXPECT_EQ(memories[26], 0);
+  EXPECT_EQ(memories[3], HUGE_VAL);
+  EXPECT_EQ(memories[4], HUGE_VAL);
 }
 
 // No text is worth a file the next start would refuse (and so every setting): texts too long to

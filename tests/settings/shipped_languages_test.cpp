@@ -11,8 +11,8 @@
 
 namespace {
 
-// Texts the program uses: 1 to 201, but for 116 to 123 and 127 to 129.
-bool IsUsedText(int n) { return n >= 1 && n <= 201 && !(n >= 116 && n <= 123) && !(n >= 127 && n <= 129); }
+// Texts the program uses: 1 to kLastText, but for 116 to 123 and 127 to 129.
+bool IsUsedText(int n) { return n >= 1 && n <= kLastText && !(n >= 116 && n <= 123) && !(n >= 127 && n <= 129); }
 
 std::vector<std::string> CrLfLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -32,12 +32,12 @@ TEST(ShippedLanguages, FrenchAndAtLeastFourTranslations) {
 TEST(ShippedLanguages, EachDefinesEveryUsedTextByItself) {
   for (const std::string& name : ShippedLanguages()) {
     ASSERT_TRUE(LoadShippedLanguage(name)) << name;
-    ASSERT_EQ(textTable.size(), 202u) << name;
+    ASSERT_EQ(textTable.size(), size_t(kLastText) + 1) << name;
     TextTable overFrench = textTable;
 
     // The same file as the base, with no French under it, must give the same texts.
     std::string bytes = FileContent(ShippedLanguageFolder() / (name + ".Txt"));
-    std::string alone = "\xEF\xBB\xBF" "201\r\n" + bytes.substr(bytes.find("\r\n") + 2);
+    std::string alone = "\xEF\xBB\xBF" + std::to_string(kLastText) + "\r\n" + bytes.substr(bytes.find("\r\n") + 2);
     TempWorkingFolder folder;
     PutFile("Lng-Tornavelle/Francais.Txt", alone);
     PutFile("Langue.lng", "Defaut=Francais");
@@ -59,7 +59,7 @@ TEST(ShippedLanguages, FileForm) {
       EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "a line end other than CR LF: " << line;
     ASSERT_FALSE(lines.empty());
     if (name == "Francais")
-      EXPECT_EQ(lines[0], "201");
+      EXPECT_EQ(lines[0], std::to_string(kLastText));
     else
       EXPECT_TRUE(lines[0].starts_with("[")) << "the first line holds the mark: it must not be an entry";
 
@@ -85,7 +85,7 @@ TEST(ShippedLanguages, FileForm) {
       }
       EXPECT_TRUE(defined.insert(index).second) << "defined twice: " << line;
     }
-    for (int n = 1; n <= 201; ++n)
+    for (int n = 1; n <= kLastText; ++n)
       if (IsUsedText(n)) {
         EXPECT_TRUE(defined.count(n)) << "text " << n << " is missing";
       }

@@ -32,7 +32,8 @@ const char kUsage[] =
     "                   is \"√(16)\", \"2*pi\" is \"2×π\", \"rep\" is \"rép\"), which is printed\n"
     "                   in place of TEXT outside --tsv, then translated as the result key\n"
     "                   does; the answer word stands for the latest answer without error\n"
-    "                   (0 at first) and every memory letter for 0\n"
+    "                   (0 at first), and a text ending in \"->\" and a letter (\"2+3->a\")\n"
+    "                   stores its answer in that memory letter for the texts after it\n"
     "  --language NAME  the interface texts of DIR/Lng-Tornavelle/NAME.Txt over the French ones\n"
     "                   (default Francais)\n"
     "  --data DIR       the folder holding Lng-Tornavelle (default: the source tree's data)\n";
@@ -64,10 +65,14 @@ void PrintResult(const Options& options, const std::string& input) {
     int32_t caret = static_cast<int32_t>(entry.expression.size()), anchor = caret;
     RewriteSpellings(entry.expression, caret, anchor, true);
   }
-  const std::u16string text =
-      options.display ? TranslateCalculation(entry.expression, TextOf(176), previousAnswer) : entry.expression;
+  std::u16string_view calculation = entry.expression;
+  const int32_t memory = options.display ? FindStoreTarget(entry.expression, TextOf(kStoreArrowText), &calculation) : 0;
+  const std::u16string text = options.display
+                                  ? TranslateCalculation(memory > 0 ? calculation : entry.expression, TextOf(176), previousAnswer)
+                                  : entry.expression;
   entry.answer = EvaluateExpression(text);
   entry.errorKind = lastErrorKind;
+  if (entry.errorKind == kNoError && memory > 0) memories[memory] = entry.answer;
   if (entry.errorKind == kNoError) {
     BuildExactForm(entry);
     previousAnswer = PlainDecimalText(entry.answer);
