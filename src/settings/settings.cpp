@@ -1,6 +1,11 @@
 #include "settings/settings.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/evaluator.h"
 #include "settings/preference_store.h"
@@ -80,9 +85,9 @@ void LoadHistory(const PreferenceStore& store) {
     historyList.entries.push_back(HistoryEntry());
 }
 
-void SaveHistory(PreferenceStore& store) {
+void SaveHistory(PreferenceStore& store, const std::vector<HistoryEntry>& history) {
   size_t n = 0;
-  for (const HistoryEntry& entry : historyList.entries) {
+  for (const HistoryEntry& entry : history) {
     // An entry shown as the end marker would end the list when it is read back and lose every
     // older entry; it is left out so that they survive.
     if (ReadsBackAsHistoryEnd(entry.expression)) continue;
@@ -92,6 +97,59 @@ void SaveHistory(PreferenceStore& store) {
     store.WriteString(HistoryKey(n, u"Texte"), entry.exactForm);
     store.WriteInt(HistoryKey(n, u"Erreur"), entry.errorKind);
     ++n;
+  }
+}
+
+// What one save writes: the settings and the history as they were when it was asked for.
+struct SettingsSnapshot {
+  AppSettings settings;
+  std::vector<HistoryEntry> history;
+};
+
+void WriteSettingsFile(const SettingsSnapshot& snapshot) {
+  PreferenceStore store;
+  if (!store.Create(kSettingsFileName)) return;
+  std::u16string_view group;
+  for (const SettingRow& row : kSettingRows) {
+    if (group != row.group) store.SelectGroup(group = row.group);
+    switch (row.kind) {
+      case SettingKind::Text: store.WriteString(row.key, Saved(snapshot.settings.*row.text, row.defaultText)); break;
+      case SettingKind::Int: store.WriteInt(row.key, snapshot.settings.*row.number); break;
+      case SettingKind::History: SaveHistory(store, snapshot.history); break;
+    }
+  }
+  store.Close();
+}
+
+// The saves that run beside the program. A thread writes them one after the other, so that a
+// disk slow to flush never holds up the keyboard; a save asked for while one is being written
+// waits for it, and only the newest of those waiting is written, as it holds all the others do.
+// Never destroyed: a thread object still joinable at the process's end would abort it.
+struct BackgroundSaves {
+  std::mutex lock;
+  std::condition_variable finished;
+  std::thread writer;
+  std::optional<SettingsSnapshot> waiting;
+  bool writing = false;  // the writer has work, or is about to end
+};
+BackgroundSaves& Background() {
+  static BackgroundSaves& saves = *new BackgroundSaves;
+  return saves;
+}
+
+void WriteWaitingSaves() {
+  BackgroundSaves& saves = Background();
+  for (;;) {
+    std::unique_lock<std::mutex> held(saves.lock);
+    if (!saves.waiting) {
+      saves.writing = false;
+      saves.finished.notify_all();
+      return;
+    }
+    SettingsSnapshot snapshot = std::move(*saves.waiting);
+    saves.waiting.reset();
+    held.unlock();
+    WriteSettingsFile(snapshot);
   }
 }
 
@@ -118,16 +176,26 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
-  PreferenceStore store;
-  if (settingsFileKept || !store.Create(kSettingsFileName)) return;
-  std::u16string_view group;
-  for (const SettingRow& row : kSettingRows) {
-    if (group != row.group) store.SelectGroup(group = row.group);
-    switch (row.kind) {
-      case SettingKind::Text: store.WriteString(row.key, Saved(appSettings.*row.text, row.defaultText)); break;
-      case SettingKind::Int: store.WriteInt(row.key, appSettings.*row.number); break;
-      case SettingKind::History: SaveHistory(store); break;
-    }
-  }
-  store.Close();
+  FinishSettingsSaves();
+  if (settingsFileKept) return;
+  WriteSettingsFile({appSettings, historyList.entries});
+}
+
+void StartSettingsSave() {
+  if (settingsFileKept) return;
+  BackgroundSaves& saves = Background();
+  std::lock_guard<std::mutex> held(saves.lock);
+  saves.waiting = SettingsSnapshot{appSettings, historyList.entries};
+  if (saves.writing) return;
+  // The last writer has ended, or is about to: it takes no more work once it has said so.
+  if (saves.writer.joinable()) saves.writer.join();
+  saves.writing = true;
+  saves.writer = std::thread(WriteWaitingSaves);
+}
+
+void FinishSettingsSaves() {
+  BackgroundSaves& saves = Background();
+  std::unique_lock<std::mutex> held(saves.lock);
+  saves.finished.wait(held, [&saves] { return !saves.writing; });
+  if (saves.writer.joinable()) saves.writer.join();
 }
