@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -184,13 +185,20 @@ void SaveSettings() {
 void StartSettingsSave() {
   if (settingsFileKept) return;
   BackgroundSaves& saves = Background();
-  std::lock_guard<std::mutex> held(saves.lock);
+  std::unique_lock<std::mutex> held(saves.lock);
   saves.waiting = SettingsSnapshot{appSettings, historyList.entries};
   if (saves.writing) return;
   // The last writer has ended, or is about to: it takes no more work once it has said so.
   if (saves.writer.joinable()) saves.writer.join();
   saves.writing = true;
-  saves.writer = std::thread(WriteWaitingSaves);
+  // The standard library says by throwing that no thread could be started (the process is out
+  // of threads or memory): the save is then made here and now, as SaveSettings makes it.
+  try {
+    saves.writer = std::thread(WriteWaitingSaves);
+  } catch (const std::system_error&) {
+    held.unlock();
+    WriteWaitingSaves();
+  }
 }
 
 void FinishSettingsSaves() {
