@@ -13,6 +13,7 @@
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
 #include "platform/dialogs.h"
+#include "platform/input.h"
 #include "platform/monitors.h"
 #include "platform/process.h"
 #include "platform/timers.h"
@@ -27,13 +28,26 @@ namespace {
 // save would replace the file with defaults (the desktop may go during the language dialog).
 bool settingsLoaded = false;
 
-// What the file holds of the history and the angle mode, as last saved or loaded.
+// What the file holds of the history, the angle mode and the window's place, as last saved or
+// loaded.
 std::vector<HistoryEntry> savedHistory;
 int32_t savedAngleMode = 0;
+int32_t savedX = 0, savedY = 0;
 
 void RememberSaved() {
   savedHistory = historyList.entries;
   savedAngleMode = appSettings.angleMode;
+  savedX = appSettings.windowX;
+  savedY = appSettings.windowY;
+}
+
+// Whether the window stands somewhere else than the file says, once it has come to rest: a
+// drag moves it many times, and is worth one save when the button comes up.
+bool WindowMoved() {
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  int32_t x = 0, y = 0;
+  return window != 0 && GetWindowPosition(window, &x, &y) && (x != savedX || y != savedY) &&
+         !IsLeftButtonHeld();
 }
 
 // Answers compare by their bits: a NaN answer is the same as itself.
@@ -115,7 +129,6 @@ bool StartUp() {
   FillSpellingTable();
   LoadSettings();
   settingsLoaded = true;
-  RememberSaved();
   // Asked to end during the language dialog: the window is not worth showing.
   if (IsEndRequested()) {
     ShutDown();
@@ -148,6 +161,9 @@ bool StartUp() {
   SetSkinItemState(kHistoryItem, 1);
   SetSkinItemState(kExpressionItem, 1);
   HideSkinWindow(kMainWindow, kShowWindow);
+  // The place the window opened at (centred, say, on a first run) is no change worth a save.
+  TakeWindowState();
+  RememberSaved();
   RunEventLoop();
   return true;
 }
@@ -168,7 +184,8 @@ void RestoreWindowPosition() {
 
 void SaveChangesInBackground() {
   if (!settingsLoaded) return;
-  if (appSettings.angleMode == savedAngleMode && SameHistory(historyList.entries, savedHistory))
+  if (appSettings.angleMode == savedAngleMode && !WindowMoved() &&
+      SameHistory(historyList.entries, savedHistory))
     return;
   TakeWindowState();
   StartSettingsSave();
@@ -192,7 +209,7 @@ void ResetApp() {
   FinishSettingsSaves();
   settingsLoaded = false;
   savedHistory.clear();
-  savedAngleMode = 0;
+  savedAngleMode = savedX = savedY = 0;
   ReleaseMenus();
   ReleaseSkin();
   ResetExpressionLine();

@@ -29,8 +29,8 @@ void RestoreWindowPosition();
 // choice, releases every resource and ends the program with exit code 0.
 void ShutDown();
 
-// When a calculation or the angle keys changed what the settings file keeps, saves it (with
-// the window's place and the line, as the exit would) in the background, so that a kill or a
+// When a calculation, the angle keys or a move of the window changed what the settings file
+// keeps, saves it (with the line, as the exit would) in the background, so that a kill or a
 // crash loses at most the line typed since. The event loop calls it when no input waits.
 void SaveChangesInBackground();
 

@@ -75,7 +75,7 @@ TEST_F(SessionEndTest, ATerminationSignalEndsAsTheQuitKeyDoes) {
 }
 
 TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSaveIt) {
-  std::string afterCalculation, afterAngle, afterBurst;
+  std::string afterCalculation, afterAngle, afterBurst, afterMove;
   AtOffscreenTime(500, [] {
     OffscreenType(u"2^10");
     OffscreenPressKey(kKeyEnter);
@@ -103,14 +103,33 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
     FinishSettingsSaves();
     EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterBurst);
     OffscreenPressKey(kKeyBackspace);
+    // The window dragged by its history panel: saved once it comes to rest, not on the way.
+    const SkinItem* panel = FindSkinItem(kHistoryItem);
+    int32_t x = 0, y = 0;
+    GetWindowPosition(SkinWindowHandle(0), &x, &y);
+    x += (panel->left + panel->right) / 2;
+    y += (panel->top + panel->bottom) / 2;
+    OffscreenMoveMouse(x, y);
+    OffscreenPressButton(MouseButton::kLeft);
+    OffscreenMoveMouse(x - 60, y - 10);
+  });
+  AtOffscreenTime(2800, [&] {
+    FinishSettingsSaves();
+    EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterBurst);
+    OffscreenReleaseButton(MouseButton::kLeft);
+  });
+  AtOffscreenTime(3000, [&] {
+    FinishSettingsSaves();
+    afterMove = FileContent("Tornavelle.tvnp");
     OffscreenRequestClose(SkinWindowHandle(0));
   });
   ASSERT_TRUE(StartUp());
   ExpectLines(afterCalculation, {"Reponse0Operation = 2^10", "Reponse0Valeur = 1024", "Mode = 1", "Operation = "});
   ExpectLines(afterAngle, {"Reponse0Operation = 2^10", "Mode = 2"});
   ExpectLines(afterBurst, {"Reponse0Operation = 3−1", "Reponse1Operation = 2^10", "Operation = 5"});
+  ExpectLines(afterMove, {"Fenetre x = 704", "Fenetre y = 203", "Operation = 5"});
   // Nothing changed since the last save: the exit writes the very same bytes.
-  EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterBurst);
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterMove);
 }
 
 TEST_F(SessionEndTest, ASecondStartInTheFolderBringsTheFirstToTheFront) {
