@@ -249,14 +249,16 @@ void AskToFront(int lockFile) {
   if (sender < 0) return;
   socklen_t length = 0;
   sockaddr_un address = FrontRequestAddress(lockFile, &length);
-  const char* id = g_getenv("DESKTOP_STARTUP_ID");
+  // GTK takes the id out of the environment as it starts, and keeps it.
+  GdkDisplay* display = TheState().started ? gdk_display_get_default() : nullptr;
+  const char* id = display ? gdk_x11_display_get_startup_notification_id(display) : nullptr;
   std::string message = id ? std::string(id).substr(0, kLongestFrontRequest) : std::string();
   sendto(sender, message.data(), message.size(), MSG_DONTWAIT,
          reinterpret_cast<const sockaddr*>(&address), length);
   close(sender);
   // The desktop shows a busy pointer until the started program says it is up; this one never
   // shows a window of its own.
-  if (TheState().started) gdk_notify_startup_complete();
+  if (display) gdk_notify_startup_complete();
 }
 
 }  // namespace
