@@ -46,7 +46,8 @@ measure() {  # name, program...
       before=\$(cpu_ns "\$pid"); sleep $idle; after=\$(cpu_ns "\$pid")
       echo "\$(( after - before )) $idle" | awk '{ print 100 * \$1 / 1e9 / \$2 }' >>"\$name.idle"
     fi
-    kill "\$pid"; wait "\$pid" 2>/dev/null || true
+    # The calculator saves as it ends; the next launch would find it still holding the folder.
+    kill "\$pid"; while kill -0 "\$pid" 2>/dev/null; do sleep 0.01; done
     rm -f Tornavelle.tvnp
   done
   printf '| %s | %.1f ms | %.1f MiB | %.2f %% |\n' "\$name" "\$(median <"\$name.start")" \

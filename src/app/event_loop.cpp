@@ -113,7 +113,11 @@ void TickCaret() {
 
 void RunEventLoop() {
   for (;;) {
+    // A quiet moment: the save goes to the background before the loop waits.
+    if (!IsEventWaiting()) SaveChangesInBackground();
     currentEvent = WaitSkinEvent();
+    // Started again in this folder: the window comes to the front, as a desktop calculator's does.
+    if (currentEvent == kEventActivate) HideSkinWindow(kMainWindow, kShowWindow);
     // The two displays look selected while the main window is the active one.
     const int32_t active = ActiveSkinWindow() == 0 ? 1 : 0;
     SetSkinItemState(kHistoryItem, active);

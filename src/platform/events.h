@@ -9,7 +9,8 @@
 // event layer's own.
 enum : int32_t {
   kEventNone = 0,           // nothing arrived within the wait
-  kEventClose = 16,         // the user asked to close the window
+  kEventClose = 16,         // the user asked to close the window; of window 0, the system asks
+                            // the program to end (see IsEndRequested)
   kEventKeyDown = 256,      // parameter: virtual-key code
   kEventCharacter = 258,    // parameter: one UTF-16 code unit; follows its key's kEventKeyDown
   kEventMouseMove = 512,    // x, y: pointer in the window's client area
@@ -20,6 +21,8 @@ enum : int32_t {
   kEventWheel = 522,        // parameter: signed delta in the high 16 bits, 120 per notch
   kEventMenuCommand = 13101,  // parameter: the chosen command number
   kEventTimer = 13110,        // parameter: the timer number
+  kEventActivate = 13120,     // window 0: the program was started again in the same folder, and
+                              // this copy is asked to come to the front (see ClaimWorkingFolder)
 };
 
 // Virtual-key codes of the keys the program tells apart; letters and digits are their
@@ -62,3 +65,7 @@ Event WaitForEvent(int32_t timeoutMs);
 
 // The next event if one is queued or a timer is due, else code kEventNone; never waits.
 Event PollEvent();
+
+// Whether an event is queued, or input is ready to become one: a read now would not wait.
+// Never waits, and takes nothing off the queue.
+bool IsEventWaiting();

@@ -18,10 +18,34 @@ std::u16string OwnExecutablePath();
 bool StartNewCopy();
 
 // The handler runs when the connection to the desktop is lost for good (the X server went
-// away): nothing can be shown any more, and the process ends with exit code 0 as soon as the
-// handler returns. Only file work is safe in it; no desktop service may be called. nullptr
-// removes it.
+// away), and when the session ends under the program (on Windows: logoff, shutdown, restart, an
+// installer's restart manager, the program's console closed), as the system gives no time for
+// the event loop to come round. Nothing can be shown any more, and the process ends with exit
+// code 0 as soon as the handler returns; on Windows it also runs when the system asks whether
+// the session may end, and the program then goes on. Only file work is safe in it; no desktop
+// service may be called. nullptr removes it.
 void SetDesktopLostHandler(void (*handler)());
+
+// Whether the system asked the program to end, as the quit key would: SIGTERM, SIGHUP or SIGINT
+// on Linux (a logout, a shutdown, kill, Ctrl+C in a terminal), Ctrl+C or Ctrl+Break in the
+// program's console on Windows. The request is caught where the event loop sees it, never acted
+// on inside a signal handler: it arrives as a kEventClose of window 0, and closes any popup menu
+// or dialog the platform is showing, which would otherwise hold the loop back.
+bool IsEndRequested();
+
+// One copy of the program per working folder: two would each save their own history over the
+// other's.
+enum class FolderClaim {
+  kClaimed,      // no other copy runs in the working folder; this one holds it until it ends
+  kOtherCopy,    // another copy holds it, and was asked to come to the front (kEventActivate)
+  kUnavailable,  // no claim can be made here (no lock can be taken in the folder): run anyway
+};
+// Claims the working folder for this copy. Linux: a lock on ".Tornavelle.lock" in the folder,
+// released by the system whenever the process ends. Windows: a named mutex for the folder's path.
+FolderClaim ClaimWorkingFolder();
+// Gives the claim up, so that a copy started next can make it (the new copy a language change
+// starts). Does nothing when this copy holds no claim.
+void ReleaseWorkingFolder();
 
 // Ends the process with the exit code. The offscreen backend records the code and returns, so
 // a caller must return at once as if the process had ended.

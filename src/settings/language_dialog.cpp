@@ -37,11 +37,18 @@ bool ChooseLanguage() {
     if (chosen && *chosen != languageName) {
       languageName = *chosen;
       SaveLanguageChoice();
+      // The new copy claims the folder as it starts, which this one still holds.
+      ReleaseWorkingFolder();
       if (StartNewCopy()) {
         EndProgram(0);
         return false;
       }
-      // Without a new copy, this one goes on with the new choice, as the copy would have.
+      // Without a new copy, this one goes on with the new choice, as the copy would have,
+      // unless a copy started meanwhile took the folder (and was asked to the front).
+      if (ClaimWorkingFolder() == FolderClaim::kOtherCopy) {
+        EndProgram(0);
+        return false;
+      }
     }
   }
   if (languageName.empty()) {

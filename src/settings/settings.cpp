@@ -1,6 +1,14 @@
 #include "settings/settings.h"
 
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
@@ -52,9 +60,9 @@ void LoadMemories(const PreferenceStore& store) {
     if (place != kMemoryE) memories[place] = store.ReadDouble(MemoryKey(place), 0.0);
 }
 
-void SaveMemories(PreferenceStore& store) {
+void SaveMemories(PreferenceStore& store, const double* values) {
   for (int32_t place = kFirstMemory; place <= kLastMemory; ++place)
-    if (place != kMemoryE && memories[place] != 0) store.WriteDouble(MemoryKey(place), memories[place]);
+    if (place != kMemoryE && values[place] != 0) store.WriteDouble(MemoryKey(place), values[place]);
 }
 
 // "Reponse" n field: the key of one field of history entry n.
@@ -98,9 +106,9 @@ void LoadHistory(const PreferenceStore& store) {
     historyList.entries.push_back(HistoryEntry());
 }
 
-void SaveHistory(PreferenceStore& store) {
+void SaveHistory(PreferenceStore& store, const std::vector<HistoryEntry>& history) {
   size_t n = 0;
-  for (const HistoryEntry& entry : historyList.entries) {
+  for (const HistoryEntry& entry : history) {
     // An entry shown as the end marker would end the list when it is read back and lose every
     // older entry; it is left out so that they survive.
     if (ReadsBackAsHistoryEnd(entry.expression)) continue;
@@ -110,6 +118,67 @@ void SaveHistory(PreferenceStore& store) {
     store.WriteString(HistoryKey(n, u"Texte"), entry.exactForm);
     store.WriteInt(HistoryKey(n, u"Erreur"), entry.errorKind);
     ++n;
+  }
+}
+
+// What one save writes: the settings and the history as they were when it was asked for.
+struct SettingsSnapshot {
+  AppSettings settings;
+  std::vector<HistoryEntry> history;
+  std::array<double, kMemoryCount> memories;
+};
+
+SettingsSnapshot TakeSnapshot() {
+  SettingsSnapshot snapshot{appSettings, historyList.entries, {}};
+  std::copy(std::begin(memories), std::end(memories), snapshot.memories.begin());
+  return snapshot;
+}
+
+void WriteSettingsFile(const SettingsSnapshot& snapshot) {
+  PreferenceStore store;
+  if (!store.Create(kSettingsFileName)) return;
+  std::u16string_view group;
+  for (const SettingRow& row : kSettingRows) {
+    if (group != row.group) store.SelectGroup(group = row.group);
+    switch (row.kind) {
+      case SettingKind::Text: store.WriteString(row.key, Saved(snapshot.settings.*row.text, row.defaultText)); break;
+      case SettingKind::Int: store.WriteInt(row.key, snapshot.settings.*row.number); break;
+      case SettingKind::History: SaveHistory(store, snapshot.history); break;
+      case SettingKind::Memories: SaveMemories(store, snapshot.memories.data()); break;
+    }
+  }
+  store.Close();
+}
+
+// The saves that run beside the program. A thread writes them one after the other, so that a
+// disk slow to flush never holds up the keyboard; a save asked for while one is being written
+// waits for it, and only the newest of those waiting is written, as it holds all the others do.
+// Never destroyed: a thread object still joinable at the process's end would abort it.
+struct BackgroundSaves {
+  std::mutex lock;
+  std::condition_variable finished;
+  std::thread writer;
+  std::optional<SettingsSnapshot> waiting;
+  bool writing = false;  // the writer has work, or is about to end
+};
+BackgroundSaves& Background() {
+  static BackgroundSaves& saves = *new BackgroundSaves;
+  return saves;
+}
+
+void WriteWaitingSaves() {
+  BackgroundSaves& saves = Background();
+  for (;;) {
+    std::unique_lock<std::mutex> held(saves.lock);
+    if (!saves.waiting) {
+      saves.writing = false;
+      saves.finished.notify_all();
+      return;
+    }
+    SettingsSnapshot snapshot = std::move(*saves.waiting);
+    saves.waiting.reset();
+    held.unlock();
+    WriteSettingsFile(snapshot);
   }
 }
 
@@ -137,17 +206,33 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
-  PreferenceStore store;
-  if (settingsFileKept || !store.Create(kSettingsFileName)) return;
-  std::u16string_view group;
-  for (const SettingRow& row : kSettingRows) {
-    if (group != row.group) store.SelectGroup(group = row.group);
-    switch (row.kind) {
-      case SettingKind::Text: store.WriteString(row.key, Saved(appSettings.*row.text, row.defaultText)); break;
-      case SettingKind::Int: store.WriteInt(row.key, appSettings.*row.number); break;
-      case SettingKind::History: SaveHistory(store); break;
-      case SettingKind::Memories: SaveMemories(store); break;
-    }
+  FinishSettingsSaves();
+  if (settingsFileKept) return;
+  WriteSettingsFile(TakeSnapshot());
+}
+
+void StartSettingsSave() {
+  if (settingsFileKept) return;
+  BackgroundSaves& saves = Background();
+  std::unique_lock<std::mutex> held(saves.lock);
+  saves.waiting = TakeSnapshot();
+  if (saves.writing) return;
+  // The last writer has ended, or is about to: it takes no more work once it has said so.
+  if (saves.writer.joinable()) saves.writer.join();
+  saves.writing = true;
+  // The standard library says by throwing that no thread could be started (the process is out
+  // of threads or memory): the save is then made here and now, as SaveSettings makes it.
+  try {
+    saves.writer = std::thread(WriteWaitingSaves);
+  } catch (const std::system_error&) {
+    held.unlock();
+    WriteWaitingSaves();
   }
-  store.Close();
+}
+
+void FinishSettingsSaves() {
+  BackgroundSaves& saves = Background();
+  std::unique_lock<std::mutex> held(saves.lock);
+  saves.finished.wait(held, [&saves] { return !saves.writing; });
+  if (saves.writer.joinable()) saves.writer.join();
 }

@@ -39,3 +39,12 @@ void LoadSettings();
 // as it was. Texts longer than 65536 units are not kept, so that the file always reads back: such
 // a text setting is saved empty, and such a calculation is left out of the history.
 void SaveSettings();
+
+// Saves as SaveSettings does, with the settings and the history as they are now, on a thread of
+// its own, so that the caller goes on at once however slow the disk. Saves follow one another
+// in the order they were asked for; one asked for while another is written may be left out
+// for a later one, which holds everything it would have. SaveSettings waits for them first.
+void StartSettingsSave();
+
+// Waits until every save StartSettingsSave started is on the disk (or has failed).
+void FinishSettingsSaves();

@@ -210,6 +210,35 @@ TEST_F(SettingsTest, MemoryLettersReadFromTheirGroupOnly) {
   EXPECT_EQ(memories[4], HUGE_VAL);
 }
 
+// A save in the background writes what a save in the foreground would have, as things were when
+// it was asked for; of many asked for in a row, the newest is what the file keeps.
+TEST_F(SettingsTest, ABackgroundSaveWritesWhatTheSettingsWereWhenAskedFor) {
+  appSettings = {u"Defaut", 1, 10, 20, 0, u"1+", 1, 0, -10, 10, -10, 10, 1};
+  historyList.entries = {{u"2×3", 6, u"", 0}, {u"", 0, u"", 0}};
+  SaveSettings();
+  const std::string foreground = FileContent("Tornavelle.tvnp");
+  fs::remove("Tornavelle.tvnp");
+  StartSettingsSave();
+  // Changed while the save may still be running: not in the file.
+  appSettings.expressionText = u"changed";
+  historyList.entries.clear();
+  FinishSettingsSaves();
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), foreground);
+
+  for (int n = 1; n <= 200; ++n) {
+    historyList.entries.insert(historyList.entries.begin(), {std::u16string(u"1+") + char16_t(u'0' + n % 10), double(n), u"", 0});
+    appSettings.windowX = n;
+    StartSettingsSave();
+  }
+  const std::string newest = Describe(appSettings) + "\n" + History();
+  FinishSettingsSaves();
+  EXPECT_EQ(FolderNames(), "Tornavelle.tvnp");  // no temporary file left behind
+  Forget();
+  LoadSettings();
+  historyList.entries.pop_back();  // the sentinel loading adds
+  EXPECT_EQ(Describe(appSettings) + "\n" + History(), newest);
+}
+
 // No text is worth a file the next start would refuse (and so every setting): texts too long to
 // keep are left out, and the largest history kept, of the longest texts, reads back whole.
 TEST_F(SettingsTest, TextsTooLongToKeepAreLeftOutSoTheFileReadsBack) {

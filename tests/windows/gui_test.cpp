@@ -1,8 +1,9 @@
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
 // keyboard and clicked on the keypad, degrees chosen, the window dragged, a text pasted from the
 // edit menu, the line copied, the quit key clicked; the settings file it saves on the way out
-// holds the calculations, the mode, the line and the window's new place. And a first run, from
-// the language dialog to the new copy it starts.
+// holds the calculations, the mode, the line and the window's new place. A first run, from the
+// language dialog to the new copy it starts; the end of the session, which saves; and a second
+// start in the same folder, which brings the running calculator to the front instead.
 //   test_windows_gui <Tornavelle.exe> <data folder>
 #include <windows.h>
 
@@ -10,10 +11,12 @@
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -346,6 +349,130 @@ void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
   fs::remove_all(folder, ignored);
 }
 
+// Polls the condition, answering messages meanwhile, until it holds or the patience runs out.
+bool WaitUntil(const std::function<bool()>& condition) {
+  for (DWORD waited = 0; waited < kPatienceMs; waited += 50) {
+    if (condition()) return true;
+    Wait(50);
+  }
+  return condition();
+}
+
+// The line copied with Ctrl+C, once it is the text: the program has handled every key before.
+bool LineIs(const std::wstring& text) {
+  Send({Key(VK_CONTROL, 0, false), Key('C', 0, false), Key('C', 0, true), Key(VK_CONTROL, 0, true)});
+  return WaitUntil([&] { return ClipboardText() == text; });
+}
+
+// The processes that show a window of the skin's class (a calculator and its overlay).
+std::set<DWORD> ProcessesShowingASkin() {
+  std::set<DWORD> processes;
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        wchar_t name[64] = L"";
+        GetClassNameW(hwnd, name, 64);
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        if (IsWindowVisible(hwnd) && std::wcscmp(name, kSkinClass) == 0)
+          reinterpret_cast<std::set<DWORD>*>(data)->insert(process);
+        return TRUE;
+      },
+      LPARAM(&processes));
+  return processes;
+}
+
+std::string Describe(HWND window) {
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, 64);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return fs::path(name).string() + " of process " + std::to_string(process);
+}
+
+// A calculation and a line half typed, then the session ends (a logoff, a shutdown): the system
+// asks, and the program saves; it says the session may end, and then ends with code 0.
+void SessionEndSaves(const fs::path& program, const fs::path& data) {
+  fs::path folder = PrepareFolder(data, "session-end");
+  std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = English\r\n";
+  std::optional<PROCESS_INFORMATION> started = Start(program, folder);
+  if (!started) return;
+  CloseHandle(started->hThread);
+  HWND window = WaitForWindow(started->dwProcessId, kSkinClass);
+  Check(window != nullptr, "Tornavelle.exe showed no window");
+  const std::string calculation = "Reponse0Operation = 2+3", line = "Operation = 4\xC3\x97" "5";
+  if (window) {
+    SetForegroundWindow(window);
+    Wait(200);
+    Type(L"2+3");
+    KeyPress(VK_RETURN);
+    Type(L"4*5");
+    Check(LineIs(L"4\u00D75"), "the line typed is not 4\u00D75");
+    DWORD_PTR answer = 0;
+    bool answered = SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                        kPatienceMs, &answer) != 0;
+    Check(answered && answer == TRUE, "Tornavelle.exe did not let the session end");
+    std::string saved = Content(folder / "Tornavelle.tvnp");
+    Check(saved.find(calculation) != std::string::npos && saved.find(line) != std::string::npos,
+          "nothing saved when the session was about to end:\n" + saved);
+    fs::remove(folder / "Tornavelle.tvnp");
+    // The process ends while it handles this message: the call returns without an answer.
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kPatienceMs, &answer);
+  }
+  EndsWell(started->hProcess, "at the end of the session");
+  std::string saved = Content(folder / "Tornavelle.tvnp");
+  for (const std::string& expected : {calculation, std::string("Reponse0Valeur = 5"), line})
+    Check(saved.find(expected) != std::string::npos,
+          "Tornavelle.tvnp lacks \"" + expected + "\" after the session ended:\n" + saved);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+// Started again in the same folder while another window is in front: the second start ends at
+// once with code 0, and the running calculator comes to the front, alone.
+void SecondStartRaisesTheFirst(const fs::path& program, const fs::path& data) {
+  fs::path folder = PrepareFolder(data, "second-start");
+  std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = English\r\n";
+  std::optional<PROCESS_INFORMATION> first = Start(program, folder);
+  if (!first) return;
+  CloseHandle(first->hThread);
+  HWND window = WaitForWindow(first->dwProcessId, kSkinClass);
+  Check(window != nullptr, "Tornavelle.exe showed no window");
+  if (window) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                                 300, nullptr, nullptr, nullptr, nullptr);
+    // Its window or the overlay above it, which share the place and the class.
+    auto calculatorInFront = [&] {
+      HWND front = GetForegroundWindow();
+      DWORD process = 0;
+      GetWindowThreadProcessId(front, &process);
+      wchar_t name[64] = L"";
+      GetClassNameW(front, name, 64);
+      return process == first->dwProcessId && std::wcscmp(name, kSkinClass) == 0;
+    };
+    SetForegroundWindow(other);
+    Check(WaitUntil([&] { return GetForegroundWindow() == other; }), "the test's window did not come to the front");
+    Check(!calculatorInFront(), "the calculator was in front already");
+    std::optional<PROCESS_INFORMATION> second = Start(program, folder);
+    if (second) {
+      CloseHandle(second->hThread);
+      EndsWell(second->hProcess, "(the second start)");
+    }
+    Check(WaitUntil(calculatorInFront), "the running calculator did not come to the front: " + Describe(GetForegroundWindow()) + " is");
+    Check(ProcessesShowingASkin() == std::set<DWORD>{first->dwProcessId}, "another calculator shows");
+    DestroyWindow(other);
+    // The calculator still takes the keys, and its quit key ends it.
+    Type(L"6*7");
+    Check(LineIs(L"6\u00D77"), "the raised calculator does not take the keys");
+    RECT place;
+    GetWindowRect(window, &place);
+    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
+    Click({place.left + items[kQuitKey].x, place.top + items[kQuitKey].y});
+  }
+  EndsWell(first->hProcess, "after its quit key was clicked");
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -356,6 +483,8 @@ int main(int argc, char** argv) {
   fs::path program = fs::absolute(argv[1]), data = fs::absolute(argv[2]);
   CalculationsAndQuit(program, data);
   FirstRunStartsANewCopy(program, data);
+  SessionEndSaves(program, data);
+  SecondStartRaisesTheFirst(program, data);
   std::printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);
   return failures ? 1 : 0;
 }

@@ -330,6 +330,12 @@ Event PollEvent() {
   return PopEvent(TheState().queue);
 }
 
+bool IsEventWaiting() {
+  if (!TheState().started) return false;
+  // Sources that are ready (X input, a due timer, a signal) would turn into events at once.
+  return !TheState().queue.empty() || g_main_context_pending(nullptr);
+}
+
 void PumpDesktop(int32_t milliseconds) {
   if (!TheState().started) return;
   int64_t end = ClockMs() + std::max(milliseconds, 0);

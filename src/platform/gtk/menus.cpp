@@ -143,10 +143,13 @@ bool ShowPopupMenu(int32_t menu, WindowHandle window) {
   gulong deactivated = g_signal_connect(gtkMenu, "deactivate", G_CALLBACK(OnMenuGone), loop);
   gulong hidden = g_signal_connect(gtkMenu, "hide", G_CALLBACK(OnMenuGone), loop);
   chosenCommand = 0;
-  gtk_menu_popup_at_pointer(gtkMenu, trigger);
+  if (!TheState().endRequested) gtk_menu_popup_at_pointer(gtkMenu, trigger);
   // "deactivate" ends the loop before the chosen item's "activate" runs, but within the same
-  // dispatch, so the choice is known once the loop has returned.
+  // dispatch, so the choice is known once the loop has returned. A termination signal takes
+  // the menu down, as a click elsewhere does.
+  TheState().endModal = [gtkMenu] { gtk_menu_popdown(gtkMenu); };
   if (gtk_widget_get_visible(record->menu)) g_main_loop_run(loop);
+  TheState().endModal = nullptr;
   g_signal_handler_disconnect(gtkMenu, deactivated);
   g_signal_handler_disconnect(gtkMenu, hidden);
   g_main_loop_unref(loop);

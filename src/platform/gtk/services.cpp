@@ -1,9 +1,19 @@
 // The desktop's services on GTK: start-up, the clipboard, the two dialogs, monitors, fonts and
 // the process.
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstddef>
 #include <cstdlib>
+#include <string>
 
+#include <fcntl.h>
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "platform/clipboard.h"
@@ -104,6 +114,26 @@ int OnDisplayLost(Display*) {
 
 void SetDesktopLostHandler(void (*handler)()) { desktopLost = handler; }
 
+namespace {
+
+// The signals by which a session, a service manager or a user ends a program: a logout or a
+// shutdown (SIGTERM, SIGHUP when the terminal goes), kill, Ctrl+C in a terminal.
+constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+// Runs in the main loop, not in the signal handler: GLib's handler only wakes the loop. A
+// second signal during the save that follows finds no loop running and changes nothing.
+gboolean OnEndSignal(gpointer) {
+  State& s = TheState();
+  s.endRequested = true;
+  PostEvent({kEventClose, 0, 0, 0, 0});
+  if (s.endModal) s.endModal();
+  return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
+bool IsEndRequested() { return TheState().endRequested; }
+
 bool StartPlatform() {
   State& s = TheState();
   if (s.started) return true;
@@ -115,6 +145,7 @@ bool StartPlatform() {
   // whatever backend the session asks GTK programs to prefer.
   g_setenv("GDK_BACKEND", "x11", TRUE);
   gdk_set_allowed_backends("x11");
+  for (int signal : kEndSignals) g_unix_signal_add(signal, OnEndSignal, nullptr);
   if (!gtk_init_check(nullptr, nullptr)) return false;
   XSetIOErrorHandler(OnDisplayLost);
   GdkScreen* screen = gdk_screen_get_default();
@@ -152,6 +183,111 @@ bool StartNewCopy() {
     return false;
   }
   return true;
+}
+
+namespace {
+
+constexpr char kLockFile[] = ".Tornavelle.lock";
+// A request to the front is the starting copy's startup notification id, which carries the
+// time of the user's action that started it; longer ones are cut.
+constexpr size_t kLongestFrontRequest = 512;
+
+// Where the copy holding the folder hears of later starts: an abstract socket (no file to
+// leave behind) named after the lock file's identity, which every copy in the folder shares
+// whatever path it took to it.
+sockaddr_un FrontRequestAddress(int lockFile, socklen_t* length) {
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  struct stat identity = {};
+  fstat(lockFile, &identity);
+  std::string name = "tornavelle-" + std::to_string(identity.st_dev) + "-" +
+                     std::to_string(identity.st_ino);
+  // The first byte stays 0: the name is abstract.
+  std::copy(name.begin(), name.end(), address.sun_path + 1);
+  *length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+  return address;
+}
+
+// The X time in a startup notification id ("..._TIME1234"); 0 when it has none.
+guint32 TimeOfStartupId(const std::string& id) {
+  size_t at = id.rfind("_TIME");
+  if (at == std::string::npos) return 0;
+  return guint32(std::strtoul(id.c_str() + at + 5, nullptr, 10));
+}
+
+gboolean OnFrontRequest(gint socket, GIOCondition, gpointer) {
+  char message[kLongestFrontRequest];
+  ssize_t got = 0;
+  bool requested = false;
+  while ((got = recv(socket, message, sizeof message, MSG_DONTWAIT)) >= 0) {
+    requested = true;
+    if (guint32 time = TimeOfStartupId(std::string(message, size_t(got))))
+      TheState().activationTime = time;
+  }
+  if (requested) PostEvent({kEventActivate, 0, 0, 0, 0});
+  return G_SOURCE_CONTINUE;
+}
+
+void ListenForFrontRequests(int lockFile) {
+  State& s = TheState();
+  int listener = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (listener < 0) return;
+  socklen_t length = 0;
+  sockaddr_un address = FrontRequestAddress(lockFile, &length);
+  // Without it (another network namespace took the name) later starts still end at the lock;
+  // they only cannot raise this copy.
+  if (bind(listener, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+    close(listener);
+    return;
+  }
+  s.frontRequests = listener;
+  s.frontRequestSource = g_unix_fd_add(listener, G_IO_IN, OnFrontRequest, nullptr);
+}
+
+void AskToFront(int lockFile) {
+  int sender = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (sender < 0) return;
+  socklen_t length = 0;
+  sockaddr_un address = FrontRequestAddress(lockFile, &length);
+  // GTK takes the id out of the environment as it starts, and keeps it.
+  GdkDisplay* display = TheState().started ? gdk_display_get_default() : nullptr;
+  const char* id = display ? gdk_x11_display_get_startup_notification_id(display) : nullptr;
+  std::string message = id ? std::string(id).substr(0, kLongestFrontRequest) : std::string();
+  sendto(sender, message.data(), message.size(), MSG_DONTWAIT,
+         reinterpret_cast<const sockaddr*>(&address), length);
+  close(sender);
+  // The desktop shows a busy pointer until the started program says it is up; this one never
+  // shows a window of its own.
+  if (display) gdk_notify_startup_complete();
+}
+
+}  // namespace
+
+FolderClaim ClaimWorkingFolder() {
+  State& s = TheState();
+  if (s.lockFile >= 0) return FolderClaim::kClaimed;
+  int lockFile = open(kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (lockFile < 0) return FolderClaim::kUnavailable;
+  // The lock goes with the process, however it ends, so no stale lock is ever left.
+  if (flock(lockFile, LOCK_EX | LOCK_NB) != 0) {
+    const bool taken = errno == EWOULDBLOCK;
+    if (taken) AskToFront(lockFile);
+    close(lockFile);
+    return taken ? FolderClaim::kOtherCopy : FolderClaim::kUnavailable;
+  }
+  s.lockFile = lockFile;
+  ListenForFrontRequests(lockFile);
+  return FolderClaim::kClaimed;
+}
+
+void ReleaseWorkingFolder() {
+  State& s = TheState();
+  // The socket goes first: a copy that takes the lock next binds its name.
+  if (s.frontRequestSource) g_source_remove(s.frontRequestSource);
+  if (s.frontRequests >= 0) close(s.frontRequests);
+  if (s.lockFile >= 0) close(s.lockFile);
+  s.frontRequestSource = 0;
+  s.frontRequests = s.lockFile = -1;
 }
 
 void EndProgram(int32_t exitCode) {
@@ -211,14 +347,18 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
   gtk_window_set_position(GTK_WINDOW(dialog),
                           parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
-  gtk_dialog_run(GTK_DIALOG(dialog));
+  if (!TheState().endRequested) {
+    TheState().endModal = [dialog] { gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NONE); };
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    TheState().endModal = nullptr;
+  }
   gtk_widget_destroy(dialog);
 }
 
 std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                                  const std::vector<std::u16string>& items,
                                                  int preselected) {
-  if (!TheState().started) return std::nullopt;
+  if (!TheState().started || TheState().endRequested) return std::nullopt;
   constexpr int kWidth = 200, kHeight = 64;
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   std::string caption = Utf16ToUtf8(title);
@@ -264,7 +404,11 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   gtk_widget_show_all(window);
   gtk_widget_grab_focus(list);
   gtk_window_present(GTK_WINDOW(window));
+  // A termination signal closes the dialog, as its close box does.
+  TheState().endModal = [&choice] { g_main_loop_quit(choice.loop); };
   g_main_loop_run(choice.loop);
+  TheState().endModal = nullptr;
+  choice.result = TheState().endRequested ? std::nullopt : choice.result;
   g_main_loop_unref(choice.loop);
   gtk_widget_destroy(window);
   return choice.result;

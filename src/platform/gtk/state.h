@@ -48,6 +48,13 @@ struct State {
   std::vector<TimerRecord> timers;
   bool composited = false;
   bool ownsClipboard = false;  // our text is on the clipboard
+  bool endRequested = false;   // a termination signal came
+  // Ends the menu or dialog being shown, for a termination signal; empty when none is.
+  std::function<void()> endModal;
+  int lockFile = -1;            // holds the working folder's lock
+  int frontRequests = -1;       // where later starts in the folder ask this copy to the front
+  guint frontRequestSource = 0;
+  guint32 activationTime = 0;   // the X time of the start that asked to the front, 0 if none
 };
 
 State& TheState();

@@ -240,7 +240,11 @@ void Activate(GtkWidget* widget) {
   GdkWindow* window = gtk_widget_get_window(widget);
   if (!window) return;
   gdk_window_raise(window);
-  gdk_window_focus(window, GDK_CURRENT_TIME);
+  // A window manager that prevents focus stealing lets a window come forward for a user's
+  // action it knows the time of: that of the start that asked this copy to the front.
+  State& s = TheState();
+  gdk_window_focus(window, s.activationTime ? s.activationTime : GDK_CURRENT_TIME);
+  s.activationTime = 0;
 }
 
 gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer) {

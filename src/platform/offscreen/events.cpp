@@ -102,6 +102,13 @@ Event PollEvent() {
   return PopEvent(TheState().queue);
 }
 
+bool IsEventWaiting() {
+  const State& s = TheState();
+  // What is due by now stands for input that has arrived.
+  std::optional<int64_t> next = NextDue();
+  return !s.queue.empty() || (next && *next <= s.now);
+}
+
 bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
   State& s = TheState();
   if (!FindRecord(window)) return false;

@@ -166,3 +166,19 @@ void SetOffscreenNewCopyFails(bool fails);
 void LoseOffscreenDesktop();
 // Every EndProgram call's code, in order.
 std::vector<int32_t> OffscreenExitCodes();
+// The system asks the program to end, as SIGTERM does: IsEndRequested holds from now on, a
+// kEventClose of window 0 is queued, and menus and dialogs shown from now on are closed at once.
+void OffscreenRequestEnd();
+
+// --- Copies of the program in the working folder -----------------------------------------------
+// Another copy holds the folder: ClaimWorkingFolder answers kOtherCopy and asks it to the front.
+void SetOffscreenOtherCopyRunning(bool running);
+// How many times a claim asked the other copy to come to the front.
+int32_t OffscreenFrontRequests();
+// Whether this copy holds the folder.
+bool OffscreenFolderClaimed();
+// How many of the new copies StartNewCopy started were started while this copy held the folder
+// (and so would have found it taken).
+int32_t OffscreenNewCopiesStartedWhileClaimed();
+// The program is started again in the folder this copy holds: queues kEventActivate.
+void OffscreenStartAgain();

@@ -81,7 +81,7 @@ bool ShowPopupMenu(int32_t menu, WindowHandle window) {
   auto it = s.menus.find(menu);
   if (it == s.menus.end() || !FindRecord(window)) return false;
   int32_t chosen = 0;
-  if (!s.menuAnswers.empty()) {
+  if (!s.menuAnswers.empty() && !s.endRequested) {
     chosen = s.menuAnswers.front();
     s.menuAnswers.pop_front();
   }
@@ -136,7 +136,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   State& s = TheState();
   OffscreenDialogAnswer answer;
   answer.action = OffscreenDialogAnswer::Action::kClose;
-  if (!s.dialogAnswers.empty()) {
+  if (!s.dialogAnswers.empty() && !s.endRequested) {
     answer = s.dialogAnswers.front();
     s.dialogAnswers.pop_front();
   }
@@ -187,7 +187,35 @@ bool StartNewCopy() {
   State& s = TheState();
   if (s.newCopyFails) return false;
   ++s.newCopies;
+  if (s.folderClaimed) ++s.newCopiesWhileClaimed;
   return true;
+}
+
+bool IsEndRequested() { return TheState().endRequested; }
+
+void OffscreenRequestEnd() {
+  TheState().endRequested = true;
+  PostEvent({kEventClose, 0, 0, 0, 0});
+}
+
+FolderClaim ClaimWorkingFolder() {
+  State& s = TheState();
+  if (s.otherCopyRuns) {
+    ++s.frontRequests;
+    return FolderClaim::kOtherCopy;
+  }
+  s.folderClaimed = true;
+  return FolderClaim::kClaimed;
+}
+
+void ReleaseWorkingFolder() { TheState().folderClaimed = false; }
+
+void SetOffscreenOtherCopyRunning(bool running) { TheState().otherCopyRuns = running; }
+int32_t OffscreenFrontRequests() { return TheState().frontRequests; }
+bool OffscreenFolderClaimed() { return TheState().folderClaimed; }
+int32_t OffscreenNewCopiesStartedWhileClaimed() { return TheState().newCopiesWhileClaimed; }
+void OffscreenStartAgain() {
+  if (TheState().folderClaimed) PostEvent({kEventActivate, 0, 0, 0, 0});
 }
 
 void EndProgram(int32_t exitCode) { TheState().exitCodes.push_back(exitCode); }

@@ -70,6 +70,12 @@ struct State {
   bool newCopyFails = false;
   std::vector<int32_t> exitCodes;
   void (*desktopLost)() = nullptr;
+  bool endRequested = false;
+
+  bool folderClaimed = false;
+  bool otherCopyRuns = false;
+  int32_t frontRequests = 0;
+  int32_t newCopiesWhileClaimed = 0;
 };
 
 State& TheState();

@@ -45,6 +45,24 @@ int32_t KeyCodeOf(WPARAM key) {
   return kKeyPacket;
 }
 
+// The session ends: logoff, shutdown, restart, an installer's restart manager. The system asks
+// first (WM_QUERYENDSESSION), then ends the process soon after WM_ENDSESSION returns, with no
+// time for the event loop to come round: like a lost X server, the program saves what it must
+// here, on both messages, in case the second never comes. Every top-level window gets them,
+// the helper too, which exists before the main window and beside any dialog.
+LRESULT SessionMessage(UINT message, WPARAM wParam) {
+  void (*save)() = TheState().desktopLost;
+  if (message == WM_QUERYENDSESSION) {
+    if (save) save();
+    return TRUE;  // the session may end
+  }
+  if (wParam) {  // it does end (FALSE: it was cancelled, and the program goes on)
+    if (save) save();
+    ExitProcess(0);
+  }
+  return 0;
+}
+
 void PostMouse(const WindowRecord& record, int32_t code, LPARAM lParam, uint32_t parameter = 0) {
   PostEvent({code, record.handle, parameter, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
@@ -125,13 +143,29 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_PAINT:
       Paint(hwnd, record);
       return 0;
+    case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
-      // The user logs off or shuts down: like a lost X server, nothing can be shown any more,
-      // and the program saves what it must before the process ends.
-      if (wParam) {
-        if (TheState().desktopLost) TheState().desktopLost();
-        ExitProcess(0);
-      }
+      return SessionMessage(message, wParam);
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK HelperProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  State& s = TheState();
+  switch (message) {
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      return SessionMessage(message, wParam);
+    case kSessionEndMessage:
+      return SessionMessage(WM_ENDSESSION, TRUE);
+    case kEndRequestMessage:
+      s.endRequested = true;
+      PostEvent({kEventClose, 0, 0, 0, 0});
+      EndMenu();  // an open popup menu would hold the loop back
+      return 0;
+    case kFrontRequestMessage:
+      PostEvent({kEventActivate, 0, 0, 0, 0});
       return 0;
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -165,6 +199,13 @@ Event WaitForEvent(int32_t timeoutMs) {
     PumpMessages();
   }
   return PopEvent(s.queue);
+}
+
+bool IsEventWaiting() {
+  State& s = TheState();
+  if (!s.started) return false;
+  MSG message;
+  return !s.queue.empty() || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 Event PollEvent() {

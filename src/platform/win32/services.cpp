@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <optional>
 #include <vector>
 
@@ -47,6 +48,30 @@ NONCLIENTMETRICSW NonClientMetrics() {
 
 void SetDesktopLostHandler(void (*handler)()) { TheState().desktopLost = handler; }
 
+bool IsEndRequested() { return TheState().endRequested; }
+
+namespace {
+
+// The helper window, for the console's handler, which runs on a thread of its own; set before
+// the handler is.
+HWND consoleEventTarget = nullptr;
+// How long the handler holds the system back while the program saves and ends the process; the
+// system ends it by itself some seconds after a console closes.
+constexpr DWORD kSessionEndWaitMs = 10000;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    PostMessageW(consoleEventTarget, kEndRequestMessage, 0, 0);
+    return TRUE;
+  }
+  // The console closes, or the session ends: the process goes as soon as this returns.
+  PostMessageW(consoleEventTarget, kSessionEndMessage, 0, 0);
+  Sleep(kSessionEndWaitMs);
+  return TRUE;
+}
+
+}  // namespace
+
 bool StartPlatform() {
   State& s = TheState();
   if (s.started) return true;
@@ -58,6 +83,10 @@ bool StartPlatform() {
   s.helper = CreateWindowExW(0, kHelperClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                              s.instance, nullptr);
   if (!s.helper) return false;
+  // Only reaches a program that has a console: one started from a console program that passed
+  // it on, say.
+  consoleEventTarget = s.helper;
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   s.started = true;
   return true;
 }
@@ -86,6 +115,86 @@ bool StartNewCopy() {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+namespace {
+
+// A copy that starts while the one holding the folder is between taking the mutex and naming
+// its helper window asks again this many times, this far apart.
+constexpr int kFrontRequestAttempts = 20;
+constexpr DWORD kFrontRequestRetryMs = 50;
+
+// The working folder's name for the mutex and the helper window: a hash of its final path (links
+// followed), in lower case as the file system compares names.
+std::wstring FolderKey() {
+  std::wstring path(MAX_PATH, L'\0');
+  HANDLE folder = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  DWORD length = 0;
+  if (folder != INVALID_HANDLE_VALUE) {
+    length = GetFinalPathNameByHandleW(folder, path.data(), DWORD(path.size()), 0);
+    if (length >= path.size()) {
+      path.resize(length + 1);
+      length = GetFinalPathNameByHandleW(folder, path.data(), DWORD(path.size()), 0);
+    }
+    CloseHandle(folder);
+  }
+  if (length == 0 || length >= path.size()) {
+    length = GetCurrentDirectoryW(DWORD(path.size()), path.data());
+    if (length >= path.size()) {
+      path.resize(length + 1);
+      length = GetCurrentDirectoryW(DWORD(path.size()), path.data());
+    }
+  }
+  path.resize(length < path.size() ? length : 0);
+  uint64_t hash = 0xCBF29CE484222325u;  // 64-bit FNV-1a
+  for (char16_t unit : LowerCaseText(ProgramText(path))) hash = (hash ^ unit) * 0x100000001B3u;
+  wchar_t key[32];
+  swprintf(key, 32, L"Tornavelle-%016llx", static_cast<unsigned long long>(hash));
+  return key;
+}
+
+// Asks the copy that holds the folder to come to the front, letting it take the foreground,
+// which Windows grants only to the program the user just started. False when it cannot be found.
+bool AskToFront(const std::wstring& key) {
+  HWND helper = FindWindowW(kHelperClass, key.c_str());
+  if (!helper) return false;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(helper, &owner);
+  AllowSetForegroundWindow(owner);
+  return PostMessageW(helper, kFrontRequestMessage, 0, 0) != 0;
+}
+
+}  // namespace
+
+FolderClaim ClaimWorkingFolder() {
+  State& s = TheState();
+  if (s.folderMutex) return FolderClaim::kClaimed;
+  const std::wstring key = FolderKey();
+  // Local: the copies of one session; the mutex goes with the last handle, when its process ends.
+  const std::wstring name = L"Local\\" + key;
+  for (int attempt = 0; attempt < kFrontRequestAttempts; ++attempt) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex) return FolderClaim::kUnavailable;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      s.folderMutex = mutex;
+      // Later starts find this copy by its helper window's name.
+      if (s.helper) SetWindowTextW(s.helper, key.c_str());
+      return FolderClaim::kClaimed;
+    }
+    CloseHandle(mutex);
+    if (AskToFront(key)) return FolderClaim::kOtherCopy;
+    Sleep(kFrontRequestRetryMs);
+  }
+  return FolderClaim::kOtherCopy;  // held by a copy that never answers: still not two copies
+}
+
+void ReleaseWorkingFolder() {
+  State& s = TheState();
+  if (!s.folderMutex) return;
+  if (s.helper) SetWindowTextW(s.helper, L"");
+  CloseHandle(s.folderMutex);
+  s.folderMutex = nullptr;
 }
 
 void EndProgram(int32_t exitCode) { std::exit(exitCode); }
@@ -180,7 +289,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                                  const std::vector<std::u16string>& items,
                                                  int preselected) {
   State& s = TheState();
-  if (!s.started) return std::nullopt;
+  if (!s.started || s.endRequested) return std::nullopt;
   static const bool registered = [] {
     WNDCLASSEXW dialogClass = {};
     dialogClass.cbSize = sizeof dialogClass;
@@ -237,7 +346,8 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   SetForegroundWindow(dialog);
   SetFocus(choice.list);
   MSG message;
-  while (!choice.done && GetMessageW(&message, nullptr, 0, 0) > 0) {
+  // Ctrl+C in the console closes it, as its close box does.
+  while (!choice.done && !s.endRequested && GetMessageW(&message, nullptr, 0, 0) > 0) {
     // Tab, Enter and Escape move between and press the controls, as in any dialog.
     if (IsDialogMessageW(dialog, &message)) continue;
     TranslateMessage(&message);
@@ -247,7 +357,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
   DestroyWindow(dialog);
   if (font) DeleteObject(font);
-  return choice.result;
+  return s.endRequested ? std::nullopt : choice.result;
 }
 
 // --- Screen and fonts ---------------------------------------------------------------------------

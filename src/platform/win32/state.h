@@ -37,6 +37,16 @@ struct State {
   WindowHandle nextWindow = 1;
   std::deque<Event> queue;
   void (*desktopLost)() = nullptr;
+  bool endRequested = false;       // Ctrl+C or Ctrl+Break in the program's console
+  HANDLE folderMutex = nullptr;    // held while this copy claims the working folder
+};
+
+// Messages to the helper window. The console's handler runs on a thread of its own and only
+// posts these; the work is done on the program's thread.
+enum : UINT {
+  kEndRequestMessage = WM_APP + 1,  // Ctrl+C or Ctrl+Break: end as the quit key does
+  kSessionEndMessage,               // the console closes or the session ends: save and end now
+  kFrontRequestMessage,             // another start in the folder asks this copy to the front
 };
 
 State& TheState();
@@ -46,6 +56,8 @@ void PostEvent(const Event& event);
 
 // The window procedure of the program's windows: messages become events (events.cpp).
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The helper window's: the end of the session, and the messages above (events.cpp).
+LRESULT CALLBACK HelperProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Registers the window classes (windows.cpp); false when Windows refuses.
 bool RegisterWindowClasses();
 // The program's icon, resource 1 of its executable; null in a program without one (the tests).

@@ -43,7 +43,7 @@ bool RegisterWindowClasses() {
   windowClass.hIcon = ProgramIcon();
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&windowClass)) return false;
-  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.lpfnWndProc = HelperProcedure;
   windowClass.lpszClassName = kHelperClass;
   return RegisterClassExW(&windowClass) != 0;
 }
@@ -213,7 +213,8 @@ void SetWindowShown(WindowHandle window, bool shown) {
   if (!record) return;
   if (shown) {
     record->shown = true;
-    ShowWindow(record->hwnd, SW_SHOW);
+    // A window minimised from the task bar comes back as it was.
+    ShowWindow(record->hwnd, IsIconic(record->hwnd) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(record->hwnd);
     SetFocus(record->hwnd);
     return;

@@ -4,6 +4,7 @@
 // the quit key. What the program shows is read from the clipboard (Ctrl+C copies the whole
 // line), from screenshots and from the settings file; every wait polls for its condition.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -52,6 +53,9 @@ enum class Do {
   kMenuText,    // the newest popup shows `count` lines of text, `hints` of them with a hint
                 // column, every column left-aligned; its screenshot is kept under the text's name
   kLook,        // the item looks selected (count 1) or not (count 0) on the screen
+  kSaved,       // the settings file holds the text (the save after a calculation came)
+  kSecondStart, // another window over the calculator's and with the keyboard, the program is
+                // started again in the folder: it ends at once, the calculator comes up
 };
 
 struct Step {
@@ -77,6 +81,8 @@ Step MenuText(std::string shot, int32_t lines, int32_t hints) {
   return {Do::kMenuText, 0, std::move(shot), lines, hints};
 }
 Step Look(int32_t item, bool selected) { return {Do::kLook, item, "", selected ? 1 : 0}; }
+Step SavedText(std::string text) { return {Do::kSaved, 0, std::move(text)}; }
+Step SecondStart() { return {Do::kSecondStart, 0, ""}; }
 
 // A value the settings file must hold after the exit: a text, a number, or no such key.
 struct Saved {
@@ -102,6 +108,10 @@ struct Scenario {
   std::string settings = "";  // the settings file a run before left, if any
   std::optional<std::pair<int32_t, int32_t>> opensAt = std::nullopt;  // else centred
   std::string layout = "";  // setxkbmap's arguments for the keyboard, if not the US one
+  int endSignal = 0;  // the signal that ends the run after the steps; 0: the quit key
+  // No language chosen yet: the dialog's OK takes French, and the steps go to the
+  // copy that choice starts, which the quit key ends.
+  bool firstRun = false;
 };
 
 // A first run: keys, typing, the angle keys, then browsing the history with Page Up, Page Down
@@ -234,6 +244,55 @@ Scenario DeadKeys() {
   };
 }
 
+// A calculation, and a line half typed when the signal comes: the program ends as the quit key
+// ends it, with everything saved.
+Scenario EndedBy(std::string name, int signal) {
+  Scenario scenario{
+      std::move(name),
+      false,
+      {Type("1+2"), Keys("Return"), Line(""), Type("4*5"), Line("4×5")},
+      {Is("Calcul", "Reponse0Operation", "1+2"), Value("Calcul", "Reponse0Valeur", 3),
+       Missing("Calcul", "Reponse1Operation"), Is("Calcul", "Operation", "4×5")},
+  };
+  scenario.endSignal = signal;
+  return scenario;
+}
+
+// Killed outright once the calculation is saved: the calculation survives, the line typed after
+// it does not.
+Scenario KilledAfterACalculation() {
+  Scenario scenario{
+      "killed_after_a_calculation",
+      false,
+      {Type("1+2"), Keys("Return"), SavedText("Reponse0Operation = 1+2"), Type("4*5"), Line("4×5")},
+      {Is("Calcul", "Reponse0Operation", "1+2"), Value("Calcul", "Reponse0Valeur", 3),
+       Is("Calcul", "Operation", "")},
+  };
+  scenario.endSignal = SIGKILL;
+  return scenario;
+}
+
+// Started again while it runs, then a first run through the language dialog, whose new copy
+// must not be turned away by the copy that starts it.
+Scenario StartedAgain() {
+  return {
+      "started_again",
+      false,
+      {Type("2*3"), Keys("Return"), SecondStart(), Type("7"), Line("7")},
+      {Is("Calcul", "Reponse0Operation", "2×3"), Is("Calcul", "Operation", "7")},
+  };
+}
+Scenario FirstRunRestarts() {
+  Scenario scenario{
+      "first_run_restarts",
+      false,
+      {Type("5+5"), Keys("Return"), Line("")},
+      {Is("Calcul", "Reponse0Operation", "5+5"), Value("Calcul", "Reponse0Valeur", 10)},
+  };
+  scenario.firstRun = true;
+  return scenario;
+}
+
 std::string FileText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -339,7 +398,8 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
     const fs::path data = TORNAVELLE_DATA_DIR;
     fs::copy(data / "Lng-Tornavelle", folder / "Lng-Tornavelle");
     fs::copy(data / "Apparence", folder / "Apparence", fs::copy_options::recursive);
-    std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = Francais\r\n";
+    if (!GetParam().firstRun)
+      std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = Francais\r\n";
     if (!GetParam().settings.empty())
       std::ofstream(folder / "Tornavelle.tvnp", std::ios::binary) << GetParam().settings;
     fs::create_directories(SCREENSHOT_DIR);
@@ -504,6 +564,29 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
         EXPECT_EQ(hinted, step.hints) << "lines with a hint in " << step.text;
         break;
       }
+      case Do::kSaved:
+        EXPECT_TRUE(WaitFor([&] { return FileText(folder / "Tornavelle.tvnp").find(step.text) != std::string::npos; },
+                            kReactMs))
+            << "the settings file never held " << step.text;
+        break;
+      case Do::kSecondStart: {
+        Child cover, second;
+        const std::string geometry = std::to_string(window.width) + "x" + std::to_string(window.height) +
+                                     "+" + std::to_string(window.x) + "+" + std::to_string(window.y);
+        ASSERT_TRUE(cover.Start({"xlogo", "-geometry", geometry}, folder.string(), (folder / "xlogo.log").string()));
+        std::vector<unsigned long> logos;
+        ASSERT_TRUE(WaitFor([&] { return (logos = x.MainWindows("xlogo")).size() == 1; }, kStartMs));
+        ASSERT_TRUE(x.IsAbove(logos[0], mainWindow));
+        ASSERT_TRUE(Xdotool("windowfocus --sync " + std::to_string(logos[0])));
+        ASSERT_TRUE(second.Start({TORNAVELLE_PROGRAM}, folder.string(), (folder / "second.log").string()));
+        ASSERT_TRUE(second.WaitExit(kStartMs)) << "the second start did not end";
+        EXPECT_EQ(second.ExitStatus(), 0);
+        EXPECT_TRUE(WaitFor([&] { return x.IsAbove(mainWindow, logos[0]); }, kReactMs))
+            << "the calculator did not come up over the other window";
+        TakeScreenshot(shots + "/" + GetParam().name + ".png");
+        EXPECT_EQ(x.MainWindows("Tornavelle").size(), 1u);
+        break;  // the keys typed next reach the calculator only if it took the keyboard
+      }
       case Do::kLook: {
         // Away from every item, so that none looks hot.
         ASSERT_TRUE(Xdotool("mousemove 0 0"));
@@ -529,6 +612,7 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
   Child calculator, compositor;
   std::vector<std::unique_ptr<Child>> offers;  // the clipboard's other owners, newest last
   Rect window;
+  unsigned long mainWindow = 0;
   std::vector<Rect> popups;
   Rect newest;
   std::string marker;
@@ -551,9 +635,21 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
   }
   ASSERT_TRUE(calculator.Start({TORNAVELLE_PROGRAM}, folder.string(),
                                (folder / "program.log").string()));
+  if (scenario.firstRun) {
+    std::vector<unsigned long> dialogs;
+    ASSERT_TRUE(WaitFor([&] { return (dialogs = x.MainWindows("Langue / Language")).size() == 1; }, kStartMs))
+        << "no language dialog";
+    // Its OK button, below the list (Enter would open the list).
+    const Rect dialog = x.Frame(dialogs[0]);
+    ASSERT_TRUE(Xdotool("mousemove " + std::to_string(dialog.x + 100) + " " + std::to_string(dialog.y + 47) +
+                        " click 1"));
+    ASSERT_TRUE(calculator.WaitExit(kStartMs)) << "the choice did not end the first copy";
+    EXPECT_EQ(calculator.ExitStatus(), 0);
+  }
   std::vector<unsigned long> mains;
   ASSERT_TRUE(WaitFor([&] { return (mains = x.MainWindows("Tornavelle")).size() == 1; }, kStartMs))
       << mains.size() << " main windows";
+  mainWindow = mains[0];
   window = x.Frame(mains[0]);
   ASSERT_EQ(window.width, itemMap.width);
   if (scenario.opensAt) {
@@ -573,9 +669,28 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
     if (HasFatalFailure()) return;
   }
 
-  ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(kQuit) + " click 1"));
-  ASSERT_TRUE(calculator.WaitExit(kStartMs)) << "the quit key did not end the program";
-  EXPECT_EQ(calculator.ExitStatus(), 0);
+  if (scenario.endSignal != 0) {
+    calculator.Signal(scenario.endSignal);
+    ASSERT_TRUE(calculator.WaitExit(kStartMs)) << "signal " << scenario.endSignal << " did not end the program";
+    if (scenario.endSignal == SIGKILL) {
+      EXPECT_EQ(calculator.EndSignal(), SIGKILL);
+    } else {
+      EXPECT_EQ(calculator.ExitStatus(), 0);
+    }
+  } else {
+    ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(kQuit) + " click 1"));
+    if (scenario.firstRun) {
+      // The copy the choice started is no child of the test's: it is gone when its window is.
+      ASSERT_TRUE(WaitFor([&] { return x.MainWindows("Tornavelle").empty(); }, kStartMs))
+          << "the quit key did not end the new copy";
+      ASSERT_TRUE(WaitFor([&] { return !fs::exists(folder / ".Tornavelle.lock") ||
+                                       RunShell("flock -n " + Quoted((folder / ".Tornavelle.lock").string()) + " true") == 0; },
+                          kStartMs)) << "the new copy did not end";
+    } else {
+      ASSERT_TRUE(calculator.WaitExit(kStartMs)) << "the quit key did not end the program";
+      EXPECT_EQ(calculator.ExitStatus(), 0);
+    }
+  }
 
   auto settings = SettingsOf(FileText(folder / "Tornavelle.tvnp"));
   std::vector<Saved> saved = scenario.saved;
@@ -602,6 +717,13 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
                                            RestartFromSavedSettings(), DeadKeys()),
+                         [](const auto& info) { return info.param.name; });
+// Each way the program ends besides the quit key, and the copies in one folder; a CTest test of
+// their own (calculator_on_x_endings).
+INSTANTIATE_TEST_SUITE_P(Endings, CalculatorOnX,
+                         ::testing::Values(EndedBy("sigterm", SIGTERM), EndedBy("sighup", SIGHUP),
+                                           EndedBy("sigint", SIGINT), KilledAfterACalculation(),
+                                           StartedAgain(), FirstRunRestarts()),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace

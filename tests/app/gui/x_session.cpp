@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -128,6 +129,13 @@ bool XServer::Composited() {
   return XGetSelectionOwner(d, XInternAtom(d, name.c_str(), False)) != None;
 }
 
+bool XServer::IsAbove(unsigned long upper, unsigned long lower) {
+  if (!display) return false;
+  std::vector<Window> order = TopLevels(Dpy(display));  // bottom to top
+  auto at = [&order](unsigned long window) { return std::find(order.begin(), order.end(), window); };
+  return at(upper) != order.end() && at(lower) != order.end() && at(upper) > at(lower);
+}
+
 // --- Child processes ----------------------------------------------------------------------------
 
 Child::~Child() {
@@ -155,6 +163,7 @@ bool Child::Start(const std::vector<std::string>& argv, const std::string& folde
   }
   exited = false;
   status = -1;
+  endSignal = 0;
   return true;
 }
 
@@ -167,9 +176,14 @@ bool Child::WaitExit(int32_t timeoutMs) {
         if (waitpid(pid, &raw, WNOHANG) != pid) return false;
         exited = true;
         status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        endSignal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
         return true;
       },
       timeoutMs);
+}
+
+void Child::Signal(int signal) {
+  if (Running()) kill(pid, signal);
 }
 
 void Child::Stop() {

@@ -44,6 +44,8 @@ class XServer {
   std::vector<Rect> Popups();
   // Whether a compositing manager holds the screen's compositing selection.
   bool Composited();
+  // Whether the first top-level window is stacked above the second.
+  bool IsAbove(unsigned long upper, unsigned long lower);
 
  private:
   void* display = nullptr;  // Display*, kept out of this header so that Xlib's macros stay out
@@ -64,13 +66,17 @@ class Child {
   bool WaitExit(int32_t timeoutMs);
   // Sends SIGTERM and waits for the end.
   void Stop();
+  // Sends the signal, if the process runs.
+  void Signal(int signal);
   bool Running() const { return pid > 0 && !exited; }
   int ExitStatus() const { return status; }  // -1 unless it exited normally
+  int EndSignal() const { return endSignal; }  // the signal that ended it, 0 for none
 
  private:
   pid_t pid = 0;
   bool exited = false;
   int status = -1;
+  int endSignal = 0;
 };
 
 // The whole screen, taken with ImageMagick's import into the PNG file and decoded; an invalid

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -202,7 +203,8 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   }
   std::string folder, name;
   SplitPath(target, '/', &folder, &name);
-  static unsigned counter = 0;
+  // Replacements may run on more than one thread (the settings are saved in the background).
+  static std::atomic<unsigned> counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string temporary = folder + "/" + TemporaryName(name, static_cast<uint32_t>(getpid()), counter++);
     PlatformFile file;

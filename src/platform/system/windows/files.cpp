@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "platform/system/path_names.h"
@@ -229,7 +230,8 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   }
   std::string folder, name;
   SplitPath(target, '\\', &folder, &name);
-  static unsigned counter = 0;
+  // Replacements may run on more than one thread (the settings are saved in the background).
+  static std::atomic<unsigned> counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string temporary = folder + "\\" + TemporaryName(name, GetCurrentProcessId(), counter++);
     PlatformFile file;
