@@ -12,6 +12,7 @@
 #include "../support/temp_folder.h"
 #include "app/event_loop.h"
 #include "app/items.h"
+#include "app/menus.h"
 #include "platform/input.h"
 #include "settings/settings.h"
 
@@ -75,7 +76,7 @@ TEST_F(SessionEndTest, ATerminationSignalEndsAsTheQuitKeyDoes) {
 }
 
 TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSaveIt) {
-  std::string afterCalculation, afterAngle, afterBurst, afterMove;
+  std::string afterCalculation, afterAngle, afterBurst, afterMove, afterStore;
   AtOffscreenTime(500, [] {
     OffscreenType(u"2^10");
     OffscreenPressKey(kKeyEnter);
@@ -121,6 +122,11 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
   AtOffscreenTime(3000, [&] {
     FinishSettingsSaves();
     afterMove = FileContent("Tornavelle.tvnp");
+    HandleMenuCommand(77);  // the latest answer stored in b, through the function menu
+  });
+  AtOffscreenTime(3500, [&] {
+    FinishSettingsSaves();
+    afterStore = FileContent("Tornavelle.tvnp");
     OffscreenRequestClose(SkinWindowHandle(0));
   });
   ASSERT_TRUE(StartUp());
@@ -128,8 +134,9 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
   ExpectLines(afterAngle, {"Reponse0Operation = 2^10", "Mode = 2"});
   ExpectLines(afterBurst, {"Reponse0Operation = 3−1", "Reponse1Operation = 2^10", "Operation = 5"});
   ExpectLines(afterMove, {"Fenetre x = 704", "Fenetre y = 203", "Operation = 5"});
+  ExpectLines(afterStore, {"[Memoires]", "b = 2"});
   // Nothing changed since the last save: the exit writes the very same bytes.
-  EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterMove);
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterStore);
 }
 
 TEST_F(SessionEndTest, ASecondStartInTheFolderBringsTheFirstToTheFront) {
