@@ -219,6 +219,25 @@ Scenario RestartFromSavedSettings() {
   };
 }
 
+// The memory letters a run before stored come back, are used, and a new one typed with "->"
+// is kept for the next run.
+Scenario MemoriesAcrossRuns() {
+  return {
+      "memories_across_runs",
+      false,
+      {
+          Type("b+1"), Keys("Return"), Line(""),
+          Type("6*7->c"), Line("6×7→c"), Keys("Return"), Line(""),
+      },
+      {
+          Is("Calcul", "Reponse0Operation", "6×7→c"), Value("Calcul", "Reponse0Valeur", 42),
+          Is("Calcul", "Reponse1Operation", "b+1"), Value("Calcul", "Reponse1Valeur", 8),
+          Value("Memoires", "b", 7), Value("Memoires", "c", 42), Missing("Memoires", "a"),
+      },
+      "\xEF\xBB\xBF\r\n[Calcul]\r\nMode = 1\r\n[Memoires]\r\nb = 7\r\n",
+  };
+}
+
 // The French keyboard's "^" is a dead key: before a character it cannot go on, it gives both.
 Scenario DeadKeys() {
   return {
@@ -716,7 +735,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
-                                           RestartFromSavedSettings(), DeadKeys()),
+                                           RestartFromSavedSettings(), DeadKeys(), MemoriesAcrossRuns()),
                          [](const auto& info) { return info.param.name; });
 // Each way the program ends besides the quit key, and the copies in one folder; a CTest test of
 // their own (calculator_on_x_endings).
