@@ -404,6 +404,21 @@ std::u16string WithImpliedProducts(std::u16string_view text) {
   return out;
 }
 
+// The table's entries, the longest of the spellings they search for first, in the table's order
+// among equal lengths. The table's order goes by typed length, but what is searched is often the
+// glyph: a language whose square root is typed with a longer name than its n-th root would
+// otherwise take the "√(" out of every "ⁿ√(".
+std::vector<const SpellingEntry*> LongestSearchedFirst() {
+  std::vector<const SpellingEntry*> order;
+  order.reserve(spellingTable.size());
+  for (const SpellingEntry& entry : spellingTable) order.push_back(&entry);
+  auto searchedLength = [](const SpellingEntry* e) { return (e->shown.empty() ? e->typed : e->shown).size(); };
+  std::stable_sort(order.begin(), order.end(), [&](const SpellingEntry* a, const SpellingEntry* b) {
+    return searchedLength(a) > searchedLength(b);
+  });
+  return order;
+}
+
 }  // namespace
 
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
@@ -413,7 +428,8 @@ std::u16string TranslateCalculation(std::u16string_view displayText, std::u16str
                 PostfixEnds()};
   w.NotePresent(w.text);
   w.NotePresent(w.lowered);
-  for (const SpellingEntry& entry : spellingTable) {
+  for (const SpellingEntry* entryAt : LongestSearchedFirst()) {
+    const SpellingEntry& entry = *entryAt;
     const int32_t first = FirstSearchedUnit(entry);
     if (first < 0 || !w.present[static_cast<size_t>(first)]) continue;
     const Substitution s = ChooseSubstitution(entry, answerWord, previousAnswer);

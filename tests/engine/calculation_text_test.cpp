@@ -78,6 +78,16 @@ TEST_F(TranslateCalculationTest, RowsBoundariesTemplatesAndValues) {
     EXPECT_EQ(Utf16ToUtf8(TranslateCalculation(c.in, u"rép", u"-7")), Utf16ToUtf8(c.out)) << Utf16ToUtf8(c.in);
 }
 
+// A glyph inside a longer one is never taken out of it, whichever typed name is the longer: here
+// the square root is typed with the longer name, as in Turkish ("karekok", "kok").
+TEST(TranslateCalculation, AGlyphInsideAnotherIsLeftToIt) {
+  ResetSpellingTable();
+  AddSpelling(u"karekok(", u"√(", u"sqr(");
+  AddSpelling(u"kok(", u"ⁿ√(", u"$1^(1/$2)");
+  EXPECT_EQ(Utf16ToUtf8(TranslateCalculation(u"ⁿ√(8,3)+√(4)", u"", u"0")), "((8)^(1/(3)))+sqr(4)");
+  ResetSpellingTable();
+}
+
 // A calculation ends in the arrow and one memory letter to store its answer; any other arrow is
 // left for the evaluator to refuse.
 TEST(FindStoreTarget, OnlyACalculationThenTheArrowAndOneMemoryLetter) {
