@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The chosen language's name, such as "Francais"; empty before a choice.
 extern std::u16string languageName;
@@ -44,6 +45,14 @@ bool ReadLanguageTexts(std::u16string_view folder, std::u16string_view name);
 // saves the choice, starts a new copy of the program and ends this one; closing it with no
 // language known ends the program without saving. Returns false when the program was ended.
 bool ChooseLanguage();
+
+// Sorts language names as a reader looks for them: case and the accents of Latin letters
+// ignored, Latin names first, then Greek, Cyrillic and the other scripts.
+void SortLanguageNames(std::vector<std::u16string>* names);
+
+// The index in languages of the one that speaks to users of the locale tag ("de_DE.UTF-8",
+// "pt-BR", "zh_TW"), or -1 when none of them does.
+int LanguageForLocale(std::u16string_view tag, const std::vector<std::u16string>& languages);
 
 // Writes "Defaut = name" into "Langue.lng", replacing it; nothing happens when it cannot.
 void SaveLanguageChoice();

@@ -8,12 +8,51 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/unicode.h"
+#include "platform/user_language.h"
 #include "settings/language.h"
 
 namespace {
 
 // The dialog's title and button are the same in every language: it runs before any is loaded.
 constexpr char16_t kDialogTitle[] = u"Langue / Language";
+
+// The base letter of each of U+00C0 to U+017F, lower case, so that "Español" sorts with
+// "Espanol"; "." for the two signs among them (× and ÷), which stay as they are.
+constexpr char16_t kFirstFolded = 0xC0;
+constexpr char16_t kBaseLetters[] =
+    u"aaaaaaaceeeeiiiidnooooo.ouuuuytsaaaaaaaceeeeiiiidnooooo.ouuuuyty"
+    u"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiiijjkkkllllllllll"
+    u"nnnnnnnnnoooooooorrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
+constexpr char16_t kLastFolded = kFirstFolded + (sizeof kBaseLetters / sizeof(char16_t) - 1) - 1;
+static_assert(kLastFolded == 0x17F, "one base letter for each of U+00C0 to U+017F");
+
+// The name as it is compared for sorting: lower case, Latin letters without their accents.
+// Code-point order then puts Latin names first, then Greek, Cyrillic and the other scripts, as
+// language lists usually are.
+std::u16string SortKey(std::u16string_view name) {
+  std::u16string key = LowerCaseText(name);
+  for (char16_t& c : key)
+    if (c >= kFirstFolded && c <= kLastFolded && kBaseLetters[c - kFirstFolded] != u'.')
+      c = kBaseLetters[c - kFirstFolded];
+  return key;
+}
+
+// Which language file speaks to the users of a locale: the language part of the tag (and, where
+// a language has more than one written form, its region or script) and the file's name. An
+// empty name means no shipped file is for them: Traditional Chinese readers would rather have
+// the French texts than Simplified Chinese ones.
+struct LocaleLanguage {
+  const char16_t* tagStart;  // lower case, "_" between parts
+  const char16_t* language;
+};
+constexpr LocaleLanguage kLocaleLanguages[] = {
+    {u"fr", u"Francais"},     {u"en", u"English"},   {u"de", u"Deutsch"},
+    {u"es", u"Espanol"},      {u"it", u"Italiano"},  {u"pt", u"Português"},
+    {u"nl", u"Nederlands"},   {u"pl", u"Polski"},    {u"ru", u"Русский"},
+    {u"el", u"Ελληνικά"},     {u"tr", u"Türkçe"},    {u"ja", u"日本語"},
+    {u"zh", u"简体中文"},     {u"zh_tw", u""},        {u"zh_hk", u""},
+    {u"zh_mo", u""},          {u"zh_hant", u""},
+};
 
 // The file name with every ".txt" removed, in any letter case.
 std::u16string LanguageOfFile(std::u16string name) {
@@ -24,16 +63,46 @@ std::u16string LanguageOfFile(std::u16string name) {
 
 }  // namespace
 
+void SortLanguageNames(std::vector<std::u16string>* names) {
+  std::stable_sort(names->begin(), names->end(),
+                   [](const std::u16string& a, const std::u16string& b) {
+                     std::u16string keyA = SortKey(a), keyB = SortKey(b);
+                     return keyA != keyB ? keyA < keyB : a < b;
+                   });
+}
+
+int LanguageForLocale(std::u16string_view tag, const std::vector<std::u16string>& languages) {
+  // "pt_BR.UTF-8@euro" and "pt-BR" both become "pt_br".
+  std::u16string locale(tag.substr(0, tag.find_first_of(u".@")));
+  std::replace(locale.begin(), locale.end(), u'-', u'_');
+  locale = LowerCaseText(locale);
+  const LocaleLanguage* best = nullptr;
+  for (const LocaleLanguage& row : kLocaleLanguages) {
+    std::u16string_view start = row.tagStart;
+    bool matches = locale.starts_with(start) &&
+                   (locale.size() == start.size() || locale[start.size()] == u'_');
+    if (matches && (!best || start.size() > std::u16string_view(best->tagStart).size())) best = &row;
+  }
+  if (!best || !*best->language) return -1;
+  auto found = std::find(languages.begin(), languages.end(), best->language);
+  return found == languages.end() ? -1 : static_cast<int>(found - languages.begin());
+}
+
 bool ChooseLanguage() {
   std::vector<std::string> files;
   if (ListFolder(Utf16ToUtf8(kLanguageFolder), ".txt", &files)) {
     std::vector<std::u16string> languages;
     for (const std::string& file : files) languages.push_back(LanguageOfFile(Utf8ToUtf16(file)));
-    std::u16string wanted = languageName.empty() ? kBaseLanguage : languageName;
-    auto preselected = std::find(languages.begin(), languages.end(), wanted);
-    std::optional<std::u16string> chosen = ShowLanguageDialog(
-        kDialogTitle, languages,
-        preselected == languages.end() ? -1 : static_cast<int>(preselected - languages.begin()));
+    SortLanguageNames(&languages);
+    // A first run offers the user's own language when a file speaks it, French otherwise.
+    int preselected = -1;
+    if (languageName.empty()) preselected = LanguageForLocale(UserLanguageTag(), languages);
+    if (preselected < 0) {
+      std::u16string wanted = languageName.empty() ? kBaseLanguage : languageName;
+      auto found = std::find(languages.begin(), languages.end(), wanted);
+      if (found != languages.end()) preselected = static_cast<int>(found - languages.begin());
+    }
+    std::optional<std::u16string> chosen = ShowLanguageDialog(kDialogTitle, languages, preselected);
     if (chosen && *chosen != languageName) {
       languageName = *chosen;
       SaveLanguageChoice();

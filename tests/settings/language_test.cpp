@@ -32,8 +32,9 @@ class LanguageTest : public ::testing::Test {
   TempWorkingFolder folder;
 };
 
+// The file name is UTF-8, which a path made from a plain string would not take on Windows.
 void PutLanguage(const std::string& fileName, const std::string& bytes) {
-  PutFile("Lng-Tornavelle/" + fileName, bytes);
+  PutFile(fs::path("Lng-Tornavelle") / std::u8string(fileName.begin(), fileName.end()), bytes);
 }
 
 std::string Choice(const std::string& name) { return kMark + "\r\nDefaut = " + name + "\r\n"; }
@@ -291,6 +292,76 @@ TEST_F(LanguageTest, StartUpWithoutAUsableChoice) {
     EXPECT_EQ(OffscreenExitCodes(), c.goesOn ? std::vector<int32_t>{} : std::vector<int32_t>{0});
     EXPECT_EQ(TextOf(2), c.text2);
   }
+}
+
+TEST(LanguageNames, SortAsReadersLookForThem) {
+  Texts names = {u"简体中文", u"Русский", u"English", u"Türkçe", u"Ελληνικά", u"Espanol",
+                 u"Español", u"deutsch", u"Polski", u"Português", u"日本語", u"Francais",
+                 u"Øst", u"Nederlands"};
+  SortLanguageNames(&names);
+  EXPECT_EQ(names, (Texts{u"deutsch", u"English", u"Espanol", u"Español", u"Francais",
+                          u"Nederlands", u"Øst", u"Polski", u"Português", u"Türkçe", u"Ελληνικά",
+                          u"Русский", u"日本語", u"简体中文"}));
+}
+
+TEST(LanguageNames, TheLocaleChoosesTheFileThatSpeaksIt) {
+  const Texts languages = {u"Deutsch", u"English", u"Francais", u"Português", u"简体中文"};
+  struct Case {
+    const char16_t* tag;
+    int expected;
+  } cases[] = {
+      {u"de_DE.UTF-8", 0},  {u"de_AT", 0},      {u"de", 0},          {u"de-CH", 0},
+      {u"en_GB.UTF-8@euro", 1}, {u"EN_us", 1},  {u"fr_CA.UTF-8", 2}, {u"pt_BR.UTF-8", 3},
+      {u"pt-PT", 3},        {u"zh_CN.UTF-8", 4}, {u"zh-SG", 4},      {u"zh_TW.UTF-8", -1},
+      {u"zh-Hant-HK", -1},  {u"ru_RU.UTF-8", -1}, {u"C", -1},        {u"C.UTF-8", -1},
+      {u"POSIX", -1},       {u"", -1},          {u"dee_XX", -1},     {u"d", -1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(LanguageForLocale(c.tag, languages), c.expected) << Utf16ToUtf8(c.tag);
+}
+
+TEST_F(LanguageTest, AFirstRunOffersTheUsersOwnLanguageAndNamesOfAnyScript) {
+  PutLanguageFolder();
+  PutLanguage("Русский.Txt", kMark + "[Русский]\r\n2=два\r\n");
+  struct Case {
+    const char16_t* userLanguage;
+    const char* choice;  // Langue.lng; nullptr: none
+    int preselected;
+  } cases[] = {
+      {u"de_DE.UTF-8", nullptr, 0},  // the German desktop is offered Deutsch
+      {u"ru_RU.UTF-8", nullptr, 5},  // after the Latin names
+      {u"ja_JP.UTF-8", nullptr, 2},  // no Japanese file: French
+      {u"", nullptr, 2},
+      {u"de_DE.UTF-8", "Klingon", -1},  // a choice was made: the locale is not asked
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.userLanguage));
+    ResetOffscreen();
+    languageName.clear();
+    fs::remove("Langue.lng");
+    if (c.choice) PutFile("Langue.lng", Choice(c.choice));
+    SetOffscreenUserLanguage(c.userLanguage);
+    ScriptLanguageDialog({Answer::Action::kClose, std::nullopt});
+    LoadLanguage();
+    auto shown = OffscreenShownDialogs();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].items,
+              (Texts{u"Deutsch", u"English", u"Francais", u"Italiano", u"Odd", u"Русский"}));
+    EXPECT_EQ(shown[0].preselected, c.preselected);
+  }
+
+  // Choosing the Russian file saves its name in UTF-8, and the next start reads it.
+  ResetOffscreen();
+  languageName.clear();
+  fs::remove("Langue.lng");
+  ScriptLanguageDialog({Answer::Action::kPressOk, u"Русский"});
+  EXPECT_FALSE(LoadLanguage());
+  EXPECT_EQ(FileContent("Langue.lng"), Choice("Русский"));
+  ResetTextTable();
+  languageName.clear();
+  EXPECT_TRUE(LoadLanguage());
+  EXPECT_EQ(languageName, u"Русский");
+  EXPECT_EQ(TextOf(2), u"два");
 }
 
 TEST_F(LanguageTest, TheNewCopyFindsTheChoiceAndShowsNoDialog) {

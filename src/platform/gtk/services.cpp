@@ -23,6 +23,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/text_backend.h"
+#include "platform/user_language.h"
 #include "platform/unicode.h"
 
 using namespace gtkbackend;
@@ -92,6 +93,17 @@ void OnLanguageOk(GtkButton*, gpointer data) {
   choice->result = text ? Utf8ToUtf16(text) : std::u16string();
   g_free(text);
   g_main_loop_quit(choice->loop);
+}
+
+// Enter presses OK wherever the focus is, as in a Windows dialog: a focused combo box would
+// otherwise open its list, and a keyboard user could never get past it. The open list is a
+// window of its own, so Enter there still picks an item. (gtk_window_activate_default would not
+// do: it activates the focused widget instead when that is a button, as the combo box's is.)
+gboolean OnLanguageKey(GtkWidget*, GdkEventKey* key, gpointer ok) {
+  if (key->keyval != GDK_KEY_Return && key->keyval != GDK_KEY_KP_Enter &&
+      key->keyval != GDK_KEY_ISO_Enter)
+    return FALSE;
+  return gtk_widget_activate(GTK_WIDGET(ok));
 }
 
 }  // namespace
@@ -334,6 +346,9 @@ std::u16string GetClipboardText() {
   return text;
 }
 
+// The system says which language the user reads, whatever backend asks.
+std::u16string UserLanguageTag() { return SystemUserLanguageTag(); }
+
 // --- Dialogs ------------------------------------------------------------------------------------
 
 void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text) {
@@ -401,6 +416,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   choice.list = GTK_COMBO_BOX_TEXT(list);
   g_signal_connect(ok, "clicked", G_CALLBACK(OnLanguageOk), &choice);
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDialogClose), choice.loop);
+  g_signal_connect(window, "key-press-event", G_CALLBACK(OnLanguageKey), ok);
   gtk_widget_show_all(window);
   gtk_widget_grab_focus(list);
   gtk_window_present(GTK_WINDOW(window));

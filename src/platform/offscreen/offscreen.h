@@ -164,6 +164,8 @@ void SetOffscreenNewCopyFails(bool fails);
 // The desktop goes away, as an X server that stops: runs the desktop-lost handler and records
 // the exit code 0 the process would end with.
 void LoseOffscreenDesktop();
+// The tag UserLanguageTag answers from now on (until reset); empty at first.
+void SetOffscreenUserLanguage(std::u16string tag);
 // Every EndProgram call's code, in order.
 std::vector<int32_t> OffscreenExitCodes();
 // The system asks the program to end, as SIGTERM does: IsEndRequested holds from now on, a

@@ -4,6 +4,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/menus.h"
+#include "platform/user_language.h"
 #include "platform/monitors.h"
 #include "platform/offscreen/state.h"
 #include "platform/process.h"
@@ -230,6 +231,8 @@ void LoseOffscreenDesktop() {
 
 int32_t OffscreenNewCopies() { return TheState().newCopies; }
 void SetOffscreenNewCopyFails(bool fails) { TheState().newCopyFails = fails; }
+void SetOffscreenUserLanguage(std::u16string tag) { TheState().userLanguage = std::move(tag); }
+std::u16string UserLanguageTag() { return TheState().userLanguage; }
 std::vector<int32_t> OffscreenExitCodes() { return TheState().exitCodes; }
 
 void ResetOffscreen() {

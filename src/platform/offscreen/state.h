@@ -68,6 +68,7 @@ struct State {
 
   int32_t newCopies = 0;
   bool newCopyFails = false;
+  std::u16string userLanguage;
   std::vector<int32_t> exitCodes;
   void (*desktopLost)() = nullptr;
   bool endRequested = false;

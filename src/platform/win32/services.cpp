@@ -15,6 +15,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/text_backend.h"
+#include "platform/user_language.h"
 #include "platform/win32/state.h"
 
 using namespace win32backend;
@@ -238,6 +239,9 @@ std::u16string GetClipboardText() {
   CloseClipboard();
   return text;
 }
+
+// The system says which language the user reads, whatever backend asks.
+std::u16string UserLanguageTag() { return SystemUserLanguageTag(); }
 
 // --- Dialogs ------------------------------------------------------------------------------------
 

@@ -130,17 +130,22 @@ TEST_F(ServicesOnX, EventsDuringAMenuWaitInTheQueueWithoutPilingUp) {
 }
 
 TEST_F(ServicesOnX, TheLanguageDialogReturnsTheChoiceOrNothing) {
-  const std::vector<std::u16string> items = {u"Deutsch", u"English", u"Francais"};
+  const std::vector<std::u16string> items = {u"Deutsch", u"English", u"Francais", u"Русский",
+                                             u"日本語"};
   struct Case {
     int preselected;
     const char* keys;  // nullptr: the window is closed
     std::optional<std::u16string> result;
   };
+  // OK is the default button: Enter on the list takes the selection at once.
   const Case cases[] = {
       {2, "Tab Return", u"Francais"},
       {0, "Down Tab Return", u"English"},
       {-1, "Tab Return", u""},
       {1, nullptr, std::nullopt},
+      {2, "Return", u"Francais"},
+      {2, "Down KP_Enter", u"Русский"},
+      {4, "Return", u"日本語"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.preselected);

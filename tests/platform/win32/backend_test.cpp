@@ -222,10 +222,16 @@ void CALLBACK PressDownAndEnter(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(Win32, TheLanguageDialogAnswersWithTheChosenItem) {
+  // Enter on the focused list presses OK, the default button.
+  const std::vector<std::u16string> items = {u"Deutsch", u"English", u"Русский", u"日本語"};
   SetTimer(nullptr, 0, 500, PressEnter);
-  auto chosen = ShowLanguageDialog(u"Langue", {u"Deutsch", u"English", u"Francais"}, 1);
+  auto chosen = ShowLanguageDialog(u"Langue", items, 1);
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, u"English");
+  SetTimer(nullptr, 0, 500, PressDownAndEnter);
+  chosen = ShowLanguageDialog(u"Langue", items, 2);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, u"日本語");
 }
 
 TEST_F(Win32, APopupMenuQueuesTheChosenCommand) {

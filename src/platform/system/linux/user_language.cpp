@@ -1,0 +1,13 @@
+#include "platform/user_language.h"
+
+#include <cstdlib>
+
+#include "platform/unicode.h"
+
+std::u16string SystemUserLanguageTag() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return Utf8ToUtf16(value);
+  }
+  return {};
+}
