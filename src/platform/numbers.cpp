@@ -104,6 +104,16 @@ std::string ShortestDoubleText(double value) {
   return text;
 }
 
+std::u16string PlainDecimalText(double value) {
+  if (!std::isfinite(value)) return u"";
+  if (value == 0.0) return u"0";
+  // The fixed format's shortest form holds the same digits as the shortest form overall: the
+  // largest double takes 309 digits, the smallest 323 zeros after the point before its one.
+  char buffer[1 + kLargestIntegerDigits + 2 + kLastNonZeroDecimal];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  return std::u16string(buffer, result.ptr);
+}
+
 std::string FormatFixedAscii(double value, int decimals) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "+Infinity" : "-Infinity";

@@ -15,6 +15,12 @@ double ReadLeadingDouble(std::string_view text, size_t* consumed = nullptr);
 // ("0.1", "1e+16", "-0", "inf", "-inf", "nan").
 std::string ShortestDoubleText(double value);
 
+// The shortest digits that read back to the same double, written out in full without an
+// exponent, for a text that readers without exponents (the calculation line, other programs'
+// number fields) take as they are: "0.7071067811865476", "10000000000000000", "-0.000001".
+// "-" before negatives; a negative zero is "0". Infinities and NaN have no such text: empty.
+std::u16string PlainDecimalText(double value);
+
 // Fixed-point text of the exact binary value rounded to nearest, ties to even, with the given
 // number of digits after ".", "-" before negatives (and before a negative zero), no grouping,
 // whatever the process's locale. -1 decimals means 10; fewer than -1 means none.

@@ -157,4 +157,24 @@ TEST(Numbers, ShortestTextReadsBack) {
     EXPECT_EQ(ReadLeadingDouble(ShortestDoubleText(v)), v);
 }
 
+TEST(Numbers, PlainDecimalTextHasEveryDigitAndNoExponent) {
+  struct Case { double value; const char16_t* text; } cases[] = {
+      {0.7071067811865476, u"0.7071067811865476"}, {1e16, u"10000000000000000"},
+      {-1e-6, u"-0.000001"}, {0.1, u"0.1"}, {-0.0, u"0"}, {0.0, u"0"}, {276, u"276"},
+      {123456789012345680, u"123456789012345680"}, {1.0 / 3, u"0.3333333333333333"},
+      {HUGE_VAL, u""}, {-HUGE_VAL, u""}, {std::numeric_limits<double>::quiet_NaN(), u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PlainDecimalText(c.value), c.text) << c.value;
+  // The extremes read back whole, and so does a spread of magnitudes and signs.
+  for (double v : {5e-324, -5e-324, 2.2250738585072014e-308, 1.7976931348623157e308,
+                   -1.7976931348623157e308, 1e22, 1.5e-7, 9007199254740993.0}) {
+    const std::u16string text = PlainDecimalText(v);
+    size_t consumed = 0;
+    EXPECT_EQ(ReadLeadingDouble(text, &consumed), v) << v;
+    EXPECT_EQ(consumed, text.size()) << v;
+    EXPECT_EQ(text.find_first_of(u"eE+"), std::u16string::npos) << v;
+  }
+  EXPECT_EQ(PlainDecimalText(5e-324).size(), 2u + 323u + 1u);
+}
+
 }  // namespace
