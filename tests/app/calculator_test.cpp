@@ -106,12 +106,12 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
   AtOffscreenTime(1500, [] {
     EXPECT_EQ(historyList.entries[0].expression, u"7+7");
     EXPECT_EQ(historyList.entries[0].answer, 14);
-    // A run that started with no history has no sentinel: its oldest entry cannot be recalled.
+    // The first calculation gave the list its sentinel: the oldest entry can be recalled.
     PressKey(kKeyPageUp);
     PressKey(kKeyPageUp);
   });
   AtOffscreenTime(2000, [] {
-    EXPECT_EQ(expressionLine.text, u"7+7");
+    EXPECT_EQ(expressionLine.text, u"2+3×4");
     ClickItem(kDegreesItem);
   });
   AtOffscreenTime(2500, [] {
@@ -130,7 +130,7 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
   ASSERT_TRUE(StartUp());
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
   const std::string saved = FileContent("Tornavelle.tvnp");
-  for (const char* line : {"Operation = 7+7", "Mode = 2", "Fenetre x = 664", "Fenetre y = 163",
+  for (const char* line : {"Operation = 2+3×4", "Mode = 2", "Fenetre x = 664", "Fenetre y = 163",
                            "Reponse0Operation = 7+7", "Reponse0Valeur = 14", "Reponse1Operation = 2+3×4"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
 
@@ -141,9 +141,9 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
     GetWindowPosition(MainWindow(), &x, &y);
     EXPECT_EQ(x, 664);
     EXPECT_EQ(y, 163);
-    EXPECT_EQ(expressionLine.text, u"7+7");
-    EXPECT_EQ(expressionLine.caret, 3);
-    EXPECT_EQ(historyList.entries.size(), 3u);  // with the sentinel loading adds
+    EXPECT_EQ(expressionLine.text, u"2+3×4");
+    EXPECT_EQ(expressionLine.caret, 5);
+    EXPECT_EQ(historyList.entries.size(), 3u);  // with the sentinel, saved and read back
     EXPECT_EQ(anglesInRadians, 0);
     EXPECT_EQ(GetSkinItemState(kDegreesItem), 1);
     EXPECT_TRUE(FindSkinItem(kHistoryItem)->picture.has_value());
