@@ -127,6 +127,12 @@ void HistoryNewer() {
   ShowInLine(current - 1 > 0 ? historyList.entries[size_t(current) - 2].expression : savedTyping);
 }
 
+void RecallHistoryEntry(size_t index) {
+  if (index >= historyList.entries.size() || historyList.entries[index].expression.empty()) return;
+  ShowInLine(historyList.entries[index].expression);
+  DrawExpressionLine();
+}
+
 void DrawHistory() {
   if (!IsImageValid(historyImage)) return;
   ClearImage(historyImage, 0);

@@ -33,6 +33,10 @@ void TrimHistory();
 void HistoryOlder();
 void HistoryNewer();
 
+// Puts the entry's expression in the line in place of its text, caret at the end, and redraws
+// the line; browsing stays where it is. The sentinel and indexes past the list do nothing.
+void RecallHistoryEntry(size_t index);
+
 // Draws the panel from the current entry upwards and hands it to the item. A text too wide for
 // the panel never shows a misleading part: an expression is cut at its end with "…", and an
 // answer line loses its exact form and shows the number alone.

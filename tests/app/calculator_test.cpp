@@ -39,27 +39,8 @@ void Restart() {
 
 WindowHandle MainWindow() { return SkinWindowHandle(0); }
 
-// The screen point of the item pixel nearest to its box's centre, so a click surely lands on it.
 void ItemCentre(int32_t colour, int32_t* screenX, int32_t* screenY) {
-  const SkinItem* item = FindSkinItem(colour);
-  const SkinWindow* window = FindSkinWindow(0);
-  ASSERT_TRUE(item && window);
-  const int32_t cx = (item->left + item->right) / 2, cy = (item->top + item->bottom) / 2;
-  int64_t best = INT64_MAX;
-  for (int32_t y = item->top; y <= item->bottom; ++y) {
-    for (int32_t x = item->left; x <= item->right; ++x) {
-      Pixel p = ImagePixel(window->itemImage, x, y);
-      int32_t c = PixelRed(p) + 256 * PixelGreen(p) + 65536 * PixelBlue(p);
-      int64_t d = int64_t(x - cx) * (x - cx) + int64_t(y - cy) * (y - cy);
-      if (c == colour && d < best) {
-        best = d;
-        int32_t left = 0, top = 0;
-        GetWindowPosition(MainWindow(), &left, &top);
-        *screenX = left + x;
-        *screenY = top + y;
-      }
-    }
-  }
+  ASSERT_TRUE(ItemCentreOnScreen(colour, screenX, screenY));
 }
 
 void ClickItem(int32_t colour) {

@@ -139,6 +139,8 @@ TEST_F(MenusTest, EveryCommandThroughTheMenu) {
   }
   // Copy and cut through the edit menu.
   expressionLine.text = u"2×3";
+  expressionLine.caret = 3;
+  expressionLine.anchor = 0;
   ScriptMenuChoice(74);
   ShowMenu(kEditMenu);
   HandleWindowEvent(WaitSkinEvent());
