@@ -51,6 +51,8 @@ TEST_F(ExpressionLineTest, TypingRewritesSpellingsAndEditsWholeNames) {
       {u"racine(4)", u"√(4)", 4, 4},
       {u"2^-1+", u"2⁻¹+", 4, 4},      // "^", "−", "1" still make the inverse glyph
       {u"2^-1+⌫⌫", u"2", 1, 1},       // Backspace takes a display name whole
+      {u"2+sin(⌫", u"2+sin", 5, 5},     // a function's name is letters, its "(" one more
+      {u"2+racine(⌫", u"2+√", 3, 3}, {u"2+racine(⌫⌫", u"2+", 2, 2},
       {u"+←←", u"rép+", 0, 0},        // arrows never stop inside a name
       {u"2⁻¹⁻¹+⌫←", u"2⁻¹⁻¹", 3, 3},  // a twin name just before does not hide this one
       {u"2⁻¹⁻¹+⌫←⌦", u"2⁻¹", 3, 3},   // Delete takes the name that starts at the caret
