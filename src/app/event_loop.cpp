@@ -53,8 +53,8 @@ const KeyRow kKeys[] = {
     {kKeyEscape, ClearExpression},
 };
 
-// Typed characters: the control codes of the clipboard keys, then the characters a
-// calculation may hold, with InsertText's answerFirst flag (finalPass is never set).
+// Typed characters a calculation may hold, with InsertText's answerFirst flag (finalPass is
+// never set).
 struct CharacterRow {
   const char16_t* characters;
   bool answerFirst;
