@@ -10,7 +10,6 @@
 #include "display/expression_line.h"
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
-#include "platform/input.h"
 #include "platform/events.h"
 #include "settings/settings.h"
 #include "settings/text_table.h"
@@ -77,8 +76,8 @@ const ControlRow kControlCharacters[] = {
     {u'V' - 64, PasteText},
     {u'X' - 64, CutSelection},
     {u'Y' - 64, Redo},
-    // Ctrl+Shift+Z gives the same character as Ctrl+Z; Shift makes it a redo.
-    {u'Z' - 64, [] { IsShiftHeld() ? Redo() : Undo(); }},
+    // Ctrl+Shift+Z gives the same character as Ctrl+Z; Shift, held with the key, makes it a redo.
+    {u'Z' - 64, [] { LastSkinEvent().shift ? Redo() : Undo(); }},
 };
 
 void HandleCharacter(char16_t character) {

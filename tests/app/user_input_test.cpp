@@ -67,10 +67,13 @@ void Key(int32_t key, char16_t character = 0) {
   Pump();
 }
 
+// Ctrl with a letter types its control character. Shift, if held, is let go before the program
+// reads the key, as a quick hand does: what counts is that it was held with the key.
 void Control(char letter, bool shift = false) {
   OffscreenHoldShift(shift);
-  Key(letter, char16_t(letter - 'A' + 1));  // Ctrl with a letter types its control character
+  OffscreenPressKey(letter, char16_t(letter - 'A' + 1));
   OffscreenHoldShift(false);
+  Pump();
 }
 
 void Type(std::u16string_view text) {

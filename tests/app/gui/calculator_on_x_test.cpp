@@ -207,6 +207,7 @@ Scenario WhatTheUserMeant() {
       PressRelease(kTitle, kDegrees, true), Look(kRadians, true), Drag(kTitle, 60, 40),
       Type("^0.5"), Keys("Return"), EmptyLine("1.4142135623730951"),
       Type("1+2"), Keys("Escape"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
+      Keys("ctrl+shift+z"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
       Keys("ctrl+a"), Type("3*3="), Keys("Return"), EmptyLine("9"),
       // Rows from the bottom: 9, 3×3, the square root's answer, its expression.
       HistoryRow(3), Line("2^0.5"), Keys("Escape"),
