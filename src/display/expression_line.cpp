@@ -158,10 +158,28 @@ struct LineEdits {
   size_t units = 0;                  // removed and inserted units kept in undo
   bool noting = false;
   ExpressionLine before;             // the line as BeginLineEdit found it
+  bool typing = false;               // the newest step is a run of typing that may go on
 };
 LineEdits edits;
 
 size_t Units(const LineEdit& edit) { return edit.removed.size() + edit.inserted.size(); }
+
+// Letters, digits and the point make words; an undo takes back a word typed at once, as text
+// fields do, and each operator or bracket on its own.
+bool IsWordUnit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.';
+}
+
+// Whether the step only goes on typing the word of the newest step: one word unit inserted
+// right after it, the caret where that step left it.
+bool ContinuesTyping(const LineEdit& edit) {
+  if (!edits.typing || edits.undo.empty()) return false;
+  const LineEdit& last = edits.undo.back();
+  return edit.removed.empty() && edit.inserted.size() == 1 && IsWordUnit(edit.inserted[0]) &&
+         last.removed.empty() && !last.inserted.empty() && IsWordUnit(last.inserted.back()) &&
+         edit.at == last.at + last.inserted.size() && edit.caretBefore == last.caretAfter &&
+         edit.anchorBefore == last.anchorAfter;
+}
 
 // Puts the line as one side of the step: the side before it (undoing) or after it. A text
 // changed outside any command no longer holds the step's other side: the steps no longer
@@ -212,7 +230,16 @@ void EndLineEdit() {
                 edits.before.anchor, expressionLine.caret, expressionLine.anchor};
   edits.redo.clear();
   edits.units += Units(edit);
-  edits.undo.push_back(std::move(edit));
+  const bool typed = edit.removed.empty() && edit.inserted.size() == 1 && IsWordUnit(edit.inserted[0]);
+  if (ContinuesTyping(edit)) {
+    LineEdit& last = edits.undo.back();
+    last.inserted += edit.inserted;
+    last.caretAfter = edit.caretAfter;
+    last.anchorAfter = edit.anchorAfter;
+  } else {
+    edits.typing = typed;
+    edits.undo.push_back(std::move(edit));
+  }
   size_t dropped = 0;
   while (edits.units > kMaxUndoUnits && edits.undo.size() - dropped > 1)
     edits.units -= Units(edits.undo[dropped++]);
@@ -224,6 +251,7 @@ bool UndoLineEdit() {
   LineEdit edit = std::move(edits.undo.back());
   edits.undo.pop_back();
   edits.units -= Units(edit);
+  edits.typing = false;
   if (!ApplyEdit(edit, true)) return false;
   edits.redo.push_back(std::move(edit));
   return true;
@@ -233,6 +261,7 @@ bool RedoLineEdit() {
   if (edits.redo.empty()) return false;
   LineEdit edit = std::move(edits.redo.back());
   edits.redo.pop_back();
+  edits.typing = false;
   if (!ApplyEdit(edit, false)) return false;
   edits.units += Units(edit);
   edits.undo.push_back(std::move(edit));

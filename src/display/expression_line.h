@@ -53,8 +53,10 @@ void DrawExpressionLine();
 // deleting, pasting, cutting, recalling, clearing, calculating) is one step, found by comparing
 // the line before and after the command, so that no way of changing the text escapes it.
 // BeginLineEdit notes the line before a command; EndLineEdit records what changed since as a
-// step, if the text changed, and forgets what was undone. Steps are kept newest first, as many
-// as fit in kMaxUndoUnits of removed and inserted text (the newest always).
+// step, if the text changed, and forgets what was undone; a letter, digit or point typed right
+// after the newest step's goes into that step, so that a word or number typed is undone at
+// once. Steps are kept as many as fit in kMaxUndoUnits of removed and inserted text (the newest
+// always).
 inline constexpr size_t kMaxUndoUnits = size_t(1) << 24;
 void BeginLineEdit();
 void EndLineEdit();

@@ -187,9 +187,9 @@ TEST_F(UserInputTest, EveryChangeOfTheLineCanBeUndoneAndRedone) {
   auto changed = [&] { texts.push_back(expressionLine.text); };
   Type(u"2");
   changed();
-  PressAndRelease(Centre(kSeven), Centre(kSeven));
-  changed();
   Type(u"*");
+  changed();
+  PressAndRelease(Centre(kSeven), Centre(kSeven));
   changed();
   ScriptMenuChoice(75);
   ShowMenu(kEditMenu);
@@ -199,7 +199,7 @@ TEST_F(UserInputTest, EveryChangeOfTheLineCanBeUndoneAndRedone) {
   changed();
   Key(kKeyEnter);
   changed();
-  EXPECT_EQ(texts, (std::vector<std::u16string>{u"", u"2", u"27", u"27×", u"27×(1)", u"5×5", u""}));
+  EXPECT_EQ(texts, (std::vector<std::u16string>{u"", u"2", u"2×", u"2×7", u"2×7(1)", u"5×5", u""}));
   for (size_t i = texts.size() - 1; i > 0; --i) {
     Control('Z');
     EXPECT_EQ(Utf16ToUtf8(expressionLine.text), Utf16ToUtf8(texts[i - 1]));
@@ -209,6 +209,16 @@ TEST_F(UserInputTest, EveryChangeOfTheLineCanBeUndoneAndRedone) {
   for (size_t i = 1; i < texts.size(); ++i) {
     Control('Y');
     EXPECT_EQ(Utf16ToUtf8(expressionLine.text), Utf16ToUtf8(texts[i]));
+  }
+
+  // A number typed at once is one step, as a word is in a text field; an operator is its own.
+  Key(kKeyEscape, 27);
+  Type(u"12.5+34");
+  Key(kKeyLeft);
+  Type(u"0");
+  for (const char16_t* text : {u"12.5+34", u"12.5+", u"12.5", u""}) {
+    Control('Z');
+    EXPECT_EQ(Utf16ToUtf8(expressionLine.text), Utf16ToUtf8(text));
   }
 }
 
