@@ -38,7 +38,9 @@
 
 namespace {
 
-constexpr const char16_t* kLanguages[] = {u"Francais", u"English", u"Deutsch", u"Espanol", u"Italiano"};
+constexpr const char16_t* kLanguages[] = {u"Francais", u"English", u"Deutsch",   u"Espanol",  u"Italiano",
+                                          u"Nederlands", u"Polski", u"Português", u"Türkçe", u"Ελληνικά",
+                                          u"Русский",  u"日本語",  u"简体中文"};
 constexpr size_t kLanguageCount = std::size(kLanguages);
 
 // The texts the history gives the answer word: none yet, a negative answer (its sign must
