@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/unicode.h"
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
 
@@ -337,8 +338,9 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
   fs::remove_all(folder, ignored);
 }
 
-// A first run: no language chosen yet. The dialog comes with French chosen, Enter takes it, and
-// the program starts a new copy of itself with it, whose quit key ends it.
+// A first run: no language chosen yet. The dialog comes with the user's own language chosen
+// (English under Wine's usual locale), Enter takes it, and the program starts a new copy of
+// itself with it, whose quit key ends it.
 void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
   fs::path folder = PrepareFolder(data, "first-run");
   std::optional<PROCESS_INFORMATION> started = Start(program, folder);
@@ -346,13 +348,20 @@ void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
   CloseHandle(started->hThread);
   HWND dialog = WaitForWindow(started->dwProcessId, L"TornavelleLanguage");
   Check(dialog != nullptr, "no language dialog at the first run");
+  std::wstring selected;
   if (dialog) {
+    // GetWindowText would not ask another process's window; WM_GETTEXT is carried across.
+    wchar_t text[64] = {};
+    SendMessageW(FindWindowExW(dialog, nullptr, L"ComboBox", nullptr), WM_GETTEXT, 64, LPARAM(text));
+    selected = text;
     SetForegroundWindow(dialog);
     Wait(300);
     KeyPress(VK_RETURN);
   }
+  Check(!selected.empty(), "the dialog selected no language");
   EndsWell(started->hProcess, "after the language was chosen");
-  Check(Content(folder / "Langue.lng").find("Defaut = Francais") != std::string::npos,
+  const std::string chosen = Utf16ToUtf8(std::u16string(selected.begin(), selected.end()));
+  Check(Content(folder / "Langue.lng").find("Defaut = " + chosen) != std::string::npos,
         "Langue.lng does not hold the choice");
   HWND window = WaitForWindow(started->dwProcessId, kSkinClass, true);
   Check(window != nullptr, "the new copy showed no skin");
