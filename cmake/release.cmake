@@ -5,6 +5,7 @@
 #   TORNAVELLE_RELEASE_DATE        the newest release's date, YYYY-MM-DD
 #   TORNAVELLE_APPSTREAM_RELEASES  <release> elements, newest first
 #   TORNAVELLE_VERSION_COMMAS      the version as Windows resources write it: 1,0,0,0
+#   TORNAVELLE_VERSION_DOTS        and as manifests and installers do: 1.0.0.0
 set(changelog "${PROJECT_SOURCE_DIR}/debian/changelog")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${changelog}")
 file(STRINGS "${changelog}" changelog_lines ENCODING UTF-8)
@@ -57,6 +58,8 @@ endforeach()
 if(NOT TORNAVELLE_RELEASE_DATE)
   message(FATAL_ERROR "debian/changelog has no entry for ${PROJECT_VERSION} with its date")
 endif()
+set(TORNAVELLE_VERSION_DOTS
+    "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
 set(TORNAVELLE_VERSION_COMMAS
     "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
 # Placeholders until the project has a site of its own: the AppStream identifier is the
