@@ -34,7 +34,6 @@ for library in libc6 libgtk-3-0 libpng16-16 libstdc++6; do
 done
 
 contents=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|; s|/$||' | grep .)
-shipped=$(grep '^/usr/share/tornavelle/shipped/.*\.' <<<"$contents")
 expected="
 path                                                      why
 /usr/bin/tornavelle                                       the launcher, on the PATH
