@@ -2,15 +2,18 @@
 # The Windows installer under Wine, in the fresh prefix tests/windows/run-under-wine makes: a
 # silent install; what it puts where, its entry in Windows' list of apps and its versions; the
 # installed program, started as its Start-menu shortcut starts it, passes the first scenario of
-# the GUI test; an install over it keeps what the user edited; a silent uninstall removes every
-# program file and keeps the user's folder.
-#   installer_test.sh <setup.exe> <test_windows_gui.exe> <test_version_info.exe> <version> <data folder>
+# the GUI test; an install over it keeps what the user edited; the uninstaller's last page says
+# where the settings stay; a silent uninstall removes every program file and keeps the user's
+# folder.
+#   installer_test.sh <setup.exe> <test_windows_gui.exe> <test_version_info.exe>
+#                     <test_uninstaller_page.exe> <version> <data folder>
 set -u
 setup=$(realpath "$1")
 gui_test=$(realpath "$2")
 version_info=$(realpath "$3")
-version=$4
-data=$(realpath "$5")
+uninstaller_page=$(realpath "$4")
+version=$5
+data=$(realpath "$6")
 publisher="The Tornavelle developers"
 failures=0
 fail() {
@@ -106,6 +109,16 @@ wine "$program_folder/PrepareUserFolder.exe" "$(winepath -w "$tmp/next")" "$(win
   fail "the preparation from a next release failed"
 grep -q "next release" "$user_folder/Lng-Tornavelle/Italiano.Txt" || fail "an untouched copy did not follow the next release"
 grep -q "the user's own German" "$user_folder/Lng-Tornavelle/Deutsch.Txt" || fail "the next release overwrote the user's edit"
+
+# --- Uninstalled, as a person does it: the last page names the folder that stays -------------
+wine "$uninstaller_page" "$(winepath -w "$program_folder/Uninstall.exe")" "$(winepath -w "$user_folder")" \
+  >"$tmp/page.log" 2>&1 || fail "$(cat "$tmp/page.log")"
+for _ in $(seq 300); do
+  [[ -e "$program_folder" ]] || break
+  sleep 0.1
+done
+[[ ! -e "$program_folder" ]] || fail "the uninstall through its pages left the program folder"
+install "install after the uninstall"
 
 # --- A silent uninstall -----------------------------------------------------------------------
 # The uninstaller runs from a copy of itself in the temporary folder, so that it can delete its
