@@ -65,6 +65,14 @@ English.Txt   -
 Deutsch.Txt   de
 Espanol.Txt   es
 Italiano.Txt  it
+Nederlands.Txt  nl
+Polski.Txt    pl
+Português.Txt  pt
+Türkçe.Txt    tr
+Ελληνικά.Txt  el
+Русский.Txt   ru
+日本語.Txt     ja
+简体中文.Txt   zh_CN
 "
 value() { awk -v key="$1=" 'index($0, key) == 1 { print substr($0, length(key) + 1) }' "$entry"; }
 known=$(tail -n +3 <<<"$languages" | awk 'NF { print $1 }' | LC_ALL=C sort)
