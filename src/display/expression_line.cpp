@@ -177,7 +177,7 @@ void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor) {
   line.caret = static_cast<int32_t>(snapped);
   if (!keepAnchor && !IsShiftHeld()) line.anchor = line.caret;
   line.caretShown = true;
-  line.blinkTicks = 0;
+  ++line.blinkRestarts;
   ApplySpellings(false);
   DrawExpressionLine();
 }

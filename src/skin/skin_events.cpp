@@ -15,8 +15,8 @@ Event skinLastEvent;
 
 namespace {
 
-// The longest wait for an event: hover and drags are followed at least this often even when
-// no input arrives.
+// The longest wait of WaitSkinEvent, for loops that must look again soon, input or not (a
+// selection whose button release may go to another program).
 constexpr int32_t kSkinWaitMs = 50;
 
 void PlaceSkinWindow(const SkinWindow& record, int32_t x, int32_t y) {
@@ -103,8 +103,10 @@ void HideSkinWindow(int32_t window, int32_t hide) {
   SetWindowShown(record->windowHandle, hide == 0);
 }
 
-int32_t WaitSkinEvent() {
-  Event event = WaitForEvent(kSkinWaitMs);
+int32_t WaitSkinEvent() { return WaitSkinEventUntil(kSkinWaitMs); }
+
+int32_t WaitSkinEventUntil(int32_t timeoutMs) {
+  Event event = WaitForEvent(timeoutMs);
   ProcessSkinEvent(event);
   return event.code;
 }
