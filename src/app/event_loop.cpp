@@ -135,12 +135,17 @@ void FollowCaretTimer() {
 void RunEventLoop() {
   for (;;) {
     FollowCaretTimer();
-    // A quiet moment: the save goes to the background before the loop waits.
-    if (!IsEventWaiting()) SaveChangesInBackground();
-    // Asleep until there is something to do: input, a change of focus, the pointer leaving, or
-    // the caret's next phase. Every change the skin follows comes as an event of its own, so
-    // no pass is needed to notice one.
-    currentEvent = WaitSkinEventUntil(kWaitForever);
+    // What is ready now first: the desktop may have work that gives no event (a key's
+    // release), and the loop must not fall asleep before the quiet moment's save.
+    currentEvent = PollSkinEvent();
+    if (currentEvent == kEventNone) {
+      // A quiet moment: the save goes to the background before the loop sleeps.
+      SaveChangesInBackground();
+      // Asleep until there is something to do: input, a change of focus, the pointer leaving,
+      // or the caret's next phase. Every change the skin follows comes as an event of its own,
+      // so no pass is needed to notice one.
+      currentEvent = WaitSkinEventUntil(kWaitForever);
+    }
     // Started again in this folder: the window comes to the front, as a desktop calculator's does.
     if (currentEvent == kEventActivate) HideSkinWindow(kMainWindow, kShowWindow);
     // The two displays look selected while the main window is the active one.

@@ -195,6 +195,9 @@ void HideSkinWindow(int32_t window, int32_t hide);
 int32_t WaitSkinEvent();
 // The same with a time-out of the caller's: kWaitForever sleeps until an event or a timer tick.
 int32_t WaitSkinEventUntil(int32_t timeoutMs);
+// The event that is ready now, processed in the same way; kEventNone, with nothing processed,
+// when none is. Never waits.
+int32_t PollSkinEvent();
 // Follows the event and the mouse in every skinned window: moves a dragged window with the
 // pointer, updates the active state and the hover, starts and ends drags, and notes the window
 // the event belongs to and the item it clicked. Redraws each window whose look changed, once.

@@ -111,12 +111,21 @@ int32_t WaitSkinEventUntil(int32_t timeoutMs) {
   return event.code;
 }
 
+int32_t PollSkinEvent() {
+  Event event = PollEvent();
+  if (event.code != kEventNone) ProcessSkinEvent(event);
+  return event.code;
+}
+
 void ProcessSkinEvent(const Event& event) {
   skinEventWindow = -1;
   skinEventItem = -1;
   skinLastEvent = event;
+  // A timer's tick cannot move the pointer or a window: asking the window system where the
+  // pointer is (a round trip to the X server) would only wake the process again.
+  const bool followsPointer = event.code != kEventTimer;
   int32_t cursorX = 0, cursorY = 0;
-  bool cursorKnown = GetCursorScreenPosition(&cursorX, &cursorY);
+  bool cursorKnown = followsPointer && GetCursorScreenPosition(&cursorX, &cursorY);
   // A mouse event says where the pointer was when it happened: a click queued behind others is
   // taken where it was made, not where the pointer has gone since (quick clicks on two keys,
   // a busy or remote desktop). While a window is dragged it moves under its own events, so
@@ -165,7 +174,8 @@ void ProcessSkinEvent(const Event& event) {
       int32_t x = cursorX - left, y = cursorY - top;
       if (x >= 0 && y >= 0 && x < width && y < height) mouse = std::pair(x, y);
     }
-    const SkinItem* hot = FollowHover(record, mouse, asked);
+    const SkinItem* hot = nullptr;
+    if (followsPointer) hot = FollowHover(record, mouse, asked);
 
     if (event.window != 0 && event.window == record.windowHandle) {
       skinEventWindow = record.window;
