@@ -1,5 +1,9 @@
 #include "app/calculation.h"
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 #include "display/answer_format.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -10,19 +14,39 @@
 #include "platform/numbers.h"
 #include "settings/text_table.h"
 
+namespace {
+
+// The line without the "=" signs and blanks that end it: "2+2=" asks for 2+2, as on a pocket
+// calculator. A comparison needs a right operand, so no calculation is lost by this.
+std::u16string_view WithoutTrailingEquals(std::u16string_view text) {
+  const std::u16string equals = TextOf(155);
+  for (;;) {
+    if (text.ends_with(u' ')) text.remove_suffix(1);
+    else if (!equals.empty() && text.ends_with(equals)) text.remove_suffix(equals.size());
+    else return text;
+  }
+}
+
+}  // namespace
+
 void RunCalculation() {
   ExpressionLine& line = expressionLine;
   if (line.text.empty()) return;
   ApplySpellings(true);
+  const std::u16string_view calculation = WithoutTrailingEquals(line.text);
+  if (calculation.empty()) return;
+  line.text.resize(calculation.size());
+  line.caret = std::min(line.caret, static_cast<int32_t>(line.text.size()));
+  line.anchor = std::min(line.anchor, static_cast<int32_t>(line.text.size()));
   HistoryEntry& entry = AddHistoryEntry(line.text);
   UseSortKeyOrder();
   // The answer word stands for the newest calculation before this one.
   const std::vector<HistoryEntry>& entries = historyList.entries;
   const std::u16string previous = entries.size() > 1 ? PlainDecimalText(entries[1].answer) : u"0";
   // "2+3→a" calculates 2+3 and stores its answer in a.
-  std::u16string_view calculation = line.text;
-  const int32_t memory = FindStoreTarget(line.text, TextOf(kStoreArrowText), &calculation);
-  const std::u16string evaluatorText = TranslateCalculation(memory > 0 ? calculation : line.text, TextOf(176), previous);
+  std::u16string_view beforeArrow = line.text;
+  const int32_t memory = FindStoreTarget(line.text, TextOf(kStoreArrowText), &beforeArrow);
+  const std::u16string evaluatorText = TranslateCalculation(memory > 0 ? beforeArrow : line.text, TextOf(176), previous);
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;
   if (entry.errorKind == 0 && memory > 0) memories[memory] = entry.answer;

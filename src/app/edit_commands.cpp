@@ -1,9 +1,12 @@
 #include "app/edit_commands.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "display/expression_line.h"
 #include "platform/clipboard.h"
+#include "platform/numbers.h"
+#include "settings/history_types.h"
 
 namespace {
 
@@ -17,18 +20,35 @@ std::u16string_view Selection() {
   return std::u16string_view(line.text).substr(size_t(start), size_t(end - start));
 }
 
+// Every digit of a number, as other programs and the calculation line read it; empty for an
+// infinity or NaN, which have no such text. A negative zero is plain 0.
+std::u16string NumberText(double value) { return std::isfinite(value) ? PlainDecimalText(value + 0.0) : u""; }
+
+// The answer of the newest calculation that has one, as every digit of it; empty when there is
+// none.
+std::u16string LatestAnswerText() {
+  for (const HistoryEntry& entry : historyList.entries) {
+    if (!entry.expression.empty() && entry.errorKind == 0) return NumberText(entry.answer);
+  }
+  return u"";
+}
+
 }  // namespace
 
-void CopySelection() { SetClipboardText(HasSelection() ? Selection() : std::u16string_view(expressionLine.text)); }
+void CopySelection() {
+  if (HasSelection()) {
+    SetClipboardText(Selection());
+  } else if (!expressionLine.text.empty()) {
+    SetClipboardText(expressionLine.text);
+  } else if (const std::u16string answer = LatestAnswerText(); !answer.empty()) {
+    SetClipboardText(answer);
+  }
+}
 
 void CutSelection() {
   // What cannot be put on the clipboard (another program holds it) is not removed: a cut must
   // never lose the text.
-  if (HasSelection()) {
-    if (SetClipboardText(Selection())) DeleteAtCaret(false);
-  } else if (SetClipboardText(expressionLine.text)) {
-    ClearExpression();
-  }
+  if (HasSelection() && SetClipboardText(Selection())) DeleteAtCaret(false);
 }
 
 void PasteText() { InsertText(GetClipboardText(), false, false); }
@@ -37,4 +57,17 @@ void ClearExpression() {
   expressionLine.text.clear();
   expressionLine.caret = expressionLine.anchor = 0;
   DrawExpressionLine();
+}
+
+void SelectWholeLine() {
+  expressionLine.anchor = 0;
+  MoveCaret(0, false, true, true);
+}
+
+void InsertAnswer(double answer) {
+  const std::u16string digits = NumberText(answer);
+  if (digits.empty()) return;
+  // A negative number among other terms keeps its sign to itself: "2^(-0.5)", not "2^-0.5²".
+  const bool alone = expressionLine.text.size() == Selection().size();
+  InsertText(answer < 0 && !alone ? u"(" + digits + u")" : digits, false, false);
 }

@@ -53,10 +53,11 @@ const KeyRow kKeys[] = {
     {kKeyBackspace, [] { DeleteAtCaret(true); }},
     {kKeyTab, [] { InsertText(TextOf(131), false, true); }},
     {kKeyEnter, RunCalculation},
+    {kKeyEscape, ClearExpression},
 };
 
-// Typed characters: the control codes of the clipboard keys, then the characters a
-// calculation may hold, with InsertText's answerFirst flag (finalPass is never set).
+// Typed characters a calculation may hold, with InsertText's answerFirst flag (finalPass is
+// never set).
 struct CharacterRow {
   const char16_t* characters;
   bool answerFirst;
@@ -66,12 +67,27 @@ const CharacterRow kInsertedCharacters[] = {
     {u"-", false},
     {u"().,0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", false},
 };
-constexpr char16_t kCtrlC = 3, kCtrlV = 22, kCtrlX = 24;
+// The control characters of Ctrl with a letter, and what each does.
+struct ControlRow {
+  char16_t character;
+  void (*action)();
+};
+void Undo() { UndoLineEdit(); }
+void Redo() { RedoLineEdit(); }
+const ControlRow kControlCharacters[] = {
+    {u'A' - 64, SelectWholeLine},
+    {u'C' - 64, CopySelection},
+    {u'V' - 64, PasteText},
+    {u'X' - 64, CutSelection},
+    {u'Y' - 64, Redo},
+    // Ctrl+Shift+Z gives the same character as Ctrl+Z; Shift, held with the key, makes it a redo.
+    {u'Z' - 64, [] { LastSkinEvent().shift ? Redo() : Undo(); }},
+};
 
 void HandleCharacter(char16_t character) {
-  if (character == kCtrlV) return PasteText();
-  if (character == kCtrlX) return CutSelection();
-  if (character == kCtrlC) return CopySelection();
+  for (const ControlRow& row : kControlCharacters) {
+    if (row.character == character) return row.action();
+  }
   for (const CharacterRow& row : kInsertedCharacters) {
     if (std::u16string_view(row.characters).find(character) != std::u16string_view::npos) {
       InsertText(std::u16string(1, character), row.answerFirst, false);
@@ -101,6 +117,22 @@ void HandleKey(int32_t key) {
   if (SkinEventWindow() == 0) {
     HandleItemClick(SkinEventItem());
     HandleWindowEvent(next.code);
+  }
+}
+
+// A click on the history panel: on an entry's expression it goes into the line, as Page Up
+// would bring it; on its answer, the answer goes in at the caret with every digit.
+void ClickHistory() {
+  const SkinItem* item = FindSkinItem(kHistoryItem);
+  const Event& release = LastSkinEvent();
+  if (item == nullptr) return;
+  const HistoryHit hit = HistoryEntryAt(release.x - item->left, release.y - item->top);
+  if (hit.entry < 0) return;
+  const HistoryEntry& entry = historyList.entries[size_t(hit.entry)];
+  if (hit.part == HistoryPart::kExpression) {
+    RecallHistoryEntry(size_t(hit.entry));
+  } else if (hit.part == HistoryPart::kAnswer && entry.errorKind == 0) {
+    InsertAnswer(entry.answer);
   }
 }
 
@@ -152,16 +184,27 @@ void RunEventLoop() {
     const int32_t active = ActiveSkinWindow() == 0 ? 1 : 0;
     SetSkinItemState(kHistoryItem, active);
     SetSkinItemState(kExpressionItem, active);
-    if (SkinEventWindow() == 0) {
-      HandleItemClick(SkinEventItem());
-      HandleWindowEvent(currentEvent);
-    }
+    DispatchSkinEvent();
     if (currentEvent == kEventClose) break;
   }
   ShutDown();
 }
 
+void DispatchSkinEvent() {
+  if (SkinEventWindow() != 0) return;
+  // Only input can change the line; the caret's timer and the pointer's moves, many a second,
+  // are not worth a copy of it.
+  const bool input = currentEvent == kEventKeyDown || currentEvent == kEventLeftDown ||
+                     currentEvent == kEventLeftUp || currentEvent == kEventWheel ||
+                     currentEvent == kEventMenuCommand;
+  if (input) BeginLineEdit();
+  HandleItemClick(SkinEventItem());
+  HandleWindowEvent(currentEvent);
+  if (input) EndLineEdit();
+}
+
 void HandleItemClick(int32_t colour) {
+  if (colour == kHistoryItem) return ClickHistory();
   for (const MainItem& item : MainItems()) {
     if (item.colour != colour) continue;
     switch (item.action) {

@@ -9,7 +9,12 @@ extern int32_t currentEvent;
 // Runs until the window is closed or the quit item is clicked, then ShutDown.
 void RunEventLoop();
 
-// The action of the main window's item of that colour; -1 and unknown colours do nothing.
+// Dispatches the event the skin last processed, when it belongs to the main window: the item it
+// clicked, then the event itself, as one step of the line's undo history.
+void DispatchSkinEvent();
+
+// The action of the main window's item of that colour (the history panel: the entry under the
+// release); -1 and unknown colours do nothing.
 void HandleItemClick(int32_t colour);
 
 // Timer ticks, mouse buttons and wheel, keys with their characters, and menu commands.

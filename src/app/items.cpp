@@ -45,3 +45,8 @@ void SetItemCaptions() {
     SetSkinItemText(item.colour, item.textNumber ? std::u16string_view(TextOf(item.textNumber))
                                                  : std::u16string_view(item.fixed));
 }
+
+void LetCaptionsDragTheWindow() {
+  for (const MainItem& item : kMainItems)
+    if (item.action == ItemAction::kNone) SetSkinItemDrag(item.colour, 1);
+}

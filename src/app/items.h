@@ -32,6 +32,10 @@ std::span<const MainItem> MainItems();
 // Sets every caption from the text table, in table order; items the skin lacks are skipped.
 void SetItemCaptions();
 
+// The items that only carry a caption (the title, the angle keys' label) drag the window as
+// its background does: a press there is no key press.
+void LetCaptionsDragTheWindow();
+
 // Item colours the shell names.
 inline constexpr int32_t kExpressionFrame = 0xF07158;
 inline constexpr int32_t kHistoryFrame = 0xBA5C49;

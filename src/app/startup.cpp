@@ -148,6 +148,7 @@ bool StartUp() {
   LinkSkinItem(kHistoryItem, kHistoryFrame);
   LinkSkinItem(kExpressionItem, kExpressionFrame);
   SetSkinItemDrag(kHistoryItem, 1);
+  LetCaptionsDragTheWindow();
   SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(window, true);

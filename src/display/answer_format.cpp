@@ -210,9 +210,23 @@ void BuildExactForm(HistoryEntry& entry) {
 }
 
 std::u16string ComposeAnswerLine(const HistoryEntry& entry) {
-  std::u16string line = entry.errorKind >= 1 && entry.errorKind <= 5
-                            ? TextOf(170 + entry.errorKind)
-                            : entry.exactForm + FormatAnswerNumber(entry.answer);
+  std::u16string line;
+  if (entry.errorKind >= 1 && entry.errorKind <= 5) {
+    line = TextOf(170 + entry.errorKind);
+  } else {
+    // The form is stored with its word and a space after it, but a settings file drops
+    // blanks at the ends of its values: the line is set out again, whatever came back.
+    std::u16string_view form = entry.exactForm;
+    const size_t end = form.find_last_not_of(u' ');
+    form = end == std::u16string_view::npos ? std::u16string_view() : form.substr(0, end + 1);
+    const std::u16string word = TextOf(180);
+    if (!form.empty()) {
+      line = form;
+      if (!word.empty() && !form.ends_with(word)) line += u" " + word;
+      line += u" ";
+    }
+    line += FormatAnswerNumber(entry.answer);
+  }
   line = ReplaceAll(line, u"-", TextOf(177));
   line = ReplaceAll(line, u"/", TextOf(178));
   line = ReplaceAll(line, u"*", TextOf(179));

@@ -23,5 +23,6 @@ std::u16string FindFraction(double value);
 void BuildExactForm(HistoryEntry& entry);
 
 // The right-hand line of a history entry: the error text of a failed calculation, otherwise
-// the exact form followed by the number text, with "-", "/", "*" and "^" shown as glyphs.
+// the number text, after the exact form as "form = number" when there is one (however the
+// stored form ends), with "-", "/", "*" and "^" shown as glyphs.
 std::u16string ComposeAnswerLine(const HistoryEntry& entry);

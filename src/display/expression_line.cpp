@@ -146,7 +146,127 @@ size_t NameAt(Accept accept) {
   return 0;
 }
 
+// One step of the line's history: at `at`, `removed` gave way to `inserted`.
+struct LineEdit {
+  size_t at = 0;
+  std::u16string removed, inserted;
+  int32_t caretBefore = 0, anchorBefore = 0, caretAfter = 0, anchorAfter = 0;
+};
+
+struct LineEdits {
+  std::vector<LineEdit> undo, redo;  // oldest first
+  size_t units = 0;                  // removed and inserted units kept in undo
+  bool noting = false;
+  ExpressionLine before;             // the line as BeginLineEdit found it
+  bool typing = false;               // the newest step is a run of typing that may go on
+};
+LineEdits edits;
+
+size_t Units(const LineEdit& edit) { return edit.removed.size() + edit.inserted.size(); }
+
+// Letters, digits and the point make words; an undo takes back a word typed at once, as text
+// fields do, and each operator or bracket on its own.
+bool IsWordUnit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.';
+}
+
+// Whether the step only goes on typing the word of the newest step: one word unit inserted
+// right after it, the caret where that step left it.
+bool ContinuesTyping(const LineEdit& edit) {
+  if (!edits.typing || edits.undo.empty()) return false;
+  const LineEdit& last = edits.undo.back();
+  return edit.removed.empty() && edit.inserted.size() == 1 && IsWordUnit(edit.inserted[0]) &&
+         last.removed.empty() && !last.inserted.empty() && IsWordUnit(last.inserted.back()) &&
+         edit.at == last.at + last.inserted.size() && edit.caretBefore == last.caretAfter &&
+         edit.anchorBefore == last.anchorAfter;
+}
+
+// Puts the line as one side of the step: the side before it (undoing) or after it. A text
+// changed outside any command no longer holds the step's other side: the steps no longer
+// apply, and are forgotten rather than applied to the wrong text.
+bool ApplyEdit(const LineEdit& edit, bool undoing) {
+  ExpressionLine& line = expressionLine;
+  const std::u16string& from = undoing ? edit.inserted : edit.removed;
+  const std::u16string& to = undoing ? edit.removed : edit.inserted;
+  if (edit.at > line.text.size() || std::u16string_view(line.text).substr(edit.at, from.size()) != from) {
+    edits.undo.clear();
+    edits.redo.clear();
+    edits.units = 0;
+    return false;
+  }
+  line.text.replace(edit.at, from.size(), to);
+  line.caret = undoing ? edit.caretBefore : edit.caretAfter;
+  line.anchor = undoing ? edit.anchorBefore : edit.anchorAfter;
+  line.caretShown = true;
+  line.blinkTicks = 0;
+  // An undo inside a command leaves nothing for that command's end to record.
+  if (edits.noting) edits.before = line;
+  DrawExpressionLine();
+  return true;
+}
+
 }  // namespace
+
+void BeginLineEdit() {
+  edits.before = expressionLine;
+  edits.noting = true;
+}
+
+void EndLineEdit() {
+  if (!edits.noting) return;
+  edits.noting = false;
+  const std::u16string& old = edits.before.text;
+  const std::u16string& now = expressionLine.text;
+  if (old == now) return;
+  // The step is the stretch between what the two texts share at their start and at their end.
+  size_t start = 0;
+  while (start < old.size() && start < now.size() && old[start] == now[start]) ++start;
+  size_t end = 0;
+  while (end < old.size() - start && end < now.size() - start &&
+         old[old.size() - 1 - end] == now[now.size() - 1 - end])
+    ++end;
+  LineEdit edit{start, old.substr(start, old.size() - start - end),
+                now.substr(start, now.size() - start - end), edits.before.caret,
+                edits.before.anchor, expressionLine.caret, expressionLine.anchor};
+  edits.redo.clear();
+  edits.units += Units(edit);
+  const bool typed = edit.removed.empty() && edit.inserted.size() == 1 && IsWordUnit(edit.inserted[0]);
+  if (ContinuesTyping(edit)) {
+    LineEdit& last = edits.undo.back();
+    last.inserted += edit.inserted;
+    last.caretAfter = edit.caretAfter;
+    last.anchorAfter = edit.anchorAfter;
+  } else {
+    edits.typing = typed;
+    edits.undo.push_back(std::move(edit));
+  }
+  size_t dropped = 0;
+  while (edits.units > kMaxUndoUnits && edits.undo.size() - dropped > 1)
+    edits.units -= Units(edits.undo[dropped++]);
+  edits.undo.erase(edits.undo.begin(), edits.undo.begin() + ptrdiff_t(dropped));
+}
+
+bool UndoLineEdit() {
+  if (edits.undo.empty()) return false;
+  LineEdit edit = std::move(edits.undo.back());
+  edits.undo.pop_back();
+  edits.units -= Units(edit);
+  edits.typing = false;
+  if (!ApplyEdit(edit, true)) return false;
+  edits.redo.push_back(std::move(edit));
+  return true;
+}
+
+bool RedoLineEdit() {
+  if (edits.redo.empty()) return false;
+  LineEdit edit = std::move(edits.redo.back());
+  edits.redo.pop_back();
+  edits.typing = false;
+  if (!ApplyEdit(edit, false)) return false;
+  edits.units += Units(edit);
+  edits.undo.push_back(std::move(edit));
+  return true;
+}
 
 void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor) {
   ExpressionLine& line = expressionLine;
@@ -308,6 +428,7 @@ void DrawExpressionLine() {
 
 void ResetExpressionLine() {
   expressionLine = {};
+  edits = {};
   lineImage = {};
   widths = {};
   drawn = {};

@@ -50,7 +50,23 @@ void PlaceCaretByMouse();
 // the caret while the item is selected and the selection inverted, and hands it to the item.
 void DrawExpressionLine();
 
-// Back to the start-up state: an empty line and no image.
+// Undo and redo, as in every text field. Whatever a command does to the line's text (typing,
+// deleting, pasting, cutting, recalling, clearing, calculating) is one step, found by comparing
+// the line before and after the command, so that no way of changing the text escapes it.
+// BeginLineEdit notes the line before a command; EndLineEdit records what changed since as a
+// step, if the text changed, and forgets what was undone; a letter, digit or point typed right
+// after the newest step's goes into that step, so that a word or number typed is undone at
+// once. Steps are kept as many as fit in kMaxUndoUnits of removed and inserted text (the newest
+// always).
+inline constexpr size_t kMaxUndoUnits = size_t(1) << 24;
+void BeginLineEdit();
+void EndLineEdit();
+// Puts the text, caret and selection back as they were before the last step (Undo) or after
+// the last step undone (Redo), and redraws; false, with nothing changed, when there is none.
+bool UndoLineEdit();
+bool RedoLineEdit();
+
+// Back to the start-up state: an empty line, no image and nothing to undo.
 void ResetExpressionLine();
 
 // The width in pixels of the text's units from..to as the line measures them (every unit at

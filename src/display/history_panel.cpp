@@ -12,11 +12,40 @@ std::u16string savedTyping;
 
 namespace {
 
-// A history expression can be as long as anything pasted; only its start can show in the
-// panel, so the text engine is never handed more than a panel's width of characters.
-std::u16string_view Drawable(std::u16string_view text) {
-  size_t most = size_t(std::max(historyImage.width, 64));
-  return text.substr(0, std::min(text.size(), most));
+constexpr std::u16string_view kEllipsis = u"…";
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// The text as the panel shows it in at most width pixels: whole when it fits, else its longest
+// start that fits with "…" after it, never half a character. A text can be as long as anything
+// pasted, and no character that shows is narrower than a pixel, so only a panel's width of
+// units is ever handed to the text engine.
+std::u16string Fitted(std::u16string_view text, FontHandle font, int32_t width) {
+  const size_t most = size_t(std::max(width, 0));
+  if (text.size() <= most && MeasureText(font, text).width <= width) return std::u16string(text);
+  std::u16string_view head = text.substr(0, std::min(text.size(), most));
+  auto widthWith = [&](size_t n) {
+    return MeasureText(font, std::u16string(head.substr(0, n)) + std::u16string(kEllipsis)).width;
+  };
+  size_t low = 0, high = head.size();  // the longest start that fits is in [low, high]
+  while (low < high) {
+    const size_t middle = low + (high - low + 1) / 2;
+    if (widthWith(middle) <= width) low = middle;
+    else high = middle - 1;
+  }
+  if (low > 0 && IsHighSurrogate(head[low - 1])) --low;
+  return std::u16string(head.substr(0, low)) + std::u16string(kEllipsis);
+}
+
+// The answer line in the panel's width. A form cut at its left would read as another number
+// ("−√(3)×…" losing its sign and root), so a line too wide loses its form and shows the number
+// alone, which fits; only a panel too narrow even for that cuts what is left, at its end.
+std::u16string FittedAnswer(const HistoryEntry& entry, FontHandle font, int32_t width) {
+  const std::u16string line = ComposeAnswerLine(entry);
+  if (line.size() <= size_t(std::max(width, 0)) && MeasureText(font, line).width <= width) return line;
+  HistoryEntry bare = entry;
+  bare.exactForm.clear();
+  return Fitted(ComposeAnswerLine(bare), font, width);
 }
 
 void ShowInLine(const std::u16string& text) {
@@ -33,11 +62,40 @@ int32_t Current() {
   return historyList.historyCursor;
 }
 
+// Where the panel puts each entry it shows, from the current one upwards: its expression's
+// row and, just below, its answer's, each one line high. The rows are laid out here once, for
+// the drawing and for the clicks.
+struct ShownEntry {
+  size_t index;
+  int32_t expressionTop, answerTop, lineHeight;
+  bool separator;  // a line above the expression, when older entries may follow
+};
+
+template <typename Visit>
+void ForEachShownEntry(Visit visit) {
+  const int32_t first = Current();
+  if (first < 0 || !IsImageValid(historyImage)) return;
+  const FontHandle font = SkinItemFont(kHistoryItem);
+  const int32_t lineHeight = MeasureText(font, u"").height;
+  int32_t y = historyImage.height;
+  for (size_t i = size_t(first); i < historyList.entries.size(); ++i) {
+    const int32_t answerTop = y - lineHeight;
+    y = answerTop - lineHeight;
+    const bool room = y - 2 * lineHeight >= 0;
+    visit(ShownEntry{i, y, answerTop, lineHeight, room});
+    if (!room) break;
+  }
+}
+
 }  // namespace
 
 HistoryEntry& AddHistoryEntry(std::u16string_view expression) {
   std::vector<HistoryEntry>& entries = historyList.entries;
-  if (!entries.empty() && (entries.front().errorKind != 0 || entries.front().expression == expression))
+  // The sentinel goes in with a list's first calculation, as loading puts it after a stored
+  // list: the limit then always drops the oldest real entry, and every entry can be recalled.
+  if (entries.empty()) entries.push_back(HistoryEntry());
+  const HistoryEntry& newest = entries.front();
+  if (!newest.expression.empty() && (newest.errorKind != 0 || newest.expression == expression))
     entries.erase(entries.begin());
   entries.insert(entries.begin(), HistoryEntry{std::u16string(expression), 0.0, u"", 0});
   historyList.historyCursor = 0;
@@ -69,36 +127,55 @@ void HistoryNewer() {
   ShowInLine(current - 1 > 0 ? historyList.entries[size_t(current) - 2].expression : savedTyping);
 }
 
+void RecallHistoryEntry(size_t index) {
+  if (index >= historyList.entries.size() || historyList.entries[index].expression.empty()) return;
+  ShowInLine(historyList.entries[index].expression);
+  DrawExpressionLine();
+}
+
 void DrawHistory() {
   if (!IsImageValid(historyImage)) return;
   ClearImage(historyImage, 0);
-  const int32_t first = Current();
-  if (first >= 0) {
-    const FontHandle font = SkinItemFont(kHistoryItem);
-    const Pixel colour = SkinItemTextColour(kHistoryItem) & 0x00FFFFFFu;
-    const Pixel full = SkinItemTextColour(kHistoryItem);
-    const int32_t width = historyImage.width;
-    const int32_t lineHeight = MeasureText(font, Drawable(historyList.entries[size_t(first)].expression)).height;
-    int32_t y = historyImage.height;
-    for (size_t i = size_t(first); i < historyList.entries.size(); ++i) {
-      const HistoryEntry& entry = historyList.entries[i];
-      y -= lineHeight;
-      if (!entry.expression.empty()) {
-        std::u16string line = ComposeAnswerLine(entry);
-        std::u16string_view answer = line;
-        if (answer.size() > size_t(width) + 64) answer = answer.substr(answer.size() - size_t(width) - 64);
-        DrawTextInImage(historyImage, font, answer, width - MeasureText(font, answer).width, y,
-                        WithAlpha(colour, 0xFF));
-      }
-      y -= lineHeight;
-      DrawTextInImage(historyImage, font, Drawable(entry.expression), 0, y,
-                      WithAlpha(colour, PixelAlpha(full) | 0xB0));
-      const bool room = y - 2 * lineHeight >= 0;
-      if (room) BlendLine(historyImage, 0, y, width - 1, y, WithAlpha(colour, PixelAlpha(full) | 0x10));
-      if (!room) break;
+  const FontHandle font = SkinItemFont(kHistoryItem);
+  const Pixel colour = SkinItemTextColour(kHistoryItem) & 0x00FFFFFFu;
+  const uint8_t alpha = PixelAlpha(SkinItemTextColour(kHistoryItem));
+  const int32_t width = historyImage.width;
+  ForEachShownEntry([&](const ShownEntry& shown) {
+    const HistoryEntry& entry = historyList.entries[shown.index];
+    if (!entry.expression.empty()) {
+      const std::u16string answer = ShownAnswerLine(entry);
+      DrawTextInImage(historyImage, font, answer, width - MeasureText(font, answer).width,
+                      shown.answerTop, WithAlpha(colour, 0xFF));
     }
-  }
+    DrawTextInImage(historyImage, font, ShownExpression(entry), 0,
+                    shown.expressionTop, WithAlpha(colour, alpha | 0xB0));
+    if (shown.separator)
+      BlendLine(historyImage, 0, shown.expressionTop, width - 1, shown.expressionTop,
+                WithAlpha(colour, alpha | 0x10));
+  });
   SetSkinItemImage(kHistoryItem, historyImage);
+}
+
+std::u16string ShownExpression(const HistoryEntry& entry) {
+  return Fitted(entry.expression, SkinItemFont(kHistoryItem), historyImage.width);
+}
+
+std::u16string ShownAnswerLine(const HistoryEntry& entry) {
+  return FittedAnswer(entry, SkinItemFont(kHistoryItem), historyImage.width);
+}
+
+HistoryHit HistoryEntryAt(int32_t x, int32_t y) {
+  HistoryHit hit;
+  if (x < 0 || x >= historyImage.width) return hit;
+  ForEachShownEntry([&](const ShownEntry& shown) {
+    if (historyList.entries[shown.index].expression.empty()) return;  // the sentinel's rows
+    if (y >= shown.expressionTop && y < shown.expressionTop + shown.lineHeight) {
+      hit = {static_cast<int32_t>(shown.index), HistoryPart::kExpression};
+    } else if (y >= shown.answerTop && y < shown.answerTop + shown.lineHeight) {
+      hit = {static_cast<int32_t>(shown.index), HistoryPart::kAnswer};
+    }
+  });
+  return hit;
 }
 
 void ResetHistoryPanel() {

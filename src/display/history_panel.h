@@ -10,7 +10,8 @@
 
 // The skin item that shows the panel.
 inline constexpr int32_t kHistoryItem = 0xBB2F14;
-// Entries kept at most; a calculation beyond removes the entry before the last one.
+// Entries kept at most, the sentinel included; a calculation beyond removes the entry before the
+// last one, the oldest real entry.
 inline constexpr size_t kMaxHistoryEntries = 31;
 
 // The panel's image (the size of its item), and the line's text as it was when browsing
@@ -19,7 +20,8 @@ extern Image historyImage;
 extern std::u16string savedTyping;
 
 // Puts a new entry for the expression at the top, replacing the newest entry when that one
-// failed or holds the same expression; the new entry becomes current.
+// failed or holds the same expression; the new entry becomes current. An empty list first gets
+// its sentinel, the empty entry that ends every list.
 HistoryEntry& AddHistoryEntry(std::u16string_view expression);
 
 // Enforces the entry limit and makes the newest entry current.
@@ -31,8 +33,26 @@ void TrimHistory();
 void HistoryOlder();
 void HistoryNewer();
 
-// Draws the panel from the current entry upwards and hands it to the item.
+// Puts the entry's expression in the line in place of its text, caret at the end, and redraws
+// the line; browsing stays where it is. The sentinel and indexes past the list do nothing.
+void RecallHistoryEntry(size_t index);
+
+// Draws the panel from the current entry upwards and hands it to the item. A text too wide for
+// the panel never shows a misleading part: an expression is cut at its end with "…", and an
+// answer line loses its exact form and shows the number alone.
 void DrawHistory();
+// The texts DrawHistory shows for an entry, in the panel's font and width.
+std::u16string ShownExpression(const HistoryEntry& entry);
+std::u16string ShownAnswerLine(const HistoryEntry& entry);
+
+// What a point of the panel, in the item's pixels, shows: an entry's expression row or its
+// answer row as DrawHistory last laid them out; entry -1 for none (the sentinel, the margin).
+enum class HistoryPart : uint8_t { kNone, kExpression, kAnswer };
+struct HistoryHit {
+  int32_t entry = -1;
+  HistoryPart part = HistoryPart::kNone;
+};
+HistoryHit HistoryEntryAt(int32_t x, int32_t y);
 
 // Back to the start-up state: nothing saved and no image.
 void ResetHistoryPanel();

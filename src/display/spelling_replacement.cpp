@@ -36,8 +36,36 @@ void NotePresent(PresentUnits& present, std::u16string_view units) {
   for (char16_t unit : units) present[unit] = true;
 }
 
-void RewriteEntry(const SpellingEntry& entry, std::u16string& text, std::u16string& lower,
-                  PresentUnits& present, int32_t& caret, int32_t& anchor, bool finalPass) {
+// The spellings of the powers that have a superscript form ("^2" shown "²"), typed and shown.
+// A power right after another would read as one exponent ("2³²" for 2^3^2): such a power is
+// left as typed ("2³^2"), whichever of the two the table rewrites first.
+struct Powers {
+  std::vector<std::u16string> typedLower, shown;
+};
+
+bool IsSuperscriptPower(const SpellingEntry& entry) {
+  return entry.canonical.size() > 1 && entry.canonical.front() == u'^' && !entry.shown.empty();
+}
+
+Powers CollectPowers() {
+  Powers powers;
+  for (const SpellingEntry& entry : spellingTable) {
+    if (!IsSuperscriptPower(entry)) continue;
+    powers.typedLower.push_back(LowerCaseText(entry.typed));
+    powers.shown.push_back(entry.shown);
+  }
+  return powers;
+}
+
+bool EndsWithAny(std::u16string_view text, const std::vector<std::u16string>& endings) {
+  for (const std::u16string& ending : endings)
+    if (!ending.empty() && text.ends_with(ending)) return true;
+  return false;
+}
+
+void RewriteEntry(const SpellingEntry& entry, const Powers& powers, std::u16string& text,
+                  std::u16string& lower, PresentUnits& present, int32_t& caret, int32_t& anchor,
+                  bool finalPass) {
   const size_t length = entry.typed.size();
   if (length == 0) return;
   const std::u16string typedLower = LowerCaseText(entry.typed);
@@ -53,6 +81,7 @@ void RewriteEntry(const SpellingEntry& entry, std::u16string& text, std::u16stri
   const int64_t delta = int64_t(replacement.size()) - int64_t(length);
   const size_t size = text.size();
   const bool caretAtEnd = size_t(caret) >= size;
+  const bool isPower = IsSuperscriptPower(entry);
 
   std::u16string out, outLower;
   size_t copied = 0;  // the original text before this index is in out already
@@ -68,6 +97,14 @@ void RewriteEntry(const SpellingEntry& entry, std::u16string& text, std::u16stri
     bool startHolds = before == -1 || before == 3 || before == 0 || firstClass == 0 ||
                       (firstClass == 1 && before != 1) || (firstClass == 2 && before != 2);
     if (!endHolds || !startHolds) continue;
+    if (isPower) {
+      const std::u16string_view shownBefore = start == copied && !out.empty()
+                                                  ? std::u16string_view(out)
+                                                  : std::u16string_view(text).substr(0, start);
+      if (EndsWithAny(shownBefore, powers.shown) ||
+          EndsWithAny(std::u16string_view(lower).substr(0, start), powers.typedLower))
+        continue;
+    }
 
     if (out.empty()) {
       out.reserve(size + 64);
@@ -101,8 +138,9 @@ void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, boo
   std::u16string lower = LowerCaseText(text);
   PresentUnits present(0x10000, false);
   NotePresent(present, lower);
+  const Powers powers = CollectPowers();
   for (const SpellingEntry& entry : spellingTable)
-    RewriteEntry(entry, text, lower, present, caret, anchor, finalPass);
+    RewriteEntry(entry, powers, text, lower, present, caret, anchor, finalPass);
 }
 
 void ApplySpellings(bool finalPass) {

@@ -54,6 +54,9 @@ struct Event {
   WindowHandle window = 0;  // the window the event belongs to
   uint32_t parameter = 0;
   int32_t x = 0, y = 0;     // mouse events only
+  // Key and character events: Shift was held when the key went down. Taken with the key, since
+  // asking the keyboard later (IsShiftHeld) finds a quick typist's Shift already released.
+  bool shift = false;
 };
 
 // The signed wheel delta of a kEventWheel event: 120 for one notch away from the user.

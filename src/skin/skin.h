@@ -32,6 +32,13 @@ struct SkinWindow {
   Image itemImage;                 // the item map as read, for hit testing
   int32_t active = 0;              // the window or its overlay is the foreground window
   int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
+  // The last left press on the window: the item it was on (-1: none) and the pointer's place
+  // on the screen then. A release clicks only the item pressed, and a drag moves the window
+  // only once the pointer has left that place, so a press and release on a drag-through item
+  // without moving is still a click.
+  int32_t pressedItem = -1;
+  int32_t pressX = 0, pressY = 0;
+  int32_t dragMoved = 0;
   // A hidden window is composed only when it is shown: set while what it would show changed.
   int32_t stale = 0;
 };
@@ -208,8 +215,9 @@ void ProcessSkinEvent(const Event& event);
 int32_t ActiveSkinWindow();
 // The skinned window the last processed event belongs to, -1 when none.
 int32_t SkinEventWindow();
-// The colour of the item the last processed event clicked (a left release over the item's own
-// pixels), -1 when none.
+// The colour of the item the last processed event clicked, -1 when none: a left release over
+// the item's own pixels, after a left press on the same item, without the window having moved
+// (a drag-through item is clicked by a press and release that do not move).
 int32_t SkinEventItem();
 // The last processed event as it came, with its parameter and mouse position.
 const Event& LastSkinEvent();

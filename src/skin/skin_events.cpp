@@ -1,6 +1,7 @@
 // Skinned windows at run time: following the mouse (hover, dragging the window, clicks on
 // release), the active state, and moving, showing and hiding a window with its overlay.
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -18,6 +19,9 @@ namespace {
 // The longest wait of WaitSkinEvent, for loops that must look again soon, input or not (a
 // selection whose button release may go to another program).
 constexpr int32_t kSkinWaitMs = 50;
+// How far, in pixels on each axis, the pointer may wander between a press and its release for
+// them to stay a click: a drag starts only beyond.
+constexpr int32_t kClickSlop = 2;
 
 void PlaceSkinWindow(const SkinWindow& record, int32_t x, int32_t y) {
   MoveWindowTo(record.windowHandle, x, y);
@@ -151,7 +155,10 @@ void ProcessSkinEvent(const Event& event) {
       record.dragX = -1;
       record.dragY = -1;
     }
-    if (record.dragX >= 0 && cursorKnown) {
+    if (record.dragX >= 0 && cursorKnown && record.dragMoved == 0 &&
+        (std::abs(cursorX - record.pressX) > kClickSlop || std::abs(cursorY - record.pressY) > kClickSlop))
+      record.dragMoved = 1;
+    if (record.dragX >= 0 && cursorKnown && record.dragMoved != 0) {
       int32_t x = 0, y = 0;
       GetWindowPosition(record.windowHandle, &x, &y);
       // A window system may do real work for a move; the pointer is often still.
@@ -179,14 +186,27 @@ void ProcessSkinEvent(const Event& event) {
 
     if (event.window != 0 && event.window == record.windowHandle) {
       skinEventWindow = record.window;
-      if (event.code == kEventLeftDown && (hot == nullptr || hot->dragThrough != 0)) {
-        // Held by the point pressed, so the window keeps it under the pointer as it moves.
-        record.dragX = event.x;
-        record.dragY = event.y;
+      if (event.code == kEventLeftDown) {
+        // The press is not forgotten when the button comes up unseen: a release already on its
+        // way would lose its click (the pointer's state is read ahead of the queue).
+        record.pressedItem = hot != nullptr ? hot->colour : -1;
+        record.pressX = cursorX;
+        record.pressY = cursorY;
+        record.dragMoved = 0;
+        if (hot == nullptr || hot->dragThrough != 0) {
+          // Held by the point pressed, so the window keeps it under the pointer as it moves.
+          record.dragX = event.x;
+          record.dragY = event.y;
+        }
       } else if (event.code == kEventLeftUp) {
+        // Released on another item than the one pressed (a drag from key to key, from a
+        // caption onto a key) or after moving the window: no click.
+        if (hot != nullptr && hot->colour == record.pressedItem && record.dragMoved == 0)
+          skinEventItem = hot->colour;
         record.dragX = -1;
         record.dragY = -1;
-        if (hot != nullptr) skinEventItem = hot->colour;
+        record.pressedItem = -1;
+        record.dragMoved = 0;
       }
     } else if (event.window != 0 && event.window == record.overlayHandle) {
       skinEventWindow = record.window;

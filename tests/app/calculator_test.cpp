@@ -39,27 +39,8 @@ void Restart() {
 
 WindowHandle MainWindow() { return SkinWindowHandle(0); }
 
-// The screen point of the item pixel nearest to its box's centre, so a click surely lands on it.
 void ItemCentre(int32_t colour, int32_t* screenX, int32_t* screenY) {
-  const SkinItem* item = FindSkinItem(colour);
-  const SkinWindow* window = FindSkinWindow(0);
-  ASSERT_TRUE(item && window);
-  const int32_t cx = (item->left + item->right) / 2, cy = (item->top + item->bottom) / 2;
-  int64_t best = INT64_MAX;
-  for (int32_t y = item->top; y <= item->bottom; ++y) {
-    for (int32_t x = item->left; x <= item->right; ++x) {
-      Pixel p = ImagePixel(window->itemImage, x, y);
-      int32_t c = PixelRed(p) + 256 * PixelGreen(p) + 65536 * PixelBlue(p);
-      int64_t d = int64_t(x - cx) * (x - cx) + int64_t(y - cy) * (y - cy);
-      if (c == colour && d < best) {
-        best = d;
-        int32_t left = 0, top = 0;
-        GetWindowPosition(MainWindow(), &left, &top);
-        *screenX = left + x;
-        *screenY = top + y;
-      }
-    }
-  }
+  ASSERT_TRUE(ItemCentreOnScreen(colour, screenX, screenY));
 }
 
 void ClickItem(int32_t colour) {
@@ -106,12 +87,12 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
   AtOffscreenTime(1500, [] {
     EXPECT_EQ(historyList.entries[0].expression, u"7+7");
     EXPECT_EQ(historyList.entries[0].answer, 14);
-    // A run that started with no history has no sentinel: its oldest entry cannot be recalled.
+    // The first calculation gave the list its sentinel: the oldest entry can be recalled.
     PressKey(kKeyPageUp);
     PressKey(kKeyPageUp);
   });
   AtOffscreenTime(2000, [] {
-    EXPECT_EQ(expressionLine.text, u"7+7");
+    EXPECT_EQ(expressionLine.text, u"2+3×4");
     ClickItem(kDegreesItem);
   });
   AtOffscreenTime(2500, [] {
@@ -130,7 +111,7 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
   ASSERT_TRUE(StartUp());
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
   const std::string saved = FileContent("Tornavelle.tvnp");
-  for (const char* line : {"Operation = 7+7", "Mode = 2", "Fenetre x = 664", "Fenetre y = 163",
+  for (const char* line : {"Operation = 2+3×4", "Mode = 2", "Fenetre x = 664", "Fenetre y = 163",
                            "Reponse0Operation = 7+7", "Reponse0Valeur = 14", "Reponse1Operation = 2+3×4"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
 
@@ -141,9 +122,9 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
     GetWindowPosition(MainWindow(), &x, &y);
     EXPECT_EQ(x, 664);
     EXPECT_EQ(y, 163);
-    EXPECT_EQ(expressionLine.text, u"7+7");
-    EXPECT_EQ(expressionLine.caret, 3);
-    EXPECT_EQ(historyList.entries.size(), 3u);  // with the sentinel loading adds
+    EXPECT_EQ(expressionLine.text, u"2+3×4");
+    EXPECT_EQ(expressionLine.caret, 5);
+    EXPECT_EQ(historyList.entries.size(), 3u);  // with the sentinel, saved and read back
     EXPECT_EQ(anglesInRadians, 0);
     EXPECT_EQ(GetSkinItemState(kDegreesItem), 1);
     EXPECT_TRUE(FindSkinItem(kHistoryItem)->picture.has_value());

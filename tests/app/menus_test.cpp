@@ -9,6 +9,8 @@
 #include "app/menus.h"
 #include "engine/calculation_text.h"
 #include "../support/calculator_parts.h"
+#include "../support/shipped_languages.h"
+#include "engine/spelling.h"
 
 namespace {
 
@@ -58,8 +60,8 @@ TEST_F(MenusTest, TheMenusAreBuiltFromTheFrenchTexts) {
       "[Trigonométrie]", "  17 π\t     pi", "  -", "  18 sin(", "  19 cos(", "  20 tan(",
       "  21 arcsin(", "  22 arccos(", "  23 arctan(", "  -", "  24 sinh(", "  25 cosh(",
       "  26 tanh(", "  27 argsinh(", "  28 argcosh(", "  29 argtanh(",
-      "[Dénombrement]", "  32 Factorielle\t     !", "  -", "  33 Arrangements arr(k,n)",
-      "  34 Combinaisons comb(k,n)",
+      "[Dénombrement]", "  32 Factorielle\t     !", "  -", "  33 Arrangements\t     arr(k,n)",
+      "  34 Combinaisons\t     comb(k,n)",
       "[Comparaisons]", "  35 Égal à\t     =", "  36 Supérieur à\t     >", "  37 Inférieur à\t     <",
       "  38 Supérieur ou égal à\t     >=", "  39 Inférieur ou égal à\t     <=", "  40 Différent de\t     <>",
       "[Mémoires]", "  42 a\t     0", "  43 b\t     0", "  44 c\t     0", "  45 d\t     0", "  47 f\t     0"};
@@ -85,6 +87,31 @@ TEST_F(MenusTest, AHintIsShownOnlyWhenItSaysSomethingElse) {
   std::vector<std::string> lines = MenuLines(kFunctionMenu);
   EXPECT_NE(std::find(lines.begin(), lines.end(), "  17 π"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "  6 \t     10^"), lines.end());
+}
+
+// What an entry makes you type is its hint, in the column after the tab, so that hints line
+// up in every submenu: never a function's name written into the entry's own text.
+TEST(MenuHints, StandInTheirOwnColumnInEveryLanguage) {
+  for (const std::string& language : ShippedLanguages()) {
+    SCOPED_TRACE(language);
+    ASSERT_TRUE(OpenCalculatorParts(Utf8ToUtf16(language).c_str()));
+    BuildMenus();
+    std::vector<std::u16string> functionNames;
+    for (const SpellingEntry& entry : spellingTable)
+      if (entry.typed.size() > 1 && entry.typed.back() == u'(') functionNames.push_back(entry.typed);
+    int32_t hinted = 0;
+    const std::vector<OffscreenMenuItem> menu = OffscreenMenu(kFunctionMenu).value();
+    for (const OffscreenMenuItem& submenu : menu) {
+      for (const OffscreenMenuItem& item : submenu.children) {
+        const std::u16string first = item.text.substr(0, item.text.find(u'\t'));
+        hinted += first.size() < item.text.size();
+        for (const std::u16string& name : functionNames)
+          EXPECT_EQ(first.find(u" " + name), std::u16string::npos) << Utf16ToUtf8(item.text);
+      }
+    }
+    EXPECT_EQ(hinted, 24 + 2 * 25);  // and the memory letters, twice, with their values
+    ResetApp();
+  }
 }
 
 TEST_F(MenusTest, EveryCommandThroughTheMenu) {
@@ -121,6 +148,8 @@ TEST_F(MenusTest, EveryCommandThroughTheMenu) {
   }
   // Copy and cut through the edit menu.
   expressionLine.text = u"2×3";
+  expressionLine.caret = 3;
+  expressionLine.anchor = 0;
   ScriptMenuChoice(74);
   ShowMenu(kEditMenu);
   HandleWindowEvent(WaitSkinEvent());

@@ -187,6 +187,11 @@ TEST_F(AnswerFormat, AnswerLinesShowGlyphsAndErrorTexts) {
       {{u"", 2, u"", 1}, "Opérande manquant"},
       {{u"", 2, u"x", 2}, "Division par zéro"},
       {{u"", 0, u"", 5}, "Hors−domaine"},  // error texts take the glyphs too
+      // A form read back from the settings file without its last blank, or without its word.
+      {{u"22÷7", 22.0 / 7, u"22⁄7 =", 0}, "22⁄7 = 3.142857142857"},
+      {{u"22÷7", 22.0 / 7, u"22⁄7", 0}, "22⁄7 = 3.142857142857"},
+      {{u"22÷7", 22.0 / 7, u"22⁄7 =   ", 0}, "22⁄7 = 3.142857142857"},
+      {{u"", 0.5, u"   ", 0}, "0.5"},
   };
   for (const auto& c : cases) EXPECT_EQ(Narrow(ComposeAnswerLine(c.entry)), c.line) << c.line;
   textTable[177] = u"/";  // replaced in order: a "-" shown as "/" then becomes text 178

@@ -51,10 +51,16 @@ TEST_F(ExpressionLineTest, TypingRewritesSpellingsAndEditsWholeNames) {
       {u"racine(4)", u"√(4)", 4, 4},
       {u"2^-1+", u"2⁻¹+", 4, 4},      // "^", "−", "1" still make the inverse glyph
       {u"2^-1+⌫⌫", u"2", 1, 1},       // Backspace takes a display name whole
+      {u"2+sin(⌫", u"2+sin", 5, 5},     // a function's name is letters, its "(" one more
+      {u"2+racine(⌫", u"2+√", 3, 3}, {u"2+racine(⌫⌫", u"2+", 2, 2},
       {u"+←←", u"rép+", 0, 0},        // arrows never stop inside a name
-      {u"2^-1^-1+⌫←", u"2⁻¹⁻¹", 3, 3},  // a twin name just before does not hide this one
-      {u"2^-1^-1+⌫←⌦", u"2⁻¹", 3, 3},   // Delete takes the name that starts at the caret
-      {u"2^-1^-1+⌫←←→", u"2⁻¹⁻¹", 3, 3},
+      {u"2⁻¹⁻¹+⌫←", u"2⁻¹⁻¹", 3, 3},  // a twin name just before does not hide this one
+      {u"2⁻¹⁻¹+⌫←⌦", u"2⁻¹", 3, 3},   // Delete takes the name that starts at the caret
+      {u"2⁻¹⁻¹+⌫←←→", u"2⁻¹⁻¹", 3, 3},
+      // A power right after another stays typed, so that it never reads as one exponent,
+      // whichever of the two the table rewrites first.
+      {u"2^3^2+", u"2³^2+", 5, 5}, {u"2^2^3+", u"2²^3+", 5, 5}, {u"2^-1^2+", u"2⁻¹^2+", 6, 6},
+      {u"2^2^-1+", u"2²^−1+", 6, 6}, {u"2^3+3^2+", u"2³+3²+", 6, 6},
       {u"2^-1+↖→⇧→", u"2⁻¹+", 3, 1},   // Shift+Right selects a whole name
       {u"2^-1+↖→⇧→⇪→", u"2⁻¹+", 4, 4},  // and Right without Shift collapses the selection
       {u"123↖⇧→→⇪5", u"53", 1, 1},     // typing replaces the selection

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "display/answer_format.h"
 #include "display/history_panel.h"
 #include "platform/text.h"
 #include "../support/calculator_parts.h"
@@ -61,7 +62,7 @@ TEST_F(HistoryPanelTest, EntriesAreReplacedAndTrimmed) {
   Calculate(u"1+1");  // the same again: one entry
   Calculate(u"1/0", 2);
   Calculate(u"2+2");  // replaces the failed one
-  EXPECT_EQ(Expressions(), "2+2|1+1|");
+  EXPECT_EQ(Expressions(), "2+2|1+1||");  // with the sentinel its first calculation brought
 
   // A loaded list ends with its sentinel; the 32nd entry pushes out the oldest real one.
   historyList.entries.clear();
@@ -72,13 +73,97 @@ TEST_F(HistoryPanelTest, EntriesAreReplacedAndTrimmed) {
   EXPECT_EQ(historyList.entries[29].expression, u"L2");
   EXPECT_EQ(historyList.entries[30].expression, u"");
 
-  // A run that started empty has no sentinel: the second-oldest goes and the oldest stays.
+  // A list that starts empty gets its sentinel at its first calculation, even a failed one:
+  // after 40 the newest 30 are kept, and the oldest of them can be recalled.
   historyList.entries.clear();
-  for (int i = 1; i <= 32; ++i) Calculate(u"C" + Utf8ToUtf16(std::to_string(i)));
+  Calculate(u"1/0", 2);
+  EXPECT_EQ(Expressions(), "1/0||");
+  for (int i = 1; i <= 40; ++i) Calculate(u"C" + Utf8ToUtf16(std::to_string(i)));
   EXPECT_EQ(historyList.entries.size(), 31u);
-  EXPECT_EQ(historyList.entries[29].expression, u"C3");
-  EXPECT_EQ(historyList.entries[30].expression, u"C1");
+  EXPECT_EQ(historyList.entries[0].expression, u"C40");
+  EXPECT_EQ(historyList.entries[29].expression, u"C11");
+  EXPECT_EQ(historyList.entries[30].expression, u"");
   EXPECT_EQ(historyList.historyCursor, 0);
+  for (int i = 0; i < 40; ++i) HistoryOlder();
+  EXPECT_EQ(expressionLine.text, u"C11");
+}
+
+// Whatever its length, a line shows what it is: a whole expression or its start with "…", a
+// whole answer line or the number alone; never a part cut off at the panel's edge.
+TEST_F(HistoryPanelTest, TextsTooWideForThePanelLoseTheirEndOrTheirForm) {
+  const FontHandle font = SkinItemFont(kHistoryItem);
+  const int32_t width = historyImage.width;
+  std::u16string sum = u"1";
+  for (int i = 2; i <= 60; ++i) sum += u"+" + Utf8ToUtf16(std::to_string(i));
+  const std::u16string longForm = u"-√(3)*9973/9998*-√(3)*9973/9998*-√(3)*9973/9998*-√(3)*9973/9998 = ";
+  const std::u16string million(1000000, u'7');
+  struct Case {
+    HistoryEntry entry;
+    const char16_t* expression;  // shown whole; nullptr: cut with "…"
+    const char16_t* answer;      // shown whole; nullptr: the number alone
+  } cases[] = {
+      {{u"22÷7", 22.0 / 7, u"22/7 = ", 0}, u"22÷7", u"22⁄7 = 3.142857142857"},
+      {{sum, 1830, u"", 0}, nullptr, u"1830"},
+      {{u"x", -1.727719814351, longForm, 0}, u"x", nullptr},
+      {{million, 7, u"", 0}, nullptr, u"7"},
+      {{u"1/0", 0, u"", 2}, u"1/0", u"Division par zéro"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.entry.expression.substr(0, 40)));
+    const std::u16string expression = ShownExpression(c.entry), answer = ShownAnswerLine(c.entry);
+    EXPECT_LE(MeasureText(font, expression).width, width);
+    EXPECT_LE(MeasureText(font, answer).width, width);
+    if (c.expression) {
+      EXPECT_EQ(expression, c.expression);
+    } else {
+      ASSERT_TRUE(expression.ends_with(u"…"));
+      const std::u16string kept = expression.substr(0, expression.size() - 1);
+      EXPECT_TRUE(c.entry.expression.starts_with(kept));
+      // Not cut shorter than it must be: one more character would not fit.
+      EXPECT_GT(MeasureText(font, c.entry.expression.substr(0, kept.size() + 1) + u"…").width, width);
+    }
+    if (c.answer) {
+      EXPECT_EQ(answer, c.answer);
+    } else {
+      HistoryEntry bare = c.entry;
+      bare.exactForm.clear();
+      EXPECT_GT(MeasureText(font, ComposeAnswerLine(c.entry)).width, width);
+      EXPECT_EQ(answer, ComposeAnswerLine(bare));
+    }
+  }
+  // The widest number, 13 digits with a negative exponent, fits the shipped panel whole.
+  EXPECT_EQ(ShownAnswerLine({u"x", -1.234567890123e-100, longForm, 0}),
+            ComposeAnswerLine({u"x", -1.234567890123e-100, u"", 0}));
+}
+
+// A point of the panel names the entry drawn there and whether it is its expression or its
+// answer; the sentinel's rows and the rest of the panel name none.
+TEST_F(HistoryPanelTest, APointNamesTheEntryAndTheRowDrawnThere) {
+  historyList.entries = Entries({u"3+3", u"2+2", u"1+1", u""});
+  historyList.historyCursor = 0;
+  DrawHistory();
+  const int32_t lineHeight = MeasureText(SkinItemFont(kHistoryItem), u"").height;
+  const int32_t h = historyImage.height, w = historyImage.width;
+  struct Case { int32_t x, y, entry; HistoryPart part; } cases[] = {
+      {w - 1, h - 1, 0, HistoryPart::kAnswer},
+      {0, h - lineHeight, 0, HistoryPart::kAnswer},
+      {0, h - lineHeight - 1, 0, HistoryPart::kExpression},
+      {w / 2, h - 2 * lineHeight, 0, HistoryPart::kExpression},
+      {5, h - 3 * lineHeight, 1, HistoryPart::kAnswer},
+      {5, h - 5 * lineHeight, 2, HistoryPart::kAnswer},
+      {5, h - 6 * lineHeight, 2, HistoryPart::kExpression},
+      {5, h - 7 * lineHeight, -1, HistoryPart::kNone},  // the sentinel
+      {5, 0, -1, HistoryPart::kNone},
+      {-1, h - 1, -1, HistoryPart::kNone}, {w, h - 1, -1, HistoryPart::kNone},
+  };
+  for (const Case& c : cases) {
+    HistoryHit hit = HistoryEntryAt(c.x, c.y);
+    EXPECT_EQ(hit.entry, c.entry) << c.x << "," << c.y;
+    EXPECT_EQ(hit.part, c.part) << c.x << "," << c.y;
+  }
+  // Browsed back one entry, the panel starts with the next older one.
+  HistoryOlder();
+  EXPECT_EQ(HistoryEntryAt(5, h - 1).entry, 1);
 }
 
 TEST_F(HistoryPanelTest, ThePanelDrawsAnswersRightExpressionsDimmedAndSeparators) {

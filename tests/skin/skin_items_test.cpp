@@ -90,7 +90,11 @@ TEST_F(SkinItems, ClicksHappenOnReleaseOverTheItemsOwnPixels) {
   } cases[] = {
       {"press and release on a key", 0, 0, 3, 2, 3, 0, Colour('A')},
       {"released over a hole", 0, 0, 3, 2, 2, 1, -1},
-      {"released over another key", 0, 0, 2, 2, 1, 1, Colour('D')},
+      {"off the key and back", 0, 0, 5, 3, 3, 2, Colour('A')},
+      // A click needs the press and the release on the same item.
+      {"released over another key", 0, 0, 2, 2, 1, 1, -1},
+      {"pressed on the background, released on a key", 5, 3, 5, 3, 7, 1, -1},
+      {"pressed on a key, released on the background", 7, 1, 7, 1, 5, 3, -1},
       {"moved off the window", 3, 0, 30, 30, 30, 30, -1},
       {"on the background", 5, 3, 5, 3, 5, 3, -1},
   };
@@ -108,6 +112,44 @@ TEST_F(SkinItems, ClicksHappenOnReleaseOverTheItemsOwnPixels) {
     if (c.clicked != -1) expected.emplace_back(kEventLeftUp, c.clicked);
     EXPECT_EQ(clicks, expected);
     EXPECT_EQ(Position(window), std::pair(100, 50));  // pressing the background drags, in place
+  }
+}
+
+// A drag-through item (a display, a caption) is clicked by a press and a release that stay in
+// place; a press that moves drags the window and clicks nothing, even released on the item.
+TEST_F(SkinItems, ADragThroughItemIsClickedByAPressThatDoesNotMove) {
+  SetSkinItemDrag(Colour('B'), 1);
+  struct Case {
+    const char* name;
+    int32_t pressX, pressY, releaseX, releaseY;  // the release in screen pixels from the press
+    int32_t clicked;
+    bool moves;
+  } cases[] = {
+      {"in place", 7, 1, 0, 0, Colour('B'), false},
+      {"a hand's tremor", 6, 1, 1, -1, Colour('B'), false},
+      {"a drag", 7, 1, 40, 3, -1, true},
+      {"a drag and back", 7, 1, 0, 0, -1, true},
+      {"from a drag-through item onto a key", 7, 1, -7, -1, -1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    clicks.clear();
+    auto [startX, startY] = Position(window);
+    MoveTo(c.pressX, c.pressY);
+    OffscreenPressButton(MouseButton::kLeft);
+    Drain();
+    if (c.moves) {
+      OffscreenMoveMouse(startX + c.pressX + 30, startY + c.pressY + 30);
+      Drain();
+    }
+    OffscreenMoveMouse(startX + c.pressX + c.releaseX, startY + c.pressY + c.releaseY);
+    Drain();
+    OffscreenReleaseButton(MouseButton::kLeft);
+    Drain();
+    std::vector<std::pair<int32_t, int32_t>> expected;
+    if (c.clicked != -1) expected.emplace_back(kEventLeftUp, c.clicked);
+    EXPECT_EQ(clicks, expected);
+    EXPECT_EQ(Position(window) != std::pair(startX, startY), c.moves && (c.releaseX || c.releaseY));
   }
 }
 

@@ -50,3 +50,28 @@ inline void ItemPointOnScreen(int32_t colour, int32_t x, int32_t y, int32_t* scr
   *screenX = left + item->left + x;
   *screenY = top + item->top + y;
 }
+
+// The screen point of the item's own pixel nearest to its box's centre, so a click surely lands
+// on it. False when the item or the window is missing.
+inline bool ItemCentreOnScreen(int32_t colour, int32_t* screenX, int32_t* screenY) {
+  const SkinItem* item = FindSkinItem(colour);
+  const SkinWindow* window = FindSkinWindow(0);
+  if (item == nullptr || window == nullptr) return false;
+  const int32_t cx = (item->left + item->right) / 2, cy = (item->top + item->bottom) / 2;
+  int64_t best = INT64_MAX;
+  for (int32_t y = item->top; y <= item->bottom; ++y) {
+    for (int32_t x = item->left; x <= item->right; ++x) {
+      const Pixel p = ImagePixel(window->itemImage, x, y);
+      const int32_t c = PixelRed(p) + 256 * PixelGreen(p) + 65536 * PixelBlue(p);
+      const int64_t d = int64_t(x - cx) * (x - cx) + int64_t(y - cy) * (y - cy);
+      if (c == colour && d < best) {
+        best = d;
+        int32_t left = 0, top = 0;
+        GetWindowPosition(window->windowHandle, &left, &top);
+        *screenX = left + x;
+        *screenY = top + y;
+      }
+    }
+  }
+  return best != INT64_MAX;
+}

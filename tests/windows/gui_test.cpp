@@ -1,6 +1,8 @@
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
-// keyboard and clicked on the keypad, degrees chosen, the window dragged, a text pasted from the
-// edit menu, the line copied, the quit key clicked; the settings file it saves on the way out
+// keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
+// text pasted from the edit menu, the latest answer copied from the empty line, the line cleared
+// with Escape and brought back with Ctrl+Z, a press and release on two keys that types nothing,
+// the line copied, the quit key clicked; the settings file it saves on the way out
 // holds the calculations, the mode, the line and the window's new place. A first run, from the
 // language dialog to the new copy it starts; the end of the session, which saves; and a second
 // start in the same folder, which brings the running calculator to the front instead.
@@ -270,6 +272,9 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     Click(item(kDegreesKey));
     Type(L"sin(90)");
     KeyPress(VK_RETURN);
+    // A line that ends in "=" calculates what comes before it.
+    Type(L"6*7=");
+    KeyPress(VK_RETURN);
     // The window dragged by its history panel, 100 pixels left and 50 up.
     POINT from = item(kHistoryPanel);
     Click(from, false, {from.x - 100, from.y - 50});
@@ -286,10 +291,30 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyPress(key);
     Wait(200);
     KeyPress(VK_RETURN);
-    // A line left to be saved, copied with Ctrl+C: with nothing selected, the whole line.
+    // Ctrl with a letter, Shift held too when asked.
+    auto control = [](WORD letter, bool shift = false) {
+      std::vector<INPUT> keys = {Key(VK_CONTROL, 0, false)};
+      if (shift) keys.push_back(Key(VK_SHIFT, 0, false));
+      keys.push_back(Key(letter, 0, false));
+      keys.push_back(Key(letter, 0, true));
+      if (shift) keys.push_back(Key(VK_SHIFT, 0, true));
+      keys.push_back(Key(VK_CONTROL, 0, true));
+      Send(keys);
+      Wait(200);
+    };
+    // On the empty line Ctrl+C copies the latest answer, as a number other programs read.
+    control('C');
+    Check(ClipboardText() == L"20", "Ctrl+C on an empty line did not copy the latest answer");
+    // A line left to be saved: cleared with Escape, the clearing undone, redone with
+    // Ctrl+Shift+Z and undone again; a press on 9 released over 8 types nothing. Copied with
+    // Ctrl+C: with nothing selected, the whole line.
     Type(L"7/2");
-    Send({Key(VK_CONTROL, 0, false), Key('C', 0, false), Key('C', 0, true), Key(VK_CONTROL, 0, true)});
-    Wait(300);
+    KeyPress(VK_ESCAPE);
+    control('Z');
+    control('Z', true);
+    control('Z');
+    Click(item(kNineKey), false, item(kEightKey));
+    control('C');
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
     Click(item(kQuitKey));
   }
@@ -299,9 +324,10 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
   std::string saved = Content(folder / "Tornavelle.tvnp");
   // The history keeps the calculation and its answer; the line keeps what was being typed.
   const std::string expected[] = {
-      "Reponse3Operation = 2+3\xC3\x97" "4", "Reponse3Valeur = 14",
-      "Reponse2Operation = 9\xC3\x97" "8", "Reponse2Valeur = 72",
-      "Reponse1Operation = sin(90)", "Reponse1Valeur = 1",
+      "Reponse4Operation = 2+3\xC3\x97" "4", "Reponse4Valeur = 14",
+      "Reponse3Operation = 9\xC3\x97" "8", "Reponse3Valeur = 72",
+      "Reponse2Operation = sin(90)", "Reponse2Valeur = 1",
+      "Reponse1Operation = 6\xC3\x97" "7\r\n", "Reponse1Valeur = 42",
       "Reponse0Operation = 5\xC3\x97\xE2\x88\x9A(16)", "Reponse0Valeur = 20",
       "Operation = 7\xC3\xB7" "2", "Mode = 2",
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};

@@ -230,7 +230,8 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
   Committed().clear();
   // A dead key waits for the next key to make its character; alone it is no key press.
   if (filtered && characters.empty()) return TRUE;
-  PostEvent({kEventKeyDown, record->handle, uint32_t(VirtualKeyOf(event)), 0, 0});
+  const bool shift = (event->state & GDK_SHIFT_MASK) != 0;
+  PostEvent({kEventKeyDown, record->handle, uint32_t(VirtualKeyOf(event)), 0, 0, shift});
   if (characters.empty()) {
     char16_t c = control ? ControlCharacterOf(event) : PlainCharacterOf(event->keyval);
     if (c != 0) characters.push_back(c);
@@ -241,8 +242,8 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
   for (size_t i = 0; i < characters.size(); ++i) {
     char16_t c = characters[i];
     if (i > 0 && !(c >= 0xDC00 && c <= 0xDFFF))
-      PostEvent({kEventKeyDown, record->handle, uint32_t(kKeyPacket), 0, 0});
-    PostEvent({kEventCharacter, record->handle, c, 0, 0});
+      PostEvent({kEventKeyDown, record->handle, uint32_t(kKeyPacket), 0, 0, shift});
+    PostEvent({kEventCharacter, record->handle, c, 0, 0, shift});
   }
   return TRUE;
 }

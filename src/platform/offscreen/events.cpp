@@ -235,8 +235,9 @@ void OffscreenTurnWheel(int32_t delta) {
 void OffscreenPressKey(int32_t virtualKey, char16_t character) {
   WindowHandle window = TheState().foreground;
   if (!window) return;
-  PostEvent({kEventKeyDown, window, static_cast<uint32_t>(virtualKey), 0, 0});
-  if (character != 0) PostEvent({kEventCharacter, window, character, 0, 0});
+  const bool shift = TheState().shiftHeld;
+  PostEvent({kEventKeyDown, window, static_cast<uint32_t>(virtualKey), 0, 0, shift});
+  if (character != 0) PostEvent({kEventCharacter, window, character, 0, 0, shift});
 }
 
 void OffscreenType(std::u16string_view text) {

@@ -91,6 +91,10 @@ void Paint(HWND hwnd, const WindowRecord* record) {
 
 }  // namespace
 
+// Whether Shift was down when the message being handled was sent: GetKeyState follows the
+// messages as they are read, where GetAsyncKeyState tells the keyboard's state now.
+bool ShiftOfMessage() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowRecord* record = FindRecordOfHwnd(hwnd);
   if (!record) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -100,10 +104,10 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       return 0;  // the program decides whether the window goes
     case WM_KEYDOWN:
       if (int32_t key = KeyCodeOf(wParam))
-        PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0});
+        PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0, ShiftOfMessage()});
       return 0;
     case WM_CHAR:
-      PostEvent({kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0});
+      PostEvent({kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0, ShiftOfMessage()});
       return 0;
     case WM_MOUSEMOVE:
       // Windows tells of the pointer leaving only when asked, once per request; a program that

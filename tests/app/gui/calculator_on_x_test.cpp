@@ -34,6 +34,7 @@ constexpr int32_t kPlus = 0x7ED2ED, kTimes = 0x1FB7E9, kDivide = 0x198AAF;
 constexpr int32_t kResult = 0x0E0EF6, kRadians = 0x8717C7, kDegrees = 0xA41FF1;
 constexpr int32_t kFunctions = 0x7A7E16, kQuit = 0xE3EA20;
 constexpr int32_t kLine = 0xF53610, kHistory = 0xBB2F14;
+constexpr int32_t kEight = 0x3CBA5A, kTitle = 0x0E0EC9;
 
 // The ASan build starts in a few seconds alone, but ./test runs it beside every other test.
 constexpr int32_t kStartMs = 30000, kReactMs = 10000;
@@ -56,6 +57,12 @@ enum class Do {
   kSaved,       // the settings file holds the text (the save after a calculation came)
   kSecondStart, // another window over the calculator's and with the keyboard, the program is
                 // started again in the folder: it ends at once, the calculator comes up
+  kEmptyLine,   // the line is empty: Ctrl+C copies the latest answer, the text
+  kPressRelease,  // a press on the item and a release on the item `count`; with `hints` 1
+                  // the press drags the window, which moves by the pointer's way
+  kDrag,        // a press on the item, a move by (count, hints) and a release; the window follows
+  kBaseline,    // a screenshot of the history panel, to find its rows of text against later
+  kHistoryRow,  // a click on the history panel's row of text `count`, 0 the lowest
 };
 
 struct Step {
@@ -83,6 +90,13 @@ Step MenuText(std::string shot, int32_t lines, int32_t hints) {
 Step Look(int32_t item, bool selected) { return {Do::kLook, item, "", selected ? 1 : 0}; }
 Step SavedText(std::string text) { return {Do::kSaved, 0, std::move(text)}; }
 Step SecondStart() { return {Do::kSecondStart, 0, ""}; }
+Step EmptyLine(std::string latestAnswer) { return {Do::kEmptyLine, 0, std::move(latestAnswer)}; }
+Step PressRelease(int32_t pressed, int32_t released, bool dragsWindow = false) {
+  return {Do::kPressRelease, pressed, "", released, dragsWindow ? 1 : 0};
+}
+Step Drag(int32_t item, int32_t dx, int32_t dy) { return {Do::kDrag, item, "", dx, dy}; }
+Step Baseline() { return {Do::kBaseline, 0, ""}; }
+Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistory, "", row}; }
 
 // A value the settings file must hold after the exit: a text, a number, or no such key.
 struct Saved {
@@ -123,18 +137,21 @@ Scenario KeypadKeyboardAndHistory() {
       false,
       {
           Look(kRadians, true), Look(kDegrees, false),
-          Click(kSeven), Click(kPlus), Click(kSeven), Line("7+7"), Click(kResult), Line(""),
+          Click(kSeven), Click(kPlus), Click(kSeven), Line("7+7"), Click(kResult), EmptyLine("14"),
           // The same key twice in a row, quicker than a double click.
           Click(kFour), Click(kFour), Click(kDivide), Click(kFour), Line("44÷4"),
-          Keys("Return"), Line(""),
+          Keys("Return"), EmptyLine("11"),
           Click(kDegrees), Look(kDegrees, true), Look(kRadians, false),
           Type("racine(16)*2"), Line("√(16)×2"), Keys("Return"),
-          Type("sin(30)"), Keys("Return"), Line(""),
-          Type("2+3"),
+          // The line the calculation emptied holds only what is typed next (its last digits
+          // in degrees are the engine's, not this test's).
+          Type("sin(30)"), Keys("Return"),
+          Type("2+3"), Line("2+3"),
+          // The first calculation gave the list its sentinel: the oldest entry is reached too.
           Keys("Prior"), Line("sin(30)"), Keys("Prior"), Line("√(16)×2"),
-          Wheel(4), Line("44÷4"), Wheel(4), Line("44÷4"),
-          Wheel(5), Line("√(16)×2"), Keys("Next"), Line("sin(30)"), Keys("Next"), Line("2+3"),
-          Keys("Next"), Line("2+3"),
+          Wheel(4), Line("44÷4"), Wheel(4), Line("7+7"), Wheel(4), Line("7+7"),
+          Wheel(5), Line("44÷4"), Keys("Next"), Line("√(16)×2"), Keys("Next"), Line("sin(30)"),
+          Keys("Next"), Line("2+3"), Keys("Next"), Line("2+3"),
       },
       {
           Is("Calcul", "Reponse0Operation", "sin(30)"), Value("Calcul", "Reponse0Valeur", 0.5),
@@ -142,7 +159,7 @@ Scenario KeypadKeyboardAndHistory() {
           Is("Calcul", "Reponse1Operation", "√(16)×2"), Value("Calcul", "Reponse1Valeur", 8),
           Is("Calcul", "Reponse2Operation", "44÷4"), Value("Calcul", "Reponse2Valeur", 11),
           Is("Calcul", "Reponse3Operation", "7+7"), Value("Calcul", "Reponse3Valeur", 14),
-          Missing("Calcul", "Reponse4Operation"),
+          Is("Calcul", "Reponse4Operation", ""), Missing("Calcul", "Reponse5Operation"),
           Is("Calcul", "Operation", "2+3"), Is("Calcul", "Mode", "2"),
       },
   };
@@ -157,6 +174,9 @@ Scenario MenusAndClipboard() {
       true,
       {
           Look(kRadians, true),
+          // Combinatorics: every entry with its hint, in one column.
+          Click(kFunctions), Popups(1), Keys("Down Down Down Down Right"), Popups(2),
+          MenuText("combinatorics-menu", 3, 3), Keys("Escape Escape"), Popups(0),
           Click(kTwo), Click(kTimes),
           // Powers, roots and logarithms; into its submenu, which shows 11 entries, 9 with a
           // hint; down to the square root.
@@ -170,7 +190,7 @@ Scenario MenusAndClipboard() {
           // Copy from the edit menu, with nothing selected: the whole line.
           Mark(), RightClick(kLine), Popups(1), MenuText("edit-menu", 4, 0),
           Keys("Down Return"), Popups(0), Copied("2×√(16)⁻¹"),
-          Keys("Return"), Line(""),
+          Keys("Return"), EmptyLine("0.5"),
           Offer(offered), Type("1+"), Keys("ctrl+v"), Pasted(), Line("1+" + offered), Keys("Return"),
           // Paste from the edit menu.
           Offer(offeredLater), RightClick(kLine), Popups(1), Keys("Down Down Down Return"),
@@ -180,10 +200,42 @@ Scenario MenusAndClipboard() {
           Is("Calcul", "Reponse0Operation", "1+" + offered),
           Value("Calcul", "Reponse0Valeur", 4 + std::acos(-1.0) / 2),
           Is("Calcul", "Reponse1Operation", "2×√(16)⁻¹"), Value("Calcul", "Reponse1Valeur", 0.5),
-          Missing("Calcul", "Reponse2Operation"),
+          Is("Calcul", "Reponse2Operation", ""), Missing("Calcul", "Reponse3Operation"),
           Is("Calcul", "Operation", offeredLater), Is("Calcul", "Mode", "1"),
       },
   };
+}
+
+// What the user meant: a press on one key and a release on another types nothing, and a drag
+// from the title moves the window; Ctrl+C on an empty line copies the latest answer with every
+// digit; Escape, Ctrl+Z and a trailing "="; clicks on the history's expressions and answers;
+// then 40 calculations, of which the newest 30 are saved with the sentinel after them.
+Scenario WhatTheUserMeant() {
+  std::vector<Step> steps = {
+      Baseline(),
+      Click(kTwo), Line("2"), PressRelease(kSeven, kEight), Line("2"),
+      PressRelease(kTitle, kDegrees, true), Look(kRadians, true), Drag(kTitle, 60, 40),
+      Type("^0.5"), Keys("Return"), EmptyLine("1.4142135623730951"),
+      Type("1+2"), Keys("Escape"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
+      Keys("ctrl+shift+z"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
+      Keys("ctrl+a"), Type("3*3="), Keys("Return"), EmptyLine("9"),
+      // Rows from the bottom: 9, 3×3, the square root's answer, its expression.
+      HistoryRow(3), Line("2^0.5"), Keys("Escape"),
+      Type("1+"), HistoryRow(2), Line("1+1.4142135623730951"), Keys("ctrl+z"), Line("1+"),
+      Keys("ctrl+y"), Line("1+1.4142135623730951"), Keys("Return"), EmptyLine("2.414213562373095"),
+  };
+  for (int32_t n = 1; n <= 40; ++n) {
+    steps.push_back(Type(std::to_string(n) + "+1"));
+    steps.push_back(Keys("Return"));
+  }
+  steps.push_back(EmptyLine("41"));
+  std::vector<Saved> saved = {Is("Calcul", "Reponse0Operation", "40+1"),
+                              Is("Calcul", "Reponse29Operation", "11+1"),
+                              Value("Calcul", "Reponse29Valeur", 12),
+                              Is("Calcul", "Reponse30Operation", ""),
+                              Missing("Calcul", "Reponse31Operation"),
+                              Is("Calcul", "Operation", ""), Is("Calcul", "Mode", "1")};
+  return {"what_the_user_meant", false, steps, saved};
 }
 
 // Names the scenario in test output.
@@ -199,7 +251,7 @@ Scenario RestartFromSavedSettings() {
           Look(kDegrees, true), Look(kRadians, false),
           Line("1+2"),
           Keys("Prior"), Line("√(16)×2"), Keys("Prior"), Line("7+7"), Keys("Prior"), Line("7+7"),
-          Keys("Return"), Line(""), Type("sin(90)"), Keys("Return"), Line(""),
+          Keys("Return"), EmptyLine("14"), Type("sin(90)"), Keys("Return"), EmptyLine("1"),
       },
       {
           Is("Calcul", "Reponse0Operation", "sin(90)"), Value("Calcul", "Reponse0Valeur", 1),
@@ -226,8 +278,8 @@ Scenario MemoriesAcrossRuns() {
       "memories_across_runs",
       false,
       {
-          Type("b+1"), Keys("Return"), Line(""),
-          Type("6*7->c"), Line("6×7→c"), Keys("Return"), Line(""),
+          Type("b+1"), Keys("Return"), EmptyLine("8"),
+          Type("6*7->c"), Line("6×7→c"), Keys("Return"), EmptyLine("42"),
       },
       {
           Is("Calcul", "Reponse0Operation", "6×7→c"), Value("Calcul", "Reponse0Valeur", 42),
@@ -269,9 +321,10 @@ Scenario EndedBy(std::string name, int signal) {
   Scenario scenario{
       std::move(name),
       false,
-      {Type("1+2"), Keys("Return"), Line(""), Type("4*5"), Line("4×5")},
+      {Type("1+2"), Keys("Return"), EmptyLine("3"), Type("4*5"), Line("4×5")},
       {Is("Calcul", "Reponse0Operation", "1+2"), Value("Calcul", "Reponse0Valeur", 3),
-       Missing("Calcul", "Reponse1Operation"), Is("Calcul", "Operation", "4×5")},
+       Is("Calcul", "Reponse1Operation", ""), Missing("Calcul", "Reponse2Operation"),
+       Is("Calcul", "Operation", "4×5")},
   };
   scenario.endSignal = signal;
   return scenario;
@@ -305,7 +358,7 @@ Scenario FirstRunRestarts() {
   Scenario scenario{
       "first_run_restarts",
       false,
-      {Type("5+5"), Keys("Return"), Line("")},
+      {Type("5+5"), Keys("Return"), EmptyLine("10")},
       {Is("Calcul", "Reponse0Operation", "5+5"), Value("Calcul", "Reponse0Valeur", 10)},
   };
   scenario.firstRun = true;
@@ -541,10 +594,75 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
         break;
       }
       case Do::kLine:
+      case Do::kEmptyLine:
         Perform(Mark());
         ASSERT_TRUE(Xdotool("key ctrl+c"));
         Perform(Copied(step.text));
         break;
+      case Do::kPressRelease:
+        if (step.hints == 0) {
+          ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(step.item) + " mousedown 1 mousemove " +
+                              ScreenPoint(step.count) + " mouseup 1"));
+        } else {
+          const auto [fromX, fromY] = ItemPoint(step.item);
+          const auto [toX, toY] = ItemPoint(step.count);
+          Perform(Drag(step.item, toX - fromX, toY - fromY));
+        }
+        break;
+      case Do::kDrag: {
+        // A hand's drag: the pointer moves while the button is held, and the window follows it
+        // before the button comes up (a release already done when the program reads the moves
+        // ends the drag where it began).
+        auto [pressX, pressY] = ItemPoint(step.item);
+        pressX += window.x;
+        pressY += window.y;
+        const Rect start = window;
+        auto at = [&](int32_t part) {
+          return std::to_string(pressX + step.count * part / 2) + " " +
+                 std::to_string(pressY + step.hints * part / 2);
+        };
+        ASSERT_TRUE(Xdotool("mousemove " + at(0) + " mousedown 1"));
+        for (int32_t part : {1, 2}) {
+          ASSERT_TRUE(Xdotool("mousemove " + at(part)));
+          Rect moved;
+          EXPECT_TRUE(WaitFor(
+              [&] {
+                moved = x.Frame(mainWindow);
+                return moved.x == start.x + step.count * part / 2 &&
+                       moved.y == start.y + step.hints * part / 2;
+              },
+              kReactMs))
+              << "the window is at " << moved.x << "," << moved.y;
+          window = moved;
+        }
+        ASSERT_TRUE(Xdotool("mouseup 1"));
+        break;
+      }
+      case Do::kBaseline:
+        ASSERT_TRUE(Xdotool("mousemove 0 0"));
+        baseline = TakeScreenshot(shots + "/" + GetParam().name + "-baseline.png");
+        baselineWindow = window;
+        ASSERT_TRUE(IsImageValid(baseline));
+        break;
+      case Do::kHistoryRow: {
+        // The rows of text are where the panel differs from how it looked empty.
+        ASSERT_TRUE(Xdotool("mousemove 0 0"));
+        std::vector<std::pair<int32_t, int32_t>> rows;
+        WaitFor(
+            [&] {
+              rows = HistoryRows(TakeScreenshot(shots + "/" + GetParam().name + "-history.png"));
+              return int32_t(rows.size()) > step.count;
+            },
+            kReactMs);
+        ASSERT_GT(int32_t(rows.size()), step.count) << "rows of text in the history panel";
+        const ItemRegion& r = items.at(kHistory);
+        const int32_t y = (rows[size_t(step.count)].first + rows[size_t(step.count)].second) / 2;
+        int32_t x = (r.left + r.right) / 2;
+        while (x < r.right && ImagePixel(itemMap, x, y) != r.colour) ++x;
+        ASSERT_TRUE(Xdotool("mousemove " + std::to_string(window.x + x) + " " +
+                            std::to_string(window.y + y) + " click 1"));
+        break;
+      }
       case Do::kPopups: {
         std::vector<Rect> shown;
         EXPECT_TRUE(WaitFor([&] { return int32_t((shown = x.Popups()).size()) == step.count; },
@@ -624,6 +742,26 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
     }
   }
 
+  // The rows of text in the history panel on the screenshot, from the bottom up: runs of window
+  // rows where some pixel differs clearly from the baseline (the faint separators do not).
+  std::vector<std::pair<int32_t, int32_t>> HistoryRows(const Image& shot) {
+    constexpr int32_t kInk = 60;
+    std::vector<std::pair<int32_t, int32_t>> rows;
+    if (!IsImageValid(shot) || !IsImageValid(baseline)) return rows;
+    const ItemRegion& r = items.at(kHistory);
+    bool inRow = false;
+    for (int32_t y = r.bottom; y >= r.top; --y) {
+      bool ink = false;
+      for (int32_t x = r.left; x <= r.right && !ink; ++x)
+        ink = ChannelDistance(ImagePixel(shot, window.x + x, window.y + y),
+                              ImagePixel(baseline, baselineWindow.x + x, baselineWindow.y + y)) > kInk;
+      if (ink && !inRow) rows.push_back({y, y});
+      if (ink) rows.back().first = y;
+      inRow = ink;
+    }
+    return rows;
+  }
+
   XServer x;
   fs::path folder;
   Image itemMap, normal, selected;
@@ -632,6 +770,8 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
   std::vector<std::unique_ptr<Child>> offers;  // the clipboard's other owners, newest last
   Rect window;
   unsigned long mainWindow = 0;
+  Image baseline;  // the screen before any calculation, for finding the history's rows
+  Rect baselineWindow;  // where the window was on it
   std::vector<Rect> popups;
   Rect newest;
   std::string marker;
@@ -735,7 +875,8 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
-                                           RestartFromSavedSettings(), DeadKeys(), MemoriesAcrossRuns()),
+                                           RestartFromSavedSettings(), DeadKeys(), MemoriesAcrossRuns(),
+                                           WhatTheUserMeant()),
                          [](const auto& info) { return info.param.name; });
 // Each way the program ends besides the quit key, and the copies in one folder; a CTest test of
 // their own (calculator_on_x_endings).
