@@ -3,8 +3,8 @@
 # them: a private X server, a session bus with the accessibility bus it starts on demand, and a
 # fresh HOME for every launch. For each program, in one run:
 #   - start-up: launch to the first window mapped (MapNotify), median of RUNS launches;
-#   - memory a second after the window appeared: resident (VmRSS) and private (the pages only
-#     this process holds, Private_Clean + Private_Dirty), median;
+#   - memory a second after the window appeared: resident (VmRSS) and private, the program's
+#     own anonymous memory (heap, stacks, images; not the libraries' pages), median;
 #   - asleep or not: wake-ups a second (context switches of all its threads) and CPU as a share
 #     of one core, over IDLE seconds, once with another window focused and the pointer away,
 #     once with its own window focused (the caret blinks).
@@ -38,12 +38,12 @@ median() { sort -g | awk '{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2]
 # Context switches and nanoseconds on a CPU, summed over the threads of the process.
 switches() { cat /proc/\$1/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += \$2 } END { print n }'; }
 cpu_ns() { cat /proc/\$1/task/*/schedstat 2>/dev/null | awk '{ n += \$1 } END { print n }'; }
-private_kib() { awk '/^Private_(Clean|Dirty)/ { n += \$2 } END { print n }' "/proc/\$1/smaps_rollup"; }
+anonymous_kib() { awk '/^Anonymous:/ { print \$2 }' "/proc/\$1/smaps_rollup"; }
 # Wake-ups a second and CPU percent of the process over IDLE seconds.
 idle_cost() {
   local s0 c0 s1 c1
   s0=\$(switches "\$1"); c0=\$(cpu_ns "\$1"); sleep $idle; s1=\$(switches "\$1"); c1=\$(cpu_ns "\$1")
-  awk -v s=\$((s1 - s0)) -v c=\$((c1 - c0)) -v t=$idle 'BEGIN { printf "%.1f %.3f\n", s / t, 100 * c / 1e9 / t }'
+  awk -v s=\$((s1 > s0 ? s1 - s0 : 0)) -v c=\$((c1 - c0)) -v t=$idle 'BEGIN { printf "%.1f %.3f\n", s / t, 100 * c / 1e9 / t }'
 }
 # Another window to hand the focus to, in a corner of its own.
 xlogo -name focus-holder -geometry 60x60-0-0 & other=\$!
@@ -64,7 +64,7 @@ measure() {  # name, program...
     sleep 1
     echo "\$ms" >>"\$name.start"
     awk '/^VmRSS/ { print \$2 / 1024 }' "/proc/\$pid/status" >>"\$name.rss"
-    echo "\$(private_kib \$pid)" | awk '{ print \$1 / 1024 }' >>"\$name.private"
+    echo "\$(anonymous_kib \$pid)" | awk '{ print \$1 / 1024 }' >>"\$name.private"
     if ((i == 0)); then
       # X programs that do not say their process id are found by their class.
       window=\$(xdotool search --onlyvisible --pid "\$pid" 2>/dev/null | head -n1 || true)

@@ -198,7 +198,7 @@ bool ApplyEdit(const LineEdit& edit, bool undoing) {
   line.caret = undoing ? edit.caretBefore : edit.caretAfter;
   line.anchor = undoing ? edit.anchorBefore : edit.anchorAfter;
   line.caretShown = true;
-  line.blinkTicks = 0;
+  ++line.blinkRestarts;
   // An undo inside a command leaves nothing for that command's end to record.
   if (edits.noting) edits.before = line;
   DrawExpressionLine();
