@@ -31,12 +31,16 @@ png_size() {  # png_size FILE: "WIDTHxHEIGHT", or nothing when it is no PNG file
 tree="
 path                                            kind
 bin/tornavelle                                  program
+bin/tornavelle-calc                             program
 libexec/tornavelle/tornavelle                   program
 libexec/tornavelle/prepare-user-folder          program
 share/applications/tornavelle.desktop           file
 share/icons/hicolor/48x48/apps/tornavelle.png   48x48
 share/icons/hicolor/128x128/apps/tornavelle.png 128x128
 share/icons/hicolor/256x256/apps/tornavelle.png 256x256
+share/metainfo/org.example.tornavelle.metainfo.xml file
+share/man/man1/tornavelle.1                     file
+share/man/man1/tornavelle-calc.1                file
 "
 while read -r path kind; do
   file=$prefix/$path

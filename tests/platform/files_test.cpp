@@ -290,8 +290,11 @@ struct OtherProcess {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    running = CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                             &startup, &info) != 0;
+    // Under Wine a start now and then fails while other programs start beside it (seen once in a
+    // full run): a few tries, each a new process.
+    for (int attempt = 0; attempt < 5 && !running; ++attempt)
+      running = CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &info) != 0;
     if (ended) End();
   }
   ~OtherProcess() {

@@ -7,7 +7,12 @@
 // language dialog to the new copy it starts; the end of the session, which saves; and a second
 // start in the same folder, which brings the running calculator to the front instead.
 //   test_windows_gui <Tornavelle.exe> <data folder>
+// As installed: the first scenario alone, with the program and the folder of a Start-menu
+// shortcut (the folder is the user's, prepared by the installer, and stays).
+//   test_windows_gui --shortcut <Tornavelle.lnk>
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -237,9 +242,9 @@ void EndsWell(HANDLE process, const std::string& when) {
   CloseHandle(process);
 }
 
-// Typing, the keypad, degrees, a drag, the quit key; then the settings file.
-void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
-  fs::path folder = PrepareFolder(data, "calculations");
+// Typing, the keypad, degrees, a drag, the quit key, in a folder holding the shipped languages
+// and skin; then the settings file.
+void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
   std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = English\r\n";
   std::optional<PROCESS_INFORMATION> started = Start(program, folder);
   if (!started) return;
@@ -333,8 +338,28 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& data) {
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
   for (const std::string& line : expected)
     Check(saved.find(line) != std::string::npos, std::string("Tornavelle.tvnp lacks \"") + line + "\":\n" + saved);
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
+}
+
+// The program a shortcut starts and the folder it starts it in; empty when it cannot be read.
+std::pair<fs::path, fs::path> ShortcutTarget(const fs::path& shortcut) {
+  std::pair<fs::path, fs::path> target;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      wchar_t program[MAX_PATH] = {}, folder[MAX_PATH] = {};
+      if (SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ)) &&
+          SUCCEEDED(link->GetPath(program, MAX_PATH, nullptr, 0)) &&
+          SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)))
+        target = {program, folder};
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return target;
 }
 
 // A first run: no language chosen yet. The dialog comes with French chosen, Enter takes it, and
@@ -503,14 +528,27 @@ void SecondStartRaisesTheFirst(const fs::path& program, const fs::path& data) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fputs("usage: test_windows_gui <Tornavelle.exe> <data folder>\n", stderr);
+    std::fputs("usage: test_windows_gui <Tornavelle.exe> <data folder>\n"
+               "       test_windows_gui --shortcut <Tornavelle.lnk>\n", stderr);
     return 2;
   }
-  fs::path program = fs::absolute(argv[1]), data = fs::absolute(argv[2]);
-  CalculationsAndQuit(program, data);
-  FirstRunStartsANewCopy(program, data);
-  SessionEndSaves(program, data);
-  SecondStartRaisesTheFirst(program, data);
+  if (std::strcmp(argv[1], "--shortcut") == 0) {
+    auto [program, folder] = ShortcutTarget(fs::absolute(argv[2]));
+    Check(!program.empty() && !folder.empty(), std::string("the shortcut ") + argv[2] + " could not be read");
+    Check(fs::exists(program), "the shortcut's program " + program.string() + " does not exist");
+    Check(fs::exists(folder / "Apparence" / "Defaut" / "Item.png"),
+          "the shortcut's folder " + folder.string() + " holds no skin");
+    if (failures == 0) CalculationsAndQuit(program, folder);
+  } else {
+    fs::path program = fs::absolute(argv[1]), data = fs::absolute(argv[2]);
+    fs::path folder = PrepareFolder(data, "calculations");
+    CalculationsAndQuit(program, folder);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    FirstRunStartsANewCopy(program, data);
+    SessionEndSaves(program, data);
+    SecondStartRaisesTheFirst(program, data);
+  }
   std::printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);
   return failures ? 1 : 0;
 }

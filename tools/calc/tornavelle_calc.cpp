@@ -13,6 +13,7 @@
 #include "engine/evaluator.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
+#include "platform/process.h"
 #include "platform/unicode.h"
 #include "settings/language.h"
 #include "settings/text_table.h"
@@ -22,6 +23,7 @@ namespace {
 const char kUsage[] =
     "usage: tornavelle-calc [--degrees | --radians] [--tsv] [--display] [--language NAME]\n"
     "                       [--data DIR] [--] [TEXT...]\n"
+    "       tornavelle-calc --help | --version\n"
     "Evaluates each TEXT, or each line of standard input when no TEXT is given (UTF-8), and\n"
     "prints the calculation with its answer line as the history panel shows it.\n"
     "  --degrees        trigonometric functions take and give degrees\n"
@@ -36,13 +38,16 @@ const char kUsage[] =
     "                   stores its answer in that memory letter for the texts after it\n"
     "  --language NAME  the interface texts of DIR/Lng-Tornavelle/NAME.Txt over the French ones\n"
     "                   (default Francais)\n"
-    "  --data DIR       the folder holding Lng-Tornavelle (default: the source tree's data)\n";
+    "  --data DIR       the folder holding Lng-Tornavelle (default: the installed languages,\n"
+    "                   or the source tree's data when run from a build)\n"
+    "  --help, -h       print this help and exit\n"
+    "  --version        print the version and exit\n";
 
 struct Options {
   bool tsv = false;
   bool display = false;
   std::string language = "Francais";
-  std::string dataFolder = TORNAVELLE_DATA_DIR;
+  std::string dataFolder;  // empty: DefaultDataFolder()
   std::vector<std::string> texts;  // none: the lines of standard input
 };
 
@@ -90,10 +95,22 @@ void PrintResult(const Options& options, const std::string& input) {
   }
 }
 
+// The installed languages when this program lies in an installed tree, else the source tree's.
+std::string DefaultDataFolder() {
+  std::string own = Utf16ToUtf8(OwnExecutablePath());
+  const size_t slash = own.find_last_of("/\\");
+  if (slash != std::string::npos) {
+    const std::string installed = own.substr(0, slash + 1) + TORNAVELLE_SHIPPED_FROM_BIN;
+    if (FileExists(installed + "/Lng-Tornavelle/Francais.Txt")) return installed;
+  }
+  return TORNAVELLE_DATA_DIR;
+}
+
 // Fills the text table from the French file and the chosen language's file of the data folder.
 // Returns an error message, or "" when the texts are loaded.
 std::string LoadTexts(const Options& options) {
-  const std::string folder = options.dataFolder + "/Lng-Tornavelle";
+  const std::string folder =
+      (options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder) + "/Lng-Tornavelle";
   for (const std::string& name : {std::string("Francais"), options.language})
     if (FindFileIgnoringExtensionCase(folder + "/" + name + ".Txt").empty())
       return "no language file " + name + ".Txt in " + folder;
@@ -131,6 +148,9 @@ int main(int argc, char** argv) {
       (arg == "--language" ? options.language : options.dataFolder) = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::puts("tornavelle-calc " TORNAVELLE_VERSION);
       return 0;
     } else {
       std::fprintf(stderr, "tornavelle-calc: unknown option %s\n%s", arg.c_str(), kUsage);
