@@ -11,6 +11,7 @@
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
 #include "platform/events.h"
+#include "platform/timers.h"
 #include "settings/settings.h"
 #include "settings/text_table.h"
 #include "skin/skin.h"
@@ -19,8 +20,11 @@ int32_t currentEvent = kEventNone;
 
 namespace {
 
-constexpr int32_t kBlinkTicks = 3;  // timer ticks per caret phase
 constexpr int32_t kWheelNotch = 120;
+
+// Whether the caret timer runs, and the blink restart of the line it last started from.
+bool caretTimerRunning = false;
+uint32_t caretTimerRestart = 0;
 
 void SetAngle(int32_t mode) {
   appSettings.angleMode = mode;
@@ -133,21 +137,47 @@ void ClickHistory() {
 }
 
 void TickCaret() {
-  ExpressionLine& line = expressionLine;
-  if (++line.blinkTicks >= kBlinkTicks) {
-    line.blinkTicks = 0;
-    line.caretShown = !line.caretShown;
-  }
+  expressionLine.caretShown = !expressionLine.caretShown;
   DrawExpressionLine();
+}
+
+// The caret blinks only while the main window has the keyboard: elsewhere it is not drawn, and
+// its timer would wake the program for nothing. A move or an edit shows the caret anew, for a
+// whole phase, so the timer starts over then.
+void FollowCaretTimer() {
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  const bool wanted = window != 0 && ActiveSkinWindow() == kMainWindow;
+  const uint32_t restart = expressionLine.blinkRestarts;
+  if (wanted && (!caretTimerRunning || restart != caretTimerRestart)) {
+    caretTimerRunning = StartTimer(window, kCaretTimer, kCaretPhaseMs);
+    caretTimerRestart = restart;
+  } else if (!wanted && caretTimerRunning) {
+    StopTimer(window, kCaretTimer);
+    caretTimerRunning = false;
+    // Back in front, the caret shows at once.
+    if (!expressionLine.caretShown) {
+      expressionLine.caretShown = true;
+      DrawExpressionLine();
+    }
+  }
 }
 
 }  // namespace
 
 void RunEventLoop() {
   for (;;) {
-    // A quiet moment: the save goes to the background before the loop waits.
-    if (!IsEventWaiting()) SaveChangesInBackground();
-    currentEvent = WaitSkinEvent();
+    FollowCaretTimer();
+    // What is ready now first: the desktop may have work that gives no event (a key's
+    // release), and the loop must not fall asleep before the quiet moment's save.
+    currentEvent = PollSkinEvent();
+    if (currentEvent == kEventNone) {
+      // A quiet moment: the save goes to the background before the loop sleeps.
+      SaveChangesInBackground();
+      // Asleep until there is something to do: input, a change of focus, the pointer leaving,
+      // or the caret's next phase. Every change the skin follows comes as an event of its own,
+      // so no pass is needed to notice one.
+      currentEvent = WaitSkinEventUntil(kWaitForever);
+    }
     // Started again in this folder: the window comes to the front, as a desktop calculator's does.
     if (currentEvent == kEventActivate) HideSkinWindow(kMainWindow, kShowWindow);
     // The two displays look selected while the main window is the active one.
@@ -218,4 +248,8 @@ void HandleWindowEvent(int32_t event) {
   }
 }
 
-void ResetEventLoop() { currentEvent = kEventNone; }
+void ResetEventLoop() {
+  currentEvent = kEventNone;
+  caretTimerRunning = false;
+  caretTimerRestart = 0;
+}

@@ -161,7 +161,6 @@ bool StartUp() {
   DrawExpressionLine();
   historyList.historyCursor = historyList.entries.empty() ? -1 : 0;
   DrawHistory();
-  StartTimer(window, kCaretTimer, kCaretTimerMs);
   SetSkinItemState(kHistoryItem, 1);
   SetSkinItemState(kExpressionItem, 1);
   HideSkinWindow(kMainWindow, kShowWindow);

@@ -6,9 +6,10 @@
 inline constexpr int32_t kMainWindow = 0;
 // HideSkinWindow's argument that shows the window (and brings it to the front).
 inline constexpr int32_t kShowWindow = 0;
-// The timer that blinks the caret, on the main window, and its period.
+// The timer that blinks the caret, on the main window, and its period: one tick per phase,
+// shown then hidden. It runs only while the main window has the keyboard (see RunEventLoop).
 inline constexpr int32_t kCaretTimer = 78;
-inline constexpr int32_t kCaretTimerMs = 100;
+inline constexpr int32_t kCaretPhaseMs = 300;
 // The skin folder the calculator opens, relative to the working directory.
 inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 

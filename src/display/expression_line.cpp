@@ -198,7 +198,7 @@ bool ApplyEdit(const LineEdit& edit, bool undoing) {
   line.caret = undoing ? edit.caretBefore : edit.caretAfter;
   line.anchor = undoing ? edit.anchorBefore : edit.anchorAfter;
   line.caretShown = true;
-  line.blinkTicks = 0;
+  ++line.blinkRestarts;
   // An undo inside a command leaves nothing for that command's end to record.
   if (edits.noting) edits.before = line;
   DrawExpressionLine();
@@ -297,7 +297,7 @@ void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor) {
   line.caret = static_cast<int32_t>(snapped);
   if (!keepAnchor && !IsShiftHeld()) line.anchor = line.caret;
   line.caretShown = true;
-  line.blinkTicks = 0;
+  ++line.blinkRestarts;
   ApplySpellings(false);
   DrawExpressionLine();
 }

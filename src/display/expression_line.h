@@ -16,7 +16,8 @@ struct ExpressionLine {
   int32_t anchor = 0;       // the selection's other end; equal to caret when none
   int32_t firstVisible = 0; // the first unit drawn (horizontal scroll)
   bool caretShown = true;   // blink phase
-  int32_t blinkTicks = 0;   // caret timer ticks since the last blink change, 0 to 2
+  uint32_t blinkRestarts = 0;  // times a move or an edit showed the caret anew: each starts
+                               // a full shown phase
 };
 
 // The process-wide line, and the image it is drawn into (the size of its item).

@@ -5,10 +5,11 @@
 
 #include "platform/windows.h"
 
-// Event codes. Up to 522 they are the classic window-message numbers; the last two are the
+// Event codes. Below 13000 they are the classic window-message numbers; the others are the
 // event layer's own.
 enum : int32_t {
   kEventNone = 0,           // nothing arrived within the wait
+  kEventFocus = 6,          // the window gained (parameter 1) or lost (0) the keyboard focus
   kEventClose = 16,         // the user asked to close the window; of window 0, the system asks
                             // the program to end (see IsEndRequested)
   kEventKeyDown = 256,      // parameter: virtual-key code
@@ -19,6 +20,7 @@ enum : int32_t {
   kEventRightDown = 516,    // x, y as above
   kEventRightUp = 517,      // x, y as above
   kEventWheel = 522,        // parameter: signed delta in the high 16 bits, 120 per notch
+  kEventMouseLeave = 675,   // the pointer left the window (no button held)
   kEventMenuCommand = 13101,  // parameter: the chosen command number
   kEventTimer = 13110,        // parameter: the timer number
   kEventActivate = 13120,     // window 0: the program was started again in the same folder, and
@@ -62,8 +64,11 @@ inline int32_t WheelDelta(const Event& event) {
   return static_cast<int16_t>(static_cast<uint16_t>(event.parameter >> 16));
 }
 
-// Waits at most timeoutMs (0 or less: no wait) for the next event; code kEventNone when none came.
-// Timer ticks due during the wait are delivered in their turn.
+// A time-out for WaitForEvent: no limit, the wait lasts until an event or a timer tick comes.
+inline constexpr int32_t kWaitForever = -1;
+
+// Waits at most timeoutMs (0: no wait; kWaitForever: no limit) for the next event; code
+// kEventNone when none came. Timer ticks due during the wait are delivered in their turn.
 Event WaitForEvent(int32_t timeoutMs);
 
 // The next event if one is queued or a timer is due, else code kEventNone; never waits.

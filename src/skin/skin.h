@@ -200,6 +200,11 @@ void HideSkinWindow(int32_t window, int32_t hide);
 // Waits at most 50 ms for the next event, runs ProcessSkinEvent on it and returns its code
 // (kEventNone when nothing came). The whole event stays readable through LastSkinEvent.
 int32_t WaitSkinEvent();
+// The same with a time-out of the caller's: kWaitForever sleeps until an event or a timer tick.
+int32_t WaitSkinEventUntil(int32_t timeoutMs);
+// The event that is ready now, processed in the same way; kEventNone, with nothing processed,
+// when none is. Never waits.
+int32_t PollSkinEvent();
 // Follows the event and the mouse in every skinned window: moves a dragged window with the
 // pointer, updates the active state and the hover, starts and ends drags, and notes the window
 // the event belongs to and the item it clicked. Redraws each window whose look changed, once.

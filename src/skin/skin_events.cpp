@@ -16,8 +16,8 @@ Event skinLastEvent;
 
 namespace {
 
-// The longest wait for an event: hover and drags are followed at least this often even when
-// no input arrives.
+// The longest wait of WaitSkinEvent, for loops that must look again soon, input or not (a
+// selection whose button release may go to another program).
 constexpr int32_t kSkinWaitMs = 50;
 // How far, in pixels on each axis, the pointer may wander between a press and its release for
 // them to stay a click: a drag starts only beyond.
@@ -107,9 +107,17 @@ void HideSkinWindow(int32_t window, int32_t hide) {
   SetWindowShown(record->windowHandle, hide == 0);
 }
 
-int32_t WaitSkinEvent() {
-  Event event = WaitForEvent(kSkinWaitMs);
+int32_t WaitSkinEvent() { return WaitSkinEventUntil(kSkinWaitMs); }
+
+int32_t WaitSkinEventUntil(int32_t timeoutMs) {
+  Event event = WaitForEvent(timeoutMs);
   ProcessSkinEvent(event);
+  return event.code;
+}
+
+int32_t PollSkinEvent() {
+  Event event = PollEvent();
+  if (event.code != kEventNone) ProcessSkinEvent(event);
   return event.code;
 }
 
@@ -117,8 +125,11 @@ void ProcessSkinEvent(const Event& event) {
   skinEventWindow = -1;
   skinEventItem = -1;
   skinLastEvent = event;
+  // A timer's tick cannot move the pointer or a window: asking the window system where the
+  // pointer is (a round trip to the X server) would only wake the process again.
+  const bool followsPointer = event.code != kEventTimer;
   int32_t cursorX = 0, cursorY = 0;
-  bool cursorKnown = GetCursorScreenPosition(&cursorX, &cursorY);
+  bool cursorKnown = followsPointer && GetCursorScreenPosition(&cursorX, &cursorY);
   // A mouse event says where the pointer was when it happened: a click queued behind others is
   // taken where it was made, not where the pointer has gone since (quick clicks on two keys,
   // a busy or remote desktop). While a window is dragged it moves under its own events, so
@@ -170,7 +181,8 @@ void ProcessSkinEvent(const Event& event) {
       int32_t x = cursorX - left, y = cursorY - top;
       if (x >= 0 && y >= 0 && x < width && y < height) mouse = std::pair(x, y);
     }
-    const SkinItem* hot = FollowHover(record, mouse, asked);
+    const SkinItem* hot = nullptr;
+    if (followsPointer) hot = FollowHover(record, mouse, asked);
 
     if (event.window != 0 && event.window == record.windowHandle) {
       skinEventWindow = record.window;

@@ -178,6 +178,57 @@ TEST_F(CalculatorTest, KeysCharactersAndTheWheel) {
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
 }
 
+// The program sleeps until something can change: with another program in front and the
+// pointer away it never wakes; in front it wakes once per caret phase, and a move of the
+// caret shows it for a whole phase; hover still follows the pointer in and out at once.
+TEST_F(CalculatorTest, AsleepUntilSomethingCanChange) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  static int64_t wakeUps = 0;
+  constexpr int64_t kAway = 1000, kBack = 61000, kTyped = 64100;
+  AtOffscreenTime(kAway, [] {
+    SetOffscreenForeground(0);
+    OffscreenMoveMouse(1919, 1079);  // away from the window
+    wakeUps = OffscreenWakeUps();
+  });
+  AtOffscreenTime(kBack, [] {
+    // One wait began behind the changes above and sleeps still: a minute with no wake-up.
+    EXPECT_LE(OffscreenWakeUps() - wakeUps, 1);
+    SetOffscreenForeground(MainWindow());
+    wakeUps = OffscreenWakeUps();
+  });
+  AtOffscreenTime(kBack + 3000, [] {
+    // Ten phases of 300 ms, and the wait for the focus change.
+    EXPECT_GE(OffscreenWakeUps() - wakeUps, 10);
+    EXPECT_LE(OffscreenWakeUps() - wakeUps, 11);
+  });
+  AtOffscreenTime(kTyped, [] {
+    OffscreenType(u"7");
+    PressKey(kKeyLeft);  // a move shows the caret anew
+  });
+  // The old rhythm would have hidden it at kTyped + 200.
+  AtOffscreenTime(kTyped + 250, [] { EXPECT_TRUE(expressionLine.caretShown); });
+  AtOffscreenTime(kTyped + 350, [] { EXPECT_FALSE(expressionLine.caretShown); });
+  AtOffscreenTime(kTyped + 650, [] { EXPECT_TRUE(expressionLine.caretShown); });
+  AtOffscreenTime(kTyped + 1000, [] {
+    int32_t x = 0, y = 0;
+    ItemCentre(kSevenItem, &x, &y);
+    OffscreenMoveMouse(x, y);
+  });
+  AtOffscreenTime(kTyped + 1010, [] { EXPECT_TRUE(IsSkinItemHot(kSevenItem)); });
+  AtOffscreenTime(kTyped + 1020, [] { OffscreenMoveMouse(1919, 1079); });
+  AtOffscreenTime(kTyped + 1030, [] { EXPECT_FALSE(IsSkinItemHot(kSevenItem)); });
+  AtOffscreenTime(kTyped + 1100, [] {
+    SetOffscreenForeground(0);
+    wakeUps = OffscreenWakeUps();
+  });
+  AtOffscreenTime(kTyped + 600000, [] {
+    EXPECT_LE(OffscreenWakeUps() - wakeUps, 1);
+    OffscreenRequestClose(MainWindow());
+  });
+  ASSERT_TRUE(StartUp());
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+}
+
 // Typed texts are read as written, through the keys and the result key, in both angle modes: no
 // number is cut short, a parenthesis multiplies, roots are real, degrees are exact, and the
 // answer word keeps every digit.

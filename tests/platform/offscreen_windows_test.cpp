@@ -18,6 +18,7 @@ class OffscreenScreen : public ::testing::Test {
   static WindowHandle Shown(WindowRequest request) {
     WindowHandle window = OpenWindow(request);
     SetWindowShown(window, true);
+    Drain();  // the focus it takes
     return window;
   }
   // Where the window is, and its size; {0, 0} for a window that is not open.
@@ -31,9 +32,11 @@ class OffscreenScreen : public ::testing::Test {
     EXPECT_EQ(GetWindowClientSize(window, &width, &height), IsWindowOpen(window));
     return {width, height};
   }
+  // What is queued, but for changes of focus.
   static std::vector<Event> Drain() {
     std::vector<Event> events;
-    for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent()) events.push_back(e);
+    for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent())
+      if (e.code != kEventFocus) events.push_back(e);
     return events;
   }
 };
@@ -73,7 +76,10 @@ TEST_F(OffscreenScreen, ClosingAWindowTakesItsOwnedWindowsTimersAndEvents) {
   EXPECT_EQ(OffscreenWindows(), std::vector<WindowHandle>{other});
   EXPECT_EQ(ForegroundWindow(), 0);
   std::vector<Event> events;
-  for (int i = 0; i < 2; ++i) events.push_back(WaitForEvent(100));
+  while (events.size() < 2) {
+    Event e = WaitForEvent(100);
+    if (e.code != kEventFocus) events.push_back(e);
+  }
   ASSERT_EQ(events[0].code, kEventClose);
   EXPECT_EQ(events[0].window, other);
   EXPECT_EQ(events[1].code, kEventTimer);
@@ -171,11 +177,12 @@ TEST_F(OffscreenScreen, MouseEventsCarryClientPositionsAndFollowThePressedWindow
   for (const Event& e : events) seen.emplace_back(e.code, e.window, e.x, e.y);
   EXPECT_EQ(seen, (std::vector<Seen>{
                       {kEventMouseMove, a, 10, 10}, {kEventLeftDown, a, 10, 10}, {kEventMouseMove, a, 110, 10},
-                      {kEventLeftUp, a, 110, 10}, {kEventMouseMove, b, 15, 11}, {kEventMouseMove, b, 20, 20},
-                      {kEventWheel, b, 20, 20}, {kEventWheel, b, 20, 20}}));
-  ASSERT_EQ(events.size(), 8u);
-  EXPECT_EQ(WheelDelta(events[6]), -60);
-  EXPECT_EQ(WheelDelta(events[7]), 240);
+                      {kEventLeftUp, a, 110, 10}, {kEventMouseLeave, a, 0, 0},  // left once released
+                      {kEventMouseMove, b, 15, 11}, {kEventMouseLeave, b, 0, 0},  // the click away
+                      {kEventMouseMove, b, 20, 20}, {kEventWheel, b, 20, 20}, {kEventWheel, b, 20, 20}}));
+  ASSERT_EQ(events.size(), 10u);
+  EXPECT_EQ(WheelDelta(events[8]), -60);
+  EXPECT_EQ(WheelDelta(events[9]), 240);
   int32_t x, y;
   ASSERT_TRUE(GetCursorScreenPosition(&x, &y));
   EXPECT_EQ(std::pair(x, y), std::pair(220, 70));
@@ -198,6 +205,38 @@ TEST_F(OffscreenScreen, KeysGoToTheForegroundWindowWithTheirCharacterBehind) {
                       {kEventKeyDown, 'A', w}, {kEventCharacter, 'a', w}, {kEventKeyDown, kKeyPacket, w},
                       {kEventCharacter, '+', w}, {kEventKeyDown, kKeyPacket, w}, {kEventCharacter, 0xD835, w},
                       {kEventKeyDown, kKeyPacket, w}, {kEventCharacter, 0xDF0B, w}}));
+}
+
+TEST_F(OffscreenScreen, FocusChangesAreToldToBothWindowsAndAWaitWithoutLimitSleepsToTheTick) {
+  WindowHandle a = Shown({u"a", 0, 0, 10, 10});
+  WindowHandle b = Shown({u"b", 20, 0, 10, 10});  // takes the focus from a
+  using Seen = std::tuple<int32_t, WindowHandle, uint32_t>;  // code, window, parameter
+  std::vector<Seen> seen;
+  auto take = [&seen] {
+    for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent())
+      seen.emplace_back(e.code, e.window, e.parameter);
+  };
+  SetOffscreenForeground(a);
+  SetOffscreenForeground(a);  // no change, no event
+  SetOffscreenForeground(0);
+  SetWindowShown(b, true);
+  SetWindowShown(b, false);  // the focus goes nowhere: b is owned by no window
+  take();
+  EXPECT_EQ(seen, (std::vector<Seen>{{kEventFocus, b, 0}, {kEventFocus, a, 1}, {kEventFocus, a, 0},
+                                     {kEventFocus, b, 1}, {kEventFocus, b, 0}}));
+
+  // Asleep: the clock jumps to the tick, and each wait that slept counts once.
+  ASSERT_TRUE(StartTimer(a, 78, 300));
+  const int64_t start = ClockMs(), wakeUps = OffscreenWakeUps();
+  EXPECT_EQ(WaitForEvent(kWaitForever).code, kEventTimer);
+  EXPECT_EQ(ClockMs() - start, 300);
+  OffscreenPressKey(kKeyHome);  // nothing in front: lost
+  SetOffscreenForeground(a);
+  EXPECT_EQ(WaitForEvent(kWaitForever).code, kEventFocus);  // queued: no sleep
+  EXPECT_EQ(OffscreenWakeUps() - wakeUps, 1);
+  StopTimer(a, 78);
+  SetOffscreenClockLimit(ClockMs() + 1000);
+  EXPECT_DEATH(WaitForEvent(kWaitForever), "never comes");
 }
 
 TEST_F(OffscreenScreen, WaitsMoveTheVirtualClockToTheNextTick) {

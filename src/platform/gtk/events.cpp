@@ -92,7 +92,17 @@ gboolean OnFocusChange(GtkWidget* widget, GdkEventFocus* event, gpointer) {
   if (const WindowRecord* record = FindRecordOfWidget(widget)) {
     if (event->in) gtk_im_context_focus_in(record->input);
     else gtk_im_context_focus_out(record->input);
+    // A program that sleeps until input learns of the change from this event alone.
+    PostEvent({kEventFocus, record->handle, event->in ? 1u : 0u, 0, 0});
   }
+  return FALSE;
+}
+
+gboolean OnLeave(GtkWidget* widget, GdkEventCrossing* event, gpointer) {
+  // Going into a child window is no leaving. Any other leave is passed on, a menu's grab
+  // included: hover is worked out again from where the pointer is.
+  if (event->detail == GDK_NOTIFY_INFERIOR) return FALSE;
+  PostMouse(widget, kEventMouseLeave, event->x, event->y);
   return FALSE;
 }
 
@@ -265,10 +275,14 @@ GdkDevice* Pointer() {
 
 void RunMainLoopUntil(int32_t timeoutMs, const std::function<bool()>& done) {
   bool over = false;
-  guint source = g_timeout_add(guint(std::max(timeoutMs, 0)), OnWaitOver, &over);
+  // Without a limit no time-out source is made: the loop sleeps in poll() until a source it
+  // already has (X input, a timer, a signal) has work.
+  guint source = timeoutMs == kWaitForever
+                     ? 0
+                     : g_timeout_add(guint(std::max(timeoutMs, 0)), OnWaitOver, &over);
   while (!done() && !over) g_main_context_iteration(nullptr, TRUE);
   // A time-out that has fired is gone already; one that has not is ours to remove.
-  if (!over) g_source_remove(source);
+  if (!over && source != 0) g_source_remove(source);
 }
 
 void ConnectInput(WindowRecord& record) {
@@ -276,7 +290,7 @@ void ConnectInput(WindowRecord& record) {
   gtk_widget_add_events(w, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK |
                                GDK_BUTTON_RELEASE_MASK | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK |
                                GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK |
-                               GDK_STRUCTURE_MASK);
+                               GDK_STRUCTURE_MASK | GDK_LEAVE_NOTIFY_MASK);
   g_signal_connect(w, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
   g_signal_connect(w, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
   g_signal_connect(w, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
@@ -286,6 +300,7 @@ void ConnectInput(WindowRecord& record) {
   g_signal_connect(w, "delete-event", G_CALLBACK(OnDelete), nullptr);
   g_signal_connect(w, "focus-in-event", G_CALLBACK(OnFocusChange), nullptr);
   g_signal_connect(w, "focus-out-event", G_CALLBACK(OnFocusChange), nullptr);
+  g_signal_connect(w, "leave-notify-event", G_CALLBACK(OnLeave), nullptr);
   // The simple context composes dead keys and Compose sequences itself and answers at once;
   // a context that talks to an input-method daemon may answer after the key event is gone.
   record.input = gtk_im_context_simple_new();
@@ -320,7 +335,7 @@ Event WaitForEvent(int32_t timeoutMs) {
   if (!s.started) return {};
   if (s.queue.empty()) PumpReady();
   // Blocks in poll() until X11 input, a timer or the time-out wakes the loop.
-  if (s.queue.empty() && timeoutMs > 0)
+  if (s.queue.empty() && (timeoutMs > 0 || timeoutMs == kWaitForever))
     RunMainLoopUntil(timeoutMs, [&s] { return !s.queue.empty(); });
   return PopEvent(s.queue);
 }

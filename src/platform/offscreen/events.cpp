@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/event_queue.h"
 #include "platform/events.h"
@@ -12,6 +13,15 @@
 namespace offscreen {
 
 void PostEvent(const Event& event) { TheState().queue.push_back(event); }
+
+void ChangeForeground(WindowHandle window) {
+  State& s = TheState();
+  if (s.foreground == window) return;
+  // As a desktop does: the window that loses the keyboard hears of it first.
+  if (FindRecord(s.foreground)) PostEvent({kEventFocus, s.foreground, 0, 0, 0});
+  s.foreground = window;
+  if (FindRecord(window)) PostEvent({kEventFocus, window, 1, 0, 0});
+}
 
 namespace {
 
@@ -93,7 +103,15 @@ using namespace offscreen;
 
 Event WaitForEvent(int32_t timeoutMs) {
   State& s = TheState();
-  if (s.queue.empty()) AdvanceTo(s.now + std::max(timeoutMs, 0), true);
+  if (s.queue.empty()) RunDue();
+  if (s.queue.empty() && timeoutMs != 0) {
+    ++s.wakeUps;
+    // Without a limit the wait runs to the next tick or action, or, with none, past the
+    // clock's limit: a program asleep with nothing scheduled would never wake.
+    AdvanceTo(timeoutMs == kWaitForever ? std::numeric_limits<int64_t>::max()
+                                        : s.now + std::max(timeoutMs, 0),
+              true);
+  }
   return PopEvent(s.queue);
 }
 
@@ -153,6 +171,11 @@ void OffscreenMoveMouse(int32_t screenX, int32_t screenY) {
   State& s = TheState();
   s.cursorX = screenX;
   s.cursorY = screenY;
+  // Without a grab, the window the pointer leaves is told so, as X11 and Windows tell it.
+  WindowHandle under = s.grab ? s.pointerWindow : OffscreenWindowAt(screenX, screenY);
+  if (s.pointerWindow != under && FindRecord(s.pointerWindow))
+    PostEvent({kEventMouseLeave, s.pointerWindow, 0, 0, 0});
+  s.pointerWindow = under;
   PostMouse(kEventMouseMove, MouseTarget());
 }
 
@@ -185,8 +208,15 @@ bool LiftButton(MouseButton button) {
 }  // namespace
 
 void OffscreenReleaseButton(MouseButton button) {
+  State& s = TheState();
   WindowHandle target = MouseTarget();
-  if (LiftButton(button)) PostMouse(button == MouseButton::kLeft ? kEventLeftUp : kEventRightUp, target);
+  if (!LiftButton(button)) return;
+  PostMouse(button == MouseButton::kLeft ? kEventLeftUp : kEventRightUp, target);
+  // The grab is over: a window the pointer was dragged out of learns that it left.
+  WindowHandle under = s.grab ? s.pointerWindow : OffscreenWindowAt(s.cursorX, s.cursorY);
+  if (s.pointerWindow != under && FindRecord(s.pointerWindow))
+    PostEvent({kEventMouseLeave, s.pointerWindow, 0, 0, 0});
+  s.pointerWindow = under;
 }
 
 void OffscreenReleaseButtonUnseen(MouseButton button) { LiftButton(button); }
@@ -226,6 +256,6 @@ void OffscreenRequestClose(WindowHandle window) {
   if (FindRecord(window)) PostEvent({kEventClose, window, 0, 0, 0});
 }
 
-void SetOffscreenForeground(WindowHandle window) {
-  TheState().foreground = FindRecord(window) ? window : 0;
-}
+void SetOffscreenForeground(WindowHandle window) { ChangeForeground(FindRecord(window) ? window : 0); }
+
+int64_t OffscreenWakeUps() { return TheState().wakeUps; }

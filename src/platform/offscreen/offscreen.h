@@ -36,6 +36,9 @@ void AtOffscreenTime(int64_t timeMs, std::function<void()> action);
 // virtual hour from the last reset.
 void SetOffscreenClockLimit(int64_t timeMs);
 
+// How many times a wait found nothing queued and slept: what a real program's wake-ups are.
+int64_t OffscreenWakeUps();
+
 // --- Input ----------------------------------------------------------------------------------
 // Mouse events go to the shown window under the pointer, except that while a button pressed
 // over a window is held, moves and the release go to that window (an implicit grab). A window
@@ -65,7 +68,8 @@ void OffscreenHoldShift(bool held);
 
 // The user asks to close the window (from the task bar, say): queues kEventClose.
 void OffscreenRequestClose(WindowHandle window);
-// Makes the window the foreground window; 0 puts another program's window in front.
+// Makes the window the foreground window; 0 puts another program's window in front. The
+// window that lost the foreground and the one that gained it each get a kEventFocus.
 void SetOffscreenForeground(WindowHandle window);
 
 // --- Windows --------------------------------------------------------------------------------

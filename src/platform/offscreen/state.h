@@ -54,6 +54,8 @@ struct State {
   bool leftHeld = false, rightHeld = false, shiftHeld = false;
   WindowHandle grab = 0;  // the window that got the press while a button is held
   WindowHandle foreground = 0;
+  WindowHandle pointerWindow = 0;  // the window the pointer was last seen over, without a grab
+  int64_t wakeUps = 0;             // waits that found nothing queued and slept
 
   std::optional<std::u16string> clipboard;
   bool clipboardLocked = false;
@@ -82,6 +84,8 @@ struct State {
 State& TheState();
 WindowRecord* FindRecord(WindowHandle window);
 void PostEvent(const Event& event);
+// Makes window (0: none of ours) the foreground window and tells both windows of the change.
+void ChangeForeground(WindowHandle window);
 void CloseAllWindows();
 
 }  // namespace offscreen

@@ -66,7 +66,7 @@ void LoseForeground(const WindowRecord& record) {
   State& s = TheState();
   if (s.foreground != record.handle) return;
   const WindowRecord* owner = FindRecord(record.info.owner);
-  s.foreground = owner && owner->info.shown ? owner->handle : 0;
+  ChangeForeground(owner && owner->info.shown ? owner->handle : 0);
 }
 
 }  // namespace
@@ -137,7 +137,7 @@ void SetWindowShown(WindowHandle window, bool shown) {
   record->info.shown = shown;
   if (shown) {
     Raise(window);
-    TheState().foreground = window;
+    ChangeForeground(window);
   } else {
     LoseForeground(*record);
     if (TheState().grab == window) TheState().grab = 0;

@@ -110,8 +110,21 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       PostEvent({kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0, ShiftOfMessage()});
       return 0;
     case WM_MOUSEMOVE:
+      // Windows tells of the pointer leaving only when asked, once per request; a program that
+      // sleeps until input would otherwise keep a key lit after the pointer went away.
+      if (!record->leaveTracked) {
+        TRACKMOUSEEVENT track = {sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
+        record->leaveTracked = TrackMouseEvent(&track) != 0;
+      }
       PostMouse(*record, kEventMouseMove, lParam);
       return 0;
+    case WM_MOUSELEAVE:
+      record->leaveTracked = false;
+      PostEvent({kEventMouseLeave, record->handle, 0, 0, 0});
+      return 0;
+    case WM_ACTIVATE:
+      PostEvent({kEventFocus, record->handle, LOWORD(wParam) != WA_INACTIVE ? 1u : 0u, 0, 0});
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       Capture(hwnd, true);
@@ -194,12 +207,15 @@ Event WaitForEvent(int32_t timeoutMs) {
   State& s = TheState();
   if (!s.started) return {};
   if (s.queue.empty()) PumpMessages();
+  const bool forever = timeoutMs == kWaitForever;
   int64_t end = ClockMs() + std::max(timeoutMs, 0);
   while (s.queue.empty()) {
     int64_t left = end - ClockMs();
-    if (left <= 0) break;
-    // Wakes for any message, including those already in the queue but seen by an earlier peek.
-    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(left), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (!forever && left <= 0) break;
+    // Wakes for any message, including those already in the queue but seen by an earlier peek;
+    // SetTimer's ticks are messages too, so without a limit the thread sleeps until one is due.
+    MsgWaitForMultipleObjectsEx(0, nullptr, forever ? INFINITE : DWORD(left), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
     PumpMessages();
   }
   return PopEvent(s.queue);

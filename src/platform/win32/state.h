@@ -27,6 +27,7 @@ struct WindowRecord {
   HGDIOBJ previousBitmap = nullptr;
   Pixel* imageBits = nullptr;
   int32_t imageWidth = 0, imageHeight = 0;
+  bool leaveTracked = false;  // TrackMouseEvent asked for a WM_MOUSELEAVE not yet delivered
 };
 
 struct State {

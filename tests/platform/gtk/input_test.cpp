@@ -136,6 +136,34 @@ TEST_F(InputOnX, ADoubleClickIsTwoPressesAndTwoReleases) {
   EXPECT_EQ(releases, 2);
 }
 
+// What a program that sleeps without a limit must hear of comes as events: the pointer leaving
+// the window and the keyboard going to another; a wait without limit ends at a timer's tick.
+TEST_F(InputOnX, LeavingAndFocusAreEventsAndAWaitWithoutLimitEndsAtATick) {
+  MoveMouse(250, 250);
+  CollectEvents(200);
+  MoveMouse(700, 600);
+  std::vector<Event> events = CollectEvents(3000, kEventMouseLeave);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().code, kEventMouseLeave);
+  EXPECT_EQ(events.back().window, window);
+
+  WindowHandle other = OpenPlainWindow(600, 500, 50, 50, 0xFF000000);
+  Focus(other);
+  Focus(window);
+  std::vector<std::pair<WindowHandle, uint32_t>> focus;
+  for (const Event& e : CollectEvents(300))
+    if (e.code == kEventFocus) focus.emplace_back(e.window, e.parameter);
+  EXPECT_NE(std::find(focus.begin(), focus.end(), std::pair(window, 0u)), focus.end());
+  EXPECT_EQ(focus.back(), std::pair(window, 1u));
+
+  ASSERT_TRUE(StartTimer(window, 5, 100));
+  Event e;
+  while ((e = WaitForEvent(kWaitForever)).code != kEventTimer) {
+  }
+  EXPECT_EQ(e.window, window);
+  StopTimer(window, 5);
+}
+
 TEST_F(InputOnX, CursorShiftAndMonitorsAreReadFromTheServer) {
   MoveMouse(12, 34);
   int32_t x = -1, y = -1;

@@ -135,6 +135,9 @@ TEST_F(Win32, MessagesBecomeEvents) {
       {WM_LBUTTONUP, 0, MAKELPARAM(-3, 5), {kEventLeftUp, 0, 0, -3, 5}},
       {WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(7, 8), {kEventRightDown, 0, 0, 7, 8}},
       {WM_RBUTTONUP, 0, MAKELPARAM(7, 8), {kEventRightUp, 0, 0, 7, 8}},
+      {WM_MOUSELEAVE, 0, 0, {kEventMouseLeave}},
+      {WM_ACTIVATE, WA_INACTIVE, 0, {kEventFocus, 0, 0}},
+      {WM_ACTIVATE, WA_ACTIVE, 0, {kEventFocus, 0, 1}},
       {WM_CLOSE, 0, 0, {kEventClose}},
   };
   for (const auto& c : cases) {
@@ -170,6 +173,11 @@ TEST_F(Win32, TimersTickWithoutABacklog) {
   int ticks = 0;
   for (Event e = PollEvent(); e.code != kEventNone; e = PollEvent()) ticks += e.code == kEventTimer;
   EXPECT_LE(ticks, 2) << "one waiting tick, and perhaps one more come due while reading";
+  // A wait without limit sleeps until the next tick.
+  Event e;
+  while ((e = WaitForEvent(kWaitForever)).code != kEventTimer) {
+  }
+  EXPECT_EQ(e.parameter, 7u);
   StopTimer(window, 7);
   EXPECT_EQ(WaitForEvent(100).code, kEventNone);
   EXPECT_FALSE(StartTimer(999, 1, 10));
