@@ -63,11 +63,6 @@ void RunCalculation() {
 }
 
 void StoreLatestAnswer(int32_t memory) {
-  if (memory < 1 || memory >= kMemoryCount) return;
-  for (const HistoryEntry& entry : historyList.entries) {
-    // The empty entry that ends a restored list is no calculation.
-    if (entry.errorKind != 0 || entry.expression.empty()) continue;
-    memories[memory] = entry.answer;
-    return;
-  }
+  if (!IsMemoryPlace(memory)) return;
+  if (const HistoryEntry* newest = NewestAnswered()) memories[memory] = newest->answer;
 }

@@ -27,10 +27,8 @@ std::u16string NumberText(double value) { return std::isfinite(value) ? PlainDec
 // The answer of the newest calculation that has one, as every digit of it; empty when there is
 // none.
 std::u16string LatestAnswerText() {
-  for (const HistoryEntry& entry : historyList.entries) {
-    if (!entry.expression.empty() && entry.errorKind == 0) return NumberText(entry.answer);
-  }
-  return u"";
+  const HistoryEntry* newest = NewestAnswered();
+  return newest ? NumberText(newest->answer) : u"";
 }
 
 }  // namespace

@@ -37,7 +37,6 @@ constexpr MenuRow Letters(int32_t firstCommand) { return {RowKind::kLetters, fir
 // The letter entries insert a letter (42 to 67: 41 plus the letter's place), store the latest
 // answer in it (76 to 101) or clear them all (102).
 constexpr int32_t kInsertLetterBase = 41, kStoreLetterBase = 75, kClearMemoriesCommand = 102;
-constexpr int32_t kLetterCount = 26, kLetterE = 5;
 constexpr MenuRow E(int32_t command, TextPiece text, TextPiece hint = {}) { return {RowKind::kEntry, command, {text}, {hint}}; }
 constexpr MenuRow Open(int32_t command, int32_t text, TextPiece hint = {}) {
   return {RowKind::kEntry, command, {T(text), F(u"(")}, {hint}};
@@ -123,7 +122,7 @@ double shownMemories[kMemoryCount] = {};
 // The letter of a command of the range that starts at base, or 0.
 int32_t LetterOf(int32_t command, int32_t base) {
   const int32_t place = command - base;
-  return place >= 1 && place <= kLetterCount && place != kLetterE ? place : 0;
+  return IsMemoryPlace(place) ? place : 0;
 }
 
 template <size_t n>
@@ -140,8 +139,8 @@ void BuildMenu(int32_t menu, const MenuRow (&rows)[n]) {
       case RowKind::kEntry: AddMenuItemWithHint(row.command, JoinPieces(row.text), JoinPieces(row.hint)); break;
       case RowKind::kSeparator: AddMenuSeparator(menu); break;
       case RowKind::kLetters:
-        for (int32_t place = 1; place <= kLetterCount; ++place)
-          if (place != kLetterE)
+        for (int32_t place = 1; place < kMemoryCount; ++place)
+          if (IsMemoryPlace(place))
             AddMenuItemWithHint(row.command + place, std::u16string(1, static_cast<char16_t>(u'a' + place - 1)),
                                 FormatAnswerNumber(memories[place]));
         std::memcpy(shownMemories, memories, sizeof memories);

@@ -22,10 +22,10 @@ int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arr
   while (!target.empty() && target.back() == u' ') target.remove_suffix(1);
   const std::u16string_view before = displayText.substr(0, at);
   if (target.size() != 1 || before.find_first_not_of(u' ') == std::u16string_view::npos) return -1;
-  const char16_t letter = LowerCaseUnit(target.front());
-  if (letter < u'a' || letter > u'z' || letter == u'e') return -1;
+  const int32_t place = LowerCaseUnit(target.front()) - u'a' + 1;
+  if (!IsMemoryPlace(place)) return -1;
   *calculation = before;
-  return letter - u'a' + 1;
+  return place;
 }
 
 namespace {

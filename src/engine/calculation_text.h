@@ -12,6 +12,9 @@
 constexpr int kMemoryCount = 28;
 extern double memories[kMemoryCount];
 
+// Whether a place of memories is a memory letter's: a (1) to z (26), but e (5), the constant.
+constexpr bool IsMemoryPlace(int32_t place) { return place >= 1 && place <= 26 && place != 5; }
+
 // Every memory back to 0.0, as at start-up.
 void ResetMemories();
 

@@ -21,3 +21,6 @@ struct HistoryList {
 
 // The process-wide history.
 extern HistoryList historyList;
+
+// The newest calculation that has an answer (no error, not the sentinel), or nullptr.
+const HistoryEntry* NewestAnswered();

@@ -53,16 +53,15 @@ const SettingRow kSettingRows[] = {
 // a file without them reads as all zeros and a copy of the program that knows nothing of them
 // passes over the group.
 std::u16string MemoryKey(int32_t place) { return std::u16string(1, static_cast<char16_t>(u'a' + place - 1)); }
-constexpr int32_t kFirstMemory = 1, kLastMemory = 26, kMemoryE = 5;
 
 void LoadMemories(const PreferenceStore& store) {
-  for (int32_t place = kFirstMemory; place <= kLastMemory; ++place)
-    if (place != kMemoryE) memories[place] = store.ReadDouble(MemoryKey(place), 0.0);
+  for (int32_t place = 1; place < kMemoryCount; ++place)
+    if (IsMemoryPlace(place)) memories[place] = store.ReadDouble(MemoryKey(place), 0.0);
 }
 
 void SaveMemories(PreferenceStore& store, const double* values) {
-  for (int32_t place = kFirstMemory; place <= kLastMemory; ++place)
-    if (place != kMemoryE && values[place] != 0) store.WriteDouble(MemoryKey(place), values[place]);
+  for (int32_t place = 1; place < kMemoryCount; ++place)
+    if (IsMemoryPlace(place) && values[place] != 0) store.WriteDouble(MemoryKey(place), values[place]);
 }
 
 // "Reponse" n field: the key of one field of history entry n.
