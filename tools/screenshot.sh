@@ -2,9 +2,11 @@
 # Takes the README's picture: the calculator in French with a few calculations in its history,
 # in a real window on a private X server with a compositor, over a soft backdrop.
 #   tools/screenshot.sh <tornavelle program> <output.png>
+# SCREENSHOT_SCALE=2 takes it on a desktop at 2× (GDK_SCALE=2, a screen twice as large).
 # The calculator runs in a temporary folder prepared as ./run prepares the user's, so the
 # picture never shows (or changes) anyone's own settings.
 set -euo pipefail
+scale=${SCREENSHOT_SCALE:-1}
 program=$(realpath "$1")
 out=$(realpath -m "$2")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,13 +22,13 @@ calculations=('racine(2)*racine(2)' '1/3+1/6' '7*pi/4' '2^10')
 cat >"$work/shoot.sh" <<SCRIPT
 set -euo pipefail
 cd "$work"
-convert -size 1024x768 gradient:'#8ca6c9'-'#d8c6b4' backdrop.png
+convert -size $((1024 * scale))x$((768 * scale)) gradient:'#8ca6c9'-'#d8c6b4' backdrop.png
 display -geometry +0+0 backdrop.png & backdrop=\$!
 sleep 1
 picom --backend xrender >/dev/null 2>&1 & compositor=\$!
 sleep 1
 cd "$folder"
-"$program" & calculator=\$!
+GDK_SCALE=$scale "$program" & calculator=\$!
 window=\$(xdotool search --sync --onlyvisible --name '^Tornavelle\$' | head -n1)
 sleep 1
 xdotool windowfocus --sync "\$window"
@@ -39,12 +41,13 @@ done
 # Half typed, the next calculation shows the line's glyphs and its caret.
 xdotool type --delay 80 'sin(pi/6)+racine3(8'
 eval "\$(xdotool getwindowgeometry --shell "\$window")"
-xdotool mousemove \$((X + 319)) \$((Y + 589))  # over the result key, lit
+xdotool mousemove \$((X + 319 * $scale)) \$((Y + 589 * $scale))  # over the result key, lit
 sleep 1
 xdotool key End  # the caret shows again for its full blink phase
 sleep 0.1
 import -window root full.png
-convert full.png -crop \$((WIDTH + 60))x\$((HEIGHT + 60))+\$((X - 30))+\$((Y - 30)) +repage "$out"
+margin=\$((30 * $scale))
+convert full.png -crop \$((WIDTH + 2 * margin))x\$((HEIGHT + 2 * margin))+\$((X - margin))+\$((Y - margin)) +repage "$out"
 kill \$calculator \$compositor \$backdrop
 SCRIPT
-"$here/tests/platform/gtk/run-under-x" bash "$work/shoot.sh"
+XVFB_SCREEN=$((1024 * scale))x$((768 * scale))x24 "$here/tests/platform/gtk/run-under-x" bash "$work/shoot.sh"

@@ -244,6 +244,7 @@ void HandleWindowEvent(int32_t event) {
       break;
     case kEventKeyDown: HandleKey(static_cast<int32_t>(last.parameter)); break;
     case kEventMenuCommand: HandleMenuCommand(static_cast<int32_t>(last.parameter)); break;
+    case kEventScaleChanged: ChangeDisplayScale(ScaleOfEvent(last)); break;
     default: break;
   }
 }

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -183,6 +184,24 @@ void RestoreWindowPosition() {
       return;
     }
   }
+}
+
+void ChangeDisplayScale(double scale) {
+  const double before = SkinScale();
+  if (scale == before) return;
+  int32_t windowX = 0, windowY = 0, pointerX = 0, pointerY = 0;
+  GetWindowPosition(SkinWindowHandle(kMainWindow), &windowX, &windowY);
+  const bool pointerKnown = GetCursorScreenPosition(&pointerX, &pointerY);
+  if (!RescaleSkinWindow(kMainWindow, scale)) return;
+  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  DrawExpressionLine();
+  DrawHistory();
+  if (!pointerKnown) return;
+  // The window grows or shrinks around the pointer, as a window dragged across monitors does.
+  const double ratio = scale / before;
+  MoveSkinWindow(kMainWindow, pointerX - int32_t(std::lround((pointerX - windowX) * ratio)),
+                 pointerY - int32_t(std::lround((pointerY - windowY) * ratio)));
 }
 
 void SaveChangesInBackground() {

@@ -26,6 +26,11 @@ bool StartUp();
 // monitor; otherwise it stays centred.
 void RestoreWindowPosition();
 
+// Draws the calculator again at the scale of the monitor its window moved to: the skin, the
+// two displays at their items' new sizes, and the window placed so that the point under the
+// pointer stays under it. Keeps the old scale when the skin cannot be drawn at the new one.
+void ChangeDisplayScale(double scale);
+
 // Saves the settings (with the window's position and the expression) and the language
 // choice, releases every resource and ends the program with exit code 0.
 void ShutDown();

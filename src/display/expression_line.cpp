@@ -20,7 +20,8 @@ namespace {
 // A line longer than this takes only what fits of a further insertion, so positions stay far
 // from the limits of their 32-bit type (a quarter of a billion units: half a gigabyte of text).
 constexpr int64_t kMaxLineLength = int64_t(1) << 28;
-constexpr int32_t kDragThreshold = 2;  // pixels the pointer must move before it selects
+constexpr int32_t kDragThreshold = 2;  // pixels at scale 1 the pointer must move before it selects
+constexpr int32_t kCaretWidth = 1;     // pixels at scale 1
 constexpr uint8_t kCaretAlpha = 0x90;
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -355,7 +356,7 @@ void PlaceCaretByMouse() {
     if (code == kEventLeftUp || code == kEventClose) return;
     if (code == kEventMouseMove) {
       int32_t x = PointerXOverLine(LastSkinEvent());
-      if (std::abs(x - pressX) > kDragThreshold) {
+      if (std::abs(x - pressX) > SkinPixels(kDragThreshold)) {
         line.caret = HitBoundary(x);
         MoveCaret(0, false, false, true);
       }
@@ -408,8 +409,10 @@ void DrawExpressionLine() {
 
   const int64_t caretX = at(line.caret) - origin;
   if (caretDrawn && caretX >= 0 && caretX < width) {
-    int32_t x = static_cast<int32_t>(caretX);
-    BlendLine(lineImage, x, 0, x, lineImage.height - 1, WithAlpha(colour, kCaretAlpha));
+    // The caret grows with the scale and stays inside the line at its right end.
+    const int32_t caretWidth = SkinPixels(kCaretWidth);
+    const auto x = static_cast<int32_t>(std::min<int64_t>(caretX, width - caretWidth));
+    BlendRectangle(lineImage, x, 0, caretWidth, lineImage.height, WithAlpha(colour, kCaretAlpha));
   }
   if (line.caret != line.anchor) {
     // The selection inverts: drawn text becomes holes in a solid bar of the text colour.

@@ -13,6 +13,7 @@ std::u16string savedTyping;
 namespace {
 
 constexpr std::u16string_view kEllipsis = u"…";
+constexpr int32_t kSeparatorThickness = 1;  // pixels at scale 1
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -150,8 +151,8 @@ void DrawHistory() {
     DrawTextInImage(historyImage, font, ShownExpression(entry), 0,
                     shown.expressionTop, WithAlpha(colour, alpha | 0xB0));
     if (shown.separator)
-      BlendLine(historyImage, 0, shown.expressionTop, width - 1, shown.expressionTop,
-                WithAlpha(colour, alpha | 0x10));
+      BlendRectangle(historyImage, 0, shown.expressionTop, width, SkinPixels(kSeparatorThickness),
+                     WithAlpha(colour, alpha | 0x10));
   });
   SetSkinItemImage(kHistoryItem, historyImage);
 }

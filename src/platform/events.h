@@ -25,6 +25,8 @@ enum : int32_t {
   kEventTimer = 13110,        // parameter: the timer number
   kEventActivate = 13120,     // window 0: the program was started again in the same folder, and
                               // this copy is asked to come to the front (see ClaimWorkingFolder)
+  kEventScaleChanged = 13130,  // the window went to a monitor of another scale; parameter: the
+                               // new scale in hundredths (150 for 1.5), see ScaleOfEvent
 };
 
 // Virtual-key codes of the keys the program tells apart; letters and digits are their
@@ -63,6 +65,9 @@ struct Event {
 inline int32_t WheelDelta(const Event& event) {
   return static_cast<int16_t>(static_cast<uint16_t>(event.parameter >> 16));
 }
+
+// The scale a kEventScaleChanged event tells of, rounded as DisplayScale rounds it.
+inline double ScaleOfEvent(const Event& event) { return event.parameter / 100.0; }
 
 // A time-out for WaitForEvent: no limit, the wait lasts until an event or a timer tick comes.
 inline constexpr int32_t kWaitForever = -1;

@@ -1,6 +1,7 @@
 #include "platform/image.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -157,4 +158,113 @@ void BlendLine(Image& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Pix
     Pixel& p = At(image, int32_t(x), int32_t(y));
     p = BlendPixel(p, pixel);
   }
+}
+
+namespace {
+
+// One output pixel's source pixels along an axis and their weights, which add up to 1.
+struct Taps {
+  int32_t first = 0;
+  std::vector<float> weights;
+};
+
+// A tent filter as wide as one output pixel in source pixels, and never narrower than one
+// source pixel: bilinear when enlarging, an average of the pixels covered when reducing.
+std::vector<Taps> AxisTaps(int32_t from, int32_t to) {
+  const double ratio = double(to) / from;
+  const double radius = std::max(1.0, 1.0 / ratio);
+  std::vector<Taps> axis(static_cast<size_t>(to));
+  for (int32_t o = 0; o < to; ++o) {
+    const double centre = (o + 0.5) / ratio - 0.5;
+    const int32_t low = std::max(0, int32_t(std::ceil(centre - radius)));
+    const int32_t high = std::min(from - 1, int32_t(std::floor(centre + radius)));
+    Taps& taps = axis[size_t(o)];
+    double total = 0;
+    for (int32_t s = low; s <= high; ++s) total += std::max(0.0, 1 - std::abs(s - centre) / radius);
+    taps.first = low;
+    for (int32_t s = low; s <= high; ++s) {
+      double w = std::max(0.0, 1 - std::abs(s - centre) / radius);
+      taps.weights.push_back(float(total > 0 ? w / total : 1.0 / (high - low + 1)));
+    }
+    if (taps.weights.empty()) {  // beyond the edge: the nearest pixel
+      taps.first = std::clamp(int32_t(std::lround(centre)), 0, from - 1);
+      taps.weights.push_back(1);
+    }
+  }
+  return axis;
+}
+
+// Premultiplied colour channels and alpha, in that order, as floats.
+struct Weighed {
+  float r = 0, g = 0, b = 0, a = 0;
+};
+
+}  // namespace
+
+Image ResizeImageSmooth(const Image& image, int32_t width, int32_t height) {
+  if (!IsImageValid(image)) return {};
+  Image out = MakeImage(width, height);
+  if (!IsImageValid(out)) return {};
+  const std::vector<Taps> across = AxisTaps(image.width, width);
+  const std::vector<Taps> down = AxisTaps(image.height, height);
+  // Rows first, into premultiplied floats of the new width and the old height.
+  std::vector<Weighed> rows(size_t(width) * size_t(image.height));
+  for (int32_t y = 0; y < image.height; ++y) {
+    const Pixel* in = image.pixels.data() + size_t(y) * size_t(image.width);
+    Weighed* row = rows.data() + size_t(y) * size_t(width);
+    for (int32_t x = 0; x < width; ++x) {
+      const Taps& taps = across[size_t(x)];
+      Weighed sum;
+      for (size_t k = 0; k < taps.weights.size(); ++k) {
+        Pixel p = in[size_t(taps.first) + k];
+        float wa = taps.weights[k] * PixelAlpha(p);
+        sum.r += wa * PixelRed(p);
+        sum.g += wa * PixelGreen(p);
+        sum.b += wa * PixelBlue(p);
+        sum.a += wa;
+      }
+      row[x] = sum;
+    }
+  }
+  auto channel = [](float v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
+  for (int32_t y = 0; y < height; ++y) {
+    const Taps& taps = down[size_t(y)];
+    for (int32_t x = 0; x < width; ++x) {
+      Weighed sum;
+      for (size_t k = 0; k < taps.weights.size(); ++k) {
+        const Weighed& w = rows[(size_t(taps.first) + k) * size_t(width) + size_t(x)];
+        float weight = taps.weights[k];
+        sum.r += weight * w.r;
+        sum.g += weight * w.g;
+        sum.b += weight * w.b;
+        sum.a += weight * w.a;
+      }
+      Pixel& p = At(out, x, y);
+      if (sum.a < 0.5f) {
+        p = 0;
+        continue;
+      }
+      p = MakePixel(channel(sum.a), channel(sum.r / sum.a), channel(sum.g / sum.a),
+                    channel(sum.b / sum.a));
+    }
+  }
+  return out;
+}
+
+Image ResizeImageNearest(const Image& image, int32_t width, int32_t height) {
+  if (!IsImageValid(image)) return {};
+  Image out = MakeImage(width, height);
+  if (!IsImageValid(out)) return {};
+  // The source pixel under each output pixel's centre.
+  auto source = [](int32_t o, int32_t to, int32_t from) {
+    return std::min(from - 1, int32_t((int64_t(2 * o + 1) * from) / (2 * int64_t(to))));
+  };
+  std::vector<int32_t> columns(static_cast<size_t>(width));
+  for (int32_t x = 0; x < width; ++x) columns[size_t(x)] = source(x, width, image.width);
+  for (int32_t y = 0; y < height; ++y) {
+    const Pixel* in = image.pixels.data() + size_t(source(y, height, image.height)) * size_t(image.width);
+    Pixel* row = out.pixels.data() + size_t(y) * size_t(width);
+    for (int32_t x = 0; x < width; ++x) row[x] = in[columns[size_t(x)]];
+  }
+  return out;
 }

@@ -64,6 +64,15 @@ Pixel AlphaMaskFilter(Pixel source, Pixel target);
 // transparent. Returns an empty image when a side is not positive or too large.
 Image CropImage(const Image& image, int32_t x, int32_t y, int32_t width, int32_t height);
 
+// The image resampled to width x height, for images drawn at one scale and shown at another.
+// Smooth: every colour is weighed by its alpha, so transparent pixels lend no colour to the
+// edges; bilinear when enlarging, each output pixel averaging the source pixels it covers when
+// reducing. Nearest: each output pixel is one source pixel, for images whose exact values mean
+// something (an item map). Both return an empty image when the source is not valid or a side
+// is not positive or too large.
+Image ResizeImageSmooth(const Image& image, int32_t width, int32_t height);
+Image ResizeImageNearest(const Image& image, int32_t width, int32_t height);
+
 // Sets every pixel of the rectangle to the pixel.
 void FillRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height, Pixel pixel);
 

@@ -11,5 +11,16 @@ struct Monitor {
 // Every monitor, the primary first. Empty when the desktop cannot be asked.
 std::vector<Monitor> ListMonitors();
 
-// The screen's vertical dots per inch; 96 when it cannot be known.
-int32_t ScreenDpi();
+// How many screen pixels stand for one pixel of a 96 dpi screen, the desktop's scale for the
+// program's windows: a multiple of kScaleStep from kMinScale to kMaxScale. 1 when it cannot be
+// known. On Windows, that of the primary monitor; a window on another monitor learns its own
+// through kEventScaleChanged.
+double DisplayScale();
+
+inline constexpr double kScaleStep = 0.25;
+inline constexpr double kMinScale = 1;
+inline constexpr double kMaxScale = 4;
+
+// The scale a desktop setting asks for, rounded to the nearest step and kept within the limits;
+// kMinScale for a value that is not a number.
+double RoundScale(double wanted);

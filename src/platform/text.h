@@ -12,9 +12,13 @@ using FontHandle = int32_t;
 // The face of the desktop's interface font ("Sans" when the desktop names none).
 std::u16string DefaultFontFace();
 
-// A regular font of the face whose em is round(points * ScreenDpi() / 72) pixels.
-// Returns 0 when points is not positive or the font cannot be made.
-FontHandle OpenFont(std::u16string_view face, int32_t points);
+// The resolution of a screen at scale 1: a point is 96 / 72 pixels there.
+inline constexpr int32_t kBaseDpi = 96;
+
+// A regular font of the face whose em is round(points * kBaseDpi * scale / 72) pixels: the size
+// a text of that many points takes in an image drawn at the scale (DisplayScale, monitors.h).
+// Returns 0 when points or the scale is not positive or the font cannot be made.
+FontHandle OpenFont(std::u16string_view face, int32_t points, double scale);
 
 // Releases the font; does nothing for a handle that is not open.
 void CloseFont(FontHandle font);

@@ -7,7 +7,7 @@
 #include "platform/text.h"
 
 // A regular font of the face with an em of round(points * dpi / 72) pixels; 0 on failure.
-FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, int32_t dpi);
+FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double dpi);
 
 // Closes every open font; handles are not reused afterwards.
 void CloseAllFonts();

@@ -32,6 +32,10 @@ bool IsWindowOpen(WindowHandle window);
 // Moves the window so that its client area's top-left is at (x, y); sizes are unchanged.
 void MoveWindowTo(WindowHandle window, int32_t x, int32_t y);
 
+// Gives the window's client area that size; the position stays. Does nothing for a size that
+// is not positive or a handle that is not open.
+void ResizeWindowTo(WindowHandle window, int32_t width, int32_t height);
+
 // Showing raises the window and makes it the foreground window; hiding a foreground window
 // hands the foreground to its owner when that is shown, else to no window of this process.
 void SetWindowShown(WindowHandle window, bool shown);

@@ -41,6 +41,7 @@ struct SkinWindow {
   int32_t dragMoved = 0;
   // A hidden window is composed only when it is shown: set while what it would show changed.
   int32_t stale = 0;
+  std::string folder;  // the skin folder it was opened from, "\"-terminated; empty for images given
 };
 
 // The looks an item can show, each cut from its own state image.
@@ -93,25 +94,44 @@ extern std::vector<SkinItem> skinItems;      // all windows' items, in detection
 extern std::vector<SkinFont> skinFonts;      // holds only the default font
 extern std::u16string skinDefaultFace;
 extern int32_t skinDefaultSize;  // points
+// How many screen pixels stand for one pixel of a skin drawn at 1: the desktop's scale when the
+// library started. The images, the item boxes, the fonts and every window size are in screen
+// pixels, at this scale.
+extern double skinScale;
+
+// A skin keeps its images for another scale than 1 in a subfolder named by the scale in percent:
+// "125", "150", "200", "300". Its own top folder holds the images at 1.
+std::string SkinScaleFolderName(double scale);
+// The size, in points, of the default font: 11 pixels at scale 1.
+constexpr int32_t kDefaultSkinPoints = 8;
 // Results of the last processed event (see SkinEventWindow, SkinEventItem, LastSkinEvent).
 extern int32_t skinEventWindow, skinEventItem;
 extern Event skinLastEvent;
 
-// Starts the library, releasing whatever an earlier start made: empty lists and the default
-// font (the desktop's interface face, at the size that gives about 11 pixels at the screen's
-// resolution).
+// Starts the library, releasing whatever an earlier start made: empty lists, the desktop's
+// scale, and the default font (the desktop's interface face, kDefaultSkinPoints at that scale).
 void InitSkin();
+
+double SkinScale();
+// A length of the drawing at scale 1 (a line's thickness, a margin), in pixels at the skin's
+// scale: rounded, and at least 1 for a positive length, so a thin line never vanishes.
+int32_t SkinPixels(int32_t length);
 
 // Starts reading and decoding the folder's images on a thread of its own, so that an
 // OpenSkinFolder of the same folder finds them ready: the decoding overlaps whatever the
-// program does meanwhile (the desktop's start-up). Nothing else of the library changes; a
+// program does meanwhile. Called before InitSkin, the thread waits for InitSkin to tell the
+// desktop's scale, and decodes only that scale's images. Nothing else of the library changes; a
 // later prefetch or ReleaseSkin drops images never taken.
 void PrefetchSkinFolder(std::string_view folder);
 
-// Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory);
-// a file that is missing or unreadable counts as absent. Returns what OpenSkinWindow returns,
-// or 0 before decoding anything when the files and the pixels their headers declare already
-// come to more than kMaxSkinBytes.
+// Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory)
+// at the skin's scale; a file that is missing or unreadable counts as absent. The images are
+// the scale's subfolder's when it has them (SkinScaleFolderName); else the nearest larger
+// scale's, reduced; else the folder's own, drawn at 1, enlarged. Reduced or enlarged, the looks
+// are resized smoothly and the item map and font images by nearest pixel, so that every item
+// keeps its exact colour. Returns what OpenSkinWindow returns, or 0 before decoding anything
+// when the files and the pixels their headers declare, at the skin's scale, already come to
+// more than the skin budget (kMaxSkinBytes times the scale's square).
 WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, std::string_view folder);
 
@@ -122,20 +142,28 @@ struct SkinImages {
   std::optional<Image> fontSize, fontColor, fontHotColor;
 };
 
-// The most a skin may cost, in bytes: its images, the window's canvas and second background,
-// and every piece its items keep. The shipped skin (392 × 654, 30 items) costs 14 MB, and
-// drawn at three times its size, taller than most screens, 124 MB; files of a few kilobytes
-// can declare gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
+// The most a skin drawn at 1 may cost, in bytes: its images, the window's canvas and second
+// background, and every piece its items keep; at another scale, times the scale's square. The
+// shipped skin (392 × 654, 30 items) costs 14 MB; files of a few kilobytes can declare
+// gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
 constexpr uint64_t kMaxSkinBytes = uint64_t(128) << 20;
 
 // Builds a skinned window from its images (owner 0: none); absent optional images take their
 // fallbacks. Returns the main window's handle, or 0 when normal or item is absent, an image
 // differs in size from normal, the map holds more than 4096 items or their boxes add up to
-// more than 16 windows, the skin would cost more than kMaxSkinBytes (counting a piece per item
+// more than 16 windows, the skin would cost more than its budget (counting a piece per item
 // for each state image given), the number is taken, or a window cannot be created; a failure
 // leaves no window open.
 WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, SkinImages images);
+
+// Draws the window again at another scale, from its skin folder's images for that scale (as
+// OpenSkinFolder chooses them), in place: the same window and overlay, now of the new size, at
+// the same place; every item keeps its caption, link, selection and drag-through, and loses its
+// picture, drawn for the old box. The library's scale and fonts become the new scale's. Returns
+// false, with nothing changed, for a window not opened from a folder or images that cannot make
+// a skin at that scale.
+bool RescaleSkinWindow(int32_t window, double scale);
 
 // Composes the window from its background, its items' pieces, captions and pictures, and
 // presents it; a frame identical to the one on screen is not handed over again. A hidden
@@ -183,6 +211,12 @@ int32_t IsSkinItemHot(int32_t colour);     // whether the mouse is over the lead
 int32_t SkinItemX(int32_t colour);         // left edge of the item's box, in window pixels
 int32_t SkinItemWidth(int32_t colour);
 int32_t SkinItemHeight(int32_t colour);
+// The item's box on the screen, in screen pixels at the skin's scale: where a screen reader or
+// a test finds it. All zero for a colour that names no item.
+struct SkinScreenBox {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+};
+SkinScreenBox SkinItemScreenBox(int32_t colour);
 FontHandle SkinItemFont(int32_t colour);  // 0 also for an item that shows no text
 Pixel SkinItemTextColour(int32_t colour);  // 0x00RRGGBB
 // Draws the image, centred on the item's box, into the item's picture, cut to the item's

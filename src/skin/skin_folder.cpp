@@ -4,6 +4,8 @@
 #include <cmath>
 #include <span>
 #include <system_error>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/files.h"
@@ -17,9 +19,14 @@ std::vector<SkinItem> skinItems;
 std::vector<SkinFont> skinFonts;
 std::u16string skinDefaultFace;
 int32_t skinDefaultSize = 0;
+double skinScale = 1;
 
 // Closes the windows and empties the lists, keeping prefetched images: what InitSkin does first.
 static void ReleaseSkinState();
+// Lets a prefetch waiting for the desktop's scale decode the images of that scale.
+static void GivePrefetchTheScale(double scale);
+// Whether InitSkin has run since the last release: the scale is known.
+static bool skinStarted = false;
 
 namespace {
 
@@ -61,20 +68,24 @@ void PunchItemHoles(Image& background, const Image& itemMap) {
 }
 
 // Each file of a skin folder and the image it holds.
+// Images whose pixels are values (an item's colour, a font's size or colour) are resized by
+// nearest pixel, which keeps every value exact; the looks are resized smoothly.
+enum Resize : bool { kSmooth, kExactValues };
 struct SkinFile {
   const char* name;
   std::optional<Image> SkinImages::*image;
+  Resize resize;
 };
 constexpr SkinFile kSkinFiles[] = {
-    {"Normal.png", &SkinImages::normal},
-    {"Hot.png", &SkinImages::hot},
-    {"Selected.png", &SkinImages::selected},
-    {"SelectedHot.png", &SkinImages::selectedHot},
-    {"Disable.png", &SkinImages::disable},
-    {"Item.png", &SkinImages::item},
-    {"FontSize.png", &SkinImages::fontSize},
-    {"FontColor.png", &SkinImages::fontColor},
-    {"FontHotColor.png", &SkinImages::fontHotColor}};
+    {"Normal.png", &SkinImages::normal, kSmooth},
+    {"Hot.png", &SkinImages::hot, kSmooth},
+    {"Selected.png", &SkinImages::selected, kSmooth},
+    {"SelectedHot.png", &SkinImages::selectedHot, kSmooth},
+    {"Disable.png", &SkinImages::disable, kSmooth},
+    {"Item.png", &SkinImages::item, kExactValues},
+    {"FontSize.png", &SkinImages::fontSize, kExactValues},
+    {"FontColor.png", &SkinImages::fontColor, kExactValues},
+    {"FontHotColor.png", &SkinImages::fontHotColor, kExactValues}};
 constexpr size_t kNormalFile = 0, kHotFile = 1;
 static_assert(kSkinFiles[kNormalFile].image == &SkinImages::normal &&
               kSkinFiles[kHotFile].image == &SkinImages::hot);
@@ -126,8 +137,11 @@ FontHandle SkinFontOfSize(int32_t points) {
   for (const SkinFont& entry : skinFonts) {
     if (entry.points == points) return entry.font;
   }
-  return OpenFont(skinDefaultFace, points);
+  return OpenFont(skinDefaultFace, points, skinScale);
 }
+
+// What a skin drawn at the library's scale may cost: its images have scale² times the pixels.
+uint64_t SkinBudget() { return uint64_t(double(kMaxSkinBytes) * skinScale * skinScale); }
 
 bool IsTableFont(FontHandle font) {
   return std::any_of(skinFonts.begin(), skinFonts.end(),
@@ -139,11 +153,22 @@ bool IsTableFont(FontHandle font) {
 void InitSkin() {
   ReleaseSkinState();
   skinDefaultFace = DefaultFontFace();
-  int32_t dpi = ScreenDpi() > 0 ? ScreenDpi() : 96;
-  // 792 / dpi points is about 11 pixels at any resolution; lround rounds halves away from zero.
-  skinDefaultSize = static_cast<int32_t>(std::lround(792.0 / dpi));
-  FontHandle font = OpenFont(skinDefaultFace, skinDefaultSize);
+  skinScale = DisplayScale();
+  skinStarted = true;
+  GivePrefetchTheScale(skinScale);
+  skinDefaultSize = kDefaultSkinPoints;
+  FontHandle font = OpenFont(skinDefaultFace, skinDefaultSize, skinScale);
   if (font != 0) skinFonts.push_back({skinDefaultSize, font});
+}
+
+double SkinScale() { return skinScale; }
+
+int32_t SkinPixels(int32_t length) {
+  return std::max<int32_t>(length > 0 ? 1 : 0, int32_t(std::lround(length * skinScale)));
+}
+
+std::string SkinScaleFolderName(double scale) {
+  return std::to_string(std::lround(scale * 100));
 }
 
 namespace {
@@ -154,9 +179,43 @@ std::string FolderBase(std::string_view folder) {
   return base;
 }
 
-// The images of the folder, read and decoded; nullopt when it cannot make a skin. Touches
-// nothing but the files and its own memory, so it may run on another thread.
-std::optional<SkinImages> ReadSkinImages(const std::string& base) {
+// Where a skin's images for a scale come from: a folder and the scale it was drawn at.
+struct SkinSource {
+  std::string base;
+  double drawnAt = 1;
+};
+
+// The skin's own images at the scale when it has them; else those of the nearest larger scale,
+// to be reduced; else the images at 1, to be enlarged. A scale's images count as there when
+// its Normal.png is.
+SkinSource ChooseSkinSource(const std::string& base, double scale) {
+  for (double drawnAt = scale; drawnAt <= kMaxScale; drawnAt += kScaleStep) {
+    std::string folder = drawnAt == 1 ? base : base + SkinScaleFolderName(drawnAt) + '\\';
+    if (FileExists(folder + kSkinFiles[kNormalFile].name)) return {folder, drawnAt};
+  }
+  return {base, 1};
+}
+
+// The image resized from the scale it was drawn at to the scale shown. Every image of a skin
+// has the same size, so they all come out of the same size.
+Image ResizeToScale(Image image, double drawnAt, double scale, Resize resize) {
+  if (drawnAt == scale || !IsImageValid(image)) return image;
+  const double factor = scale / drawnAt;
+  const auto width = int32_t(std::lround(image.width * factor));
+  const auto height = int32_t(std::lround(image.height * factor));
+  return resize == kExactValues ? ResizeImageNearest(image, width, height)
+                                : ResizeImageSmooth(image, width, height);
+}
+
+// The images of the folder at the scale, read, decoded and resized when they were drawn at
+// another; nullopt when they cannot make a skin. Touches nothing but the files and its own
+// memory, so it may run on another thread.
+std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale) {
+  const SkinSource source = ChooseSkinSource(folder, scale);
+  const std::string& base = source.base;
+  // Images drawn at another scale are weighed at the larger of their two sizes.
+  const double growth = std::max(1.0, (scale / source.drawnAt) * (scale / source.drawnAt));
+  const uint64_t budget = uint64_t(double(kMaxSkinBytes) * scale * scale);
   // Every file is read, and weighed by the size its header declares, before any is decoded:
   // a folder whose images alone would cost more than a skin may fails before their pixels are
   // allocated. The files' bytes count too, since all are held until decoded. A file whose
@@ -174,17 +233,22 @@ std::optional<SkinImages> ReadSkinImages(const std::string& base) {
       bytes[i] = std::string();
       continue;
     }
-    uint64_t pixels = uint64_t(sizes[i]->width) * uint64_t(sizes[i]->height);
+    auto pixels = uint64_t(double(sizes[i]->width) * double(sizes[i]->height) * growth);
     if (i == kNormalFile) windowPixels = pixels;
     heldBytes += bytes[i].size();
     givenPixels += pixels;
     // Until Hot.png is read it is taken as present, which costs less.
     bool hotGiven = i < kHotFile || sizes[kHotFile].has_value();
-    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > kMaxSkinBytes) return std::nullopt;
+    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > budget) return std::nullopt;
   }
   SkinImages images;
   for (size_t i = 0; i < kFiles; i++) {
-    if (sizes[i]) images.*kSkinFiles[i].image = DecodePngBytes(AsBytes(bytes[i]));
+    const SkinFile& file = kSkinFiles[i];
+    if (sizes[i]) {
+      std::optional<Image> decoded = DecodePngBytes(AsBytes(bytes[i]));
+      if (decoded) decoded = ResizeToScale(std::move(*decoded), source.drawnAt, scale, file.resize);
+      images.*file.image = std::move(decoded);
+    }
     bytes[i] = std::string();
   }
   return images;
@@ -192,8 +256,15 @@ std::optional<SkinImages> ReadSkinImages(const std::string& base) {
 
 // Images being decoded ahead of OpenSkinFolder, on a thread of their own. The record is never
 // destroyed: a process that ends before the images are taken needs no join.
+// The prefetch starts before the desktop's scale is known, which only the desktop's connection
+// tells: the thread waits for InitSkin to give it (scale 0 until then), and decodes only the
+// images of that scale.
 struct Prefetch {
   std::string base;
+  std::mutex lock;
+  std::condition_variable scaleKnown;
+  double scale = 0;
+  bool abandoned = false;  // no scale will come: decode nothing
   std::thread thread;
   std::optional<SkinImages> images;
 };
@@ -202,13 +273,19 @@ Prefetch& ThePrefetch() {
   return *prefetch;
 }
 
-// Waits for a prefetch under way and hands over its images if they are of that folder.
-std::optional<SkinImages> TakePrefetched(const std::string& base, bool* found) {
+// Waits for a prefetch under way and hands over its images if they are of that folder at that
+// scale.
+std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, bool* found) {
   Prefetch& prefetch = ThePrefetch();
   *found = false;
   if (!prefetch.thread.joinable()) return std::nullopt;
+  {
+    std::lock_guard<std::mutex> held(prefetch.lock);
+    if (prefetch.scale == 0) prefetch.abandoned = true;
+  }
+  prefetch.scaleKnown.notify_all();
   prefetch.thread.join();
-  *found = prefetch.base == base;
+  *found = prefetch.base == base && prefetch.scale == scale;
   std::optional<SkinImages> images = std::move(prefetch.images);
   prefetch.images.reset();
   return *found ? std::move(images) : std::nullopt;
@@ -216,13 +293,33 @@ std::optional<SkinImages> TakePrefetched(const std::string& base, bool* found) {
 
 }  // namespace
 
+static void GivePrefetchTheScale(double scale) {
+  Prefetch& prefetch = ThePrefetch();
+  {
+    std::lock_guard<std::mutex> held(prefetch.lock);
+    if (prefetch.scale == 0 && !prefetch.abandoned) prefetch.scale = scale;
+  }
+  prefetch.scaleKnown.notify_all();
+}
+
 void PrefetchSkinFolder(std::string_view folder) {
   bool found = false;
-  TakePrefetched({}, &found);
+  TakePrefetched({}, 0, &found);
   Prefetch& prefetch = ThePrefetch();
   prefetch.base = FolderBase(folder);
+  prefetch.scale = skinStarted ? skinScale : 0;
+  prefetch.abandoned = false;
   try {
-    prefetch.thread = std::thread([&prefetch] { prefetch.images = ReadSkinImages(prefetch.base); });
+    prefetch.thread = std::thread([&prefetch] {
+      double scale = 0;
+      {
+        std::unique_lock<std::mutex> held(prefetch.lock);
+        prefetch.scaleKnown.wait(held, [&prefetch] { return prefetch.scale != 0 || prefetch.abandoned; });
+        if (prefetch.abandoned) return;
+        scale = prefetch.scale;
+      }
+      prefetch.images = ReadSkinImages(prefetch.base, scale);
+    });
   } catch (const std::system_error&) {
     // No thread to spare: OpenSkinFolder decodes the images itself, as without a prefetch.
   }
@@ -232,23 +329,36 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, std::string_view folder) {
   const std::string base = FolderBase(folder);
   bool prefetched = false;
-  std::optional<SkinImages> images = TakePrefetched(base, &prefetched);
-  if (!prefetched) images = ReadSkinImages(base);
+  std::optional<SkinImages> images = TakePrefetched(base, skinScale, &prefetched);
+  if (!prefetched) images = ReadSkinImages(base, skinScale);
   if (!images) return 0;
-  return OpenSkinWindow(window, x, y, title, options, owner, std::move(*images));
+  WindowHandle handle = OpenSkinWindow(window, x, y, title, options, owner, std::move(*images));
+  // Kept so that the window can be drawn again at another scale.
+  if (handle != 0) skinWindows.back().folder = base;
+  return handle;
 }
 
-WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
-                            int32_t options, WindowHandle owner, SkinImages images) {
-  if (!images.normal || !images.item) return 0;
+namespace {
+
+// What a skin's images make of a window: its items, its two backgrounds with the items' pixels
+// punched out, and its item map.
+struct BuiltSkin {
+  std::vector<SkinItem> items;
+  Image normal, hot, item;
+};
+
+// Builds the window's items and backgrounds from the images at the library's scale; nullopt
+// when they cannot make a skin (OpenSkinWindow lists why). Opens the items' fonts.
+std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
+  if (!images.normal || !images.item) return std::nullopt;
   const Image& normal = *images.normal;
   const int32_t width = normal.width, height = normal.height;
-  if (!IsImageValid(normal)) return 0;
+  if (!IsImageValid(normal)) return std::nullopt;
   uint64_t givenPixels = 0;
   for (const SkinFile& file : kSkinFiles) {
     const std::optional<Image>& image = images.*file.image;
     if (!image) continue;
-    if (image->width != width || image->height != height || !IsImageValid(*image)) return 0;
+    if (image->width != width || image->height != height || !IsImageValid(*image)) return std::nullopt;
     givenPixels += image->pixels.size();
   }
   // The image each look is cut from, after the fallbacks: selected hot falls back to selected
@@ -263,46 +373,26 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   // boxes add up to many times the window (colours scattered to the corners), would take
   // gigabytes; such a skin fails instead.
   std::optional<std::vector<ItemRegion>> found = FindItemRegions(item);
-  if (!found) return 0;
+  if (!found) return std::nullopt;
   const std::vector<ItemRegion>& regions = *found;
   uint64_t piecePixels = 0;
   for (const ItemRegion& r : regions) {
     piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);
   }
   const uint64_t windowPixels = uint64_t(width) * uint64_t(height);
-  if (piecePixels > kMaxPieceWindows * windowPixels) return 0;
+  if (piecePixels > kMaxPieceWindows * windowPixels) return std::nullopt;
   // Before any piece is cut: each distinct state image may give every item a piece of its own.
   uint64_t stateImages = 1 + images.hot.has_value() + images.selected.has_value() +
                          images.selectedHot.has_value();
   if (SkinImageBytes(givenPixels, windowPixels, images.hot.has_value()) +
           sizeof(Pixel) * piecePixels * stateImages >
-      kMaxSkinBytes) {
-    return 0;
+      SkinBudget()) {
+    return std::nullopt;
   }
-
-  if (window < 0) window = FreeSkinNumber(-1);
-  if (IsSkinNumberUsed(window)) return 0;
-  WindowRequest request{title, x, y, width, height, (options & kSkinCentred) != 0, owner};
-  WindowHandle windowHandle = OpenWindow(request);
-  if (windowHandle == 0) return 0;
-  // The overlay sits exactly on the main window, wherever centring put it.
-  WindowRequest overlayRequest{title, 0, 0, width, height, false, windowHandle};
-  GetWindowPosition(windowHandle, &overlayRequest.x, &overlayRequest.y);
-  WindowHandle overlayHandle = OpenWindow(overlayRequest);
-  if (overlayHandle == 0) {
-    CloseWindow(windowHandle);
-    return 0;
-  }
-
-  SkinWindow record;
-  record.window = window;
-  record.overlayWindow = FreeSkinNumber(window);
-  record.windowHandle = windowHandle;
-  record.overlayHandle = overlayHandle;
-  record.canvas = MakeImage(width, height);
 
   // Items, their sprites, fonts and colours. Sprites are cut before the backgrounds lose
   // their item pixels below.
+  BuiltSkin built;
   for (const ItemRegion& region : regions) {
     SkinItem entry;
     entry.window = window;
@@ -323,14 +413,55 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
     if (points > 0) entry.font = SkinFontOfSize(points);
     entry.textColour = atSeed(images.fontColor, kOpaqueBlack) & 0x00FFFFFFu;
     entry.hotTextColour = atSeed(images.fontHotColor, kOpaqueBlack) & 0x00FFFFFFu;
-    skinItems.push_back(std::move(entry));
+    built.items.push_back(std::move(entry));
   }
 
-  record.hotImage = images.hot ? std::move(*images.hot) : normal;
-  record.normalImage = std::move(*images.normal);
-  PunchItemHoles(record.normalImage, item);
-  PunchItemHoles(record.hotImage, item);
-  record.itemImage = std::move(*images.item);
+  built.hot = images.hot ? std::move(*images.hot) : normal;
+  built.normal = std::move(*images.normal);
+  PunchItemHoles(built.normal, item);
+  PunchItemHoles(built.hot, item);
+  built.item = std::move(*images.item);
+  return built;
+}
+
+// Closes the fonts the items opened for themselves, outside the font table.
+void CloseItemFonts(const std::vector<SkinItem>& items) {
+  for (const SkinItem& item : items) {
+    if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
+  }
+}
+
+}  // namespace
+
+WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
+                            int32_t options, WindowHandle owner, SkinImages images) {
+  if (window < 0) window = FreeSkinNumber(-1);
+  if (IsSkinNumberUsed(window)) return 0;
+  std::optional<BuiltSkin> built = BuildSkin(window, std::move(images));
+  if (!built) return 0;
+  const int32_t width = built->normal.width, height = built->normal.height;
+  WindowRequest request{title, x, y, width, height, (options & kSkinCentred) != 0, owner};
+  WindowHandle windowHandle = OpenWindow(request);
+  // The overlay sits exactly on the main window, wherever centring put it.
+  WindowRequest overlayRequest{title, 0, 0, width, height, false, windowHandle};
+  GetWindowPosition(windowHandle, &overlayRequest.x, &overlayRequest.y);
+  WindowHandle overlayHandle = windowHandle != 0 ? OpenWindow(overlayRequest) : 0;
+  if (overlayHandle == 0) {
+    if (windowHandle != 0) CloseWindow(windowHandle);
+    CloseItemFonts(built->items);
+    return 0;
+  }
+
+  SkinWindow record;
+  record.window = window;
+  record.overlayWindow = FreeSkinNumber(window);
+  record.windowHandle = windowHandle;
+  record.overlayHandle = overlayHandle;
+  record.canvas = MakeImage(width, height);
+  for (SkinItem& item : built->items) skinItems.push_back(std::move(item));
+  record.normalImage = std::move(built->normal);
+  record.hotImage = std::move(built->hot);
+  record.itemImage = std::move(built->item);
   skinWindows.push_back(std::move(record));
 
   MakeWindowLayered(windowHandle);
@@ -342,6 +473,64 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   return windowHandle;
 }
 
+bool RescaleSkinWindow(int32_t window, double scale) {
+  SkinWindow* record = FindSkinWindow(window);
+  if (record == nullptr || record->folder.empty()) return false;
+  if (scale == skinScale) return true;
+  // The fonts of the new scale replace the table's; the old ones stay until the new skin is
+  // built, so that a failure leaves everything as it was.
+  const double previousScale = skinScale;
+  std::vector<SkinFont> previousFonts = std::move(skinFonts);
+  skinFonts.clear();
+  skinScale = scale;
+  if (FontHandle font = OpenFont(skinDefaultFace, skinDefaultSize, skinScale); font != 0)
+    skinFonts.push_back({skinDefaultSize, font});
+  std::optional<SkinImages> images = ReadSkinImages(record->folder, scale);
+  std::optional<BuiltSkin> built = images ? BuildSkin(window, std::move(*images)) : std::nullopt;
+  if (!built) {
+    for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
+    skinFonts = std::move(previousFonts);
+    skinScale = previousScale;
+    return false;
+  }
+  // The items keep what the program set on them; the pictures, drawn for the old boxes, go.
+  auto first = std::find_if(skinItems.begin(), skinItems.end(),
+                            [window](const SkinItem& item) { return item.window == window; });
+  const auto at = first - skinItems.begin();
+  std::vector<SkinItem> old;
+  for (SkinItem& item : skinItems) {
+    if (item.window == window) old.push_back(std::move(item));
+  }
+  std::erase_if(skinItems, [window](const SkinItem& item) { return item.window == window; });
+  for (SkinItem& item : built->items) {
+    for (const SkinItem& before : old) {
+      if (before.colour != item.colour) continue;
+      item.text = before.text;
+      item.link = before.link;
+      item.selected = before.selected;
+      item.dragThrough = before.dragThrough;
+      break;
+    }
+  }
+  std::swap(skinFonts, previousFonts);
+  CloseItemFonts(old);
+  for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
+  skinFonts = std::move(previousFonts);
+  skinItems.insert(skinItems.begin() + std::min<ptrdiff_t>(at, ptrdiff_t(skinItems.size())),
+                   std::make_move_iterator(built->items.begin()), std::make_move_iterator(built->items.end()));
+
+  record->canvas = MakeImage(built->normal.width, built->normal.height);
+  record->normalImage = std::move(built->normal);
+  record->hotImage = std::move(built->hot);
+  record->itemImage = std::move(built->item);
+  record->dragX = record->dragY = -1;
+  record->pressedItem = -1;
+  ResizeWindowTo(record->overlayHandle, record->canvas.width, record->canvas.height);
+  // The window takes the new size with the first frame presented at it.
+  ComposeSkinWindow(*record);
+  return true;
+}
+
 WindowHandle SkinWindowHandle(int32_t window) {
   const SkinWindow* record = FindSkinWindow(window);
   return record != nullptr ? record->windowHandle : 0;
@@ -349,7 +538,7 @@ WindowHandle SkinWindowHandle(int32_t window) {
 
 void ReleaseSkin() {
   bool found = false;
-  TakePrefetched({}, &found);
+  TakePrefetched({}, 0, &found);
   ReleaseSkinState();
 }
 
@@ -368,6 +557,8 @@ static void ReleaseSkinState() {
   skinFonts.clear();
   skinDefaultFace.clear();
   skinDefaultSize = 0;
+  skinScale = 1;
+  skinStarted = false;
   skinEventWindow = -1;
   skinEventItem = -1;
   skinLastEvent = Event{};

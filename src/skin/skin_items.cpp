@@ -84,6 +84,15 @@ int32_t SkinItemHeight(int32_t colour) {
   return item != nullptr ? item->bottom - item->top + 1 : 0;
 }
 
+SkinScreenBox SkinItemScreenBox(int32_t colour) {
+  const SkinItem* item = FindSkinItem(colour);
+  if (item == nullptr) return {};
+  int32_t windowX = 0, windowY = 0;
+  GetWindowPosition(SkinWindowHandle(item->window), &windowX, &windowY);
+  return {windowX + item->left, windowY + item->top, item->right - item->left + 1,
+          item->bottom - item->top + 1};
+}
+
 FontHandle SkinItemFont(int32_t colour) {
   const SkinItem* item = FindSkinItem(colour);
   return item != nullptr ? item->font : 0;

@@ -350,6 +350,52 @@ TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
   }
 }
 
+// The settings of a run at 1 open at 2 with the window's corner where it was, in screen
+// pixels; then the window moves to a monitor at 1.5 and is drawn again there: same captions,
+// line, history and selection, the displays at their new sizes, and the point under the
+// pointer still under it.
+TEST_F(CalculatorTest, OpensAtTheDesktopsScaleAndFollowsAMoveToAnotherScale) {
+  PutFile("Langue.lng", "Defaut = Francais\r\n");
+  PutFile("Tornavelle.tvnp", "[Apparence]\r\nFenetre x = 100\r\nFenetre y = 50\r\n");
+  SetOffscreenScale(2);
+  SetOffscreenMonitors({{0, 0, 3840, 2160}});  // a 4K screen, where the window fits at 2
+  static std::u16string caption;
+  AtOffscreenTime(100, [] {
+    caption = FindSkinItem(kResultItem)->text;
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    GetWindowPosition(MainWindow(), &x, &y);
+    GetWindowClientSize(MainWindow(), &width, &height);
+    EXPECT_EQ(std::pair(x, y), std::pair(100, 50));
+    EXPECT_EQ(std::pair(width, height), std::pair(784, 1308));
+    OffscreenType(u"1/3");
+    PressKey(kKeyEnter);
+    OffscreenType(u"2+");
+  });
+  AtOffscreenTime(200, [] {
+    OffscreenMoveMouse(100 + 392, 50 + 654);  // the middle of the window at 2
+    MoveOffscreenWindowToScale(MainWindow(), 1.5);
+  });
+  AtOffscreenTime(300, [] {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    GetWindowPosition(MainWindow(), &x, &y);
+    GetWindowClientSize(MainWindow(), &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(588, 981));
+    // The pointer was 392 and 654 pixels in at 2: 294 and 490.5 at 1.5.
+    EXPECT_EQ(std::pair(x, y), std::pair(492 - 294, 704 - 491));
+    EXPECT_EQ(lineImage.width, SkinItemWidth(kExpressionItem));
+    EXPECT_EQ(historyImage.height, SkinItemHeight(kHistoryItem));
+    EXPECT_EQ(expressionLine.text, u"2+");
+    EXPECT_EQ(FindSkinItem(kResultItem)->text, caption);
+    EXPECT_FALSE(caption.empty());
+    EXPECT_EQ(GetSkinItemState(kRadiansItem), 1);
+    EXPECT_EQ(GetSkinItemState(kExpressionItem), 1);
+    OffscreenRequestClose(MainWindow());
+  });
+  ASSERT_TRUE(StartUp());
+  // The corner is saved where the window is, in screen pixels.
+  EXPECT_NE(FileContent("Tornavelle.tvnp").find("Fenetre x = "), std::string::npos);
+}
+
 TEST_F(CalculatorTest, ASkinThatCannotOpenIsReportedAndTheProgramEnds) {
   // The name is quoted as the settings give it, up to a length that any real name stays under.
   struct Case { std::string name; std::string quoted; } cases[] = {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,44 @@ TEST_F(HistoryPanelTest, ThePanelDrawsAnswersRightExpressionsDimmedAndSeparators
   HistoryOlder();
   HistoryNewer();
   EXPECT_EQ(historyList.historyCursor, -1);
+}
+
+// At the desktop's scale the panel holds what it holds at 1, its fonts and boxes scaled
+// together: as many entries, each answer line whole with its exact form, and a caret and
+// separators as thick as the scale.
+TEST(HistoryPanelAtScale, HoldsTheSameEntriesAndWholeAnswersAtEveryScale) {
+  const std::vector<HistoryEntry> entries = {
+      {u"√(2)÷2", 0.7071067811865476, u"√(2)⁄2", 0}, {u"π÷4", 0.7853981633974483, u"π⁄4", 0},
+      {u"2^10", 1024, u"", 0}, {u"1÷3", 1.0 / 3, u"1⁄3", 0}, {u"", 0, u"", 0}};
+  auto shownAt = [&](double scale) {
+    EXPECT_TRUE(OpenCalculatorParts(u"English", scale));
+    historyList.entries = entries;
+    historyList.historyCursor = 0;
+    DrawHistory();
+    std::vector<std::u16string> answers;
+    for (int32_t y = 0; y < historyImage.height; y++) {
+      const HistoryHit hit = HistoryEntryAt(historyImage.width - 1, y);
+      if (hit.part != HistoryPart::kAnswer) continue;
+      const std::u16string answer = ShownAnswerLine(historyList.entries[size_t(hit.entry)]);
+      if (answers.empty() || answers.back() != answer) answers.push_back(answer);
+    }
+    return answers;
+  };
+  const std::vector<std::u16string> atOne = shownAt(1);
+  ASSERT_EQ(atOne.size(), 4u);
+  EXPECT_NE(atOne.back().find(u"√(2)⁄2"), std::u16string::npos);
+  for (double scale : {1.25, 1.5, 2.0, 3.0}) {
+    SCOPED_TRACE(scale);
+    EXPECT_EQ(shownAt(scale), atOne);
+    EXPECT_EQ(historyImage.width, SkinItemWidth(kHistoryItem));
+    // The caret, at the start of the empty line, is as wide as the scale.
+    expressionLine = {};
+    DrawExpressionLine();
+    int32_t caretColumns = 0;
+    for (int32_t x = 0; x < lineImage.width; x++) caretColumns += PixelAlpha(ImagePixel(lineImage, x, lineImage.height / 2)) != 0;
+    EXPECT_EQ(caretColumns, std::lround(scale));
+  }
+  ResetApp();
 }
 
 }  // namespace

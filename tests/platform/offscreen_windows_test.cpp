@@ -296,6 +296,7 @@ TEST_F(OffscreenScreen, AWaitPastTheClockLimitAborts) {
 
 TEST_F(OffscreenScreen, ResetGivesAFreshScreen) {
   SetOffscreenMonitors({});
+  SetOffscreenScale(2);
   WindowHandle w = Shown({u"w", 0, 0, 10, 10, true});
   EXPECT_EQ(Position(w).first, 0);  // no monitor to centre on
   StartTimer(w, 1, 10);
@@ -306,7 +307,7 @@ TEST_F(OffscreenScreen, ResetGivesAFreshScreen) {
   EXPECT_EQ(PollEvent().code, kEventNone);
   ASSERT_EQ(ListMonitors().size(), 1u);
   EXPECT_EQ(ListMonitors()[0].width, 1920);
-  EXPECT_EQ(ScreenDpi(), 96);
+  EXPECT_EQ(DisplayScale(), 1);
   EXPECT_EQ(ForegroundWindow(), 0);
   EXPECT_FALSE(IsShiftHeld());
 }

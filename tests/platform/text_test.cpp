@@ -11,17 +11,17 @@ class Text : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetOffscreen();
-    font = OpenFont(DefaultFontFace(), 8);
+    font = OpenFont(DefaultFontFace(), 8, 1);
     ASSERT_NE(font, 0);
   }
   FontHandle font = 0;
 };
 
 TEST_F(Text, FontsNeedAPositiveSize) {
-  EXPECT_EQ(OpenFont(DefaultFontFace(), 0), 0);
-  EXPECT_EQ(OpenFont(DefaultFontFace(), -3), 0);
-  EXPECT_EQ(OpenFont(DefaultFontFace(), 100000), 0);
-  FontHandle other = OpenFont(u"DejaVu Sans", 12);
+  EXPECT_EQ(OpenFont(DefaultFontFace(), 0, 1), 0);
+  EXPECT_EQ(OpenFont(DefaultFontFace(), -3, 1), 0);
+  EXPECT_EQ(OpenFont(DefaultFontFace(), 100000, 1), 0);
+  FontHandle other = OpenFont(u"DejaVu Sans", 12, 1);
   EXPECT_NE(other, font);
   EXPECT_GT(MeasureText(other, u"8").height, MeasureText(font, u"8").height);
   CloseFont(other);
@@ -50,7 +50,7 @@ TEST_F(Text, MeasuresTheLineAndAddsUpItsCharacters) {
   EXPECT_EQ(MeasureText(font, u"12345").width, 5 * MeasureText(font, u"1").width);
   EXPECT_GT(MeasureText(font, u"1").width, 0);
   // The same font measures the same, opened again.
-  FontHandle again = OpenFont(DefaultFontFace(), 8);
+  FontHandle again = OpenFont(DefaultFontFace(), 8, 1);
   EXPECT_EQ(MeasureText(again, u"sin(π)").width, MeasureText(font, u"sin(π)").width);
 }
 

@@ -380,7 +380,7 @@ TEST_F(SkinTest, MissingFontSizeImageGivesNinePointsAndBlackCaptions) {
     EXPECT_EQ(item.textColour, 0u);
     EXPECT_EQ(item.hotTextColour, 0u);
   }
-  FontHandle nine = OpenFont(skinDefaultFace, 9);
+  FontHandle nine = OpenFont(skinDefaultFace, 9, 1);
   EXPECT_EQ(MeasureText(skinItems[0].font, u"0123").width, MeasureText(nine, u"0123").width);
   CloseFont(nine);
 }
@@ -538,7 +538,7 @@ void OpenCaptionWindow(int32_t width) {
 }
 
 TEST_F(SkinTest, CaptionsAreCentredWithDivisionsTruncatingTowardZero) {
-  FontHandle font = OpenFont(u"DejaVu Sans", 20);
+  FontHandle font = OpenFont(u"DejaVu Sans", 20, 1);
   TextSize size = MeasureText(font, u"88");
   CloseFont(font);
   // Five pixels narrower than the text starts two pixels right of the item; five pixels wider

@@ -15,8 +15,10 @@
 #include "settings/text_table.h"
 #include "skin/skin.h"
 
-inline bool OpenCalculatorParts(const char16_t* language = u"Francais") {
+// scale: the desktop's, as DisplayScale answers it.
+inline bool OpenCalculatorParts(const char16_t* language = u"Francais", double scale = 1) {
   ResetOffscreen();
+  SetOffscreenScale(scale);
   ResetApp();
   if (!ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), language)) return false;
   FillSpellingTable();

@@ -14,7 +14,9 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
@@ -191,17 +193,38 @@ std::wstring ClipboardText() {
   return text;
 }
 
-// Where the skin's items are, in the window: each one's centre, by colour (its edges reach past
-// its visible shape).
-std::map<int32_t, POINT> ItemCentresIn(const fs::path& skin) {
+// The resolution this test gave the desktop, 0 for none: Windows tells a process the one it
+// had when it started.
+int desktopDpi = 0;
+
+// The screen's resolution, which the program draws at: 96 dots per inch at a scale of 1.
+int ScreenDpi() {
+  if (desktopDpi != 0) return desktopDpi;
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+// Where the skin's items are in the window, which shows the skin at the screen's scale: each
+// one's centre, by colour (its edges reach past its visible shape). The window must be as many
+// times the skin's size at 1 as the scale.
+std::map<int32_t, POINT> ItemCentresIn(const fs::path& skin, HWND window) {
   std::map<int32_t, POINT> centres;
   std::string bytes = Content(skin / "Item.png");
   auto map = DecodePngBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   if (!map) return centres;
   auto regions = FindItemRegions(*map);
   if (!regions) return centres;
+  RECT place{};
+  GetWindowRect(window, &place);
+  const double scale = ScreenDpi() / 96.0;
+  const long width = std::lround(map->width * scale), height = std::lround(map->height * scale);
+  Check(place.right - place.left == width && place.bottom - place.top == height,
+        "the window is " + std::to_string(place.right - place.left) + " x " + std::to_string(place.bottom - place.top) +
+            ", not " + std::to_string(width) + " x " + std::to_string(height) + " at " + std::to_string(ScreenDpi()) + " dpi");
   for (const ItemRegion& r : *regions)
-    centres[ItemColourOf(r.colour)] = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    centres[ItemColourOf(r.colour)] = POINT{long((r.left + r.right) / 2 * scale), long((r.top + r.bottom) / 2 * scale)};
   return centres;
 }
 
@@ -261,7 +284,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     GetWindowRect(window, &place);
     startLeft = place.left;
     startTop = place.top;
-    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
+    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut", window);
     for (int32_t colour :
          {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel, kExpressionLine})
       Check(items.count(colour) == 1, "the skin's item map lacks an item used");
@@ -399,7 +422,7 @@ void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
     Wait(500);
     RECT place;
     GetWindowRect(window, &place);
-    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
+    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut", window);
     Check(items.count(kQuitKey) == 1, "the skin's item map has no quit key");
     Click({place.left + items[kQuitKey].x, place.top + items[kQuitKey].y});
     if (copyProcess) EndsWell(copyProcess, "(the new copy) after its quit key was clicked");
@@ -525,7 +548,7 @@ void SecondStartRaisesTheFirst(const fs::path& program, const fs::path& data) {
     Check(LineIs(L"6\u00D77"), "the raised calculator does not take the keys");
     RECT place;
     GetWindowRect(window, &place);
-    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
+    std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut", window);
     Click({place.left + items[kQuitKey].x, place.top + items[kQuitKey].y});
   }
   EndsWell(first->hProcess, "after its quit key was clicked");
@@ -535,9 +558,44 @@ void SecondStartRaisesTheFirst(const fs::path& program, const fs::path& data) {
 
 }  // namespace
 
+// The desktop's resolution for the programs started from now on, as the display settings set
+// it; 0 takes the setting away.
+void SetDesktopDpi(DWORD dpi) {
+  HKEY desktop = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop) != ERROR_SUCCESS) {
+    Check(false, "the desktop's settings could not be opened");
+    return;
+  }
+  desktopDpi = int(dpi);
+  if (dpi == 0) RegDeleteValueW(desktop, L"LogPixels");
+  else RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  RegCloseKey(desktop);
+}
+
+// The test reads and gives positions in the screen's own pixels, as the program does.
+void BecomeDpiAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  auto set = reinterpret_cast<SetContext>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  if (set) set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+}
+
 int main(int argc, char** argv) {
+  BecomeDpiAware();
+  if (argc == 5 && std::strcmp(argv[3], "--dpi") == 0) {
+    // The first scenario on a desktop of that resolution.
+    SetDesktopDpi(DWORD(std::atoi(argv[4])));
+    fs::path program = fs::absolute(argv[1]), data = fs::absolute(argv[2]);
+    fs::path folder = PrepareFolder(data, "scaled");
+    CalculationsAndQuit(program, folder);
+    SetDesktopDpi(0);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    std::printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);
+    return failures ? 1 : 0;
+  }
   if (argc != 3) {
-    std::fputs("usage: test_windows_gui <Tornavelle.exe> <data folder>\n"
+    std::fputs("usage: test_windows_gui <Tornavelle.exe> <data folder> [--dpi <dots per inch>]\n"
                "       test_windows_gui --shortcut <Tornavelle.lnk>\n", stderr);
     return 2;
   }

@@ -1,5 +1,9 @@
 // Draws the default skin: a dark, rounded calculator body with a soft shadow and a translucent
-// rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library reads.
+// rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library reads, once
+// at each scale desktops commonly use: at 1 in the folder itself, at the others in subfolders
+// named by the scale in percent ("125", "150", "200", "300"), as the skin library looks for
+// them. Every scale is drawn from the same description, so the items are the same, their
+// boxes scaled.
 //
 //   skin-maker <output folder>
 //
@@ -10,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,23 @@ namespace {
 
 constexpr int kWidth = 392;
 constexpr int kHeight = 654;
+
+// The scales drawn, and the subfolder each goes to ("" for the folder itself).
+struct Scale {
+  double factor;
+  const char* folder;
+};
+constexpr Scale kScales[] = {{1, ""}, {1.25, "125"}, {1.5, "150"}, {2, "200"}, {3, "300"}};
+
+// One drawing of the skin at a scale: images of the scaled size, drawn in the description's
+// units.
+struct Target {
+  double scale;
+  int width, height;
+};
+Target TargetAt(double scale) {
+  return {scale, int(std::lround(kWidth * scale)), int(std::lround(kHeight * scale))};
+}
 
 // The calculator body inside the shadow margin.
 constexpr double kBodyX = 18, kBodyY = 12, kBodyW = 356, kBodyH = 618, kBodyRadius = 28;
@@ -146,27 +168,31 @@ uint32_t ItemPixel(uint32_t colour) {
 
 // ---------------------------------------------------------------- background
 
-// A blurred copy of the body's outline: three box blurs approximate a Gaussian.
-void DrawShadow(cairo_t* cr) {
-  std::vector<double> mask(kWidth * kHeight, 0.0);
-  cairo_surface_t* shape = cairo_image_surface_create(CAIRO_FORMAT_A8, kWidth, kHeight);
+// A blurred copy of the body's outline: three box blurs approximate a Gaussian. Computed in the
+// target's own pixels, the blur's radius scaled with them.
+void DrawShadow(cairo_t* cr, const Target& target) {
+  const int width = target.width, height = target.height;
+  const int radius = int(std::lround(5 * target.scale));
+  std::vector<double> mask(size_t(width) * height, 0.0);
+  cairo_surface_t* shape = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
   cairo_t* s = cairo_create(shape);
+  cairo_scale(s, target.scale, target.scale);
   RoundedRect(s, kBodyX + 3, kBodyY + 8, kBodyW - 6, kBodyH, kBodyRadius);
   cairo_fill(s);
   cairo_destroy(s);
   cairo_surface_flush(shape);
   const unsigned char* data = cairo_image_surface_get_data(shape);
   int stride = cairo_image_surface_get_stride(shape);
-  for (int y = 0; y < kHeight; y++) {
-    for (int x = 0; x < kWidth; x++) mask[y * kWidth + x] = data[y * stride + x] / 255.0;
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) mask[y * width + x] = data[y * stride + x] / 255.0;
   }
   cairo_surface_destroy(shape);
   auto blur = [&](int radius, bool horizontal) {
     std::vector<double> out(mask.size(), 0.0);
-    int n = horizontal ? kWidth : kHeight, lines = horizontal ? kHeight : kWidth;
+    int n = horizontal ? width : height, lines = horizontal ? height : width;
     for (int line = 0; line < lines; line++) {
       auto at = [&](int i) -> double& {
-        return horizontal ? mask[line * kWidth + i] : mask[i * kWidth + line];
+        return horizontal ? mask[line * width + i] : mask[i * width + line];
       };
       for (int i = 0; i < n; i++) {
         double sum = 0;
@@ -174,34 +200,38 @@ void DrawShadow(cairo_t* cr) {
           int j = i + k;
           if (j >= 0 && j < n) sum += at(j);
         }
-        (horizontal ? out[line * kWidth + i] : out[i * kWidth + line]) = sum / (2 * radius + 1);
+        (horizontal ? out[line * width + i] : out[i * width + line]) = sum / (2 * radius + 1);
       }
     }
     mask.swap(out);
   };
   for (int pass = 0; pass < 3; pass++) {
-    blur(5, true);
-    blur(5, false);
+    blur(radius, true);
+    blur(radius, false);
   }
-  cairo_surface_t* shadow = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+  cairo_surface_t* shadow = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   uint32_t* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shadow));
   int shadowStride = cairo_image_surface_get_stride(shadow) / 4;
-  for (int y = 0; y < kHeight; y++) {
-    for (int x = 0; x < kWidth; x++) {
-      auto a = static_cast<uint32_t>(std::lround(mask[y * kWidth + x] * 0.7 * 255));
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) {
+      auto a = static_cast<uint32_t>(std::lround(mask[y * width + x] * 0.7 * 255));
       pixels[y * shadowStride + x] = a << 24;  // black, premultiplied
     }
   }
   cairo_surface_mark_dirty(shadow);
+  // The context draws in the description's units; the shadow is already in pixels.
+  cairo_save(cr);
+  cairo_identity_matrix(cr);
   cairo_set_source_surface(cr, shadow, 0, 0);
   cairo_paint(cr);
+  cairo_restore(cr);
   cairo_surface_destroy(shadow);
 }
 
 // The window without its items. Only the rim and the mark change with the active state, so
 // every state image has the same body under the items' margins.
-void DrawBackground(cairo_t* cr, bool active) {
-  DrawShadow(cr);
+void DrawBackground(cairo_t* cr, const Target& target, bool active) {
+  DrawShadow(cr, target);
   DrawBody(cr, {kBodyX, kBodyY, kBodyW, kBodyH, kBodyRadius, kRim}, active);
 
   // The calculator's mark at the left of the title bar; the title itself is an item's caption.
@@ -325,9 +355,14 @@ struct Canvas {
   cairo_t* cr;
 };
 
-Canvas NewCanvas() {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
-  return {surface, cairo_create(surface)};
+// A transparent canvas of the target's size on which everything is drawn in the description's
+// units.
+Canvas NewCanvas(const Target& target) {
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, target.width, target.height);
+  cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, target.scale, target.scale);
+  return {surface, cr};
 }
 
 // The skin files hold straight alpha.
@@ -349,8 +384,9 @@ void ItemShape(cairo_t* cr, const Key& key) {
 // Paints every item's pixels with a colour chosen per item, in list order, so the text areas
 // (listed after their frames) cut themselves out of the frames.
 template <typename ColourOf>
-std::vector<uint32_t> PaintItems(const std::vector<Key>& keys, ColourOf colourOf) {
-  Canvas canvas = NewCanvas();
+std::vector<uint32_t> PaintItems(const Target& target, const std::vector<Key>& keys,
+                                 ColourOf colourOf) {
+  Canvas canvas = NewCanvas(target);
   cairo_set_antialias(canvas.cr, CAIRO_ANTIALIAS_NONE);
   cairo_set_operator(canvas.cr, CAIRO_OPERATOR_SOURCE);
   for (const Key& key : keys) {
@@ -365,20 +401,38 @@ std::vector<uint32_t> PaintItems(const std::vector<Key>& keys, ColourOf colourOf
   return pixels;
 }
 
-std::vector<uint32_t> StateImage(const std::vector<Key>& keys, State state) {
-  Canvas canvas = NewCanvas();
-  DrawBackground(canvas.cr, state == kHot || state == kSelectedHot);
+std::vector<uint32_t> StateImage(const Target& target, const std::vector<Key>& keys, State state) {
+  Canvas canvas = NewCanvas(target);
+  DrawBackground(canvas.cr, target, state == kHot || state == kSelectedHot);
   for (const Key& key : keys) DrawItem(canvas.cr, key, state);
   std::vector<uint32_t> pixels = StraightPixels(canvas);
   FreeCanvas(canvas);
   return pixels;
 }
 
-bool Write(const std::string& folder, const char* name, const std::vector<uint32_t>& pixels) {
+bool Write(const std::string& folder, const Target& target, const char* name,
+           const std::vector<uint32_t>& pixels) {
   std::string path = folder + "/" + name;
-  if (WritePng(path, kWidth, kHeight, pixels)) return true;
+  if (WritePng(path, target.width, target.height, pixels)) return true;
   std::fprintf(stderr, "skin-maker: cannot write %s\n", path.c_str());
   return false;
+}
+
+// Draws the description's nine images at the scale into the folder, which must exist.
+bool DrawSkin(const std::vector<Key>& keys, double scale, const std::string& folder) {
+  const Target target = TargetAt(scale);
+  for (int state = 0; state < kStateCount; state++) {
+    if (!Write(folder, target, kStateFiles[state], StateImage(target, keys, State(state)))) return false;
+  }
+  auto itemMap = PaintItems(target, keys, [](const Key& k) { return ItemPixel(k.colour); });
+  // Font sizes are read from the red channel, in tenths of a point; grey keeps the file legible.
+  auto fontSize = PaintItems(target, keys, [](const Key& k) { return 0x010101u * uint32_t(k.points * 10); });
+  auto fontColour = PaintItems(target, keys, [](const Key& k) { return k.text; });
+  auto fontHotColour = PaintItems(target, keys, [](const Key& k) { return k.hotText; });
+  return Write(folder, target, "Item.png", itemMap) &&
+         Write(folder, target, "FontSize.png", fontSize) &&
+         Write(folder, target, "FontColor.png", fontColour) &&
+         Write(folder, target, "FontHotColor.png", fontHotColour);
 }
 
 }  // namespace
@@ -388,20 +442,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: skin-maker <output folder>\n");
     return 2;
   }
-  std::string folder = argv[1];
-  std::vector<Key> keys = Keys();
-  for (int state = 0; state < kStateCount; state++) {
-    if (!Write(folder, kStateFiles[state], StateImage(keys, State(state)))) return 1;
-  }
-  std::vector<uint32_t> itemMap = PaintItems(keys, [](const Key& k) { return ItemPixel(k.colour); });
-  // Font sizes are read from the red channel, in tenths of a point; grey keeps the file legible.
-  auto fontSize = PaintItems(keys, [](const Key& k) { return 0x010101u * uint32_t(k.points * 10); });
-  auto fontColour = PaintItems(keys, [](const Key& k) { return k.text; });
-  auto fontHotColour = PaintItems(keys, [](const Key& k) { return k.hotText; });
-  if (!Write(folder, "Item.png", itemMap) || !Write(folder, "FontSize.png", fontSize) ||
-      !Write(folder, "FontColor.png", fontColour) ||
-      !Write(folder, "FontHotColor.png", fontHotColour)) {
-    return 1;
+  const std::string folder = argv[1];
+  const std::vector<Key> keys = Keys();
+  for (const Scale& scale : kScales) {
+    std::string into = folder;
+    if (*scale.folder != '\0') {
+      into += std::string("/") + scale.folder;
+      std::error_code ignored;
+      std::filesystem::create_directories(into, ignored);
+    }
+    if (!DrawSkin(keys, scale.factor, into)) return 1;
   }
   return 0;
 }

@@ -33,6 +33,8 @@ namespace {
 // Another program that owns the clipboard and never answers must not freeze the calculator.
 constexpr int32_t kClipboardAnswerMs = 2000;
 constexpr int32_t kDefaultDpi = 96;
+// XSETTINGS and GtkSettings give resolutions in 1024ths of a dot per inch.
+constexpr int kXftDpiUnit = 1024;
 
 void OnCompositedChanged(GdkScreen* screen, gpointer) {
   TheState().composited = gdk_screen_is_composited(screen);
@@ -142,6 +144,31 @@ gboolean OnEndSignal(gpointer) {
   return G_SOURCE_CONTINUE;
 }
 
+// The desktop's scale: its window scale (GDK_SCALE, else the XSETTINGS window scaling factor)
+// times its text scale (the XSETTINGS or Xft.dpi resolution over 96). windowScaleAsked is
+// GDK_SCALE as the program found it, before it told the toolkit to draw at 1.
+double ReadDesktopScale(GdkScreen* screen, int windowScaleAsked) {
+  auto setting = [screen](const char* name) {
+    GValue value = G_VALUE_INIT;
+    g_value_init(&value, G_TYPE_INT);
+    int result = gdk_screen_get_setting(screen, name, &value) ? g_value_get_int(&value) : 0;
+    g_value_unset(&value);
+    return result;
+  };
+  int windowScale = windowScaleAsked;
+  double dpi = gdk_screen_get_resolution(screen);
+  if (windowScale <= 0) {
+    windowScale = setting("gdk-window-scaling-factor");
+    // A desktop that scales windows itself publishes a resolution that already counts the
+    // window scale, and the text's own beside it.
+    int unscaled = setting("gdk-unscaled-dpi");
+    if (windowScale > 0 && unscaled > 0) dpi = unscaled / double(kXftDpiUnit);
+  }
+  if (windowScale <= 0) windowScale = 1;
+  if (!(dpi > 0)) dpi = kDefaultDpi;
+  return RoundScale(windowScale * dpi / kDefaultDpi);
+}
+
 }  // namespace
 
 bool IsEndRequested() { return TheState().endRequested; }
@@ -151,7 +178,11 @@ bool StartPlatform() {
   if (s.started) return true;
   // Probing OpenGL costs tens of milliseconds at start-up and nothing here draws with it.
   g_setenv("GDK_GL", "disable", TRUE);
-  // The program's images are drawn pixel for pixel; a desktop scale would blur them.
+  // The program's images are drawn pixel for pixel, at the desktop's scale by the program
+  // itself; the toolkit enlarging them again would blur them. The scale asked for is read
+  // first.
+  const char* windowScaleAsked = g_getenv("GDK_SCALE");
+  const int windowScale = windowScaleAsked ? std::atoi(windowScaleAsked) : 0;
   g_setenv("GDK_SCALE", "1", TRUE);
   // Moving windows and reading the pointer anywhere on the screen need X11 (XWayland serves),
   // whatever backend the session asks GTK programs to prefer.
@@ -164,6 +195,10 @@ bool StartPlatform() {
   if (!screen) return false;
   s.composited = gdk_screen_is_composited(screen);
   g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), nullptr);
+  s.scale = ReadDesktopScale(screen, windowScale);
+  // Menus and dialogs are the toolkit's, drawn at 1: their text at least takes the whole scale.
+  if (GtkSettings* settings = gtk_settings_get_default())
+    g_object_set(settings, "gtk-xft-dpi", int(std::lround(kDefaultDpi * s.scale * kXftDpiUnit)), nullptr);
   s.started = true;
   return true;
 }
@@ -452,11 +487,7 @@ std::vector<Monitor> ListMonitors() {
   return monitors;
 }
 
-int32_t ScreenDpi() {
-  GdkScreen* screen = TheState().started ? gdk_screen_get_default() : nullptr;
-  double dpi = screen ? gdk_screen_get_resolution(screen) : -1;
-  return dpi > 0 ? int32_t(std::lround(dpi)) : kDefaultDpi;
-}
+double DisplayScale() { return TheState().started ? TheState().scale : 1; }
 
 std::u16string DefaultFontFace() {
   std::u16string face = u"Sans";
@@ -474,6 +505,7 @@ std::u16string DefaultFontFace() {
   return face;
 }
 
-FontHandle OpenFont(std::u16string_view face, int32_t points) {
-  return OpenFontAtResolution(face, points, ScreenDpi());
+FontHandle OpenFont(std::u16string_view face, int32_t points, double scale) {
+  if (!(scale > 0)) return 0;
+  return OpenFontAtResolution(face, points, kBaseDpi * scale);
 }

@@ -47,6 +47,7 @@ struct State {
   std::deque<Event> queue;
   std::vector<TimerRecord> timers;
   bool composited = false;
+  double scale = 1;  // the desktop's, read at start-up
   bool ownsClipboard = false;  // our text is on the clipboard
   bool endRequested = false;   // a termination signal came
   // Ends the menu or dialog being shown, for a termination signal; empty when none is.

@@ -354,6 +354,13 @@ void MoveWindowTo(WindowHandle window, int32_t x, int32_t y) {
   gtk_window_move(GTK_WINDOW(record->widget), x, y);
 }
 
+void ResizeWindowTo(WindowHandle window, int32_t width, int32_t height) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || width <= 0 || height <= 0) return;
+  ResizeTo(*record, width, height);
+  Refresh(*record);  // its shapes follow its size
+}
+
 void SetWindowShown(WindowHandle window, bool shown) {
   WindowRecord* record = FindRecord(window);
   if (!record) return;

@@ -19,6 +19,12 @@ void ResetOffscreen();
 
 // --- Screen ---------------------------------------------------------------------------------
 void SetOffscreenMonitors(const std::vector<Monitor>& monitors);
+// The desktop's scale DisplayScale answers from now on (rounded as a desktop's setting is);
+// 1 after ResetOffscreen.
+void SetOffscreenScale(double scale);
+// The window moves to a monitor of another scale: DisplayScale answers it from now on, and the
+// window gets kEventScaleChanged, as on Windows.
+void MoveOffscreenWindowToScale(WindowHandle window, double scale);
 
 // --- Clock ----------------------------------------------------------------------------------
 // The virtual clock moves only through these calls and through waits for events: a wait that

@@ -1,5 +1,6 @@
 // Offscreen menus, clipboard, dialogs, monitors, fonts and the process.
 #include <algorithm>
+#include <cmath>
 
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
@@ -15,7 +16,6 @@ using namespace offscreen;
 
 namespace {
 
-constexpr int32_t kOffscreenDpi = 96;
 
 bool HoldsCommand(const std::vector<OffscreenMenuItem>& items, int32_t command) {
   for (const OffscreenMenuItem& item : items) {
@@ -163,14 +163,20 @@ std::vector<OffscreenMessageBox> OffscreenMessageBoxes() { return TheState().mes
 // --- Screen and fonts -------------------------------------------------------------------------
 
 std::vector<Monitor> ListMonitors() { return TheState().monitors; }
-int32_t ScreenDpi() { return kOffscreenDpi; }
+double DisplayScale() { return TheState().scale; }
+void SetOffscreenScale(double scale) { TheState().scale = RoundScale(scale); }
+void MoveOffscreenWindowToScale(WindowHandle window, double scale) {
+  SetOffscreenScale(scale);
+  PostEvent({kEventScaleChanged, window, uint32_t(std::lround(TheState().scale * 100)), 0, 0});
+}
 void SetOffscreenMonitors(const std::vector<Monitor>& monitors) { TheState().monitors = monitors; }
 
 // Fixed so that text widths in tests are the same on every machine.
 std::u16string DefaultFontFace() { return u"DejaVu Sans"; }
 
-FontHandle OpenFont(std::u16string_view face, int32_t points) {
-  return OpenFontAtResolution(face, points, kOffscreenDpi);
+FontHandle OpenFont(std::u16string_view face, int32_t points, double scale) {
+  if (!(scale > 0)) return 0;
+  return OpenFontAtResolution(face, points, kBaseDpi * scale);
 }
 
 // --- Process ----------------------------------------------------------------------------------

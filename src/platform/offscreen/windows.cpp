@@ -131,6 +131,13 @@ void MoveWindowTo(WindowHandle window, int32_t x, int32_t y) {
   }
 }
 
+void ResizeWindowTo(WindowHandle window, int32_t width, int32_t height) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || width <= 0 || height <= 0) return;
+  record->info.width = width;
+  record->info.height = height;
+}
+
 void SetWindowShown(WindowHandle window, bool shown) {
   WindowRecord* record = FindRecord(window);
   if (!record) return;

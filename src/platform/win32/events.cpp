@@ -4,10 +4,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/event_queue.h"
 #include "platform/events.h"
 #include "platform/input.h"
+#include "platform/monitors.h"
+#include "platform/text.h"
 #include "platform/process.h"
 #include "platform/timers.h"
 #include "platform/win32/state.h"
@@ -16,6 +19,10 @@
 namespace win32backend {
 
 void PostEvent(const Event& event) { TheState().queue.push_back(event); }
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
@@ -163,6 +170,13 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
       return SessionMessage(message, wParam);
+    case WM_DPICHANGED: {
+      // The program draws itself again at the new scale and places the window itself, so the
+      // size Windows suggests is not taken.
+      const double scale = RoundScale(double(HIWORD(wParam)) / kBaseDpi);
+      PostEvent({kEventScaleChanged, record->handle, uint32_t(std::lround(scale * 100)), 0, 0});
+      return 0;
+    }
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }

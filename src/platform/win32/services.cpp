@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -307,9 +308,12 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   }();
   if (!registered) return std::nullopt;
 
-  // A captioned window whose client area is the dialog's size, centred on the primary monitor.
+  // A captioned window whose client area is the dialog's size at the screen's scale (its font,
+  // the system's, already has that size), centred on the primary monitor.
+  const double scale = DisplayScale();
+  auto scaled = [scale](int length) { return int(std::lround(length * scale)); };
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT frame = {0, 0, kDialogWidth, kDialogHeight};
+  RECT frame = {0, 0, scaled(kDialogWidth), scaled(kDialogHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
   std::vector<Monitor> monitors = ListMonitors();
@@ -326,9 +330,11 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   // The drop-down's height includes its open list.
   choice.list = CreateWindowExW(0, WC_COMBOBOXW, L"",
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                5, 5, 190, 200, dialog, HMENU(INT_PTR(kListId)), s.instance, nullptr);
+                                scaled(5), scaled(5), scaled(190), scaled(200), dialog,
+                                HMENU(INT_PTR(kListId)), s.instance, nullptr);
   HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            5, 35, 190, 24, dialog, HMENU(INT_PTR(IDOK)), s.instance, nullptr);
+                            scaled(5), scaled(35), scaled(190), scaled(24), dialog,
+                            HMENU(INT_PTR(IDOK)), s.instance, nullptr);
   NONCLIENTMETRICSW metrics = NonClientMetrics();
   HFONT font = metrics.cbSize ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
   for (HWND control : {choice.list, ok})
@@ -385,12 +391,12 @@ std::vector<Monitor> ListMonitors() {
   return monitors;
 }
 
-int32_t ScreenDpi() {
+double DisplayScale() {
   HDC screen = GetDC(nullptr);
-  if (!screen) return kDefaultDpi;
+  if (!screen) return kMinScale;
   int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : kDefaultDpi;
+  return RoundScale(double(dpi > 0 ? dpi : kDefaultDpi) / kDefaultDpi);
 }
 
 std::u16string DefaultFontFace() {
@@ -399,6 +405,7 @@ std::u16string DefaultFontFace() {
   return ProgramText(metrics.lfMessageFont.lfFaceName);
 }
 
-FontHandle OpenFont(std::u16string_view face, int32_t points) {
-  return OpenFontAtResolution(face, points, ScreenDpi());
+FontHandle OpenFont(std::u16string_view face, int32_t points, double scale) {
+  if (!(scale > 0)) return 0;
+  return OpenFontAtResolution(face, points, kBaseDpi * scale);
 }

@@ -208,6 +208,13 @@ void MoveWindowTo(WindowHandle window, int32_t x, int32_t y) {
     SetWindowPos(record->hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void ResizeWindowTo(WindowHandle window, int32_t width, int32_t height) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || width <= 0 || height <= 0) return;
+  // Frameless: the window's size is its client area's.
+  SetWindowPos(record->hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void SetWindowShown(WindowHandle window, bool shown) {
   WindowRecord* record = FindRecord(window);
   if (!record) return;

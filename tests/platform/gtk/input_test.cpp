@@ -179,7 +179,7 @@ TEST_F(InputOnX, CursorShiftAndMonitorsAreReadFromTheServer) {
   ASSERT_EQ(monitors.size(), 1u);
   EXPECT_EQ(monitors[0].width, 1024);
   EXPECT_EQ(monitors[0].height, 768);
-  EXPECT_EQ(ScreenDpi(), 96);
+  EXPECT_EQ(DisplayScale(), 1);
 }
 
 TEST_F(InputOnX, TimersTickWithoutPilingUpAndStop) {

@@ -199,10 +199,10 @@ TEST_F(Win32, ScreenFontsAndProcess) {
   ASSERT_FALSE(monitors.empty());
   EXPECT_EQ(monitors[0].width, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(monitors[0].height, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_GT(ScreenDpi(), 0);
+  EXPECT_GE(DisplayScale(), kMinScale);
   std::u16string face = DefaultFontFace();
   EXPECT_FALSE(face.empty());
-  FontHandle font = OpenFont(face, 9);
+  FontHandle font = OpenFont(face, 9, 1);
   ASSERT_NE(font, 0);
   EXPECT_GT(MeasureText(font, u"8÷8").width, MeasureText(font, u"8").width);
   std::u16string path = OwnExecutablePath();

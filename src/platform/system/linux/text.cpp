@@ -67,7 +67,7 @@ PangoLayout* MakeLayout(FontHandle font, std::u16string_view text, bool spaced =
 
 }  // namespace
 
-FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, int32_t dpi) {
+FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double dpi) {
   if (points <= 0 || dpi <= 0) return 0;
   double pixels = std::round(double(points) * dpi / 72.0);
   if (pixels < 1 || pixels > kMaxFontPixels) return 0;

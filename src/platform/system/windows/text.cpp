@@ -130,7 +130,7 @@ void DrawShown(Image& image, const Font& font, const std::wstring& shown, int32_
 
 }  // namespace
 
-FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, int32_t dpi) {
+FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double dpi) {
   if (points <= 0 || dpi <= 0) return 0;
   double pixels = std::round(double(points) * dpi / 72.0);
   if (pixels < 1 || pixels > kMaxFontPixels) return 0;

@@ -1,0 +1,10 @@
+#include "platform/monitors.h"
+
+#include <algorithm>
+#include <cmath>
+
+double RoundScale(double wanted) {
+  if (!(wanted == wanted)) return kMinScale;  // NaN
+  double rounded = std::round(wanted / kScaleStep) * kScaleStep;
+  return std::clamp(rounded, kMinScale, kMaxScale);
+}
