@@ -2,8 +2,9 @@
 // backend, labels the keys with the shipped French texts, puts sample texts in the displays, and writes the composed window
 // in a few states over a desktop-like backdrop.
 //
-//   skin-preview <skin folder> <output folder>
+//   skin-preview <skin folder> <output folder> [scale]
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/items.h"
@@ -74,11 +75,13 @@ bool WriteFrame(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: skin-preview <skin folder> <output folder>\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: skin-preview <skin folder> <output folder> [scale]\n");
     return 2;
   }
   std::string out = argv[2];
+  // As on a desktop at that scale: the skin's images for it, or others resized.
+  if (argc == 4) SetOffscreenScale(std::atof(argv[3]));
   InitSkin();
   if (OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, argv[1]) == 0) {
     std::fprintf(stderr, "skin-preview: the skin in %s does not open\n", argv[1]);
@@ -107,7 +110,8 @@ int main(int argc, char** argv) {
     SetSkinItemState(0x8717C7, !shot.degrees);
     SetSkinItemState(0xA41FF1, shot.degrees);
     SetHot(shot.hot);
-    RedrawSkinWindow(0);
+    // Composed although hidden: a hidden window is otherwise only marked for later.
+    ComposeSkinWindow(skinWindows[0]);
     written = WriteFrame(out + "/" + shot.name) && written;
   }
   ReleaseSkin();
