@@ -112,8 +112,10 @@ void FailSkin() {
 }  // namespace
 
 bool StartUp() {
-  // The skin's images decode while the desktop connection starts, which takes longer.
-  PrefetchSkinFolder(kSkinFolder);
+  // The skin's images, at the scale the display's connection tells, decode while the rest of
+  // the desktop's start-up runs, which takes longer.
+  if (!ConnectDesktop()) return false;
+  PrefetchSkinFolder(kSkinFolder, DisplayScale());
   if (!StartPlatform()) return false;
   // Another copy in this folder would save its own history over this one's: it comes to the
   // front instead, and this start ends as if it had been quit.

@@ -4,6 +4,11 @@
 #include <cstdint>
 #include <string>
 
+// The first part of StartPlatform, which tells the desktop's scale (DisplayScale) before the
+// rest of the start-up: work that depends on the scale can start meanwhile. StartPlatform does
+// it when it was not done. Returns false when no desktop can be reached.
+bool ConnectDesktop();
+
 // Connects to the desktop. Returns false when no desktop can be reached; nothing else works then.
 bool StartPlatform();
 

@@ -117,12 +117,11 @@ double SkinScale();
 // scale: rounded, and at least 1 for a positive length, so a thin line never vanishes.
 int32_t SkinPixels(int32_t length);
 
-// Starts reading and decoding the folder's images on a thread of its own, so that an
-// OpenSkinFolder of the same folder finds them ready: the decoding overlaps whatever the
-// program does meanwhile. Called before InitSkin, the thread waits for InitSkin to tell the
-// desktop's scale, and decodes only that scale's images. Nothing else of the library changes; a
-// later prefetch or ReleaseSkin drops images never taken.
-void PrefetchSkinFolder(std::string_view folder);
+// Starts reading and decoding the folder's images for the scale on a thread of its own, so that
+// an OpenSkinFolder of the same folder at that scale (the desktop's, which InitSkin takes) finds
+// them ready: the decoding overlaps whatever the program does meanwhile (the desktop's start-up).
+// Nothing else of the library changes; a later prefetch or ReleaseSkin drops images never taken.
+void PrefetchSkinFolder(std::string_view folder, double scale);
 
 // Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory)
 // at the skin's scale; a file that is missing or unreadable counts as absent. The images are

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <span>
 #include <system_error>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "platform/files.h"
@@ -23,10 +21,6 @@ double skinScale = 1;
 
 // Closes the windows and empties the lists, keeping prefetched images: what InitSkin does first.
 static void ReleaseSkinState();
-// Lets a prefetch waiting for the desktop's scale decode the images of that scale.
-static void GivePrefetchTheScale(double scale);
-// Whether InitSkin has run since the last release: the scale is known.
-static bool skinStarted = false;
 
 namespace {
 
@@ -154,8 +148,6 @@ void InitSkin() {
   ReleaseSkinState();
   skinDefaultFace = DefaultFontFace();
   skinScale = DisplayScale();
-  skinStarted = true;
-  GivePrefetchTheScale(skinScale);
   skinDefaultSize = kDefaultSkinPoints;
   FontHandle font = OpenFont(skinDefaultFace, skinDefaultSize, skinScale);
   if (font != 0) skinFonts.push_back({skinDefaultSize, font});
@@ -256,15 +248,9 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
 
 // Images being decoded ahead of OpenSkinFolder, on a thread of their own. The record is never
 // destroyed: a process that ends before the images are taken needs no join.
-// The prefetch starts before the desktop's scale is known, which only the desktop's connection
-// tells: the thread waits for InitSkin to give it (scale 0 until then), and decodes only the
-// images of that scale.
 struct Prefetch {
   std::string base;
-  std::mutex lock;
-  std::condition_variable scaleKnown;
-  double scale = 0;
-  bool abandoned = false;  // no scale will come: decode nothing
+  double scale = 1;
   std::thread thread;
   std::optional<SkinImages> images;
 };
@@ -279,11 +265,6 @@ std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, 
   Prefetch& prefetch = ThePrefetch();
   *found = false;
   if (!prefetch.thread.joinable()) return std::nullopt;
-  {
-    std::lock_guard<std::mutex> held(prefetch.lock);
-    if (prefetch.scale == 0) prefetch.abandoned = true;
-  }
-  prefetch.scaleKnown.notify_all();
   prefetch.thread.join();
   *found = prefetch.base == base && prefetch.scale == scale;
   std::optional<SkinImages> images = std::move(prefetch.images);
@@ -293,33 +274,15 @@ std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, 
 
 }  // namespace
 
-static void GivePrefetchTheScale(double scale) {
-  Prefetch& prefetch = ThePrefetch();
-  {
-    std::lock_guard<std::mutex> held(prefetch.lock);
-    if (prefetch.scale == 0 && !prefetch.abandoned) prefetch.scale = scale;
-  }
-  prefetch.scaleKnown.notify_all();
-}
-
-void PrefetchSkinFolder(std::string_view folder) {
+void PrefetchSkinFolder(std::string_view folder, double scale) {
   bool found = false;
   TakePrefetched({}, 0, &found);
   Prefetch& prefetch = ThePrefetch();
   prefetch.base = FolderBase(folder);
-  prefetch.scale = skinStarted ? skinScale : 0;
-  prefetch.abandoned = false;
+  prefetch.scale = scale;
   try {
-    prefetch.thread = std::thread([&prefetch] {
-      double scale = 0;
-      {
-        std::unique_lock<std::mutex> held(prefetch.lock);
-        prefetch.scaleKnown.wait(held, [&prefetch] { return prefetch.scale != 0 || prefetch.abandoned; });
-        if (prefetch.abandoned) return;
-        scale = prefetch.scale;
-      }
-      prefetch.images = ReadSkinImages(prefetch.base, scale);
-    });
+    prefetch.thread = std::thread(
+        [&prefetch] { prefetch.images = ReadSkinImages(prefetch.base, prefetch.scale); });
   } catch (const std::system_error&) {
     // No thread to spare: OpenSkinFolder decodes the images itself, as without a prefetch.
   }
@@ -558,7 +521,6 @@ static void ReleaseSkinState() {
   skinDefaultFace.clear();
   skinDefaultSize = 0;
   skinScale = 1;
-  skinStarted = false;
   skinEventWindow = -1;
   skinEventItem = -1;
   skinLastEvent = Event{};

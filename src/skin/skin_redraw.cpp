@@ -62,7 +62,14 @@ void BlendInside(Image& canvas, const Image& source, int32_t x, int32_t y, const
   for (int32_t row = top; row < bottom; ++row) {
     Pixel* out = canvas.pixels.data() + size_t(row) * size_t(canvas.width);
     const Pixel* in = source.pixels.data() + size_t(row - y) * size_t(source.width) - x;
-    for (int32_t column = left; column < right; ++column) out[column] = BlendPixel(out[column], in[column]);
+    // Pieces are mostly wholly clear or wholly solid: those pixels need no blending, which at
+    // twice the scale is four times as many calls saved.
+    for (int32_t column = left; column < right; ++column) {
+      const Pixel pixel = in[column];
+      const uint8_t alpha = PixelAlpha(pixel);
+      if (alpha == 255) out[column] = pixel;
+      else if (alpha != 0) out[column] = BlendPixel(out[column], pixel);
+    }
   }
 }
 

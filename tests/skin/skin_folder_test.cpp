@@ -164,7 +164,7 @@ TEST_F(SkinTest, APrefetchedFolderOpensAsIfReadThen) {
   };
   for (const auto& c : cases) {
     InitSkin();
-    PrefetchSkinFolder(c.prefetched);
+    PrefetchSkinFolder(c.prefetched, 1);
     InitSkin();  // a start of the library keeps what is being prefetched
     const std::string opened = c.opens ? kShippedSkin : c.prefetched;
     WindowHandle handle = OpenSkinFolder(0, 0, 0, u"t", kCentredHidden, 0, opened);
@@ -173,7 +173,7 @@ TEST_F(SkinTest, APrefetchedFolderOpensAsIfReadThen) {
       EXPECT_EQ(frame(), direct) << c.what;
     }
   }
-  PrefetchSkinFolder(kShippedSkin);
+  PrefetchSkinFolder(kShippedSkin, 1);
   ReleaseSkin();  // never taken: dropped
   EXPECT_NE(OpenSkinFolder(0, 0, 0, u"t", kCentredHidden, 0, kShippedSkin), 0);
 }

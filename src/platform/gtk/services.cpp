@@ -173,9 +173,9 @@ double ReadDesktopScale(GdkScreen* screen, int windowScaleAsked) {
 
 bool IsEndRequested() { return TheState().endRequested; }
 
-bool StartPlatform() {
+bool ConnectDesktop() {
   State& s = TheState();
-  if (s.started) return true;
+  if (s.connected) return true;
   // Probing OpenGL costs tens of milliseconds at start-up and nothing here draws with it.
   g_setenv("GDK_GL", "disable", TRUE);
   // The program's images are drawn pixel for pixel, at the desktop's scale by the program
@@ -188,6 +188,20 @@ bool StartPlatform() {
   // whatever backend the session asks GTK programs to prefer.
   g_setenv("GDK_BACKEND", "x11", TRUE);
   gdk_set_allowed_backends("x11");
+  // The display alone, without the toolkit's themes and modules, which GTK's start-up then adds
+  // to the same connection.
+  if (!gdk_init_check(nullptr, nullptr)) return false;
+  GdkScreen* screen = gdk_screen_get_default();
+  if (!screen) return false;
+  s.scale = ReadDesktopScale(screen, windowScale);
+  s.connected = true;
+  return true;
+}
+
+bool StartPlatform() {
+  State& s = TheState();
+  if (s.started) return true;
+  if (!ConnectDesktop()) return false;
   for (int signal : kEndSignals) g_unix_signal_add(signal, OnEndSignal, nullptr);
   if (!gtk_init_check(nullptr, nullptr)) return false;
   XSetIOErrorHandler(OnDisplayLost);
@@ -195,7 +209,6 @@ bool StartPlatform() {
   if (!screen) return false;
   s.composited = gdk_screen_is_composited(screen);
   g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), nullptr);
-  s.scale = ReadDesktopScale(screen, windowScale);
   // Menus and dialogs are the toolkit's, drawn at 1: their text at least takes the whole scale.
   if (GtkSettings* settings = gtk_settings_get_default())
     g_object_set(settings, "gtk-xft-dpi", int(std::lround(kDefaultDpi * s.scale * kXftDpiUnit)), nullptr);
@@ -487,7 +500,7 @@ std::vector<Monitor> ListMonitors() {
   return monitors;
 }
 
-double DisplayScale() { return TheState().started ? TheState().scale : 1; }
+double DisplayScale() { return TheState().connected ? TheState().scale : 1; }
 
 std::u16string DefaultFontFace() {
   std::u16string face = u"Sans";

@@ -41,6 +41,7 @@ struct TimerRecord {
 };
 
 struct State {
+  bool connected = false;  // to the display: the scale is known
   bool started = false;
   std::map<WindowHandle, WindowRecord> windows;
   WindowHandle nextWindow = 1;

@@ -181,6 +181,7 @@ FontHandle OpenFont(std::u16string_view face, int32_t points, double scale) {
 
 // --- Process ----------------------------------------------------------------------------------
 
+bool ConnectDesktop() { return true; }
 bool StartPlatform() { return true; }
 
 void StopPlatform() {

@@ -74,6 +74,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 }  // namespace
 
+// The process knows its monitors' scales from the start, by its manifest.
+bool ConnectDesktop() { return true; }
+
 bool StartPlatform() {
   State& s = TheState();
   if (s.started) return true;
