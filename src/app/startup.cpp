@@ -191,16 +191,20 @@ void RestoreWindowPosition() {
 void ChangeDisplayScale(double scale) {
   const double before = SkinScale();
   if (scale == before) return;
-  int32_t windowX = 0, windowY = 0, pointerX = 0, pointerY = 0;
-  GetWindowPosition(SkinWindowHandle(kMainWindow), &windowX, &windowY);
-  const bool pointerKnown = GetCursorScreenPosition(&pointerX, &pointerY);
+  const WindowHandle window = SkinWindowHandle(kMainWindow);
+  int32_t windowX = 0, windowY = 0, width = 0, height = 0, pointerX = 0, pointerY = 0;
+  GetWindowPosition(window, &windowX, &windowY);
+  GetWindowClientSize(window, &width, &height);
+  const bool pointerOver = GetCursorScreenPosition(&pointerX, &pointerY) && pointerX >= windowX &&
+                           pointerY >= windowY && pointerX < windowX + width && pointerY < windowY + height;
   if (!RescaleSkinWindow(kMainWindow, scale)) return;
   lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
   historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
   DrawExpressionLine();
   DrawHistory();
-  if (!pointerKnown) return;
-  // The window grows or shrinks around the pointer, as a window dragged across monitors does.
+  // A window placed on another monitor (the saved place at start-up) keeps its corner.
+  if (!pointerOver) return;
+  // Dragged across monitors, it grows or shrinks around the pointer that holds it.
   const double ratio = scale / before;
   MoveSkinWindow(kMainWindow, pointerX - int32_t(std::lround((pointerX - windowX) * ratio)),
                  pointerY - int32_t(std::lround((pointerY - windowY) * ratio)));

@@ -27,8 +27,9 @@ bool StartUp();
 void RestoreWindowPosition();
 
 // Draws the calculator again at the scale of the monitor its window moved to: the skin, the
-// two displays at their items' new sizes, and the window placed so that the point under the
-// pointer stays under it. Keeps the old scale when the skin cannot be drawn at the new one.
+// two displays at their items' new sizes, and, when the pointer is over the window (dragging
+// it), the window placed so that the point under the pointer stays under it; else its corner
+// stays. Keeps the old scale when the skin cannot be drawn at the new one.
 void ChangeDisplayScale(double scale);
 
 // Saves the settings (with the window's position and the expression) and the language

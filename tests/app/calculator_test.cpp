@@ -389,6 +389,16 @@ TEST_F(CalculatorTest, OpensAtTheDesktopsScaleAndFollowsAMoveToAnotherScale) {
     EXPECT_FALSE(caption.empty());
     EXPECT_EQ(GetSkinItemState(kRadiansItem), 1);
     EXPECT_EQ(GetSkinItemState(kExpressionItem), 1);
+    // Moved back to a monitor at 2 with the pointer away: the corner stays.
+    OffscreenMoveMouse(0, 0);
+    MoveOffscreenWindowToScale(MainWindow(), 2);
+  });
+  AtOffscreenTime(400, [] {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    GetWindowPosition(MainWindow(), &x, &y);
+    GetWindowClientSize(MainWindow(), &width, &height);
+    EXPECT_EQ(std::pair(x, y), std::pair(492 - 294, 704 - 491));
+    EXPECT_EQ(std::pair(width, height), std::pair(784, 1308));
     OffscreenRequestClose(MainWindow());
   });
   ASSERT_TRUE(StartUp());
