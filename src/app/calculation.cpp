@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/accessible_tree.h"
 #include "display/answer_format.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -60,6 +61,8 @@ void RunCalculation() {
   TrimHistory();
   DrawHistory();
   DrawExpressionLine();
+  // The answer appears away from the line the user types in: a screen reader says it.
+  AnnounceNewestCalculation();
 }
 
 void StoreLatestAnswer(int32_t memory) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/accessible_tree.h"
 #include "app/calculation.h"
 #include "app/edit_commands.h"
 #include "app/items.h"
@@ -162,6 +163,22 @@ void FollowCaretTimer() {
   }
 }
 
+// Whether handling the event may change what assistive technology is told of the window: input
+// and the focus may; the caret's ticks and the pointer's moves, many a second, never do.
+bool MayChangeParts(int32_t event) {
+  switch (event) {
+    case kEventKeyDown:
+    case kEventLeftDown:
+    case kEventLeftUp:
+    case kEventWheel:
+    case kEventMenuCommand:
+    case kEventAccessibleAction:
+    case kEventFocus:
+    case kEventActivate: return true;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 void RunEventLoop() {
@@ -184,8 +201,10 @@ void RunEventLoop() {
     const int32_t active = ActiveSkinWindow() == 0 ? 1 : 0;
     SetSkinItemState(kHistoryItem, active);
     SetSkinItemState(kExpressionItem, active);
+    const bool mayChangeParts = MayChangeParts(currentEvent);
     DispatchSkinEvent();
     if (currentEvent == kEventClose) break;
+    if (mayChangeParts) PublishAccessibleTree();
   }
   ShutDown();
 }
@@ -196,7 +215,7 @@ void DispatchSkinEvent() {
   // are not worth a copy of it.
   const bool input = currentEvent == kEventKeyDown || currentEvent == kEventLeftDown ||
                      currentEvent == kEventLeftUp || currentEvent == kEventWheel ||
-                     currentEvent == kEventMenuCommand;
+                     currentEvent == kEventMenuCommand || currentEvent == kEventAccessibleAction;
   if (input) BeginLineEdit();
   HandleItemClick(SkinEventItem());
   HandleWindowEvent(currentEvent);

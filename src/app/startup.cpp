@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/accessible_tree.h"
 #include "app/event_loop.h"
 #include "app/items.h"
 #include "app/menus.h"
@@ -164,6 +165,7 @@ bool StartUp() {
   SetSkinItemState(kHistoryItem, 1);
   SetSkinItemState(kExpressionItem, 1);
   HideSkinWindow(kMainWindow, kShowWindow);
+  PublishAccessibleTree();
   // The place the window opened at (centred, say, on a first run) is no change worth a save.
   TakeWindowState();
   RememberSaved();

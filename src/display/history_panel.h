@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/image.h"
 #include "settings/history_types.h"
@@ -53,6 +54,14 @@ struct HistoryHit {
   HistoryPart part = HistoryPart::kNone;
 };
 HistoryHit HistoryEntryAt(int32_t x, int32_t y);
+
+// Where DrawHistory last put each entry it shows, from the current one upwards: the tops of its
+// expression and answer rows, in the item's pixels, each one line high.
+struct HistoryRows {
+  size_t index;
+  int32_t expressionTop, answerTop, lineHeight;
+};
+std::vector<HistoryRows> ShownHistoryRows();
 
 // Back to the start-up state: nothing saved and no image.
 void ResetHistoryPanel();

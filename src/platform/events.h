@@ -25,6 +25,8 @@ enum : int32_t {
   kEventTimer = 13110,        // parameter: the timer number
   kEventActivate = 13120,     // window 0: the program was started again in the same folder, and
                               // this copy is asked to come to the front (see ClaimWorkingFolder)
+  kEventAccessibleAction = 13130,  // assistive technology pressed a part of the window;
+                                   // parameter: the part's id (see accessibility.h)
 };
 
 // Virtual-key codes of the keys the program tells apart; letters and digits are their

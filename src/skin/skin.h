@@ -217,7 +217,8 @@ int32_t ActiveSkinWindow();
 int32_t SkinEventWindow();
 // The colour of the item the last processed event clicked, -1 when none: a left release over
 // the item's own pixels, after a left press on the same item, without the window having moved
-// (a drag-through item is clicked by a press and release that do not move).
+// (a drag-through item is clicked by a press and release that do not move); or the item a
+// kEventAccessibleAction of its window names by its colour.
 int32_t SkinEventItem();
 // The last processed event as it came, with its parameter and mouse position.
 const Event& LastSkinEvent();

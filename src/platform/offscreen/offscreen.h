@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/image.h"
 #include "platform/monitors.h"
 #include "platform/windows.h"
@@ -188,3 +189,22 @@ bool OffscreenFolderClaimed();
 int32_t OffscreenNewCopiesStartedWhileClaimed();
 // The program is started again in the folder this copy holds: queues kEventActivate.
 void OffscreenStartAgain();
+
+// --- Assistive technology ---------------------------------------------------------------------
+// The parts the window last told (SetAccessibleNodes); empty for a window that is not open.
+std::vector<AccessibleNode> OffscreenAccessibleNodes(WindowHandle window);
+// Every change reported since the reset or the last ForgetOffscreenAccessibleChanges, oldest
+// first, as a screen reader would hear of them.
+std::vector<AccessibleChange> OffscreenAccessibleChanges();
+void ForgetOffscreenAccessibleChanges();
+
+struct OffscreenAnnouncement {
+  WindowHandle window = 0;
+  std::u16string message;
+};
+// Every announcement, oldest first.
+std::vector<OffscreenAnnouncement> OffscreenAnnouncements();
+
+// A screen reader presses the part (its press action): queues kEventAccessibleAction. False,
+// with nothing queued, when the window has no such part or the part has no action.
+bool PressOffscreenAccessible(WindowHandle window, int32_t id);
