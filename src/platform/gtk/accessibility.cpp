@@ -340,11 +340,34 @@ AtkObject* WindowChild(AtkObject* object, gint index) {
   return child ? ATK_OBJECT(g_object_ref(child)) : nullptr;
 }
 
+// A window that shows nothing and lets every click through (a colour-keyed twin laid on another
+// window) is nothing a reader should offer: it says it is redundant and not showing.
+bool ShowsNothing(AtkObject* object) {
+  const WindowRecord* record = FindRecord(WindowOfAccessible(object));
+  return record != nullptr && record->layered && record->layer == WindowRecord::Layer::kAttributes &&
+         AttributesHideEverything(record->attributes, record->background);
+}
+
+AtkRole WindowRole(AtkObject* object) {
+  return ShowsNothing(object) ? ATK_ROLE_REDUNDANT_OBJECT : GtkWindowAccessibleClassOf()->get_role(object);
+}
+
+AtkStateSet* WindowStates(AtkObject* object) {
+  AtkStateSet* states = GtkWindowAccessibleClassOf()->ref_state_set(object);
+  if (ShowsNothing(object)) {
+    for (AtkStateType state : {ATK_STATE_VISIBLE, ATK_STATE_SHOWING, ATK_STATE_FOCUSABLE})
+      atk_state_set_remove_state(states, state);
+  }
+  return states;
+}
+
 G_DEFINE_TYPE(TvWindowAccessible, tv_window_accessible, GTK_TYPE_WINDOW_ACCESSIBLE)
 static void tv_window_accessible_init(TvWindowAccessible*) {}
 static void tv_window_accessible_class_init(TvWindowAccessibleClass* type) {
   ATK_OBJECT_CLASS(type)->get_n_children = WindowChildCount;
   ATK_OBJECT_CLASS(type)->ref_child = WindowChild;
+  ATK_OBJECT_CLASS(type)->get_role = WindowRole;
+  ATK_OBJECT_CLASS(type)->ref_state_set = WindowStates;
 }
 
 struct TvWindow {

@@ -113,6 +113,9 @@ for event_type in heard:
 
 window = wait_for(calculator_window, "the calculator's window and its parts")
 check(window.name == "Tornavelle", "the window is named Tornavelle, not %r" % window.name)
+# The invisible twin laid on the window for its clicks is no second window to a reader.
+shown = [w for w in window.parent if w.getState().contains(pyatspi.STATE_SHOWING)]
+check([w.getRole() for w in shown] == [pyatspi.ROLE_FRAME], "one window shows: %s" % shown)
 
 # Every key, by its name, with its press action and its place on the screen.
 window_box = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -144,6 +147,16 @@ part_named(window, pyatspi.ROLE_RADIO_BUTTON, "Degrees").queryAction().doAction(
 wait_for(lambda: part_named(window, pyatspi.ROLE_RADIO_BUTTON, "Degrees").getState().contains(pyatspi.STATE_CHECKED),
          "Degrees checked")
 check(not radians.getState().contains(pyatspi.STATE_CHECKED), "Radians no longer checked")
+
+# The function key's menu is the toolkit's own, which readers know: its entries are found, and
+# Escape closes it.
+part_named(window, pyatspi.ROLE_PUSH_BUTTON, "Functions").queryAction().doAction(0)
+menu_items = lambda: [p for w in window.parent for p in parts(w)
+                      if p.getRole() in (pyatspi.ROLE_MENU, pyatspi.ROLE_MENU_ITEM) and p.name and
+                      p.getState().contains(pyatspi.STATE_SHOWING)]
+wait_for(lambda: len(menu_items()) > 5, "the function menu's entries")
+subprocess.run(["xdotool", "key", "Escape"], check=True)
+wait_for(lambda: not menu_items(), "the function menu closed")
 
 # Typing on the keyboard: the reader reads the line, with the glyph shown for "*", and hears each
 # insertion.
