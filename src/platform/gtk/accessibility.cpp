@@ -433,7 +433,9 @@ gint IndexAmong(WindowHandle window, const std::vector<AccessibleNode>& nodes, c
 // are made and said added, each under its parent.
 void RebuildParts(WindowHandle window, PartsRecord& record, const std::vector<AccessibleNode>& before) {
   for (const AccessibleNode& old : before) {
-    if (FindAccessibleNode(record.nodes, old.id) != nullptr) continue;
+    // A part that changed its kind or its place in the tree is another object.
+    const AccessibleNode* kept = FindAccessibleNode(record.nodes, old.id);
+    if (kept != nullptr && kept->role == old.role && kept->parent == old.parent) continue;
     AtkObject* object = record.objects[old.id];
     record.objects.erase(old.id);
     if (AtkObject* parent = ParentObject(window, old.parent))
