@@ -6,7 +6,7 @@
 #include "app/edit_commands.h"
 #include "app/items.h"
 #include "app/menus.h"
-#include "app/startup.h"
+#include "app/saving.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
@@ -29,8 +29,8 @@ uint32_t caretTimerRestart = 0;
 void SetAngle(int32_t mode) {
   appSettings.angleMode = mode;
   SetAngleMode(mode);
-  SetSkinItemState(kRadiansItem, mode == 1);
-  SetSkinItemState(kDegreesItem, mode == 2);
+  SetSkinItemState(kRadiansKey, mode == 1);
+  SetSkinItemState(kDegreesKey, mode == 2);
 }
 
 struct KeyRow {
@@ -41,23 +41,23 @@ struct KeyRow {
 // Keys with an action of their own; Up and Down are listed to do nothing, so that they do not
 // poll for a character like the other keys.
 const KeyRow kKeys[] = {
-    {kKeyRight, [] { MoveCaret(1, false, false, false); }},
-    {kKeyLeft, [] { MoveCaret(-1, false, false, false); }},
+    {kKeyRight, [] { MoveCaret({.delta = 1}); }},
+    {kKeyLeft, [] { MoveCaret({.delta = -1}); }},
     {kKeyUp, [] {}},
     {kKeyDown, [] {}},
     {kKeyPageUp, HistoryOlder},
     {kKeyPageDown, HistoryNewer},
-    {kKeyEnd, [] { MoveCaret(0, false, true, false); }},
-    {kKeyHome, [] { MoveCaret(0, true, false, false); }},
-    {kKeyDelete, [] { DeleteAtCaret(false); }},
-    {kKeyBackspace, [] { DeleteAtCaret(true); }},
-    {kKeyTab, [] { InsertText(TextOf(131), false, true); }},
+    {kKeyEnd, [] { MoveCaret({.toEnd = true}); }},
+    {kKeyHome, [] { MoveCaret({.toStart = true}); }},
+    {kKeyDelete, [] { DeleteAtCaret(DeleteDirection::kForwards); }},
+    {kKeyBackspace, [] { DeleteAtCaret(DeleteDirection::kBackwards); }},
+    {kKeyTab, [] { InsertText(TextOf(kTabInsert), {.pass = SpellingPass::kFinal}); }},
     {kKeyEnter, RunCalculation},
     {kKeyEscape, ClearExpression},
 };
 
-// Typed characters a calculation may hold, with InsertText's answerFirst flag (finalPass is
-// never set).
+// Typed characters a calculation may hold, and whether each puts the answer word first on an
+// empty line; typing always rewrites while typing (SpellingPass::kWhileTyping).
 struct CharacterRow {
   const char16_t* characters;
   bool answerFirst;
@@ -90,7 +90,7 @@ void HandleCharacter(char16_t character) {
   }
   for (const CharacterRow& row : kInsertedCharacters) {
     if (std::u16string_view(row.characters).find(character) != std::u16string_view::npos) {
-      InsertText(std::u16string(1, character), row.answerFirst, false);
+      InsertText(std::u16string(1, character), {.answerFirst = row.answerFirst});
       return;
     }
   }
@@ -185,9 +185,8 @@ void RunEventLoop() {
     SetSkinItemState(kHistoryItem, active);
     SetSkinItemState(kExpressionItem, active);
     DispatchSkinEvent();
-    if (currentEvent == kEventClose) break;
+    if (currentEvent == kEventClose) return;
   }
-  ShutDown();
 }
 
 void DispatchSkinEvent() {
@@ -211,7 +210,7 @@ void HandleItemClick(int32_t colour) {
       case ItemAction::kNone: break;
       case ItemAction::kInsert:
         InsertText((item.insertText ? TextOf(item.insertText) : std::u16string()) + item.piece,
-                   item.answerFirst, item.finalPass);
+                   item.insert);
         break;
       case ItemAction::kRadians: SetAngle(1); break;
       case ItemAction::kDegrees: SetAngle(2); break;
@@ -238,7 +237,8 @@ void HandleWindowEvent(int32_t event) {
       }
       break;
     case kEventWheel:
-      // One call per event, whatever the number of notches; half a notch counts as none.
+      // One call per event, whatever the number of notches: a whole notch away from the user goes
+      // to older entries; anything else, a partial notch included, to newer ones.
       if (WheelDelta(last) / kWheelNotch > 0) HistoryOlder();
       else HistoryNewer();
       break;

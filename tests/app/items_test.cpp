@@ -8,6 +8,7 @@
 #include "settings/language.h"
 #include "settings/text_table.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ TEST(ItemCaptions, CaptionEveryKeyOfTheShippedSkinInEveryLanguage) {
       EXPECT_LE(width, room) << "text " << caption.textNumber << " \"" << Utf16ToUtf8(item->text)
                              << "\" is " << width - room << " pixels wider than its key";
     }
-    EXPECT_EQ(FindSkinItem(0x0E0EF6)->text, TextOf(48));
+    EXPECT_EQ(FindSkinItem(kResultKey)->text, TextOf(kResultKeyCaption));
     ReleaseSkin();
   }
 }

@@ -80,7 +80,7 @@ TEST_F(MenusTest, TheMenusAreBuiltFromTheFrenchTexts) {
 }
 
 TEST_F(MenusTest, AHintIsShownOnlyWhenItSaysSomethingElse) {
-  textTable[109] = TextOf(108);  // the entry for π would hint π
+  textTable[109] = TextOf(kPiEntry);  // the entry for π would hint π
   textTable[57] = u"";           // the power of ten entry would hint "10^" after an empty text
   ReleaseMenus();
   BuildMenus();

@@ -9,6 +9,7 @@
 
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ Image LoadShipped(const char* name) {
 
 // The linked frames around the displays carry no text; the displays' own captions come from
 // the display code, so only their font matters.
-const uint32_t kFrames[] = {0xF07158, 0xBA5C49};
-const uint32_t kDisplays[] = {0xF53610, 0xBB2F14};
+const uint32_t kFrames[] = {kExpressionFrame, kHistoryFrame};
+const uint32_t kDisplays[] = {kExpressionItem, kHistoryItem};
 
 uint32_t ColourOf(Pixel p) { return PixelRed(p) | PixelGreen(p) << 8 | PixelBlue(p) << 16; }
 
@@ -96,7 +97,7 @@ TEST(DefaultSkin, KeysLightUpUnderTheMouse) {
   Image itemMap = LoadShipped("Item.png");
   Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
   Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
-  const uint32_t unlit[] = {0x0E0EC9, 0xB0B51F, 0xF53610, 0xBB2F14};
+  const uint32_t unlit[] = {kTitleItem, kAngleLabelItem, kExpressionItem, kHistoryItem};
   std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
   for (const ItemRegion& r : regions) {
     uint32_t colour = ColourOf(r.colour);

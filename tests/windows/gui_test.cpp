@@ -32,15 +32,13 @@
 #include "platform/unicode.h"
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // The items used, by their colours in the item map.
-constexpr int32_t kQuitKey = 0xE3EA20, kNineKey = 0x299041, kEightKey = 0x3CBA5A, kTimesKey = 0x1FB7E9,
-                  kResultKey = 0x0E0EF6, kDegreesKey = 0xA41FF1, kHistoryPanel = 0xBB2F14,
-                  kExpressionLine = 0xF53610;
 constexpr DWORD kPatienceMs = 15000;
 constexpr wchar_t kSkinClass[] = L"TornavelleWindow";
 
@@ -263,7 +261,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     startTop = place.top;
     std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut");
     for (int32_t colour :
-         {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel, kExpressionLine})
+         {kQuitKey, kDigitKeys[9], kDigitKeys[8], kTimesKey, kResultKey, kDegreesKey, kHistoryItem, kExpressionItem})
       Check(items.count(colour) == 1, "the skin's item map lacks an item used");
     // An item of the skin, on the screen where the window is now.
     auto item = [&](int32_t colour) {
@@ -273,7 +271,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Type(L"2+3*4");
     KeyPress(VK_RETURN);
     // 9×8 on the keypad, then the result key.
-    for (int32_t key : {kNineKey, kTimesKey, kEightKey, kResultKey}) Click(item(key));
+    for (int32_t key : {kDigitKeys[9], kTimesKey, kDigitKeys[8], kResultKey}) Click(item(key));
     // Degrees, and a sine typed on the keyboard.
     Click(item(kDegreesKey));
     Type(L"sin(90)");
@@ -282,7 +280,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Type(L"6*7=");
     KeyPress(VK_RETURN);
     // The window dragged by its history panel, 100 pixels left and 50 up.
-    POINT from = item(kHistoryPanel);
+    POINT from = item(kHistoryItem);
     Click(from, false, {from.x - 100, from.y - 50});
     Wait(300);
     GetWindowRect(window, &place);
@@ -291,7 +289,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
               std::to_string(place.top));
     // Another program's text pasted from the edit menu (its third row), then calculated.
     Check(SetClipboard(L"5\u00D7\u221A(16)"), "the clipboard took no text");
-    POINT line = item(kExpressionLine);
+    POINT line = item(kExpressionItem);
     Click(line, true);
     Wait(300);
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyPress(key);
@@ -319,7 +317,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     control('Z');
     control('Z', true);
     control('Z');
-    Click(item(kNineKey), false, item(kEightKey));
+    Click(item(kDigitKeys[9]), false, item(kDigitKeys[8]));
     control('C');
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
     Click(item(kQuitKey));

@@ -15,6 +15,7 @@
 
 #include "drawing.h"
 #include "png_writer.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -82,46 +83,46 @@ std::vector<Key> Keys() {
   };
   return {
       // Title bar: the window's title centred, quit on the right.
-      {0x0E0EC9, Look::kLabel, 100, 26, 192, 26, 0, 10, 0xC9CFDA, 0xC9CFDA, "Tornavelle"},
-      {0xE3EA20, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, 12, 0xB8BFCC, 0xFFFFFF,
+      {kTitleItem, Look::kLabel, 100, 26, 192, 26, 0, 10, 0xC9CFDA, 0xC9CFDA, "Tornavelle"},
+      {kQuitKey, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, 12, 0xB8BFCC, 0xFFFFFF,
        "×"},
       // The displays: each glass frame is linked to the text area it surrounds.
-      {0xBA5C49, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
-      {0xBB2F14, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
+      {kHistoryFrame, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
+      {kHistoryItem, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
        kContentW - 2 * kTextInsetX, kHistoryH - 20, 0, 11, 0xDCE2EC, 0xDCE2EC, ""},
-      {0xF07158, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
-      {0xF53610, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
+      {kExpressionFrame, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
+      {kExpressionItem, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
        kLineH - 14, 0, 16, 0xFFFFFF, 0xFFFFFF, ""},
       // Mode row.
-      {0xB0B51F, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, 10, kMutedText,
+      {kAngleLabelItem, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, 10, kMutedText,
        kMutedText, "Angle"},
-      {0x8717C7, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, 10, 0xF4F6FA,
+      {kRadiansKey, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, 10, 0xF4F6FA,
        0xFFFFFF, "Rad"},
-      {0xA41FF1, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
+      {kDegreesKey, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
        10, 0xF4F6FA, 0xFFFFFF, "Deg"},
-      {0x7A7E16, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, 11, kFunctionText,
+      {kFunctionMenuKey, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, 11, kFunctionText,
        kFunctionHot, "f(x)"},
       // Keypad.
-      function(0xE910EC, 0, 0, 12, "sin"),
-      function(0xC30FC5, 1, 0, 12, "cos"),
-      function(0x9C0E9E, 2, 0, 12, "tan"),
-      op(0x198AAF, 0, "÷"),
-      digit(0x47DD6A, 0, 1, "7"),
-      digit(0x3CBA5A, 1, 1, "8"),
-      digit(0x299041, 2, 1, "9"),
-      op(0x1FB7E9, 1, "×"),
-      digit(0x6FEDAD, 0, 2, "4"),
-      digit(0x5CBA8A, 1, 2, "5"),
-      digit(0x3A7D5B, 2, 2, "6"),
-      op(0x1D5D72, 2, "−"),
-      digit(0x72F5E1, 0, 3, "1"),
-      digit(0x58B9AA, 1, 3, "2"),
-      digit(0x43847A, 2, 3, "3"),
-      op(0x7ED2ED, 3, "+"),
-      function(0x750B76, 0, 4, 15, "π"),
-      digit(0x7BE2E6, 1, 4, "0"),
-      digit(0x56A0A3, 2, 4, "."),
-      {0x0E0EF6, Look::kResult, Column(3), Row(4), kColumnW, kRowH, 11, 18, 0xFFFFFF, 0xFFFFFF,
+      function(kFirstFunctionKey, 0, 0, 12, "sin"),
+      function(kSecondFunctionKey, 1, 0, 12, "cos"),
+      function(kThirdFunctionKey, 2, 0, 12, "tan"),
+      op(kDivideKey, 0, "÷"),
+      digit(kDigitKeys[7], 0, 1, "7"),
+      digit(kDigitKeys[8], 1, 1, "8"),
+      digit(kDigitKeys[9], 2, 1, "9"),
+      op(kTimesKey, 1, "×"),
+      digit(kDigitKeys[4], 0, 2, "4"),
+      digit(kDigitKeys[5], 1, 2, "5"),
+      digit(kDigitKeys[6], 2, 2, "6"),
+      op(kMinusKey, 2, "−"),
+      digit(kDigitKeys[1], 0, 3, "1"),
+      digit(kDigitKeys[2], 1, 3, "2"),
+      digit(kDigitKeys[3], 2, 3, "3"),
+      op(kPlusKey, 3, "+"),
+      function(kPiKey, 0, 4, 15, "π"),
+      digit(kDigitKeys[0], 1, 4, "0"),
+      digit(kPointKey, 2, 4, "."),
+      {kResultKey, Look::kResult, Column(3), Row(4), kColumnW, kRowH, 11, 18, 0xFFFFFF, 0xFFFFFF,
        "="},
   };
 }

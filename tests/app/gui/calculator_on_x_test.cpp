@@ -23,18 +23,13 @@
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
 #include "x_session.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // Items of the shipped skin, by their colour in its item map.
-constexpr int32_t kTwo = 0x58B9AA, kFour = 0x6FEDAD, kSeven = 0x47DD6A;
-constexpr int32_t kPlus = 0x7ED2ED, kTimes = 0x1FB7E9, kDivide = 0x198AAF;
-constexpr int32_t kResult = 0x0E0EF6, kRadians = 0x8717C7, kDegrees = 0xA41FF1;
-constexpr int32_t kFunctions = 0x7A7E16, kQuit = 0xE3EA20;
-constexpr int32_t kLine = 0xF53610, kHistory = 0xBB2F14;
-constexpr int32_t kEight = 0x3CBA5A, kTitle = 0x0E0EC9;
 
 // The ASan build starts in a few seconds alone, but ./test runs it beside every other test.
 constexpr int32_t kStartMs = 30000, kReactMs = 10000;
@@ -77,7 +72,7 @@ Step Click(int32_t item) { return {Do::kClick, item, ""}; }
 Step RightClick(int32_t item) { return {Do::kRightClick, item, ""}; }
 Step Type(std::string text) { return {Do::kType, 0, std::move(text)}; }
 Step Keys(std::string keys) { return {Do::kKeys, 0, std::move(keys)}; }
-Step Wheel(int32_t button) { return {Do::kWheel, kHistory, "", button}; }
+Step Wheel(int32_t button) { return {Do::kWheel, kHistoryItem, "", button}; }
 Step Offer(std::string text) { return {Do::kOffer, 0, std::move(text)}; }
 Step Pasted() { return {Do::kPasted, 0, ""}; }
 Step Mark() { return {Do::kMark, 0, ""}; }
@@ -96,7 +91,7 @@ Step PressRelease(int32_t pressed, int32_t released, bool dragsWindow = false) {
 }
 Step Drag(int32_t item, int32_t dx, int32_t dy) { return {Do::kDrag, item, "", dx, dy}; }
 Step Baseline() { return {Do::kBaseline, 0, ""}; }
-Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistory, "", row}; }
+Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistoryItem, "", row}; }
 
 // A value the settings file must hold after the exit: a text, a number, or no such key.
 struct Saved {
@@ -136,12 +131,12 @@ Scenario KeypadKeyboardAndHistory() {
       "keypad_keyboard_and_history",
       false,
       {
-          Look(kRadians, true), Look(kDegrees, false),
-          Click(kSeven), Click(kPlus), Click(kSeven), Line("7+7"), Click(kResult), EmptyLine("14"),
+          Look(kRadiansKey, true), Look(kDegreesKey, false),
+          Click(kDigitKeys[7]), Click(kPlusKey), Click(kDigitKeys[7]), Line("7+7"), Click(kResultKey), EmptyLine("14"),
           // The same key twice in a row, quicker than a double click.
-          Click(kFour), Click(kFour), Click(kDivide), Click(kFour), Line("44÷4"),
+          Click(kDigitKeys[4]), Click(kDigitKeys[4]), Click(kDivideKey), Click(kDigitKeys[4]), Line("44÷4"),
           Keys("Return"), EmptyLine("11"),
-          Click(kDegrees), Look(kDegrees, true), Look(kRadians, false),
+          Click(kDegreesKey), Look(kDegreesKey, true), Look(kRadiansKey, false),
           Type("racine(16)*2"), Line("√(16)×2"), Keys("Return"),
           // The line the calculation emptied holds only what is typed next (its last digits
           // in degrees are the engine's, not this test's).
@@ -173,27 +168,27 @@ Scenario MenusAndClipboard() {
       "menus_and_clipboard",
       true,
       {
-          Look(kRadians, true),
+          Look(kRadiansKey, true),
           // Combinatorics: every entry with its hint, in one column.
-          Click(kFunctions), Popups(1), Keys("Down Down Down Down Right"), Popups(2),
+          Click(kFunctionMenuKey), Popups(1), Keys("Down Down Down Down Right"), Popups(2),
           MenuText("combinatorics-menu", 3, 3), Keys("Escape Escape"), Popups(0),
-          Click(kTwo), Click(kTimes),
+          Click(kDigitKeys[2]), Click(kTimesKey),
           // Powers, roots and logarithms; into its submenu, which shows 11 entries, 9 with a
           // hint; down to the square root.
-          Click(kFunctions), Popups(1), Keys("Down Down Right"), Popups(2),
+          Click(kFunctionMenuKey), Popups(1), Keys("Down Down Right"), Popups(2),
           MenuText("function-menu", 11, 9),
           Keys("Down Down Down Down Return"), Popups(0),
           Type("16)"),
           // The same submenu, down to the inverse.
-          Click(kFunctions), Popups(1), Keys("Down Down Right Down Down Down Return"), Popups(0),
+          Click(kFunctionMenuKey), Popups(1), Keys("Down Down Right Down Down Down Return"), Popups(0),
           Line("2×√(16)⁻¹"),
           // Copy from the edit menu, with nothing selected: the whole line.
-          Mark(), RightClick(kLine), Popups(1), MenuText("edit-menu", 4, 0),
+          Mark(), RightClick(kExpressionItem), Popups(1), MenuText("edit-menu", 4, 0),
           Keys("Down Return"), Popups(0), Copied("2×√(16)⁻¹"),
           Keys("Return"), EmptyLine("0.5"),
           Offer(offered), Type("1+"), Keys("ctrl+v"), Pasted(), Line("1+" + offered), Keys("Return"),
           // Paste from the edit menu.
-          Offer(offeredLater), RightClick(kLine), Popups(1), Keys("Down Down Down Return"),
+          Offer(offeredLater), RightClick(kExpressionItem), Popups(1), Keys("Down Down Down Return"),
           Popups(0), Pasted(), Line(offeredLater),
       },
       {
@@ -213,8 +208,8 @@ Scenario MenusAndClipboard() {
 Scenario WhatTheUserMeant() {
   std::vector<Step> steps = {
       Baseline(),
-      Click(kTwo), Line("2"), PressRelease(kSeven, kEight), Line("2"),
-      PressRelease(kTitle, kDegrees, true), Look(kRadians, true), Drag(kTitle, 60, 40),
+      Click(kDigitKeys[2]), Line("2"), PressRelease(kDigitKeys[7], kDigitKeys[8]), Line("2"),
+      PressRelease(kTitleItem, kDegreesKey, true), Look(kRadiansKey, true), Drag(kTitleItem, 60, 40),
       Type("^0.5"), Keys("Return"), EmptyLine("1.4142135623730951"),
       Type("1+2"), Keys("Escape"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
       Keys("ctrl+shift+z"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
@@ -248,7 +243,7 @@ Scenario RestartFromSavedSettings() {
       "restart_from_saved_settings",
       false,
       {
-          Look(kDegrees, true), Look(kRadians, false),
+          Look(kDegreesKey, true), Look(kRadiansKey, false),
           Line("1+2"),
           Keys("Prior"), Line("√(16)×2"), Keys("Prior"), Line("7+7"), Keys("Prior"), Line("7+7"),
           Keys("Return"), EmptyLine("14"), Type("sin(90)"), Keys("Return"), EmptyLine("1"),
@@ -655,7 +650,7 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
             },
             kReactMs);
         ASSERT_GT(int32_t(rows.size()), step.count) << "rows of text in the history panel";
-        const ItemRegion& r = items.at(kHistory);
+        const ItemRegion& r = items.at(kHistoryItem);
         const int32_t y = (rows[size_t(step.count)].first + rows[size_t(step.count)].second) / 2;
         int32_t x = (r.left + r.right) / 2;
         while (x < r.right && ImagePixel(itemMap, x, y) != r.colour) ++x;
@@ -748,7 +743,7 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
     constexpr int32_t kInk = 60;
     std::vector<std::pair<int32_t, int32_t>> rows;
     if (!IsImageValid(shot) || !IsImageValid(baseline)) return rows;
-    const ItemRegion& r = items.at(kHistory);
+    const ItemRegion& r = items.at(kHistoryItem);
     bool inRow = false;
     for (int32_t y = r.bottom; y >= r.top; --y) {
       bool ink = false;
@@ -837,7 +832,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
       EXPECT_EQ(calculator.ExitStatus(), 0);
     }
   } else {
-    ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(kQuit) + " click 1"));
+    ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(kQuitKey) + " click 1"));
     if (scenario.firstRun) {
       // The copy the choice started is no child of the test's: it is gone when its window is.
       ASSERT_TRUE(WaitFor([&] { return x.MainWindows("Tornavelle").empty(); }, kStartMs))
