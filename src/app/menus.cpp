@@ -7,11 +7,13 @@
 
 #include "app/calculation.h"
 #include "app/edit_commands.h"
+#include "app/skins.h"
 #include "display/answer_format.h"
 #include "engine/calculation_text.h"
 #include "display/expression_line.h"
 #include "platform/menus.h"
 #include "app/text_pieces.h"
+#include "settings/settings.h"
 #include "settings/text_table.h"
 #include "skin/skin.h"
 
@@ -79,7 +81,9 @@ const MenuRow kFunctionRows[] = {
     Letters(kStoreLetterBase),
 };
 
-const MenuRow kSkinRows[] = {Sub(F(u"Apparence")), Sub(F(u"?"))};
+// The skin menu's commands: About, always on top, and the skins, each the command of the first
+// plus its place in the list the menu was built from.
+constexpr int32_t kAboutCommand = 103, kAlwaysOnTopCommand = 104, kFirstSkinCommand = 110;
 
 const MenuRow kEditRows[] = {E(73, T(168)), E(74, T(169)), E(75, T(170)), Sep(), E(72, T(154))};
 
@@ -116,6 +120,8 @@ const Command kCommands[] = {
 
 int32_t buildingMenu = -1;
 std::vector<int32_t> builtMenus;
+// The skins the skin menu lists, in its order.
+std::vector<std::u16string> listedSkins;
 // The memories as the function menu's hints show them, to build it again once they change.
 double shownMemories[kMemoryCount] = {};
 
@@ -152,6 +158,24 @@ void BuildMenu(int32_t menu, const MenuRow (&rows)[n]) {
   if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end()) builtMenus.push_back(menu);
 }
 
+// The skin menu, built again each time it is shown: the folders of Apparence may have changed,
+// and the check marks follow the skin and the setting.
+void BuildSkinMenu() {
+  if (!NewPopupMenu(kSkinMenu)) return;
+  listedSkins = ListSkins();
+  if (BeginSubmenu(kSkinMenu, TextOf(kSkinsSubmenuText))) {
+    for (size_t i = 0; i < listedSkins.size(); ++i)
+      AddMenuCheckEntry(kSkinMenu, kFirstSkinCommand + int32_t(i), listedSkins[i], listedSkins[i] == appSettings.skinName);
+    EndSubmenu(kSkinMenu);
+  }
+  if (BeginSubmenu(kSkinMenu, u"?")) {
+    AddMenuEntry(kSkinMenu, kAboutCommand, TextOf(kAboutText));
+    AddMenuCheckEntry(kSkinMenu, kAlwaysOnTopCommand, TextOf(kAlwaysOnTopText), appSettings.alwaysOnTop != 0);
+    EndSubmenu(kSkinMenu);
+  }
+  if (std::find(builtMenus.begin(), builtMenus.end(), kSkinMenu) == builtMenus.end()) builtMenus.push_back(kSkinMenu);
+}
+
 }  // namespace
 
 void AddMenuItemWithHint(int32_t number, std::u16string_view text, std::u16string_view hint) {
@@ -163,7 +187,7 @@ void AddMenuItemWithHint(int32_t number, std::u16string_view text, std::u16strin
 
 void BuildMenus() {
   BuildMenu(kFunctionMenu, kFunctionRows);
-  BuildMenu(kSkinMenu, kSkinRows);
+  BuildSkinMenu();
   BuildMenu(kEditMenu, kEditRows);
 }
 
@@ -173,6 +197,7 @@ void ShowMenu(int32_t menu) {
   // it again.
   if (menu == kFunctionMenu && std::memcmp(shownMemories, memories, sizeof memories) != 0)
     BuildMenu(kFunctionMenu, kFunctionRows);
+  if (menu == kSkinMenu) BuildSkinMenu();
   ShowPopupMenu(menu, SkinWindowHandle(0));
 }
 
@@ -184,6 +209,13 @@ void HandleMenuCommand(int32_t number) {
   }
   if (const int32_t place = LetterOf(number, kStoreLetterBase)) return StoreLatestAnswer(place);
   if (number == kClearMemoriesCommand) return ResetMemories();
+  if (number == kAboutCommand) return ShowAbout();
+  if (number == kAlwaysOnTopCommand) return ToggleAlwaysOnTop();
+  if (number >= kFirstSkinCommand && size_t(number - kFirstSkinCommand) < listedSkins.size()) {
+    // A copy: the choice may build the menu, and so the list, again.
+    const std::u16string skin = listedSkins[size_t(number - kFirstSkinCommand)];
+    return ChooseSkin(skin);
+  }
   for (const Command& command : kCommands) {
     if (command.number != number) continue;
     if (command.edit != nullptr) {
@@ -199,6 +231,7 @@ void HandleMenuCommand(int32_t number) {
 void ReleaseMenus() {
   for (int32_t menu : builtMenus) DestroyPopupMenu(menu);
   builtMenus.clear();
+  listedSkins.clear();
   buildingMenu = -1;
   std::fill(std::begin(shownMemories), std::end(shownMemories), 0.0);
 }

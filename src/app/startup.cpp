@@ -8,6 +8,7 @@
 #include "app/event_loop.h"
 #include "app/items.h"
 #include "app/menus.h"
+#include "app/skins.h"
 #include "app/spelling_table.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -35,6 +36,8 @@ std::vector<HistoryEntry> savedHistory;
 int32_t savedAngleMode = 0;
 int32_t savedX = 0, savedY = 0;
 double savedMemories[kMemoryCount] = {};
+std::u16string savedSkin;
+int32_t savedAlwaysOnTop = 0;
 
 void RememberSaved() {
   savedHistory = historyList.entries;
@@ -42,6 +45,8 @@ void RememberSaved() {
   savedX = appSettings.windowX;
   savedY = appSettings.windowY;
   std::memcpy(savedMemories, memories, sizeof memories);
+  savedSkin = appSettings.skinName;
+  savedAlwaysOnTop = appSettings.alwaysOnTop;
 }
 
 // Whether the window stands somewhere else than the file says, once it has come to rest: a
@@ -87,24 +92,12 @@ void SaveState() {
   SaveLanguageChoice();
 }
 
-// The skin's name as the failure message quotes it. The name comes from the settings file, which
-// is the user's to edit: a name of megabytes took the message box a minute and a gigabyte to lay
-// out, so a long one is cut, with an ellipsis to show it was.
-std::u16string QuotedSkinName() {
-  constexpr size_t kLongest = 100;
-  const std::u16string& name = appSettings.skinName;
-  if (name.size() <= kLongest) return name;
-  size_t kept = kLongest;
-  if (name[kept - 1] >= 0xD800 && name[kept - 1] <= 0xDBFF) --kept;  // half a character
-  return name.substr(0, kept) + u"…";
-}
-
 // The skin cannot show the calculator: say so, and end as a normal exit does, with the skin
 // setting back to the shipped one.
 void FailSkin() {
-  std::u16string message = TextOf(111) + QuotedSkinName() + TextOf(112) + u"\n" + TextOf(113);
+  std::u16string message = TextOf(111) + QuotedSkinName(appSettings.skinName) + TextOf(112) + u"\n" + TextOf(113);
   ShowMessageBox(0, TextOf(110), message);
-  appSettings.skinName = u"Defaut";
+  appSettings.skinName = kShippedSkin;
   ShutDown();
 }
 
@@ -138,22 +131,12 @@ bool StartUp() {
     return true;
   }
 
-  if (OpenSkinFolder(kMainWindow, 0, 0, TextOf(37), kSkinCentred | kSkinHidden, 0, kSkinFolder) == 0 ||
-      !IsSkinItem(kHistoryItem) || !IsSkinItem(kExpressionItem)) {
+  if (!OpenMainSkin()) {
     FailSkin();
     return true;
   }
   if (appSettings.savePosition != 0) RestoreWindowPosition();
-  SetItemCaptions();
-  LinkSkinItem(kHistoryItem, kHistoryFrame);
-  LinkSkinItem(kExpressionItem, kExpressionFrame);
-  SetSkinItemDrag(kHistoryItem, 1);
-  LetCaptionsDragTheWindow();
-  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
-  const WindowHandle window = SkinWindowHandle(kMainWindow);
-  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(window, true);
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  DressMainWindow();
   BuildMenus();
 
   expressionLine.text = appSettings.expressionText;
@@ -169,6 +152,18 @@ bool StartUp() {
   RememberSaved();
   RunEventLoop();
   return true;
+}
+
+void DressMainWindow() {
+  SetItemCaptions();
+  LinkSkinItem(kHistoryItem, kHistoryFrame);
+  LinkSkinItem(kExpressionItem, kExpressionFrame);
+  SetSkinItemDrag(kHistoryItem, 1);
+  LetCaptionsDragTheWindow();
+  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
+  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(SkinWindowHandle(kMainWindow), true);
+  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
 }
 
 void RestoreWindowPosition() {
@@ -189,7 +184,8 @@ void SaveChangesInBackground() {
   if (!settingsLoaded) return;
   // Bit for bit, so that a NaN kept in a letter is no change at every pass.
   if (appSettings.angleMode == savedAngleMode && !WindowMoved() &&
-      SameHistory(historyList.entries, savedHistory) && std::memcmp(memories, savedMemories, sizeof memories) == 0)
+      SameHistory(historyList.entries, savedHistory) && std::memcmp(memories, savedMemories, sizeof memories) == 0 &&
+      appSettings.skinName == savedSkin && appSettings.alwaysOnTop == savedAlwaysOnTop)
     return;
   TakeWindowState();
   StartSettingsSave();
@@ -213,7 +209,8 @@ void ResetApp() {
   FinishSettingsSaves();
   settingsLoaded = false;
   savedHistory.clear();
-  savedAngleMode = savedX = savedY = 0;
+  savedAngleMode = savedX = savedY = savedAlwaysOnTop = 0;
+  savedSkin.clear();
   ReleaseMenus();
   ReleaseSkin();
   ResetExpressionLine();

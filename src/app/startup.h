@@ -10,7 +10,7 @@ inline constexpr int32_t kShowWindow = 0;
 // shown then hidden. It runs only while the main window has the keyboard (see RunEventLoop).
 inline constexpr int32_t kCaretTimer = 78;
 inline constexpr int32_t kCaretPhaseMs = 300;
-// The skin folder the calculator opens, relative to the working directory.
+// The shipped skin's folder, relative to the working directory, decoded ahead at start-up.
 inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 
 // Starts the platform and every subsystem, loads the language and the settings, opens the
@@ -21,6 +21,11 @@ inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 // Returns only once the program has ended (EndProgram called), or at once, with false, when
 // no desktop can be reached.
 bool StartUp();
+
+// Gives the main window, just opened from a skin, what the skin does not say: the captions,
+// the displays' frames and dragging, the angle mode's key, always on top, and the displays'
+// images at their items' sizes (drawn by the caller).
+void DressMainWindow();
 
 // Puts the main window back where the settings say, when that corner keeps it whole on one
 // monitor; otherwise it stays centred.

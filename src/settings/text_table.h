@@ -10,7 +10,15 @@ using TextTable = std::vector<std::u16string>;
 // The memory letters' texts: the store arrow's glyph ("→"), the function menu's submenu that
 // stores the latest answer, and its entry that clears every memory.
 inline constexpr int32_t kStoreArrowText = 202, kStoreAnswerText = 203, kClearMemoriesText = 204;
-inline constexpr int32_t kLastText = 204;
+// The skin menu: the title of the submenu that lists the skins, and the "?" submenu's entries.
+inline constexpr int32_t kSkinsSubmenuText = 205, kAboutText = 206, kAlwaysOnTopText = 207;
+// The About window: the word before the version number, the licence, and how answers are
+// computed.
+inline constexpr int32_t kVersionText = 208, kLicenceText = 209, kAnswersText = 210;
+// The second line of the message that a chosen skin could not be opened, when the shipped one
+// opens in its place.
+inline constexpr int32_t kSkinFallbackText = 211;
+inline constexpr int32_t kLastText = 211;
 
 // The process-wide table. Index 0 is unused; the program uses texts 1 to kLastText.
 extern TextTable textTable;
