@@ -84,7 +84,7 @@ TEST_F(SkinsTest, TheSkinMenuListsTheSkinsAndTheQuestionMarkSubmenu) {
   fs::create_directory("Apparence/.cache");  // hidden: no skin
   AtOffscreenTime(500, [] {
     EXPECT_EQ(SkinMenuLines(), (std::vector<std::string>{
-                                   "[Apparence]", " Casse", "✓Defaut", " Perso",
+                                   "[Apparence]", " Casse", " Clair", " Contraste", "✓Defaut", " Perso",
                                    "[?]", " À propos de Tornavelle", " Toujours visible"}));
     ChooseFromSkinMenu(u"À propos de Tornavelle");
   });
@@ -115,7 +115,8 @@ TEST_F(SkinsTest, ASwitchKeepsTheLineTheHistoryTheModeAndThePlaceAndOutlivesTheR
     MoveSkinWindow(0, 100, 50);
     before = MainWindow();
   });
-  AtOffscreenTime(1000, [] { ChooseFromSkinMenu(u"Perso"); });
+  // The low-vision skin, whose displays have fonts of other sizes.
+  AtOffscreenTime(1000, [] { ChooseFromSkinMenu(u"Contraste"); });
   AtOffscreenTime(1500, [] {
     ASSERT_NE(MainWindow(), before);
     EXPECT_FALSE(IsWindowOpen(before));
@@ -144,10 +145,10 @@ TEST_F(SkinsTest, ASwitchKeepsTheLineTheHistoryTheModeAndThePlaceAndOutlivesTheR
     ChooseFromSkinMenu(u"");
   });
   AtOffscreenTime(2500, [] {
-    EXPECT_TRUE(Checked(u"Perso"));
+    EXPECT_TRUE(Checked(u"Contraste"));
     EXPECT_FALSE(Checked(u"Defaut"));
     FinishSettingsSaves();
-    EXPECT_NE(FileContent("Tornavelle.tvnp").find("Apparence = Perso\r\n"), std::string::npos);
+    EXPECT_NE(FileContent("Tornavelle.tvnp").find("Apparence = Contraste\r\n"), std::string::npos);
     OffscreenRequestClose(MainWindow());
   });
   ASSERT_TRUE(StartUp());
@@ -155,7 +156,7 @@ TEST_F(SkinsTest, ASwitchKeepsTheLineTheHistoryTheModeAndThePlaceAndOutlivesTheR
   // The next run opens the chosen skin, in its place.
   Restart();
   AtOffscreenTime(500, [] {
-    EXPECT_TRUE(Checked(u"Perso"));
+    EXPECT_TRUE(Checked(u"Contraste"));
     int32_t x = 0, y = 0;
     GetWindowPosition(MainWindow(), &x, &y);
     EXPECT_EQ(x, 100);

@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     SetSkinItemState(0x8717C7, !shot.degrees);
     SetSkinItemState(0xA41FF1, shot.degrees);
     SetHot(shot.hot);
-    RedrawSkinWindow(0);
+    // The window stays hidden, where a redraw would only mark it: composed whether shown or not.
+    ComposeSkinWindow(skinWindows[0]);
     written = WriteFrame(out + "/" + shot.name) && written;
   }
   ReleaseSkin();
