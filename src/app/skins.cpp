@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/items.h"
 #include "app/startup.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -72,6 +73,18 @@ bool OpenMainSkin() {
   ShowSkinMessage(name, 0, TextOf(kSkinFallbackText));
   name = kShippedSkin;
   return true;
+}
+
+void DressMainWindow() {
+  SetItemCaptions();
+  LinkSkinItem(kHistoryItem, kHistoryFrame);
+  LinkSkinItem(kExpressionItem, kExpressionFrame);
+  SetSkinItemDrag(kHistoryItem, 1);
+  LetCaptionsDragTheWindow();
+  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
+  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(SkinWindowHandle(kMainWindow), true);
+  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
 }
 
 std::u16string QuotedSkinName(std::u16string_view name) {

@@ -31,6 +31,11 @@ std::string SkinFolder(std::u16string_view name);
 // to it. Returns false, with no main window, when the shipped one cannot be opened either.
 bool OpenMainSkin();
 
+// Gives the main window, just opened from a skin, what the skin does not say: the captions,
+// the displays' frames and dragging, the angle mode's key, always on top, and the displays'
+// images at their items' sizes (drawn by the caller).
+void DressMainWindow();
+
 // The skin's name as messages quote it: a name of megabytes took a message box a minute and a
 // gigabyte to lay out, so a long one is cut, with an ellipsis to show it was.
 std::u16string QuotedSkinName(std::u16string_view name);

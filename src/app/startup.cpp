@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/event_loop.h"
-#include "app/items.h"
 #include "app/menus.h"
 #include "app/skins.h"
 #include "app/spelling_table.h"
@@ -152,18 +151,6 @@ bool StartUp() {
   RememberSaved();
   RunEventLoop();
   return true;
-}
-
-void DressMainWindow() {
-  SetItemCaptions();
-  LinkSkinItem(kHistoryItem, kHistoryFrame);
-  LinkSkinItem(kExpressionItem, kExpressionFrame);
-  SetSkinItemDrag(kHistoryItem, 1);
-  LetCaptionsDragTheWindow();
-  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
-  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(SkinWindowHandle(kMainWindow), true);
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
 }
 
 void RestoreWindowPosition() {

@@ -22,11 +22,6 @@ inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 // no desktop can be reached.
 bool StartUp();
 
-// Gives the main window, just opened from a skin, what the skin does not say: the captions,
-// the displays' frames and dragging, the angle mode's key, always on top, and the displays'
-// images at their items' sizes (drawn by the caller).
-void DressMainWindow();
-
 // Puts the main window back where the settings say, when that corner keeps it whole on one
 // monitor; otherwise it stays centred.
 void RestoreWindowPosition();
