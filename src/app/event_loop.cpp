@@ -22,8 +22,10 @@ namespace {
 
 constexpr int32_t kWheelNotch = 120;
 
-// Whether the caret timer runs, and the blink restart of the line it last started from.
+// Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
+// old one's timers go with it), and the blink restart of the line it last started from.
 bool caretTimerRunning = false;
+WindowHandle caretTimerWindow = 0;
 uint32_t caretTimerRestart = 0;
 
 void SetAngle(int32_t mode) {
@@ -148,11 +150,12 @@ void FollowCaretTimer() {
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   const bool wanted = window != 0 && ActiveSkinWindow() == kMainWindow;
   const uint32_t restart = expressionLine.blinkRestarts;
-  if (wanted && (!caretTimerRunning || restart != caretTimerRestart)) {
+  if (wanted && (!caretTimerRunning || restart != caretTimerRestart || window != caretTimerWindow)) {
     caretTimerRunning = StartTimer(window, kCaretTimer, kCaretPhaseMs);
+    caretTimerWindow = window;
     caretTimerRestart = restart;
   } else if (!wanted && caretTimerRunning) {
-    StopTimer(window, kCaretTimer);
+    StopTimer(caretTimerWindow, kCaretTimer);
     caretTimerRunning = false;
     // Back in front, the caret shows at once.
     if (!expressionLine.caretShown) {
@@ -251,5 +254,6 @@ void HandleWindowEvent(int32_t event) {
 void ResetEventLoop() {
   currentEvent = kEventNone;
   caretTimerRunning = false;
+  caretTimerWindow = 0;
   caretTimerRestart = 0;
 }

@@ -10,11 +10,13 @@
 #include "app/calculation.h"
 #include "app/edit_commands.h"
 #include "app/items.h"
+#include "app/skins.h"
 #include "app/text_pieces.h"
 #include "display/answer_format.h"
 #include "display/expression_line.h"
 #include "engine/calculation_text.h"
 #include "platform/menus.h"
+#include "settings/settings.h"
 #include "settings/text_table.h"
 #include "skin/skin.h"
 
@@ -151,7 +153,10 @@ const MenuRow kFunctionRows[] = {
     Letters(kStoreLetterA, StoreLatestAnswer),
 };
 
-const MenuRow kSkinRows[] = {Submenu(F(u"Apparence")), Submenu(F(u"?"))};
+// The skin menu's commands: About, always on top, and the skins, each the command of the first
+// plus its place in the list the menu was built from. The menu is built from the skin folders
+// each time it is shown.
+constexpr int32_t kAboutCommand = 103, kAlwaysOnTopCommand = 104, kFirstSkinCommand = 110;
 
 const MenuRow kEditRows[] = {
     Command(73, T(kCopyEntry), CopySelection),
@@ -161,10 +166,12 @@ const MenuRow kEditRows[] = {
     Command(72, T(kClearAllEntry), ClearExpression),
 };
 
-const std::span<const MenuRow> kMenus[] = {kFunctionRows, kSkinRows, kEditRows};
+const std::span<const MenuRow> kMenus[] = {kFunctionRows, kEditRows};
 
 int32_t buildingMenu = -1;
 std::vector<int32_t> builtMenus;
+// The skins the skin menu lists, in its order.
+std::vector<std::u16string> listedSkins;
 // The memories as the function menu's hints show them, to build it again once they change.
 double shownMemories[kMemoryCount] = {};
 
@@ -195,6 +202,27 @@ void BuildMenu(int32_t menu, std::span<const MenuRow> rows) {
   if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end()) builtMenus.push_back(menu);
 }
 
+// The skin menu, built again each time it is shown: the folders of Apparence may have changed,
+// and the check marks follow the skin and the setting.
+void BuildSkinMenu() {
+  if (!NewPopupMenu(kSkinMenu)) return;
+  listedSkins = ListSkins();
+  if (BeginSubmenu(kSkinMenu, TextOf(kSkinsSubmenuText))) {
+    for (size_t i = 0; i < listedSkins.size(); ++i)
+      AddMenuCheckEntry(kSkinMenu, kFirstSkinCommand + int32_t(i), listedSkins[i],
+                        listedSkins[i] == appSettings.skinName);
+    EndSubmenu(kSkinMenu);
+  }
+  if (BeginSubmenu(kSkinMenu, u"?")) {
+    AddMenuEntry(kSkinMenu, kAboutCommand, TextOf(kAboutText));
+    AddMenuCheckEntry(kSkinMenu, kAlwaysOnTopCommand, TextOf(kAlwaysOnTopText),
+                      appSettings.alwaysOnTop != 0);
+    EndSubmenu(kSkinMenu);
+  }
+  if (std::find(builtMenus.begin(), builtMenus.end(), kSkinMenu) == builtMenus.end())
+    builtMenus.push_back(kSkinMenu);
+}
+
 }  // namespace
 
 void AddMenuItemWithHint(int32_t number, std::u16string_view text, std::u16string_view hint) {
@@ -206,7 +234,7 @@ void AddMenuItemWithHint(int32_t number, std::u16string_view text, std::u16strin
 
 void BuildMenus() {
   BuildMenu(kFunctionMenu, kFunctionRows);
-  BuildMenu(kSkinMenu, kSkinRows);
+  BuildSkinMenu();
   BuildMenu(kEditMenu, kEditRows);
 }
 
@@ -216,10 +244,18 @@ void ShowMenu(int32_t menu) {
   // it again.
   if (menu == kFunctionMenu && std::memcmp(shownMemories, memories, sizeof memories) != 0)
     BuildMenu(kFunctionMenu, kFunctionRows);
+  if (menu == kSkinMenu) BuildSkinMenu();
   ShowPopupMenu(menu, SkinWindowHandle(kMainWindow));
 }
 
 void HandleMenuCommand(int32_t number) {
+  if (number == kAboutCommand) return ShowAbout();
+  if (number == kAlwaysOnTopCommand) return ToggleAlwaysOnTop();
+  if (number >= kFirstSkinCommand && size_t(number - kFirstSkinCommand) < listedSkins.size()) {
+    // A copy: the choice may build the menu, and so the list, again.
+    const std::u16string skin = listedSkins[size_t(number - kFirstSkinCommand)];
+    return ChooseSkin(skin);
+  }
   for (std::span<const MenuRow> rows : kMenus) {
     for (const MenuRow& row : rows) {
       if (row.kind == RowKind::kLetters) {
@@ -237,6 +273,7 @@ void HandleMenuCommand(int32_t number) {
 void ReleaseMenus() {
   for (int32_t menu : builtMenus) DestroyPopupMenu(menu);
   builtMenus.clear();
+  listedSkins.clear();
   buildingMenu = -1;
   std::fill(std::begin(shownMemories), std::end(shownMemories), 0.0);
 }

@@ -1,5 +1,6 @@
 // The three popup menus (functions, skin, edit), built at start-up from the language texts (the
-// function menu again when a memory letter changed, for its hints), and the commands their
+// function menu again when a memory letter changed, for its hints, the skin menu each time it is
+// shown, for the skin folders), and the commands their
 // entries send.
 #pragma once
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/items.h"
@@ -24,6 +25,8 @@ std::vector<HistoryEntry> savedHistory;
 int32_t savedAngleMode = 0;
 int32_t savedX = 0, savedY = 0;
 double savedMemories[kMemoryCount] = {};
+std::u16string savedSkin;
+int32_t savedAlwaysOnTop = 0;
 
 // Whether the window stands somewhere else than the file says, once it has come to rest: a
 // drag moves it many times, and is worth one save when the button comes up.
@@ -54,6 +57,8 @@ void RememberSaved() {
   savedX = appSettings.windowX;
   savedY = appSettings.windowY;
   std::memcpy(savedMemories, memories, sizeof memories);
+  savedSkin = appSettings.skinName;
+  savedAlwaysOnTop = appSettings.alwaysOnTop;
 }
 
 
@@ -80,7 +85,8 @@ void SaveChangesInBackground() {
   // Bit for bit, so that a NaN kept in a letter is no change at every pass.
   if (appSettings.angleMode == savedAngleMode && !WindowMoved() &&
       SameHistory(historyList.entries, savedHistory) &&
-      std::memcmp(memories, savedMemories, sizeof memories) == 0)
+      std::memcmp(memories, savedMemories, sizeof memories) == 0 &&
+      appSettings.skinName == savedSkin && appSettings.alwaysOnTop == savedAlwaysOnTop)
     return;
   TakeWindowState();
   StartSettingsSave();
@@ -94,4 +100,6 @@ void ResetSaving() {
   savedHistory.clear();
   savedAngleMode = savedX = savedY = 0;
   std::memset(savedMemories, 0, sizeof savedMemories);
+  savedSkin.clear();
+  savedAlwaysOnTop = 0;
 }

@@ -20,9 +20,9 @@ void TakeWindowState();
 // choice. Also the desktop-lost handler, and what the end of a session runs.
 void SaveState();
 
-// When a calculation, the angle keys or a move of the window changed what the settings file
-// keeps, saves it (with the line, as the exit would) in the background. The event loop calls it
-// when no input waits.
+// When a calculation, the angle keys, a move of the window, the skin or always-on-top changed
+// what the settings file keeps, saves it (with the line, as the exit would) in the background.
+// The event loop calls it when no input waits.
 void SaveChangesInBackground();
 
 // Back to the state before start-up: nothing loaded, nothing remembered, no save running.

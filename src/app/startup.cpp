@@ -7,6 +7,7 @@
 #include "app/items.h"
 #include "app/menus.h"
 #include "app/saving.h"
+#include "app/skins.h"
 #include "app/spelling_table.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -24,24 +25,13 @@
 
 namespace {
 
-// The skin's name as the failure message quotes it. The name comes from the settings file, which
-// is the user's to edit, and a message box takes minutes and gigabytes to lay out a name of
-// megabytes: a long one is cut, with an ellipsis to show it was.
-std::u16string QuotedSkinName() {
-  constexpr size_t kLongest = 100;
-  const std::u16string& name = appSettings.skinName;
-  if (name.size() <= kLongest) return name;
-  size_t kept = kLongest;
-  if (name[kept - 1] >= 0xD800 && name[kept - 1] <= 0xDBFF) --kept;  // half a character
-  return name.substr(0, kept) + u"…";
-}
-
 // The skin cannot show the calculator: say so, and end as a normal exit does, with the skin
 // setting back to the shipped one.
 void FailSkin() {
-  std::u16string message = TextOf(kSkinFailureBeforeName) + QuotedSkinName() + TextOf(kSkinFailureAfterName) + u"\n" + TextOf(kSkinFailureAdvice);
+  std::u16string message = TextOf(kSkinFailureBeforeName) + QuotedSkinName(appSettings.skinName) +
+                           TextOf(kSkinFailureAfterName) + u"\n" + TextOf(kSkinFailureAdvice);
   ShowMessageBox(0, TextOf(kSkinFailureTitle), message);
-  appSettings.skinName = u"Defaut";
+  appSettings.skinName = kShippedSkin;
   ShutDown();
 }
 
@@ -75,22 +65,12 @@ bool StartUp() {
     return true;
   }
 
-  if (OpenSkinFolder(kMainWindow, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0, kSkinFolder) == 0 ||
-      !IsSkinItem(kHistoryItem) || !IsSkinItem(kExpressionItem)) {
+  if (!OpenMainSkin()) {
     FailSkin();
     return true;
   }
   if (appSettings.savePosition != 0) RestoreWindowPosition();
-  SetItemCaptions();
-  LinkSkinItem(kHistoryItem, kHistoryFrame);
-  LinkSkinItem(kExpressionItem, kExpressionFrame);
-  SetSkinItemDrag(kHistoryItem, 1);
-  LetCaptionsDragTheWindow();
-  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansKey : kDegreesKey, 1);
-  const WindowHandle window = SkinWindowHandle(kMainWindow);
-  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(window, true);
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  DressMainWindow();
   BuildMenus();
 
   expressionLine.text = appSettings.expressionText;

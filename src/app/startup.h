@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-// The skin folder the calculator opens, relative to the working directory.
+// The shipped skin's folder, relative to the working directory, decoded ahead at start-up.
 inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 
 // Starts the platform and every subsystem, loads the language and the settings, opens the

@@ -216,8 +216,20 @@ inline constexpr int32_t kPiExactForm = 199;
 inline constexpr int32_t kRootTwoExactForm = 200;
 inline constexpr int32_t kRootThreeExactForm = 201;
 
+// The skin menu: the title of the submenu that lists the skins, and the "?" submenu's entries;
+// the About window: the word before the version number, the licence, and how answers are
+// computed; the second line of the message that a chosen skin could not be opened, when the
+// shipped one opens in its place.
+inline constexpr int32_t kSkinsSubmenuText = 205;
+inline constexpr int32_t kAboutText = 206;
+inline constexpr int32_t kAlwaysOnTopText = 207;
+inline constexpr int32_t kVersionText = 208;
+inline constexpr int32_t kLicenceText = 209;
+inline constexpr int32_t kAnswersText = 210;
+inline constexpr int32_t kSkinFallbackText = 211;
+
 // The highest text number the program uses.
-inline constexpr int32_t kLastText = kClearMemoriesText;
+inline constexpr int32_t kLastText = kSkinFallbackText;
 
 // The error message of an evaluation's error kind, 1 to 5.
 constexpr int32_t ErrorText(int32_t errorKind) { return kMissingOperandError - 1 + errorKind; }

@@ -2,8 +2,9 @@
 // keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
 // text pasted from the edit menu, the latest answer copied from the empty line, the line cleared
 // with Escape and brought back with Ctrl+Z, a press and release on two keys that types nothing,
-// the line copied, the quit key clicked; the settings file it saves on the way out
-// holds the calculations, the mode, the line and the window's new place. A first run, from the
+// the line copied, the light skin chosen from the skin menu, the quit key clicked; the settings
+// file it saves on the way out holds the calculations, the mode, the line, the skin and the
+// window's new place. A first run, from the
 // language dialog to the new copy it starts; the end of the session, which saves; and a second
 // start in the same folder, which brings the running calculator to the front instead.
 //   test_windows_gui <Tornavelle.exe> <data folder>
@@ -320,6 +321,24 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Click(item(kDigitKeys[9]), false, item(kDigitKeys[8]));
     control('C');
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
+    // The light skin chosen from the skin menu: a right click on the history panel, the first
+    // submenu (the skins, by name), its first entry. A new window takes the old one's place,
+    // with the keyboard and the line.
+    Click(item(kHistoryPanel), true);
+    Wait(300);
+    for (WORD key : {VK_DOWN, VK_RIGHT, VK_RETURN}) KeyPress(key);
+    HWND light = nullptr;
+    for (DWORD waited = 0; waited < kPatienceMs && (!light || light == window); waited += 100) {
+      Wait(100);
+      light = ShownWindowOf(process.dwProcessId, kSkinClass, false);
+    }
+    Check(light != nullptr && light != window, "choosing a skin showed no new window");
+    RECT lightPlace = {};
+    GetWindowRect(light, &lightPlace);
+    Check(lightPlace.left == place.left && lightPlace.top == place.top, "the new skin's window moved");
+    Wait(300);
+    control('C');
+    Check(ClipboardText() == L"7\u00F72", "the new skin's window lost the line or the keyboard");
     Click(item(kQuitKey));
   }
   EndsWell(process.hProcess, "after its quit key was clicked");
@@ -333,7 +352,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
       "Reponse2Operation = sin(90)", "Reponse2Valeur = 1",
       "Reponse1Operation = 6\xC3\x97" "7\r\n", "Reponse1Valeur = 42",
       "Reponse0Operation = 5\xC3\x97\xE2\x88\x9A(16)", "Reponse0Valeur = 20",
-      "Operation = 7\xC3\xB7" "2", "Mode = 2",
+      "Operation = 7\xC3\xB7" "2", "Mode = 2", "Apparence = Clair\r\n",
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
   for (const std::string& line : expected)
     Check(saved.find(line) != std::string::npos, std::string("Tornavelle.tvnp lacks \"") + line + "\":\n" + saved);

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
     SetSkinItemState(kRadiansKey, !shot.degrees);
     SetSkinItemState(kDegreesKey, shot.degrees);
     SetHot(shot.hot);
-    RedrawSkinWindow(0);
+    // The window stays hidden, where a redraw would only mark it: composed whether shown or not.
+    ComposeSkinWindow(skinWindows[0]);
     written = WriteFrame(out + "/" + shot.name) && written;
   }
   ReleaseSkin();

@@ -58,6 +58,9 @@ enum class Do {
   kDrag,        // a press on the item, a move by (count, hints) and a release; the window follows
   kBaseline,    // a screenshot of the history panel, to find its rows of text against later
   kHistoryRow,  // a click on the history panel's row of text `count`, 0 the lowest
+  kSkin,        // a new main window, in the old one's place and with the keyboard, shows the
+                // skin `text` (of Apparence); its screenshot is kept under the skin's name
+  kDialog,      // a dialog titled `text` is shown; its screenshot is kept, and Return closes it
 };
 
 struct Step {
@@ -92,6 +95,8 @@ Step PressRelease(int32_t pressed, int32_t released, bool dragsWindow = false) {
 Step Drag(int32_t item, int32_t dx, int32_t dy) { return {Do::kDrag, item, "", dx, dy}; }
 Step Baseline() { return {Do::kBaseline, 0, ""}; }
 Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistoryItem, "", row}; }
+Step Skin(std::string name) { return {Do::kSkin, 0, std::move(name)}; }
+Step Dialog(std::string title) { return {Do::kDialog, 0, std::move(title)}; }
 
 // A value the settings file must hold after the exit: a text, a number, or no such key.
 struct Saved {
@@ -358,6 +363,36 @@ Scenario FirstRunRestarts() {
   };
   scenario.firstRun = true;
   return scenario;
+}
+
+// Every shipped skin chosen from the skin menu with the keyboard, which keeps the line with its
+// caret, the history and the angle mode, in the window's place; then the About window.
+Scenario SkinsFromTheMenu() {
+  // The skin menu's first entry is the submenu of skins, listed by name: Clair, Contraste,
+  // Defaut.
+  auto choose = [](const char* downs) { return Keys(std::string("Down Right ") + downs + "Return"); };
+  return {
+      "skins_from_the_menu",
+      false,
+      {
+          Type("6*7"), Keys("Return"), Click(kDegreesKey), Type("1+2"), Keys("Left"),
+          RightClick(kHistoryItem), Popups(1), choose(""), Popups(0), Skin("Clair"),
+          Type("0"), Line("1+02"), Look(kDegreesKey, true),
+          RightClick(kHistoryItem), Popups(1), choose("Down "), Popups(0), Skin("Contraste"),
+          Type("0"), Line("1+002"), Look(kDegreesKey, true), Look(kRadiansKey, false),
+          Keys("Prior"), Line("6×7"), Keys("Next"), Line("1+002"),
+          // The "?" submenu's first entry.
+          RightClick(kHistoryItem), Popups(1), Keys("Down Down Right Return"), Popups(0),
+          Dialog("À propos de Tornavelle"),
+          RightClick(kHistoryItem), Popups(1), choose("Down Down "), Popups(0), Skin("Defaut"),
+          RightClick(kHistoryItem), Popups(1), choose(""), Popups(0), Skin("Clair"),
+          RightClick(kHistoryItem), Popups(1), choose("Down "), Popups(0), Skin("Contraste"),
+      },
+      {
+          Is("Apparence", "Apparence", "Contraste"), Is("Calcul", "Operation", "1+002"),
+          Is("Calcul", "Reponse0Operation", "6×7"), Is("Calcul", "Mode", "2"),
+      },
+  };
 }
 
 std::string FileText(const fs::path& path) {
@@ -719,6 +754,75 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
         EXPECT_EQ(x.MainWindows("Tornavelle").size(), 1u);
         break;  // the keys typed next reach the calculator only if it took the keyboard
       }
+      case Do::kSkin: {
+        const unsigned long old = mainWindow;
+        std::vector<unsigned long> mains;
+        ASSERT_TRUE(WaitFor([&] { return (mains = x.MainWindows("Tornavelle")).size() == 1 && mains[0] != old; },
+                            kReactMs))
+            << "no new window for the skin " << step.text;
+        mainWindow = mains[0];
+        const Rect moved = x.Frame(mainWindow);
+        EXPECT_EQ(std::pair(moved.x, moved.y), std::pair(window.x, window.y)) << "the window moved";
+        window = moved;
+        // The skin's own looks, for the steps that follow; every shipped skin has the same items.
+        const fs::path skin = folder / "Apparence" / step.text;
+        std::optional<Image> normalLook = ReadPng(skin / "Normal.png"), selectedLook = ReadPng(skin / "Selected.png");
+        ASSERT_TRUE(normalLook && selectedLook);
+        normal = std::move(*normalLook);
+        selected = std::move(*selectedLook);
+        // The window shows this skin rather than another: its opaque background, where no item
+        // is, is nearest to this skin's active look.
+        ASSERT_TRUE(Xdotool("mousemove 0 0"));
+        std::string nearest;
+        WaitFor(
+            [&] {
+              Image shot = TakeScreenshot(shots + "/skin-" + step.text + ".png");
+              if (!IsImageValid(shot)) return false;
+              int64_t best = INT64_MAX;
+              for (const auto& entry : fs::directory_iterator(folder / "Apparence")) {
+                std::optional<Image> look = ReadPng(entry.path() / "Hot.png");
+                if (!look || look->width != itemMap.width || look->height != itemMap.height) continue;
+                int64_t distance = 0;
+                for (int32_t y = 0; y < itemMap.height; ++y)
+                  for (int32_t x = 0; x < itemMap.width; ++x)
+                    if (PixelAlpha(ImagePixel(itemMap, x, y)) == 0 && PixelAlpha(ImagePixel(*look, x, y)) == 255)
+                      distance += ChannelDistance(ImagePixel(shot, window.x + x, window.y + y), ImagePixel(*look, x, y));
+                if (distance < best) best = distance, nearest = entry.path().filename().string();
+              }
+              return nearest == step.text;
+            },
+            kReactMs);
+        EXPECT_EQ(nearest, step.text) << "the window does not show the skin";
+        break;  // the keys typed next reach the calculator only if the new window took the keyboard
+      }
+      case Do::kDialog: {
+        std::vector<unsigned long> dialogs;
+        ASSERT_TRUE(WaitFor([&] { return (dialogs = x.Dialogs(step.text)).size() == 1; }, kReactMs))
+            << "no window titled " << step.text;
+        // It draws itself after it appears (until then, what was below shows through): the
+        // toolkit's light background with dark text on it.
+        const Rect frame = x.Frame(dialogs[0]);
+        EXPECT_TRUE(WaitFor(
+            [&] {
+              Image shot = TakeScreenshot(shots + "/" + GetParam().name + "-dialog.png");
+              if (!IsImageValid(shot)) return false;
+              int32_t light = 0, ink = 0;
+              for (int32_t y = frame.y; y < frame.y + frame.height; ++y)
+                for (int32_t x = frame.x; x < frame.x + frame.width; ++x) {
+                  const Pixel p = ImagePixel(shot, x, y);
+                  const int32_t least = std::min({PixelRed(p), PixelGreen(p), PixelBlue(p)});
+                  light += least > 220;
+                  ink += std::max({PixelRed(p), PixelGreen(p), PixelBlue(p)}) < 100;
+                }
+              return light > frame.width * frame.height / 2 && ink > 300;
+            },
+            kReactMs))
+            << "the dialog shows no text";
+        ASSERT_TRUE(Xdotool("windowfocus --sync " + std::to_string(dialogs[0]) + " key Return"));
+        EXPECT_TRUE(WaitFor([&] { return x.Dialogs(step.text).empty(); }, kReactMs)) << "the dialog stays";
+        ASSERT_TRUE(Xdotool("windowfocus --sync " + std::to_string(mainWindow)));
+        break;
+      }
       case Do::kLook: {
         // Away from every item, so that none looks hot.
         ASSERT_TRUE(Xdotool("mousemove 0 0"));
@@ -871,7 +975,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
                                            RestartFromSavedSettings(), DeadKeys(), MemoriesAcrossRuns(),
-                                           WhatTheUserMeant()),
+                                           WhatTheUserMeant(), SkinsFromTheMenu()),
                          [](const auto& info) { return info.param.name; });
 // Each way the program ends besides the quit key, and the copies in one folder; a CTest test of
 // their own (calculator_on_x_endings).
