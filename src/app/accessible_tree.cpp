@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/items.h"
-#include "app/startup.h"
 #include "display/answer_format.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -18,11 +17,20 @@ struct SpokenName {
   int32_t text;
 };
 constexpr SpokenName kSpokenNames[] = {
-    {0x7ED2ED, kSpokenPlusText},    {0x1D5D72, kSpokenMinusText},   {0x1FB7E9, kSpokenTimesText},
-    {0x198AAF, kSpokenDividedText}, {0x56A0A3, kSpokenPointText},   {0xE910EC, kSpokenCosineText},
-    {0xC30FC5, kSpokenSineText},    {0x9C0E9E, kSpokenTangentText}, {0x750B76, kSpokenPiText},
-    {kRadiansItem, kSpokenRadiansText}, {kDegreesItem, kSpokenDegreesText},
-    {0x0E0EF6, kSpokenEqualsText},  {0x7A7E16, kSpokenFunctionsText}, {0xE3EA20, kSpokenQuitText},
+    {kPlusKey, kSpokenPlusText},
+    {kMinusKey, kSpokenMinusText},
+    {kTimesKey, kSpokenTimesText},
+    {kDivideKey, kSpokenDividedText},
+    {kPointKey, kSpokenPointText},
+    {kFirstFunctionKey, kSpokenCosineText},
+    {kSecondFunctionKey, kSpokenSineText},
+    {kThirdFunctionKey, kSpokenTangentText},
+    {kPiKey, kSpokenPiText},
+    {kRadiansKey, kSpokenRadiansText},
+    {kDegreesKey, kSpokenDegreesText},
+    {kResultKey, kSpokenEqualsText},
+    {kFunctionMenuKey, kSpokenFunctionsText},
+    {kQuitKey, kSpokenQuitText},
 };
 
 AccessibleRole RoleOf(ItemAction action) {

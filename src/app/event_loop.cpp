@@ -7,7 +7,7 @@
 #include "app/edit_commands.h"
 #include "app/items.h"
 #include "app/menus.h"
-#include "app/startup.h"
+#include "app/saving.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
@@ -23,15 +23,17 @@ namespace {
 
 constexpr int32_t kWheelNotch = 120;
 
-// Whether the caret timer runs, and the blink restart of the line it last started from.
+// Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
+// old one's timers go with it), and the blink restart of the line it last started from.
 bool caretTimerRunning = false;
+WindowHandle caretTimerWindow = 0;
 uint32_t caretTimerRestart = 0;
 
 void SetAngle(int32_t mode) {
   appSettings.angleMode = mode;
   SetAngleMode(mode);
-  SetSkinItemState(kRadiansItem, mode == 1);
-  SetSkinItemState(kDegreesItem, mode == 2);
+  SetSkinItemState(kRadiansKey, mode == 1);
+  SetSkinItemState(kDegreesKey, mode == 2);
 }
 
 struct KeyRow {
@@ -42,23 +44,23 @@ struct KeyRow {
 // Keys with an action of their own; Up and Down are listed to do nothing, so that they do not
 // poll for a character like the other keys.
 const KeyRow kKeys[] = {
-    {kKeyRight, [] { MoveCaret(1, false, false, false); }},
-    {kKeyLeft, [] { MoveCaret(-1, false, false, false); }},
+    {kKeyRight, [] { MoveCaret({.delta = 1}); }},
+    {kKeyLeft, [] { MoveCaret({.delta = -1}); }},
     {kKeyUp, [] {}},
     {kKeyDown, [] {}},
     {kKeyPageUp, HistoryOlder},
     {kKeyPageDown, HistoryNewer},
-    {kKeyEnd, [] { MoveCaret(0, false, true, false); }},
-    {kKeyHome, [] { MoveCaret(0, true, false, false); }},
-    {kKeyDelete, [] { DeleteAtCaret(false); }},
-    {kKeyBackspace, [] { DeleteAtCaret(true); }},
-    {kKeyTab, [] { InsertText(TextOf(131), false, true); }},
+    {kKeyEnd, [] { MoveCaret({.toEnd = true}); }},
+    {kKeyHome, [] { MoveCaret({.toStart = true}); }},
+    {kKeyDelete, [] { DeleteAtCaret(DeleteDirection::kForwards); }},
+    {kKeyBackspace, [] { DeleteAtCaret(DeleteDirection::kBackwards); }},
+    {kKeyTab, [] { InsertText(TextOf(kTabInsert), {.pass = SpellingPass::kFinal}); }},
     {kKeyEnter, RunCalculation},
     {kKeyEscape, ClearExpression},
 };
 
-// Typed characters a calculation may hold, with InsertText's answerFirst flag (finalPass is
-// never set).
+// Typed characters a calculation may hold, and whether each puts the answer word first on an
+// empty line; typing always rewrites while typing (SpellingPass::kWhileTyping).
 struct CharacterRow {
   const char16_t* characters;
   bool answerFirst;
@@ -91,7 +93,7 @@ void HandleCharacter(char16_t character) {
   }
   for (const CharacterRow& row : kInsertedCharacters) {
     if (std::u16string_view(row.characters).find(character) != std::u16string_view::npos) {
-      InsertText(std::u16string(1, character), row.answerFirst, false);
+      InsertText(std::u16string(1, character), {.answerFirst = row.answerFirst});
       return;
     }
   }
@@ -149,11 +151,12 @@ void FollowCaretTimer() {
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   const bool wanted = window != 0 && ActiveSkinWindow() == kMainWindow;
   const uint32_t restart = expressionLine.blinkRestarts;
-  if (wanted && (!caretTimerRunning || restart != caretTimerRestart)) {
+  if (wanted && (!caretTimerRunning || restart != caretTimerRestart || window != caretTimerWindow)) {
     caretTimerRunning = StartTimer(window, kCaretTimer, kCaretPhaseMs);
+    caretTimerWindow = window;
     caretTimerRestart = restart;
   } else if (!wanted && caretTimerRunning) {
-    StopTimer(window, kCaretTimer);
+    StopTimer(caretTimerWindow, kCaretTimer);
     caretTimerRunning = false;
     // Back in front, the caret shows at once.
     if (!expressionLine.caretShown) {
@@ -203,10 +206,9 @@ void RunEventLoop() {
     SetSkinItemState(kExpressionItem, active);
     const bool mayChangeParts = MayChangeParts(currentEvent);
     DispatchSkinEvent();
-    if (currentEvent == kEventClose) break;
+    if (currentEvent == kEventClose) return;
     if (mayChangeParts) PublishAccessibleTree();
   }
-  ShutDown();
 }
 
 void DispatchSkinEvent() {
@@ -230,7 +232,7 @@ void HandleItemClick(int32_t colour) {
       case ItemAction::kNone: break;
       case ItemAction::kInsert:
         InsertText((item.insertText ? TextOf(item.insertText) : std::u16string()) + item.piece,
-                   item.answerFirst, item.finalPass);
+                   item.insert);
         break;
       case ItemAction::kRadians: SetAngle(1); break;
       case ItemAction::kDegrees: SetAngle(2); break;
@@ -257,7 +259,8 @@ void HandleWindowEvent(int32_t event) {
       }
       break;
     case kEventWheel:
-      // One call per event, whatever the number of notches; half a notch counts as none.
+      // One call per event, whatever the number of notches: a whole notch away from the user goes
+      // to older entries; anything else, a partial notch included, to newer ones.
       if (WheelDelta(last) / kWheelNotch > 0) HistoryOlder();
       else HistoryNewer();
       break;
@@ -270,5 +273,6 @@ void HandleWindowEvent(int32_t event) {
 void ResetEventLoop() {
   currentEvent = kEventNone;
   caretTimerRunning = false;
+  caretTimerWindow = 0;
   caretTimerRestart = 0;
 }

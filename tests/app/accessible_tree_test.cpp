@@ -33,7 +33,7 @@ TEST(AccessibleTree, EveryKeyLineAndHistoryInEveryShippedLanguage) {
     SCOPED_TRACE(language);
     ASSERT_TRUE(OpenCalculatorParts(Utf8ToUtf16(language).c_str()));
     SetItemCaptions();
-    SetSkinItemState(kDegreesItem, 1);
+    SetSkinItemState(kDegreesKey, 1);
     historyList.entries = {{u"2+2", 4, u"", 0}, {u"1÷0", 0, u"", 2}, {u"", 0, u"", 0}};
     historyList.historyCursor = 0;
     DrawHistory();
@@ -60,14 +60,14 @@ TEST(AccessibleTree, EveryKeyLineAndHistoryInEveryShippedLanguage) {
                 std::tuple(item->left, item->top, item->right - item->left + 1, item->bottom - item->top + 1));
       EXPECT_LE(node->x + node->width, width);
       EXPECT_LE(node->y + node->height, height);
-      EXPECT_EQ(node->checked, key.colour == kDegreesItem);
+      EXPECT_EQ(node->checked, key.colour == kDegreesKey);
       if (role == AccessibleRole::kLabel) continue;
       // Keys are told apart by their names alone, and every name is words a synthesiser says.
       EXPECT_TRUE(keyNames.insert(node->name).second) << Utf16ToUtf8(node->name);
       EXPECT_FALSE(node->name.empty());
       EXPECT_EQ(node->name.find_first_of(kUnspokenGlyphs), std::u16string::npos)
           << std::hex << key.colour << " is named " << Utf16ToUtf8(node->name);
-      EXPECT_NE(node->name, TextOf(30));
+      EXPECT_NE(node->name, TextOf(kPiGlyph));
     }
 
     const AccessibleNode* line = Part(nodes, kExpressionItem);
@@ -86,7 +86,7 @@ TEST(AccessibleTree, EveryKeyLineAndHistoryInEveryShippedLanguage) {
     for (const AccessibleNode& node : nodes)
       if (node.parent == kHistoryItem) entries.push_back(&node);
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0]->name, u"1÷0, " + TextOf(172));
+    EXPECT_EQ(entries[0]->name, u"1÷0, " + TextOf(kDivisionByZeroError));
     EXPECT_EQ(entries[1]->name, u"2+2, 4");
     EXPECT_LT(entries[0]->y, entries[1]->y);
     EXPECT_GE(entries[0]->y, list->y);
@@ -156,8 +156,8 @@ TEST_F(AccessibleCalculatorTest, EveryPressDoesWhatItsClickDoes) {
   }
   // Captions do nothing when pressed, and the quit key ends the program as its click does.
   AtOffscreenTime(at, [] {
-    EXPECT_FALSE(PressOffscreenAccessible(MainWindow(), 0xB0B51F));
-    EXPECT_TRUE(PressOffscreenAccessible(MainWindow(), 0xE3EA20));
+    EXPECT_FALSE(PressOffscreenAccessible(MainWindow(), kAngleLabelItem));
+    EXPECT_TRUE(PressOffscreenAccessible(MainWindow(), kQuitKey));
   });
   ASSERT_TRUE(StartUp());
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
@@ -168,7 +168,7 @@ TEST_F(AccessibleCalculatorTest, EveryPressDoesWhatItsClickDoes) {
 // insertions and deletions at the right places, with the caret after them.
 TEST_F(AccessibleCalculatorTest, PressesTypingAndTheAnnouncedAnswer) {
   AtOffscreenTime(500, [] {
-    for (int32_t key : {0x47DD6A, 0x7ED2ED, 0x3CBA5A, 0x0E0EF6}) PressOffscreenAccessible(MainWindow(), key);
+    for (int32_t key : {kDigitKeys[7], kPlusKey, kDigitKeys[8], kResultKey}) PressOffscreenAccessible(MainWindow(), key);
   });
   AtOffscreenTime(1000, [] {
     ASSERT_EQ(OffscreenAnnouncements().size(), 1u);
@@ -182,12 +182,12 @@ TEST_F(AccessibleCalculatorTest, PressesTypingAndTheAnnouncedAnswer) {
     EXPECT_GT(newest->width, 0);
     EXPECT_EQ(Part(nodes, kExpressionItem)->text, u"");
     EXPECT_TRUE(Part(nodes, kExpressionItem)->focused);
-    PressOffscreenAccessible(MainWindow(), kDegreesItem);
+    PressOffscreenAccessible(MainWindow(), kDegreesKey);
   });
   AtOffscreenTime(1100, [] {
     const std::vector<AccessibleNode> nodes = OffscreenAccessibleNodes(MainWindow());
-    EXPECT_TRUE(Part(nodes, kDegreesItem)->checked);
-    EXPECT_FALSE(Part(nodes, kRadiansItem)->checked);
+    EXPECT_TRUE(Part(nodes, kDegreesKey)->checked);
+    EXPECT_FALSE(Part(nodes, kRadiansKey)->checked);
     EXPECT_EQ(anglesInRadians, 0);
     ForgetOffscreenAccessibleChanges();
     OffscreenType(u"2*3");

@@ -1,28 +1,43 @@
-// The shipped skin, checked as files: the item map holds exactly the calculator's items, and
-// every caption is readable on its key in every look it can appear in.
+// The shipped skins, every folder of data/Apparence, checked as files: the item map holds
+// exactly the calculator's items, and every caption is readable on its key in every look it
+// can appear in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
+#include "skin/item_colours.h"
 
 namespace {
 
+// The shipped skins' folder names, sorted.
+std::vector<std::string> ShippedSkins() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(TORNAVELLE_DATA_DIR "/Apparence"))
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The skin for low vision holds every caption, whatever its size, to 7:1 against its key.
+const char kHighContrastSkin[] = "Contraste";
+
+std::string skin;  // the skin the Load calls read from
+
 Image LoadShipped(const char* name) {
-  std::ifstream file(std::string(TORNAVELLE_DATA_DIR "/Apparence/Defaut/") + name,
-                     std::ios::binary);
+  std::ifstream file(std::string(TORNAVELLE_DATA_DIR "/Apparence/") + skin + "/" + name, std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
   return DecodePngBytes(bytes).value_or(Image{});
 }
 
-// The linked frames around the displays carry no text; the displays' own captions come from
-// the display code, so only their font matters.
-const uint32_t kFrames[] = {0xF07158, 0xBA5C49};
-const uint32_t kDisplays[] = {0xF53610, 0xBB2F14};
+// The linked frames around the displays carry no text.
+const uint32_t kFrames[] = {kExpressionFrame, kHistoryFrame};
 
 uint32_t ColourOf(Pixel p) { return PixelRed(p) | PixelGreen(p) << 8 | PixelBlue(p) << 16; }
 
@@ -35,13 +50,41 @@ double Luminance(Pixel p) {
          0.0722 * linear(PixelBlue(p));
 }
 
-TEST(DefaultSkin, ItemMapIsDrawnWithoutAntiAliasing) {
-  // Nothing half-transparent: such a pixel would belong to no item yet punch a hole in the
-  // backgrounds.
-  Image itemMap = LoadShipped("Item.png");
-  ASSERT_GT(itemMap.width, 0);
-  for (Pixel p : itemMap.pixels) {
-    ASSERT_TRUE(PixelAlpha(p) == 0 || PixelAlpha(p) == 255) << std::hex << p;
+// The calculator's items: every key and display, and nothing else.
+const uint32_t kItems[] = {kPlusKey, kMinusKey, kTimesKey, kDivideKey, kDigitKeys[0], kDigitKeys[1], kDigitKeys[2], kDigitKeys[3],
+                           kDigitKeys[4], kDigitKeys[5], kDigitKeys[6], kDigitKeys[7], kDigitKeys[8], kDigitKeys[9], kPointKey, kFirstFunctionKey,
+                           kSecondFunctionKey, kThirdFunctionKey, kPiKey, kRadiansKey, kDegreesKey, kResultKey, kTitleItem, kFunctionMenuKey,
+                           kAngleLabelItem, kQuitKey, kExpressionItem, kExpressionFrame, kHistoryItem, kHistoryFrame};
+
+TEST(ShippedSkins, AreTheDefaultAndTheTwoOthers) {
+  EXPECT_EQ(ShippedSkins(), (std::vector<std::string>{"Clair", "Contraste", "Defaut"}));
+}
+
+TEST(ShippedSkins, ItemMapHoldsTheCalculatorsItemsDrawnWithoutAntiAliasing) {
+  for (const std::string& name : ShippedSkins()) {
+    SCOPED_TRACE(name);
+    skin = name;
+    // Nothing half-transparent: such a pixel would belong to no item yet punch a hole in the
+    // backgrounds.
+    Image itemMap = LoadShipped("Item.png");
+    ASSERT_GT(itemMap.width, 0);
+    for (Pixel p : itemMap.pixels) {
+      ASSERT_TRUE(PixelAlpha(p) == 0 || PixelAlpha(p) == 255) << std::hex << p;
+    }
+    std::vector<uint32_t> found;
+    const std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
+    for (const ItemRegion& r : regions) found.push_back(ColourOf(r.colour));
+    std::sort(found.begin(), found.end());
+    std::vector<uint32_t> expected(std::begin(kItems), std::end(kItems));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+    // Every image has the window's size: one that differs makes the whole skin fail.
+    for (const char* file : {"Normal.png", "Hot.png", "Selected.png", "SelectedHot.png", "Disable.png",
+                             "FontSize.png", "FontColor.png", "FontHotColor.png"}) {
+      Image image = LoadShipped(file);
+      EXPECT_EQ(image.width, itemMap.width) << file;
+      EXPECT_EQ(image.height, itemMap.height) << file;
+    }
   }
 }
 
@@ -55,64 +98,104 @@ double KeyLuminance(const Image& look, const Image& itemMap, Pixel itemPixel) {
   return values[values.size() / 2];
 }
 
-TEST(DefaultSkin, CaptionsAreLegibleOnTheirKeysInEveryLook) {
-  Image itemMap = LoadShipped("Item.png"), sizes = LoadShipped("FontSize.png");
-  Image colours = LoadShipped("FontColor.png"), hotColours = LoadShipped("FontHotColor.png");
-  Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
-  Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
-  std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
-  for (const ItemRegion& r : regions) {
-    uint32_t colour = ColourOf(r.colour);
-    SCOPED_TRACE(testing::Message() << std::hex << colour);
-    size_t seed = size_t(r.seedY) * itemMap.width + r.seedX;
-    int points = PixelRed(sizes.pixels[seed]) / 10;
-    if (std::find(std::begin(kFrames), std::end(kFrames), colour) != std::end(kFrames)) {
-      EXPECT_EQ(points, 0);
-      continue;
+TEST(ShippedSkins, CaptionsAreLegibleOnTheirKeysInEveryLook) {
+  for (const std::string& name : ShippedSkins()) {
+    SCOPED_TRACE(name);
+    skin = name;
+    const bool highContrast = name == kHighContrastSkin;
+    Image itemMap = LoadShipped("Item.png"), sizes = LoadShipped("FontSize.png");
+    Image colours = LoadShipped("FontColor.png"), hotColours = LoadShipped("FontHotColor.png");
+    Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
+    Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
+    std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
+    for (const ItemRegion& r : regions) {
+      uint32_t colour = ColourOf(r.colour);
+      SCOPED_TRACE(testing::Message() << std::hex << colour);
+      size_t seed = size_t(r.seedY) * itemMap.width + r.seedX;
+      int points = PixelRed(sizes.pixels[seed]) / 10;
+      if (std::find(std::begin(kFrames), std::end(kFrames), colour) != std::end(kFrames)) {
+        EXPECT_EQ(points, 0);
+        continue;
+      }
+      EXPECT_GE(points, 9);
+      EXPECT_LE(points, 20);
+      // The displays draw their own text in the item's caption colour, on the glass.
+      // The usual reading thresholds: 4.5:1, or 3:1 for large text (18 points and more), and
+      // 7:1 whatever the size for low vision; the normal caption is drawn on the normal and
+      // selected looks, the hot one on the hot looks.
+      double least = highContrast ? 7.0 : points >= 18 ? 3.0 : 4.5;
+      double text = Luminance(colours.pixels[seed]), hotText = Luminance(hotColours.pixels[seed]);
+      auto contrast = [](double a, double b) {
+        return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+      };
+      EXPECT_GE(contrast(text, KeyLuminance(normal, itemMap, r.colour)), least) << "normal";
+      EXPECT_GE(contrast(text, KeyLuminance(selected, itemMap, r.colour)), least) << "selected";
+      EXPECT_GE(contrast(hotText, KeyLuminance(hot, itemMap, r.colour)), least) << "hot";
+      EXPECT_GE(contrast(hotText, KeyLuminance(selectedHot, itemMap, r.colour)), least)
+          << "selected hot";
     }
-    EXPECT_GE(points, 9);
-    EXPECT_LE(points, 20);
-    if (std::find(std::begin(kDisplays), std::end(kDisplays), colour) != std::end(kDisplays)) {
-      continue;
-    }
-    // The usual reading thresholds: 4.5:1, or 3:1 for large text (18 points and more); the
-    // normal caption is drawn on the normal and selected looks, the hot one on the hot looks.
-    double least = points >= 18 ? 3.0 : 4.5;
-    double text = Luminance(colours.pixels[seed]), hotText = Luminance(hotColours.pixels[seed]);
-    auto contrast = [](double a, double b) {
-      return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-    };
-    EXPECT_GE(contrast(text, KeyLuminance(normal, itemMap, r.colour)), least) << "normal";
-    EXPECT_GE(contrast(text, KeyLuminance(selected, itemMap, r.colour)), least) << "selected";
-    EXPECT_GE(contrast(hotText, KeyLuminance(hot, itemMap, r.colour)), least) << "hot";
-    EXPECT_GE(contrast(hotText, KeyLuminance(selectedHot, itemMap, r.colour)), least)
-        << "selected hot";
   }
 }
 
-TEST(DefaultSkin, KeysLightUpUnderTheMouse) {
-  // Every key but the captions and the displays' text areas looks lighter when hot, selected
-  // or not; the displays' frames light with them.
-  Image itemMap = LoadShipped("Item.png");
-  Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
-  Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
-  const uint32_t unlit[] = {0x0E0EC9, 0xB0B51F, 0xF53610, 0xBB2F14};
-  std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
+// The low-vision skin's captions are larger than the default's, key for key, and its
+// expression line shows clearly when it has the keyboard: its frame changes by far more when
+// selected than a border's shade.
+TEST(ShippedSkins, TheHighContrastSkinHasLargerCaptionsAndAVisibleFocus) {
+  skin = "Defaut";
+  Image defaultSizes = LoadShipped("FontSize.png"), itemMap = LoadShipped("Item.png");
+  skin = kHighContrastSkin;
+  Image sizes = LoadShipped("FontSize.png"), contrastMap = LoadShipped("Item.png");
+  Image normal = LoadShipped("Normal.png"), selected = LoadShipped("Selected.png");
+  const std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
   for (const ItemRegion& r : regions) {
-    uint32_t colour = ColourOf(r.colour);
-    if (std::find(std::begin(unlit), std::end(unlit), colour) != std::end(unlit)) continue;
-    SCOPED_TRACE(testing::Message() << std::hex << colour);
-    // Frames are mostly glass, so their whole pixels are compared, not their median.
-    auto mean = [&](const Image& look) {
-      double sum = 0;
-      int n = 0;
-      for (size_t i = 0; i < look.pixels.size(); i++) {
-        if (itemMap.pixels[i] == r.colour) sum += Luminance(look.pixels[i]), n++;
-      }
-      return sum / n;
-    };
-    EXPECT_GT(mean(hot), mean(normal) * 1.05);
-    EXPECT_GT(mean(selectedHot), mean(selected) * 1.05);
+    SCOPED_TRACE(testing::Message() << std::hex << ColourOf(r.colour));
+    size_t seed = size_t(r.seedY) * itemMap.width + r.seedX;
+    if (PixelRed(defaultSizes.pixels[seed]) == 0) continue;  // no caption
+    EXPECT_GT(PixelRed(sizes.pixels[seed]), PixelRed(defaultSizes.pixels[seed]));
+  }
+  int changed = 0;
+  int32_t left = contrastMap.width, right = 0, top = contrastMap.height, bottom = 0;
+  for (int32_t y = 0; y < contrastMap.height; y++) {
+    for (int32_t x = 0; x < contrastMap.width; x++) {
+      const size_t i = size_t(y) * contrastMap.width + x;
+      if (ColourOf(contrastMap.pixels[i]) != kExpressionFrame || PixelAlpha(contrastMap.pixels[i]) != 255) continue;
+      left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+      changed += std::abs(Luminance(selected.pixels[i]) - Luminance(normal.pixels[i])) > 0.5;
+    }
+  }
+  // A mark of more than a pixel and a half, on average, all round the line.
+  EXPECT_GT(changed, 1.5 * 2 * (right - left + 1 + bottom - top + 1));
+}
+
+TEST(ShippedSkins, KeysChangeUnderTheMouse) {
+  for (const std::string& name : ShippedSkins()) {
+    SCOPED_TRACE(name);
+    skin = name;
+    // Every key but the captions and the displays' text areas looks different when hot,
+    // selected or not, and the displays' frames with them: lighter on a dark skin; on a light
+    // one, a key may darken instead (the quit key turns red).
+    Image itemMap = LoadShipped("Item.png");
+    Image normal = LoadShipped("Normal.png"), hot = LoadShipped("Hot.png");
+    Image selected = LoadShipped("Selected.png"), selectedHot = LoadShipped("SelectedHot.png");
+    const uint32_t unlit[] = {kTitleItem, kAngleLabelItem, kExpressionItem, kHistoryItem};
+    std::vector<ItemRegion> regions = FindItemRegions(itemMap).value();
+    for (const ItemRegion& r : regions) {
+      uint32_t colour = ColourOf(r.colour);
+      if (std::find(std::begin(unlit), std::end(unlit), colour) != std::end(unlit)) continue;
+      SCOPED_TRACE(testing::Message() << std::hex << colour);
+      // Frames are mostly glass, so their whole pixels are compared, not their median.
+      auto mean = [&](const Image& look) {
+        double sum = 0;
+        int n = 0;
+        for (size_t i = 0; i < look.pixels.size(); i++) {
+          if (itemMap.pixels[i] == r.colour) sum += Luminance(look.pixels[i]), n++;
+        }
+        return sum / n;
+      };
+      auto apart = [](double a, double b) { return std::max(a, b) > std::min(a, b) * 1.05; };
+      EXPECT_TRUE(apart(mean(hot), mean(normal))) << mean(hot) << " " << mean(normal);
+      EXPECT_TRUE(apart(mean(selectedHot), mean(selected))) << mean(selectedHot) << " " << mean(selected);
+    }
   }
 }
 

@@ -15,7 +15,7 @@
 
 // Back to the state of a freshly started process: no windows, timers, events, menus or fonts;
 // the clock at 0; one 1920 x 1080 monitor; the pointer at (0, 0) with no button or Shift held;
-// an empty clipboard; no scripts and no records.
+// a clipboard holding no text; no scripts and no records.
 void ResetOffscreen();
 
 // --- Screen ---------------------------------------------------------------------------------
@@ -62,8 +62,8 @@ void OffscreenTurnWheel(int32_t delta);
 // A key press for the foreground window: kEventKeyDown with the virtual-key code, then, when
 // character is not 0, kEventCharacter with it. Ignored when no window of ours is in front.
 void OffscreenPressKey(int32_t virtualKey, char16_t character = 0);
-// Presses one key per UTF-16 unit: letters and digits under their own codes, everything else
-// under kKeyPacket.
+// Presses one key per UTF-16 unit: letters and digits under their own codes, the space under
+// kKeySpace, everything else under kKeyPacket.
 void OffscreenType(std::u16string_view text);
 void OffscreenHoldShift(bool held);
 
@@ -117,6 +117,7 @@ struct OffscreenMenuItem {
   enum class Kind { kEntry, kSeparator, kSubmenu } kind = Kind::kEntry;
   int32_t command = 0;         // entries
   std::u16string text;         // entries; the title of submenus
+  bool checked = false;        // entries: shown with a check mark
   std::vector<OffscreenMenuItem> children;  // submenus
 };
 

@@ -185,6 +185,23 @@ bool ListFolder(std::string_view folder, std::string_view extension, std::vector
   return true;
 }
 
+bool ListSubfolders(std::string_view folder, std::vector<std::string>* names) {
+  names->clear();
+  std::string native = NativePath(folder);
+  DIR* listing = opendir(native.c_str());
+  if (!listing) return false;
+  while (const dirent* entry = readdir(listing)) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info;
+    if (stat((native + "/" + std::string(name)).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+      names->emplace_back(name);
+  }
+  closedir(listing);
+  std::sort(names->begin(), names->end());
+  return true;
+}
+
 bool RenameFile(std::string_view from, std::string_view to) {
   return rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }

@@ -212,6 +212,22 @@ bool ListFolder(std::string_view folder, std::string_view extension, std::vector
   return true;
 }
 
+bool ListSubfolders(std::string_view folder, std::vector<std::string>* names) {
+  names->clear();
+  std::string native = NativePath(folder);
+  WIN32_FIND_DATAW found;
+  HANDLE listing = FindFirstFileW(WidePath(native + "\\*").c_str(), &found);
+  if (listing == INVALID_HANDLE_VALUE) return false;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    std::string name = Utf8Path(found.cFileName);
+    if (name != "." && name != "..") names->push_back(std::move(name));
+  } while (FindNextFileW(listing, &found));
+  FindClose(listing);
+  std::sort(names->begin(), names->end());
+  return true;
+}
+
 bool RenameFile(std::string_view from, std::string_view to) {
   return MoveFileExW(WidePath(NativePath(from)).c_str(), WidePath(NativePath(to)).c_str(),
                      MOVEFILE_REPLACE_EXISTING) != 0;
