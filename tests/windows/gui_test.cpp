@@ -324,7 +324,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     // The light skin chosen from the skin menu: a right click on the history panel, the first
     // submenu (the skins, by name), its first entry. A new window takes the old one's place,
     // with the keyboard and the line.
-    Click(item(kHistoryPanel), true);
+    Click(item(kHistoryItem), true);
     Wait(300);
     for (WORD key : {VK_DOWN, VK_RIGHT, VK_RETURN}) KeyPress(key);
     HWND light = nullptr;
