@@ -268,7 +268,8 @@ bool RedoLineEdit() {
 }
 
 void MoveCaret(CaretMove move) {
-  const auto [delta, toStart, toEnd, keepAnchor] = move;
+  const int32_t delta = move.delta;
+  const bool toStart = move.toStart, toEnd = move.toEnd, keepAnchor = move.keepAnchor;
   ExpressionLine& line = expressionLine;
   ClampPositions(line);
   const int64_t length = static_cast<int64_t>(line.text.size());
