@@ -68,3 +68,10 @@ const AccessibleNode* FindAccessibleNode(const std::vector<AccessibleNode>& node
   }
   return nullptr;
 }
+
+std::vector<int32_t> AccessibleChildren(const std::vector<AccessibleNode>& nodes, int32_t parent) {
+  std::vector<int32_t> ids;
+  for (const AccessibleNode& node : nodes)
+    if (node.parent == parent) ids.push_back(node.id);
+  return ids;
+}

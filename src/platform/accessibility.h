@@ -71,3 +71,6 @@ std::vector<AccessibleChange> CompareAccessibleNodes(const std::vector<Accessibl
 
 // The node of the id in the list, nullptr when none.
 const AccessibleNode* FindAccessibleNode(const std::vector<AccessibleNode>& nodes, int32_t id);
+
+// The ids of the nodes whose parent is the given one (0: the window), in order.
+std::vector<int32_t> AccessibleChildren(const std::vector<AccessibleNode>& nodes, int32_t parent);

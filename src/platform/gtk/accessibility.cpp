@@ -36,13 +36,8 @@ const AccessibleNode* NodeOf(WindowHandle window, int32_t id) {
 
 // The ids of the parts the node holds (0: the window), in order.
 std::vector<int32_t> ChildrenOf(WindowHandle window, int32_t parent) {
-  std::vector<int32_t> ids;
   auto it = Parts().find(window);
-  if (it == Parts().end()) return ids;
-  for (const AccessibleNode& node : it->second.nodes) {
-    if (node.parent == parent) ids.push_back(node.id);
-  }
-  return ids;
+  return it == Parts().end() ? std::vector<int32_t>{} : AccessibleChildren(it->second.nodes, parent);
 }
 
 // ATK counts characters (code points), the program UTF-16 units.

@@ -83,13 +83,8 @@ const AccessibleNode* NodeOf(WindowHandle window, int32_t id) {
 }
 
 std::vector<int32_t> ChildrenOf(WindowHandle window, int32_t parent) {
-  std::vector<int32_t> ids;
   auto it = Parts().find(window);
-  if (it == Parts().end()) return ids;
-  for (const AccessibleNode& node : it->second.nodes) {
-    if (node.parent == parent) ids.push_back(node.id);
-  }
-  return ids;
+  return it == Parts().end() ? std::vector<int32_t>{} : AccessibleChildren(it->second.nodes, parent);
 }
 
 Provider* ProviderOf(WindowHandle window, int32_t id);
