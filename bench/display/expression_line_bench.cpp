@@ -8,6 +8,7 @@
 
 #include "app/items.h"
 #include "app/spelling_table.h"
+#include "app/event_loop.h"
 #include "app/startup.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -28,7 +29,7 @@ void OpenCalculator(double scale = 1) {
   ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), u"Francais");
   FillSpellingTable();
   InitSkin();
-  OpenSkinFolder(0, 0, 0, TextOf(37), kSkinCentred | kSkinHidden, 0, TORNAVELLE_DATA_DIR "/Apparence/Defaut");
+  OpenSkinFolder(0, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0, TORNAVELLE_DATA_DIR "/Apparence/Defaut");
   SetItemCaptions();
   lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
   historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
@@ -55,10 +56,10 @@ void KeystrokeAt(benchmark::State& state, double scale) {
     if (typed++ % 64 == 0) {
       state.PauseTiming();
       OpenCalculator(scale);
-      InsertText(start, false, true);
+      InsertText(start, {.pass = SpellingPass::kFinal});
       state.ResumeTiming();
     }
-    InsertText(u"5", false, false);
+    InsertText(u"5");
   }
 }
 void Keystroke(benchmark::State& state) { KeystrokeAt(state, 1); }
@@ -70,13 +71,13 @@ BENCHMARK(KeystrokeAtTwice)->Arg(20)->Arg(200)->Arg(1000)->Unit(benchmark::kMicr
 // A second of blinking: the timer ticks once a phase (300 ms), and each tick redraws.
 void SecondOfCaretBlink(benchmark::State& state) {
   OpenCalculator();
-  InsertText(Line(40), false, true);
+  InsertText(Line(40), {.pass = SpellingPass::kFinal});
   int seconds = 0;
   for (auto _ : state) {
     if (++seconds % 64 == 0) {
       state.PauseTiming();
       OpenCalculator();
-      InsertText(Line(40), false, true);
+      InsertText(Line(40), {.pass = SpellingPass::kFinal});
       state.ResumeTiming();
     }
     for (int tick = 0; tick < 1000 / kCaretPhaseMs; ++tick) {
@@ -94,8 +95,8 @@ void MillionCharacterPaste(benchmark::State& state) {
     state.PauseTiming();
     OpenCalculator();
     state.ResumeTiming();
-    InsertText(text, false, false);
-    InsertText(u"5", false, false);
+    InsertText(text);
+    InsertText(u"5");
   }
 }
 BENCHMARK(MillionCharacterPaste)->Iterations(1)->Unit(benchmark::kMillisecond);

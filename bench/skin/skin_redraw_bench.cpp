@@ -11,11 +11,12 @@
 #include "platform/unicode.h"
 #include "settings/language.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 const std::string kFolder = TORNAVELLE_DATA_DIR "/Apparence/Defaut";
-constexpr int32_t kExpression = 0xF53610, kHistory = 0xBB2F14;
+constexpr int32_t kExpression = kExpressionItem, kHistory = kHistoryItem;
 
 // A display's picture: a line of text, and the caret after it when shown.
 Image DisplayPicture(int32_t colour, const char16_t* text, bool caret) {
@@ -36,9 +37,9 @@ void OpenCalculatorSkin() {
   OpenSkinFolder(0, 0, 0, u"Tornavelle", kSkinCentred | kSkinHidden, 0, kFolder);
   ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), u"Francais");
   SetItemCaptions();
-  LinkSkinItem(kHistory, 0xBA5C49);
-  LinkSkinItem(kExpression, 0xF07158);
-  SetSkinItemState(0x8717C7, 1);
+  LinkSkinItem(kHistory, kHistoryFrame);
+  LinkSkinItem(kExpression, kExpressionFrame);
+  SetSkinItemState(kRadiansKey, 1);
   SetSkinItemState(kHistory, 1);
   SetSkinItemState(kExpression, 1);
   SetSkinItemImage(kHistory, DisplayPicture(kHistory, u"2+3×4 = 14", false));
@@ -82,7 +83,7 @@ void HoverAcrossKeys(benchmark::State& state) {
   int32_t left = 0, top = 0;
   GetWindowPosition(SkinWindowHandle(0), &left, &top);
   // Looked up on each crossing: a refresh opens the skin again, with new item records.
-  const int32_t keys[] = {0x7ED2ED, 0x1D5D72};
+  const int32_t keys[] = {kPlusKey, kMinusKey};
   size_t presented = 0;
   for (auto _ : state) {
     const SkinItem& key = *FindSkinItem(keys[presented % 2]);

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/accessible_tree.h"
 #include "display/answer_format.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -19,7 +20,7 @@ namespace {
 // The line without the "=" signs and blanks that end it: "2+2=" asks for 2+2, as on a pocket
 // calculator. A comparison needs a right operand, so no calculation is lost by this.
 std::u16string_view WithoutTrailingEquals(std::u16string_view text) {
-  const std::u16string equals = TextOf(155);
+  const std::u16string equals = TextOf(kEqualGlyph);
   for (;;) {
     if (text.ends_with(u' ')) text.remove_suffix(1);
     else if (!equals.empty() && text.ends_with(equals)) text.remove_suffix(equals.size());
@@ -32,7 +33,7 @@ std::u16string_view WithoutTrailingEquals(std::u16string_view text) {
 void RunCalculation() {
   ExpressionLine& line = expressionLine;
   if (line.text.empty()) return;
-  ApplySpellings(true);
+  ApplySpellings(SpellingPass::kFinal);
   const std::u16string_view calculation = WithoutTrailingEquals(line.text);
   if (calculation.empty()) return;
   line.text.resize(calculation.size());
@@ -46,7 +47,7 @@ void RunCalculation() {
   // "2+3→a" calculates 2+3 and stores its answer in a.
   std::u16string_view beforeArrow = line.text;
   const int32_t memory = FindStoreTarget(line.text, TextOf(kStoreArrowText), &beforeArrow);
-  const std::u16string evaluatorText = TranslateCalculation(memory > 0 ? beforeArrow : line.text, TextOf(176), previous);
+  const std::u16string evaluatorText = TranslateCalculation(memory > 0 ? beforeArrow : line.text, TextOf(kComparedAnswerWord), previous);
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;
   if (entry.errorKind == 0 && memory > 0) memories[memory] = entry.answer;
@@ -60,6 +61,8 @@ void RunCalculation() {
   TrimHistory();
   DrawHistory();
   DrawExpressionLine();
+  // The answer appears away from the line the user types in: a screen reader says it.
+  AnnounceNewestCalculation();
 }
 
 void StoreLatestAnswer(int32_t memory) {

@@ -46,10 +46,10 @@ void CopySelection() {
 void CutSelection() {
   // What cannot be put on the clipboard (another program holds it) is not removed: a cut must
   // never lose the text.
-  if (HasSelection() && SetClipboardText(Selection())) DeleteAtCaret(false);
+  if (HasSelection() && SetClipboardText(Selection())) DeleteAtCaret(DeleteDirection::kForwards);
 }
 
-void PasteText() { InsertText(GetClipboardText(), false, false); }
+void PasteText() { InsertText(GetClipboardText()); }
 
 void ClearExpression() {
   expressionLine.text.clear();
@@ -59,7 +59,7 @@ void ClearExpression() {
 
 void SelectWholeLine() {
   expressionLine.anchor = 0;
-  MoveCaret(0, false, true, true);
+  MoveCaret({.toEnd = true, .keepAnchor = true});
 }
 
 void InsertAnswer(double answer) {
@@ -67,5 +67,5 @@ void InsertAnswer(double answer) {
   if (digits.empty()) return;
   // A negative number among other terms keeps its sign to itself: "2^(-0.5)", not "2^-0.5²".
   const bool alone = expressionLine.text.size() == Selection().size();
-  InsertText(answer < 0 && !alone ? u"(" + digits + u")" : digits, false, false);
+  InsertText(answer < 0 && !alone ? u"(" + digits + u")" : digits);
 }

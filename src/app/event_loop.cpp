@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "app/accessible_tree.h"
 #include "app/calculation.h"
 #include "app/edit_commands.h"
 #include "app/items.h"
 #include "app/menus.h"
-#include "app/startup.h"
+#include "app/saving.h"
+#include "app/skins.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
@@ -22,15 +24,17 @@ namespace {
 
 constexpr int32_t kWheelNotch = 120;
 
-// Whether the caret timer runs, and the blink restart of the line it last started from.
+// Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
+// old one's timers go with it), and the blink restart of the line it last started from.
 bool caretTimerRunning = false;
+WindowHandle caretTimerWindow = 0;
 uint32_t caretTimerRestart = 0;
 
 void SetAngle(int32_t mode) {
   appSettings.angleMode = mode;
   SetAngleMode(mode);
-  SetSkinItemState(kRadiansItem, mode == 1);
-  SetSkinItemState(kDegreesItem, mode == 2);
+  SetSkinItemState(kRadiansKey, mode == 1);
+  SetSkinItemState(kDegreesKey, mode == 2);
 }
 
 struct KeyRow {
@@ -41,23 +45,23 @@ struct KeyRow {
 // Keys with an action of their own; Up and Down are listed to do nothing, so that they do not
 // poll for a character like the other keys.
 const KeyRow kKeys[] = {
-    {kKeyRight, [] { MoveCaret(1, false, false, false); }},
-    {kKeyLeft, [] { MoveCaret(-1, false, false, false); }},
+    {kKeyRight, [] { MoveCaret({.delta = 1}); }},
+    {kKeyLeft, [] { MoveCaret({.delta = -1}); }},
     {kKeyUp, [] {}},
     {kKeyDown, [] {}},
     {kKeyPageUp, HistoryOlder},
     {kKeyPageDown, HistoryNewer},
-    {kKeyEnd, [] { MoveCaret(0, false, true, false); }},
-    {kKeyHome, [] { MoveCaret(0, true, false, false); }},
-    {kKeyDelete, [] { DeleteAtCaret(false); }},
-    {kKeyBackspace, [] { DeleteAtCaret(true); }},
-    {kKeyTab, [] { InsertText(TextOf(131), false, true); }},
+    {kKeyEnd, [] { MoveCaret({.toEnd = true}); }},
+    {kKeyHome, [] { MoveCaret({.toStart = true}); }},
+    {kKeyDelete, [] { DeleteAtCaret(DeleteDirection::kForwards); }},
+    {kKeyBackspace, [] { DeleteAtCaret(DeleteDirection::kBackwards); }},
+    {kKeyTab, [] { InsertText(TextOf(kTabInsert), {.pass = SpellingPass::kFinal}); }},
     {kKeyEnter, RunCalculation},
     {kKeyEscape, ClearExpression},
 };
 
-// Typed characters a calculation may hold, with InsertText's answerFirst flag (finalPass is
-// never set).
+// Typed characters a calculation may hold, and whether each puts the answer word first on an
+// empty line; typing always rewrites while typing (SpellingPass::kWhileTyping).
 struct CharacterRow {
   const char16_t* characters;
   bool answerFirst;
@@ -90,7 +94,7 @@ void HandleCharacter(char16_t character) {
   }
   for (const CharacterRow& row : kInsertedCharacters) {
     if (std::u16string_view(row.characters).find(character) != std::u16string_view::npos) {
-      InsertText(std::u16string(1, character), row.answerFirst, false);
+      InsertText(std::u16string(1, character), {.answerFirst = row.answerFirst});
       return;
     }
   }
@@ -148,17 +152,34 @@ void FollowCaretTimer() {
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   const bool wanted = window != 0 && ActiveSkinWindow() == kMainWindow;
   const uint32_t restart = expressionLine.blinkRestarts;
-  if (wanted && (!caretTimerRunning || restart != caretTimerRestart)) {
+  if (wanted && (!caretTimerRunning || restart != caretTimerRestart || window != caretTimerWindow)) {
     caretTimerRunning = StartTimer(window, kCaretTimer, kCaretPhaseMs);
+    caretTimerWindow = window;
     caretTimerRestart = restart;
   } else if (!wanted && caretTimerRunning) {
-    StopTimer(window, kCaretTimer);
+    StopTimer(caretTimerWindow, kCaretTimer);
     caretTimerRunning = false;
     // Back in front, the caret shows at once.
     if (!expressionLine.caretShown) {
       expressionLine.caretShown = true;
       DrawExpressionLine();
     }
+  }
+}
+
+// Whether handling the event may change what assistive technology is told of the window: input
+// and the focus may; the caret's ticks and the pointer's moves, many a second, never do.
+bool MayChangeParts(int32_t event) {
+  switch (event) {
+    case kEventKeyDown:
+    case kEventLeftDown:
+    case kEventLeftUp:
+    case kEventWheel:
+    case kEventMenuCommand:
+    case kEventAccessibleAction:
+    case kEventFocus:
+    case kEventActivate: return true;
+    default: return false;
   }
 }
 
@@ -184,10 +205,11 @@ void RunEventLoop() {
     const int32_t active = ActiveSkinWindow() == 0 ? 1 : 0;
     SetSkinItemState(kHistoryItem, active);
     SetSkinItemState(kExpressionItem, active);
+    const bool mayChangeParts = MayChangeParts(currentEvent);
     DispatchSkinEvent();
-    if (currentEvent == kEventClose) break;
+    if (currentEvent == kEventClose) return;
+    if (mayChangeParts) PublishAccessibleTree();
   }
-  ShutDown();
 }
 
 void DispatchSkinEvent() {
@@ -196,7 +218,7 @@ void DispatchSkinEvent() {
   // are not worth a copy of it.
   const bool input = currentEvent == kEventKeyDown || currentEvent == kEventLeftDown ||
                      currentEvent == kEventLeftUp || currentEvent == kEventWheel ||
-                     currentEvent == kEventMenuCommand;
+                     currentEvent == kEventMenuCommand || currentEvent == kEventAccessibleAction;
   if (input) BeginLineEdit();
   HandleItemClick(SkinEventItem());
   HandleWindowEvent(currentEvent);
@@ -211,7 +233,7 @@ void HandleItemClick(int32_t colour) {
       case ItemAction::kNone: break;
       case ItemAction::kInsert:
         InsertText((item.insertText ? TextOf(item.insertText) : std::u16string()) + item.piece,
-                   item.answerFirst, item.finalPass);
+                   item.insert);
         break;
       case ItemAction::kRadians: SetAngle(1); break;
       case ItemAction::kDegrees: SetAngle(2); break;
@@ -238,7 +260,8 @@ void HandleWindowEvent(int32_t event) {
       }
       break;
     case kEventWheel:
-      // One call per event, whatever the number of notches; half a notch counts as none.
+      // One call per event, whatever the number of notches: a whole notch away from the user goes
+      // to older entries; anything else, a partial notch included, to newer ones.
       if (WheelDelta(last) / kWheelNotch > 0) HistoryOlder();
       else HistoryNewer();
       break;
@@ -252,5 +275,6 @@ void HandleWindowEvent(int32_t event) {
 void ResetEventLoop() {
   currentEvent = kEventNone;
   caretTimerRunning = false;
+  caretTimerWindow = 0;
   caretTimerRestart = 0;
 }

@@ -3,10 +3,15 @@
 #pragma once
 #include <cstdint>
 
+// The timer that blinks the caret, on the main window, and its period: one tick per phase,
+// shown then hidden. It runs only while the main window has the keyboard.
+inline constexpr int32_t kCaretTimer = 78;
+inline constexpr int32_t kCaretPhaseMs = 300;
+
 // The code of the event being handled; kEventClose ends the loop.
 extern int32_t currentEvent;
 
-// Runs until the window is closed or the quit item is clicked, then ShutDown.
+// Runs until the window is closed or the quit item is clicked; the caller then shuts down.
 void RunEventLoop();
 
 // Dispatches the event the skin last processed, when it belongs to the main window: the item it

@@ -2,38 +2,44 @@
 
 #include "settings/text_table.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 using enum ItemAction;
 
+// The +, × and ÷ keys put the answer word first on an empty line (a minus may start a negative
+// number); every inserting key but the digits and the point completes what it inserts at once.
+constexpr InsertOptions kAfterAnswer = {.answerFirst = true, .pass = SpellingPass::kFinal};
+constexpr InsertOptions kComplete = {.pass = SpellingPass::kFinal};
+
 constexpr MainItem kMainItems[] = {
-    {0x7ED2ED, 38, nullptr, kInsert, 0, u"+", true, true},
-    {0x1D5D72, 39, nullptr, kInsert, 0, u"-", false, true},
-    {0x1FB7E9, 40, nullptr, kInsert, 0, u"*", true, true},
-    {0x198AAF, 41, nullptr, kInsert, 0, u"/", true, true},
-    {0x7BE2E6, 0, u"0", kInsert, 0, u"0"},
-    {0x72F5E1, 0, u"1", kInsert, 0, u"1"},
-    {0x58B9AA, 0, u"2", kInsert, 0, u"2"},
-    {0x43847A, 0, u"3", kInsert, 0, u"3"},
-    {0x6FEDAD, 0, u"4", kInsert, 0, u"4"},
-    {0x5CBA8A, 0, u"5", kInsert, 0, u"5"},
-    {0x3A7D5B, 0, u"6", kInsert, 0, u"6"},
-    {0x47DD6A, 0, u"7", kInsert, 0, u"7"},
-    {0x3CBA5A, 0, u"8", kInsert, 0, u"8"},
-    {0x299041, 0, u"9", kInsert, 0, u"9"},
-    {0x56A0A3, 0, u".", kInsert, 0, u"."},
-    {0xE910EC, 42, nullptr, kInsert, 124, u"(", false, true},
-    {0xC30FC5, 43, nullptr, kInsert, 125, u"(", false, true},
-    {0x9C0E9E, 44, nullptr, kInsert, 126, u"(", false, true},
-    {0x750B76, 45, nullptr, kInsert, 130, u"", false, true},
-    {0x8717C7, 46, nullptr, kRadians},
-    {0xA41FF1, 47, nullptr, kDegrees},
-    {0x0E0EF6, 48, nullptr, kCalculate},
-    {0x0E0EC9, 114, nullptr, kNone},
-    {0x7A7E16, 49, nullptr, kFunctionMenu},
-    {0xB0B51F, 50, nullptr, kNone},
-    {0xE3EA20, 115, nullptr, kQuit},
+    {kPlusKey, kPlusKeyCaption, nullptr, kInsert, 0, u"+", kAfterAnswer},
+    {kMinusKey, kMinusKeyCaption, nullptr, kInsert, 0, u"-", kComplete},
+    {kTimesKey, kTimesKeyCaption, nullptr, kInsert, 0, u"*", kAfterAnswer},
+    {kDivideKey, kDivideKeyCaption, nullptr, kInsert, 0, u"/", kAfterAnswer},
+    {kDigitKeys[0], 0, u"0", kInsert, 0, u"0"},
+    {kDigitKeys[1], 0, u"1", kInsert, 0, u"1"},
+    {kDigitKeys[2], 0, u"2", kInsert, 0, u"2"},
+    {kDigitKeys[3], 0, u"3", kInsert, 0, u"3"},
+    {kDigitKeys[4], 0, u"4", kInsert, 0, u"4"},
+    {kDigitKeys[5], 0, u"5", kInsert, 0, u"5"},
+    {kDigitKeys[6], 0, u"6", kInsert, 0, u"6"},
+    {kDigitKeys[7], 0, u"7", kInsert, 0, u"7"},
+    {kDigitKeys[8], 0, u"8", kInsert, 0, u"8"},
+    {kDigitKeys[9], 0, u"9", kInsert, 0, u"9"},
+    {kPointKey, 0, u".", kInsert, 0, u"."},
+    {kFirstFunctionKey, kFirstFunctionKeyCaption, nullptr, kInsert, kFirstFunctionKeyInsert, u"(", kComplete},
+    {kSecondFunctionKey, kSecondFunctionKeyCaption, nullptr, kInsert, kSecondFunctionKeyInsert, u"(", kComplete},
+    {kThirdFunctionKey, kThirdFunctionKeyCaption, nullptr, kInsert, kThirdFunctionKeyInsert, u"(", kComplete},
+    {kPiKey, kPiKeyCaption, nullptr, kInsert, kPiKeyInsert, u"", kComplete},
+    {kRadiansKey, kRadiansKeyCaption, nullptr, kRadians},
+    {kDegreesKey, kDegreesKeyCaption, nullptr, kDegrees},
+    {kResultKey, kResultKeyCaption, nullptr, kCalculate},
+    {kTitleItem, kTitleCaption, nullptr, kNone},
+    {kFunctionMenuKey, kFunctionMenuKeyCaption, nullptr, kFunctionMenu},
+    {kAngleLabelItem, kAngleLabelCaption, nullptr, kNone},
+    {kQuitKey, kQuitKeyCaption, nullptr, kQuit},
 };
 
 }  // namespace

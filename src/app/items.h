@@ -4,6 +4,14 @@
 #include <cstdint>
 #include <span>
 
+#include "display/expression_line.h"
+#include "skin/item_colours.h"
+
+// The calculator's window, by its number in the skin library.
+inline constexpr int32_t kMainWindow = 0;
+// HideSkinWindow's argument that shows the window (and brings it to the front).
+inline constexpr int32_t kShowWindow = 0;
+
 // What a click on an item does.
 enum class ItemAction : uint8_t {
   kNone,          // a caption only
@@ -20,10 +28,10 @@ struct MainItem {
   int32_t textNumber;      // the caption's text, or 0 for a fixed caption
   const char16_t* fixed;   // the fixed caption, when textNumber is 0
   ItemAction action = ItemAction::kNone;
-  // kInsert: text insertText (0: none) followed by the literal piece, with InsertText's flags.
+  // kInsert: text insertText (0: none) followed by the literal piece, inserted so.
   int32_t insertText = 0;
   const char16_t* piece = u"";
-  bool answerFirst = false, finalPass = false;
+  InsertOptions insert = {};
 };
 
 // In the order the captions are set at start-up.
@@ -35,9 +43,3 @@ void SetItemCaptions();
 // The items that only carry a caption (the title, the angle keys' label) drag the window as
 // its background does: a press there is no key press.
 void LetCaptionsDragTheWindow();
-
-// Item colours the shell names.
-inline constexpr int32_t kExpressionFrame = 0xF07158;
-inline constexpr int32_t kHistoryFrame = 0xBA5C49;
-inline constexpr int32_t kRadiansItem = 0x8717C7;
-inline constexpr int32_t kDegreesItem = 0xA41FF1;

@@ -2,131 +2,180 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/calculation.h"
 #include "app/edit_commands.h"
-#include "display/answer_format.h"
-#include "engine/calculation_text.h"
-#include "display/expression_line.h"
-#include "platform/menus.h"
+#include "app/items.h"
+#include "app/skins.h"
 #include "app/text_pieces.h"
+#include "display/answer_format.h"
+#include "display/expression_line.h"
+#include "engine/calculation_text.h"
+#include "platform/menus.h"
+#include "settings/settings.h"
 #include "settings/text_table.h"
 #include "skin/skin.h"
 
 namespace {
 
-
 enum class RowKind : uint8_t { kSubmenu, kEntry, kSeparator, kLetters };
 
-// One row of a menu: a submenu title (ending the submenu before it), an entry, a separator, or
-// the memory letters a to z without e (the constant), each with its value as hint and the
-// command number plus the letter's place (a is 1).
+// One row of a menu and what choosing it does: a submenu title (ending the submenu before it), a
+// separator, an entry, or the memory letters a to z without e (the constant), an entry each, with
+// the letter's value as hint.
 struct MenuRow {
   RowKind kind;
+  // An entry's command; for the letters, the command of a, the next ones following in order.
   int32_t command = 0;
-  TextPiece text[4] = {};
+  TextPiece text[2] = {};
   TextPiece hint[2] = {};
+  // An entry inserts text insertText (0: none) followed by the piece, so, unless it has an
+  // action of its own.
+  int32_t insertText = 0;
+  const char16_t* piece = u"";
+  InsertOptions insert = {};
+  void (*action)() = nullptr;
+  // The letters' action, given the letter's place (a is 1).
+  void (*letterAction)(int32_t place) = nullptr;
 };
 
-constexpr MenuRow Sub(TextPiece title) { return {RowKind::kSubmenu, 0, {title}, {}}; }
-constexpr MenuRow Sep() { return {RowKind::kSeparator}; }
-constexpr MenuRow Letters(int32_t firstCommand) { return {RowKind::kLetters, firstCommand}; }
+// How the entries insert: an operator that needs a left operand (not the minus, not 10^) gets
+// the answer word first on an empty line; a power or a function name is complete as soon as it
+// is in.
+constexpr InsertOptions kTyping = {};
+constexpr InsertOptions kAfterAnswer = {.answerFirst = true};
+constexpr InsertOptions kComplete = {.pass = SpellingPass::kFinal};
+constexpr InsertOptions kCompleteAfterAnswer = {.answerFirst = true, .pass = SpellingPass::kFinal};
 
-// The letter entries insert a letter (42 to 67: 41 plus the letter's place), store the latest
-// answer in it (76 to 101) or clear them all (102).
-constexpr int32_t kInsertLetterBase = 41, kStoreLetterBase = 75, kClearMemoriesCommand = 102;
-constexpr MenuRow E(int32_t command, TextPiece text, TextPiece hint = {}) { return {RowKind::kEntry, command, {text}, {hint}}; }
-constexpr MenuRow Open(int32_t command, int32_t text, TextPiece hint = {}) {
-  return {RowKind::kEntry, command, {T(text), F(u"(")}, {hint}};
+constexpr TextPiece kOpen = F(u"(");
+constexpr TextPiece kTwoArguments = F(u"(k,n)");
+
+constexpr MenuRow Submenu(TextPiece title) { return {.kind = RowKind::kSubmenu, .text = {title}}; }
+constexpr MenuRow Separator() { return {.kind = RowKind::kSeparator}; }
+// An operator's entry: its name, with the operator as hint and as what it inserts.
+constexpr MenuRow Operator(int32_t command, int32_t text, const char16_t* piece, InsertOptions insert) {
+  return {.kind = RowKind::kEntry, .command = command, .text = {T(text)}, .hint = {F(piece)},
+          .piece = piece, .insert = insert};
+}
+// A function's entry: its name and "(", inserting its typed name and "(".
+constexpr MenuRow Function(int32_t command, int32_t text, int32_t insertText) {
+  return {.kind = RowKind::kEntry, .command = command, .text = {T(text), kOpen},
+          .insertText = insertText, .piece = u"(", .insert = kComplete};
+}
+// An entry with a hint of its own.
+constexpr MenuRow Entry(int32_t command, std::initializer_list<TextPiece> text,
+                        std::initializer_list<TextPiece> hint, int32_t insertText,
+                        const char16_t* piece) {
+  MenuRow row = {.kind = RowKind::kEntry, .command = command, .insertText = insertText,
+                 .piece = piece, .insert = kComplete};
+  std::copy(text.begin(), text.end(), row.text);
+  std::copy(hint.begin(), hint.end(), row.hint);
+  return row;
+}
+constexpr MenuRow Command(int32_t command, TextPiece text, void (*action)()) {
+  return {.kind = RowKind::kEntry, .command = command, .text = {text}, .action = action};
+}
+constexpr MenuRow Letters(int32_t firstCommand, void (*action)(int32_t place)) {
+  return {.kind = RowKind::kLetters, .command = firstCommand, .letterAction = action};
 }
 
+void InsertLetter(int32_t place) {
+  // A memory letter, which the calculation reads as its value.
+  InsertText(std::u16string(1, static_cast<char16_t>(u'a' + place - 1)));
+}
+
+// The letters' entries insert a letter (42 for a to 67 for z), store the latest answer in it
+// (76 to 101), or clear them all (102).
+constexpr int32_t kInsertLetterA = 42, kStoreLetterA = 76, kClearMemoriesCommand = 102;
+
 const MenuRow kFunctionRows[] = {
-    Sub(T(107)),
-    E(1, T(73), F(u"+")), E(2, T(75), F(u"-")), E(3, T(77), F(u"*")), E(4, T(79), F(u"/")),
-    E(5, T(81), F(u"^")),
-    Sub(T(56)),
-    E(6, T(57), F(u"10^")), E(7, T(58), F(u"^2")), E(8, T(59), F(u"^3")), E(9, T(60), F(u"^-1")),
-    Sep(),
-    {RowKind::kEntry, 10, {T(61), F(u"(")}, {T(70), F(u"(")}},
-    {RowKind::kEntry, 11, {T(62), F(u"(")}, {T(71), F(u"(")}},
-    {RowKind::kEntry, 12, {T(63), F(u"(k,n)")}, {T(72), F(u"(")}},
-    Sep(),
-    {RowKind::kEntry, 13, {T(64), T(102)}, {F(u"e^")}},
-    Open(14, 65), Open(15, 66),
-    Sep(),
-    E(16, T(87), F(u"%")),
-    Sub(T(67)),
-    E(17, T(108), T(109)),
-    Sep(),
-    Open(18, 89), Open(19, 90), Open(20, 91), Open(21, 92), Open(22, 93), Open(23, 94),
-    Sep(),
-    Open(24, 95), Open(25, 96), Open(26, 97), Open(27, 98), Open(28, 99), Open(29, 100),
-    Sub(T(68)),
-    E(32, T(101), F(u"!")),
-    Sep(),
-    {RowKind::kEntry, 33, {T(103)}, {T(104), F(u"(k,n)")}},
-    {RowKind::kEntry, 34, {T(105)}, {T(106), F(u"(k,n)")}},
-    Sub(T(161)),
-    E(35, T(162), F(u"=")), E(36, T(163), F(u">")), E(37, T(164), F(u"<")),
-    E(38, T(165), F(u">=")), E(39, T(166), F(u"<=")), E(40, T(167), F(u"<>")),
-    Sub(T(69)),
-    Letters(kInsertLetterBase),
-    Sep(),
-    E(kClearMemoriesCommand, T(kClearMemoriesText)),
-    Sub(T(kStoreAnswerText)),
-    Letters(kStoreLetterBase),
-};
-
-const MenuRow kSkinRows[] = {Sub(F(u"Apparence")), Sub(F(u"?"))};
-
-const MenuRow kEditRows[] = {E(73, T(168)), E(74, T(169)), E(75, T(170)), Sep(), E(72, T(154))};
-
-// What a command does: an insertion (text insertText, 0 for none, then the piece, with
-// InsertText's flags) or an edit command.
-struct Command {
-  int32_t number;
-  int32_t insertText;
-  const char16_t* piece;
-  bool answerFirst, finalPass;
-  void (*edit)() = nullptr;
-};
-
-const Command kCommands[] = {
-    {1, 0, u"+", true, false}, {2, 0, u"-", false, false}, {3, 0, u"*", true, false},
-    {4, 0, u"/", true, false}, {5, 0, u"^", true, false},
-    {6, 0, u"10^", false, true}, {7, 0, u"^2", true, true}, {8, 0, u"^3", true, true},
-    {9, 0, u"^-1", true, true},
-    {10, 134, u"(", false, true}, {11, 135, u"(", false, true}, {12, 136, u"(", false, true},
+    Submenu(T(kOperationsMenuTitle)),
+    Operator(1, kAdditionEntry, u"+", kAfterAnswer),
+    Operator(2, kSubtractionEntry, u"-", kTyping),
+    Operator(3, kMultiplicationEntry, u"*", kAfterAnswer),
+    Operator(4, kDivisionEntry, u"/", kAfterAnswer),
+    Operator(5, kPowerEntry, u"^", kAfterAnswer),
+    Submenu(T(kPowersMenuTitle)),
+    Operator(6, kPowerOfTenEntry, u"10^", kComplete),
+    Operator(7, kSquareEntry, u"^2", kCompleteAfterAnswer),
+    Operator(8, kCubeEntry, u"^3", kCompleteAfterAnswer),
+    Operator(9, kReciprocalEntry, u"^-1", kCompleteAfterAnswer),
+    Separator(),
+    Entry(10, {T(kSquareRootEntry), kOpen}, {T(kSquareRootHint), kOpen}, kSquareRootInsert, u"("),
+    Entry(11, {T(kCubeRootEntry), kOpen}, {T(kCubeRootHint), kOpen}, kCubeRootInsert, u"("),
+    Entry(12, {T(kNthRootEntry), kTwoArguments}, {T(kNthRootHint), kOpen}, kNthRootInsert, u"("),
+    Separator(),
     // The exponential entry inserts what its hint shows.
-    {13, 0, u"e^", false, true},
-    {14, 137, u"(", false, true}, {15, 138, u"(", false, true},
-    {16, 0, u"%", true, true}, {17, 141, u"", false, true},
-    {18, 142, u"(", false, true}, {19, 143, u"(", false, true}, {20, 144, u"(", false, true},
-    {21, 145, u"(", false, true}, {22, 146, u"(", false, true}, {23, 147, u"(", false, true},
-    {24, 148, u"(", false, true}, {25, 149, u"(", false, true}, {26, 150, u"(", false, true},
-    {27, 151, u"(", false, true}, {28, 152, u"(", false, true}, {29, 153, u"(", false, true},
-    {32, 0, u"!", true, true}, {33, 139, u"(", false, true}, {34, 140, u"(", false, true},
-    {35, 0, u"=", true, true}, {36, 0, u">", true, true}, {37, 0, u"<", true, true},
-    {38, 0, u">=", true, true}, {39, 0, u"<=", true, true}, {40, 0, u"<>", true, true},
-    {72, 0, u"", false, false, ClearExpression}, {73, 0, u"", false, false, CopySelection},
-    {74, 0, u"", false, false, CutSelection}, {75, 0, u"", false, false, PasteText},
+    Entry(13, {T(kExponentialEntry), T(kExponentialEntryPower)}, {F(u"e^")}, 0, u"e^"),
+    Function(14, kLnEntry, kLnInsert),
+    Function(15, kLogEntry, kLogInsert),
+    Separator(),
+    Operator(16, kPercentageEntry, u"%", kCompleteAfterAnswer),
+    Submenu(T(kTrigonometryMenuTitle)),
+    Entry(17, {T(kPiEntry)}, {T(kPiHint)}, kPiInsert, u""),
+    Separator(),
+    Function(18, kSinEntry, kSinInsert),
+    Function(19, kCosEntry, kCosInsert),
+    Function(20, kTanEntry, kTanInsert),
+    Function(21, kArcSinEntry, kArcSinInsert),
+    Function(22, kArcCosEntry, kArcCosInsert),
+    Function(23, kArcTanEntry, kArcTanInsert),
+    Separator(),
+    Function(24, kSinhEntry, kSinhInsert),
+    Function(25, kCoshEntry, kCoshInsert),
+    Function(26, kTanhEntry, kTanhInsert),
+    Function(27, kArSinhEntry, kArSinhInsert),
+    Function(28, kArCoshEntry, kArCoshInsert),
+    Function(29, kArTanhEntry, kArTanhInsert),
+    Submenu(T(kCountingMenuTitle)),
+    Operator(32, kFactorialEntry, u"!", kCompleteAfterAnswer),
+    Separator(),
+    Entry(33, {T(kPermutationsEntry)}, {T(kPermutationsEntryName), kTwoArguments},
+          kPermutationsInsert, u"("),
+    Entry(34, {T(kCombinationsEntry)}, {T(kCombinationsEntryName), kTwoArguments},
+          kCombinationsInsert, u"("),
+    Submenu(T(kComparisonsMenuTitle)),
+    Operator(35, kEqualEntry, u"=", kCompleteAfterAnswer),
+    Operator(36, kGreaterEntry, u">", kCompleteAfterAnswer),
+    Operator(37, kLessEntry, u"<", kCompleteAfterAnswer),
+    Operator(38, kGreaterOrEqualEntry, u">=", kCompleteAfterAnswer),
+    Operator(39, kLessOrEqualEntry, u"<=", kCompleteAfterAnswer),
+    Operator(40, kNotEqualEntry, u"<>", kCompleteAfterAnswer),
+    Submenu(T(kMemoryMenuTitle)),
+    Letters(kInsertLetterA, InsertLetter),
+    Separator(),
+    Command(kClearMemoriesCommand, T(kClearMemoriesText), ResetMemories),
+    Submenu(T(kStoreAnswerText)),
+    Letters(kStoreLetterA, StoreLatestAnswer),
 };
+
+// The skin menu's commands: About, always on top, and the skins, each the command of the first
+// plus its place in the list the menu was built from. The menu is built from the skin folders
+// each time it is shown.
+constexpr int32_t kAboutCommand = 103, kAlwaysOnTopCommand = 104, kFirstSkinCommand = 110;
+
+const MenuRow kEditRows[] = {
+    Command(73, T(kCopyEntry), CopySelection),
+    Command(74, T(kCutEntry), CutSelection),
+    Command(75, T(kPasteEntry), PasteText),
+    Separator(),
+    Command(72, T(kClearAllEntry), ClearExpression),
+};
+
+const std::span<const MenuRow> kMenus[] = {kFunctionRows, kEditRows};
 
 int32_t buildingMenu = -1;
 std::vector<int32_t> builtMenus;
+// The skins the skin menu lists, in its order.
+std::vector<std::u16string> listedSkins;
 // The memories as the function menu's hints show them, to build it again once they change.
 double shownMemories[kMemoryCount] = {};
 
-// The letter of a command of the range that starts at base, or 0.
-int32_t LetterOf(int32_t command, int32_t base) {
-  const int32_t place = command - base;
-  return IsMemoryPlace(place) ? place : 0;
-}
-
-template <size_t n>
-void BuildMenu(int32_t menu, const MenuRow (&rows)[n]) {
+void BuildMenu(int32_t menu, std::span<const MenuRow> rows) {
   if (!NewPopupMenu(menu)) return;
   buildingMenu = menu;
   bool open = false;
@@ -141,7 +190,8 @@ void BuildMenu(int32_t menu, const MenuRow (&rows)[n]) {
       case RowKind::kLetters:
         for (int32_t place = 1; place < kMemoryCount; ++place)
           if (IsMemoryPlace(place))
-            AddMenuItemWithHint(row.command + place, std::u16string(1, static_cast<char16_t>(u'a' + place - 1)),
+            AddMenuItemWithHint(row.command + place - 1,
+                                std::u16string(1, static_cast<char16_t>(u'a' + place - 1)),
                                 FormatAnswerNumber(memories[place]));
         std::memcpy(shownMemories, memories, sizeof memories);
         break;
@@ -150,6 +200,27 @@ void BuildMenu(int32_t menu, const MenuRow (&rows)[n]) {
   if (open) EndSubmenu(menu);
   buildingMenu = -1;
   if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end()) builtMenus.push_back(menu);
+}
+
+// The skin menu, built again each time it is shown: the folders of Apparence may have changed,
+// and the check marks follow the skin and the setting.
+void BuildSkinMenu() {
+  if (!NewPopupMenu(kSkinMenu)) return;
+  listedSkins = ListSkins();
+  if (BeginSubmenu(kSkinMenu, TextOf(kSkinsSubmenuText))) {
+    for (size_t i = 0; i < listedSkins.size(); ++i)
+      AddMenuCheckEntry(kSkinMenu, kFirstSkinCommand + int32_t(i), listedSkins[i],
+                        listedSkins[i] == appSettings.skinName);
+    EndSubmenu(kSkinMenu);
+  }
+  if (BeginSubmenu(kSkinMenu, u"?")) {
+    AddMenuEntry(kSkinMenu, kAboutCommand, TextOf(kAboutText));
+    AddMenuCheckEntry(kSkinMenu, kAlwaysOnTopCommand, TextOf(kAlwaysOnTopText),
+                      appSettings.alwaysOnTop != 0);
+    EndSubmenu(kSkinMenu);
+  }
+  if (std::find(builtMenus.begin(), builtMenus.end(), kSkinMenu) == builtMenus.end())
+    builtMenus.push_back(kSkinMenu);
 }
 
 }  // namespace
@@ -163,7 +234,7 @@ void AddMenuItemWithHint(int32_t number, std::u16string_view text, std::u16strin
 
 void BuildMenus() {
   BuildMenu(kFunctionMenu, kFunctionRows);
-  BuildMenu(kSkinMenu, kSkinRows);
+  BuildSkinMenu();
   BuildMenu(kEditMenu, kEditRows);
 }
 
@@ -173,32 +244,36 @@ void ShowMenu(int32_t menu) {
   // it again.
   if (menu == kFunctionMenu && std::memcmp(shownMemories, memories, sizeof memories) != 0)
     BuildMenu(kFunctionMenu, kFunctionRows);
-  ShowPopupMenu(menu, SkinWindowHandle(0));
+  if (menu == kSkinMenu) BuildSkinMenu();
+  ShowPopupMenu(menu, SkinWindowHandle(kMainWindow));
 }
 
 void HandleMenuCommand(int32_t number) {
-  if (const int32_t place = LetterOf(number, kInsertLetterBase)) {
-    // A memory letter, which the calculation reads as its value.
-    InsertText(std::u16string(1, static_cast<char16_t>(u'a' + place - 1)), false, false);
-    return;
+  if (number == kAboutCommand) return ShowAbout();
+  if (number == kAlwaysOnTopCommand) return ToggleAlwaysOnTop();
+  if (number >= kFirstSkinCommand && size_t(number - kFirstSkinCommand) < listedSkins.size()) {
+    // A copy: the choice may build the menu, and so the list, again.
+    const std::u16string skin = listedSkins[size_t(number - kFirstSkinCommand)];
+    return ChooseSkin(skin);
   }
-  if (const int32_t place = LetterOf(number, kStoreLetterBase)) return StoreLatestAnswer(place);
-  if (number == kClearMemoriesCommand) return ResetMemories();
-  for (const Command& command : kCommands) {
-    if (command.number != number) continue;
-    if (command.edit != nullptr) {
-      command.edit();
-    } else {
-      std::u16string piece = command.insertText ? TextOf(command.insertText) : std::u16string();
-      InsertText(piece + command.piece, command.answerFirst, command.finalPass);
+  for (std::span<const MenuRow> rows : kMenus) {
+    for (const MenuRow& row : rows) {
+      if (row.kind == RowKind::kLetters) {
+        const int32_t place = number - row.command + 1;
+        if (IsMemoryPlace(place)) return row.letterAction(place);
+      }
+      if (row.kind != RowKind::kEntry || row.command != number) continue;
+      if (row.action != nullptr) return row.action();
+      const std::u16string text = row.insertText ? TextOf(row.insertText) : std::u16string();
+      return InsertText(text + row.piece, row.insert);
     }
-    return;
   }
 }
 
 void ReleaseMenus() {
   for (int32_t menu : builtMenus) DestroyPopupMenu(menu);
   builtMenus.clear();
+  listedSkins.clear();
   buildingMenu = -1;
   std::fill(std::begin(shownMemories), std::end(shownMemories), 0.0);
 }

@@ -1,5 +1,7 @@
-// The three popup menus (functions, skin, edit), built once at start-up from the language
-// texts, and the commands their entries send.
+// The three popup menus (functions, skin, edit), built at start-up from the language texts (the
+// function menu again when a memory letter changed, for its hints, the skin menu each time it is
+// shown, for the skin folders), and the commands their
+// entries send.
 #pragma once
 #include <cstdint>
 #include <string_view>

@@ -1,14 +1,14 @@
 #include "app/startup.h"
 
-#include <bit>
-#include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/accessible_tree.h"
 #include "app/event_loop.h"
 #include "app/items.h"
 #include "app/menus.h"
+#include "app/saving.h"
+#include "app/skins.h"
 #include "app/spelling_table.h"
 #include "display/expression_line.h"
 #include "display/history_panel.h"
@@ -26,86 +26,13 @@
 
 namespace {
 
-// Whether LoadSettings has run: before it, the settings in memory are not the user's, and a
-// save would replace the file with defaults (the desktop may go during the language dialog).
-bool settingsLoaded = false;
-
-// What the file holds of the history, the angle mode, the window's place and the memory
-// letters, as last saved or loaded.
-std::vector<HistoryEntry> savedHistory;
-int32_t savedAngleMode = 0;
-int32_t savedX = 0, savedY = 0;
-double savedMemories[kMemoryCount] = {};
-
-void RememberSaved() {
-  savedHistory = historyList.entries;
-  savedAngleMode = appSettings.angleMode;
-  savedX = appSettings.windowX;
-  savedY = appSettings.windowY;
-  std::memcpy(savedMemories, memories, sizeof memories);
-}
-
-// Whether the window stands somewhere else than the file says, once it has come to rest: a
-// drag moves it many times, and is worth one save when the button comes up.
-bool WindowMoved() {
-  const WindowHandle window = SkinWindowHandle(kMainWindow);
-  int32_t x = 0, y = 0;
-  return window != 0 && GetWindowPosition(window, &x, &y) && (x != savedX || y != savedY) &&
-         !IsLeftButtonHeld();
-}
-
-// Answers compare by their bits: a NaN answer is the same as itself.
-bool SameHistory(const std::vector<HistoryEntry>& a, const std::vector<HistoryEntry>& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i].expression != b[i].expression || a[i].exactForm != b[i].exactForm ||
-        a[i].errorKind != b[i].errorKind ||
-        std::bit_cast<uint64_t>(a[i].answer) != std::bit_cast<uint64_t>(b[i].answer))
-      return false;
-  }
-  return true;
-}
-
-// Takes what the settings keep of the window: its place and the expression line. Reads only
-// what the program already knows, so it also serves when the desktop has gone away.
-void TakeWindowState() {
-  const WindowHandle window = SkinWindowHandle(kMainWindow);
-  int32_t x = 0, y = 0;
-  if (window != 0 && GetWindowPosition(window, &x, &y)) {
-    appSettings.windowX = x;
-    appSettings.windowY = y;
-  }
-  if (window != 0) appSettings.expressionText = expressionLine.text;
-}
-
-// What the exit keeps: the settings with the window's place and the expression, and the
-// language choice. Also the desktop-lost handler, and what the end of a session runs.
-void SaveState() {
-  if (!settingsLoaded) return;
-  TakeWindowState();
-  SaveSettings();
-  RememberSaved();
-  SaveLanguageChoice();
-}
-
-// The skin's name as the failure message quotes it. The name comes from the settings file, which
-// is the user's to edit: a name of megabytes took the message box a minute and a gigabyte to lay
-// out, so a long one is cut, with an ellipsis to show it was.
-std::u16string QuotedSkinName() {
-  constexpr size_t kLongest = 100;
-  const std::u16string& name = appSettings.skinName;
-  if (name.size() <= kLongest) return name;
-  size_t kept = kLongest;
-  if (name[kept - 1] >= 0xD800 && name[kept - 1] <= 0xDBFF) --kept;  // half a character
-  return name.substr(0, kept) + u"…";
-}
-
 // The skin cannot show the calculator: say so, and end as a normal exit does, with the skin
 // setting back to the shipped one.
 void FailSkin() {
-  std::u16string message = TextOf(111) + QuotedSkinName() + TextOf(112) + u"\n" + TextOf(113);
-  ShowMessageBox(0, TextOf(110), message);
-  appSettings.skinName = u"Defaut";
+  std::u16string message = TextOf(kSkinFailureBeforeName) + QuotedSkinName(appSettings.skinName) +
+                           TextOf(kSkinFailureAfterName) + u"\n" + TextOf(kSkinFailureAdvice);
+  ShowMessageBox(0, TextOf(kSkinFailureTitle), message);
+  appSettings.skinName = kShippedSkin;
   ShutDown();
 }
 
@@ -141,36 +68,28 @@ bool StartUp() {
     return true;
   }
 
-  if (OpenSkinFolder(kMainWindow, 0, 0, TextOf(37), kSkinCentred | kSkinHidden, 0, kSkinFolder) == 0 ||
-      !IsSkinItem(kHistoryItem) || !IsSkinItem(kExpressionItem)) {
+  if (!OpenMainSkin()) {
     FailSkin();
     return true;
   }
   if (appSettings.savePosition != 0) RestoreWindowPosition();
-  SetItemCaptions();
-  LinkSkinItem(kHistoryItem, kHistoryFrame);
-  LinkSkinItem(kExpressionItem, kExpressionFrame);
-  SetSkinItemDrag(kHistoryItem, 1);
-  LetCaptionsDragTheWindow();
-  SetSkinItemState(appSettings.angleMode == 1 ? kRadiansItem : kDegreesItem, 1);
-  const WindowHandle window = SkinWindowHandle(kMainWindow);
-  if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(window, true);
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  DressMainWindow();
   BuildMenus();
 
   expressionLine.text = appSettings.expressionText;
-  MoveCaret(0, false, true, false);
+  MoveCaret({.toEnd = true});
   DrawExpressionLine();
   historyList.historyCursor = historyList.entries.empty() ? -1 : 0;
   DrawHistory();
   SetSkinItemState(kHistoryItem, 1);
   SetSkinItemState(kExpressionItem, 1);
   HideSkinWindow(kMainWindow, kShowWindow);
+  PublishAccessibleTree();
   // The place the window opened at (centred, say, on a first run) is no change worth a save.
   TakeWindowState();
   RememberSaved();
   RunEventLoop();
+  ShutDown();
   return true;
 }
 
@@ -188,39 +107,6 @@ void RestoreWindowPosition() {
   }
 }
 
-void ChangeDisplayScale(double scale) {
-  const double before = SkinScale();
-  if (scale == before) return;
-  const WindowHandle window = SkinWindowHandle(kMainWindow);
-  int32_t windowX = 0, windowY = 0, width = 0, height = 0, pointerX = 0, pointerY = 0;
-  GetWindowPosition(window, &windowX, &windowY);
-  GetWindowClientSize(window, &width, &height);
-  const bool pointerOver = GetCursorScreenPosition(&pointerX, &pointerY) && pointerX >= windowX &&
-                           pointerY >= windowY && pointerX < windowX + width && pointerY < windowY + height;
-  if (!RescaleSkinWindow(kMainWindow, scale)) return;
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
-  DrawExpressionLine();
-  DrawHistory();
-  // A window placed on another monitor (the saved place at start-up) keeps its corner.
-  if (!pointerOver) return;
-  // Dragged across monitors, it grows or shrinks around the pointer that holds it.
-  const double ratio = scale / before;
-  MoveSkinWindow(kMainWindow, pointerX - int32_t(std::lround((pointerX - windowX) * ratio)),
-                 pointerY - int32_t(std::lround((pointerY - windowY) * ratio)));
-}
-
-void SaveChangesInBackground() {
-  if (!settingsLoaded) return;
-  // Bit for bit, so that a NaN kept in a letter is no change at every pass.
-  if (appSettings.angleMode == savedAngleMode && !WindowMoved() &&
-      SameHistory(historyList.entries, savedHistory) && std::memcmp(memories, savedMemories, sizeof memories) == 0)
-    return;
-  TakeWindowState();
-  StartSettingsSave();
-  RememberSaved();
-}
-
 void ShutDown() {
   SaveState();
   // Saved: a copy started from now on may take the folder.
@@ -235,10 +121,7 @@ void ShutDown() {
 }
 
 void ResetApp() {
-  FinishSettingsSaves();
-  settingsLoaded = false;
-  savedHistory.clear();
-  savedAngleMode = savedX = savedY = 0;
+  ResetSaving();
   ReleaseMenus();
   ReleaseSkin();
   ResetExpressionLine();

@@ -2,15 +2,7 @@
 #pragma once
 #include <cstdint>
 
-// The calculator's window, by its number in the skin library.
-inline constexpr int32_t kMainWindow = 0;
-// HideSkinWindow's argument that shows the window (and brings it to the front).
-inline constexpr int32_t kShowWindow = 0;
-// The timer that blinks the caret, on the main window, and its period: one tick per phase,
-// shown then hidden. It runs only while the main window has the keyboard (see RunEventLoop).
-inline constexpr int32_t kCaretTimer = 78;
-inline constexpr int32_t kCaretPhaseMs = 300;
-// The skin folder the calculator opens, relative to the working directory.
+// The shipped skin's folder, relative to the working directory, decoded ahead at start-up.
 inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 
 // Starts the platform and every subsystem, loads the language and the settings, opens the
@@ -26,20 +18,9 @@ bool StartUp();
 // monitor; otherwise it stays centred.
 void RestoreWindowPosition();
 
-// Draws the calculator again at the scale of the monitor its window moved to: the skin, the
-// two displays at their items' new sizes, and, when the pointer is over the window (dragging
-// it), the window placed so that the point under the pointer stays under it; else its corner
-// stays. Keeps the old scale when the skin cannot be drawn at the new one.
-void ChangeDisplayScale(double scale);
-
 // Saves the settings (with the window's position and the expression) and the language
 // choice, releases every resource and ends the program with exit code 0.
 void ShutDown();
-
-// When a calculation, the angle keys or a move of the window changed what the settings file
-// keeps, saves it (with the line, as the exit would) in the background, so that a kill or a
-// crash loses at most the line typed since. The event loop calls it when no input waits.
-void SaveChangesInBackground();
 
 // Back to the state before StartUp, for tests: every subsystem's state emptied.
 void ResetApp();

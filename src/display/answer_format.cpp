@@ -174,9 +174,10 @@ void BuildExactForm(HistoryEntry& entry) {
   std::u16string form = FindFraction(entry.answer);
 
   static const MultipleOf multiples[] = {
-      {std::numbers::pi, 184, 185, u"", 199},
-      {std::sqrt(2.0), 186, 187, u"(2)", 200},
-      {std::sqrt(3.0), 188, 189, u"(3)", 201},
+      {std::numbers::pi, kPiMultipleFirst, kPiMultipleSecond, u"", kPiExactForm},
+      {std::sqrt(2.0), kRootTwoMultipleBefore, kRootTwoMultipleAfter, u"(2)", kRootTwoExactForm},
+      {std::sqrt(3.0), kRootThreeMultipleBefore, kRootThreeMultipleAfter, u"(3)",
+       kRootThreeExactForm},
   };
   for (const MultipleOf& multiple : multiples) {
     if (!form.empty()) break;
@@ -192,34 +193,34 @@ void BuildExactForm(HistoryEntry& entry) {
     }
   }
 
-  form = ReplaceAll(form, u"-", TextOf(182));
-  form = ReplaceAll(form, u"/", TextOf(183));
-  // Rewrite A: lets the language move a sign out of the multiplier ("π×−2⁄3" to "−π×2⁄3").
-  if (const std::u16string trigger = TextOf(190) + TextOf(191);
+  form = ReplaceAll(form, u"-", TextOf(kExactMinus));
+  form = ReplaceAll(form, u"/", TextOf(kExactFractionBar));
+  // The language may move a sign out of the multiplier ("π×−2⁄3" to "−π×2⁄3").
+  if (const std::u16string trigger = TextOf(kNegativeTriggerFirst) + TextOf(kNegativeTriggerSecond);
       !trigger.empty() && form.find(trigger) != std::u16string::npos) {
-    form = TextOf(192) + ReplaceAll(form, TextOf(193) + TextOf(194), TextOf(195));
+    form = TextOf(kNegativeSignInFront) + ReplaceAll(form, TextOf(kNegativeReplacedFirst) + TextOf(kNegativeReplacedSecond), TextOf(kNegativeReplacement));
   }
-  // Rewrite B: lets the language drop a unit multiplier ("π×1⁄3" to "π⁄3"). With both of its
+  // The language may drop a unit multiplier ("π×1⁄3" to "π⁄3"). With both of its
   // surrounding texts empty the pattern would be a bare "1" and would delete digits.
-  if (!TextOf(196).empty() || !TextOf(197).empty())
-    form = ReplaceAll(form, TextOf(196) + u"1" + TextOf(197), TextOf(198));
+  if (!TextOf(kUnitNumeratorBefore).empty() || !TextOf(kUnitNumeratorAfter).empty())
+    form = ReplaceAll(form, TextOf(kUnitNumeratorBefore) + u"1" + TextOf(kUnitNumeratorAfter), TextOf(kUnitNumeratorReplacement));
 
   if (form == entry.expression) form.clear();  // the user typed the exact form already
-  if (!form.empty()) form += u" " + TextOf(180) + u" ";
+  if (!form.empty()) form += u" " + TextOf(kExactFormEquals) + u" ";
   entry.exactForm = form;
 }
 
 std::u16string ComposeAnswerLine(const HistoryEntry& entry) {
   std::u16string line;
   if (entry.errorKind >= 1 && entry.errorKind <= 5) {
-    line = TextOf(170 + entry.errorKind);
+    line = TextOf(ErrorText(entry.errorKind));
   } else {
     // The form is stored with its word and a space after it, but a settings file drops
     // blanks at the ends of its values: the line is set out again, whatever came back.
     std::u16string_view form = entry.exactForm;
     const size_t end = form.find_last_not_of(u' ');
     form = end == std::u16string_view::npos ? std::u16string_view() : form.substr(0, end + 1);
-    const std::u16string word = TextOf(180);
+    const std::u16string word = TextOf(kExactFormEquals);
     if (!form.empty()) {
       line = form;
       if (!word.empty() && !form.ends_with(word)) line += u" " + word;
@@ -227,9 +228,9 @@ std::u16string ComposeAnswerLine(const HistoryEntry& entry) {
     }
     line += FormatAnswerNumber(entry.answer);
   }
-  line = ReplaceAll(line, u"-", TextOf(177));
-  line = ReplaceAll(line, u"/", TextOf(178));
-  line = ReplaceAll(line, u"*", TextOf(179));
-  line = ReplaceAll(line, u"^", TextOf(181));
+  line = ReplaceAll(line, u"-", TextOf(kAnswerMinus));
+  line = ReplaceAll(line, u"/", TextOf(kAnswerSlash));
+  line = ReplaceAll(line, u"*", TextOf(kAnswerTimes));
+  line = ReplaceAll(line, u"^", TextOf(kAnswerPower));
   return line;
 }

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "display/spelling_replacement.h"
 #include "engine/spelling.h"
 #include "platform/input.h"
 #include "platform/text.h"
@@ -269,7 +268,9 @@ bool RedoLineEdit() {
   return true;
 }
 
-void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor) {
+void MoveCaret(CaretMove move) {
+  const int32_t delta = move.delta;
+  const bool toStart = move.toStart, toEnd = move.toEnd, keepAnchor = move.keepAnchor;
   ExpressionLine& line = expressionLine;
   ClampPositions(line);
   const int64_t length = static_cast<int64_t>(line.text.size());
@@ -299,25 +300,26 @@ void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor) {
   if (!keepAnchor && !IsShiftHeld()) line.anchor = line.caret;
   line.caretShown = true;
   ++line.blinkRestarts;
-  ApplySpellings(false);
+  ApplySpellings(SpellingPass::kWhileTyping);
   DrawExpressionLine();
 }
 
-void InsertText(std::u16string_view piece, bool answerFirst, bool finalPass) {
+void InsertText(std::u16string_view piece, InsertOptions options) {
   ExpressionLine& line = expressionLine;
   ClampPositions(line);
   if (line.caret > line.anchor) std::swap(line.caret, line.anchor);
-  if (line.text.empty() && answerFirst) InsertText(TextOf(31), false, false);
+  if (line.text.empty() && options.answerFirst) InsertText(TextOf(kAnswerWord));
   const int64_t kept = int64_t(line.text.size()) - (line.anchor - line.caret);
   piece = piece.substr(0, size_t(std::clamp<int64_t>(kMaxLineLength - kept, 0, int64_t(piece.size()))));
   line.text.replace(size_t(line.caret), size_t(line.anchor - line.caret), piece);
   line.caret += static_cast<int32_t>(piece.size());
   line.anchor = line.caret;
-  ApplySpellings(finalPass);
+  ApplySpellings(options.pass);
   DrawExpressionLine();
 }
 
-void DeleteAtCaret(bool backwards) {
+void DeleteAtCaret(DeleteDirection direction) {
+  const bool backwards = direction == DeleteDirection::kBackwards;
   ExpressionLine& line = expressionLine;
   ClampPositions(line);
   std::u16string& text = line.text;
@@ -350,7 +352,7 @@ void PlaceCaretByMouse() {
   const int32_t pressX = PointerXOverLine(LastSkinEvent());
   line.caret = HitBoundary(pressX);
   if (!IsShiftHeld()) line.anchor = line.caret;
-  MoveCaret(0, false, false, false);
+  MoveCaret({});
   for (;;) {
     const int32_t code = WaitSkinEvent();
     if (code == kEventLeftUp || code == kEventClose) return;
@@ -358,7 +360,7 @@ void PlaceCaretByMouse() {
       int32_t x = PointerXOverLine(LastSkinEvent());
       if (std::abs(x - pressX) > SkinPixels(kDragThreshold)) {
         line.caret = HitBoundary(x);
-        MoveCaret(0, false, false, true);
+        MoveCaret({.keepAnchor = true});
       }
     }
     if (IsSkinItemHot(kExpressionItem) == 0) return;
@@ -442,4 +444,8 @@ int64_t LineTextWidth(std::u16string_view text, int32_t from, int32_t to) {
   int64_t total = 0;
   for (int32_t i = std::max(from, 0); i < to && size_t(i) < text.size(); ++i) total += UnitWidth(text, size_t(i));
   return total;
+}
+
+void ApplySpellings(SpellingPass pass) {
+  RewriteSpellings(expressionLine.text, expressionLine.caret, expressionLine.anchor, pass);
 }

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "display/spelling_replacement.h"
 #include "platform/image.h"
+#include "skin/item_colours.h"
 
-// The skin item that shows the line.
-inline constexpr int32_t kExpressionItem = 0xF53610;
 
 struct ExpressionLine {
   std::u16string text;      // the calculation, with the display glyphs of the spelling table
@@ -24,20 +24,40 @@ struct ExpressionLine {
 extern ExpressionLine expressionLine;
 extern Image lineImage;
 
-// Moves the caret by delta, or to the start or the end; a caret left inside a display name
-// jumps to the name's end when moving right, else to its start. Unless keepAnchor is set or
-// Shift is held, the selection collapses. Restarts the blink in its shown phase, rewrites the
-// spellings the caret has left and redraws.
-void MoveCaret(int32_t delta, bool toStart, bool toEnd, bool keepAnchor);
+// Where MoveCaret takes the caret: by delta units, or to the start or the end of the line. The
+// selection collapses unless keepAnchor is set or Shift is held. Named at the call, as in
+// MoveCaret({.toEnd = true}).
+struct CaretMove {
+  int32_t delta = 0;
+  bool toStart = false;
+  bool toEnd = false;
+  bool keepAnchor = false;
+};
 
-// Replaces the selection by the piece, caret after it. On an empty line with answerFirst set,
-// the answer word (text 31) goes first. Rewrites the spellings (finalPass completes a word at
-// the end of the text) and redraws.
-void InsertText(std::u16string_view piece, bool answerFirst, bool finalPass);
+// Moves the caret; a caret left inside a display name jumps to the name's end when moving right,
+// else to its start. Restarts the blink in its shown phase, rewrites the spellings the caret has
+// left and redraws.
+void MoveCaret(CaretMove move);
+
+// How InsertText inserts: with answerFirst, an operator typed on an empty line gets the answer
+// word (text 31) in front; the pass is the spelling rewrite's that follows (the final one
+// completes a name at the end of the text).
+struct InsertOptions {
+  bool answerFirst = false;
+  SpellingPass pass = SpellingPass::kWhileTyping;
+};
+
+// Replaces the selection by the piece, caret after it, rewrites the spellings and redraws.
+void InsertText(std::u16string_view piece, InsertOptions options = {});
+
+enum class DeleteDirection : uint8_t { kBackwards, kForwards };
 
 // Removes the selection; without one, the display name or the character before the caret
 // (backwards) or after it. Redraws.
-void DeleteAtCaret(bool backwards);
+void DeleteAtCaret(DeleteDirection direction);
+
+// RewriteSpellings on the line's text, caret and anchor; the caller redraws.
+void ApplySpellings(SpellingPass pass);
 
 // Follows the left button pressed over the line: places the caret at the boundary nearest to
 // the pointer (Shift extends the selection), then, while the button is held and the pointer

@@ -179,6 +179,14 @@ HistoryHit HistoryEntryAt(int32_t x, int32_t y) {
   return hit;
 }
 
+std::vector<HistoryRows> ShownHistoryRows() {
+  std::vector<HistoryRows> rows;
+  ForEachShownEntry([&](const ShownEntry& shown) {
+    rows.push_back({shown.index, shown.expressionTop, shown.answerTop, shown.lineHeight});
+  });
+  return rows;
+}
+
 void ResetHistoryPanel() {
   historyImage = {};
   savedTyping.clear();

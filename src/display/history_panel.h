@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/image.h"
 #include "settings/history_types.h"
+#include "skin/item_colours.h"
 
-// The skin item that shows the panel.
-inline constexpr int32_t kHistoryItem = 0xBB2F14;
 // Entries kept at most, the sentinel included; a calculation beyond removes the entry before the
 // last one, the oldest real entry.
 inline constexpr size_t kMaxHistoryEntries = 31;
@@ -19,7 +19,7 @@ inline constexpr size_t kMaxHistoryEntries = 31;
 extern Image historyImage;
 extern std::u16string savedTyping;
 
-// Puts a new entry for the expression at the top, replacing the newest entry when that one
+// Puts a new entry for the expression at the front of the list (index 0), replacing the newest entry when that one
 // failed or holds the same expression; the new entry becomes current. An empty list first gets
 // its sentinel, the empty entry that ends every list.
 HistoryEntry& AddHistoryEntry(std::u16string_view expression);
@@ -53,6 +53,14 @@ struct HistoryHit {
   HistoryPart part = HistoryPart::kNone;
 };
 HistoryHit HistoryEntryAt(int32_t x, int32_t y);
+
+// Where DrawHistory last put each entry it shows, from the current one upwards: the tops of its
+// expression and answer rows, in the item's pixels, each one line high.
+struct HistoryRows {
+  size_t index;
+  int32_t expressionTop, answerTop, lineHeight;
+};
+std::vector<HistoryRows> ShownHistoryRows();
 
 // Back to the start-up state: nothing saved and no image.
 void ResetHistoryPanel();

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "display/expression_line.h"
 #include "engine/spelling.h"
 #include "platform/unicode.h"
 
@@ -25,9 +24,6 @@ struct Follower {
   int32_t Result() const { return static_cast<int32_t>(pinned >= 0 ? pinned : original + shift); }
 };
 
-// One entry's pass over the text. The text is rebuilt once, not once per occurrence: what
-// follows a replacement is still the original text, so the search simply goes on in it, and
-// only the character just before an occurrence may come from the replacement before it.
 // The code units present in the lowered text, so that an entry whose first unit is absent
 // costs nothing even on a very long text.
 using PresentUnits = std::vector<bool>;
@@ -63,6 +59,9 @@ bool EndsWithAny(std::u16string_view text, const std::vector<std::u16string>& en
   return false;
 }
 
+// One entry's pass over the text. The text is rebuilt once, not once per occurrence: what
+// follows a replacement is still the original text, so the search simply goes on in it, and
+// only the character just before an occurrence may come from the replacement before it.
 void RewriteEntry(const SpellingEntry& entry, const Powers& powers, std::u16string& text,
                   std::u16string& lower, PresentUnits& present, int32_t& caret, int32_t& anchor,
                   bool finalPass) {
@@ -133,7 +132,8 @@ void RewriteEntry(const SpellingEntry& entry, const Powers& powers, std::u16stri
 
 }  // namespace
 
-void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, bool finalPass) {
+void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, SpellingPass pass) {
+  const bool finalPass = pass == SpellingPass::kFinal;
   UseSortKeyOrder();
   std::u16string lower = LowerCaseText(text);
   PresentUnits present(0x10000, false);
@@ -143,6 +143,3 @@ void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, boo
     RewriteEntry(entry, powers, text, lower, present, caret, anchor, finalPass);
 }
 
-void ApplySpellings(bool finalPass) {
-  RewriteSpellings(expressionLine.text, expressionLine.caret, expressionLine.anchor, finalPass);
-}

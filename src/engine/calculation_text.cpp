@@ -168,7 +168,7 @@ struct WorkingText {
 };
 
 // How long the evaluator text may grow. Replacements lengthen it a little (a memory letter
-// becomes an 18-digit number, the answer word up to a few hundred), but templates copy their
+// or the answer word becomes its number with every digit, a few hundred units at most), but templates copy their
 // fields, rounding three times, so nested calls grow it geometrically: thirty nested roundings
 // would make 3^30 copies. The evaluator takes at most 255 tokens, so a text 16 times longer than
 // the line plus 64 Ki units is far past anything it evaluates, unless the line holds numbers

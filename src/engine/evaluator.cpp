@@ -87,7 +87,7 @@ double ApplyRoot(double x, double n) {
 double Factorial(double a) {
   if (!(std::isfinite(a) && a >= 0 && a == std::floor(a))) lastErrorKind = kOutsideDomain;
   if (std::isnan(a)) return kNaN;
-  const double bound = std::nearbyint(a);  // ties to even, as the 32-bit rounding does
+  const double bound = std::nearbyint(a);  // nearest whole number, ties to even
   // 171! is past the largest double: no need to multiply up to a huge bound.
   if (bound > 170) return HUGE_VAL;
   if (bound < 2) return 1.0;

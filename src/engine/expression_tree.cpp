@@ -29,8 +29,9 @@ bool EndsOperator(char16_t c) { return (c >= u'0' && c <= u'9') || c == u'.'; }
 // Characters after which a "-" is the sign of what follows rather than a subtraction.
 bool PrecedesSign(char16_t c) { return std::u16string_view(u"(*+/^-><=!%").find(c) != std::u16string_view::npos; }
 
-// An optional "-", then digits with at most one point and at least one digit. Anything else was
-// once read as its longest leading number, the rest dropped without a word: "1..2" was 1.
+// An optional "-", then digits with at most one point and at least one digit. Reading only the
+// longest leading number would drop the rest without a word ("1..2" would be 1), so anything
+// else is refused.
 bool IsWholeNumber(std::u16string_view token) {
   if (!token.empty() && token.front() == u'-') token.remove_prefix(1);
   int digits = 0, points = 0;

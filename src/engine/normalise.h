@@ -5,8 +5,8 @@
 #include <string_view>
 
 // The built-in functions. Each name in a text becomes its code followed by the function
-// operator "~". The hyperbolic codes are multiples of ten so that no digit typed before an
-// older name can run into one of them.
+// operator "~". The hyperbolic codes are multiples of ten so that a digit typed before one of
+// the other names (codes 1 to 11) can never make one of them: "2cos" gives 24, never 20.
 enum FunctionCode : int32_t {
   kSquareRoot = 1,
   kSine = 2,

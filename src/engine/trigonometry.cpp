@@ -267,7 +267,8 @@ double TangentInDegrees(double x) {
 }
 
 bool IsOddRightAngle(double x) { return std::isfinite(x) && std::fmod(std::fabs(x), 2 * kRightAngle) == kRightAngle; }
-// Below 2^-27, x³/6 and x²/2 are under half an ulp: the answers are x and 1, and -0 stays -0.
+
+// For the three functions below: below 2^-27, x³/6 and x²/2 are under half an ulp: the answers are x and 1, and -0 stays -0.
 double Sine(double x) {
   if (!std::isfinite(x)) return x - x;  // NaN, also for ±∞
   if (std::fabs(x) < 0x1p-27) return x;

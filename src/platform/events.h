@@ -25,7 +25,9 @@ enum : int32_t {
   kEventTimer = 13110,        // parameter: the timer number
   kEventActivate = 13120,     // window 0: the program was started again in the same folder, and
                               // this copy is asked to come to the front (see ClaimWorkingFolder)
-  kEventScaleChanged = 13130,  // the window went to a monitor of another scale; parameter: the
+  kEventAccessibleAction = 13130,  // assistive technology pressed a part of the window;
+                                   // parameter: the part's id (see accessibility.h)
+  kEventScaleChanged = 13140,  // the window went to a monitor of another scale; parameter: the
                                // new scale in hundredths (150 for 1.5), see ScaleOfEvent
 };
 

@@ -59,6 +59,9 @@ std::string FindFileIgnoringExtensionCase(std::string_view path);
 // compared without regard to ASCII case, sorted by name (byte order). Returns false, with an
 // empty list, when the folder cannot be listed.
 bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names);
+// The names of the folders in the folder ("." and ".." aside), sorted by name (byte order).
+// Returns false, with an empty list, when the folder cannot be listed.
+bool ListSubfolders(std::string_view folder, std::vector<std::string>* names);
 // Renames a file, replacing the destination. Returns false when it cannot.
 bool RenameFile(std::string_view from, std::string_view to);
 

@@ -20,6 +20,10 @@ void EndSubmenu(int32_t menu);
 // column, aligned across the entries, for hints. Returns false when the menu does not exist or
 // the command is below 1 (0 stands for no choice).
 bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text);
+// As AddMenuEntry, for an entry that shows whether its choice is on: a check mark beside the
+// text when checked. Choosing it sends its command as any entry does; the menu is built again
+// to show a new state.
+bool AddMenuCheckEntry(int32_t menu, int32_t command, std::u16string_view text, bool checked);
 bool AddMenuSeparator(int32_t menu);
 
 // Shows the menu at the mouse pointer over the window and returns when it is closed; a choice

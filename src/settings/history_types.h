@@ -12,8 +12,8 @@ struct HistoryEntry {
   int32_t errorKind = 0;      // an ErrorKind of the engine; 0 for none
 };
 
-// The history, index 0 the newest entry. A non-empty list that was loaded ends with a sentinel
-// entry whose expression is empty.
+// The history, index 0 the newest entry. Every non-empty list ends with a sentinel entry whose
+// expression is empty (loading and the first calculation both put it there).
 struct HistoryList {
   std::vector<HistoryEntry> entries;
   int32_t historyCursor = -1;  // index of the current entry, -1 for none

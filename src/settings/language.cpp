@@ -5,10 +5,8 @@
 
 #include "platform/files.h"
 #include "platform/unicode.h"
-#include "settings/preference_store.h"
+#include "settings/language_dialog.h"
 #include "settings/text_table.h"
-
-std::u16string languageName;
 
 namespace {
 
@@ -147,11 +145,7 @@ int32_t ReadTextNumber(std::u16string_view text) {
 }
 
 bool LoadLanguage() {
-  {
-    PreferenceStore choice;
-    choice.Open(kLanguageChoiceFile);
-    languageName = choice.ReadString(u"Defaut", u"");
-  }
+  ReadLanguageChoice();
   if (languageName.empty() || LanguageFile(kLanguageFolder, languageName).empty()) {
     if (!ChooseLanguage()) return false;
   }
@@ -167,9 +161,3 @@ bool ReadLanguageTexts(std::u16string_view folder, std::u16string_view name) {
   return base;
 }
 
-void SaveLanguageChoice() {
-  PreferenceStore choice;
-  if (!choice.Create(kLanguageChoiceFile)) return;
-  choice.WriteString(u"Defaut", languageName);
-  choice.Close();
-}

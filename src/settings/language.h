@@ -1,5 +1,5 @@
-// The interface language: the language files that fill the text table, the remembered choice
-// in "Langue.lng", and the dialog that lets the user choose.
+// The interface language: the language files that fill the text table. The remembered choice
+// is language_choice.h's, the dialog that lets the user choose language_dialog.h's.
 //
 // A language file is the folder "Lng-Tornavelle" plus the language's name plus ".Txt" (the
 // extension matched in any case). French, "Francais", is the base: its first line is the number
@@ -15,12 +15,8 @@
 #include <string_view>
 #include <vector>
 
-// The chosen language's name, such as "Francais"; empty before a choice.
-extern std::u16string languageName;
+#include "settings/language_choice.h"
 
-inline constexpr char16_t kLanguageChoiceFile[] = u"Langue.lng";
-inline constexpr char16_t kLanguageFolder[] = u"Lng-Tornavelle";
-inline constexpr char16_t kBaseLanguage[] = u"Francais";
 // A French file that announces more texts than this, or fewer than none, is unreadable.
 inline constexpr int32_t kMaxLanguageTexts = 100000;
 // The longest text kept, four times the longest shipped one. Every entry may refer to one huge
@@ -38,24 +34,6 @@ bool LoadLanguage();
 // start-up does, without the remembered choice or the dialog. Returns false when the French
 // file could not be read (the table then keeps its size and holds the other file's texts).
 bool ReadLanguageTexts(std::u16string_view folder, std::u16string_view name);
-
-// The language dialog, listing the language files by name. Choosing the current language, or
-// closing the dialog once a language is known, returns true and start-up goes on (even when
-// that language's file is missing: the French texts are then used). Choosing another language
-// saves the choice, starts a new copy of the program and ends this one; closing it with no
-// language known ends the program without saving. Returns false when the program was ended.
-bool ChooseLanguage();
-
-// Sorts language names as a reader looks for them: case and the accents of Latin letters
-// ignored, Latin names first, then Greek, Cyrillic and the other scripts.
-void SortLanguageNames(std::vector<std::u16string>* names);
-
-// The index in languages of the one that speaks to users of the locale tag ("de_DE.UTF-8",
-// "pt-BR", "zh_TW"), or -1 when none of them does.
-int LanguageForLocale(std::u16string_view tag, const std::vector<std::u16string>& languages);
-
-// Writes "Defaut = name" into "Langue.lng", replacing it; nothing happens when it cannot.
-void SaveLanguageChoice();
 
 // An integer as the language files write them: leading spaces and tabs, an optional sign, then
 // decimal digits, or "$" and hexadecimal digits, or "%" and binary digits, up to the first other

@@ -1,4 +1,5 @@
-// The language dialog, shown through the platform layer.
+#include "settings/language_dialog.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -9,7 +10,7 @@
 #include "platform/process.h"
 #include "platform/unicode.h"
 #include "platform/user_language.h"
-#include "settings/language.h"
+#include "settings/language_choice.h"
 
 namespace {
 

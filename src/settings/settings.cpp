@@ -74,7 +74,7 @@ std::u16string HistoryKey(size_t n, std::u16string_view field) {
 constexpr std::u16string_view kHistoryEnd = u"$";
 
 // The longest text saved. A file over kMaxPreferenceFileBytes is never written, since the next
-// start could not read it; a line and a full history (31 calculations with their exact forms) of
+// start could not read it; a line and a full history (kMaxHistoryEntries entries, 30 calculations with their exact forms) of
 // texts this long, at 3 UTF-8 bytes a unit, stay well under that. A longer text is not worth
 // losing every setting for: a longer setting is saved as its default (the line empty, the skin
 // the shipped one) and a longer calculation left out.

@@ -1,16 +1,14 @@
 // The interface texts, by number. Filled from the language files; every visible word comes
-// from here except the digit captions and the language dialog's title and button.
+// from here except the digit and point captions, the skin menu's two titles and the language
+// dialog's title and button.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-using TextTable = std::vector<std::u16string>;
+#include "settings/text_numbers.h"
 
-// The memory letters' texts: the store arrow's glyph ("→"), the function menu's submenu that
-// stores the latest answer, and its entry that clears every memory.
-inline constexpr int32_t kStoreArrowText = 202, kStoreAnswerText = 203, kClearMemoriesText = 204;
-inline constexpr int32_t kLastText = 204;
+using TextTable = std::vector<std::u16string>;
 
 // The process-wide table. Index 0 is unused; the program uses texts 1 to kLastText.
 extern TextTable textTable;

@@ -22,7 +22,7 @@ inline int32_t ItemColourOf(Pixel p) {
   return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
 }
 
-// Far more items than any keypad has. Each item costs a record and five pieces, so a map with
+// Far more items than any keypad has. Each item costs a record, up to four pieces, a caption image and a picture, so a map with
 // a colour per pixel (a small, well-compressed file can hold millions) would cost gigabytes.
 inline constexpr size_t kMaxItemColours = 4096;
 

@@ -147,6 +147,14 @@ struct SkinImages {
 // gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
 constexpr uint64_t kMaxSkinBytes = uint64_t(128) << 20;
 
+// Builds the window again from another folder, in the place it stands, hidden: the new window
+// takes the number, and the old one closes with its items, their captions, links and states.
+// The new skin must hold an item of every colour of required. Returns the new window's handle,
+// or 0, leaving the window as it was, when the window is no skinned window, the folder cannot
+// make a skin (as OpenSkinFolder) or lacks a required item.
+WindowHandle ReplaceSkinFolder(int32_t window, const std::u16string& title, std::string_view folder,
+                               const std::vector<int32_t>& required);
+
 // Builds a skinned window from its images (owner 0: none); absent optional images take their
 // fallbacks. Returns the main window's handle, or 0 when normal or item is absent, an image
 // differs in size from normal, the map holds more than 4096 items or their boxes add up to
@@ -250,7 +258,8 @@ int32_t ActiveSkinWindow();
 int32_t SkinEventWindow();
 // The colour of the item the last processed event clicked, -1 when none: a left release over
 // the item's own pixels, after a left press on the same item, without the window having moved
-// (a drag-through item is clicked by a press and release that do not move).
+// (a drag-through item is clicked by a press and release that do not move); or the item a
+// kEventAccessibleAction of its window names by its colour.
 int32_t SkinEventItem();
 // The last processed event as it came, with its parameter and mouse position.
 const Event& LastSkinEvent();

@@ -207,6 +207,14 @@ void ProcessSkinEvent(const Event& event) {
         record.dragY = -1;
         record.pressedItem = -1;
         record.dragMoved = 0;
+      } else if (event.code == kEventAccessibleAction) {
+        // A screen reader's press names the item itself: a click without the pointer.
+        for (const SkinItem& item : skinItems) {
+          if (item.window == record.window && uint32_t(item.colour) == event.parameter) {
+            skinEventItem = item.colour;
+            break;
+          }
+        }
       }
     } else if (event.window != 0 && event.window == record.overlayHandle) {
       skinEventWindow = record.window;

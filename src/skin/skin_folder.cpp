@@ -436,6 +436,54 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   return windowHandle;
 }
 
+namespace {
+
+// Closes one skinned window and forgets it and its items, with the fonts only they used.
+void CloseSkinWindow(int32_t window) {
+  auto record = std::find_if(skinWindows.begin(), skinWindows.end(),
+                             [&](const SkinWindow& w) { return w.window == window; });
+  if (record == skinWindows.end()) return;
+  std::erase_if(skinItems, [&](const SkinItem& item) {
+    if (item.window != window) return false;
+    if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
+    return true;
+  });
+  CloseWindow(record->windowHandle);
+  ForgetLayeredImage(record->windowHandle);
+  skinWindows.erase(record);
+  if (skinEventWindow == window) skinEventWindow = skinEventItem = -1;
+}
+
+bool HasItem(int32_t window, int32_t colour) {
+  return std::any_of(skinItems.begin(), skinItems.end(), [&](const SkinItem& item) {
+    return item.window == window && item.colour == colour;
+  });
+}
+
+}  // namespace
+
+WindowHandle ReplaceSkinFolder(int32_t window, const std::u16string& title, std::string_view folder,
+                               const std::vector<int32_t>& required) {
+  SkinWindow* old = FindSkinWindow(window);
+  if (old == nullptr) return 0;
+  int32_t x = 0, y = 0;
+  GetWindowPosition(old->windowHandle, &x, &y);
+  // Built beside the old window under a number of its own, so that a skin that fails leaves
+  // the old one untouched.
+  const int32_t building = FreeSkinNumber(-1);
+  const WindowHandle handle = OpenSkinFolder(building, x, y, title, kSkinHidden, 0, folder);
+  if (handle == 0) return 0;
+  if (!std::all_of(required.begin(), required.end(), [&](int32_t c) { return HasItem(building, c); })) {
+    CloseSkinWindow(building);
+    return 0;
+  }
+  CloseSkinWindow(window);
+  FindSkinWindow(building)->window = window;
+  for (SkinItem& item : skinItems)
+    if (item.window == building) item.window = window;
+  return handle;
+}
+
 bool RescaleSkinWindow(int32_t window, double scale) {
   SkinWindow* record = FindSkinWindow(window);
   if (record == nullptr || record->folder.empty()) return false;

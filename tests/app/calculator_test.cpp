@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/monitors.h"
 #include "settings/settings.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void ClickItem(int32_t colour) {
 
 void PressKey(int32_t key) { OffscreenPressKey(key); }
 
-constexpr int32_t kQuitItem = 0xE3EA20, kResultItem = 0x0E0EF6, kSevenItem = 0x47DD6A, kPlusItem = 0x7ED2ED;
+constexpr int32_t kQuitItem = kQuitKey, kResultItem = kResultKey, kSevenItem = kDigitKeys[7], kPlusItem = kPlusKey;
 
 TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
   // No language chosen yet: the dialog asks, and the choice starts a fresh copy.
@@ -70,7 +71,7 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
     EXPECT_EQ(x, (1920 - 392) / 2);
     EXPECT_EQ(y, (1080 - 654) / 2);
     EXPECT_EQ(anglesInRadians, 1);
-    EXPECT_EQ(GetSkinItemState(kRadiansItem), 1);
+    EXPECT_EQ(GetSkinItemState(kRadiansKey), 1);
     OffscreenType(u"2+3*4");
     PressKey(kKeyEnter);
   });
@@ -93,12 +94,12 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
   });
   AtOffscreenTime(2000, [] {
     EXPECT_EQ(expressionLine.text, u"2+3×4");
-    ClickItem(kDegreesItem);
+    ClickItem(kDegreesKey);
   });
   AtOffscreenTime(2500, [] {
     EXPECT_EQ(anglesInRadians, 0);
-    EXPECT_EQ(GetSkinItemState(kDegreesItem), 1);
-    EXPECT_EQ(GetSkinItemState(kRadiansItem), 0);
+    EXPECT_EQ(GetSkinItemState(kDegreesKey), 1);
+    EXPECT_EQ(GetSkinItemState(kRadiansKey), 0);
     // The window drags by its history panel.
     int32_t x = 0, y = 0;
     ItemCentre(kHistoryItem, &x, &y);
@@ -126,7 +127,7 @@ TEST_F(CalculatorTest, FirstRunsCalculationsAndTheRestoredNextRun) {
     EXPECT_EQ(expressionLine.caret, 5);
     EXPECT_EQ(historyList.entries.size(), 3u);  // with the sentinel, saved and read back
     EXPECT_EQ(anglesInRadians, 0);
-    EXPECT_EQ(GetSkinItemState(kDegreesItem), 1);
+    EXPECT_EQ(GetSkinItemState(kDegreesKey), 1);
     EXPECT_TRUE(FindSkinItem(kHistoryItem)->picture.has_value());
     OffscreenRequestClose(MainWindow());
   });
@@ -248,7 +249,7 @@ TEST_F(CalculatorTest, TypedCalculationsReadAsWritten) {
   int64_t at = 500;
   for (const Row& row : rows) {
     AtOffscreenTime(at, [&row] {
-      if (row.inDegrees && anglesInRadians) ClickItem(kDegreesItem);
+      if (row.inDegrees && anglesInRadians) ClickItem(kDegreesKey);
       OffscreenType(row.typed);
       PressKey(kKeyEnter);
     });
@@ -387,7 +388,7 @@ TEST_F(CalculatorTest, OpensAtTheDesktopsScaleAndFollowsAMoveToAnotherScale) {
     EXPECT_EQ(expressionLine.text, u"2+");
     EXPECT_EQ(FindSkinItem(kResultItem)->text, caption);
     EXPECT_FALSE(caption.empty());
-    EXPECT_EQ(GetSkinItemState(kRadiansItem), 1);
+    EXPECT_EQ(GetSkinItemState(kRadiansKey), 1);
     EXPECT_EQ(GetSkinItemState(kExpressionItem), 1);
     // Moved back to a monitor at 2 with the pointer away: the corner stays.
     OffscreenMoveMouse(0, 0);

@@ -74,13 +74,15 @@ TEST_F(MenusTest, TheMenusAreBuiltFromTheFrenchTexts) {
             (std::vector<std::string>{"  -", "  102 Effacer les mémoires", "[Ranger la réponse dans]", "  76 a\t     0"}));
   EXPECT_EQ(function.back(), "  101 z\t     0");
 
-  EXPECT_EQ(MenuLines(kSkinMenu), (std::vector<std::string>{"[Apparence]", "[?]"}));
+  // No Apparence folder here: no skin to list.
+  EXPECT_EQ(MenuLines(kSkinMenu), (std::vector<std::string>{"[Apparence]", "[?]", "  103 À propos de Tornavelle",
+                                                            "  104 Toujours visible"}));
   EXPECT_EQ(MenuLines(kEditMenu),
             (std::vector<std::string>{"73 Copier", "74 Couper", "75 Coller", "-", "72 Tout effacer"}));
 }
 
 TEST_F(MenusTest, AHintIsShownOnlyWhenItSaysSomethingElse) {
-  textTable[109] = TextOf(108);  // the entry for π would hint π
+  textTable[109] = TextOf(kPiEntry);  // the entry for π would hint π
   textTable[57] = u"";           // the power of ten entry would hint "10^" after an empty text
   ReleaseMenus();
   BuildMenus();

@@ -15,6 +15,7 @@
 #include "app/menus.h"
 #include "platform/input.h"
 #include "settings/settings.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void ExpectLines(const std::string& text, const std::vector<std::string>& lines)
 }
 
 // The function key, by its colour in the shipped skin.
-constexpr int32_t kFunctionKey = 0x7A7E16;
+constexpr int32_t kFunctionKey = kFunctionMenuKey;
 
 TEST_F(SessionEndTest, ATerminationSignalEndsAsTheQuitKeyDoes) {
   struct Case {
@@ -84,7 +85,7 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
   AtOffscreenTime(1000, [&] {
     FinishSettingsSaves();
     afterCalculation = FileContent("Tornavelle.tvnp");
-    HandleItemClick(kDegreesItem);
+    HandleItemClick(kDegreesKey);
   });
   AtOffscreenTime(1500, [&] {
     FinishSettingsSaves();

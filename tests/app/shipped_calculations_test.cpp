@@ -43,7 +43,7 @@ std::u16string Displayed(std::u16string_view pattern) {
 void ExpectValues(const std::string& language, std::initializer_list<Case> cases) {
   for (const Case& c : cases) {
     const std::u16string shown = Displayed(c.text);
-    const double value = EvaluateExpression(TranslateCalculation(shown, TextOf(176), FormatFixed(-5, 16)));
+    const double value = EvaluateExpression(TranslateCalculation(shown, TextOf(kComparedAnswerWord), FormatFixed(-5, 16)));
     const std::string label = language + ": " + Utf16ToUtf8(shown);
     EXPECT_NEAR(value, c.value, 1e-12 * std::max(1.0, std::fabs(c.value))) << label;
     EXPECT_EQ(int(lastErrorKind), 0) << label;

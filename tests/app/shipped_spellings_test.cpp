@@ -120,10 +120,10 @@ TEST_F(ShippedSpellingsTest, TheAnswerWordIsRecognisedAndReplaced) {
   for (const std::string& name : ShippedLanguages()) {
     Build(name);
     const SpellingEntry& answer = spellingTable[kAnswerRow];
-    EXPECT_EQ(TextOf(31), answer.typed) << name << ": the inserted word must be the typed one";
-    EXPECT_EQ(TextOf(131), answer.typed) << name << ": so must the word of the Tab key";
-    EXPECT_EQ(answer.shown, TextOf(176)) << name << ": the shown word must be the one compared";
-    EXPECT_EQ(ApplyAllSpellings(TextOf(31) + u"+1"), answer.shown + TextOf(4) + u"1") << name;
+    EXPECT_EQ(TextOf(kAnswerWord), answer.typed) << name << ": the inserted word must be the typed one";
+    EXPECT_EQ(TextOf(kTabInsert), answer.typed) << name << ": so must the word of the Tab key";
+    EXPECT_EQ(answer.shown, TextOf(kComparedAnswerWord)) << name << ": the shown word must be the one compared";
+    EXPECT_EQ(ApplyAllSpellings(TextOf(kAnswerWord) + u"+1"), answer.shown + TextOf(kPlusGlyph) + u"1") << name;
   }
 }
 

@@ -354,8 +354,8 @@ struct Writer {
     };
     switch (node.op) {
       case Op::kNumber: return {Utf8ToUtf16(node.numberText), kAtom};
-      case Op::kPi: return {TextOf(29), kAtom};
-      case Op::kAnswer: return {TextOf(132), kAtom};
+      case Op::kPi: return {TextOf(kPiName), kAtom};
+      case Op::kAnswer: return {TextOf(kTypedAnswerWord), kAtom};
       case Op::kMemory: return {std::u16string(1, static_cast<char16_t>(node.letter)), kAtom};
       case Op::kNegate: return {u"-" + Operand(node.operands[0], kAtom), kAtom - 1};
       case Op::kAdd: return binary(u"+", kSum);
@@ -409,13 +409,13 @@ std::u16string TypeIn(std::u16string_view typed, bool unitByUnit) {
     for (char16_t unit : typed) {
       line += unit;
       caret = anchor = static_cast<int32_t>(line.size());
-      RewriteSpellings(line, caret, anchor, false);
+      RewriteSpellings(line, caret, anchor, SpellingPass::kWhileTyping);
     }
   } else {
     line = typed;
   }
   caret = anchor = static_cast<int32_t>(line.size());
-  RewriteSpellings(line, caret, anchor, true);
+  RewriteSpellings(line, caret, anchor, SpellingPass::kFinal);
   return line;
 }
 
@@ -462,7 +462,7 @@ TEST(TypedCalculations, ReadAsWrittenInEveryLanguage) {
 
       SetAngleMode(ref.degrees ? 2 : 1);
       const std::u16string shown = TypeIn(typed, g.Chance(15));
-      const std::u16string evaluated = TranslateCalculation(shown, TextOf(176), PlainDecimalText(ref.answer));
+      const std::u16string evaluated = TranslateCalculation(shown, TextOf(kComparedAnswerWord), PlainDecimalText(ref.answer));
       const double value = EvaluateExpression(evaluated);
       const bool failed = lastErrorKind != kNoError;
       ++compared;

@@ -14,11 +14,10 @@
 #include "engine/evaluator.h"
 #include "platform/input.h"
 #include "settings/settings.h"
+#include "skin/item_colours.h"
 
 namespace {
 
-constexpr int32_t kSeven = 0x47DD6A, kEight = 0x3CBA5A, kTitle = 0x0E0EC9, kAngleLabel = 0xB0B51F;
-constexpr int32_t kResult = 0x0E0EF6;
 
 class UserInputTest : public ::testing::Test {
  protected:
@@ -89,12 +88,12 @@ TEST_F(UserInputTest, AClickNeedsThePressAndTheReleaseOnOneItem) {
     int32_t angleMode;
     bool windowMoves;
   } cases[] = {
-      {"a click on 7", kSeven, kSeven, u"7", 1, false},
-      {"from 7 to 8", kSeven, kEight, u"", 1, false},
-      {"from the angle label to Deg", kAngleLabel, kDegreesItem, u"", 1, true},
-      {"from the title to 8", kTitle, kEight, u"", 1, true},
-      {"a click on Deg", kDegreesItem, kDegreesItem, u"", 2, false},
-      {"a click on the title", kTitle, kTitle, u"", 1, false},
+      {"a click on 7", kDigitKeys[7], kDigitKeys[7], u"7", 1, false},
+      {"from 7 to 8", kDigitKeys[7], kDigitKeys[8], u"", 1, false},
+      {"from the angle label to Deg", kAngleLabelItem, kDegreesKey, u"", 1, true},
+      {"from the title to 8", kTitleItem, kDigitKeys[8], u"", 1, true},
+      {"a click on Deg", kDegreesKey, kDegreesKey, u"", 2, false},
+      {"a click on the title", kTitleItem, kTitleItem, u"", 1, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -189,7 +188,7 @@ TEST_F(UserInputTest, EveryChangeOfTheLineCanBeUndoneAndRedone) {
   changed();
   Type(u"*");
   changed();
-  PressAndRelease(Centre(kSeven), Centre(kSeven));
+  PressAndRelease(Centre(kDigitKeys[7]), Centre(kDigitKeys[7]));
   changed();
   ScriptMenuChoice(75);
   ShowMenu(kEditMenu);

@@ -20,12 +20,12 @@ class ExpressionLineTest : public ::testing::Test {
 void Play(std::u16string_view script) {
   for (char16_t c : script) {
     switch (c) {
-      case u'←': MoveCaret(-1, false, false, false); break;
-      case u'→': MoveCaret(1, false, false, false); break;
-      case u'↖': MoveCaret(0, true, false, false); break;
-      case u'↘': MoveCaret(0, false, true, false); break;
-      case u'⌫': DeleteAtCaret(true); break;
-      case u'⌦': DeleteAtCaret(false); break;
+      case u'←': MoveCaret({.delta = -1}); break;
+      case u'→': MoveCaret({.delta = 1}); break;
+      case u'↖': MoveCaret({.toStart = true}); break;
+      case u'↘': MoveCaret({.toEnd = true}); break;
+      case u'⌫': DeleteAtCaret(DeleteDirection::kBackwards); break;
+      case u'⌦': DeleteAtCaret(DeleteDirection::kForwards); break;
       case u'⇧': OffscreenHoldShift(true); break;
       case u'⇪': OffscreenHoldShift(false); break;
       default: TypeCharacter(c);
@@ -82,7 +82,7 @@ TEST_F(ExpressionLineTest, ASelectionAfterAShortenedWordKeepsItsCharacters) {
   expressionLine.text = u"racine(4)+1";
   expressionLine.caret = 9;
   expressionLine.anchor = 11;
-  ApplySpellings(false);
+  ApplySpellings(SpellingPass::kWhileTyping);
   EXPECT_EQ(expressionLine.text, u"√(4)+1");
   EXPECT_EQ(expressionLine.text.substr(4, 2), u"+1");
   EXPECT_EQ(expressionLine.caret, 4);
@@ -192,7 +192,7 @@ TEST_F(ExpressionLineTest, TheMouseDropsTheCaretAndDragsASelection) {
 }
 
 TEST_F(ExpressionLineTest, AMillionCharactersPasteAndStayEditable) {
-  InsertText(std::u16string(1'000'000, u'7'), false, false);
+  InsertText(std::u16string(1'000'000, u'7'));
   ExpressionLine& line = expressionLine;
   ASSERT_EQ(line.text.size(), 1'000'000u);
   EXPECT_EQ(line.caret, 1'000'000);
@@ -202,7 +202,7 @@ TEST_F(ExpressionLineTest, AMillionCharactersPasteAndStayEditable) {
   EXPECT_EQ(line.text.back(), u'+');
 
   line = {};
-  InsertText(std::u16string(1'000'000, u'*'), false, true);
+  InsertText(std::u16string(1'000'000, u'*'), {.pass = SpellingPass::kFinal});
   EXPECT_EQ(line.text, std::u16string(1'000'000, u'×'));
   Play(u"⌫↖⌦");
   EXPECT_EQ(line.text.size(), 999'998u);

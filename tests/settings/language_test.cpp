@@ -7,6 +7,7 @@
 #include "platform/offscreen/offscreen.h"
 #include "platform/unicode.h"
 #include "settings/language.h"
+#include "settings/language_dialog.h"
 #include "settings/text_table.h"
 
 namespace {

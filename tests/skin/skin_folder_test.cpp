@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "png_test_files.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -100,11 +101,8 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
   EXPECT_EQ(window.dragX, -1);
 
   // Every key of the keypad and both displays, each with the pieces and font it needs.
-  const int32_t keys[] = {0x7ED2ED, 0x1D5D72, 0x1FB7E9, 0x198AAF, 0x7BE2E6, 0x72F5E1, 0x58B9AA,
-                          0x43847A, 0x6FEDAD, 0x5CBA8A, 0x3A7D5B, 0x47DD6A, 0x3CBA5A, 0x299041,
-                          0x56A0A3, 0xE910EC, 0xC30FC5, 0x9C0E9E, 0x750B76, 0x8717C7, 0xA41FF1,
-                          0x0E0EF6, 0x0E0EC9, 0x7A7E16, 0xB0B51F, 0xE3EA20, 0xF53610, 0xBB2F14};
-  const int32_t frames[] = {0xF07158, 0xBA5C49};
+  const int32_t keys[] = {kPlusKey, kMinusKey, kTimesKey, kDivideKey, kDigitKeys[0], kDigitKeys[1], kDigitKeys[2], kDigitKeys[3], kDigitKeys[4], kDigitKeys[5], kDigitKeys[6], kDigitKeys[7], kDigitKeys[8], kDigitKeys[9], kPointKey, kFirstFunctionKey, kSecondFunctionKey, kThirdFunctionKey, kPiKey, kRadiansKey, kDegreesKey, kResultKey, kTitleItem, kFunctionMenuKey, kAngleLabelItem, kQuitKey, kExpressionItem, kHistoryItem};
+  const int32_t frames[] = {kExpressionFrame, kHistoryFrame};
   EXPECT_EQ(skinItems.size(), std::size(keys) + std::size(frames));
   for (int32_t colour : keys) {
     SCOPED_TRACE(testing::Message() << std::hex << colour);
@@ -122,8 +120,8 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
     EXPECT_EQ(Item(colour)->font, 0);
   }
   // The text areas sit inside their frames.
-  const SkinItem& line = *Item(0xF53610);
-  const SkinItem& lineFrame = *Item(0xF07158);
+  const SkinItem& line = *Item(kExpressionItem);
+  const SkinItem& lineFrame = *Item(kExpressionFrame);
   EXPECT_GT(line.left, lineFrame.left);
   EXPECT_LT(line.bottom, lineFrame.bottom);
 
@@ -137,8 +135,8 @@ TEST_F(SkinTest, ShippedSkinOpensWithTheCalculatorsThirtyItems) {
   EXPECT_EQ(info->x, (1920 - info->width) / 2);
   EXPECT_EQ(info->width, window.normalImage.width);
   EXPECT_EQ(OffscreenFrames(handle).size(), 0u);
-  SetSkinItemText(0x7ED2ED, u"plus");
-  SetSkinItemState(0x8717C7, 1);
+  SetSkinItemText(kPlusKey, u"plus");
+  SetSkinItemState(kRadiansKey, 1);
   EXPECT_EQ(OffscreenFrames(handle).size(), 0u);
   HideSkinWindow(0, 0);
   ASSERT_EQ(OffscreenFrames(handle).size(), 1u);
@@ -196,7 +194,7 @@ TEST_F(SkinTest, OverlayIsAnInvisibleColourKeyedTwinOwnedByTheWindow) {
   EXPECT_EQ(overlay->attributes.colourKey & 0xFFFFFFu, 0xFF00FFu);
   // Clicks go through the overlay to the keys: over the middle of a key the window under the
   // mouse is the main one; outside the body's shadow, neither.
-  const SkinItem& five = *Item(0x5CBA8A);
+  const SkinItem& five = *Item(kDigitKeys[5]);
   EXPECT_EQ(OffscreenWindowAt(main->x + (five.left + five.right) / 2,
                               main->y + (five.top + five.bottom) / 2),
             handle);
@@ -500,7 +498,7 @@ TEST_F(SkinTest, HoverComposesAndShowsWhatAWholeRedrawWould) {
     SetSkinItemText(item.colour, u"WWWWWWWWWWWW");
     keys.push_back(&item);
   }
-  LinkSkinItem(0x7ED2ED, 0xF07158);
+  LinkSkinItem(kPlusKey, kExpressionFrame);
   HideSkinWindow(0, 0);
   SkinWindow& record = skinWindows[0];
   int32_t left = 0, top = 0;

@@ -10,6 +10,7 @@
 #include "platform/offscreen/offscreen.h"
 #include "png_test_files.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ TEST(ShippedSkinScale, ItemsFontsAndClicksFollowTheScale) {
   };
   const Opened atOne = open(1);
   const std::vector<std::pair<int32_t, std::u16string>> kCaptions = {
-      {0x0E0EF6, u"="}, {0x7A7E16, u"f(x)"}, {0x8717C7, u"Rad"}, {0xE910EC, u"sinh"}};
+      {kResultKey, u"="}, {kFunctionMenuKey, u"f(x)"}, {kRadiansKey, u"Rad"}, {kFirstFunctionKey, u"sinh"}};
   for (double scale : {1.5, 2.0}) {
     SCOPED_TRACE(scale);
     const Opened scaled = open(scale);
@@ -157,7 +158,7 @@ TEST(ShippedSkinScale, ItemsFontsAndClicksFollowTheScale) {
     }
     // A press and release at the key's centre, scaled from where it is at 1.
     for (const SkinItem& one : atOne.items) {
-      if (one.colour != 0x0E0EF6 && one.colour != 0x750B76) continue;
+      if (one.colour != kResultKey && one.colour != kPiKey) continue;
       int32_t x = 0, y = 0;
       GetWindowPosition(SkinWindowHandle(0), &x, &y);
       OffscreenClick(x + int32_t((one.left + one.right) / 2 * scale), y + int32_t((one.top + one.bottom) / 2 * scale));
@@ -175,11 +176,11 @@ TEST(ShippedSkinScale, ItemsFontsAndClicksFollowTheScale) {
       EXPECT_LE(size.width, item.right - item.left + 1) << colour;
       EXPECT_LE(size.height, item.bottom - item.top + 1) << colour;
     }
-    const SkinScreenBox box = SkinItemScreenBox(0x0E0EF6);
+    const SkinScreenBox box = SkinItemScreenBox(kResultKey);
     int32_t x = 0, y = 0;
     GetWindowPosition(SkinWindowHandle(0), &x, &y);
-    EXPECT_EQ(box.x, x + FindSkinItem(0x0E0EF6)->left);
-    EXPECT_EQ(box.width, FindSkinItem(0x0E0EF6)->right - FindSkinItem(0x0E0EF6)->left + 1);
+    EXPECT_EQ(box.x, x + FindSkinItem(kResultKey)->left);
+    EXPECT_EQ(box.width, FindSkinItem(kResultKey)->right - FindSkinItem(kResultKey)->left + 1);
   }
   ReleaseSkin();
   ResetOffscreen();

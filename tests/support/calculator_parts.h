@@ -23,7 +23,7 @@ inline bool OpenCalculatorParts(const char16_t* language = u"Francais", double s
   if (!ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), language)) return false;
   FillSpellingTable();
   InitSkin();
-  if (OpenSkinFolder(0, 0, 0, TextOf(37), kSkinCentred | kSkinHidden, 0,
+  if (OpenSkinFolder(0, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0,
                      TORNAVELLE_DATA_DIR "/Apparence/Defaut") == 0)
     return false;
   lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
@@ -37,7 +37,7 @@ inline bool OpenCalculatorParts(const char16_t* language = u"Francais", double s
 // A character typed on the keyboard, inserted as the event loop inserts it: operators that
 // need a left operand bring the answer word onto an empty line.
 inline void TypeCharacter(char16_t c) {
-  InsertText(std::u16string(1, c), std::u16string_view(u"+/*!^%><=").find(c) != std::u16string_view::npos, false);
+  InsertText(std::u16string(1, c), {.answerFirst = std::u16string_view(u"+/*!^%><=").find(c) != std::u16string_view::npos});
 }
 
 inline void TypeText(std::u16string_view text) {

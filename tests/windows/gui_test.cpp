@@ -2,8 +2,9 @@
 // keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
 // text pasted from the edit menu, the latest answer copied from the empty line, the line cleared
 // with Escape and brought back with Ctrl+Z, a press and release on two keys that types nothing,
-// the line copied, the quit key clicked; the settings file it saves on the way out
-// holds the calculations, the mode, the line and the window's new place. A first run, from the
+// the line copied, the light skin chosen from the skin menu, the quit key clicked; the settings
+// file it saves on the way out holds the calculations, the mode, the line, the skin and the
+// window's new place. A first run, from the
 // language dialog to the new copy it starts; the end of the session, which saves; and a second
 // start in the same folder, which brings the running calculator to the front instead.
 //   test_windows_gui <Tornavelle.exe> <data folder>
@@ -34,15 +35,13 @@
 #include "platform/unicode.h"
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // The items used, by their colours in the item map.
-constexpr int32_t kQuitKey = 0xE3EA20, kNineKey = 0x299041, kEightKey = 0x3CBA5A, kTimesKey = 0x1FB7E9,
-                  kResultKey = 0x0E0EF6, kDegreesKey = 0xA41FF1, kHistoryPanel = 0xBB2F14,
-                  kExpressionLine = 0xF53610;
 constexpr DWORD kPatienceMs = 15000;
 constexpr wchar_t kSkinClass[] = L"TornavelleWindow";
 
@@ -286,7 +285,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     startTop = place.top;
     std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut", window);
     for (int32_t colour :
-         {kQuitKey, kNineKey, kEightKey, kTimesKey, kResultKey, kDegreesKey, kHistoryPanel, kExpressionLine})
+         {kQuitKey, kDigitKeys[9], kDigitKeys[8], kTimesKey, kResultKey, kDegreesKey, kHistoryItem, kExpressionItem})
       Check(items.count(colour) == 1, "the skin's item map lacks an item used");
     // An item of the skin, on the screen where the window is now.
     auto item = [&](int32_t colour) {
@@ -296,7 +295,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Type(L"2+3*4");
     KeyPress(VK_RETURN);
     // 9×8 on the keypad, then the result key.
-    for (int32_t key : {kNineKey, kTimesKey, kEightKey, kResultKey}) Click(item(key));
+    for (int32_t key : {kDigitKeys[9], kTimesKey, kDigitKeys[8], kResultKey}) Click(item(key));
     // Degrees, and a sine typed on the keyboard.
     Click(item(kDegreesKey));
     Type(L"sin(90)");
@@ -305,7 +304,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Type(L"6*7=");
     KeyPress(VK_RETURN);
     // The window dragged by its history panel, 100 pixels left and 50 up.
-    POINT from = item(kHistoryPanel);
+    POINT from = item(kHistoryItem);
     Click(from, false, {from.x - 100, from.y - 50});
     Wait(300);
     GetWindowRect(window, &place);
@@ -314,7 +313,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
               std::to_string(place.top));
     // Another program's text pasted from the edit menu (its third row), then calculated.
     Check(SetClipboard(L"5\u00D7\u221A(16)"), "the clipboard took no text");
-    POINT line = item(kExpressionLine);
+    POINT line = item(kExpressionItem);
     Click(line, true);
     Wait(300);
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyPress(key);
@@ -342,9 +341,27 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     control('Z');
     control('Z', true);
     control('Z');
-    Click(item(kNineKey), false, item(kEightKey));
+    Click(item(kDigitKeys[9]), false, item(kDigitKeys[8]));
     control('C');
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
+    // The light skin chosen from the skin menu: a right click on the history panel, the first
+    // submenu (the skins, by name), its first entry. A new window takes the old one's place,
+    // with the keyboard and the line.
+    Click(item(kHistoryItem), true);
+    Wait(300);
+    for (WORD key : {VK_DOWN, VK_RIGHT, VK_RETURN}) KeyPress(key);
+    HWND light = nullptr;
+    for (DWORD waited = 0; waited < kPatienceMs && (!light || light == window); waited += 100) {
+      Wait(100);
+      light = ShownWindowOf(process.dwProcessId, kSkinClass, false);
+    }
+    Check(light != nullptr && light != window, "choosing a skin showed no new window");
+    RECT lightPlace = {};
+    GetWindowRect(light, &lightPlace);
+    Check(lightPlace.left == place.left && lightPlace.top == place.top, "the new skin's window moved");
+    Wait(300);
+    control('C');
+    Check(ClipboardText() == L"7\u00F72", "the new skin's window lost the line or the keyboard");
     Click(item(kQuitKey));
   }
   EndsWell(process.hProcess, "after its quit key was clicked");
@@ -358,7 +375,7 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
       "Reponse2Operation = sin(90)", "Reponse2Valeur = 1",
       "Reponse1Operation = 6\xC3\x97" "7\r\n", "Reponse1Valeur = 42",
       "Reponse0Operation = 5\xC3\x97\xE2\x88\x9A(16)", "Reponse0Valeur = 20",
-      "Operation = 7\xC3\xB7" "2", "Mode = 2",
+      "Operation = 7\xC3\xB7" "2", "Mode = 2", "Apparence = Clair\r\n",
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
   for (const std::string& line : expected)
     Check(saved.find(line) != std::string::npos, std::string("Tornavelle.tvnp lacks \"") + line + "\":\n" + saved);

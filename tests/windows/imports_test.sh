@@ -3,7 +3,7 @@
 # It also carries its manifest, its icon and its version.
 #   imports_test.sh <objdump> <Tornavelle.exe>
 set -u
-allowed="ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll"
+allowed="ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll OLEAUT32.dll USER32.dll"
 failures=0
 headers=$("$1" -p "$2")
 while read -r _ _ dll; do

@@ -68,12 +68,12 @@ void PrintResult(const Options& options, const std::string& input) {
   entry.expression = Utf8ToUtf16(input);
   if (options.display) {  // as the result key does: the line's final rewriting, then the translation
     int32_t caret = static_cast<int32_t>(entry.expression.size()), anchor = caret;
-    RewriteSpellings(entry.expression, caret, anchor, true);
+    RewriteSpellings(entry.expression, caret, anchor, SpellingPass::kFinal);
   }
   std::u16string_view calculation = entry.expression;
   const int32_t memory = options.display ? FindStoreTarget(entry.expression, TextOf(kStoreArrowText), &calculation) : 0;
   const std::u16string text = options.display
-                                  ? TranslateCalculation(memory > 0 ? calculation : entry.expression, TextOf(176), previousAnswer)
+                                  ? TranslateCalculation(memory > 0 ? calculation : entry.expression, TextOf(kComparedAnswerWord), previousAnswer)
                                   : entry.expression;
   entry.answer = EvaluateExpression(text);
   entry.errorKind = lastErrorKind;

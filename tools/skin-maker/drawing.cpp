@@ -28,29 +28,31 @@ void FillVertical(cairo_t* cr, double y0, double y1, Rgba top, Rgba bottom) {
   cairo_pattern_destroy(p);
 }
 
-void DrawBody(cairo_t* cr, Body b, bool active) {
+void DrawBody(cairo_t* cr, Body b, bool active, const BodyPaint& paint) {
   // Painted with SOURCE, so a shadow under the body does not darken the rim.
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   RoundedRect(cr, b.x, b.y, b.w, b.h, b.radius);
   if (active) {
     cairo_pattern_t* p = cairo_pattern_create_linear(0, b.y, 0, b.y + b.h);
-    cairo_pattern_add_color_stop_rgba(p, 0, 0.42, 0.62, 1.0, 0.80);
-    cairo_pattern_add_color_stop_rgba(p, 0.45, 0.36, 0.42, 0.72, 0.55);
-    cairo_pattern_add_color_stop_rgba(p, 1, 0.50, 0.40, 0.95, 0.65);
+    const double stops[] = {0, 0.45, 1};
+    for (int i = 0; i < 3; i++) {
+      const Rgba& c = paint.rimActive[i];
+      cairo_pattern_add_color_stop_rgba(p, stops[i], c.r, c.g, c.b, c.a);
+    }
     cairo_set_source(cr, p);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
   } else {
-    SetColour(cr, Hex(0x8A92A3, 0.42));
+    SetColour(cr, paint.rimInactive);
     cairo_fill(cr);
   }
   RoundedRect(cr, b.x + b.rim, b.y + b.rim, b.w - 2 * b.rim, b.h - 2 * b.rim, b.radius - b.rim);
-  FillVertical(cr, b.y, b.y + b.h, Hex(0x282C35), Hex(0x1B1E24));
+  FillVertical(cr, b.y, b.y + b.h, Hex(paint.slabTop), Hex(paint.slabBottom));
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   cairo_new_path(cr);
   double centre = b.x + b.w / 2;
   cairo_pattern_t* sheen = cairo_pattern_create_radial(centre, b.y - 120, 40, centre, b.y - 120, 330);
-  cairo_pattern_add_color_stop_rgba(sheen, 0, 1, 1, 1, 0.07);
+  cairo_pattern_add_color_stop_rgba(sheen, 0, 1, 1, 1, paint.sheen);
   cairo_pattern_add_color_stop_rgba(sheen, 1, 1, 1, 1, 0);
   RoundedRect(cr, b.x + b.rim, b.y + b.rim, b.w - 2 * b.rim, b.h - 2 * b.rim, b.radius - b.rim);
   cairo_set_source(cr, sheen);
@@ -59,19 +61,20 @@ void DrawBody(cairo_t* cr, Body b, bool active) {
   RoundedRect(cr, b.x + b.rim + 0.5, b.y + b.rim + 0.5, b.w - 2 * b.rim - 1, b.h - 2 * b.rim - 1,
               b.radius - b.rim - 0.5);
   cairo_pattern_t* edge = cairo_pattern_create_linear(0, b.y, 0, b.y + b.h);
-  cairo_pattern_add_color_stop_rgba(edge, 0, 1, 1, 1, 0.16);
-  cairo_pattern_add_color_stop_rgba(edge, 0.3, 1, 1, 1, 0.04);
-  cairo_pattern_add_color_stop_rgba(edge, 1, 0, 0, 0, 0.25);
+  const Rgba edges[] = {paint.edgeTop, paint.edgeMiddle, paint.edgeBottom};
+  const double edgeStops[] = {0, 0.3, 1};
+  for (int i = 0; i < 3; i++)
+    cairo_pattern_add_color_stop_rgba(edge, edgeStops[i], edges[i].r, edges[i].g, edges[i].b, edges[i].a);
   cairo_set_source(cr, edge);
   cairo_set_line_width(cr, 1);
   cairo_stroke(cr);
   cairo_pattern_destroy(edge);
 }
 
-void DrawLogo(cairo_t* cr, double x, double y, bool active) {
+void DrawLogo(cairo_t* cr, double x, double y, bool active, Rgba ring) {
   double cx = x + 9, cy = y + 9;
   cairo_set_line_width(cr, 3);
-  SetColour(cr, Hex(0xFFFFFF, 0.12));
+  SetColour(cr, ring);
   cairo_arc(cr, cx, cy, 7, 0, 2 * M_PI);
   cairo_stroke(cr);
   cairo_pattern_t* p = cairo_pattern_create_linear(cx - 7, cy - 7, cx + 7, cy + 7);

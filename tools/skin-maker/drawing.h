@@ -19,16 +19,30 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 // Fills the current path with a vertical gradient from y0 to y1, keeping the path.
 void FillVertical(cairo_t* cr, double y0, double y1, Rgba top, Rgba bottom);
 
-// The calculator's body: a dark rounded slab inside a translucent rim through which the desktop
-// shows, bright blue and violet when the window is active, grey otherwise, with a faint sheen
-// along the top and a hairline light edge inside the rim.
+// The calculator's body: a rounded slab inside a translucent rim through which the desktop
+// shows, coloured when the window is active, grey otherwise, with a faint sheen along the top
+// and a hairline edge inside the rim. The paint says which colours; the default is the dark
+// body of the shipped skin and the icon.
 struct Body {
   double x, y, w, h, radius, rim;
 };
-void DrawBody(cairo_t* cr, Body body, bool active);
+struct BodyPaint {
+  Rgba rimActive[3];  // the rim's gradient, top to bottom, when the window is active
+  Rgba rimInactive;
+  uint32_t slabTop, slabBottom;
+  double sheen;                        // the white sheen's opacity at its brightest
+  Rgba edgeTop, edgeMiddle, edgeBottom;  // the hairline inside the rim
+};
+inline constexpr BodyPaint kDarkBody{
+    {{0.42, 0.62, 1.0, 0.80}, {0.36, 0.42, 0.72, 0.55}, {0.50, 0.40, 0.95, 0.65}},
+    {0x8A / 255.0, 0x92 / 255.0, 0xA3 / 255.0, 0.42},
+    0x282C35, 0x1B1E24, 0.07,
+    {1, 1, 1, 0.16}, {1, 1, 1, 0.04}, {0, 0, 0, 0.25}};
+void DrawBody(cairo_t* cr, Body body, bool active, const BodyPaint& paint = kDarkBody);
 
-// The calculator's mark, an 18-unit dial (a ring with a bright quarter) at x, y.
-void DrawLogo(cairo_t* cr, double x, double y, bool active);
+// The calculator's mark, an 18-unit dial (a ring with a bright quarter) at x, y; the ring in
+// the colour given.
+void DrawLogo(cairo_t* cr, double x, double y, bool active, Rgba ring = {1, 1, 1, 0.12});
 
 // The colours of a raised key: a vertical gradient, and how bright its top edge catches light.
 struct KeyPaint {

@@ -1,11 +1,12 @@
-// Draws the default skin: a dark, rounded calculator body with a soft shadow and a translucent
-// rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library reads, once
-// at each scale desktops commonly use: at 1 in the folder itself, at the others in subfolders
-// named by the scale in percent ("125", "150", "200", "300"), as the skin library looks for
-// them. Every scale is drawn from the same description, so the items are the same, their
-// boxes scaled.
+// Draws a shipped skin from its description: a rounded calculator body with a soft shadow and a
+// translucent rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library
+// reads, once at each scale desktops commonly use: at 1 in the folder itself, at the others in
+// subfolders named by the scale in percent ("125", "150", "200", "300"), as the skin library
+// looks for them. Every skin has this layout and these items; its description gives its
+// colours and the sizes of its captions (skin_descriptions.cpp). Every scale is drawn from the
+// same description, so the items are the same, their boxes scaled.
 //
-//   skin-maker <output folder>
+//   skin-maker <skin> <output folder>      skin: Defaut, Clair or Contraste
 //
 // skin-preview, beside it, shows the result composed by the skin library.
 #include <cairo.h>
@@ -20,6 +21,8 @@
 
 #include "drawing.h"
 #include "png_writer.h"
+#include "skin_description.h"
+#include "skin/item_colours.h"
 
 namespace {
 
@@ -47,7 +50,6 @@ Target TargetAt(double scale) {
 constexpr double kBodyX = 18, kBodyY = 12, kBodyW = 356, kBodyH = 618, kBodyRadius = 28;
 constexpr double kRim = 3;  // the translucent band around the body
 
-enum State { kNormal, kHot, kSelected, kSelectedHot, kDisabled, kStateCount };
 const char* const kStateFiles[kStateCount] = {"Normal.png", "Hot.png", "Selected.png",
                                               "SelectedHot.png", "Disable.png"};
 
@@ -57,7 +59,8 @@ enum class Look {
 };
 
 // One item: its identity colour as the calculator names it (red + 256 green + 65536 blue),
-// the visible shape, the caption font size in points and the caption colours (0xRRGGBB).
+// the visible shape, the caption font size in points and the caption colours (0xRRGGBB), and
+// for a raised key, its style.
 struct Key {
   uint32_t colour;
   Look look;
@@ -65,6 +68,7 @@ struct Key {
   int points;
   uint32_t text, hotText;
   const char* role;  // what the key is for; its caption comes from the calculator
+  const KeyStyle* style = nullptr;
 };
 
 // ---------------------------------------------------------------- layout
@@ -84,67 +88,63 @@ constexpr double kModeY = 306, kModeH = 30, kTrackX = 118, kTrackW = 156, kSegme
 constexpr double kHistoryY = 62, kHistoryH = 174, kLineY = 244, kLineH = 48;
 constexpr double kTextInsetX = 14;
 
-constexpr uint32_t kDigitText = 0xF1F3F8, kDigitHot = 0xFFFFFF;
-constexpr uint32_t kOperatorText = 0x9FC2FF, kOperatorHot = 0xD5E4FF;
-constexpr uint32_t kFunctionText = 0xBFC7D5, kFunctionHot = 0xFFFFFF;
-constexpr uint32_t kMutedText = 0x9199AA;
-
-std::vector<Key> Keys() {
-  auto digit = [](uint32_t colour, int column, int row, const char* role) {
-    return Key{colour, Look::kDigit, Column(column), Row(row), kColumnW, kRowH, 11, 16,
-               kDigitText, kDigitHot, role};
+std::vector<Key> Keys(const SkinDescription& d) {
+  auto styled = [](uint32_t colour, Look look, double x, double y, double w, double h, double radius,
+                   const KeyStyle& style, const char* role, int points = 0) {
+    return Key{colour, look, x, y, w, h, radius, points ? points : style.points, style.text, style.hotText,
+               role, &style};
   };
-  auto op = [](uint32_t colour, int row, const char* role) {
-    return Key{colour, Look::kOperator, Column(3), Row(row), kColumnW, kRowH, 11, 17,
-               kOperatorText, kOperatorHot, role};
+  auto digit = [&](uint32_t colour, int column, int row, const char* role) {
+    return styled(colour, Look::kDigit, Column(column), Row(row), kColumnW, kRowH, 11, d.digit, role);
   };
-  auto function = [](uint32_t colour, int column, int row, int points, const char* role) {
-    return Key{colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11, points,
-               kFunctionText, kFunctionHot, role};
+  auto op = [&](uint32_t colour, int row, const char* role) {
+    return styled(colour, Look::kOperator, Column(3), Row(row), kColumnW, kRowH, 11, d.op, role);
   };
+  auto function = [&](uint32_t colour, int column, int row, int points, const char* role) {
+    return styled(colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11, d.function,
+                  role, points);
+  };
+  const GlassStyle& g = d.glass;
   return {
       // Title bar: the window's title centred, quit on the right.
-      {0x0E0EC9, Look::kLabel, 100, 26, 192, 26, 0, 10, 0xC9CFDA, 0xC9CFDA, "Tornavelle"},
-      {0xE3EA20, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, 12, 0xB8BFCC, 0xFFFFFF,
-       "×"},
+      {kTitleItem, Look::kLabel, 100, 26, 192, 26, 0, d.titlePoints, d.titleText, d.titleText, "Tornavelle"},
+      {kQuitKey, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, d.quit.points, d.quit.text,
+       d.quit.hotText, "×"},
       // The displays: each glass frame is linked to the text area it surrounds.
-      {0xBA5C49, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
-      {0xBB2F14, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
-       kContentW - 2 * kTextInsetX, kHistoryH - 20, 0, 11, 0xDCE2EC, 0xDCE2EC, ""},
-      {0xF07158, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
-      {0xF53610, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
-       kLineH - 14, 0, 16, 0xFFFFFF, 0xFFFFFF, ""},
+      {kHistoryFrame, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
+      {kHistoryItem, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
+       kContentW - 2 * kTextInsetX, kHistoryH - 20, 0, g.historyPoints, g.historyText, g.historyText, ""},
+      {kExpressionFrame, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
+      {kExpressionItem, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
+       kLineH - 14, 0, g.linePoints, g.lineText, g.lineText, ""},
       // Mode row.
-      {0xB0B51F, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, 10, kMutedText,
-       kMutedText, "Angle"},
-      {0x8717C7, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, 10, 0xF4F6FA,
-       0xFFFFFF, "Rad"},
-      {0xA41FF1, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
-       10, 0xF4F6FA, 0xFFFFFF, "Deg"},
-      {0x7A7E16, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, 11, kFunctionText,
-       kFunctionHot, "f(x)"},
+      {kAngleLabelItem, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, d.labelPoints, d.labelText,
+       d.labelText, "Angle"},
+      styled(kRadiansKey, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, d.segment, "Rad"),
+      styled(kDegreesKey, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
+             d.segment, "Deg"),
+      styled(kFunctionMenuKey, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, d.menu, "f(x)"),
       // Keypad.
-      function(0xE910EC, 0, 0, 12, "sin"),
-      function(0xC30FC5, 1, 0, 12, "cos"),
-      function(0x9C0E9E, 2, 0, 12, "tan"),
-      op(0x198AAF, 0, "÷"),
-      digit(0x47DD6A, 0, 1, "7"),
-      digit(0x3CBA5A, 1, 1, "8"),
-      digit(0x299041, 2, 1, "9"),
-      op(0x1FB7E9, 1, "×"),
-      digit(0x6FEDAD, 0, 2, "4"),
-      digit(0x5CBA8A, 1, 2, "5"),
-      digit(0x3A7D5B, 2, 2, "6"),
-      op(0x1D5D72, 2, "−"),
-      digit(0x72F5E1, 0, 3, "1"),
-      digit(0x58B9AA, 1, 3, "2"),
-      digit(0x43847A, 2, 3, "3"),
-      op(0x7ED2ED, 3, "+"),
-      function(0x750B76, 0, 4, 15, "π"),
-      digit(0x7BE2E6, 1, 4, "0"),
-      digit(0x56A0A3, 2, 4, "."),
-      {0x0E0EF6, Look::kResult, Column(3), Row(4), kColumnW, kRowH, 11, 18, 0xFFFFFF, 0xFFFFFF,
-       "="},
+      function(kFirstFunctionKey, 0, 0, d.function.points, "sin"),
+      function(kSecondFunctionKey, 1, 0, d.function.points, "cos"),
+      function(kThirdFunctionKey, 2, 0, d.function.points, "tan"),
+      op(kDivideKey, 0, "÷"),
+      digit(kDigitKeys[7], 0, 1, "7"),
+      digit(kDigitKeys[8], 1, 1, "8"),
+      digit(kDigitKeys[9], 2, 1, "9"),
+      op(kTimesKey, 1, "×"),
+      digit(kDigitKeys[4], 0, 2, "4"),
+      digit(kDigitKeys[5], 1, 2, "5"),
+      digit(kDigitKeys[6], 2, 2, "6"),
+      op(kMinusKey, 2, "−"),
+      digit(kDigitKeys[1], 0, 3, "1"),
+      digit(kDigitKeys[2], 1, 3, "2"),
+      digit(kDigitKeys[3], 2, 3, "3"),
+      op(kPlusKey, 3, "+"),
+      function(kPiKey, 0, 4, d.piPoints, "π"),
+      digit(kDigitKeys[0], 1, 4, "0"),
+      digit(kPointKey, 2, 4, "."),
+      styled(kResultKey, Look::kResult, Column(3), Row(4), kColumnW, kRowH, 11, d.result, "="),
   };
 }
 
@@ -230,105 +230,86 @@ void DrawShadow(cairo_t* cr, const Target& target) {
 
 // The window without its items. Only the rim and the mark change with the active state, so
 // every state image has the same body under the items' margins.
-void DrawBackground(cairo_t* cr, const Target& target, bool active) {
+void DrawBackground(cairo_t* cr, const Target& target, bool active, const SkinDescription& d) {
   DrawShadow(cr, target);
-  DrawBody(cr, {kBodyX, kBodyY, kBodyW, kBodyH, kBodyRadius, kRim}, active);
+  DrawBody(cr, {kBodyX, kBodyY, kBodyW, kBodyH, kBodyRadius, kRim}, active, d.body);
 
   // The calculator's mark at the left of the title bar; the title itself is an item's caption.
-  DrawLogo(cr, kPad + 2, 30, active);
+  DrawLogo(cr, kPad + 2, 30, active, d.logoRing);
 
   // The track behind the radians / degrees switch.
   RoundedRect(cr, kTrackX, kModeY, kTrackW, kModeH, 11);
-  FillVertical(cr, kModeY, kModeY + kModeH, Hex(0x15171C), Hex(0x1A1D23));
+  FillVertical(cr, kModeY, kModeY + kModeH, Hex(d.trackTop), Hex(d.trackBottom));
   cairo_set_line_width(cr, 1);
-  SetColour(cr, Hex(0xFFFFFF, 0.05));
+  SetColour(cr, d.trackEdge);
   cairo_stroke(cr);
 }
 
 // ---------------------------------------------------------------- items
 
-KeyPaint PaintFor(Look look, State state) {
+void DrawGlass(cairo_t* cr, const Key& key, State state, bool line, const GlassStyle& g) {
   bool hot = state == kHot || state == kSelectedHot;
   bool selected = state == kSelected || state == kSelectedHot;
-  switch (look) {
-    case Look::kDigit:
-      if (selected) return hot ? KeyPaint{0x3F4554, 0x393E4B, 0.05} : KeyPaint{0x2A2E37, 0x2D313B, 0.02};
-      return hot ? KeyPaint{0x454B59, 0x3B404C, 0.14} : kDigitPaint;
-    case Look::kOperator:
-      if (selected) return hot ? KeyPaint{0x34466C, 0x2F3F61, 0.05} : KeyPaint{0x243049, 0x27344E, 0.02};
-      return hot ? KeyPaint{0x36476B, 0x2F3E5D, 0.14} : kOperatorPaint;
-    case Look::kFunction:
-    case Look::kMenu:
-      if (selected) return hot ? KeyPaint{0x383D49, 0x333742, 0.05} : KeyPaint{0x24272F, 0x272A33, 0.02};
-      return hot ? KeyPaint{0x383D48, 0x31353F, 0.12} : kFunctionPaint;
-    case Look::kResult:
-      if (selected) return hot ? KeyPaint{0x5A93F7, 0x4B7FEA, 0.10} : KeyPaint{0x3D6FDE, 0x4676E6, 0.04};
-      return hot ? KeyPaint{0x6AA4FF, 0x4478F0, 0.30} : kResultPaint;
-    case Look::kSegment:
-      if (selected) return hot ? KeyPaint{0x3A74EA, 0x2B5ED2, 0.26} : KeyPaint{0x356FE6, 0x2859CB, 0.22};
-      return hot ? KeyPaint{0x30343E, 0x2A2D36, 0.08} : KeyPaint{0, 0, 0};
-    default: return KeyPaint{0, 0, 0};
-  }
-}
-
-void DrawGlass(cairo_t* cr, const Key& key, State state, bool line) {
-  bool hot = state == kHot || state == kSelectedHot;
-  bool selected = state == kSelected || state == kSelectedHot;
-  if (line && selected) {  // focus glow around the expression line
+  if (line && selected && g.glowAlpha[hot] > 0) {  // focus glow around the expression line
     for (int i = 3; i >= 1; i--) {
       RoundedRect(cr, key.x - i, key.y - i, key.w + 2 * i, key.h + 2 * i, key.radius + i);
-      SetColour(cr, Hex(0x4C8DFF, (hot ? 0.16 : 0.11) * (4 - i) / 3.0));
+      SetColour(cr, Hex(g.glow, g.glowAlpha[hot] * (4 - i) / 3.0));
       cairo_set_line_width(cr, 1);
       cairo_stroke(cr);
     }
   }
+  const uint32_t* fill = line ? (hot ? g.lineHotFill : g.lineFill) : (hot ? g.panelHotFill : g.panelFill);
   RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
-  FillVertical(cr, key.y, key.y + key.h, Hex(line ? 0x0E1014 : 0x101216),
-               Hex(line ? 0x121419 : 0x15171C));
+  FillVertical(cr, key.y, key.y + key.h, Hex(fill[0]), Hex(fill[1]));
   cairo_new_path(cr);
   // An inner shadow along the top makes the glass sit below the body.
   cairo_save(cr);
   RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
   cairo_clip(cr);
   cairo_pattern_t* inner = cairo_pattern_create_linear(0, key.y, 0, key.y + 10);
-  cairo_pattern_add_color_stop_rgba(inner, 0, 0, 0, 0, 0.45);
+  cairo_pattern_add_color_stop_rgba(inner, 0, 0, 0, 0, g.innerShadow);
   cairo_pattern_add_color_stop_rgba(inner, 1, 0, 0, 0, 0);
   cairo_set_source(cr, inner);
   cairo_paint(cr);
   cairo_pattern_destroy(inner);
   cairo_restore(cr);
-  RoundedRect(cr, key.x + 0.5, key.y + 0.5, key.w - 1, key.h - 1, key.radius - 0.5);
-  cairo_set_line_width(cr, 1);
+  // The focus mark of the line is wider than a border: it grows outwards, into the frame's
+  // margin, so the glass inside keeps its size.
+  const double width = line && selected ? g.focusWidth : 1;
+  const double inset = 1 - width / 2;
+  RoundedRect(cr, key.x + inset, key.y + inset, key.w - 2 * inset, key.h - 2 * inset, key.radius - inset);
+  cairo_set_line_width(cr, width);
   if (selected) {
-    SetColour(cr, line ? Hex(0x5B97FF, hot ? 1.0 : 0.85) : Hex(0x6E8FC8, hot ? 0.45 : 0.30));
+    SetColour(cr, line ? g.lineFocusBorder[hot] : g.panelSelectedBorder[hot]);
   } else {
-    SetColour(cr, Hex(0xFFFFFF, hot ? 0.16 : 0.07));
+    SetColour(cr, g.border[hot]);
   }
   cairo_stroke(cr);
   // A light lower edge: the glass catches the light where the body turns up to meet it.
   cairo_move_to(cr, key.x + key.radius, key.y + key.h + 0.5);
   cairo_line_to(cr, key.x + key.w - key.radius, key.y + key.h + 0.5);
-  SetColour(cr, Hex(0xFFFFFF, 0.06));
+  SetColour(cr, g.lowerEdge);
+  cairo_set_line_width(cr, 1);
   cairo_stroke(cr);
 }
 
-void DrawItem(cairo_t* cr, const Key& key, State state) {
+void DrawItem(cairo_t* cr, const Key& key, State state, const SkinDescription& d) {
   bool hot = state == kHot || state == kSelectedHot;
   bool selected = state == kSelected || state == kSelectedHot;
   bool disabled = state == kDisabled;
   switch (key.look) {
     case Look::kLabel:
     case Look::kDisplayText: return;  // the body (or the glass) shows through
-    case Look::kHistoryFrame: DrawGlass(cr, key, state, false); return;
-    case Look::kLineFrame: DrawGlass(cr, key, state, true); return;
+    case Look::kHistoryFrame: DrawGlass(cr, key, state, false, d.glass); return;
+    case Look::kLineFrame: DrawGlass(cr, key, state, true, d.glass); return;
     case Look::kQuit:
       RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
       if (disabled) {
-        SetColour(cr, Hex(0xFFFFFF, 0.03));
+        SetColour(cr, d.quit.disabled);
       } else if (hot) {
-        FillVertical(cr, key.y, key.y + key.h, Hex(0xDC4348), Hex(0xC2313A));
+        FillVertical(cr, key.y, key.y + key.h, Hex(d.quit.hotTop), Hex(d.quit.hotBottom));
       } else {
-        SetColour(cr, Hex(0xFFFFFF, selected ? 0.12 : 0.06));
+        SetColour(cr, selected ? d.quit.selected : d.quit.normal);
       }
       cairo_fill(cr);
       return;
@@ -338,12 +319,20 @@ void DrawItem(cairo_t* cr, const Key& key, State state) {
     default: {
       if (disabled) {
         RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
-        SetColour(cr, Hex(0x23262D));
+        SetColour(cr, Hex(d.disabledKey));
         cairo_fill(cr);
         return;
       }
       bool pressed = selected && key.look != Look::kResult && key.look != Look::kSegment;
-      DrawRaisedKey(cr, key.x, key.y, key.w, key.h, key.radius, PaintFor(key.look, state), pressed);
+      DrawRaisedKey(cr, key.x, key.y, key.w, key.h, key.radius, key.style->paint[state], pressed);
+      const Rgba& border = key.style->border[state];
+      if (border.a > 0) {
+        const double half = key.style->borderWidth / 2;
+        RoundedRect(cr, key.x + half, key.y + half, key.w - 2 * half, key.h - 2 * half, key.radius - half);
+        SetColour(cr, border);
+        cairo_set_line_width(cr, key.style->borderWidth);
+        cairo_stroke(cr);
+      }
     }
   }
 }
@@ -401,10 +390,11 @@ std::vector<uint32_t> PaintItems(const Target& target, const std::vector<Key>& k
   return pixels;
 }
 
-std::vector<uint32_t> StateImage(const Target& target, const std::vector<Key>& keys, State state) {
+std::vector<uint32_t> StateImage(const Target& target, const std::vector<Key>& keys, State state,
+                                 const SkinDescription& d) {
   Canvas canvas = NewCanvas(target);
-  DrawBackground(canvas.cr, target, state == kHot || state == kSelectedHot);
-  for (const Key& key : keys) DrawItem(canvas.cr, key, state);
+  DrawBackground(canvas.cr, target, state == kHot || state == kSelectedHot, d);
+  for (const Key& key : keys) DrawItem(canvas.cr, key, state, d);
   std::vector<uint32_t> pixels = StraightPixels(canvas);
   FreeCanvas(canvas);
   return pixels;
@@ -419,10 +409,11 @@ bool Write(const std::string& folder, const Target& target, const char* name,
 }
 
 // Draws the description's nine images at the scale into the folder, which must exist.
-bool DrawSkin(const std::vector<Key>& keys, double scale, const std::string& folder) {
+bool DrawSkin(const std::vector<Key>& keys, const SkinDescription& d, double scale,
+              const std::string& folder) {
   const Target target = TargetAt(scale);
   for (int state = 0; state < kStateCount; state++) {
-    if (!Write(folder, target, kStateFiles[state], StateImage(target, keys, State(state)))) return false;
+    if (!Write(folder, target, kStateFiles[state], StateImage(target, keys, State(state), d))) return false;
   }
   auto itemMap = PaintItems(target, keys, [](const Key& k) { return ItemPixel(k.colour); });
   // Font sizes are read from the red channel, in tenths of a point; grey keeps the file legible.
@@ -438,12 +429,13 @@ bool DrawSkin(const std::vector<Key>& keys, double scale, const std::string& fol
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: skin-maker <output folder>\n");
+  const SkinDescription* skin = argc == 3 ? FindSkinDescription(argv[1]) : nullptr;
+  if (skin == nullptr) {
+    std::fprintf(stderr, "usage: skin-maker <skin> <output folder>\n  skin: %s\n", SkinDescriptionNames());
     return 2;
   }
-  const std::string folder = argv[1];
-  const std::vector<Key> keys = Keys();
+  const std::string folder = argv[2];
+  const std::vector<Key> keys = Keys(*skin);
   for (const Scale& scale : kScales) {
     std::string into = folder;
     if (*scale.folder != '\0') {
@@ -451,7 +443,7 @@ int main(int argc, char** argv) {
       std::error_code ignored;
       std::filesystem::create_directories(into, ignored);
     }
-    if (!DrawSkin(keys, scale.factor, into)) return 1;
+    if (!DrawSkin(keys, *skin, scale.factor, into)) return 1;
   }
   return 0;
 }

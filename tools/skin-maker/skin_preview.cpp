@@ -14,13 +14,14 @@
 #include "platform/unicode.h"
 #include "settings/language.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 // Roughly what the displays draw: the history's expressions dimmed, answers right-aligned,
 // and the expression line with its caret.
 void FillDisplays() {
-  if (SkinItem* history = FindSkinItem(0xBB2F14)) {
+  if (SkinItem* history = FindSkinItem(kHistoryItem)) {
     Image picture = MakeImage(history->right - history->left + 1, history->bottom - history->top + 1);
     Pixel colour = history->textColour;
     int32_t line = MeasureText(history->font, u"0").height;
@@ -34,9 +35,9 @@ void FillDisplays() {
       DrawTextInImage(picture, history->font, entry[0], 0, y, colour | 0xB0000000u);
       y -= line;
     }
-    SetSkinItemImage(0xBB2F14, picture);
+    SetSkinItemImage(kHistoryItem, picture);
   }
-  if (SkinItem* expression = FindSkinItem(0xF53610)) {
+  if (SkinItem* expression = FindSkinItem(kExpressionItem)) {
     Image picture = MakeImage(expression->right - expression->left + 1,
                               expression->bottom - expression->top + 1);
     TextSize size = MeasureText(expression->font, u"√(2)×π");
@@ -44,7 +45,7 @@ void FillDisplays() {
                     expression->textColour | 0xFF000000u);
     BlendLine(picture, size.width + 1, 0, size.width + 1, picture.height - 1,
               expression->textColour | 0x90000000u);
-    SetSkinItemImage(0xF53610, picture);
+    SetSkinItemImage(kExpressionItem, picture);
   }
 }
 
@@ -89,8 +90,8 @@ int main(int argc, char** argv) {
   }
   ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), u"Francais");
   SetItemCaptions();
-  LinkSkinItem(0xBB2F14, 0xBA5C49);
-  LinkSkinItem(0xF53610, 0xF07158);
+  LinkSkinItem(kHistoryItem, kHistoryFrame);
+  LinkSkinItem(kExpressionItem, kExpressionFrame);
   FillDisplays();
 
   struct Shot {
@@ -98,19 +99,19 @@ int main(int argc, char** argv) {
     int32_t active, hot, degrees;
   };
   const Shot shots[] = {{"inactive.png", 0, 0, 0},     {"active.png", 1, 0, 0},
-                        {"key-hot.png", 1, 0x5CBA8A, 0}, {"result-hot.png", 1, 0x0E0EF6, 0},
-                        {"degrees-hot.png", 1, 0xA41FF1, 1}, {"history-hot.png", 1, 0xBB2F14, 0},
-                        {"quit-hot.png", 1, 0xE3EA20, 0}};
+                        {"key-hot.png", 1, kDigitKeys[5], 0}, {"result-hot.png", 1, kResultKey, 0},
+                        {"degrees-hot.png", 1, kDegreesKey, 1}, {"history-hot.png", 1, kHistoryItem, 0},
+                        {"quit-hot.png", 1, kQuitKey, 0}};
   bool written = true;
   for (const Shot& shot : shots) {
     skinWindows[0].active = shot.active;
     // The calculator selects both displays while it is the active window.
-    SetSkinItemState(0xBB2F14, shot.active);
-    SetSkinItemState(0xF53610, shot.active);
-    SetSkinItemState(0x8717C7, !shot.degrees);
-    SetSkinItemState(0xA41FF1, shot.degrees);
+    SetSkinItemState(kHistoryItem, shot.active);
+    SetSkinItemState(kExpressionItem, shot.active);
+    SetSkinItemState(kRadiansKey, !shot.degrees);
+    SetSkinItemState(kDegreesKey, shot.degrees);
     SetHot(shot.hot);
-    // Composed although hidden: a hidden window is otherwise only marked for later.
+    // The window stays hidden, where a redraw would only mark it: composed whether shown or not.
     ComposeSkinWindow(skinWindows[0]);
     written = WriteFrame(out + "/" + shot.name) && written;
   }

@@ -165,7 +165,9 @@ while ((SECONDS < end)); do
   elif ((choice < 91)); then
     kind=edit-menu; click_item $line 3; menu_choice
   elif ((choice < 93)); then
-    kind=skin-menu; click_item "${clickable[RANDOM % ${#clickable[@]}]}" 3; menu_choice
+    # Opened and left: a skin chosen would replace the window the run holds, and the About
+    # window would wait for its OK.
+    kind=skin-menu; click_item "${clickable[RANDOM % ${#clickable[@]}]}" 3; sleep 0.2; xdotool key Escape
   elif ((choice < 96)); then
     # A calculation on a cleared line (the edit menu's fourth entry), so the history fills.
     kind=calculation; click_item $line 3; sleep 0.2

@@ -1,5 +1,6 @@
 // Popup menus as GtkMenus, shown modally at the pointer in a nested main loop.
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/gtk/state.h"
@@ -90,12 +91,18 @@ void EndSubmenu(int32_t menu) {
   if (MenuRecord* record = Find(menu)) record->submenu = nullptr;
 }
 
-bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text) {
+namespace gtkbackend {
+namespace {
+
+// An entry, plain or with a check mark: its text, with the hint after a tab in a second column.
+bool AddEntry(int32_t menu, int32_t command, std::u16string_view text, std::optional<bool> checked) {
   MenuRecord* record = Find(menu);
   if (!record || command < 1) return false;
   std::string utf8 = Utf16ToUtf8(text);
   size_t tab = utf8.find('\t');
-  GtkWidget* item = gtk_menu_item_new();
+  GtkWidget* item = checked ? gtk_check_menu_item_new() : gtk_menu_item_new();
+  // Set before the choice is listened to: setting the state activates the entry.
+  if (checked) gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), *checked);
   GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
   GtkWidget* first = PlainLabel(utf8.substr(0, tab));
   gtk_box_pack_start(GTK_BOX(row), first, FALSE, FALSE, 0);
@@ -107,6 +114,17 @@ bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text) {
   g_signal_connect(item, "activate", G_CALLBACK(OnActivate), GINT_TO_POINTER(command));
   Append(*record, item);
   return true;
+}
+
+}  // namespace
+}  // namespace gtkbackend
+
+bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text) {
+  return AddEntry(menu, command, text, std::nullopt);
+}
+
+bool AddMenuCheckEntry(int32_t menu, int32_t command, std::u16string_view text, bool checked) {
+  return AddEntry(menu, command, text, checked);
 }
 
 bool AddMenuSeparator(int32_t menu) {

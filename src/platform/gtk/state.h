@@ -77,6 +77,10 @@ void ForgetInput(WindowRecord& record);
 void CloseAllWindows();
 // Repaints every window for the current compositing state.
 void RefreshAllWindows();
+// A new top-level window whose accessible object holds the parts the program tells, and the
+// release of those parts when the window closes (accessibility.cpp).
+GtkWidget* NewWindowWidget();
+void ForgetAccessibleParts(WindowHandle window);
 // Closes every menu (menus.cpp).
 void DestroyAllMenus();
 

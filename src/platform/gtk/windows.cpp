@@ -285,7 +285,7 @@ WindowHandle OpenWindow(const WindowRequest& request) {
   WindowRecord* owner = request.owner != 0 ? FindRecord(request.owner) : nullptr;
   if (request.owner != 0 && !owner) return 0;
 
-  GtkWidget* widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWidget* widget = NewWindowWidget();
   GtkWindow* window = GTK_WINDOW(widget);
   std::string title = Utf16ToUtf8(request.title);
   gtk_window_set_title(window, title.c_str());
@@ -336,6 +336,7 @@ void CloseWindow(WindowHandle window) {
   record = FindRecord(window);
   if (record->shown) SetWindowShown(window, false);
   ForgetInput(*record);
+  ForgetAccessibleParts(window);
   GtkWidget* widget = record->widget;
   if (record->surface) cairo_surface_destroy(record->surface);
   s.windows.erase(window);

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/image.h"
 #include "platform/monitors.h"
 #include "platform/windows.h"
 
 // Back to the state of a freshly started process: no windows, timers, events, menus or fonts;
 // the clock at 0; one 1920 x 1080 monitor; the pointer at (0, 0) with no button or Shift held;
-// an empty clipboard; no scripts and no records.
+// a clipboard holding no text; no scripts and no records.
 void ResetOffscreen();
 
 // --- Screen ---------------------------------------------------------------------------------
@@ -67,8 +68,8 @@ void OffscreenTurnWheel(int32_t delta);
 // A key press for the foreground window: kEventKeyDown with the virtual-key code, then, when
 // character is not 0, kEventCharacter with it. Ignored when no window of ours is in front.
 void OffscreenPressKey(int32_t virtualKey, char16_t character = 0);
-// Presses one key per UTF-16 unit: letters and digits under their own codes, everything else
-// under kKeyPacket.
+// Presses one key per UTF-16 unit: letters and digits under their own codes, the space under
+// kKeySpace, everything else under kKeyPacket.
 void OffscreenType(std::u16string_view text);
 void OffscreenHoldShift(bool held);
 
@@ -122,6 +123,7 @@ struct OffscreenMenuItem {
   enum class Kind { kEntry, kSeparator, kSubmenu } kind = Kind::kEntry;
   int32_t command = 0;         // entries
   std::u16string text;         // entries; the title of submenus
+  bool checked = false;        // entries: shown with a check mark
   std::vector<OffscreenMenuItem> children;  // submenus
 };
 
@@ -194,3 +196,22 @@ bool OffscreenFolderClaimed();
 int32_t OffscreenNewCopiesStartedWhileClaimed();
 // The program is started again in the folder this copy holds: queues kEventActivate.
 void OffscreenStartAgain();
+
+// --- Assistive technology ---------------------------------------------------------------------
+// The parts the window last told (SetAccessibleNodes); empty for a window that is not open.
+std::vector<AccessibleNode> OffscreenAccessibleNodes(WindowHandle window);
+// Every change reported since the reset or the last ForgetOffscreenAccessibleChanges, oldest
+// first, as a screen reader would hear of them.
+std::vector<AccessibleChange> OffscreenAccessibleChanges();
+void ForgetOffscreenAccessibleChanges();
+
+struct OffscreenAnnouncement {
+  WindowHandle window = 0;
+  std::u16string message;
+};
+// Every announcement, oldest first.
+std::vector<OffscreenAnnouncement> OffscreenAnnouncements();
+
+// A screen reader presses the part (its press action): queues kEventAccessibleAction. False,
+// with nothing queued, when the window has no such part or the part has no action.
+bool PressOffscreenAccessible(WindowHandle window, int32_t id);

@@ -68,6 +68,12 @@ bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text) {
   return true;
 }
 
+bool AddMenuCheckEntry(int32_t menu, int32_t command, std::u16string_view text, bool checked) {
+  if (!AddMenuEntry(menu, command, text)) return false;
+  ItemsBeingBuilt(menu)->back().checked = checked;
+  return true;
+}
+
 bool AddMenuSeparator(int32_t menu) {
   std::vector<OffscreenMenuItem>* items = ItemsBeingBuilt(menu);
   if (!items) return false;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/events.h"
 #include "platform/offscreen/offscreen.h"
 
@@ -80,6 +81,10 @@ struct State {
   bool otherCopyRuns = false;
   int32_t frontRequests = 0;
   int32_t newCopiesWhileClaimed = 0;
+
+  std::map<WindowHandle, std::vector<AccessibleNode>> accessibleNodes;
+  std::vector<AccessibleChange> accessibleChanges;
+  std::vector<OffscreenAnnouncement> announcements;
 };
 
 State& TheState();

@@ -109,6 +109,9 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
       PostEvent({kEventClose, record->handle, 0, 0, 0});
       return 0;  // the program decides whether the window goes
+    case WM_GETOBJECT:
+      if (LRESULT answer = AnswerAccessibilityRequest(*record, wParam, lParam)) return answer;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_KEYDOWN:
       if (int32_t key = KeyCodeOf(wParam))
         PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0, ShiftOfMessage()});

@@ -81,6 +81,13 @@ bool AddMenuEntry(int32_t menu, int32_t command, std::u16string_view text) {
   return AppendMenuW(Target(*record), MF_STRING, UINT_PTR(command), MenuText(text).c_str()) != 0;
 }
 
+bool AddMenuCheckEntry(int32_t menu, int32_t command, std::u16string_view text, bool checked) {
+  MenuRecord* record = Find(menu);
+  if (!record || command < 1) return false;
+  return AppendMenuW(Target(*record), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED),
+                     UINT_PTR(command), MenuText(text).c_str()) != 0;
+}
+
 bool AddMenuSeparator(int32_t menu) {
   MenuRecord* record = Find(menu);
   return record && AppendMenuW(Target(*record), MF_SEPARATOR, 0, nullptr) != 0;

@@ -68,6 +68,10 @@ extern const wchar_t kHelperClass[];
 // Closes every window (windows.cpp) and every menu (menus.cpp).
 void CloseAllWindows();
 void DestroyAllMenus();
+// WM_GETOBJECT: the window's parts for UI Automation, 0 when it has none to give; and the
+// release of the parts when the window closes (accessibility.cpp).
+LRESULT AnswerAccessibilityRequest(const WindowRecord& record, WPARAM wParam, LPARAM lParam);
+void ForgetAccessibleParts(const WindowRecord& record);
 // Turns messages into events until one is queued or nothing is waiting (events.cpp).
 void PumpMessages();
 

@@ -193,12 +193,12 @@ void CloseWindow(WindowHandle window) {
   record = FindRecord(window);
   if (record->shown) SetWindowShown(window, false);
   std::erase_if(s.queue, [window](const Event& e) { return e.window == window; });
+  ForgetAccessibleParts(*record);
   HWND hwnd = record->hwnd;
-  // The window's timers go with it.
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
   ReleaseImage(*record);
   s.windows.erase(window);
-  DestroyWindow(hwnd);
+  DestroyWindow(hwnd);  // its timers go with it
 }
 
 bool IsWindowOpen(WindowHandle window) { return FindRecord(window) != nullptr; }

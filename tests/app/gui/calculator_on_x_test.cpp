@@ -23,18 +23,13 @@
 #include "skin/item_map.h"
 #include "skin/png_decoder.h"
 #include "x_session.h"
+#include "skin/item_colours.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // Items of the shipped skin, by their colour in its item map.
-constexpr int32_t kTwo = 0x58B9AA, kFour = 0x6FEDAD, kSeven = 0x47DD6A;
-constexpr int32_t kPlus = 0x7ED2ED, kTimes = 0x1FB7E9, kDivide = 0x198AAF;
-constexpr int32_t kResult = 0x0E0EF6, kRadians = 0x8717C7, kDegrees = 0xA41FF1;
-constexpr int32_t kFunctions = 0x7A7E16, kQuit = 0xE3EA20;
-constexpr int32_t kLine = 0xF53610, kHistory = 0xBB2F14;
-constexpr int32_t kEight = 0x3CBA5A, kTitle = 0x0E0EC9;
 
 // The ASan build starts in a few seconds alone, but ./test runs it beside every other test.
 constexpr int32_t kStartMs = 30000, kReactMs = 10000;
@@ -63,6 +58,9 @@ enum class Do {
   kDrag,        // a press on the item, a move by (count, hints) and a release; the window follows
   kBaseline,    // a screenshot of the history panel, to find its rows of text against later
   kHistoryRow,  // a click on the history panel's row of text `count`, 0 the lowest
+  kSkin,        // a new main window, in the old one's place and with the keyboard, shows the
+                // skin `text` (of Apparence); its screenshot is kept under the skin's name
+  kDialog,      // a dialog titled `text` is shown; its screenshot is kept, and Return closes it
 };
 
 struct Step {
@@ -77,7 +75,7 @@ Step Click(int32_t item) { return {Do::kClick, item, ""}; }
 Step RightClick(int32_t item) { return {Do::kRightClick, item, ""}; }
 Step Type(std::string text) { return {Do::kType, 0, std::move(text)}; }
 Step Keys(std::string keys) { return {Do::kKeys, 0, std::move(keys)}; }
-Step Wheel(int32_t button) { return {Do::kWheel, kHistory, "", button}; }
+Step Wheel(int32_t button) { return {Do::kWheel, kHistoryItem, "", button}; }
 Step Offer(std::string text) { return {Do::kOffer, 0, std::move(text)}; }
 Step Pasted() { return {Do::kPasted, 0, ""}; }
 Step Mark() { return {Do::kMark, 0, ""}; }
@@ -96,7 +94,9 @@ Step PressRelease(int32_t pressed, int32_t released, bool dragsWindow = false) {
 }
 Step Drag(int32_t item, int32_t dx, int32_t dy) { return {Do::kDrag, item, "", dx, dy}; }
 Step Baseline() { return {Do::kBaseline, 0, ""}; }
-Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistory, "", row}; }
+Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistoryItem, "", row}; }
+Step Skin(std::string name) { return {Do::kSkin, 0, std::move(name)}; }
+Step Dialog(std::string title) { return {Do::kDialog, 0, std::move(title)}; }
 
 // A value the settings file must hold after the exit: a text, a number, or no such key.
 struct Saved {
@@ -136,12 +136,12 @@ Scenario KeypadKeyboardAndHistory() {
       "keypad_keyboard_and_history",
       false,
       {
-          Look(kRadians, true), Look(kDegrees, false),
-          Click(kSeven), Click(kPlus), Click(kSeven), Line("7+7"), Click(kResult), EmptyLine("14"),
+          Look(kRadiansKey, true), Look(kDegreesKey, false),
+          Click(kDigitKeys[7]), Click(kPlusKey), Click(kDigitKeys[7]), Line("7+7"), Click(kResultKey), EmptyLine("14"),
           // The same key twice in a row, quicker than a double click.
-          Click(kFour), Click(kFour), Click(kDivide), Click(kFour), Line("44÷4"),
+          Click(kDigitKeys[4]), Click(kDigitKeys[4]), Click(kDivideKey), Click(kDigitKeys[4]), Line("44÷4"),
           Keys("Return"), EmptyLine("11"),
-          Click(kDegrees), Look(kDegrees, true), Look(kRadians, false),
+          Click(kDegreesKey), Look(kDegreesKey, true), Look(kRadiansKey, false),
           Type("racine(16)*2"), Line("√(16)×2"), Keys("Return"),
           // The line the calculation emptied holds only what is typed next (its last digits
           // in degrees are the engine's, not this test's).
@@ -173,27 +173,27 @@ Scenario MenusAndClipboard() {
       "menus_and_clipboard",
       true,
       {
-          Look(kRadians, true),
+          Look(kRadiansKey, true),
           // Combinatorics: every entry with its hint, in one column.
-          Click(kFunctions), Popups(1), Keys("Down Down Down Down Right"), Popups(2),
+          Click(kFunctionMenuKey), Popups(1), Keys("Down Down Down Down Right"), Popups(2),
           MenuText("combinatorics-menu", 3, 3), Keys("Escape Escape"), Popups(0),
-          Click(kTwo), Click(kTimes),
+          Click(kDigitKeys[2]), Click(kTimesKey),
           // Powers, roots and logarithms; into its submenu, which shows 11 entries, 9 with a
           // hint; down to the square root.
-          Click(kFunctions), Popups(1), Keys("Down Down Right"), Popups(2),
+          Click(kFunctionMenuKey), Popups(1), Keys("Down Down Right"), Popups(2),
           MenuText("function-menu", 11, 9),
           Keys("Down Down Down Down Return"), Popups(0),
           Type("16)"),
           // The same submenu, down to the inverse.
-          Click(kFunctions), Popups(1), Keys("Down Down Right Down Down Down Return"), Popups(0),
+          Click(kFunctionMenuKey), Popups(1), Keys("Down Down Right Down Down Down Return"), Popups(0),
           Line("2×√(16)⁻¹"),
           // Copy from the edit menu, with nothing selected: the whole line.
-          Mark(), RightClick(kLine), Popups(1), MenuText("edit-menu", 4, 0),
+          Mark(), RightClick(kExpressionItem), Popups(1), MenuText("edit-menu", 4, 0),
           Keys("Down Return"), Popups(0), Copied("2×√(16)⁻¹"),
           Keys("Return"), EmptyLine("0.5"),
           Offer(offered), Type("1+"), Keys("ctrl+v"), Pasted(), Line("1+" + offered), Keys("Return"),
           // Paste from the edit menu.
-          Offer(offeredLater), RightClick(kLine), Popups(1), Keys("Down Down Down Return"),
+          Offer(offeredLater), RightClick(kExpressionItem), Popups(1), Keys("Down Down Down Return"),
           Popups(0), Pasted(), Line(offeredLater),
       },
       {
@@ -213,8 +213,8 @@ Scenario MenusAndClipboard() {
 Scenario WhatTheUserMeant() {
   std::vector<Step> steps = {
       Baseline(),
-      Click(kTwo), Line("2"), PressRelease(kSeven, kEight), Line("2"),
-      PressRelease(kTitle, kDegrees, true), Look(kRadians, true), Drag(kTitle, 60, 40),
+      Click(kDigitKeys[2]), Line("2"), PressRelease(kDigitKeys[7], kDigitKeys[8]), Line("2"),
+      PressRelease(kTitleItem, kDegreesKey, true), Look(kRadiansKey, true), Drag(kTitleItem, 60, 40),
       Type("^0.5"), Keys("Return"), EmptyLine("1.4142135623730951"),
       Type("1+2"), Keys("Escape"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
       Keys("ctrl+shift+z"), EmptyLine("1.4142135623730951"), Keys("ctrl+z"), Line("1+2"),
@@ -248,7 +248,7 @@ Scenario RestartFromSavedSettings() {
       "restart_from_saved_settings",
       false,
       {
-          Look(kDegrees, true), Look(kRadians, false),
+          Look(kDegreesKey, true), Look(kRadiansKey, false),
           Line("1+2"),
           Keys("Prior"), Line("√(16)×2"), Keys("Prior"), Line("7+7"), Keys("Prior"), Line("7+7"),
           Keys("Return"), EmptyLine("14"), Type("sin(90)"), Keys("Return"), EmptyLine("1"),
@@ -363,6 +363,36 @@ Scenario FirstRunRestarts() {
   };
   scenario.firstRun = true;
   return scenario;
+}
+
+// Every shipped skin chosen from the skin menu with the keyboard, which keeps the line with its
+// caret, the history and the angle mode, in the window's place; then the About window.
+Scenario SkinsFromTheMenu() {
+  // The skin menu's first entry is the submenu of skins, listed by name: Clair, Contraste,
+  // Defaut.
+  auto choose = [](const char* downs) { return Keys(std::string("Down Right ") + downs + "Return"); };
+  return {
+      "skins_from_the_menu",
+      false,
+      {
+          Type("6*7"), Keys("Return"), Click(kDegreesKey), Type("1+2"), Keys("Left"),
+          RightClick(kHistoryItem), Popups(1), choose(""), Popups(0), Skin("Clair"),
+          Type("0"), Line("1+02"), Look(kDegreesKey, true),
+          RightClick(kHistoryItem), Popups(1), choose("Down "), Popups(0), Skin("Contraste"),
+          Type("0"), Line("1+002"), Look(kDegreesKey, true), Look(kRadiansKey, false),
+          Keys("Prior"), Line("6×7"), Keys("Next"), Line("1+002"),
+          // The "?" submenu's first entry.
+          RightClick(kHistoryItem), Popups(1), Keys("Down Down Right Return"), Popups(0),
+          Dialog("À propos de Tornavelle"),
+          RightClick(kHistoryItem), Popups(1), choose("Down Down "), Popups(0), Skin("Defaut"),
+          RightClick(kHistoryItem), Popups(1), choose(""), Popups(0), Skin("Clair"),
+          RightClick(kHistoryItem), Popups(1), choose("Down "), Popups(0), Skin("Contraste"),
+      },
+      {
+          Is("Apparence", "Apparence", "Contraste"), Is("Calcul", "Operation", "1+002"),
+          Is("Calcul", "Reponse0Operation", "6×7"), Is("Calcul", "Mode", "2"),
+      },
+  };
 }
 
 std::string FileText(const fs::path& path) {
@@ -655,7 +685,7 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
             },
             kReactMs);
         ASSERT_GT(int32_t(rows.size()), step.count) << "rows of text in the history panel";
-        const ItemRegion& r = items.at(kHistory);
+        const ItemRegion& r = items.at(kHistoryItem);
         const int32_t y = (rows[size_t(step.count)].first + rows[size_t(step.count)].second) / 2;
         int32_t x = (r.left + r.right) / 2;
         while (x < r.right && ImagePixel(itemMap, x, y) != r.colour) ++x;
@@ -724,6 +754,75 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
         EXPECT_EQ(x.MainWindows("Tornavelle").size(), 1u);
         break;  // the keys typed next reach the calculator only if it took the keyboard
       }
+      case Do::kSkin: {
+        const unsigned long old = mainWindow;
+        std::vector<unsigned long> mains;
+        ASSERT_TRUE(WaitFor([&] { return (mains = x.MainWindows("Tornavelle")).size() == 1 && mains[0] != old; },
+                            kReactMs))
+            << "no new window for the skin " << step.text;
+        mainWindow = mains[0];
+        const Rect moved = x.Frame(mainWindow);
+        EXPECT_EQ(std::pair(moved.x, moved.y), std::pair(window.x, window.y)) << "the window moved";
+        window = moved;
+        // The skin's own looks, for the steps that follow; every shipped skin has the same items.
+        const fs::path skin = folder / "Apparence" / step.text;
+        std::optional<Image> normalLook = ReadPng(skin / "Normal.png"), selectedLook = ReadPng(skin / "Selected.png");
+        ASSERT_TRUE(normalLook && selectedLook);
+        normal = std::move(*normalLook);
+        selected = std::move(*selectedLook);
+        // The window shows this skin rather than another: its opaque background, where no item
+        // is, is nearest to this skin's active look.
+        ASSERT_TRUE(Xdotool("mousemove 0 0"));
+        std::string nearest;
+        WaitFor(
+            [&] {
+              Image shot = TakeScreenshot(shots + "/skin-" + step.text + ".png");
+              if (!IsImageValid(shot)) return false;
+              int64_t best = INT64_MAX;
+              for (const auto& entry : fs::directory_iterator(folder / "Apparence")) {
+                std::optional<Image> look = ReadPng(entry.path() / "Hot.png");
+                if (!look || look->width != itemMap.width || look->height != itemMap.height) continue;
+                int64_t distance = 0;
+                for (int32_t y = 0; y < itemMap.height; ++y)
+                  for (int32_t x = 0; x < itemMap.width; ++x)
+                    if (PixelAlpha(ImagePixel(itemMap, x, y)) == 0 && PixelAlpha(ImagePixel(*look, x, y)) == 255)
+                      distance += ChannelDistance(ImagePixel(shot, window.x + x, window.y + y), ImagePixel(*look, x, y));
+                if (distance < best) best = distance, nearest = entry.path().filename().string();
+              }
+              return nearest == step.text;
+            },
+            kReactMs);
+        EXPECT_EQ(nearest, step.text) << "the window does not show the skin";
+        break;  // the keys typed next reach the calculator only if the new window took the keyboard
+      }
+      case Do::kDialog: {
+        std::vector<unsigned long> dialogs;
+        ASSERT_TRUE(WaitFor([&] { return (dialogs = x.Dialogs(step.text)).size() == 1; }, kReactMs))
+            << "no window titled " << step.text;
+        // It draws itself after it appears (until then, what was below shows through): the
+        // toolkit's light background with dark text on it.
+        const Rect frame = x.Frame(dialogs[0]);
+        EXPECT_TRUE(WaitFor(
+            [&] {
+              Image shot = TakeScreenshot(shots + "/" + GetParam().name + "-dialog.png");
+              if (!IsImageValid(shot)) return false;
+              int32_t light = 0, ink = 0;
+              for (int32_t y = frame.y; y < frame.y + frame.height; ++y)
+                for (int32_t x = frame.x; x < frame.x + frame.width; ++x) {
+                  const Pixel p = ImagePixel(shot, x, y);
+                  const int32_t least = std::min({PixelRed(p), PixelGreen(p), PixelBlue(p)});
+                  light += least > 220;
+                  ink += std::max({PixelRed(p), PixelGreen(p), PixelBlue(p)}) < 100;
+                }
+              return light > frame.width * frame.height / 2 && ink > 300;
+            },
+            kReactMs))
+            << "the dialog shows no text";
+        ASSERT_TRUE(Xdotool("windowfocus --sync " + std::to_string(dialogs[0]) + " key Return"));
+        EXPECT_TRUE(WaitFor([&] { return x.Dialogs(step.text).empty(); }, kReactMs)) << "the dialog stays";
+        ASSERT_TRUE(Xdotool("windowfocus --sync " + std::to_string(mainWindow)));
+        break;
+      }
       case Do::kLook: {
         // Away from every item, so that none looks hot.
         ASSERT_TRUE(Xdotool("mousemove 0 0"));
@@ -748,7 +847,7 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
     constexpr int32_t kInk = 60;
     std::vector<std::pair<int32_t, int32_t>> rows;
     if (!IsImageValid(shot) || !IsImageValid(baseline)) return rows;
-    const ItemRegion& r = items.at(kHistory);
+    const ItemRegion& r = items.at(kHistoryItem);
     bool inRow = false;
     for (int32_t y = r.bottom; y >= r.top; --y) {
       bool ink = false;
@@ -837,7 +936,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
       EXPECT_EQ(calculator.ExitStatus(), 0);
     }
   } else {
-    ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(kQuit) + " click 1"));
+    ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(kQuitKey) + " click 1"));
     if (scenario.firstRun) {
       // The copy the choice started is no child of the test's: it is gone when its window is.
       ASSERT_TRUE(WaitFor([&] { return x.MainWindows("Tornavelle").empty(); }, kStartMs))
@@ -876,7 +975,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
                                            RestartFromSavedSettings(), DeadKeys(), MemoriesAcrossRuns(),
-                                           WhatTheUserMeant()),
+                                           WhatTheUserMeant(), SkinsFromTheMenu()),
                          [](const auto& info) { return info.param.name; });
 // Each way the program ends besides the quit key, and the copies in one folder; a CTest test of
 // their own (calculator_on_x_endings).

@@ -55,6 +55,27 @@ XServer::~XServer() {
 
 namespace {
 
+// The window's title as the toolkit sets it for window managers, in UTF-8 (the older name
+// property holds only Latin-1 text, and titles such as "À propos" are not always there).
+std::string Title(Display* d, Window window) {
+  Atom netName = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* value = nullptr;
+  std::string title;
+  if (XGetWindowProperty(d, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &value) == Success &&
+      value != nullptr && type == utf8 && format == 8) {
+    title.assign(reinterpret_cast<const char*>(value), count);
+  } else {
+    char* name = nullptr;
+    if (XFetchName(d, window, &name) && name) title = name;
+    if (name) XFree(name);
+  }
+  if (value) XFree(value);
+  return title;
+}
+
 std::vector<Window> TopLevels(Display* display) {
   Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
   unsigned int count = 0;
@@ -68,7 +89,11 @@ std::vector<Window> TopLevels(Display* display) {
 
 }  // namespace
 
-std::vector<unsigned long> XServer::MainWindows(const std::string& name) {
+std::vector<unsigned long> XServer::MainWindows(const std::string& name) { return Windows(name, false); }
+
+std::vector<unsigned long> XServer::Dialogs(const std::string& name) { return Windows(name, true); }
+
+std::vector<unsigned long> XServer::Windows(const std::string& name, bool transient) {
   std::vector<unsigned long> found;
   if (!display) return found;
   Display* d = Dpy(display);
@@ -77,11 +102,9 @@ std::vector<unsigned long> XServer::MainWindows(const std::string& name) {
     if (!XGetWindowAttributes(d, window, &attributes) || attributes.map_state != IsViewable ||
         attributes.override_redirect)
       continue;
-    char* title = nullptr;
-    bool named = XFetchName(d, window, &title) && title && name == title;
-    if (title) XFree(title);
+    bool named = Title(d, window) == name;
     Window owner = 0;
-    if (named && !XGetTransientForHint(d, window, &owner)) found.push_back(window);
+    if (named && (XGetTransientForHint(d, window, &owner) != 0) == transient) found.push_back(window);
   }
   return found;
 }

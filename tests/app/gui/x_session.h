@@ -36,6 +36,8 @@ class XServer {
   // Shown top-level windows that a window manager would manage, named `name`, that are no
   // one's transient: a program's main windows.
   std::vector<unsigned long> MainWindows(const std::string& name);
+  // Shown top-level windows named `name` that are a window's transient: its dialogs.
+  std::vector<unsigned long> Dialogs(const std::string& name);
   // The screen's root window.
   unsigned long Root();
   // Where a window is on the screen.
@@ -48,6 +50,7 @@ class XServer {
   bool IsAbove(unsigned long upper, unsigned long lower);
 
  private:
+  std::vector<unsigned long> Windows(const std::string& name, bool transient);
   void* display = nullptr;  // Display*, kept out of this header so that Xlib's macros stay out
 };
 

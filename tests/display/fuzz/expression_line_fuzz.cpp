@@ -93,18 +93,18 @@ void Step(Reader& in) {
     case 0: {  // a paste: a length byte, then that many UTF-16 units (little-endian)
       std::u16string piece;
       for (size_t n = in.Byte(); n > 0 && !in.empty(); --n) piece += in.Unit();
-      InsertText(piece, flagA, flagB);
+      InsertText(piece, {.answerFirst = flagA, .pass = flagB ? SpellingPass::kFinal : SpellingPass::kWhileTyping});
       break;
     }
     case 1: {  // one typed character, as the keyboard inserts it
       TypeCharacter(in.Unit());
       break;
     }
-    case 2: MoveCaret(static_cast<int8_t>(in.Byte()), false, false, flagA); break;
-    case 3: MoveCaret(0, flagA, !flagA, flagB); break;
-    case 4: DeleteAtCaret(flagA); break;
+    case 2: MoveCaret({.delta = static_cast<int8_t>(in.Byte()), .keepAnchor = flagA}); break;
+    case 3: MoveCaret({.toStart = flagA, .toEnd = !flagA, .keepAnchor = flagB}); break;
+    case 4: DeleteAtCaret(flagA ? DeleteDirection::kBackwards : DeleteDirection::kForwards); break;
     case 5: OffscreenHoldShift(flagA); break;
-    case 6: ApplySpellings(flagA); break;
+    case 6: ApplySpellings(flagA ? SpellingPass::kFinal : SpellingPass::kWhileTyping); break;
     case 7:  // the line loses or gets the focus, the caret blinks
       SetSkinItemState(kExpressionItem, flagA);
       expressionLine.caretShown = flagB;

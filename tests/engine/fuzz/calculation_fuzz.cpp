@@ -117,19 +117,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string typed = line;
     int32_t caret = static_cast<int32_t>(size % (line.size() + 1));
     int32_t anchor = static_cast<int32_t>(line.size() / 2);
-    RewriteSpellings(typed, caret, anchor, false);
+    RewriteSpellings(typed, caret, anchor, SpellingPass::kWhileTyping);
     CheckPositions(typed, caret, anchor);
   }
 
   // The result key: the final rewriting, caret at the end.
   int32_t caret = static_cast<int32_t>(line.size()), anchor = 0;
-  RewriteSpellings(line, caret, anchor, true);
+  RewriteSpellings(line, caret, anchor, SpellingPass::kFinal);
   CheckPositions(line, caret, anchor);
   std::u16string again = line;
-  RewriteSpellings(again, caret, anchor, true);
+  RewriteSpellings(again, caret, anchor, SpellingPass::kFinal);
   if (again != line) abort();
 
-  const std::u16string answerWord = TextOf(176);
+  const std::u16string answerWord = TextOf(kComparedAnswerWord);
   const std::u16string evaluatorText = TranslateCalculation(line, answerWord, previous);
   if (TranslateCalculation(line, answerWord, previous) != evaluatorText) abort();
   // Past the growth limit the translation gives a text the evaluator refuses; below it, a

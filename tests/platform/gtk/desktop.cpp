@@ -56,6 +56,27 @@ std::vector<Event> CollectEvents(int32_t timeoutMs, int32_t until) {
   return events;
 }
 
+std::vector<Event> CollectEventsThrough(const std::function<bool(const Event&)>& last) {
+  // A bound only against a test that hangs; nothing is expected to come near it.
+  constexpr int32_t kGiveUpMs = 60000;
+  std::vector<Event> events;
+  for (;;) {
+    Event e = WaitForEvent(kGiveUpMs);
+    if (e.code == kEventNone) return events;
+    events.push_back(e);
+    if (last(e)) return events;
+  }
+}
+
+std::vector<Event> CollectEventsToMarker() {
+  constexpr uint32_t kMarkerKeyCode = 123;  // F12
+  Xdotool("key F12");
+  std::vector<Event> events = CollectEventsThrough(
+      [](const Event& e) { return e.code == kEventKeyDown && e.parameter == kMarkerKeyCode; });
+  if (!events.empty() && events.back().code == kEventKeyDown) events.pop_back();
+  return events;
+}
+
 namespace {
 GPid compositor = 0;
 }

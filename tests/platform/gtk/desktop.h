@@ -30,6 +30,14 @@ bool PumpUntil(const std::function<bool()>& condition, int32_t timeoutMs = 3000)
 // Every event that arrives within the time; stops early once `until` arrives.
 std::vector<Event> CollectEvents(int32_t timeoutMs, int32_t until = -1);
 
+// Every event the input sent so far gives, however slow the machine: types a marker key (F12,
+// which no test types) into the focused window and collects up to its press, which the server
+// delivers after all that came before. The marker itself is left out.
+std::vector<Event> CollectEventsToMarker();
+
+// Collects events until one satisfies the condition (included), or none has for a minute.
+std::vector<Event> CollectEventsThrough(const std::function<bool(const Event&)>& last);
+
 // Starts or stops a compositing manager and waits until the backend has seen the change.
 void StartCompositor();
 void StopCompositor();

@@ -1,7 +1,6 @@
 // Real keyboard and mouse input, timers and the wait, on a real X server.
 #include <gtest/gtest.h>
 #include <gdk/gdkx.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +19,7 @@ class InputOnX : public ::testing::Test {
   void SetUp() override {
     window = OpenPlainWindow(200, 200, 200, 100, 0xFF808080);
     Focus(window);
-    CollectEvents(100);
+    CollectEventsToMarker();
   }
   void TearDown() override { StopPlatform(); }
 
@@ -28,7 +27,7 @@ class InputOnX : public ::testing::Test {
   std::string Typed(const std::string& xdotoolArguments) {
     Xdotool(xdotoolArguments);
     std::string words;
-    for (const Event& e : CollectEvents(400)) {
+    for (const Event& e : CollectEventsToMarker()) {
       if (e.code == kEventKeyDown) words += " k" + std::to_string(e.parameter);
       if (e.code == kEventCharacter) words += " c" + std::to_string(e.parameter);
       EXPECT_EQ(e.window, window);
@@ -105,9 +104,9 @@ TEST_F(InputOnX, OtherLayoutsGiveTheSameCodesAndComposedCharacters) {
 
 TEST_F(InputOnX, MouseButtonsMovesAndTheWheel) {
   MoveMouse(230, 240);
-  CollectEvents(200);
+  CollectEventsToMarker();
   Xdotool("click 1 mousemove 231 241 click 3 click 4 click 5 click 2");
-  std::vector<Event> events = CollectEvents(1000);
+  std::vector<Event> events = CollectEventsToMarker();
   std::vector<std::string> seen;
   for (const Event& e : events) {
     EXPECT_EQ(e.window, window);
@@ -128,7 +127,7 @@ TEST_F(InputOnX, ADoubleClickIsTwoPressesAndTwoReleases) {
   MoveMouse(250, 250);
   Xdotool("click --repeat 2 --delay 50 1");
   int presses = 0, releases = 0;
-  for (const Event& e : CollectEvents(800)) {
+  for (const Event& e : CollectEventsToMarker()) {
     presses += e.code == kEventLeftDown;
     releases += e.code == kEventLeftUp;
   }
@@ -140,9 +139,10 @@ TEST_F(InputOnX, ADoubleClickIsTwoPressesAndTwoReleases) {
 // the window and the keyboard going to another; a wait without limit ends at a timer's tick.
 TEST_F(InputOnX, LeavingAndFocusAreEventsAndAWaitWithoutLimitEndsAtATick) {
   MoveMouse(250, 250);
-  CollectEvents(200);
+  CollectEventsToMarker();
   MoveMouse(700, 600);
-  std::vector<Event> events = CollectEvents(3000, kEventMouseLeave);
+  std::vector<Event> events =
+      CollectEventsThrough([](const Event& e) { return e.code == kEventMouseLeave; });
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().code, kEventMouseLeave);
   EXPECT_EQ(events.back().window, window);
@@ -151,7 +151,10 @@ TEST_F(InputOnX, LeavingAndFocusAreEventsAndAWaitWithoutLimitEndsAtATick) {
   Focus(other);
   Focus(window);
   std::vector<std::pair<WindowHandle, uint32_t>> focus;
-  for (const Event& e : CollectEvents(300))
+  const WindowHandle focused = window;
+  for (const Event& e : CollectEventsThrough([&](const Event& e) {
+         return e.code == kEventFocus && e.window == focused && e.parameter == 1;
+       }))
     if (e.code == kEventFocus) focus.emplace_back(e.window, e.parameter);
   EXPECT_NE(std::find(focus.begin(), focus.end(), std::pair(window, 0u)), focus.end());
   EXPECT_EQ(focus.back(), std::pair(window, 1u));
@@ -183,51 +186,39 @@ TEST_F(InputOnX, CursorShiftAndMonitorsAreReadFromTheServer) {
 }
 
 TEST_F(InputOnX, TimersTickWithoutPilingUpAndStop) {
-  ASSERT_TRUE(StartTimer(window, 78, 20));
-  EXPECT_FALSE(StartTimer(999, 1, 20));
-  // A reader that is busy for a while finds one tick waiting, not a backlog.
-  g_usleep(200 * 1000);
-  std::vector<Event> events = CollectEvents(5);
-  EXPECT_EQ(std::count_if(events.begin(), events.end(),
-                          [](const Event& e) { return e.code == kEventTimer; }),
-            1);
-  int64_t start = ClockMs();
-  int ticks = 0;
-  for (const Event& e : CollectEvents(400)) {
-    if (e.code != kEventTimer) continue;
-    ++ticks;
-    EXPECT_EQ(e.parameter, 78u);
-    EXPECT_EQ(e.window, window);
-  }
-  EXPECT_GE(ClockMs() - start, 400);
-  EXPECT_GE(ticks, 5);
-  EXPECT_LE(ticks, 21);
+  constexpr int32_t kPeriodMs = 20;
+  auto isTick = [](const Event& e) { return e.code == kEventTimer; };
+  ASSERT_TRUE(StartTimer(window, 78, kPeriodMs));
+  EXPECT_FALSE(StartTimer(999, 1, kPeriodMs));
+  const Event first = CollectEventsThrough(isTick).back();
+  EXPECT_EQ(first.code, kEventTimer);
+  EXPECT_EQ(first.parameter, 78u);
+  EXPECT_EQ(first.window, window);
+  // A reader busy for many periods finds at most one tick waiting, not a backlog, and the
+  // ticks go on.
+  g_usleep(10 * kPeriodMs * 1000);
+  int waiting = 0;
+  for (Event e; (e = PollEvent()).code != kEventNone;) waiting += isTick(e);
+  EXPECT_LE(waiting, 1);
+  for (int tick = 0; tick < 3; ++tick) EXPECT_EQ(CollectEventsThrough(isTick).back().code, kEventTimer);
+  // Stopped, it gives no tick in many periods.
   StopTimer(window, 78);
-  CollectEvents(30);
-  EXPECT_TRUE(CollectEvents(200).empty());
+  while (PollEvent().code != kEventNone) {
+  }
+  const std::vector<Event> after = CollectEvents(10 * kPeriodMs);
+  EXPECT_EQ(std::count_if(after.begin(), after.end(), isTick), 0);
 }
 
-// A wait with nothing to do sleeps: it returns after its time-out having used almost no
-// processor time, and an event ends it early.
-TEST_F(InputOnX, TheWaitSleepsUntilAnEventOrItsTimeOut) {
-  rusage before{}, after{};
-  getrusage(RUSAGE_SELF, &before);
+// A wait with nothing to do lasts its whole time-out, and an event ends it early: a timer's tick
+// ends a wait of a minute. How little it costs while asleep is the wake-up benchmark's to say.
+TEST_F(InputOnX, TheWaitLastsUntilAnEventOrItsTimeOut) {
   int64_t start = ClockMs();
   EXPECT_EQ(WaitForEvent(300).code, kEventNone);
-  int64_t waited = ClockMs() - start;
-  getrusage(RUSAGE_SELF, &after);
-  auto ms = [](const rusage& r) {
-    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000 +
-           (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000;
-  };
-  EXPECT_GE(waited, 299);
-  EXPECT_LT(waited, 600);
-  EXPECT_LT(ms(after) - ms(before), 60);
+  EXPECT_GE(ClockMs() - start, 299);
   ASSERT_TRUE(StartTimer(window, 5, 50));
-  start = ClockMs();
-  Event e = WaitForEvent(5000);
+  constexpr int32_t kMinuteMs = 60000;
+  Event e = WaitForEvent(kMinuteMs);
   EXPECT_EQ(e.code, kEventTimer);
-  EXPECT_LT(ClockMs() - start, 1000);
   EXPECT_EQ(PollEvent().code, kEventNone);
 }
 
@@ -239,7 +230,7 @@ TEST_F(InputOnX, ACloseRequestIsAnEventAndLeavesTheWindowOpen) {
   GtkWidget* widget = nullptr;
   gdk_window_get_user_data(gdkWindow, reinterpret_cast<gpointer*>(&widget));
   gtk_window_close(GTK_WINDOW(widget));
-  std::vector<Event> events = CollectEvents(500, kEventClose);
+  std::vector<Event> events = CollectEventsThrough([](const Event& e) { return e.code == kEventClose; });
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().code, kEventClose);
   EXPECT_EQ(events.back().window, window);

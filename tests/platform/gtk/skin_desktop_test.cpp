@@ -11,10 +11,10 @@
 #include "platform/timers.h"
 #include "skin/item_map.h"
 #include "skin/skin.h"
+#include "skin/item_colours.h"
 
 namespace {
 
-constexpr int32_t kResultKey = 0x0E0EF6;
 constexpr int32_t kLeft = 100, kTop = 40;  // where the skin opens
 constexpr uint32_t kDesktop = 0x2040A0;    // the plain window beneath it
 
@@ -41,8 +41,8 @@ class SkinOnX : public ::testing::Test {
                           TORNAVELLE_DATA_DIR "\\Apparence\\Defaut");
     ASSERT_NE(main, 0);
     // Digit captions, so that the pictures show keys as a user sees them.
-    const int32_t digits[] = {0x7BE2E6, 0x72F5E1, 0x58B9AA, 0x43847A, 0x6FEDAD,
-                              0x5CBA8A, 0x3A7D5B, 0x47DD6A, 0x3CBA5A, 0x299041};
+    const int32_t digits[] = {kDigitKeys[0], kDigitKeys[1], kDigitKeys[2], kDigitKeys[3], kDigitKeys[4],
+                              kDigitKeys[5], kDigitKeys[6], kDigitKeys[7], kDigitKeys[8], kDigitKeys[9]};
     for (int d = 0; d < 10; ++d) SetSkinItemText(digits[d], std::u16string(1, char16_t('0' + d)));
     SetSkinItemText(kResultKey, u"=");
     SkinLoopUntil([] { return false; }, 200);
@@ -125,7 +125,7 @@ TEST_F(SkinOnX, TheOutlineLetsTheDesktopShowAndTakeClicks) {
   EXPECT_TRUE(Near(composited.At(kLeft, kTop), kDesktop));
   MoveMouse(kLeft, kTop);
   Xdotool("click 1");
-  std::vector<Event> events = CollectEvents(2000, kEventLeftUp);
+  std::vector<Event> events = CollectEventsThrough([](const Event& e) { return e.code == kEventLeftUp; });
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().window, below);
 

@@ -89,7 +89,7 @@ TEST_F(LayeredOnX, ClicksOnTransparentPixelsReachTheWindowBeneath) {
     for (const Case& c : cases) {
       MoveMouse(c.x, c.y);
       Xdotool("click 1");
-      std::vector<Event> events = CollectEvents(2000, kEventLeftUp);
+      std::vector<Event> events = CollectEventsThrough([](const Event& e) { return e.code == kEventLeftUp; });
       bool found = false;
       for (const Event& e : events) {
         if (e.code != kEventLeftDown) continue;
@@ -126,7 +126,7 @@ TEST_F(LayeredOnX, AttributesShowTheBackgroundWithConstantAlphaAndColourKey) {
     EXPECT_TRUE(Near(shot.At(155, 155), c.seen)) << std::hex << shot.At(155, 155);
     MoveMouse(155, 155);
     Xdotool("click 1");
-    std::vector<Event> events = CollectEvents(2000, kEventLeftUp);
+    std::vector<Event> events = CollectEventsThrough([](const Event& e) { return e.code == kEventLeftUp; });
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().window, c.takesClicks ? layered : below);
   }
@@ -151,7 +151,7 @@ TEST_F(LayeredOnX, AnImageLikeTheOneShownIsNotShownAgain) {
   EXPECT_TRUE(Near(shot.At(252, 180), 0x0000FF)) << std::hex << shot.At(252, 180);
   MoveMouse(251, 181);
   Xdotool("click 1");
-  std::vector<Event> events = CollectEvents(2000, kEventLeftUp);
+  std::vector<Event> events = CollectEventsThrough([](const Event& e) { return e.code == kEventLeftUp; });
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().window, layered);
   // Attributes in between make the next image new again.
@@ -186,7 +186,7 @@ TEST_F(LayeredOnX, ALayeredWindowShowsNothingUntilItGetsAnImageOrAttributes) {
   EXPECT_TRUE(Near(shot.At(155, 155), 0x0000FF));
   MoveMouse(155, 155);
     Xdotool("click 1");
-  std::vector<Event> events = CollectEvents(2000, kEventLeftUp);
+  std::vector<Event> events = CollectEventsThrough([](const Event& e) { return e.code == kEventLeftUp; });
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().window, below);
 }

@@ -168,21 +168,41 @@ std::string FindFileIgnoringExtensionCase(std::string_view path) {
   return "";
 }
 
-bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names) {
+namespace {
+
+// The folder's entries, but "." and "..", that keep accepts (given the entry's full path and its
+// name), sorted; false when the folder cannot be listed.
+template <typename Keep>
+bool ListEntries(std::string_view folder, std::vector<std::string>* names, Keep keep) {
   names->clear();
   std::string native = NativePath(folder);
   DIR* listing = opendir(native.c_str());
   if (!listing) return false;
   while (const dirent* entry = readdir(listing)) {
     std::string_view name = entry->d_name;
-    if (name.size() < extension.size() ||
-        !EqualIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension))
-      continue;
-    if (IsRegularFile(native + "/" + std::string(name))) names->emplace_back(name);
+    if (name != "." && name != ".." && keep(native + "/" + std::string(name), name))
+      names->emplace_back(name);
   }
   closedir(listing);
   std::sort(names->begin(), names->end());
   return true;
+}
+
+}  // namespace
+
+bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names) {
+  return ListEntries(folder, names, [extension](const std::string& path, std::string_view name) {
+    return name.size() >= extension.size() &&
+           EqualIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension) &&
+           IsRegularFile(path);
+  });
+}
+
+bool ListSubfolders(std::string_view folder, std::vector<std::string>* names) {
+  return ListEntries(folder, names, [](const std::string& path, std::string_view) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  });
 }
 
 bool RenameFile(std::string_view from, std::string_view to) {

@@ -192,24 +192,40 @@ std::string FindFileIgnoringExtensionCase(std::string_view path) {
   return "";
 }
 
-bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names) {
+namespace {
+
+// The folder's entries, but "." and "..", that keep accepts (given the entry's attributes and its
+// name), sorted; false when the folder cannot be listed.
+template <typename Keep>
+bool ListEntries(std::string_view folder, std::vector<std::string>* names, Keep keep) {
   names->clear();
-  std::string native = NativePath(folder);
   WIN32_FIND_DATAW found;
-  HANDLE listing = FindFirstFileW(WidePath(native + "\\*").c_str(), &found);
+  HANDLE listing = FindFirstFileW(WidePath(NativePath(folder) + "\\*").c_str(), &found);
   if (listing == INVALID_HANDLE_VALUE) return false;
   do {
-    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
     std::string name = Utf8Path(found.cFileName);
-    if (name.size() < extension.size() ||
-        !EqualIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()),
-                                extension))
-      continue;
-    names->push_back(std::move(name));
+    if (name != "." && name != ".." && keep(found.dwFileAttributes, name))
+      names->push_back(std::move(name));
   } while (FindNextFileW(listing, &found));
   FindClose(listing);
   std::sort(names->begin(), names->end());
   return true;
+}
+
+}  // namespace
+
+bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names) {
+  return ListEntries(folder, names, [extension](DWORD attributes, std::string_view name) {
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+           name.size() >= extension.size() &&
+           EqualIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension);
+  });
+}
+
+bool ListSubfolders(std::string_view folder, std::vector<std::string>* names) {
+  return ListEntries(folder, names, [](DWORD attributes, std::string_view) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  });
 }
 
 bool RenameFile(std::string_view from, std::string_view to) {

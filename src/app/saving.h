@@ -1,0 +1,29 @@
+// What the program keeps between runs, and when it writes it: at the exit, when the desktop goes
+// away, and in the background after a change, so that a kill or a crash loses at most the line
+// typed since.
+#pragma once
+
+// Whether the user's settings have been loaded: before that, the settings in memory are not the
+// user's, and a save would replace the file with defaults (the desktop may go during the
+// language dialog). Nothing is saved until it is set.
+extern bool settingsLoaded;
+
+// Notes what the settings file now holds of the history, the angle mode, the window's place and
+// the memory letters, so that only a change from it is worth a save.
+void RememberSaved();
+
+// Takes what the settings keep of the window: its place and the expression line. Reads only what
+// the program already knows, so it also serves when the desktop has gone away.
+void TakeWindowState();
+
+// What the exit keeps: the settings with the window's place and the expression, and the language
+// choice. Also the desktop-lost handler, and what the end of a session runs.
+void SaveState();
+
+// When a calculation, the angle keys, a move of the window, the skin or always-on-top changed
+// what the settings file keeps, saves it (with the line, as the exit would) in the background.
+// The event loop calls it when no input waits.
+void SaveChangesInBackground();
+
+// Back to the state before start-up: nothing loaded, nothing remembered, no save running.
+void ResetSaving();
