@@ -38,9 +38,11 @@ constexpr DWORD kSha256Bytes = 32;
 
 // The record's paths are UTF-8 with forward slashes; the file system's are UTF-16.
 std::string Utf8Of(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(size_t(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), utf8.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), utf8.data(), size, nullptr,
+                      nullptr);
   return utf8;
 }
 
@@ -50,20 +52,23 @@ std::optional<std::string> Sha256Of(const fs::path& file) {
   if (!in) return std::nullopt;
   HCRYPTPROV provider = 0;
   HCRYPTHASH hash = 0;
-  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return std::nullopt;
+  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+    return std::nullopt;
   std::optional<std::string> digest;
   if (CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
     std::vector<char> buffer(1 << 16);
     bool read = true;
     while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0) {
-      if (!CryptHashData(hash, reinterpret_cast<const BYTE*>(buffer.data()), DWORD(in.gcount()), 0)) {
+      if (!CryptHashData(hash, reinterpret_cast<const BYTE*>(buffer.data()), DWORD(in.gcount()),
+                         0)) {
         read = false;
         break;
       }
     }
     BYTE value[kSha256Bytes];
     DWORD size = sizeof value;
-    if (read && !in.bad() && CryptGetHashParam(hash, HP_HASHVAL, value, &size, 0) && size == kSha256Bytes) {
+    if (read && !in.bad() && CryptGetHashParam(hash, HP_HASHVAL, value, &size, 0) &&
+        size == kSha256Bytes) {
       static const char kHex[] = "0123456789abcdef";
       std::string text;
       for (BYTE b : value) {
@@ -85,7 +90,9 @@ bool CopyIntoPlace(const fs::path& from, const fs::path& to) {
   temporary += L".new" + std::to_wstring(GetCurrentProcessId());
   if (!CopyFileW(from.c_str(), temporary.c_str(), FALSE)) return false;
   SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (MoveFileExW(temporary.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (MoveFileExW(temporary.c_str(), to.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
   DeleteFileW(temporary.c_str());
   return false;
 }
@@ -101,7 +108,9 @@ bool WriteRecord(const fs::path& folder, const std::map<std::string, std::string
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!(out << text) || !out.flush()) return false;
   }
-  if (MoveFileExW(temporary.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (MoveFileExW(temporary.c_str(), record.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
   DeleteFileW(temporary.c_str());
   return false;
 }
@@ -114,7 +123,8 @@ std::map<std::string, std::string> ReadRecord(const fs::path& folder) {
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t gap = line.find("  ");
-    if (gap != std::string::npos && gap + 2 < line.size()) copied[line.substr(gap + 2)] = line.substr(0, gap);
+    if (gap != std::string::npos && gap + 2 < line.size())
+      copied[line.substr(gap + 2)] = line.substr(0, gap);
   }
   return copied;
 }
@@ -129,9 +139,10 @@ int Prepare(const fs::path& shipped, const fs::path& folder) {
   // The shipped files, as forward-slash paths in a stable order.
   std::vector<std::wstring> paths;
   for (const wchar_t* part : kShippedParts) {
-    for (auto it = fs::recursive_directory_iterator(shipped / part, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-      if (it->is_regular_file(error)) paths.push_back(fs::relative(it->path(), shipped, error).generic_wstring());
+    for (auto it = fs::recursive_directory_iterator(shipped / part, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+      if (it->is_regular_file(error))
+        paths.push_back(fs::relative(it->path(), shipped, error).generic_wstring());
     }
     if (error) return kFailed;
   }

@@ -29,7 +29,8 @@ void OpenCalculator(double scale = 1) {
   ReadLanguageTexts(Utf8ToUtf16(TORNAVELLE_DATA_DIR "/Lng-Tornavelle"), u"Francais");
   FillSpellingTable();
   InitSkin();
-  OpenSkinFolder(0, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0, TORNAVELLE_DATA_DIR "/Apparence/Defaut");
+  OpenSkinFolder(0, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0,
+                 TORNAVELLE_DATA_DIR "/Apparence/Defaut");
   SetItemCaptions();
   lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
   historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));

@@ -34,7 +34,8 @@ std::u16string MixedText(size_t length) {
 void BM_TranslateMixed(benchmark::State& state) {
   UseFrenchTable();
   const std::u16string text = MixedText(static_cast<size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(TranslateCalculation(text, TextOf(kComparedAnswerWord), u"-5"));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(TranslateCalculation(text, TextOf(kComparedAnswerWord), u"-5"));
   state.SetLabel(std::to_string(text.size()) + " units");
 }
 BENCHMARK(BM_TranslateMixed)->Arg(20)->Arg(200)->Unit(benchmark::kMicrosecond);
@@ -43,7 +44,8 @@ BENCHMARK(BM_TranslateMixed)->Arg(20)->Arg(200)->Unit(benchmark::kMicrosecond);
 void BM_TranslateMillionTimes(benchmark::State& state) {
   UseFrenchTable();
   const std::u16string text(1000000, u'×');
-  for (auto _ : state) benchmark::DoNotOptimize(TranslateCalculation(text, TextOf(kComparedAnswerWord), u"0"));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(TranslateCalculation(text, TextOf(kComparedAnswerWord), u"0"));
 }
 BENCHMARK(BM_TranslateMillionTimes)->Unit(benchmark::kMillisecond);
 

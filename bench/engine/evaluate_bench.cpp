@@ -96,7 +96,8 @@ bool SharedTextsAgree() {
     const double theirs = parser.Eval();
     const double ours = EvaluateExpression(t.ours);
     if (std::abs(ours - theirs) > 1e-12 * std::max(1.0, std::abs(theirs))) {
-      std::fprintf(stderr, "engines disagree on %s: %.17g vs %.17g\n", t.theirs.c_str(), ours, theirs);
+      std::fprintf(stderr, "engines disagree on %s: %.17g vs %.17g\n", t.theirs.c_str(), ours,
+                   theirs);
       agree = false;
     }
   }

@@ -17,11 +17,12 @@ namespace fs = std::filesystem;
 
 void WriteSettingsWithHistory(int64_t entries) {
   std::ofstream file("Tornavelle.tvnp", std::ios::binary);
-  file << "\xEF\xBB\xBF\r\n[Apparence]\r\nApparence = Defaut\r\n[Calcul]\r\nOperation = 2\xC3\x97" "3\r\n";
+  file << "\xEF\xBB\xBF\r\n[Apparence]\r\nApparence = Defaut\r\n[Calcul]\r\nOperation = 2\xC3\x97"
+          "3\r\n";
   for (int64_t n = 0; n < entries; ++n)
     file << "Reponse" << n << "Operation = 1\xC3\xB7" << n + 1 << "\r\nReponse" << n
-         << "Valeur = " << 1.0 / double(n + 1) << "\r\nReponse" << n << "Texte = 1\xE2\x81\x84" << n + 1
-         << "\r\nReponse" << n << "Erreur = 0\r\n";
+         << "Valeur = " << 1.0 / double(n + 1) << "\r\nReponse" << n << "Texte = 1\xE2\x81\x84"
+         << n + 1 << "\r\nReponse" << n << "Erreur = 0\r\n";
   file << "Mode = 2\r\nFormat = 0\r\n[Graphique]\r\nGraphe_Grille = 1\r\n";
 }
 
@@ -36,7 +37,12 @@ void BM_LoadSettings(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_LoadSettings)->Arg(31)->Arg(1000)->Arg(10000)->Arg(100000)->Complexity(benchmark::oN)
+BENCHMARK(BM_LoadSettings)
+    ->Arg(31)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMicrosecond);
 
 // Saving includes flushing the file to the disk before it replaces the old one.

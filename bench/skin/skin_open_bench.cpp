@@ -15,9 +15,9 @@ const std::string kFolder = TORNAVELLE_DATA_DIR "/Apparence/Defaut";
 
 void DecodeNineFiles(benchmark::State& state) {
   std::vector<std::vector<uint8_t>> files;
-  for (const char* name : {"Normal.png", "Hot.png", "Selected.png", "SelectedHot.png",
-                           "Disable.png", "Item.png", "FontSize.png", "FontColor.png",
-                           "FontHotColor.png"}) {
+  for (const char* name :
+       {"Normal.png", "Hot.png", "Selected.png", "SelectedHot.png", "Disable.png", "Item.png",
+        "FontSize.png", "FontColor.png", "FontHotColor.png"}) {
     // Appended piece by piece: g++ 12 warns wrongly about operator+ here at -O2.
     std::string path = kFolder;
     path.append("/").append(name);

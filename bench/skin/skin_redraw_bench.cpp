@@ -25,8 +25,9 @@ Image DisplayPicture(int32_t colour, const char16_t* text, bool caret) {
   Pixel ink = SkinItemTextColour(colour) | 0xFF000000u;
   TextSize size = MeasureText(font, text);
   DrawTextInImage(picture, font, text, 2, (picture.height - size.height) / 2, ink);
-  if (caret) BlendLine(picture, size.width + 3, 0, size.width + 3, picture.height - 1,
-                       (ink & 0xFFFFFFu) | 0x90000000u);
+  if (caret)
+    BlendLine(picture, size.width + 3, 0, size.width + 3, picture.height - 1,
+              (ink & 0xFFFFFFu) | 0x90000000u);
   return picture;
 }
 

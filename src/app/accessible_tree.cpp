@@ -84,12 +84,15 @@ void AddHistoryParts(const SkinItem& panel, std::vector<AccessibleNode>& nodes) 
     expression.parent = answerRow.parent = item.id;
     expression.name = entry.expression;
     answerRow.name = answer;
-    auto rows = std::find_if(shown.begin(), shown.end(), [i](const HistoryRows& r) { return r.index == i; });
+    auto rows = std::find_if(shown.begin(), shown.end(),
+                             [i](const HistoryRows& r) { return r.index == i; });
     if (rows != shown.end()) {
       const int32_t height = rows->answerTop + rows->lineHeight - rows->expressionTop;
       PlaceNode(item, AccessibleBoxOf(panel.left, panel.top + rows->expressionTop, width, height));
-      PlaceNode(expression, AccessibleBoxOf(panel.left, panel.top + rows->expressionTop, width, rows->lineHeight));
-      PlaceNode(answerRow, AccessibleBoxOf(panel.left, panel.top + rows->answerTop, width, rows->lineHeight));
+      PlaceNode(expression, AccessibleBoxOf(panel.left, panel.top + rows->expressionTop, width,
+                                            rows->lineHeight));
+      PlaceNode(answerRow,
+                AccessibleBoxOf(panel.left, panel.top + rows->answerTop, width, rows->lineHeight));
     }
     nodes.push_back(item);
     nodes.push_back(expression);
@@ -104,7 +107,8 @@ AccessibleBox AccessibleBoxOf(int32_t left, int32_t top, int32_t width, int32_t 
 }
 
 AccessibleBox AccessibleBoxOf(const SkinItem& item) {
-  return AccessibleBoxOf(item.left, item.top, item.right - item.left + 1, item.bottom - item.top + 1);
+  return AccessibleBoxOf(item.left, item.top, item.right - item.left + 1,
+                         item.bottom - item.top + 1);
 }
 
 std::vector<AccessibleNode> MainWindowParts() {
@@ -129,7 +133,8 @@ std::vector<AccessibleNode> MainWindowParts() {
     if (const SkinItem* item = FindSkinItem(key.colour)) keys.emplace_back(item, key.action);
   }
   std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
-    return a.first->top != b.first->top ? a.first->top < b.first->top : a.first->left < b.first->left;
+    return a.first->top != b.first->top ? a.first->top < b.first->top
+                                        : a.first->left < b.first->left;
   });
   for (const auto& [item, action] : keys) {
     AccessibleNode node;

@@ -22,9 +22,12 @@ namespace {
 std::u16string_view WithoutTrailingEquals(std::u16string_view text) {
   const std::u16string equals = TextOf(kEqualGlyph);
   for (;;) {
-    if (text.ends_with(u' ')) text.remove_suffix(1);
-    else if (!equals.empty() && text.ends_with(equals)) text.remove_suffix(equals.size());
-    else return text;
+    if (text.ends_with(u' '))
+      text.remove_suffix(1);
+    else if (!equals.empty() && text.ends_with(equals))
+      text.remove_suffix(equals.size());
+    else
+      return text;
   }
 }
 
@@ -47,7 +50,8 @@ void RunCalculation() {
   // "2+3→a" calculates 2+3 and stores its answer in a.
   std::u16string_view beforeArrow = line.text;
   const int32_t memory = FindStoreTarget(line.text, TextOf(kStoreArrowText), &beforeArrow);
-  const std::u16string evaluatorText = TranslateCalculation(memory > 0 ? beforeArrow : line.text, TextOf(kComparedAnswerWord), previous);
+  const std::u16string evaluatorText = TranslateCalculation(memory > 0 ? beforeArrow : line.text,
+                                                            TextOf(kComparedAnswerWord), previous);
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;
   if (entry.errorKind == 0 && memory > 0) memories[memory] = entry.answer;

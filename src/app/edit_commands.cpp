@@ -22,7 +22,9 @@ std::u16string_view Selection() {
 
 // Every digit of a number, as other programs and the calculation line read it; empty for an
 // infinity or NaN, which have no such text. A negative zero is plain 0.
-std::u16string NumberText(double value) { return std::isfinite(value) ? PlainDecimalText(value + 0.0) : u""; }
+std::u16string NumberText(double value) {
+  return std::isfinite(value) ? PlainDecimalText(value + 0.0) : u"";
+}
 
 // The answer of the newest calculation that has one, as every digit of it; empty when there is
 // none.

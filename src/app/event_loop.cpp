@@ -152,7 +152,8 @@ void FollowCaretTimer() {
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   const bool wanted = window != 0 && ActiveSkinWindow() == kMainWindow;
   const uint32_t restart = expressionLine.blinkRestarts;
-  if (wanted && (!caretTimerRunning || restart != caretTimerRestart || window != caretTimerWindow)) {
+  if (wanted &&
+      (!caretTimerRunning || restart != caretTimerRestart || window != caretTimerWindow)) {
     caretTimerRunning = StartTimer(window, kCaretTimer, kCaretPhaseMs);
     caretTimerWindow = window;
     caretTimerRestart = restart;
@@ -262,8 +263,10 @@ void HandleWindowEvent(int32_t event) {
     case kEventWheel:
       // One call per event, whatever the number of notches: a whole notch away from the user goes
       // to older entries; anything else, a partial notch included, to newer ones.
-      if (WheelDelta(last) / kWheelNotch > 0) HistoryOlder();
-      else HistoryNewer();
+      if (WheelDelta(last) / kWheelNotch > 0)
+        HistoryOlder();
+      else
+        HistoryNewer();
       break;
     case kEventKeyDown: HandleKey(static_cast<int32_t>(last.parameter)); break;
     case kEventMenuCommand: HandleMenuCommand(static_cast<int32_t>(last.parameter)); break;

@@ -24,9 +24,9 @@ enum class ItemAction : uint8_t {
 };
 
 struct MainItem {
-  int32_t colour;          // the item's colour in the skin's item map
-  int32_t textNumber;      // the caption's text, or 0 for a fixed caption
-  const char16_t* fixed;   // the fixed caption, when textNumber is 0
+  int32_t colour;         // the item's colour in the skin's item map
+  int32_t textNumber;     // the caption's text, or 0 for a fixed caption
+  const char16_t* fixed;  // the fixed caption, when textNumber is 0
   ItemAction action = ItemAction::kNone;
   // kInsert: text insertText (0: none) followed by the literal piece, inserted so.
   int32_t insertText = 0;

@@ -57,21 +57,33 @@ constexpr TextPiece kTwoArguments = F(u"(k,n)");
 constexpr MenuRow Submenu(TextPiece title) { return {.kind = RowKind::kSubmenu, .text = {title}}; }
 constexpr MenuRow Separator() { return {.kind = RowKind::kSeparator}; }
 // An operator's entry: its name, with the operator as hint and as what it inserts.
-constexpr MenuRow Operator(int32_t command, int32_t text, const char16_t* piece, InsertOptions insert) {
-  return {.kind = RowKind::kEntry, .command = command, .text = {T(text)}, .hint = {F(piece)},
-          .piece = piece, .insert = insert};
+constexpr MenuRow Operator(int32_t command, int32_t text, const char16_t* piece,
+                           InsertOptions insert) {
+  return {.kind = RowKind::kEntry,
+          .command = command,
+          .text = {T(text)},
+          .hint = {F(piece)},
+          .piece = piece,
+          .insert = insert};
 }
 // A function's entry: its name and "(", inserting its typed name and "(".
 constexpr MenuRow Function(int32_t command, int32_t text, int32_t insertText) {
-  return {.kind = RowKind::kEntry, .command = command, .text = {T(text), kOpen},
-          .insertText = insertText, .piece = u"(", .insert = kComplete};
+  return {.kind = RowKind::kEntry,
+          .command = command,
+          .text = {T(text), kOpen},
+          .insertText = insertText,
+          .piece = u"(",
+          .insert = kComplete};
 }
 // An entry with a hint of its own.
 constexpr MenuRow Entry(int32_t command, std::initializer_list<TextPiece> text,
                         std::initializer_list<TextPiece> hint, int32_t insertText,
                         const char16_t* piece) {
-  MenuRow row = {.kind = RowKind::kEntry, .command = command, .insertText = insertText,
-                 .piece = piece, .insert = kComplete};
+  MenuRow row = {.kind = RowKind::kEntry,
+                 .command = command,
+                 .insertText = insertText,
+                 .piece = piece,
+                 .insert = kComplete};
   std::copy(text.begin(), text.end(), row.text);
   std::copy(hint.begin(), hint.end(), row.hint);
   return row;
@@ -162,7 +174,7 @@ const MenuRow kEditRows[] = {
     Command(73, T(kCopyEntry), CopySelection),
     Command(74, T(kCutEntry), CutSelection),
     Command(75, T(kPasteEntry), PasteText),
-    Separator(),
+    Separator(),  // clipboard above, clearing below
     Command(72, T(kClearAllEntry), ClearExpression),
 };
 
@@ -185,7 +197,9 @@ void BuildMenu(int32_t menu, std::span<const MenuRow> rows) {
         if (open) EndSubmenu(menu);
         open = BeginSubmenu(menu, JoinPieces(row.text));
         break;
-      case RowKind::kEntry: AddMenuItemWithHint(row.command, JoinPieces(row.text), JoinPieces(row.hint)); break;
+      case RowKind::kEntry:
+        AddMenuItemWithHint(row.command, JoinPieces(row.text), JoinPieces(row.hint));
+        break;
       case RowKind::kSeparator: AddMenuSeparator(menu); break;
       case RowKind::kLetters:
         for (int32_t place = 1; place < kMemoryCount; ++place)
@@ -199,7 +213,8 @@ void BuildMenu(int32_t menu, std::span<const MenuRow> rows) {
   }
   if (open) EndSubmenu(menu);
   buildingMenu = -1;
-  if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end()) builtMenus.push_back(menu);
+  if (std::find(builtMenus.begin(), builtMenus.end(), menu) == builtMenus.end())
+    builtMenus.push_back(menu);
 }
 
 // The skin menu, built again each time it is shown: the folders of Apparence may have changed,

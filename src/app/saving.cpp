@@ -61,7 +61,6 @@ void RememberSaved() {
   savedAlwaysOnTop = appSettings.alwaysOnTop;
 }
 
-
 void TakeWindowState() {
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   int32_t x = 0, y = 0;
@@ -92,7 +91,6 @@ void SaveChangesInBackground() {
   StartSettingsSave();
   RememberSaved();
 }
-
 
 void ResetSaving() {
   FinishSettingsSaves();

@@ -26,7 +26,8 @@ constexpr std::u16string_view kNotInNames = u"/\\:*?\"<>|";
 // the skin cannot show the calculator.
 bool OpenMainWindowFrom(const std::u16string& name) {
   if (!IsSkinName(name)) return false;
-  if (OpenSkinFolder(kMainWindow, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0, SkinFolder(name)) == 0)
+  if (OpenSkinFolder(kMainWindow, 0, 0, TextOf(kWindowTitle), kSkinCentred | kSkinHidden, 0,
+                     SkinFolder(name)) == 0)
     return false;
   if (IsSkinItem(kHistoryItem) && IsSkinItem(kExpressionItem)) return true;
   InitSkin();  // closes the window that cannot serve, to open another under its number
@@ -36,7 +37,8 @@ bool OpenMainWindowFrom(const std::u16string& name) {
 // Says that the skin could not be opened: its first line as the start-up failure's, then the
 // second line, if any.
 void ShowSkinMessage(std::u16string_view name, WindowHandle owner, std::u16string_view secondLine) {
-  std::u16string message = TextOf(kSkinFailureBeforeName) + QuotedSkinName(name) + TextOf(kSkinFailureAfterName);
+  std::u16string message =
+      TextOf(kSkinFailureBeforeName) + QuotedSkinName(name) + TextOf(kSkinFailureAfterName);
   if (!secondLine.empty()) message.append(u"\n").append(secondLine);
   ShowMessageBox(owner, TextOf(kSkinFailureTitle), message);
 }
@@ -97,7 +99,8 @@ void ChangeDisplayScale(double scale) {
   GetWindowPosition(window, &windowX, &windowY);
   GetWindowClientSize(window, &width, &height);
   const bool pointerOver = GetCursorScreenPosition(&pointerX, &pointerY) && pointerX >= windowX &&
-                           pointerY >= windowY && pointerX < windowX + width && pointerY < windowY + height;
+                           pointerY >= windowY && pointerX < windowX + width &&
+                           pointerY < windowY + height;
   if (!RescaleSkinWindow(kMainWindow, scale)) return;
   lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
   historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
@@ -124,15 +127,18 @@ std::u16string QuotedSkinName(std::u16string_view name) {
 void ChooseSkin(const std::u16string& name) {
   if (name == appSettings.skinName) return;
   const std::vector<int32_t> displays = {kHistoryItem, kExpressionItem};
-  bool replaced = IsSkinName(name) && ReplaceSkinFolder(kMainWindow, TextOf(kWindowTitle), SkinFolder(name), displays) != 0;
+  bool replaced = IsSkinName(name) && ReplaceSkinFolder(kMainWindow, TextOf(kWindowTitle),
+                                                        SkinFolder(name), displays) != 0;
   if (replaced) {
     appSettings.skinName = name;
   } else {
     // The shipped skin takes the place of one that fails, unless it is already shown or fails
     // too: then the window stays as it is.
     const bool fallback = appSettings.skinName != kShippedSkin &&
-                          ReplaceSkinFolder(kMainWindow, TextOf(kWindowTitle), SkinFolder(kShippedSkin), displays) != 0;
-    ShowSkinMessage(name, SkinWindowHandle(kMainWindow), fallback ? TextOf(kSkinFallbackText) : u"");
+                          ReplaceSkinFolder(kMainWindow, TextOf(kWindowTitle),
+                                            SkinFolder(kShippedSkin), displays) != 0;
+    ShowSkinMessage(name, SkinWindowHandle(kMainWindow),
+                    fallback ? TextOf(kSkinFallbackText) : u"");
     if (!fallback) return;
     appSettings.skinName = kShippedSkin;
   }
@@ -147,8 +153,9 @@ void ChooseSkin(const std::u16string& name) {
 }
 
 void ShowAbout() {
-  const std::u16string text = TextOf(kWindowTitle) + u"\n" + TextOf(kVersionText) + u" " + Utf8ToUtf16(TORNAVELLE_VERSION) +
-                              u"\n\n" + TextOf(kLicenceText) + u"\n\n" + TextOf(kAnswersText);
+  const std::u16string text = TextOf(kWindowTitle) + u"\n" + TextOf(kVersionText) + u" " +
+                              Utf8ToUtf16(TORNAVELLE_VERSION) + u"\n\n" + TextOf(kLicenceText) +
+                              u"\n\n" + TextOf(kAnswersText);
   ShowMessageBox(SkinWindowHandle(kMainWindow), TextOf(kAboutText), text);
 }
 

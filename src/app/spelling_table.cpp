@@ -31,7 +31,9 @@ const SpellingRow kSpellingRows[] = {
     {{F(u"^3")}, {T(kCubeGlyph)}, u"^3"},
     {{T(kPowerBeforeThreeGlyph), F(u"3")}, {T(kCubeAfterPowerGlyph)}, u"^3"},
     {{F(u"^-1")}, {T(kReciprocalGlyph)}, u"^-1"},
-    {{T(kPowerBeforeMinusOneGlyph), T(kMinusBeforeOneGlyph), F(u"1")}, {T(kReciprocalAfterPowerGlyph)}, u"^-1"},
+    {{T(kPowerBeforeMinusOneGlyph), T(kMinusBeforeOneGlyph), F(u"1")},
+     {T(kReciprocalAfterPowerGlyph)},
+     u"^-1"},
     {{T(kPiName)}, {T(kPiGlyph)}, u"pi"},
     {{T(kCosName), kOpen}, {}, u"cos("},
     {{T(kSinName), kOpen}, {}, u"sin("},
@@ -71,7 +73,8 @@ const SpellingRow kSpellingRows[] = {
 }  // namespace
 
 void FillSpellingTable() {
-  for (const SpellingRow& row : kSpellingRows) AddSpelling(JoinPieces(row.typed), JoinPieces(row.shown), row.canonical);
+  for (const SpellingRow& row : kSpellingRows)
+    AddSpelling(JoinPieces(row.typed), JoinPieces(row.shown), row.canonical);
   for (char16_t letter = u'a'; letter <= u'z'; ++letter)  // the memories; "e" is the constant
     if (letter != u'e') AddSpelling(std::u16string(1, letter), u"", u"");
   // The store arrow, typed "->", or "−>" once the line has shown the "-" as its minus. The

@@ -9,7 +9,7 @@
 #include "settings/text_table.h"
 
 struct TextPiece {
-  int32_t text = 0;                 // interface text n, when fixed is nullptr
+  int32_t text = 0;  // interface text n, when fixed is nullptr
   const char16_t* fixed = nullptr;
 };
 constexpr TextPiece T(int32_t n) { return {n, nullptr}; }
@@ -20,6 +20,7 @@ template <size_t n>
 std::u16string JoinPieces(const TextPiece (&pieces)[n]) {
   std::u16string text;
   for (const TextPiece& piece : pieces)
-    text += piece.fixed ? std::u16string_view(piece.fixed) : std::u16string_view(TextOf(piece.text));
+    text +=
+        piece.fixed ? std::u16string_view(piece.fixed) : std::u16string_view(TextOf(piece.text));
   return text;
 }

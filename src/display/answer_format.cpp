@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr int kExactDecimals = 12;      // precision at which an exact form must match the answer
-constexpr int kMaxFractionTerms = 50;   // continued-fraction terms kept at most
+constexpr int kExactDecimals = 12;         // precision at which an exact form must match the answer
+constexpr int kMaxFractionTerms = 50;      // continued-fraction terms kept at most
 constexpr int64_t kFractionLimit = 10000;  // bound of every term, numerator and denominator
 constexpr double kMultiplierLimit = 10000.0;
 
@@ -91,8 +91,8 @@ std::u16string FormatAnswerNumber(double value) {
 
   // The 13 significant digits decide between the plain and the scientific form.
   char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                              std::chars_format::scientific, 12);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 12);
   std::string_view digits(buffer, static_cast<size_t>(result.ptr - buffer));
   const size_t exponentAt = digits.find('e');
   std::string_view exponentText = digits.substr(exponentAt + 1);
@@ -198,12 +198,15 @@ void BuildExactForm(HistoryEntry& entry) {
   // The language may move a sign out of the multiplier ("π×−2⁄3" to "−π×2⁄3").
   if (const std::u16string trigger = TextOf(kNegativeTriggerFirst) + TextOf(kNegativeTriggerSecond);
       !trigger.empty() && form.find(trigger) != std::u16string::npos) {
-    form = TextOf(kNegativeSignInFront) + ReplaceAll(form, TextOf(kNegativeReplacedFirst) + TextOf(kNegativeReplacedSecond), TextOf(kNegativeReplacement));
+    form = TextOf(kNegativeSignInFront) +
+           ReplaceAll(form, TextOf(kNegativeReplacedFirst) + TextOf(kNegativeReplacedSecond),
+                      TextOf(kNegativeReplacement));
   }
   // The language may drop a unit multiplier ("π×1⁄3" to "π⁄3"). With both of its
   // surrounding texts empty the pattern would be a bare "1" and would delete digits.
   if (!TextOf(kUnitNumeratorBefore).empty() || !TextOf(kUnitNumeratorAfter).empty())
-    form = ReplaceAll(form, TextOf(kUnitNumeratorBefore) + u"1" + TextOf(kUnitNumeratorAfter), TextOf(kUnitNumeratorReplacement));
+    form = ReplaceAll(form, TextOf(kUnitNumeratorBefore) + u"1" + TextOf(kUnitNumeratorAfter),
+                      TextOf(kUnitNumeratorReplacement));
 
   if (form == entry.expression) form.clear();  // the user typed the exact form already
   if (!form.empty()) form += u" " + TextOf(kExactFormEquals) + u" ";

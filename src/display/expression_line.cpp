@@ -73,7 +73,8 @@ const std::vector<int64_t>& Prefix(FontHandle font, const std::u16string& text) 
   if (widths.valid && widths.text == text) return widths.prefix;
   widths.prefix.resize(text.size() + 1);
   widths.prefix[0] = 0;
-  for (size_t i = 0; i < text.size(); ++i) widths.prefix[i + 1] = widths.prefix[i] + UnitWidth(text, i);
+  for (size_t i = 0; i < text.size(); ++i)
+    widths.prefix[i + 1] = widths.prefix[i] + UnitWidth(text, i);
   widths.text = text;
   widths.valid = true;
   ++widths.version;
@@ -112,8 +113,10 @@ int32_t HitBoundary(int32_t x) {
   while (low < high) {
     int32_t i = low + (high - low) / 2;
     int64_t own = prefix[size_t(i) + 1] - prefix[size_t(i)];
-    if (prefix[size_t(i)] + own / 2 >= target) high = i;
-    else low = i + 1;
+    if (prefix[size_t(i)] + own / 2 >= target)
+      high = i;
+    else
+      low = i + 1;
   }
   return low;
 }
@@ -157,8 +160,8 @@ struct LineEdits {
   std::vector<LineEdit> undo, redo;  // oldest first
   size_t units = 0;                  // removed and inserted units kept in undo
   bool noting = false;
-  ExpressionLine before;             // the line as BeginLineEdit found it
-  bool typing = false;               // the newest step is a run of typing that may go on
+  ExpressionLine before;  // the line as BeginLineEdit found it
+  bool typing = false;    // the newest step is a run of typing that may go on
 };
 LineEdits edits;
 
@@ -167,7 +170,8 @@ size_t Units(const LineEdit& edit) { return edit.removed.size() + edit.inserted.
 // Letters, digits and the point make words; an undo takes back a word typed at once, as text
 // fields do, and each operator or bracket on its own.
 bool IsWordUnit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.';
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+         c == u'.';
 }
 
 // Whether the step only goes on typing the word of the newest step: one word unit inserted
@@ -188,7 +192,8 @@ bool ApplyEdit(const LineEdit& edit, bool undoing) {
   ExpressionLine& line = expressionLine;
   const std::u16string& from = undoing ? edit.inserted : edit.removed;
   const std::u16string& to = undoing ? edit.removed : edit.inserted;
-  if (edit.at > line.text.size() || std::u16string_view(line.text).substr(edit.at, from.size()) != from) {
+  if (edit.at > line.text.size() ||
+      std::u16string_view(line.text).substr(edit.at, from.size()) != from) {
     edits.undo.clear();
     edits.redo.clear();
     edits.units = 0;
@@ -225,12 +230,17 @@ void EndLineEdit() {
   while (end < old.size() - start && end < now.size() - start &&
          old[old.size() - 1 - end] == now[now.size() - 1 - end])
     ++end;
-  LineEdit edit{start, old.substr(start, old.size() - start - end),
-                now.substr(start, now.size() - start - end), edits.before.caret,
-                edits.before.anchor, expressionLine.caret, expressionLine.anchor};
+  LineEdit edit{start,
+                old.substr(start, old.size() - start - end),
+                now.substr(start, now.size() - start - end),
+                edits.before.caret,
+                edits.before.anchor,
+                expressionLine.caret,
+                expressionLine.anchor};
   edits.redo.clear();
   edits.units += Units(edit);
-  const bool typed = edit.removed.empty() && edit.inserted.size() == 1 && IsWordUnit(edit.inserted[0]);
+  const bool typed =
+      edit.removed.empty() && edit.inserted.size() == 1 && IsWordUnit(edit.inserted[0]);
   if (ContinuesTyping(edit)) {
     LineEdit& last = edits.undo.back();
     last.inserted += edit.inserted;
@@ -310,7 +320,8 @@ void InsertText(std::u16string_view piece, InsertOptions options) {
   if (line.caret > line.anchor) std::swap(line.caret, line.anchor);
   if (line.text.empty() && options.answerFirst) InsertText(TextOf(kAnswerWord));
   const int64_t kept = int64_t(line.text.size()) - (line.anchor - line.caret);
-  piece = piece.substr(0, size_t(std::clamp<int64_t>(kMaxLineLength - kept, 0, int64_t(piece.size()))));
+  piece =
+      piece.substr(0, size_t(std::clamp<int64_t>(kMaxLineLength - kept, 0, int64_t(piece.size()))));
   line.text.replace(size_t(line.caret), size_t(line.anchor - line.caret), piece);
   line.caret += static_cast<int32_t>(piece.size());
   line.anchor = line.caret;
@@ -331,16 +342,23 @@ void DeleteAtCaret(DeleteDirection direction) {
     // A whole display name that ends at the caret, else one character (both halves of a
     // surrogate pair).
     size_t count = NameAt([&](std::u16string_view name) {
-      return caret >= name.size() && std::u16string_view(text).substr(caret - name.size(), name.size()) == name;
+      return caret >= name.size() &&
+             std::u16string_view(text).substr(caret - name.size(), name.size()) == name;
     });
-    if (count == 0) count = caret >= 2 && IsLowSurrogate(text[caret - 1]) && IsHighSurrogate(text[caret - 2]) ? 2 : 1;
+    if (count == 0)
+      count =
+          caret >= 2 && IsLowSurrogate(text[caret - 1]) && IsHighSurrogate(text[caret - 2]) ? 2 : 1;
     line.caret = static_cast<int32_t>(caret - count);
     text.erase(caret - count, count);
   } else if (!backwards && caret < text.size()) {
     size_t count = NameAt([&](std::u16string_view name) {
       return std::u16string_view(text).substr(caret, name.size()) == name;
     });
-    if (count == 0) count = caret + 1 < text.size() && IsHighSurrogate(text[caret]) && IsLowSurrogate(text[caret + 1]) ? 2 : 1;
+    if (count == 0)
+      count =
+          caret + 1 < text.size() && IsHighSurrogate(text[caret]) && IsLowSurrogate(text[caret + 1])
+              ? 2
+              : 1;
     text.erase(caret, count);
   }
   line.anchor = line.caret;
@@ -387,8 +405,10 @@ void DrawExpressionLine() {
   for (;;) {
     const int64_t caretX = at(line.caret) - at(line.firstVisible);
     int32_t step = 0;
-    if (caretX < width / 3 && line.firstVisible > 0) step = -1;
-    else if (caretX > 2 * width / 3 && int64_t(prefix[length]) - at(line.firstVisible) + 1 > width) step = 1;
+    if (caretX < width / 3 && line.firstVisible > 0)
+      step = -1;
+    else if (caretX > 2 * width / 3 && int64_t(prefix[length]) - at(line.firstVisible) + 1 > width)
+      step = 1;
     if (step == 0 || step == -lastStep) break;
     line.firstVisible += step;
     lastStep = step;
@@ -396,8 +416,16 @@ void DrawExpressionLine() {
 
   const SkinItem* item = FindSkinItem(kExpressionItem);
   const bool caretDrawn = line.caretShown && GetSkinItemState(kExpressionItem) != 0;
-  DrawnLine request{true, widths.version, line.caret, line.anchor, line.firstVisible, caretDrawn,
-                    font, colour, lineImage.width, lineImage.height};
+  const DrawnLine request{.valid = true,
+                          .version = widths.version,
+                          .caret = line.caret,
+                          .anchor = line.anchor,
+                          .firstVisible = line.firstVisible,
+                          .caretDrawn = caretDrawn,
+                          .font = font,
+                          .colour = colour,
+                          .width = lineImage.width,
+                          .height = lineImage.height};
   if (request == drawn && item != nullptr && item->picture) return;
 
   ClearImage(lineImage, 0);
@@ -405,7 +433,8 @@ void DrawExpressionLine() {
   // Only what can be seen is drawn: up to the first character that starts past the right edge.
   auto end = std::upper_bound(prefix.begin() + line.firstVisible, prefix.end(), origin + width);
   size_t shownEnd = std::min(length, size_t(end - prefix.begin()));
-  std::u16string_view visible = std::u16string_view(line.text).substr(size_t(line.firstVisible), shownEnd - size_t(line.firstVisible));
+  std::u16string_view visible = std::u16string_view(line.text).substr(
+      size_t(line.firstVisible), shownEnd - size_t(line.firstVisible));
   const int32_t y = static_cast<int32_t>((height - widths.lineHeight) / 2);
   DrawSpacedTextInImage(lineImage, font, visible, 0, y, WithAlpha(colour, 0xFF));
 
@@ -442,7 +471,8 @@ void ResetExpressionLine() {
 int64_t LineTextWidth(std::u16string_view text, int32_t from, int32_t to) {
   UseFont(SkinItemFont(kExpressionItem));
   int64_t total = 0;
-  for (int32_t i = std::max(from, 0); i < to && size_t(i) < text.size(); ++i) total += UnitWidth(text, size_t(i));
+  for (int32_t i = std::max(from, 0); i < to && size_t(i) < text.size(); ++i)
+    total += UnitWidth(text, size_t(i));
   return total;
 }
 

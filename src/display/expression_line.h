@@ -9,13 +9,12 @@
 #include "platform/image.h"
 #include "skin/item_colours.h"
 
-
 struct ExpressionLine {
-  std::u16string text;      // the calculation, with the display glyphs of the spelling table
-  int32_t caret = 0;        // UTF-16 units before the caret, 0 to the text's length
-  int32_t anchor = 0;       // the selection's other end; equal to caret when none
-  int32_t firstVisible = 0; // the first unit drawn (horizontal scroll)
-  bool caretShown = true;   // blink phase
+  std::u16string text;         // the calculation, with the display glyphs of the spelling table
+  int32_t caret = 0;           // UTF-16 units before the caret, 0 to the text's length
+  int32_t anchor = 0;          // the selection's other end; equal to caret when none
+  int32_t firstVisible = 0;    // the first unit drawn (horizontal scroll)
+  bool caretShown = true;      // blink phase
   uint32_t blinkRestarts = 0;  // times a move or an edit showed the caret anew: each starts
                                // a full shown phase
 };

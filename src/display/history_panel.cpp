@@ -31,8 +31,10 @@ std::u16string Fitted(std::u16string_view text, FontHandle font, int32_t width) 
   size_t low = 0, high = head.size();  // the longest start that fits is in [low, high]
   while (low < high) {
     const size_t middle = low + (high - low + 1) / 2;
-    if (widthWith(middle) <= width) low = middle;
-    else high = middle - 1;
+    if (widthWith(middle) <= width)
+      low = middle;
+    else
+      high = middle - 1;
   }
   if (low > 0 && IsHighSurrogate(head[low - 1])) --low;
   return std::u16string(head.substr(0, low)) + std::u16string(kEllipsis);
@@ -43,7 +45,8 @@ std::u16string Fitted(std::u16string_view text, FontHandle font, int32_t width) 
 // alone, which fits; only a panel too narrow even for that cuts what is left, at its end.
 std::u16string FittedAnswer(const HistoryEntry& entry, FontHandle font, int32_t width) {
   const std::u16string line = ComposeAnswerLine(entry);
-  if (line.size() <= size_t(std::max(width, 0)) && MeasureText(font, line).width <= width) return line;
+  if (line.size() <= size_t(std::max(width, 0)) && MeasureText(font, line).width <= width)
+    return line;
   HistoryEntry bare = entry;
   bare.exactForm.clear();
   return Fitted(ComposeAnswerLine(bare), font, width);
@@ -59,7 +62,8 @@ void ShowInLine(const std::u16string& text) {
 int32_t Current() {
   const int32_t count = static_cast<int32_t>(historyList.entries.size());
   if (count == 0) return historyList.historyCursor = -1;
-  if (historyList.historyCursor < 0 || historyList.historyCursor >= count) historyList.historyCursor = 0;
+  if (historyList.historyCursor < 0 || historyList.historyCursor >= count)
+    historyList.historyCursor = 0;
   return historyList.historyCursor;
 }
 
@@ -148,8 +152,8 @@ void DrawHistory() {
       DrawTextInImage(historyImage, font, answer, width - MeasureText(font, answer).width,
                       shown.answerTop, WithAlpha(colour, 0xFF));
     }
-    DrawTextInImage(historyImage, font, ShownExpression(entry), 0,
-                    shown.expressionTop, WithAlpha(colour, alpha | 0xB0));
+    DrawTextInImage(historyImage, font, ShownExpression(entry), 0, shown.expressionTop,
+                    WithAlpha(colour, alpha | 0xB0));
     if (shown.separator)
       BlendRectangle(historyImage, 0, shown.expressionTop, width, SkinPixels(kSeparatorThickness),
                      WithAlpha(colour, alpha | 0x10));

@@ -19,9 +19,9 @@ inline constexpr size_t kMaxHistoryEntries = 31;
 extern Image historyImage;
 extern std::u16string savedTyping;
 
-// Puts a new entry for the expression at the front of the list (index 0), replacing the newest entry when that one
-// failed or holds the same expression; the new entry becomes current. An empty list first gets
-// its sentinel, the empty entry that ends every list.
+// Puts a new entry for the expression at the front of the list (index 0), replacing the newest
+// entry when that one failed or holds the same expression; the new entry becomes current. An empty
+// list first gets its sentinel, the empty entry that ends every list.
 HistoryEntry& AddHistoryEntry(std::u16string_view expression);
 
 // Enforces the entry limit and makes the newest entry current.

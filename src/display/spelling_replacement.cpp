@@ -18,8 +18,10 @@ struct Follower {
   int64_t pinned = -1;
   void Pass(int64_t start, int64_t end, int64_t replacedEnd, int64_t delta) {
     if (pinned >= 0 || original <= start) return;
-    if (original <= end) pinned = replacedEnd;
-    else shift += delta;
+    if (original <= end)
+      pinned = replacedEnd;
+    else
+      shift += delta;
   }
   int32_t Result() const { return static_cast<int32_t>(pinned >= 0 ? pinned : original + shift); }
 };
@@ -88,7 +90,8 @@ void RewriteEntry(const SpellingEntry& entry, const Powers& powers, std::u16stri
   for (; start != std::u16string::npos; start = lower.find(typedLower, start + 1)) {
     const size_t end = start + length;
     if (!finalPass && int64_t(start) < caret && caret < int64_t(end)) continue;
-    int32_t before = start == 0 ? -1 : CharClass(start == copied && !out.empty() ? out.back() : text[start - 1]);
+    int32_t before =
+        start == 0 ? -1 : CharClass(start == copied && !out.empty() ? out.back() : text[start - 1]);
     int32_t after = end >= size ? -1 : CharClass(text[end]);
     bool endHolds = (after == -1 && (finalPass || !caretAtEnd)) || lastClass == 3 || after == 0 ||
                     lastClass == 0 || (lastClass == 1 && after != 1 && after != -1) ||
@@ -142,4 +145,3 @@ void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, Spe
   for (const SpellingEntry& entry : spellingTable)
     RewriteEntry(entry, powers, text, lower, present, caret, anchor, finalPass);
 }
-

@@ -13,7 +13,7 @@ enum class SpellingPass : uint8_t { kWhileTyping, kFinal };
 // the table's sortKey order, by its shown text, or by the table's own typed spelling when
 // shown is empty. An occurrence must stand at word boundaries; while typing (see SpellingPass),
 // one that holds the caret strictly inside, or that ends the text with the caret at the end
-// while it may still grow, is left alone, and so is a power with a superscript form right after another
-// power ("2³^2" stays so, never "2³²"). The caret and anchor move with the text: one inside or right
-// after a rewritten occurrence lands right after its replacement.
+// while it may still grow, is left alone, and so is a power with a superscript form right after
+// another power ("2³^2" stays so, never "2³²"). The caret and anchor move with the text: one inside
+// or right after a rewritten occurrence lands right after its replacement.
 void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, SpellingPass pass);

@@ -14,7 +14,8 @@ double memories[kMemoryCount] = {};
 
 void ResetMemories() { std::fill(std::begin(memories), std::end(memories), 0.0); }
 
-int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow, std::u16string_view* calculation) {
+int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow,
+                        std::u16string_view* calculation) {
   const size_t at = arrow.empty() ? std::u16string_view::npos : displayText.find(arrow);
   if (at == std::u16string_view::npos) return 0;
   std::u16string_view target = displayText.substr(at + arrow.size());
@@ -47,13 +48,15 @@ struct Substitution {
 
 // A fixed power ("^2", "^-1"), a factorial or a percentage: an operator after its operand.
 bool IsPostfixCanonical(std::u16string_view canonical) {
-  return canonical == u"!" || canonical == u"%" || (canonical.size() > 1 && canonical.front() == u'^');
+  return canonical == u"!" || canonical == u"%" ||
+         (canonical.size() > 1 && canonical.front() == u'^');
 }
 
 // A canonical text of letters and digits only ("pi", "e") names a constant.
 bool NamesConstant(std::u16string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2; });
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char16_t c) {
+    return CharClass(c) == 1 || CharClass(c) == 2;
+  });
 }
 
 // A value as the calculation gets it: a negative one in parentheses, so that a sign before it
@@ -88,7 +91,8 @@ Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view 
     s.ignoreCase = true;
     s.spelling = entry.typed;
     s.isValue = entry.typed >= u"a" && entry.typed <= u"z";
-    s.replacement = s.isValue ? ValueText(PlainDecimalText(memories[entry.typed[0] - 96])) : entry.typed;
+    s.replacement =
+        s.isValue ? ValueText(PlainDecimalText(memories[entry.typed[0] - 96])) : entry.typed;
     s.opensValue = s.isValue;
   }
   s.needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
@@ -130,11 +134,14 @@ bool EndsValue(char16_t c, std::u16string_view postfixEnds) {
   return CharClass(c) == 1 || CharClass(c) == 2 || c == u')' || c == kPi ||
          postfixEnds.find(c) != std::u16string_view::npos;
 }
-bool StartsValue(char16_t c) { return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi; }
+bool StartsValue(char16_t c) {
+  return CharClass(c) == 1 || CharClass(c) == 2 || c == u'(' || c == kPi;
+}
 
 // The nearest character before end that is not a space, looking through text[from, end) and then
 // through earlier (what precedes from); 0 when there is none.
-char16_t NearestBefore(std::u16string_view earlier, std::u16string_view text, size_t from, size_t end) {
+char16_t NearestBefore(std::u16string_view earlier, std::u16string_view text, size_t from,
+                       size_t end) {
   for (size_t i = end; i > from; --i)
     if (text[i - 1] != u' ') return text[i - 1];
   for (size_t i = earlier.size(); i > 0; --i)
@@ -154,9 +161,9 @@ char16_t NearestAfter(std::u16string_view text, size_t from) {
 struct WorkingText {
   std::u16string text;
   std::u16string lowered;
-  size_t limit = 0;      // the longest text the translation may make
-  bool tooLong = false;  // a replacement or an expansion would have passed limit: give up
-  size_t expansionWork = 0;  // units of arguments read and templates filled, see kExpansionWork
+  size_t limit = 0;            // the longest text the translation may make
+  bool tooLong = false;        // a replacement or an expansion would have passed limit: give up
+  size_t expansionWork = 0;    // units of arguments read and templates filled, see kExpansionWork
   std::u16string postfixEnds;  // see EndsValue
   // Every unit that text or lowered may hold, so that an entry whose first unit is absent costs
   // nothing, even on a very long text. Units are added, never taken away.
@@ -168,11 +175,11 @@ struct WorkingText {
 };
 
 // How long the evaluator text may grow. Replacements lengthen it a little (a memory letter
-// or the answer word becomes its number with every digit, a few hundred units at most), but templates copy their
-// fields, rounding three times, so nested calls grow it geometrically: thirty nested roundings
-// would make 3^30 copies. The evaluator takes at most 255 tokens, so a text 16 times longer than
-// the line plus 64 Ki units is far past anything it evaluates, unless the line holds numbers
-// thousands of digits long copied dozens of times.
+// or the answer word becomes its number with every digit, a few hundred units at most), but
+// templates copy their fields, rounding three times, so nested calls grow it geometrically: thirty
+// nested roundings would make 3^30 copies. The evaluator takes at most 255 tokens, so a text 16
+// times longer than the line plus 64 Ki units is far past anything it evaluates, unless the line
+// holds numbers thousands of digits long copied dozens of times.
 size_t LengthLimit(size_t displayLength) { return 16 * displayLength + 65536; }
 
 // Expansions stay within the length limit and still cost their arguments' length each: calls that
@@ -202,7 +209,8 @@ void ReplaceOccurrences(WorkingText& w, const Substitution& s) {
   bool replaced = false;
   for (size_t from = 0, found; (found = haystack.find(needle, from)) != std::u16string::npos;) {
     const size_t end = found + needle.size();
-    // The character before is the one the text holds now, which an earlier replacement may have put.
+    // The character before is the one the text holds now, which an earlier replacement may have
+    // put.
     int32_t before = -1;
     if (found > copied)
       before = CharClass(text[found - 1]);
@@ -217,10 +225,12 @@ void ReplaceOccurrences(WorkingText& w, const Substitution& s) {
       outLowered.reserve(out.capacity());
     }
     replaced = true;
-    const bool starBefore = s.opensValue && EndsValue(NearestBefore(out, text, copied, found), w.postfixEnds);
+    const bool starBefore =
+        s.opensValue && EndsValue(NearestBefore(out, text, copied, found), w.postfixEnds);
     // A number right after a fixed power is a factor of its own: 3²2 is 3²×2, not 3^22.
     const char16_t next = NearestAfter(text, end);
-    const bool starAfter = (s.isValue && StartsValue(next)) || (s.isPostfix && CharClass(next) == 1);
+    const bool starAfter =
+        (s.isValue && StartsValue(next)) || (s.isPostfix && CharClass(next) == 1);
     out.append(text, copied, found - copied);
     outLowered.append(w.lowered, copied, found - copied);
     if (starBefore) {
@@ -282,14 +292,15 @@ std::u16string SlotText(std::u16string_view field) {
 // Fills the slots of a template: each slot n in turn, in the text as the slots before it left it,
 // every "$n" at once, so that a field holding "$1" is not filled again. A missing field is empty.
 // Returns false, as soon as it knows, when the filled text would be longer than room.
-bool FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields, size_t room,
-                  std::u16string& t) {
+bool FillTemplate(std::u16string_view canonical, const std::vector<std::u16string_view>& fields,
+                  size_t room, std::u16string& t) {
   t = canonical;
   for (size_t n = 1;; ++n) {
     const std::u16string slot = u"$" + FormatFixed(static_cast<double>(n), 0);
     size_t found = t.find(slot);
     if (found == std::u16string::npos) return t.size() <= room;
-    const std::u16string field = SlotText(n <= fields.size() ? fields[n - 1] : std::u16string_view());
+    const std::u16string field =
+        SlotText(n <= fields.size() ? fields[n - 1] : std::u16string_view());
     std::u16string filled;
     size_t copied = 0;
     for (; found != std::u16string::npos; found = t.find(slot, copied)) {
@@ -337,22 +348,25 @@ void ExpandTemplates(WorkingText& w, const Substitution& s) {
     tailStart = *at;
     tail.resize(tail.size() - needle.size());
     tailLowered.resize(tail.size());
-    size_t argumentEnd = tail.size();  // counted from the back: the argument is tail[argumentEnd, size)
+    size_t argumentEnd =
+        tail.size();  // counted from the back: the argument is tail[argumentEnd, size)
     for (int64_t depth = 0; argumentEnd > 0; --argumentEnd) {
       const char16_t c = tail[argumentEnd - 1];
       if (c == u'(') ++depth;
       if (c == u')' && --depth < 0) break;
     }
-    const std::u16string argument(tail.rbegin(),
-                                  tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
+    const std::u16string argument(
+        tail.rbegin(), tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - argumentEnd));
     tail.resize(argumentEnd);
     tailLowered.resize(argumentEnd);
-    std::u16string expansion = EndsValue(NearestBefore({}, text, 0, *at), w.postfixEnds) ? u"*(" : u"(";
+    std::u16string expansion =
+        EndsValue(NearestBefore({}, text, 0, *at), w.postfixEnds) ? u"*(" : u"(";
     std::u16string filled;
     const size_t kept = tailStart + tail.size() + expansion.size();
     w.expansionWork += argument.size();
     if (w.expansionWork > kExpansionWork * w.limit ||
-        !FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0, filled)) {
+        !FillTemplate(s.replacement, SplitFields(argument), kept < w.limit ? w.limit - kept : 0,
+                      filled)) {
       w.tooLong = true;
       return;
     }
@@ -397,7 +411,8 @@ std::u16string WithImpliedProducts(std::u16string_view text) {
   char16_t before = 0;  // the nearest unit so far that is not a space
   for (char16_t c : text) {
     const bool endsValue = before == u')' || before == u'!' || before == u'%';
-    if ((c == u'(' && (CharClass(before) == 1 || endsValue)) || (CharClass(c) == 1 && endsValue)) out += u'*';
+    if ((c == u'(' && (CharClass(before) == 1 || endsValue)) || (CharClass(c) == 1 && endsValue))
+      out += u'*';
     out += c;
     if (c != u' ') before = c;
   }
@@ -412,7 +427,9 @@ std::vector<const SpellingEntry*> LongestSearchedFirst() {
   std::vector<const SpellingEntry*> order;
   order.reserve(spellingTable.size());
   for (const SpellingEntry& entry : spellingTable) order.push_back(&entry);
-  auto searchedLength = [](const SpellingEntry* e) { return (e->shown.empty() ? e->typed : e->shown).size(); };
+  auto searchedLength = [](const SpellingEntry* e) {
+    return (e->shown.empty() ? e->typed : e->shown).size();
+  };
   std::stable_sort(order.begin(), order.end(), [&](const SpellingEntry* a, const SpellingEntry* b) {
     return searchedLength(a) > searchedLength(b);
   });
@@ -424,7 +441,11 @@ std::vector<const SpellingEntry*> LongestSearchedFirst() {
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  WorkingText w{std::u16string(displayText), LowerCaseText(displayText), LengthLimit(displayText.size()), false, 0,
+  WorkingText w{std::u16string(displayText),
+                LowerCaseText(displayText),
+                LengthLimit(displayText.size()),
+                false,
+                0,
                 PostfixEnds()};
   w.NotePresent(w.text);
   w.NotePresent(w.lowered);

@@ -24,7 +24,8 @@ void ResetMemories();
 // arrow, and -1 when it holds one otherwise (another arrow, no calculation before it, anything
 // but one memory letter after it): the arrow then stays in the calculation, which the evaluator
 // refuses as an unknown operator.
-int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow, std::u16string_view* calculation);
+int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow,
+                        std::u16string_view* calculation);
 
 // The evaluator's text for displayText, made with the process-wide spellingTable (put in sortKey
 // order first). answerWord is the shown spelling that stands for the previous answer, and

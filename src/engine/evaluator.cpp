@@ -63,7 +63,8 @@ const FunctionRow* FindFunction(int64_t code) {
 double ApplyFunction(double number, double x) {
   const double rounded = std::nearbyint(number);
   const FunctionRow* row = nullptr;
-  if (rounded >= -2147483648.0 && rounded <= 2147483647.0) row = FindFunction(std::llabs(static_cast<int64_t>(rounded)));
+  if (rounded >= -2147483648.0 && rounded <= 2147483647.0)
+    row = FindFunction(std::llabs(static_cast<int64_t>(rounded)));
   if (!row) {
     lastErrorKind = kUnknownFunction;
     return 0.0;
@@ -130,9 +131,7 @@ double EvaluateNode(const ExprNode* node) {
     case kOpFunction: return ApplyFunction(a, b);
     case kOpNegate: return -b;
     case kOpRoot: return ApplyRoot(a, b);
-    default:
-      lastErrorKind = kUnknownOperator;
-      return 0.0;
+    default: lastErrorKind = kUnknownOperator; return 0.0;
   }
 }
 

@@ -93,7 +93,8 @@ double ScaledDd(Dd e, int k) {
   double whole = std::floor(hi);
   // hi's fraction against one half, exactly; lo, below hi's last bit, only decides a tie.
   const double beyondHalf = (hi - whole) - 0.5;
-  if (beyondHalf > 0 || (beyondHalf == 0 && (lo > 0 || (lo == 0 && std::fmod(whole, 2.0) != 0)))) whole += 1;
+  if (beyondHalf > 0 || (beyondHalf == 0 && (lo > 0 || (lo == 0 && std::fmod(whole, 2.0) != 0))))
+    whole += 1;
   return std::ldexp(whole, -1074);
 }
 
@@ -144,7 +145,9 @@ double PowerOfPositive(double ax, Dd y) {
 
 }  // namespace
 
-bool IsOddWhole(double y) { return IsInteger(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0; }
+bool IsOddWhole(double y) {
+  return IsInteger(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0;
+}
 
 double Power(double x, double y) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -170,7 +173,8 @@ double Power(double x, double y) {
 
 double Root(double x, double n) {
   if (std::isnan(x) || std::isnan(n)) return x + n;
-  if (x < 0 && !IsOddWhole(n)) return n == 0 ? Power(x, 1 / n) : std::numeric_limits<double>::quiet_NaN();
+  if (x < 0 && !IsOddWhole(n))
+    return n == 0 ? Power(x, 1 / n) : std::numeric_limits<double>::quiet_NaN();
   const double ax = std::fabs(x);
   // Past 2^±900 the division's splitting would overflow, and 1/n rounded changes nothing that a
   // double can show: x^(1/n) is then 0, 1 or ∞, or nearly 1.
@@ -230,7 +234,8 @@ double HyperbolicArcSine(double x) {
   const double a = std::fabs(x);
   if (!std::isfinite(x) || a < 0x1p-28) return x;
   // ln(a + √(a² + 1)), or ln a + ln 2 where the 1 no longer counts.
-  const Dd l = a > 0x1p28 ? Add(Log(a), kLn2) : Log(Add({a, 0}, SquareRoot(Add(TwoProduct(a, a), {1, 0}))));
+  const Dd l =
+      a > 0x1p28 ? Add(Log(a), kLn2) : Log(Add({a, 0}, SquareRoot(Add(TwoProduct(a, a), {1, 0}))));
   return std::copysign(l.hi, x);
 }
 
@@ -238,7 +243,8 @@ double HyperbolicArcCosine(double x) {
   if (std::isnan(x) || x < 1) return std::numeric_limits<double>::quiet_NaN();
   if (std::isinf(x)) return x;
   // ln(x + √(x² - 1)), with x² - 1 exact near 1.
-  const Dd l = x > 0x1p28 ? Add(Log(x), kLn2) : Log(Add({x, 0}, SquareRoot(Add(TwoProduct(x, x), {-1, 0}))));
+  const Dd l =
+      x > 0x1p28 ? Add(Log(x), kLn2) : Log(Add({x, 0}, SquareRoot(Add(TwoProduct(x, x), {-1, 0}))));
   return l.hi;
 }
 

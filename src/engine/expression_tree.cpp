@@ -12,22 +12,25 @@ struct OperatorRow {
 };
 
 constexpr OperatorRow kOperators[] = {
-    {u"+", kOpAdd, 1},          {u"-", kOpSubtract, 1},     {u"*", kOpMultiply, 2},
-    {u"/", kOpDivide, 2},       {u"^", kOpPower, 3},        {u"!", kOpFactorial, 4},
-    {u"%", kOpPercent, 4},      {u"=", kOpEqual, 5},        {u">", kOpGreater, 5},
-    {u"<", kOpLess, 5},         {u">=", kOpGreaterOrEqual, 5}, {u"<=", kOpLessOrEqual, 5},
-    {u"<>", kOpNotEqual, 5},    {u"~", kOpFunction, 6},     {u"root", kOpRoot, 3},
+    {u"+", kOpAdd, 1},       {u"-", kOpSubtract, 1},        {u"*", kOpMultiply, 2},
+    {u"/", kOpDivide, 2},    {u"^", kOpPower, 3},           {u"!", kOpFactorial, 4},
+    {u"%", kOpPercent, 4},   {u"=", kOpEqual, 5},           {u">", kOpGreater, 5},
+    {u"<", kOpLess, 5},      {u">=", kOpGreaterOrEqual, 5}, {u"<=", kOpLessOrEqual, 5},
+    {u"<>", kOpNotEqual, 5}, {u"~", kOpFunction, 6},        {u"root", kOpRoot, 3},
 };
 constexpr int32_t kNegatePriority = 6;  // a negated parenthesis binds like a function application
 
 bool EndsNumber(char16_t c) {
-  return (c >= u'a' && c <= u'z') || std::u16string_view(u")*+-/^!%~><=").find(c) != std::u16string_view::npos;
+  return (c >= u'a' && c <= u'z') ||
+         std::u16string_view(u")*+-/^!%~><=").find(c) != std::u16string_view::npos;
 }
 
 bool EndsOperator(char16_t c) { return (c >= u'0' && c <= u'9') || c == u'.'; }
 
 // Characters after which a "-" is the sign of what follows rather than a subtraction.
-bool PrecedesSign(char16_t c) { return std::u16string_view(u"(*+/^-><=!%").find(c) != std::u16string_view::npos; }
+bool PrecedesSign(char16_t c) {
+  return std::u16string_view(u"(*+/^-><=!%").find(c) != std::u16string_view::npos;
+}
 
 // An optional "-", then digits with at most one point and at least one digit. Reading only the
 // longest leading number would drop the rest without a word ("1..2" would be 1), so anything
@@ -49,7 +52,9 @@ bool IsWholeNumber(std::u16string_view token) {
 // The postfix operators take the "0" that normalisation gave them as their right operand. A
 // number written after them would join that 0 and be ignored ("5!2" read as 5!), so only the 0
 // itself is taken.
-bool IsPostfix(const ExprNode* op) { return op && (op->opCode == kOpFactorial || op->opCode == kOpPercent); }
+bool IsPostfix(const ExprNode* op) {
+  return op && (op->opCode == kOpFactorial || op->opCode == kOpPercent);
+}
 
 int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
@@ -117,7 +122,9 @@ std::u16string_view ScanToken(std::u16string_view text, TokenMode mode, int64_t&
   for (;;) {
     size_t open = end;
     while (open > start && text[open - 1] == u'(') --open;
-    if (open == end || open == start || open < 2 || text[open - 1] != u'-' || !PrecedesSign(text[open - 2])) break;
+    if (open == end || open == start || open < 2 || text[open - 1] != u'-' ||
+        !PrecedesSign(text[open - 2]))
+      break;
     end = open - 1;
   }
   cursor = reachedEnd ? -1 : static_cast<int64_t>(end);
@@ -170,7 +177,9 @@ ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
       node->value = ReadLeadingDouble(token);
       negationSign = token == u"-" && cursor >= 0 && t[static_cast<size_t>(cursor)] == u'(';
       // The empty token is 0 ("+3" is 3) and a lone sign before "(" negates it.
-      const bool wellFormed = IsPostfix(lastOperator) ? token == u"0" : token.empty() || negationSign || IsWholeNumber(token);
+      const bool wellFormed = IsPostfix(lastOperator)
+                                  ? token == u"0"
+                                  : token.empty() || negationSign || IsWholeNumber(token);
       if (!wellFormed) node->opCode = kOpUnknown;
       if (slot > 1) AttachRight(lastOperator, node);
       lastNumber = node;

@@ -55,6 +55,6 @@ std::u16string_view ScanToken(std::u16string_view text, TokenMode mode, int64_t&
 // parentheses. afterNegationSign: the number token before was a lone sign in front of "(".
 void ReadOperatorToken(std::u16string_view token, ExprNode& node, bool afterNegationSign = false);
 
-// Normalises text, fills pool (each slot cleared as it is taken) and returns the root. Returns nullptr when the
-// text has more tokens than the pool holds.
+// Normalises text, fills pool (each slot cleared as it is taken) and returns the root. Returns
+// nullptr when the text has more tokens than the pool holds.
 ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool);

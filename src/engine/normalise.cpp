@@ -14,11 +14,26 @@ struct Replacement {
 // Order matters: a name is replaced before every shorter name it contains ("asinh" before
 // "asin" and "sinh", "sinh" before "sin"), so the longer names are consumed whole.
 constexpr Replacement kReplacements[] = {
-    {u"sqr", u"1~"},    {u"asinh", u"60~"}, {u"asin", u"3~"},  {u"sinh", u"30~"},
-    {u"sin", u"2~"},    {u"acosh", u"50~"}, {u"acos", u"5~"},  {u"cosh", u"20~"},
-    {u"cos", u"4~"},    {u"atanh", u"70~"}, {u"atan", u"7~"},  {u"tanh", u"40~"},
-    {u"tan", u"6~"},    {u"int", u"8~"},    {u"abs", u"9~"},   {u"log", u"10~"},
-    {u"ln", u"11~"},    {u"!", u"!0"},      {u"%", u"%0"},     {u"pi", u"3.1415926535897932"},
+    {u"sqr", u"1~"},
+    {u"asinh", u"60~"},
+    {u"asin", u"3~"},
+    {u"sinh", u"30~"},
+    {u"sin", u"2~"},
+    {u"acosh", u"50~"},
+    {u"acos", u"5~"},
+    {u"cosh", u"20~"},
+    {u"cos", u"4~"},
+    {u"atanh", u"70~"},
+    {u"atan", u"7~"},
+    {u"tanh", u"40~"},
+    {u"tan", u"6~"},
+    {u"int", u"8~"},
+    {u"abs", u"9~"},
+    {u"log", u"10~"},
+    {u"ln", u"11~"},
+    {u"!", u"!0"},
+    {u"%", u"%0"},
+    {u"pi", u"3.1415926535897932"},
     {u"e^", u"2.7182818284590451^"},
 };
 

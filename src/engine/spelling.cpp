@@ -16,13 +16,15 @@ std::u16string SpellingSortKey(const std::u16string& typed) {
 
 void AddSpelling(std::u16string typed, std::u16string shown, std::u16string canonical) {
   std::u16string sortKey = SpellingSortKey(typed);
-  spellingTable.push_back({std::move(typed), std::move(shown), std::move(canonical), std::move(sortKey)});
+  spellingTable.push_back(
+      {std::move(typed), std::move(shown), std::move(canonical), std::move(sortKey)});
 }
 
 void UseSortKeyOrder() {
   if (spellingTableOrder == 1) return;
-  std::stable_sort(spellingTable.begin(), spellingTable.end(),
-                   [](const SpellingEntry& a, const SpellingEntry& b) { return a.sortKey < b.sortKey; });
+  std::stable_sort(
+      spellingTable.begin(), spellingTable.end(),
+      [](const SpellingEntry& a, const SpellingEntry& b) { return a.sortKey < b.sortKey; });
   spellingTableOrder = 1;
 }
 

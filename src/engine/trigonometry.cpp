@@ -57,7 +57,8 @@ Reduced Reduce(double x) {
   const uint64_t mantissa = static_cast<uint64_t>(std::ldexp(m, 53));
   const int e = exponent - 53;
   const int first = e - 1 > 1 ? e - 1 : 1;  // the first bit of 2/π that counts
-  const uint64_t w2 = TwoOverPiBits(first), w1 = TwoOverPiBits(first + 64), w0 = TwoOverPiBits(first + 128);
+  const uint64_t w2 = TwoOverPiBits(first), w1 = TwoOverPiBits(first + 64),
+                 w0 = TwoOverPiBits(first + 128);
   __extension__ typedef unsigned __int128 u128;  // GCC and Clang, on every 64-bit target we build
   const u128 a0 = u128(mantissa) * w0, a1 = u128(mantissa) * w1, a2 = u128(mantissa) * w2;
   uint64_t p[4];
@@ -80,9 +81,11 @@ Reduced Reduce(double x) {
   // The fraction (below 2^127) as a sum of two doubles, in units of 2^-128.
   const uint64_t high = uint64_t(fraction >> 64), low = uint64_t(fraction);
   const double highApprox = static_cast<double>(high);
-  const auto rest = static_cast<int64_t>(high - static_cast<uint64_t>(highApprox));  // |rest| < 2^11
+  const auto rest =
+      static_cast<int64_t>(high - static_cast<uint64_t>(highApprox));  // |rest| < 2^11
   const double fHi = std::ldexp(highApprox, -64);
-  const double fLo = std::ldexp(static_cast<double>(rest) + std::ldexp(static_cast<double>(low), -64), -64);
+  const double fLo =
+      std::ldexp(static_cast<double>(rest) + std::ldexp(static_cast<double>(low), -64), -64);
   // Times π/2.
   const Dd product = TwoProduct(fHi, kPiOver2);
   const double p0 = product.hi;
@@ -266,9 +269,12 @@ double TangentInDegrees(double x) {
   return tangent == 0 ? 0.0 : std::copysign(1.0, x) * tangent;
 }
 
-bool IsOddRightAngle(double x) { return std::isfinite(x) && std::fmod(std::fabs(x), 2 * kRightAngle) == kRightAngle; }
+bool IsOddRightAngle(double x) {
+  return std::isfinite(x) && std::fmod(std::fabs(x), 2 * kRightAngle) == kRightAngle;
+}
 
-// For the three functions below: below 2^-27, x³/6 and x²/2 are under half an ulp: the answers are x and 1, and -0 stays -0.
+// For the three functions below: below 2^-27, x³/6 and x²/2 are under half an ulp: the answers are
+// x and 1, and -0 stays -0.
 double Sine(double x) {
   if (!std::isfinite(x)) return x - x;  // NaN, also for ±∞
   if (std::fabs(x) < 0x1p-27) return x;

@@ -26,9 +26,11 @@ void CompareText(const AccessibleNode& before, const AccessibleNode& after,
   while (tail < shorter - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
   const int32_t start = int32_t(head);
   if (a.size() > head + tail)
-    changes.push_back({AccessibleChange::Kind::kTextRemoved, after.id, start, int32_t(a.size() - head - tail)});
+    changes.push_back(
+        {AccessibleChange::Kind::kTextRemoved, after.id, start, int32_t(a.size() - head - tail)});
   if (b.size() > head + tail)
-    changes.push_back({AccessibleChange::Kind::kTextInserted, after.id, start, int32_t(b.size() - head - tail)});
+    changes.push_back(
+        {AccessibleChange::Kind::kTextInserted, after.id, start, int32_t(b.size() - head - tail)});
 }
 
 void CompareNode(const AccessibleNode& before, const AccessibleNode& after,
@@ -41,7 +43,8 @@ void CompareNode(const AccessibleNode& before, const AccessibleNode& after,
   if (before.checked != after.checked) changes.push_back({Kind::kChecked, after.id});
   CompareText(before, after, changes);
   if (before.caret != after.caret) changes.push_back({Kind::kCaret, after.id, after.caret});
-  const bool selectedBefore = before.caret != before.anchor, selectedAfter = after.caret != after.anchor;
+  const bool selectedBefore = before.caret != before.anchor,
+             selectedAfter = after.caret != after.anchor;
   if ((selectedBefore || selectedAfter) &&
       (std::min(before.caret, before.anchor) != std::min(after.caret, after.anchor) ||
        std::max(before.caret, before.anchor) != std::max(after.caret, after.anchor)))
@@ -57,7 +60,8 @@ std::vector<AccessibleChange> CompareAccessibleNodes(const std::vector<Accessibl
   std::vector<AccessibleChange> changes;
   if (!SameParts(before, after)) changes.push_back({AccessibleChange::Kind::kParts});
   for (const AccessibleNode& node : after) {
-    if (const AccessibleNode* old = FindAccessibleNode(before, node.id)) CompareNode(*old, node, changes);
+    if (const AccessibleNode* old = FindAccessibleNode(before, node.id))
+      CompareNode(*old, node, changes);
   }
   return changes;
 }

@@ -24,8 +24,8 @@ struct AccessibleNode {
   int32_t id = 0;      // the program's own, above 0 and unique in the window; actions carry it
   int32_t parent = 0;  // the node holding this one (listed before it), 0 for the window itself
   AccessibleRole role = AccessibleRole::kLabel;
-  std::u16string name;  // what a reader says for it
-  std::u16string text;  // kTextLine: the text as shown
+  std::u16string name;            // what a reader says for it
+  std::u16string text;            // kTextLine: the text as shown
   int32_t caret = 0, anchor = 0;  // kTextLine: UTF-16 units before the caret and the selection's
                                   // other end, equal when nothing is selected
   // The part's box in the window's client area, in screen pixels; a width or height of 0: the
@@ -50,7 +50,7 @@ void AnnounceAccessibly(WindowHandle window, std::u16string_view message);
 // One difference between two lists of a window's nodes, as every backend reports it.
 struct AccessibleChange {
   enum class Kind : uint8_t {
-    kParts,         // nodes came, went, moved or changed role or parent: the tree is built anew
+    kParts,  // nodes came, went, moved or changed role or parent: the tree is built anew
     kName,
     kBounds,
     kChecked,

@@ -11,8 +11,7 @@ Event PopEvent(std::deque<Event>& queue) {
 
 bool TimerTickQueued(const std::deque<Event>& queue, WindowHandle window, int32_t number) {
   for (const Event& e : queue)
-    if (e.code == kEventTimer && e.window == window && e.parameter == uint32_t(number))
-      return true;
+    if (e.code == kEventTimer && e.window == window && e.parameter == uint32_t(number)) return true;
   return false;
 }
 

@@ -8,27 +8,27 @@
 // Event codes. Below 13000 they are the classic window-message numbers; the others are the
 // event layer's own.
 enum : int32_t {
-  kEventNone = 0,           // nothing arrived within the wait
-  kEventFocus = 6,          // the window gained (parameter 1) or lost (0) the keyboard focus
-  kEventClose = 16,         // the user asked to close the window; of window 0, the system asks
-                            // the program to end (see IsEndRequested)
-  kEventKeyDown = 256,      // parameter: virtual-key code
-  kEventCharacter = 258,    // parameter: one UTF-16 code unit; follows its key's kEventKeyDown
-  kEventMouseMove = 512,    // x, y: pointer in the window's client area
-  kEventLeftDown = 513,     // x, y as above
-  kEventLeftUp = 514,       // x, y as above
-  kEventRightDown = 516,    // x, y as above
-  kEventRightUp = 517,      // x, y as above
-  kEventWheel = 522,        // parameter: signed delta in the high 16 bits, 120 per notch
-  kEventMouseLeave = 675,   // the pointer left the window (no button held)
+  kEventNone = 0,             // nothing arrived within the wait
+  kEventFocus = 6,            // the window gained (parameter 1) or lost (0) the keyboard focus
+  kEventClose = 16,           // the user asked to close the window; of window 0, the system asks
+                              // the program to end (see IsEndRequested)
+  kEventKeyDown = 256,        // parameter: virtual-key code
+  kEventCharacter = 258,      // parameter: one UTF-16 code unit; follows its key's kEventKeyDown
+  kEventMouseMove = 512,      // x, y: pointer in the window's client area
+  kEventLeftDown = 513,       // x, y as above
+  kEventLeftUp = 514,         // x, y as above
+  kEventRightDown = 516,      // x, y as above
+  kEventRightUp = 517,        // x, y as above
+  kEventWheel = 522,          // parameter: signed delta in the high 16 bits, 120 per notch
+  kEventMouseLeave = 675,     // the pointer left the window (no button held)
   kEventMenuCommand = 13101,  // parameter: the chosen command number
   kEventTimer = 13110,        // parameter: the timer number
   kEventActivate = 13120,     // window 0: the program was started again in the same folder, and
                               // this copy is asked to come to the front (see ClaimWorkingFolder)
   kEventAccessibleAction = 13130,  // assistive technology pressed a part of the window;
                                    // parameter: the part's id (see accessibility.h)
-  kEventScaleChanged = 13140,  // the window went to a monitor of another scale; parameter: the
-                               // new scale in hundredths (150 for 1.5), see ScaleOfEvent
+  kEventScaleChanged = 13140,      // the window went to a monitor of another scale; parameter: the
+                                   // new scale in hundredths (150 for 1.5), see ScaleOfEvent
 };
 
 // Virtual-key codes of the keys the program tells apart; letters and digits are their
@@ -57,7 +57,7 @@ struct Event {
   int32_t code = kEventNone;
   WindowHandle window = 0;  // the window the event belongs to
   uint32_t parameter = 0;
-  int32_t x = 0, y = 0;     // mouse events only
+  int32_t x = 0, y = 0;  // mouse events only
   // Key and character events: Shift was held when the key went down. Taken with the key, since
   // asking the keyboard later (IsShiftHeld) finds a quick typist's Shift already released.
   bool shift = false;

@@ -11,7 +11,8 @@ bool ReadFileBytes(std::string_view path, size_t maxBytes, std::string* bytes) {
 }
 
 bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  if (replacement->failed || !WritePlatformFile(replacement->temporary, replacement->written, bytes)) {
+  if (replacement->failed ||
+      !WritePlatformFile(replacement->temporary, replacement->written, bytes)) {
     replacement->failed = true;
     return false;
   }

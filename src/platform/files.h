@@ -58,7 +58,8 @@ std::string FindFileIgnoringExtensionCase(std::string_view path);
 // The names of the regular files in the folder whose name ends with the extension (".txt"),
 // compared without regard to ASCII case, sorted by name (byte order). Returns false, with an
 // empty list, when the folder cannot be listed.
-bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names);
+bool ListFolder(std::string_view folder, std::string_view extension,
+                std::vector<std::string>* names);
 // The names of the folders in the folder ("." and ".." aside), sorted by name (byte order).
 // Returns false, with an empty list, when the folder cannot be listed.
 bool ListSubfolders(std::string_view folder, std::vector<std::string>* names);

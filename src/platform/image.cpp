@@ -120,8 +120,7 @@ Image CropImage(const Image& image, int32_t x, int32_t y, int32_t width, int32_t
 
 void FillRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height, Pixel pixel) {
   Span s = Clip(image, x, y, width, height);
-  for (int32_t ty = s.y0; ty < s.y1; ++ty)
-    std::fill_n(&At(image, s.x0, ty), s.x1 - s.x0, pixel);
+  for (int32_t ty = s.y0; ty < s.y1; ++ty) std::fill_n(&At(image, s.x0, ty), s.x1 - s.x0, pixel);
 }
 
 void BlendRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -262,7 +261,8 @@ Image ResizeImageNearest(const Image& image, int32_t width, int32_t height) {
   std::vector<int32_t> columns(static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x) columns[size_t(x)] = source(x, width, image.width);
   for (int32_t y = 0; y < height; ++y) {
-    const Pixel* in = image.pixels.data() + size_t(source(y, height, image.height)) * size_t(image.width);
+    const Pixel* in =
+        image.pixels.data() + size_t(source(y, height, image.height)) * size_t(image.width);
     Pixel* row = out.pixels.data() + size_t(y) * size_t(width);
     for (int32_t x = 0; x < width; ++x) row[x] = in[columns[size_t(x)]];
   }

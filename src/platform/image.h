@@ -77,8 +77,7 @@ Image ResizeImageNearest(const Image& image, int32_t width, int32_t height);
 void FillRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height, Pixel pixel);
 
 // Composites the pixel over every pixel of the rectangle.
-void BlendRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height,
-                    Pixel pixel);
+void BlendRectangle(Image& image, int32_t x, int32_t y, int32_t width, int32_t height, Pixel pixel);
 
 // Composites a one-pixel line from (x0, y0) to (x1, y1), both ends included, each pixel once.
 void BlendLine(Image& image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Pixel pixel);

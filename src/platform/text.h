@@ -35,8 +35,8 @@ TextSize MeasureText(FontHandle font, std::u16string_view text);
 // Draws the text on one line with its top-left (of the line measured by MeasureText) at (x, y),
 // in the colour with its alpha, blended over the image's pixels; nothing is drawn outside the
 // image. Does nothing for a font that is not open.
-void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
-                     int32_t y, Pixel colour);
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x, int32_t y,
+                     Pixel colour);
 
 // Draws as DrawTextInImage does, but without kerning, ligatures or contextual forms: each
 // character advances by its own width (MeasureText of that character alone), so positions found

@@ -75,12 +75,18 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       ++i;
       continue;
     }
-    int length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    int length = b >= 0xC2 && b <= 0xDF   ? 2
+                 : b >= 0xE0 && b <= 0xEF ? 3
+                 : b >= 0xF0 && b <= 0xF4 ? 4
+                                          : 0;
     char32_t c = length == 2 ? b & 0x1F : length == 3 ? b & 0x0F : b & 0x07;
     size_t taken = 1;
     bool good = length != 0;
     for (int k = 1; good && k < length; ++k, ++taken) {
-      if (i + k >= text.size()) { good = false; break; }
+      if (i + k >= text.size()) {
+        good = false;
+        break;
+      }
       unsigned char t = static_cast<unsigned char>(text[i + k]);
       // The second byte's range also excludes overlong forms, surrogates and values past U+10FFFF.
       unsigned char lo = 0x80, hi = 0xBF;
@@ -88,7 +94,10 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       if (k == 1 && b == 0xED) hi = 0x9F;
       if (k == 1 && b == 0xF0) lo = 0x90;
       if (k == 1 && b == 0xF4) hi = 0x8F;
-      if (t < lo || t > hi) { good = false; break; }
+      if (t < lo || t > hi) {
+        good = false;
+        break;
+      }
       c = (c << 6) | (t & 0x3F);
     }
     if (good) {

@@ -8,8 +8,8 @@
 struct HistoryEntry {
   std::u16string expression;  // the calculation text in display form, as the user saw it
   double answer = 0.0;
-  std::u16string exactForm;   // empty when there is none
-  int32_t errorKind = 0;      // an ErrorKind of the engine; 0 for none
+  std::u16string exactForm;  // empty when there is none
+  int32_t errorKind = 0;     // an ErrorKind of the engine; 0 for none
 };
 
 // The history, index 0 the newest entry. Every non-empty list ends with a sentinel entry whose

@@ -17,17 +17,15 @@ enum class TextEncoding { Utf8, Utf16LittleEndian, Windows1252 };
 
 // What Windows-1252 gives bytes 80 to 9F; its five undefined bytes stay the same value.
 constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 std::u16string Decode(std::string_view bytes, TextEncoding encoding) {
   std::u16string text;
   switch (encoding) {
-    case TextEncoding::Utf8:
-      return Utf8ToUtf16(bytes);
+    case TextEncoding::Utf8: return Utf8ToUtf16(bytes);
     case TextEncoding::Utf16LittleEndian:
       text.reserve(bytes.size() / 2);
       for (size_t i = 0; i + 1 < bytes.size(); i += 2)  // a last odd byte is no character
@@ -134,10 +132,10 @@ int32_t ReadTextNumber(std::u16string_view text) {
   int64_t magnitude = 0;
   for (; i < text.size(); ++i) {
     char16_t c = text[i];
-    int digit = c >= u'0' && c <= u'9' ? c - u'0'
-              : c >= u'a' && c <= u'f' ? c - u'a' + 10
-              : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                       : base;
+    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                         : base;
     if (digit >= base) break;
     magnitude = std::min<int64_t>(magnitude * base + digit, int64_t(INT32_MAX) + 1);
   }
@@ -160,4 +158,3 @@ bool ReadLanguageTexts(std::u16string_view folder, std::u16string_view name) {
   for (std::u16string& text : textTable) std::erase(text, u'$');
   return base;
 }
-

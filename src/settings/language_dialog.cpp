@@ -47,12 +47,11 @@ struct LocaleLanguage {
   const char16_t* language;
 };
 constexpr LocaleLanguage kLocaleLanguages[] = {
-    {u"fr", u"Francais"},     {u"en", u"English"},   {u"de", u"Deutsch"},
-    {u"es", u"Espanol"},      {u"it", u"Italiano"},  {u"pt", u"Português"},
-    {u"nl", u"Nederlands"},   {u"pl", u"Polski"},    {u"ru", u"Русский"},
-    {u"el", u"Ελληνικά"},     {u"tr", u"Türkçe"},    {u"ja", u"日本語"},
-    {u"zh", u"简体中文"},     {u"zh_tw", u""},        {u"zh_hk", u""},
-    {u"zh_mo", u""},          {u"zh_hant", u""},
+    {u"fr", u"Francais"}, {u"en", u"English"},   {u"de", u"Deutsch"},    {u"es", u"Espanol"},
+    {u"it", u"Italiano"}, {u"pt", u"Português"}, {u"nl", u"Nederlands"}, {u"pl", u"Polski"},
+    {u"ru", u"Русский"},  {u"el", u"Ελληνικά"},  {u"tr", u"Türkçe"},     {u"ja", u"日本語"},
+    {u"zh", u"简体中文"}, {u"zh_tw", u""},       {u"zh_hk", u""},        {u"zh_mo", u""},
+    {u"zh_hant", u""},
 };
 
 // The file name with every ".txt" removed, in any letter case.
@@ -82,7 +81,8 @@ int LanguageForLocale(std::u16string_view tag, const std::vector<std::u16string>
     std::u16string_view start = row.tagStart;
     bool matches = locale.starts_with(start) &&
                    (locale.size() == start.size() || locale[start.size()] == u'_');
-    if (matches && (!best || start.size() > std::u16string_view(best->tagStart).size())) best = &row;
+    if (matches && (!best || start.size() > std::u16string_view(best->tagStart).size()))
+      best = &row;
   }
   if (!best || !*best->language) return -1;
   auto found = std::find(languages.begin(), languages.end(), best->language);

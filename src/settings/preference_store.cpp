@@ -28,8 +28,8 @@ std::string_view TrimBlanks(std::string_view text) {
 // The bytes as UTF-8, each byte of them an ISO 8859-1 character. The bytes are taken: when they
 // are all ASCII they already are the text, and otherwise they are freed once converted.
 std::string Latin1ToUtf8(std::string& bytes) {
-  size_t high = static_cast<size_t>(
-      std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+  size_t high = static_cast<size_t>(std::count_if(
+      bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
   if (high == 0) return std::move(bytes);
   std::string text;
   text.reserve(bytes.size() + high);
@@ -220,11 +220,13 @@ std::string_view PreferenceStore::GroupName(uint32_t group) const {
 uint32_t PreferenceStore::GroupOf(uint32_t ref) const {
   if (ref >= kWritten) return written[ref - kWritten].group;
   // The number of groups read that start before the line.
-  return static_cast<uint32_t>(
-      std::upper_bound(groupOffsets.begin(), groupOffsets.end(), ref) - groupOffsets.begin());
+  return static_cast<uint32_t>(std::upper_bound(groupOffsets.begin(), groupOffsets.end(), ref) -
+                               groupOffsets.begin());
 }
 
-uint64_t PreferenceStore::KeyHash(uint32_t ref) const { return NameHash(GroupOf(ref), NodeOf(ref).text); }
+uint64_t PreferenceStore::KeyHash(uint32_t ref) const {
+  return NameHash(GroupOf(ref), NodeOf(ref).text);
+}
 
 uint32_t PreferenceStore::FindKey(uint32_t group, std::string_view key, uint64_t hash) const {
   return keys.Find(hash, [&](uint32_t ref) {
@@ -233,7 +235,8 @@ uint32_t PreferenceStore::FindKey(uint32_t group, std::string_view key, uint64_t
 }
 
 uint32_t PreferenceStore::FindGroup(std::string_view name, uint64_t hash) const {
-  return groups.Find(hash, [&](uint32_t group) { return EqualIgnoringAsciiCase(GroupName(group), name); });
+  return groups.Find(
+      hash, [&](uint32_t group) { return EqualIgnoringAsciiCase(GroupName(group), name); });
 }
 
 void PreferenceStore::AddGroup(uint32_t group, uint64_t hash) {
@@ -413,8 +416,10 @@ void PreferenceStore::WriteContent(FileReplacement* file) const {
     }
     WriteFileReplacement(file, piece);
     piece.clear();
-    if (part.size() < kPiece) piece += part;
-    else WriteFileReplacement(file, part);  // a huge value goes out as it is
+    if (part.size() < kPiece)
+      piece += part;
+    else
+      WriteFileReplacement(file, part);  // a huge value goes out as it is
   });
   WriteFileReplacement(file, piece);
 }

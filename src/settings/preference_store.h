@@ -80,9 +80,11 @@ struct PreferenceStore {
    public:
     static constexpr uint32_t kNone = 0xFFFFFFFF;
     // The reference with this hash for which same(ref) holds, or kNone.
-    template <typename Same> uint32_t Find(uint64_t hash, Same same) const;
+    template <typename Same>
+    uint32_t Find(uint64_t hash, Same same) const;
     // Adds a reference that is not there yet; hashOf(ref) gives the hash of those already in.
-    template <typename HashOf> void Add(uint64_t hash, uint32_t ref, HashOf hashOf);
+    template <typename HashOf>
+    void Add(uint64_t hash, uint32_t ref, HashOf hashOf);
     void Clear();
 
    private:
@@ -106,8 +108,10 @@ struct PreferenceStore {
   uint32_t AddWritten(WrittenNode node);  // its reference
   // Whether the current group has the key; its value then goes to *value.
   bool FindValue(std::u16string_view key, std::string_view* value) const;
-  template <typename Visit> void ForEachNode(Visit visit) const;  // in file order
-  template <typename Put> void ForEachPart(Put put) const;        // the content, in pieces
+  template <typename Visit>
+  void ForEachNode(Visit visit) const;  // in file order
+  template <typename Put>
+  void ForEachPart(Put put) const;  // the content, in pieces
   uint64_t ContentSize() const;
   void WriteContent(FileReplacement* file) const;
 
@@ -124,13 +128,13 @@ struct PreferenceStore {
   // is "no group".
   std::vector<uint32_t> groupOffsets;  // of the groups read, so sorted
   std::vector<uint32_t> newGroups;     // written nodes of the groups written
-  std::vector<uint32_t> addedKeys;  // written nodes of new keys, in the order written
+  std::vector<uint32_t> addedKeys;     // written nodes of new keys, in the order written
   std::unordered_map<uint32_t, uint32_t> rewritten;  // line offset of a key read -> its new form
   // Lookup tables, so that every read and write costs the same whatever the file's size: the
   // first group of each name (ASCII case ignored), and in every such group (and in no group)
   // the first key of each name. Keys of a later group of the same name are never looked for.
-  Index groups;  // group numbers
-  Index keys;    // node references
+  Index groups;          // group numbers
+  Index keys;            // node references
   uint32_t current = 0;  // number of the current group, 0 for none
   std::string pendingGroup;
   bool dirty = false;

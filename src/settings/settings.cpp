@@ -52,7 +52,9 @@ const SettingRow kSettingRows[] = {
 // The memory letters in a group of their own, a key per letter that is not 0 ("a = 5"), so that
 // a file without them reads as all zeros and a copy of the program that knows nothing of them
 // passes over the group.
-std::u16string MemoryKey(int32_t place) { return std::u16string(1, static_cast<char16_t>(u'a' + place - 1)); }
+std::u16string MemoryKey(int32_t place) {
+  return std::u16string(1, static_cast<char16_t>(u'a' + place - 1));
+}
 
 void LoadMemories(const PreferenceStore& store) {
   for (int32_t place = 1; place < kMemoryCount; ++place)
@@ -61,7 +63,8 @@ void LoadMemories(const PreferenceStore& store) {
 
 void SaveMemories(PreferenceStore& store, const double* values) {
   for (int32_t place = 1; place < kMemoryCount; ++place)
-    if (IsMemoryPlace(place) && values[place] != 0) store.WriteDouble(MemoryKey(place), values[place]);
+    if (IsMemoryPlace(place) && values[place] != 0)
+      store.WriteDouble(MemoryKey(place), values[place]);
 }
 
 // "Reponse" n field: the key of one field of history entry n.
@@ -74,10 +77,10 @@ std::u16string HistoryKey(size_t n, std::u16string_view field) {
 constexpr std::u16string_view kHistoryEnd = u"$";
 
 // The longest text saved. A file over kMaxPreferenceFileBytes is never written, since the next
-// start could not read it; a line and a full history (kMaxHistoryEntries entries, 30 calculations with their exact forms) of
-// texts this long, at 3 UTF-8 bytes a unit, stay well under that. A longer text is not worth
-// losing every setting for: a longer setting is saved as its default (the line empty, the skin
-// the shipped one) and a longer calculation left out.
+// start could not read it; a line and a full history (kMaxHistoryEntries entries, 30 calculations
+// with their exact forms) of texts this long, at 3 UTF-8 bytes a unit, stay well under that. A
+// longer text is not worth losing every setting for: a longer setting is saved as its default (the
+// line empty, the skin the shipped one) and a longer calculation left out.
 constexpr size_t kMaxSavedText = 65536;
 
 std::u16string_view Saved(std::u16string_view text, std::u16string_view otherwise) {
@@ -140,7 +143,9 @@ void WriteSettingsFile(const SettingsSnapshot& snapshot) {
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
     switch (row.kind) {
-      case SettingKind::Text: store.WriteString(row.key, Saved(snapshot.settings.*row.text, row.defaultText)); break;
+      case SettingKind::Text:
+        store.WriteString(row.key, Saved(snapshot.settings.*row.text, row.defaultText));
+        break;
       case SettingKind::Int: store.WriteInt(row.key, snapshot.settings.*row.number); break;
       case SettingKind::History: SaveHistory(store, snapshot.history); break;
       case SettingKind::Memories: SaveMemories(store, snapshot.memories.data()); break;
@@ -195,8 +200,12 @@ void LoadSettings() {
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
     switch (row.kind) {
-      case SettingKind::Text: appSettings.*row.text = store.ReadString(row.key, row.defaultText); break;
-      case SettingKind::Int: appSettings.*row.number = store.ReadInt(row.key, row.defaultNumber); break;
+      case SettingKind::Text:
+        appSettings.*row.text = store.ReadString(row.key, row.defaultText);
+        break;
+      case SettingKind::Int:
+        appSettings.*row.number = store.ReadInt(row.key, row.defaultNumber);
+        break;
       case SettingKind::History: LoadHistory(store); break;
       case SettingKind::Memories: LoadMemories(store); break;
     }

@@ -10,8 +10,8 @@
 inline constexpr char16_t kSettingsFileName[] = u"Tornavelle.tvnp";
 
 struct AppSettings {
-  std::u16string skinName;   // only named in the skin failure message
-  int32_t savePosition = 0;  // non-zero: restore windowX, windowY at start-up
+  std::u16string skinName;           // only named in the skin failure message
+  int32_t savePosition = 0;          // non-zero: restore windowX, windowY at start-up
   int32_t windowX = 0, windowY = 0;  // outer top-left of the main window, screen pixels
   int32_t alwaysOnTop = 0;
   std::u16string expressionText;  // the expression line
@@ -34,10 +34,11 @@ extern int32_t settingsFileKept;
 // written.
 void LoadSettings();
 
-// Writes appSettings, historyList and the memory letters that are not 0 to the settings file, replacing it atomically. When the
-// file cannot be written, or settingsFileKept is set, nothing is saved and the old file stays
-// as it was. Texts longer than 65536 units are not kept, so that the file always reads back: such
-// a text setting is saved empty, and such a calculation is left out of the history.
+// Writes appSettings, historyList and the memory letters that are not 0 to the settings file,
+// replacing it atomically. When the file cannot be written, or settingsFileKept is set, nothing is
+// saved and the old file stays as it was. Texts longer than 65536 units are not kept, so that the
+// file always reads back: such a text setting is saved empty, and such a calculation is left out of
+// the history.
 void SaveSettings();
 
 // Saves as SaveSettings does, with the settings and the history as they are now, on a thread of

@@ -232,14 +232,22 @@ inline constexpr int32_t kSkinFallbackText = 211;
 // abbreviation), then the names of the expression line and the history; in this order from
 // kFirstSpokenText.
 inline constexpr int32_t kFirstSpokenText = 212;
-inline constexpr int32_t kSpokenPlusText = kFirstSpokenText, kSpokenMinusText = kFirstSpokenText + 1,
-                         kSpokenTimesText = kFirstSpokenText + 2, kSpokenDividedText = kFirstSpokenText + 3,
-                         kSpokenPointText = kFirstSpokenText + 4, kSpokenCosineText = kFirstSpokenText + 5,
-                         kSpokenSineText = kFirstSpokenText + 6, kSpokenTangentText = kFirstSpokenText + 7,
-                         kSpokenPiText = kFirstSpokenText + 8, kSpokenRadiansText = kFirstSpokenText + 9,
-                         kSpokenDegreesText = kFirstSpokenText + 10, kSpokenEqualsText = kFirstSpokenText + 11,
-                         kSpokenFunctionsText = kFirstSpokenText + 12, kSpokenQuitText = kFirstSpokenText + 13,
-                         kExpressionNameText = kFirstSpokenText + 14, kHistoryNameText = kFirstSpokenText + 15;
+inline constexpr int32_t kSpokenPlusText = kFirstSpokenText,
+                         kSpokenMinusText = kFirstSpokenText + 1,
+                         kSpokenTimesText = kFirstSpokenText + 2,
+                         kSpokenDividedText = kFirstSpokenText + 3,
+                         kSpokenPointText = kFirstSpokenText + 4,
+                         kSpokenCosineText = kFirstSpokenText + 5,
+                         kSpokenSineText = kFirstSpokenText + 6,
+                         kSpokenTangentText = kFirstSpokenText + 7,
+                         kSpokenPiText = kFirstSpokenText + 8,
+                         kSpokenRadiansText = kFirstSpokenText + 9,
+                         kSpokenDegreesText = kFirstSpokenText + 10,
+                         kSpokenEqualsText = kFirstSpokenText + 11,
+                         kSpokenFunctionsText = kFirstSpokenText + 12,
+                         kSpokenQuitText = kFirstSpokenText + 13,
+                         kExpressionNameText = kFirstSpokenText + 14,
+                         kHistoryNameText = kFirstSpokenText + 15;
 
 // The highest text number the program uses.
 inline constexpr int32_t kLastText = kHistoryNameText;

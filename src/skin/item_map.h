@@ -22,8 +22,9 @@ inline int32_t ItemColourOf(Pixel p) {
   return int32_t(PixelRed(p)) | int32_t(PixelGreen(p)) << 8 | int32_t(PixelBlue(p)) << 16;
 }
 
-// Far more items than any keypad has. Each item costs a record, up to four pieces, a caption image and a picture, so a map with
-// a colour per pixel (a small, well-compressed file can hold millions) would cost gigabytes.
+// Far more items than any keypad has. Each item costs a record, up to four pieces, a caption image
+// and a picture, so a map with a colour per pixel (a small, well-compressed file can hold millions)
+// would cost gigabytes.
 inline constexpr size_t kMaxItemColours = 4096;
 
 // Every item of the map, in the order a column-by-column scan first meets them; the pixels

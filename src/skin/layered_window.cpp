@@ -102,7 +102,8 @@ bool PresentLayeredImagePart(WindowHandle window, const Image& image, int32_t x,
     }
   }
   if (!changed) return true;
-  if (PresentWindowImagePart(window, last->premultiplied, left, top, right - left, bottom - top)) return true;
+  if (PresentWindowImagePart(window, last->premultiplied, left, top, right - left, bottom - top))
+    return true;
   ForgetLayeredImage(window);
   return false;
 }

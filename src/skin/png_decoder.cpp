@@ -16,9 +16,9 @@ namespace {
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
 // Ancillary chunks we never use: skipping them avoids decompressing profiles and texts at all.
-constexpr png_byte kIgnoredChunks[] = {
-    'i', 'C', 'C', 'P', '\0', 'i', 'T', 'X', 't', '\0', 't', 'E', 'X', 't', '\0',
-    'z', 'T', 'X', 't', '\0', 's', 'P', 'L', 'T', '\0', 'e', 'X', 'I', 'f', '\0'};
+constexpr png_byte kIgnoredChunks[] = {'i', 'C', 'C', 'P', '\0', 'i', 'T', 'X', 't', '\0',
+                                       't', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0',
+                                       's', 'P', 'L', 'T', '\0', 'e', 'X', 'I', 'f', '\0'};
 
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // Each chunk is its data between 4 bytes of length and 4 of type before it and 4 of CRC after.

@@ -63,7 +63,7 @@ struct SkinItem {
   std::optional<Image> picture;  // shown over the item, cut to its shape
   int32_t hot = 0;
   int32_t selected = 0;
-  int32_t link = 0;  // colour of the master item, 0 for none
+  int32_t link = 0;                                  // colour of the master item, 0 for none
   int32_t left = 0, top = 0, right = 0, bottom = 0;  // inclusive, window pixels
   int32_t seedX = 0, seedY = 0;  // the first pixel of the item met in detection order
   int32_t dragThrough = 0;
@@ -224,7 +224,7 @@ struct SkinScreenBox {
   int32_t x = 0, y = 0, width = 0, height = 0;
 };
 SkinScreenBox SkinItemScreenBox(int32_t colour);
-FontHandle SkinItemFont(int32_t colour);  // 0 also for an item that shows no text
+FontHandle SkinItemFont(int32_t colour);   // 0 also for an item that shows no text
 Pixel SkinItemTextColour(int32_t colour);  // 0x00RRGGBB
 // Draws the image, centred on the item's box, into the item's picture, cut to the item's
 // shape and keeping its own translucency, and redraws. An empty image changes nothing.

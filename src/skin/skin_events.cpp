@@ -65,8 +65,7 @@ void Redraw(Redraws& asked) {
 // outside the window), and returns it, nullptr when there is none. A change asks for a redraw
 // of the item and of the items that light with it.
 const SkinItem* FollowHover(const SkinWindow& record,
-                            std::optional<std::pair<int32_t, int32_t>> mouse,
-                            Redraws& asked) {
+                            std::optional<std::pair<int32_t, int32_t>> mouse, Redraws& asked) {
   // A map pixel names at most one item, so the pixel under the mouse alone tells which item is
   // hot: this runs on every event, and needs no test per item.
   int32_t hotColour = -1;  // no item's: colours are never negative
@@ -139,7 +138,8 @@ void ProcessSkinEvent(const Event& event) {
   if (!dragging && event.code >= kEventMouseMove && event.code <= kEventRightUp) {
     for (const SkinWindow& record : skinWindows) {
       int32_t left = 0, top = 0;
-      if (event.window == record.windowHandle && GetWindowPosition(record.windowHandle, &left, &top)) {
+      if (event.window == record.windowHandle &&
+          GetWindowPosition(record.windowHandle, &left, &top)) {
         cursorX = left + event.x;
         cursorY = top + event.y;
         cursorKnown = true;
@@ -156,7 +156,8 @@ void ProcessSkinEvent(const Event& event) {
       record.dragY = -1;
     }
     if (record.dragX >= 0 && cursorKnown && record.dragMoved == 0 &&
-        (std::abs(cursorX - record.pressX) > kClickSlop || std::abs(cursorY - record.pressY) > kClickSlop))
+        (std::abs(cursorX - record.pressX) > kClickSlop ||
+         std::abs(cursorY - record.pressY) > kClickSlop))
       record.dragMoved = 1;
     if (record.dragX >= 0 && cursorKnown && record.dragMoved != 0) {
       int32_t x = 0, y = 0;

@@ -70,16 +70,15 @@ struct SkinFile {
   std::optional<Image> SkinImages::*image;
   Resize resize;
 };
-constexpr SkinFile kSkinFiles[] = {
-    {"Normal.png", &SkinImages::normal, kSmooth},
-    {"Hot.png", &SkinImages::hot, kSmooth},
-    {"Selected.png", &SkinImages::selected, kSmooth},
-    {"SelectedHot.png", &SkinImages::selectedHot, kSmooth},
-    {"Disable.png", &SkinImages::disable, kSmooth},
-    {"Item.png", &SkinImages::item, kExactValues},
-    {"FontSize.png", &SkinImages::fontSize, kExactValues},
-    {"FontColor.png", &SkinImages::fontColor, kExactValues},
-    {"FontHotColor.png", &SkinImages::fontHotColor, kExactValues}};
+constexpr SkinFile kSkinFiles[] = {{"Normal.png", &SkinImages::normal, kSmooth},
+                                   {"Hot.png", &SkinImages::hot, kSmooth},
+                                   {"Selected.png", &SkinImages::selected, kSmooth},
+                                   {"SelectedHot.png", &SkinImages::selectedHot, kSmooth},
+                                   {"Disable.png", &SkinImages::disable, kSmooth},
+                                   {"Item.png", &SkinImages::item, kExactValues},
+                                   {"FontSize.png", &SkinImages::fontSize, kExactValues},
+                                   {"FontColor.png", &SkinImages::fontColor, kExactValues},
+                                   {"FontHotColor.png", &SkinImages::fontHotColor, kExactValues}};
 constexpr size_t kNormalFile = 0, kHotFile = 1;
 static_assert(kSkinFiles[kNormalFile].image == &SkinImages::normal &&
               kSkinFiles[kHotFile].image == &SkinImages::hot);
@@ -159,9 +158,7 @@ int32_t SkinPixels(int32_t length) {
   return std::max<int32_t>(length > 0 ? 1 : 0, int32_t(std::lround(length * skinScale)));
 }
 
-std::string SkinScaleFolderName(double scale) {
-  return std::to_string(std::lround(scale * 100));
-}
+std::string SkinScaleFolderName(double scale) { return std::to_string(std::lround(scale * 100)); }
 
 namespace {
 
@@ -231,7 +228,8 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
     givenPixels += pixels;
     // Until Hot.png is read it is taken as present, which costs less.
     bool hotGiven = i < kHotFile || sizes[kHotFile].has_value();
-    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > budget) return std::nullopt;
+    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > budget)
+      return std::nullopt;
   }
   SkinImages images;
   for (size_t i = 0; i < kFiles; i++) {
@@ -321,15 +319,15 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
   for (const SkinFile& file : kSkinFiles) {
     const std::optional<Image>& image = images.*file.image;
     if (!image) continue;
-    if (image->width != width || image->height != height || !IsImageValid(*image)) return std::nullopt;
+    if (image->width != width || image->height != height || !IsImageValid(*image))
+      return std::nullopt;
     givenPixels += image->pixels.size();
   }
   // The image each look is cut from, after the fallbacks: selected hot falls back to selected
   // after selected has fallen back to normal.
   const Image& selected = images.selected ? *images.selected : normal;
-  const Image* const looks[kLookCount] = {
-      &normal, images.hot ? &*images.hot : &normal, &selected,
-      images.selectedHot ? &*images.selectedHot : &selected};
+  const Image* const looks[kLookCount] = {&normal, images.hot ? &*images.hot : &normal, &selected,
+                                          images.selectedHot ? &*images.selectedHot : &selected};
   const Image& item = *images.item;
 
   // Each item keeps up to four pieces of its box's size. A map with too many items, or whose
@@ -345,8 +343,8 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
   const uint64_t windowPixels = uint64_t(width) * uint64_t(height);
   if (piecePixels > kMaxPieceWindows * windowPixels) return std::nullopt;
   // Before any piece is cut: each distinct state image may give every item a piece of its own.
-  uint64_t stateImages = 1 + images.hot.has_value() + images.selected.has_value() +
-                         images.selectedHot.has_value();
+  uint64_t stateImages =
+      1 + images.hot.has_value() + images.selected.has_value() + images.selectedHot.has_value();
   if (SkinImageBytes(givenPixels, windowPixels, images.hot.has_value()) +
           sizeof(Pixel) * piecePixels * stateImages >
       SkinBudget()) {
@@ -473,7 +471,8 @@ WindowHandle ReplaceSkinFolder(int32_t window, const std::u16string& title, std:
   const int32_t building = FreeSkinNumber(-1);
   const WindowHandle handle = OpenSkinFolder(building, x, y, title, kSkinHidden, 0, folder);
   if (handle == 0) return 0;
-  if (!std::all_of(required.begin(), required.end(), [&](int32_t c) { return HasItem(building, c); })) {
+  if (!std::all_of(required.begin(), required.end(),
+                   [&](int32_t c) { return HasItem(building, c); })) {
     CloseSkinWindow(building);
     return 0;
   }
@@ -528,7 +527,8 @@ bool RescaleSkinWindow(int32_t window, double scale) {
   for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
   skinFonts = std::move(previousFonts);
   skinItems.insert(skinItems.begin() + std::min<ptrdiff_t>(at, ptrdiff_t(skinItems.size())),
-                   std::make_move_iterator(built->items.begin()), std::make_move_iterator(built->items.end()));
+                   std::make_move_iterator(built->items.begin()),
+                   std::make_move_iterator(built->items.end()));
 
   record->canvas = MakeImage(built->normal.width, built->normal.height);
   record->normalImage = std::move(built->normal);

@@ -67,8 +67,10 @@ void BlendInside(Image& canvas, const Image& source, int32_t x, int32_t y, const
     for (int32_t column = left; column < right; ++column) {
       const Pixel pixel = in[column];
       const uint8_t alpha = PixelAlpha(pixel);
-      if (alpha == 255) out[column] = pixel;
-      else if (alpha != 0) out[column] = BlendPixel(out[column], pixel);
+      if (alpha == 255)
+        out[column] = pixel;
+      else if (alpha != 0)
+        out[column] = BlendPixel(out[column], pixel);
     }
   }
 }
@@ -118,12 +120,14 @@ void ComposeBox(SkinWindow& record, Box box) {
     // A linked item shows its master's selection, and lights with it.
     const SkinItem& lead = SkinItemLead(item);
     bool lit = lead.hot != 0 || item.hot != 0;
-    SkinItemLook look = lead.selected ? (lit ? kLookSelectedHot : kLookSelected)
-                                      : (lit ? kLookHot : kLookNormal);
+    SkinItemLook look =
+        lead.selected ? (lit ? kLookSelectedHot : kLookSelected) : (lit ? kLookHot : kLookNormal);
     const Image& sprite = SkinItemSprite(item, look);
-    if (ImageBox(sprite, item.left, item.top).Meets(box)) BlendInside(canvas, sprite, item.left, item.top, box);
+    if (ImageBox(sprite, item.left, item.top).Meets(box))
+      BlendInside(canvas, sprite, item.left, item.top, box);
     if (!item.text.empty() && item.font != 0) {
-      const SkinItem::Caption& caption = CaptionOf(item, (lit ? item.hotTextColour : item.textColour) | 0xFF000000u);
+      const SkinItem::Caption& caption =
+          CaptionOf(item, (lit ? item.hotTextColour : item.textColour) | 0xFF000000u);
       if (ImageBox(caption.image, caption.x, caption.y).Meets(box))
         BlendInside(canvas, caption.image, caption.x, caption.y, box);
     }

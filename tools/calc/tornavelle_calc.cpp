@@ -47,7 +47,7 @@ struct Options {
   bool tsv = false;
   bool display = false;
   std::string language = "Francais";
-  std::string dataFolder;  // empty: DefaultDataFolder()
+  std::string dataFolder;          // empty: DefaultDataFolder()
   std::vector<std::string> texts;  // none: the lines of standard input
 };
 
@@ -66,15 +66,19 @@ std::u16string previousAnswer = u"0";
 void PrintResult(const Options& options, const std::string& input) {
   HistoryEntry entry;
   entry.expression = Utf8ToUtf16(input);
-  if (options.display) {  // as the result key does: the line's final rewriting, then the translation
+  if (options
+          .display) {  // as the result key does: the line's final rewriting, then the translation
     int32_t caret = static_cast<int32_t>(entry.expression.size()), anchor = caret;
     RewriteSpellings(entry.expression, caret, anchor, SpellingPass::kFinal);
   }
   std::u16string_view calculation = entry.expression;
-  const int32_t memory = options.display ? FindStoreTarget(entry.expression, TextOf(kStoreArrowText), &calculation) : 0;
-  const std::u16string text = options.display
-                                  ? TranslateCalculation(memory > 0 ? calculation : entry.expression, TextOf(kComparedAnswerWord), previousAnswer)
-                                  : entry.expression;
+  const int32_t memory =
+      options.display ? FindStoreTarget(entry.expression, TextOf(kStoreArrowText), &calculation)
+                      : 0;
+  const std::u16string text =
+      options.display ? TranslateCalculation(memory > 0 ? calculation : entry.expression,
+                                             TextOf(kComparedAnswerWord), previousAnswer)
+                      : entry.expression;
   entry.answer = EvaluateExpression(text);
   entry.errorKind = lastErrorKind;
   if (entry.errorKind == kNoError && memory > 0) memories[memory] = entry.answer;

@@ -57,10 +57,11 @@ int main(int argc, char** argv) {
   uint64_t allFound = 0;
   for (int band = 0; band < 4; ++band) {
     allFound += found[band];
-    std::printf("%-11s %8llu of %8llu found (%.2f %%)\n", bands[band],
-                static_cast<unsigned long long>(found[band]),
-                static_cast<unsigned long long>(drawn[band]),
-                drawn[band] ? 100.0 * static_cast<double>(found[band]) / static_cast<double>(drawn[band]) : 0.0);
+    std::printf(
+        "%-11s %8llu of %8llu found (%.2f %%)\n", bands[band],
+        static_cast<unsigned long long>(found[band]), static_cast<unsigned long long>(drawn[band]),
+        drawn[band] ? 100.0 * static_cast<double>(found[band]) / static_cast<double>(drawn[band])
+                    : 0.0);
   }
   std::printf("all         %8llu of %8llu found (%.2f %%), %llu not the fraction drawn\n",
               static_cast<unsigned long long>(allFound), static_cast<unsigned long long>(count),

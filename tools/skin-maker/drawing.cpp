@@ -51,7 +51,8 @@ void DrawBody(cairo_t* cr, Body b, bool active, const BodyPaint& paint) {
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   cairo_new_path(cr);
   double centre = b.x + b.w / 2;
-  cairo_pattern_t* sheen = cairo_pattern_create_radial(centre, b.y - 120, 40, centre, b.y - 120, 330);
+  cairo_pattern_t* sheen =
+      cairo_pattern_create_radial(centre, b.y - 120, 40, centre, b.y - 120, 330);
   cairo_pattern_add_color_stop_rgba(sheen, 0, 1, 1, 1, paint.sheen);
   cairo_pattern_add_color_stop_rgba(sheen, 1, 1, 1, 1, 0);
   RoundedRect(cr, b.x + b.rim, b.y + b.rim, b.w - 2 * b.rim, b.h - 2 * b.rim, b.radius - b.rim);
@@ -64,7 +65,8 @@ void DrawBody(cairo_t* cr, Body b, bool active, const BodyPaint& paint) {
   const Rgba edges[] = {paint.edgeTop, paint.edgeMiddle, paint.edgeBottom};
   const double edgeStops[] = {0, 0.3, 1};
   for (int i = 0; i < 3; i++)
-    cairo_pattern_add_color_stop_rgba(edge, edgeStops[i], edges[i].r, edges[i].g, edges[i].b, edges[i].a);
+    cairo_pattern_add_color_stop_rgba(edge, edgeStops[i], edges[i].r, edges[i].g, edges[i].b,
+                                      edges[i].a);
   cairo_set_source(cr, edge);
   cairo_set_line_width(cr, 1);
   cairo_stroke(cr);
@@ -122,7 +124,8 @@ std::vector<uint32_t> StraightPixels(cairo_surface_t* surface) {
   cairo_surface_flush(surface);
   const auto* data = cairo_image_surface_get_data(surface);
   int stride = cairo_image_surface_get_stride(surface);
-  int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  int width = cairo_image_surface_get_width(surface),
+      height = cairo_image_surface_get_height(surface);
   std::vector<uint32_t> out;
   out.reserve(size_t(width) * height);
   for (int y = 0; y < height; y++) {
@@ -133,7 +136,9 @@ std::vector<uint32_t> StraightPixels(cairo_surface_t* surface) {
         out.push_back(0);
         continue;
       }
-      auto channel = [&](int shift) { return std::min(255u, (((p >> shift) & 255) * 255 + a / 2) / a); };
+      auto channel = [&](int shift) {
+        return std::min(255u, (((p >> shift) & 255) * 255 + a / 2) / a);
+      };
       out.push_back((a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0));
     }
   }

@@ -30,14 +30,18 @@ struct BodyPaint {
   Rgba rimActive[3];  // the rim's gradient, top to bottom, when the window is active
   Rgba rimInactive;
   uint32_t slabTop, slabBottom;
-  double sheen;                        // the white sheen's opacity at its brightest
+  double sheen;                          // the white sheen's opacity at its brightest
   Rgba edgeTop, edgeMiddle, edgeBottom;  // the hairline inside the rim
 };
 inline constexpr BodyPaint kDarkBody{
     {{0.42, 0.62, 1.0, 0.80}, {0.36, 0.42, 0.72, 0.55}, {0.50, 0.40, 0.95, 0.65}},
     {0x8A / 255.0, 0x92 / 255.0, 0xA3 / 255.0, 0.42},
-    0x282C35, 0x1B1E24, 0.07,
-    {1, 1, 1, 0.16}, {1, 1, 1, 0.04}, {0, 0, 0, 0.25}};
+    0x282C35,
+    0x1B1E24,
+    0.07,
+    {1, 1, 1, 0.16},
+    {1, 1, 1, 0.04},
+    {0, 0, 0, 0.25}};
 void DrawBody(cairo_t* cr, Body body, bool active, const BodyPaint& paint = kDarkBody);
 
 // The calculator's mark, an 18-unit dial (a ring with a bright quarter) at x, y; the ring in

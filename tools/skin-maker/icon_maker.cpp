@@ -174,7 +174,8 @@ std::vector<uint32_t> DrawIcon(int size) {
       double x = kGlassX + column * (kKeyW + kKeyGap), y = kKeysY + row * (kKeyH + kKeyGap);
       DrawRaisedKey(cr, x, y, kKeyW, kKeyH, kKeyRadius, *kKeyRows[row][column], false);
     }
-    DrawGlyph(cr, kGlyphs[row], kGlassX + 3 * (kKeyW + kKeyGap) + kKeyW / 2, kKeysY + row * (kKeyH + kKeyGap) + kKeyH / 2);
+    DrawGlyph(cr, kGlyphs[row], kGlassX + 3 * (kKeyW + kKeyGap) + kKeyW / 2,
+              kKeysY + row * (kKeyH + kKeyGap) + kKeyH / 2);
   }
   cairo_destroy(cr);
   std::vector<uint32_t> pixels = StraightPixels(surface);
@@ -210,7 +211,8 @@ bool WriteIco(const std::string& path) {
     PutLittleEndian(file, offset, 4);
     offset += uint32_t(images[i].size());
   }
-  for (const std::vector<uint8_t>& image : images) file.insert(file.end(), image.begin(), image.end());
+  for (const std::vector<uint8_t>& image : images)
+    file.insert(file.end(), image.begin(), image.end());
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return false;
   const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
@@ -225,7 +227,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (int size : kSizes) {
-    std::string folder = std::string(argv[1]) + "/" + std::to_string(size) + "x" + std::to_string(size);
+    std::string folder =
+        std::string(argv[1]) + "/" + std::to_string(size) + "x" + std::to_string(size);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     std::string path = folder + "/tornavelle.png";

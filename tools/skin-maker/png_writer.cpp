@@ -35,11 +35,13 @@ bool WriteRows(png_structp png, png_infop info, FILE* file, std::vector<uint8_t>
 }
 
 // Writes to file, or to bytes when file is null.
-bool Write(FILE* file, std::vector<uint8_t>* out, int width, int height, const std::vector<uint32_t>& pixels) {
+bool Write(FILE* file, std::vector<uint8_t>* out, int width, int height,
+           const std::vector<uint32_t>& pixels) {
   std::vector<png_byte> bytes;
   bytes.reserve(pixels.size() * 4);
   for (uint32_t p : pixels) {
-    bytes.insert(bytes.end(), {png_byte(p >> 16), png_byte(p >> 8), png_byte(p), png_byte(p >> 24)});
+    bytes.insert(bytes.end(),
+                 {png_byte(p >> 16), png_byte(p >> 8), png_byte(p), png_byte(p >> 24)});
   }
   std::vector<png_bytep> rows;
   for (int y = 0; y < height; y++) rows.push_back(bytes.data() + size_t(y) * width * 4);

@@ -54,8 +54,17 @@ const char* const kStateFiles[kStateCount] = {"Normal.png", "Hot.png", "Selected
                                               "SelectedHot.png", "Disable.png"};
 
 enum class Look {
-  kDigit, kOperator, kFunction, kResult, kSegment, kMenu, kQuit, kLabel,
-  kHistoryFrame, kLineFrame, kDisplayText
+  kDigit,
+  kOperator,
+  kFunction,
+  kResult,
+  kSegment,
+  kMenu,
+  kQuit,
+  kLabel,
+  kHistoryFrame,
+  kLineFrame,
+  kDisplayText
 };
 
 // One item: its identity colour as the calculator names it (red + 256 green + 65536 blue),
@@ -73,7 +82,7 @@ struct Key {
 
 // ---------------------------------------------------------------- layout
 
-constexpr double kPad = 36;                  // left edge of the content
+constexpr double kPad = 36;  // left edge of the content
 constexpr double kContentW = 320;
 constexpr double kColumnW = 74, kColumnGap = 8, kRowH = 46, kRowGap = 8, kKeypadY = 350;
 
@@ -89,41 +98,56 @@ constexpr double kHistoryY = 62, kHistoryH = 174, kLineY = 244, kLineH = 48;
 constexpr double kTextInsetX = 14;
 
 std::vector<Key> Keys(const SkinDescription& d) {
-  auto styled = [](uint32_t colour, Look look, double x, double y, double w, double h, double radius,
-                   const KeyStyle& style, const char* role, int points = 0) {
-    return Key{colour, look, x, y, w, h, radius, points ? points : style.points, style.text, style.hotText,
-               role, &style};
+  auto styled = [](uint32_t colour, Look look, double x, double y, double w, double h,
+                   double radius, const KeyStyle& style, const char* role, int points = 0) {
+    return Key{.colour = colour,
+               .look = look,
+               .x = x,
+               .y = y,
+               .w = w,
+               .h = h,
+               .radius = radius,
+               .points = points ? points : style.points,
+               .text = style.text,
+               .hotText = style.hotText,
+               .role = role,
+               .style = &style};
   };
   auto digit = [&](uint32_t colour, int column, int row, const char* role) {
-    return styled(colour, Look::kDigit, Column(column), Row(row), kColumnW, kRowH, 11, d.digit, role);
+    return styled(colour, Look::kDigit, Column(column), Row(row), kColumnW, kRowH, 11, d.digit,
+                  role);
   };
   auto op = [&](uint32_t colour, int row, const char* role) {
     return styled(colour, Look::kOperator, Column(3), Row(row), kColumnW, kRowH, 11, d.op, role);
   };
   auto function = [&](uint32_t colour, int column, int row, int points, const char* role) {
-    return styled(colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11, d.function,
-                  role, points);
+    return styled(colour, Look::kFunction, Column(column), Row(row), kColumnW, kRowH, 11,
+                  d.function, role, points);
   };
   const GlassStyle& g = d.glass;
   return {
       // Title bar: the window's title centred, quit on the right.
-      {kTitleItem, Look::kLabel, 100, 26, 192, 26, 0, d.titlePoints, d.titleText, d.titleText, "Tornavelle"},
+      {kTitleItem, Look::kLabel, 100, 26, 192, 26, 0, d.titlePoints, d.titleText, d.titleText,
+       "Tornavelle"},
       {kQuitKey, Look::kQuit, kPad + kContentW - 26, 26, 26, 26, 13, d.quit.points, d.quit.text,
        d.quit.hotText, "×"},
       // The displays: each glass frame is linked to the text area it surrounds.
       {kHistoryFrame, Look::kHistoryFrame, kPad, kHistoryY, kContentW, kHistoryH, 16, 0, 0, 0, ""},
       {kHistoryItem, Look::kDisplayText, kPad + kTextInsetX, kHistoryY + 10,
-       kContentW - 2 * kTextInsetX, kHistoryH - 20, 0, g.historyPoints, g.historyText, g.historyText, ""},
+       kContentW - 2 * kTextInsetX, kHistoryH - 20, 0, g.historyPoints, g.historyText,
+       g.historyText, ""},
       {kExpressionFrame, Look::kLineFrame, kPad, kLineY, kContentW, kLineH, 14, 0, 0, 0, ""},
-      {kExpressionItem, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7, kContentW - 2 * kTextInsetX,
-       kLineH - 14, 0, g.linePoints, g.lineText, g.lineText, ""},
+      {kExpressionItem, Look::kDisplayText, kPad + kTextInsetX, kLineY + 7,
+       kContentW - 2 * kTextInsetX, kLineH - 14, 0, g.linePoints, g.lineText, g.lineText, ""},
       // Mode row.
-      {kAngleLabelItem, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, d.labelPoints, d.labelText,
-       d.labelText, "Angle"},
-      styled(kRadiansKey, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8, d.segment, "Rad"),
-      styled(kDegreesKey, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW, kModeH - 6, 8,
-             d.segment, "Deg"),
-      styled(kFunctionMenuKey, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, d.menu, "f(x)"),
+      {kAngleLabelItem, Look::kLabel, Column(0), kModeY, kColumnW, kModeH, 0, d.labelPoints,
+       d.labelText, d.labelText, "Angle"},
+      styled(kRadiansKey, Look::kSegment, kTrackX + 3, kModeY + 3, kSegmentW, kModeH - 6, 8,
+             d.segment, "Rad"),
+      styled(kDegreesKey, Look::kSegment, kTrackX + 5 + kSegmentW, kModeY + 3, kSegmentW,
+             kModeH - 6, 8, d.segment, "Deg"),
+      styled(kFunctionMenuKey, Look::kMenu, Column(3), kModeY, kColumnW, kModeH, 10, d.menu,
+             "f(x)"),
       // Keypad.
       function(kFirstFunctionKey, 0, 0, d.function.points, "sin"),
       function(kSecondFunctionKey, 1, 0, d.function.points, "cos"),
@@ -258,7 +282,8 @@ void DrawGlass(cairo_t* cr, const Key& key, State state, bool line, const GlassS
       cairo_stroke(cr);
     }
   }
-  const uint32_t* fill = line ? (hot ? g.lineHotFill : g.lineFill) : (hot ? g.panelHotFill : g.panelFill);
+  const uint32_t* fill =
+      line ? (hot ? g.lineHotFill : g.lineFill) : (hot ? g.panelHotFill : g.panelFill);
   RoundedRect(cr, key.x, key.y, key.w, key.h, key.radius);
   FillVertical(cr, key.y, key.y + key.h, Hex(fill[0]), Hex(fill[1]));
   cairo_new_path(cr);
@@ -277,7 +302,8 @@ void DrawGlass(cairo_t* cr, const Key& key, State state, bool line, const GlassS
   // margin, so the glass inside keeps its size.
   const double width = line && selected ? g.focusWidth : 1;
   const double inset = 1 - width / 2;
-  RoundedRect(cr, key.x + inset, key.y + inset, key.w - 2 * inset, key.h - 2 * inset, key.radius - inset);
+  RoundedRect(cr, key.x + inset, key.y + inset, key.w - 2 * inset, key.h - 2 * inset,
+              key.radius - inset);
   cairo_set_line_width(cr, width);
   if (selected) {
     SetColour(cr, line ? g.lineFocusBorder[hot] : g.panelSelectedBorder[hot]);
@@ -328,7 +354,8 @@ void DrawItem(cairo_t* cr, const Key& key, State state, const SkinDescription& d
       const Rgba& border = key.style->border[state];
       if (border.a > 0) {
         const double half = key.style->borderWidth / 2;
-        RoundedRect(cr, key.x + half, key.y + half, key.w - 2 * half, key.h - 2 * half, key.radius - half);
+        RoundedRect(cr, key.x + half, key.y + half, key.w - 2 * half, key.h - 2 * half,
+                    key.radius - half);
         SetColour(cr, border);
         cairo_set_line_width(cr, key.style->borderWidth);
         cairo_stroke(cr);
@@ -413,11 +440,13 @@ bool DrawSkin(const std::vector<Key>& keys, const SkinDescription& d, double sca
               const std::string& folder) {
   const Target target = TargetAt(scale);
   for (int state = 0; state < kStateCount; state++) {
-    if (!Write(folder, target, kStateFiles[state], StateImage(target, keys, State(state), d))) return false;
+    if (!Write(folder, target, kStateFiles[state], StateImage(target, keys, State(state), d)))
+      return false;
   }
   auto itemMap = PaintItems(target, keys, [](const Key& k) { return ItemPixel(k.colour); });
   // Font sizes are read from the red channel, in tenths of a point; grey keeps the file legible.
-  auto fontSize = PaintItems(target, keys, [](const Key& k) { return 0x010101u * uint32_t(k.points * 10); });
+  auto fontSize =
+      PaintItems(target, keys, [](const Key& k) { return 0x010101u * uint32_t(k.points * 10); });
   auto fontColour = PaintItems(target, keys, [](const Key& k) { return k.text; });
   auto fontHotColour = PaintItems(target, keys, [](const Key& k) { return k.hotText; });
   return Write(folder, target, "Item.png", itemMap) &&
@@ -431,7 +460,8 @@ bool DrawSkin(const std::vector<Key>& keys, const SkinDescription& d, double sca
 int main(int argc, char** argv) {
   const SkinDescription* skin = argc == 3 ? FindSkinDescription(argv[1]) : nullptr;
   if (skin == nullptr) {
-    std::fprintf(stderr, "usage: skin-maker <skin> <output folder>\n  skin: %s\n", SkinDescriptionNames());
+    std::fprintf(stderr, "usage: skin-maker <skin> <output folder>\n  skin: %s\n",
+                 SkinDescriptionNames());
     return 2;
   }
   const std::string folder = argv[2];

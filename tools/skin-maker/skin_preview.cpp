@@ -1,6 +1,6 @@
 // Shows a skin as the calculator would: opens it with the skin library on the in-memory
-// backend, labels the keys with the shipped French texts, puts sample texts in the displays, and writes the composed window
-// in a few states over a desktop-like backdrop.
+// backend, labels the keys with the shipped French texts, puts sample texts in the displays, and
+// writes the composed window in a few states over a desktop-like backdrop.
 //
 //   skin-preview <skin folder> <output folder> [scale]
 #include <cstdio>
@@ -22,15 +22,17 @@ namespace {
 // and the expression line with its caret.
 void FillDisplays() {
   if (SkinItem* history = FindSkinItem(kHistoryItem)) {
-    Image picture = MakeImage(history->right - history->left + 1, history->bottom - history->top + 1);
+    Image picture =
+        MakeImage(history->right - history->left + 1, history->bottom - history->top + 1);
     Pixel colour = history->textColour;
     int32_t line = MeasureText(history->font, u"0").height;
     int32_t y = picture.height - line;
-    const char16_t* entries[][2] = {{u"1÷3", u"1/3  0,3333333333333"}, {u"2+3×4", u"14"},
-                                    {u"sin(π÷6)", u"1/2  0,5"}};
+    const char16_t* entries[][2] = {
+        {u"1÷3", u"1/3  0,3333333333333"}, {u"2+3×4", u"14"}, {u"sin(π÷6)", u"1/2  0,5"}};
     for (auto& entry : entries) {
       int32_t width = MeasureText(history->font, entry[1]).width;
-      DrawTextInImage(picture, history->font, entry[1], picture.width - width, y, colour | 0xFF000000u);
+      DrawTextInImage(picture, history->font, entry[1], picture.width - width, y,
+                      colour | 0xFF000000u);
       y -= line;
       DrawTextInImage(picture, history->font, entry[0], 0, y, colour | 0xB0000000u);
       y -= line;
@@ -60,11 +62,13 @@ bool WriteFrame(const std::string& path) {
   for (int32_t y = 0; y < frame.height; y++) {
     for (int32_t x = 0; x < frame.width; x++) {
       double t = double(x + y) / (frame.width + frame.height);
-      uint32_t backdrop[3] = {uint32_t(140 + 80 * t), uint32_t(171 + 33 * t), uint32_t(204 - 15 * t)};
+      uint32_t backdrop[3] = {uint32_t(140 + 80 * t), uint32_t(171 + 33 * t),
+                              uint32_t(204 - 15 * t)};
       Pixel p = frame.pixels[size_t(y) * frame.width + x];
       uint32_t a = PixelAlpha(p), channels[3] = {PixelRed(p), PixelGreen(p), PixelBlue(p)};
       uint32_t pixel = 0xFF000000u;
-      for (int i = 0; i < 3; i++) pixel |= (channels[i] + backdrop[i] * (255 - a) / 255) << (16 - 8 * i);
+      for (int i = 0; i < 3; i++)
+        pixel |= (channels[i] + backdrop[i] * (255 - a) / 255) << (16 - 8 * i);
       out.push_back(pixel);
     }
   }
@@ -98,9 +102,12 @@ int main(int argc, char** argv) {
     const char* name;
     int32_t active, hot, degrees;
   };
-  const Shot shots[] = {{"inactive.png", 0, 0, 0},     {"active.png", 1, 0, 0},
-                        {"key-hot.png", 1, kDigitKeys[5], 0}, {"result-hot.png", 1, kResultKey, 0},
-                        {"degrees-hot.png", 1, kDegreesKey, 1}, {"history-hot.png", 1, kHistoryItem, 0},
+  const Shot shots[] = {{"inactive.png", 0, 0, 0},
+                        {"active.png", 1, 0, 0},
+                        {"key-hot.png", 1, kDigitKeys[5], 0},
+                        {"result-hot.png", 1, kResultKey, 0},
+                        {"degrees-hot.png", 1, kDegreesKey, 1},
+                        {"history-hot.png", 1, kHistoryItem, 0},
                         {"quit-hot.png", 1, kQuitKey, 0}};
   bool written = true;
   for (const Shot& shot : shots) {

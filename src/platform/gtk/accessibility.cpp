@@ -37,7 +37,8 @@ const AccessibleNode* NodeOf(WindowHandle window, int32_t id) {
 // The ids of the parts the node holds (0: the window), in order.
 std::vector<int32_t> ChildrenOf(WindowHandle window, int32_t parent) {
   auto it = Parts().find(window);
-  return it == Parts().end() ? std::vector<int32_t>{} : AccessibleChildren(it->second.nodes, parent);
+  return it == Parts().end() ? std::vector<int32_t>{}
+                             : AccessibleChildren(it->second.nodes, parent);
 }
 
 // ATK counts characters (code points), the program UTF-16 units.
@@ -116,7 +117,8 @@ gint PartIndex(AtkObject* object) {
   if (it == ids.end()) return -1;
   gint index = gint(it - ids.begin());
   // The window's own children, if GTK finds any, come first.
-  if (node->parent == 0) index += WindowChildCount(atk_object_get_parent(object)) - gint(ids.size());
+  if (node->parent == 0)
+    index += WindowChildCount(atk_object_get_parent(object)) - gint(ids.size());
   return index;
 }
 
@@ -152,7 +154,6 @@ AtkStateSet* PartStates(AtkObject* object) {
   if (node->focused) atk_state_set_add_state(states, ATK_STATE_FOCUSED);
   return states;
 }
-
 
 // Bounds: the part's box in the window, moved to where the window is.
 void PartExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height,
@@ -236,7 +237,8 @@ gunichar LineCharacter(AtkText* object, gint offset) {
 
 // One line holds no line breaks, and an expression no words worth the name: every unit but the
 // character is the whole line.
-gchar* LineStringAt(AtkText* object, gint offset, AtkTextGranularity granularity, gint* start, gint* end) {
+gchar* LineStringAt(AtkText* object, gint offset, AtkTextGranularity granularity, gint* start,
+                    gint* end) {
   const std::u16string text = TextOfObject(object);
   const gint length = CharactersBefore(text, int32_t(text.size()));
   if (granularity == ATK_TEXT_GRANULARITY_CHAR) {
@@ -250,9 +252,10 @@ gchar* LineStringAt(AtkText* object, gint offset, AtkTextGranularity granularity
 }
 
 gchar* LineTextAt(AtkText* object, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
-  return LineStringAt(object, offset,
-                      boundary == ATK_TEXT_BOUNDARY_CHAR ? ATK_TEXT_GRANULARITY_CHAR : ATK_TEXT_GRANULARITY_LINE,
-                      start, end);
+  return LineStringAt(
+      object, offset,
+      boundary == ATK_TEXT_BOUNDARY_CHAR ? ATK_TEXT_GRANULARITY_CHAR : ATK_TEXT_GRANULARITY_LINE,
+      start, end);
 }
 
 gint LineSelectionCount(AtkText* object) {
@@ -322,7 +325,8 @@ AtkObjectClass* GtkWindowAccessibleClassOf() {
 
 gint WindowChildCount(AtkObject* object) {
   if (object == nullptr) return 0;
-  return GtkWindowAccessibleClassOf()->get_n_children(object) + gint(ChildrenOf(WindowOfAccessible(object), 0).size());
+  return GtkWindowAccessibleClassOf()->get_n_children(object) +
+         gint(ChildrenOf(WindowOfAccessible(object), 0).size());
 }
 
 AtkObject* WindowChild(AtkObject* object, gint index) {
@@ -339,12 +343,14 @@ AtkObject* WindowChild(AtkObject* object, gint index) {
 // window) is nothing a reader should offer: it says it is redundant and not showing.
 bool ShowsNothing(AtkObject* object) {
   const WindowRecord* record = FindRecord(WindowOfAccessible(object));
-  return record != nullptr && record->layered && record->layer == WindowRecord::Layer::kAttributes &&
+  return record != nullptr && record->layered &&
+         record->layer == WindowRecord::Layer::kAttributes &&
          AttributesHideEverything(record->attributes, record->background);
 }
 
 AtkRole WindowRole(AtkObject* object) {
-  return ShowsNothing(object) ? ATK_ROLE_REDUNDANT_OBJECT : GtkWindowAccessibleClassOf()->get_role(object);
+  return ShowsNothing(object) ? ATK_ROLE_REDUNDANT_OBJECT
+                              : GtkWindowAccessibleClassOf()->get_role(object);
 }
 
 AtkStateSet* WindowStates(AtkObject* object) {
@@ -412,7 +418,8 @@ AtkObject* ParentObject(WindowHandle window, int32_t parent) {
 }
 
 // Where the node stood among its siblings in the list, the window's own children first.
-gint IndexAmong(WindowHandle window, const std::vector<AccessibleNode>& nodes, const AccessibleNode& node) {
+gint IndexAmong(WindowHandle window, const std::vector<AccessibleNode>& nodes,
+                const AccessibleNode& node) {
   gint index = 0;
   for (const AccessibleNode& other : nodes) {
     if (other.id == node.id) break;
@@ -420,13 +427,15 @@ gint IndexAmong(WindowHandle window, const std::vector<AccessibleNode>& nodes, c
   }
   const WindowRecord* record = FindRecord(window);
   if (node.parent == 0 && record != nullptr)
-    index += GtkWindowAccessibleClassOf()->get_n_children(gtk_widget_get_accessible(record->widget));
+    index +=
+        GtkWindowAccessibleClassOf()->get_n_children(gtk_widget_get_accessible(record->widget));
   return index;
 }
 
 // Parts that went are said gone (and dead, for a reader that holds on to them); parts that came
 // are made and said added, each under its parent.
-void RebuildParts(WindowHandle window, PartsRecord& record, const std::vector<AccessibleNode>& before) {
+void RebuildParts(WindowHandle window, PartsRecord& record,
+                  const std::vector<AccessibleNode>& before) {
   for (const AccessibleNode& old : before) {
     // A part that changed its kind or its place in the tree is another object.
     const AccessibleNode* kept = FindAccessibleNode(record.nodes, old.id);
@@ -434,7 +443,8 @@ void RebuildParts(WindowHandle window, PartsRecord& record, const std::vector<Ac
     AtkObject* object = record.objects[old.id];
     record.objects.erase(old.id);
     if (AtkObject* parent = ParentObject(window, old.parent))
-      g_signal_emit_by_name(parent, "children-changed::remove", IndexAmong(window, before, old), object);
+      g_signal_emit_by_name(parent, "children-changed::remove", IndexAmong(window, before, old),
+                            object);
     atk_object_notify_state_change(object, ATK_STATE_DEFUNCT, TRUE);
     g_object_unref(object);
   }
@@ -464,24 +474,30 @@ void Tell(WindowHandle window, const AccessibleChange& change, const AccessibleN
       atk_object_notify_state_change(object, ATK_STATE_SHOWING, IsShowing(window, now));
       break;
     }
-    case Kind::kChecked: atk_object_notify_state_change(object, ATK_STATE_CHECKED, now.checked); break;
+    case Kind::kChecked:
+      atk_object_notify_state_change(object, ATK_STATE_CHECKED, now.checked);
+      break;
     case Kind::kFocused:
       atk_object_notify_state_change(object, ATK_STATE_FOCUSED, now.focused);
       break;
     case Kind::kTextRemoved:
       if (old != nullptr) {
         const std::u16string_view text = old->text;
-        const std::string removed = Utf16ToUtf8(text.substr(size_t(change.start), size_t(change.length)));
+        const std::string removed =
+            Utf16ToUtf8(text.substr(size_t(change.start), size_t(change.length)));
         g_signal_emit_by_name(object, "text-remove", CharactersBefore(text, change.start),
-                              CharactersBefore(text, change.start + change.length) - CharactersBefore(text, change.start),
+                              CharactersBefore(text, change.start + change.length) -
+                                  CharactersBefore(text, change.start),
                               removed.c_str());
       }
       break;
     case Kind::kTextInserted: {
       const std::u16string_view text = now.text;
-      const std::string inserted = Utf16ToUtf8(text.substr(size_t(change.start), size_t(change.length)));
+      const std::string inserted =
+          Utf16ToUtf8(text.substr(size_t(change.start), size_t(change.length)));
       g_signal_emit_by_name(object, "text-insert", CharactersBefore(text, change.start),
-                            CharactersBefore(text, change.start + change.length) - CharactersBefore(text, change.start),
+                            CharactersBefore(text, change.start + change.length) -
+                                CharactersBefore(text, change.start),
                             inserted.c_str());
       break;
     }
@@ -496,7 +512,9 @@ void Tell(WindowHandle window, const AccessibleChange& change, const AccessibleN
 
 namespace gtkbackend {
 
-GtkWidget* NewWindowWidget() { return GTK_WIDGET(g_object_new(tv_window_get_type(), "type", GTK_WINDOW_TOPLEVEL, nullptr)); }
+GtkWidget* NewWindowWidget() {
+  return GTK_WIDGET(g_object_new(tv_window_get_type(), "type", GTK_WINDOW_TOPLEVEL, nullptr));
+}
 
 void ForgetAccessibleParts(WindowHandle window) {
   auto it = Parts().find(window);

@@ -48,8 +48,7 @@ gboolean OnButtonPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
   // events; the plain presses already stand for them.
   if (event->type != GDK_BUTTON_PRESS) return TRUE;
   if (event->button == GDK_BUTTON_PRIMARY) PostMouse(widget, kEventLeftDown, event->x, event->y);
-  if (event->button == GDK_BUTTON_SECONDARY)
-    PostMouse(widget, kEventRightDown, event->x, event->y);
+  if (event->button == GDK_BUTTON_SECONDARY) PostMouse(widget, kEventRightDown, event->x, event->y);
   return TRUE;
 }
 
@@ -90,8 +89,10 @@ gboolean OnDelete(GtkWidget* widget, GdkEvent*, gpointer) {
 
 gboolean OnFocusChange(GtkWidget* widget, GdkEventFocus* event, gpointer) {
   if (const WindowRecord* record = FindRecordOfWidget(widget)) {
-    if (event->in) gtk_im_context_focus_in(record->input);
-    else gtk_im_context_focus_out(record->input);
+    if (event->in)
+      gtk_im_context_focus_in(record->input);
+    else
+      gtk_im_context_focus_out(record->input);
     // A program that sleeps until input learns of the change from this event alone.
     PostEvent({kEventFocus, record->handle, event->in ? 1u : 0u, 0, 0});
   }
@@ -154,26 +155,42 @@ int32_t VirtualKeyOf(const GdkEventKey* event) {
   guint k = event->keyval;
   switch (k) {
     case GDK_KEY_BackSpace: return kKeyBackspace;
-    case GDK_KEY_Tab: case GDK_KEY_ISO_Left_Tab: case GDK_KEY_KP_Tab: return kKeyTab;
-    case GDK_KEY_Return: case GDK_KEY_KP_Enter: case GDK_KEY_ISO_Enter: return kKeyEnter;
+    case GDK_KEY_Tab:
+    case GDK_KEY_ISO_Left_Tab:
+    case GDK_KEY_KP_Tab: return kKeyTab;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter: return kKeyEnter;
     case GDK_KEY_Escape: return kKeyEscape;
-    case GDK_KEY_space: case GDK_KEY_KP_Space: return kKeySpace;
-    case GDK_KEY_Page_Up: case GDK_KEY_KP_Page_Up: return kKeyPageUp;
-    case GDK_KEY_Page_Down: case GDK_KEY_KP_Page_Down: return kKeyPageDown;
-    case GDK_KEY_End: case GDK_KEY_KP_End: return kKeyEnd;
-    case GDK_KEY_Home: case GDK_KEY_KP_Home: return kKeyHome;
-    case GDK_KEY_Left: case GDK_KEY_KP_Left: return kKeyLeft;
-    case GDK_KEY_Up: case GDK_KEY_KP_Up: return kKeyUp;
-    case GDK_KEY_Right: case GDK_KEY_KP_Right: return kKeyRight;
-    case GDK_KEY_Down: case GDK_KEY_KP_Down: return kKeyDown;
-    case GDK_KEY_Insert: case GDK_KEY_KP_Insert: return 45;
-    case GDK_KEY_Delete: case GDK_KEY_KP_Delete: return kKeyDelete;
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space: return kKeySpace;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up: return kKeyPageUp;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down: return kKeyPageDown;
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End: return kKeyEnd;
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home: return kKeyHome;
+    case GDK_KEY_Left:
+    case GDK_KEY_KP_Left: return kKeyLeft;
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up: return kKeyUp;
+    case GDK_KEY_Right:
+    case GDK_KEY_KP_Right: return kKeyRight;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down: return kKeyDown;
+    case GDK_KEY_Insert:
+    case GDK_KEY_KP_Insert: return 45;
+    case GDK_KEY_Delete:
+    case GDK_KEY_KP_Delete: return kKeyDelete;
     case GDK_KEY_Menu: return 0x5D;
     // The numeric keypad keeps codes of its own, as programs tell it apart from the main keys.
     case GDK_KEY_KP_Multiply: return 0x6A;
     case GDK_KEY_KP_Add: return 0x6B;
     case GDK_KEY_KP_Subtract: return 0x6D;
-    case GDK_KEY_KP_Decimal: case GDK_KEY_KP_Separator: return 0x6E;
+    case GDK_KEY_KP_Decimal:
+    case GDK_KEY_KP_Separator: return 0x6E;
     case GDK_KEY_KP_Divide: return 0x6F;
     default: break;
   }
@@ -200,8 +217,12 @@ char16_t ControlCharacterOf(const GdkEventKey* event) {
 char16_t PlainCharacterOf(guint keyval) {
   switch (keyval) {
     case GDK_KEY_BackSpace: return 8;
-    case GDK_KEY_Tab: case GDK_KEY_ISO_Left_Tab: case GDK_KEY_KP_Tab: return 9;
-    case GDK_KEY_Return: case GDK_KEY_KP_Enter: case GDK_KEY_ISO_Enter: return 13;
+    case GDK_KEY_Tab:
+    case GDK_KEY_ISO_Left_Tab:
+    case GDK_KEY_KP_Tab: return 9;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter: return 13;
     case GDK_KEY_Escape: return 27;
     default: return 0;
   }
@@ -289,8 +310,8 @@ void ConnectInput(WindowRecord& record) {
   GtkWidget* w = record.widget;
   gtk_widget_add_events(w, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK |
                                GDK_BUTTON_RELEASE_MASK | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK |
-                               GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK |
-                               GDK_STRUCTURE_MASK | GDK_LEAVE_NOTIFY_MASK);
+                               GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK |
+                               GDK_LEAVE_NOTIFY_MASK);
   g_signal_connect(w, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
   g_signal_connect(w, "button-release-event", G_CALLBACK(OnButtonRelease), nullptr);
   g_signal_connect(w, "motion-notify-event", G_CALLBACK(OnMotion), nullptr);
@@ -383,9 +404,8 @@ void StopTimer(WindowHandle window, int32_t number) {
   State& s = TheState();
   for (const TimerRecord& t : s.timers)
     if (t.window == window && t.number == number) g_source_remove(t.source);
-  std::erase_if(s.timers, [=](const TimerRecord& t) {
-    return t.window == window && t.number == number;
-  });
+  std::erase_if(s.timers,
+                [=](const TimerRecord& t) { return t.window == window && t.number == number; });
 }
 
 int64_t ClockMs() { return g_get_monotonic_time() / 1000; }

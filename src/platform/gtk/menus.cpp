@@ -95,7 +95,8 @@ namespace gtkbackend {
 namespace {
 
 // An entry, plain or with a check mark: its text, with the hint after a tab in a second column.
-bool AddEntry(int32_t menu, int32_t command, std::u16string_view text, std::optional<bool> checked) {
+bool AddEntry(int32_t menu, int32_t command, std::u16string_view text,
+              std::optional<bool> checked) {
   MenuRecord* record = Find(menu);
   if (!record || command < 1) return false;
   std::string utf8 = Utf16ToUtf8(text);

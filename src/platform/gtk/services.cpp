@@ -211,7 +211,8 @@ bool StartPlatform() {
   g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), nullptr);
   // Menus and dialogs are the toolkit's, drawn at 1: their text at least takes the whole scale.
   if (GtkSettings* settings = gtk_settings_get_default())
-    g_object_set(settings, "gtk-xft-dpi", int(std::lround(kDefaultDpi * s.scale * kXftDpiUnit)), nullptr);
+    g_object_set(settings, "gtk-xft-dpi", int(std::lround(kDefaultDpi * s.scale * kXftDpiUnit)),
+                 nullptr);
   s.started = true;
   return true;
 }
@@ -236,8 +237,8 @@ bool StartNewCopy() {
   // Without G_SPAWN_DO_NOT_REAP_CHILD GLib detaches the child, so no zombie is left behind, and
   // it closes every descriptor but the standard three in the child.
   GError* error = nullptr;
-  bool started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_FILE_AND_ARGV_ZERO, nullptr,
-                               nullptr, nullptr, &error);
+  bool started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_FILE_AND_ARGV_ZERO, nullptr, nullptr,
+                               nullptr, &error);
   if (!started) {
     g_error_free(error);
     return false;
@@ -260,8 +261,8 @@ sockaddr_un FrontRequestAddress(int lockFile, socklen_t* length) {
   address.sun_family = AF_UNIX;
   struct stat identity = {};
   fstat(lockFile, &identity);
-  std::string name = "tornavelle-" + std::to_string(identity.st_dev) + "-" +
-                     std::to_string(identity.st_ino);
+  std::string name =
+      "tornavelle-" + std::to_string(identity.st_dev) + "-" + std::to_string(identity.st_ino);
   // The first byte stays 0: the name is abstract.
   std::copy(name.begin(), name.end(), address.sun_path + 1);
   *length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
@@ -356,7 +357,8 @@ void EndProgram(int32_t exitCode) {
   std::exit(exitCode);
 }
 
-// --- Clipboard ------------------------------------------------------------------------------------
+// --- Clipboard
+// ------------------------------------------------------------------------------------
 
 bool SetClipboardText(std::u16string_view text) {
   if (!TheState().started) return false;

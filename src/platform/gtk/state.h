@@ -18,7 +18,7 @@ struct WindowRecord {
   WindowHandle handle = 0;
   GtkWidget* widget = nullptr;  // the GtkWindow
   WindowHandle owner = 0;
-  int32_t x = 0, y = 0;          // where we put the window; the window system may lag behind
+  int32_t x = 0, y = 0;  // where we put the window; the window system may lag behind
   int32_t width = 0, height = 0;
   bool shown = false;
   bool focusWhenMapped = false;  // a focus request made before the window could take it
@@ -28,9 +28,9 @@ struct WindowRecord {
   bool layered = false;
   enum class Layer { kNone, kAttributes, kImage } layer = Layer::kNone;
   LayerAttributes attributes;
-  Image frame;                       // the last image presented, premultiplied
+  Image frame;                         // the last image presented, premultiplied
   cairo_surface_t* surface = nullptr;  // what the window paints: premultiplied ARGB32
-  GtkIMContext* input = nullptr;     // composes dead keys into characters
+  GtkIMContext* input = nullptr;       // composes dead keys into characters
   int64_t framesPresented = 0;
 };
 
@@ -48,15 +48,15 @@ struct State {
   std::deque<Event> queue;
   std::vector<TimerRecord> timers;
   bool composited = false;
-  double scale = 1;  // the desktop's, read at start-up
+  double scale = 1;            // the desktop's, read at start-up
   bool ownsClipboard = false;  // our text is on the clipboard
   bool endRequested = false;   // a termination signal came
   // Ends the menu or dialog being shown, for a termination signal; empty when none is.
   std::function<void()> endModal;
-  int lockFile = -1;            // holds the working folder's lock
-  int frontRequests = -1;       // where later starts in the folder ask this copy to the front
+  int lockFile = -1;       // holds the working folder's lock
+  int frontRequests = -1;  // where later starts in the folder ask this copy to the front
   guint frontRequestSource = 0;
-  guint32 activationTime = 0;   // the X time of the start that asked to the front, 0 if none
+  guint32 activationTime = 0;  // the X time of the start that asked to the front, 0 if none
 };
 
 State& TheState();

@@ -76,13 +76,11 @@ cairo_region_t* RegionOfPixels(const Image& image, uint8_t minimumAlpha) {
 cairo_region_t* VisibleRegion(const WindowRecord& record, uint8_t minimumAlpha) {
   if (!record.layered) return nullptr;
   switch (record.layer) {
-    case WindowRecord::Layer::kNone:
-      return cairo_region_create();
+    case WindowRecord::Layer::kNone: return cairo_region_create();
     case WindowRecord::Layer::kAttributes:
       return AttributesHideEverything(record.attributes, record.background) ? cairo_region_create()
                                                                             : nullptr;
-    case WindowRecord::Layer::kImage:
-      return RegionOfPixels(record.frame, minimumAlpha);
+    case WindowRecord::Layer::kImage: return RegionOfPixels(record.frame, minimumAlpha);
   }
   return nullptr;
 }
@@ -95,7 +93,8 @@ struct FrameChange {
 };
 
 // Compares the part of two frames of the same size inside the box.
-FrameChange CompareFrames(const Image& before, const Image& after, const cairo_rectangle_int_t& box) {
+FrameChange CompareFrames(const Image& before, const Image& after,
+                          const cairo_rectangle_int_t& box) {
   FrameChange change;
   int32_t left = after.width, right = -1, top = -1, bottom = -1;
   size_t rowBytes = size_t(box.width) * sizeof(Pixel);
@@ -448,12 +447,14 @@ namespace {
 // Shows what changed inside the box of a frame the size of the one shown: only that part goes
 // to the server, so a blinking caret costs a few pixels, not the whole skin, and a frame
 // identical to the one shown costs nothing more.
-bool PresentChange(WindowRecord& record, const Image& premultiplied, const cairo_rectangle_int_t& box) {
+bool PresentChange(WindowRecord& record, const Image& premultiplied,
+                   const cairo_rectangle_int_t& box) {
   FrameChange change = CompareFrames(record.frame, premultiplied, box);
   if (!change.any) return true;
   for (int32_t y = change.box.y; y < change.box.y + change.box.height; ++y) {
     size_t at = size_t(y) * size_t(premultiplied.width) + size_t(change.box.x);
-    std::copy_n(premultiplied.pixels.begin() + ptrdiff_t(at), change.box.width, record.frame.pixels.begin() + ptrdiff_t(at));
+    std::copy_n(premultiplied.pixels.begin() + ptrdiff_t(at), change.box.width,
+                record.frame.pixels.begin() + ptrdiff_t(at));
   }
   ++record.framesPresented;
   CopyToSurface(record, change.box);
@@ -472,9 +473,11 @@ bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int
   bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
                   record->frame.width == premultiplied.width &&
                   record->frame.height == premultiplied.height;
-  const int32_t left = std::clamp(x, 0, premultiplied.width), top = std::clamp(y, 0, premultiplied.height);
+  const int32_t left = std::clamp(x, 0, premultiplied.width),
+                top = std::clamp(y, 0, premultiplied.height);
   const int32_t right = std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width));
-  const int32_t bottom = std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height));
+  const int32_t bottom =
+      std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height));
   if (!sameSize) return PresentWindowImage(window, premultiplied);
   return PresentChange(*record, premultiplied, {left, top, right - left, bottom - top});
 }

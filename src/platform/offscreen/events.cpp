@@ -29,7 +29,9 @@ namespace {
 std::optional<int64_t> NextDue() {
   const State& s = TheState();
   std::optional<int64_t> next;
-  auto consider = [&next](int64_t t) { if (!next || t < *next) next = t; };
+  auto consider = [&next](int64_t t) {
+    if (!next || t < *next) next = t;
+  };
   for (const TimerRecord& t : s.timers) consider(t.due);
   for (const ScheduledAction& a : s.actions) consider(a.time);
   return next;
@@ -137,9 +139,8 @@ bool StartTimer(WindowHandle window, int32_t number, int32_t periodMs) {
 }
 
 void StopTimer(WindowHandle window, int32_t number) {
-  std::erase_if(TheState().timers, [=](const TimerRecord& t) {
-    return t.window == window && t.number == number;
-  });
+  std::erase_if(TheState().timers,
+                [=](const TimerRecord& t) { return t.window == window && t.number == number; });
 }
 
 int64_t ClockMs() { return TheState().now; }
@@ -243,9 +244,12 @@ void OffscreenPressKey(int32_t virtualKey, char16_t character) {
 void OffscreenType(std::u16string_view text) {
   for (char16_t c : text) {
     int32_t key = kKeyPacket;
-    if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z')) key = c;
-    else if (c >= u'a' && c <= u'z') key = c - u'a' + u'A';
-    else if (c == u' ') key = kKeySpace;
+    if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z'))
+      key = c;
+    else if (c >= u'a' && c <= u'z')
+      key = c - u'a' + u'A';
+    else if (c == u' ')
+      key = kKeySpace;
     OffscreenPressKey(key, c);
   }
 }
@@ -256,6 +260,8 @@ void OffscreenRequestClose(WindowHandle window) {
   if (FindRecord(window)) PostEvent({kEventClose, window, 0, 0, 0});
 }
 
-void SetOffscreenForeground(WindowHandle window) { ChangeForeground(FindRecord(window) ? window : 0); }
+void SetOffscreenForeground(WindowHandle window) {
+  ChangeForeground(FindRecord(window) ? window : 0);
+}
 
 int64_t OffscreenWakeUps() { return TheState().wakeUps; }

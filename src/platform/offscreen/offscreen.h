@@ -121,9 +121,9 @@ void SetOffscreenClipboardLocked(bool locked);
 // --- Menus ----------------------------------------------------------------------------------
 struct OffscreenMenuItem {
   enum class Kind { kEntry, kSeparator, kSubmenu } kind = Kind::kEntry;
-  int32_t command = 0;         // entries
-  std::u16string text;         // entries; the title of submenus
-  bool checked = false;        // entries: shown with a check mark
+  int32_t command = 0;                      // entries
+  std::u16string text;                      // entries; the title of submenus
+  bool checked = false;                     // entries: shown with a check mark
   std::vector<OffscreenMenuItem> children;  // submenus
 };
 

@@ -16,7 +16,6 @@ using namespace offscreen;
 
 namespace {
 
-
 bool HoldsCommand(const std::vector<OffscreenMenuItem>& items, int32_t command) {
   for (const OffscreenMenuItem& item : items) {
     if (item.kind == OffscreenMenuItem::Kind::kEntry && item.command == command) return true;

@@ -39,7 +39,7 @@ struct MenuRecord {
 };
 
 struct State {
-  std::vector<WindowRecord> windows;  // creation order
+  std::vector<WindowRecord> windows;   // creation order
   std::vector<WindowHandle> stacking;  // bottom to top, bands not yet applied
   WindowHandle nextWindow = 1;
 

@@ -43,8 +43,7 @@ bool ShowsSomethingAt(const WindowRecord& record, int32_t screenX, int32_t scree
   if (!info.shown || x < 0 || y < 0 || x >= info.width || y >= info.height) return false;
   if (!info.layered) return true;
   switch (info.layer) {
-    case OffscreenWindowInfo::Layer::kNone:
-      return false;
+    case OffscreenWindowInfo::Layer::kNone: return false;
     case OffscreenWindowInfo::Layer::kAttributes:
       return !AttributesHideEverything(info.attributes, info.background);
     case OffscreenWindowInfo::Layer::kImage:
@@ -234,7 +233,8 @@ const std::vector<Image>& OffscreenFrames(WindowHandle window) {
 
 void ForgetOlderOffscreenFrames() {
   for (WindowRecord& record : TheState().windows)
-    if (record.frames.size() > 1) record.frames.erase(record.frames.begin(), record.frames.end() - 1);
+    if (record.frames.size() > 1)
+      record.frames.erase(record.frames.begin(), record.frames.end() - 1);
 }
 
 WindowHandle OffscreenWindowAt(int32_t screenX, int32_t screenY) {

@@ -31,7 +31,8 @@ struct Uia {
   LRESULT(WINAPI* returnProvider)(HWND, WPARAM, LPARAM, IRawElementProviderSimple*) = nullptr;
   HRESULT(WINAPI* hostProvider)(HWND, IRawElementProviderSimple**) = nullptr;
   HRESULT(WINAPI* raiseEvent)(IRawElementProviderSimple*, EVENTID) = nullptr;
-  HRESULT(WINAPI* raiseProperty)(IRawElementProviderSimple*, PROPERTYID, VARIANT, VARIANT) = nullptr;
+  HRESULT(WINAPI* raiseProperty)
+  (IRawElementProviderSimple*, PROPERTYID, VARIANT, VARIANT) = nullptr;
   HRESULT(WINAPI* raiseStructure)(IRawElementProviderSimple*, int, int*, int) = nullptr;
   HRESULT(WINAPI* raiseNotification)(IRawElementProviderSimple*, int, int, BSTR, BSTR) = nullptr;
   BOOL(WINAPI* clientsListening)() = nullptr;
@@ -84,7 +85,8 @@ const AccessibleNode* NodeOf(WindowHandle window, int32_t id) {
 
 std::vector<int32_t> ChildrenOf(WindowHandle window, int32_t parent) {
   auto it = Parts().find(window);
-  return it == Parts().end() ? std::vector<int32_t>{} : AccessibleChildren(it->second.nodes, parent);
+  return it == Parts().end() ? std::vector<int32_t>{}
+                             : AccessibleChildren(it->second.nodes, parent);
 }
 
 Provider* ProviderOf(WindowHandle window, int32_t id);
@@ -116,11 +118,11 @@ VARIANT Variant(std::u16string_view text) {
 // One part of a window (id 0: the window itself, the fragment root), as UI Automation sees it.
 // A part the program no longer tells answers that it is not available.
 struct Provider final : IRawElementProviderSimple,
-                  IRawElementProviderFragment,
-                  IRawElementProviderFragmentRoot,
-                  IInvokeProvider,
-                  ISelectionItemProvider,
-                  IValueProvider {
+                        IRawElementProviderFragment,
+                        IRawElementProviderFragmentRoot,
+                        IInvokeProvider,
+                        ISelectionItemProvider,
+                        IValueProvider {
   LONG references = 1;
   WindowHandle window = 0;
   int32_t id = 0;
@@ -144,7 +146,8 @@ struct Provider final : IRawElementProviderSimple,
       *object = static_cast<IRawElementProviderFragmentRoot*>(this);
     else if (IsEqualIID(iid, kInvokeProviderId) && node && role == AccessibleRole::kButton)
       *object = static_cast<IInvokeProvider*>(this);
-    else if (IsEqualIID(iid, kSelectionItemProviderId) && node && role == AccessibleRole::kRadioButton)
+    else if (IsEqualIID(iid, kSelectionItemProviderId) && node &&
+             role == AccessibleRole::kRadioButton)
       *object = static_cast<ISelectionItemProvider*>(this);
     else if (IsEqualIID(iid, kValueProviderId) && node && role == AccessibleRole::kTextLine)
       *object = static_cast<IValueProvider*>(this);
@@ -184,18 +187,28 @@ struct Provider final : IRawElementProviderSimple,
     if (Gone()) return kElementNotAvailable;
     const AccessibleNode* node = Node();
     if (node == nullptr) return S_OK;  // the window: its host says what it is
-    static const CONTROLTYPEID kControls[] = {kButtonControl, kRadioButtonControl, kTextControl,
-                                              kEditControl, kListControl, kListItemControl};
+    static const CONTROLTYPEID kControls[] = {kButtonControl, kRadioButtonControl,
+                                              kTextControl,   kEditControl,
+                                              kListControl,   kListItemControl};
     switch (property) {
-      case UIA_ControlTypePropertyId: *value = Variant(int32_t(kControls[size_t(node->role)])); break;
+      case UIA_ControlTypePropertyId:
+        *value = Variant(int32_t(kControls[size_t(node->role)]));
+        break;
       case UIA_NamePropertyId: *value = Variant(std::u16string_view(node->name)); break;
-      case UIA_AutomationIdPropertyId: *value = Variant(std::u16string_view(u"part" + ToText(node->id))); break;
+      case UIA_AutomationIdPropertyId:
+        *value = Variant(std::u16string_view(u"part" + ToText(node->id)));
+        break;
       case UIA_IsEnabledPropertyId: *value = Variant(true); break;
-      case UIA_IsKeyboardFocusablePropertyId: *value = Variant(node->role == AccessibleRole::kTextLine); break;
+      case UIA_IsKeyboardFocusablePropertyId:
+        *value = Variant(node->role == AccessibleRole::kTextLine);
+        break;
       case UIA_HasKeyboardFocusPropertyId: *value = Variant(node->focused); break;
-      case UIA_IsOffscreenPropertyId: *value = Variant(node->width <= 0 || node->height <= 0); break;
+      case UIA_IsOffscreenPropertyId:
+        *value = Variant(node->width <= 0 || node->height <= 0);
+        break;
       case UIA_ValueValuePropertyId:
-        if (node->role == AccessibleRole::kTextLine) *value = Variant(std::u16string_view(node->text));
+        if (node->role == AccessibleRole::kTextLine)
+          *value = Variant(std::u16string_view(node->text));
         break;
       case UIA_SelectionItemIsSelectedPropertyId:
         if (node->role == AccessibleRole::kRadioButton) *value = Variant(node->checked);
@@ -212,21 +225,25 @@ struct Provider final : IRawElementProviderSimple,
   }
 
   // IRawElementProviderFragment
-  HRESULT STDMETHODCALLTYPE Navigate(NavigateDirection direction, IRawElementProviderFragment** found) override {
+  HRESULT STDMETHODCALLTYPE Navigate(NavigateDirection direction,
+                                     IRawElementProviderFragment** found) override {
     *found = nullptr;
     if (Gone()) return kElementNotAvailable;
     const AccessibleNode* node = Node();
     int32_t target = -1;
     if (direction == NavigateDirection_Parent) {
       if (node != nullptr) target = node->parent;
-    } else if (direction == NavigateDirection_FirstChild || direction == NavigateDirection_LastChild) {
+    } else if (direction == NavigateDirection_FirstChild ||
+               direction == NavigateDirection_LastChild) {
       const std::vector<int32_t> children = ChildrenOf(window, id);
-      if (!children.empty()) target = direction == NavigateDirection_FirstChild ? children.front() : children.back();
+      if (!children.empty())
+        target = direction == NavigateDirection_FirstChild ? children.front() : children.back();
     } else if (node != nullptr) {
       const std::vector<int32_t> siblings = ChildrenOf(window, node->parent);
       for (size_t i = 0; i < siblings.size(); ++i) {
         if (siblings[i] != id) continue;
-        if (direction == NavigateDirection_NextSibling && i + 1 < siblings.size()) target = siblings[i + 1];
+        if (direction == NavigateDirection_NextSibling && i + 1 < siblings.size())
+          target = siblings[i + 1];
         if (direction == NavigateDirection_PreviousSibling && i > 0) target = siblings[i - 1];
       }
     }
@@ -253,7 +270,8 @@ struct Provider final : IRawElementProviderSimple,
     const AccessibleNode* node = Node();
     int32_t left = 0, top = 0;
     if (node == nullptr || !GetWindowPosition(window, &left, &top)) return S_OK;
-    *box = UiaRect{double(left + node->x), double(top + node->y), double(node->width), double(node->height)};
+    *box = UiaRect{double(left + node->x), double(top + node->y), double(node->width),
+                   double(node->height)};
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** roots) override {
@@ -272,7 +290,8 @@ struct Provider final : IRawElementProviderSimple,
   }
 
   // IRawElementProviderFragmentRoot: the deepest part under a screen point, the focused part.
-  HRESULT STDMETHODCALLTYPE ElementProviderFromPoint(double x, double y, IRawElementProviderFragment** found) override {
+  HRESULT STDMETHODCALLTYPE ElementProviderFromPoint(double x, double y,
+                                                     IRawElementProviderFragment** found) override {
     *found = nullptr;
     int32_t left = 0, top = 0;
     auto it = Parts().find(window);
@@ -282,7 +301,9 @@ struct Provider final : IRawElementProviderSimple,
       const double nx = left + node.x, ny = top + node.y;
       if (x >= nx && y >= ny && x < nx + node.width && y < ny + node.height) hit = &node;
     }
-    if (hit != nullptr) return ProviderOf(window, hit->id)->QueryInterface(IID_IRawElementProviderFragment, reinterpret_cast<void**>(found));
+    if (hit != nullptr)
+      return ProviderOf(window, hit->id)
+          ->QueryInterface(IID_IRawElementProviderFragment, reinterpret_cast<void**>(found));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetFocus(IRawElementProviderFragment** found) override {
@@ -291,7 +312,8 @@ struct Provider final : IRawElementProviderSimple,
     if (it == Parts().end()) return S_OK;
     for (const AccessibleNode& node : it->second.nodes) {
       if (node.focused)
-        return ProviderOf(window, node.id)->QueryInterface(IID_IRawElementProviderFragment, reinterpret_cast<void**>(found));
+        return ProviderOf(window, node.id)
+            ->QueryInterface(IID_IRawElementProviderFragment, reinterpret_cast<void**>(found));
     }
     return S_OK;
   }
@@ -320,7 +342,8 @@ struct Provider final : IRawElementProviderSimple,
     const AccessibleNode* node = Node();
     *value = nullptr;
     if (node == nullptr) return kElementNotAvailable;
-    *value = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(node->text.data()), UINT(node->text.size()));
+    *value = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(node->text.data()),
+                               UINT(node->text.size()));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_IsReadOnly(BOOL* readOnly) override {
@@ -363,7 +386,8 @@ void RaiseProperty(Provider* provider, PROPERTYID property, VARIANT now) {
   VARIANT before;
   VariantInit(&before);
   if (TheUia().raiseProperty != nullptr)
-    TheUia().raiseProperty(static_cast<IRawElementProviderSimple*>(provider), property, before, now);
+    TheUia().raiseProperty(static_cast<IRawElementProviderSimple*>(provider), property, before,
+                           now);
   VariantClear(&now);
 }
 
@@ -373,13 +397,17 @@ void Tell(WindowHandle window, const AccessibleChange& change, const AccessibleN
   IRawElementProviderSimple* simple = static_cast<IRawElementProviderSimple*>(provider);
   using Kind = AccessibleChange::Kind;
   switch (change.kind) {
-    case Kind::kName: RaiseProperty(provider, UIA_NamePropertyId, Variant(std::u16string_view(now.name))); break;
+    case Kind::kName:
+      RaiseProperty(provider, UIA_NamePropertyId, Variant(std::u16string_view(now.name)));
+      break;
     case Kind::kChecked:
       RaiseProperty(provider, UIA_SelectionItemIsSelectedPropertyId, Variant(now.checked));
-      if (now.checked && TheUia().raiseEvent != nullptr) TheUia().raiseEvent(simple, kElementSelectedEvent);
+      if (now.checked && TheUia().raiseEvent != nullptr)
+        TheUia().raiseEvent(simple, kElementSelectedEvent);
       break;
     case Kind::kFocused:
-      if (now.focused && TheUia().raiseEvent != nullptr) TheUia().raiseEvent(simple, kFocusChangedEvent);
+      if (now.focused && TheUia().raiseEvent != nullptr)
+        TheUia().raiseEvent(simple, kFocusChangedEvent);
       break;
     case Kind::kTextInserted:
     case Kind::kTextRemoved:
@@ -397,8 +425,9 @@ LRESULT AnswerAccessibilityRequest(const WindowRecord& record, WPARAM wParam, LP
   if (LONG(lParam) != kUiaRootObjectId || TheUia().returnProvider == nullptr) return 0;
   auto it = Parts().find(record.handle);
   if (it == Parts().end() || it->second.nodes.empty()) return 0;
-  return TheUia().returnProvider(record.hwnd, wParam, lParam,
-                                 static_cast<IRawElementProviderSimple*>(ProviderOf(record.handle, 0)));
+  return TheUia().returnProvider(
+      record.hwnd, wParam, lParam,
+      static_cast<IRawElementProviderSimple*>(ProviderOf(record.handle, 0)));
 }
 
 void ForgetAccessibleParts(const WindowRecord& record) {
@@ -438,20 +467,24 @@ void SetAccessibleNodes(WindowHandle window, const std::vector<AccessibleNode>& 
   for (const AccessibleChange& change : changes) {
     if (change.kind == AccessibleChange::Kind::kParts) {
       if (TheUia().raiseStructure != nullptr)
-        TheUia().raiseStructure(static_cast<IRawElementProviderSimple*>(ProviderOf(window, 0)), kChildrenInvalidated, nullptr, 0);
+        TheUia().raiseStructure(static_cast<IRawElementProviderSimple*>(ProviderOf(window, 0)),
+                                kChildrenInvalidated, nullptr, 0);
       continue;
     }
-    if (const AccessibleNode* now = FindAccessibleNode(record.nodes, change.id)) Tell(window, change, *now);
+    if (const AccessibleNode* now = FindAccessibleNode(record.nodes, change.id))
+      Tell(window, change, *now);
   }
 }
 
 void AnnounceAccessibly(WindowHandle window, std::u16string_view message) {
-  if (FindRecord(window) == nullptr || TheUia().raiseNotification == nullptr || !ClientsListen()) return;
+  if (FindRecord(window) == nullptr || TheUia().raiseNotification == nullptr || !ClientsListen())
+    return;
   Parts()[window];
-  BSTR text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(message.data()), UINT(message.size()));
+  BSTR text =
+      SysAllocStringLen(reinterpret_cast<const OLECHAR*>(message.data()), UINT(message.size()));
   BSTR activity = SysAllocString(L"announcement");
-  TheUia().raiseNotification(static_cast<IRawElementProviderSimple*>(ProviderOf(window, 0)), kActionCompleted,
-                             kImportantAll, text, activity);
+  TheUia().raiseNotification(static_cast<IRawElementProviderSimple*>(ProviderOf(window, 0)),
+                             kActionCompleted, kImportantAll, text, activity);
   SysFreeString(text);
   SysFreeString(activity);
 }

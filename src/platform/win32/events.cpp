@@ -35,16 +35,37 @@ constexpr int kPollMessages = 64;
 // state (modifiers, locks) are no key press at all.
 int32_t KeyCodeOf(WPARAM key) {
   switch (key) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LSHIFT: case VK_RSHIFT:
-    case VK_LCONTROL: case VK_RCONTROL: case VK_LMENU: case VK_RMENU: case VK_LWIN: case VK_RWIN:
-    case VK_CAPITAL: case VK_NUMLOCK: case VK_SCROLL:
-      return 0;
-    case VK_BACK: case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_SPACE: case VK_PRIOR:
-    case VK_NEXT: case VK_END: case VK_HOME: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-    case VK_INSERT: case VK_DELETE: case VK_APPS:
-      return int32_t(key);
-    default:
-      break;
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL: return 0;
+    case VK_BACK:
+    case VK_TAB:
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_SPACE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_APPS: return int32_t(key);
+    default: break;
   }
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return int32_t(key);
   if (key >= VK_NUMPAD0 && key <= VK_DIVIDE) return int32_t(key);  // the keypad's own codes
@@ -117,7 +138,8 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0, ShiftOfMessage()});
       return 0;
     case WM_CHAR:
-      PostEvent({kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0, ShiftOfMessage()});
+      PostEvent(
+          {kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0, ShiftOfMessage()});
       return 0;
     case WM_MOUSEMOVE:
       // Windows tells of the pointer leaving only when asked, once per request; a program that
@@ -157,22 +179,18 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       // The wheel's position is on the screen; the event layer's is in the window.
       POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       ScreenToClient(hwnd, &at);
-      PostEvent({kEventWheel, record->handle,
-                 WheelParameter(GET_WHEEL_DELTA_WPARAM(wParam)), at.x, at.y});
+      PostEvent({kEventWheel, record->handle, WheelParameter(GET_WHEEL_DELTA_WPARAM(wParam)), at.x,
+                 at.y});
       return 0;
     }
     case WM_TIMER:
       if (!TimerTickQueued(TheState().queue, record->handle, int32_t(wParam)))
         PostEvent({kEventTimer, record->handle, uint32_t(wParam), 0, 0});
       return 0;
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT fills the whole window
-    case WM_PAINT:
-      Paint(hwnd, record);
-      return 0;
+    case WM_ERASEBKGND: return 1;  // WM_PAINT fills the whole window
+    case WM_PAINT: Paint(hwnd, record); return 0;
     case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-      return SessionMessage(message, wParam);
+    case WM_ENDSESSION: return SessionMessage(message, wParam);
     case WM_DPICHANGED: {
       // The program draws itself again at the new scale and places the window itself, so the
       // size Windows suggests is not taken.
@@ -180,8 +198,7 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       PostEvent({kEventScaleChanged, record->handle, uint32_t(std::lround(scale * 100)), 0, 0});
       return 0;
     }
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
@@ -189,20 +206,15 @@ LRESULT CALLBACK HelperProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   State& s = TheState();
   switch (message) {
     case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-      return SessionMessage(message, wParam);
-    case kSessionEndMessage:
-      return SessionMessage(WM_ENDSESSION, TRUE);
+    case WM_ENDSESSION: return SessionMessage(message, wParam);
+    case kSessionEndMessage: return SessionMessage(WM_ENDSESSION, TRUE);
     case kEndRequestMessage:
       s.endRequested = true;
       PostEvent({kEventClose, 0, 0, 0, 0});
       EndMenu();  // an open popup menu would hold the loop back
       return 0;
-    case kFrontRequestMessage:
-      PostEvent({kEventActivate, 0, 0, 0, 0});
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case kFrontRequestMessage: PostEvent({kEventActivate, 0, 0, 0, 0}); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 

@@ -63,7 +63,8 @@ bool BeginSubmenu(int32_t menu, std::u16string_view title) {
   HMENU submenu = CreatePopupMenu();
   if (!submenu) return false;
   // The submenu belongs to its menu from here on, and is destroyed with it.
-  if (!AppendMenuW(record->menu, MF_POPUP | MF_STRING, UINT_PTR(submenu), MenuText(title).c_str())) {
+  if (!AppendMenuW(record->menu, MF_POPUP | MF_STRING, UINT_PTR(submenu),
+                   MenuText(title).c_str())) {
     DestroyMenu(submenu);
     return false;
   }

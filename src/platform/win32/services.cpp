@@ -204,7 +204,8 @@ void ReleaseWorkingFolder() {
 
 void EndProgram(int32_t exitCode) { std::exit(exitCode); }
 
-// --- Clipboard ------------------------------------------------------------------------------------
+// --- Clipboard
+// ------------------------------------------------------------------------------------
 
 bool SetClipboardText(std::u16string_view text) {
   if (!TheState().started || !OpenTheClipboard()) return false;
@@ -335,9 +336,9 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                 scaled(5), scaled(5), scaled(190), scaled(200), dialog,
                                 HMENU(INT_PTR(kListId)), s.instance, nullptr);
-  HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            scaled(5), scaled(35), scaled(190), scaled(24), dialog,
-                            HMENU(INT_PTR(IDOK)), s.instance, nullptr);
+  HWND ok = CreateWindowExW(
+      0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, scaled(5),
+      scaled(35), scaled(190), scaled(24), dialog, HMENU(INT_PTR(IDOK)), s.instance, nullptr);
   NONCLIENTMETRICSW metrics = NonClientMetrics();
   HFONT font = metrics.cbSize ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
   for (HWND control : {choice.list, ok})
@@ -386,8 +387,10 @@ std::vector<Monitor> ListMonitors() {
         if (!GetMonitorInfoW(monitor, &info)) return TRUE;
         const RECT& r = info.rcMonitor;
         Monitor m{r.left, r.top, r.right - r.left, r.bottom - r.top};
-        if (info.dwFlags & MONITORINFOF_PRIMARY) list->insert(list->begin(), m);
-        else list->push_back(m);
+        if (info.dwFlags & MONITORINFOF_PRIMARY)
+          list->insert(list->begin(), m);
+        else
+          list->push_back(m);
         return TRUE;
       },
       LPARAM(&monitors));

@@ -38,8 +38,8 @@ struct State {
   WindowHandle nextWindow = 1;
   std::deque<Event> queue;
   void (*desktopLost)() = nullptr;
-  bool endRequested = false;       // Ctrl+C or Ctrl+Break in the program's console
-  HANDLE folderMutex = nullptr;    // held while this copy claims the working folder
+  bool endRequested = false;     // Ctrl+C or Ctrl+Break in the program's console
+  HANDLE folderMutex = nullptr;  // held while this copy claims the working folder
 };
 
 // Messages to the helper window. The console's handler runs on a thread of its own and only

@@ -30,9 +30,7 @@ WindowRecord* FindRecordOfHwnd(HWND hwnd) {
   return FindRecord(WindowHandle(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
 }
 
-HICON ProgramIcon() {
-  return LoadIconW(TheState().instance, MAKEINTRESOURCEW(1));
-}
+HICON ProgramIcon() { return LoadIconW(TheState().instance, MAKEINTRESOURCEW(1)); }
 
 bool RegisterWindowClasses() {
   WNDCLASSEXW windowClass = {};
@@ -212,7 +210,8 @@ void ResizeWindowTo(WindowHandle window, int32_t width, int32_t height) {
   WindowRecord* record = FindRecord(window);
   if (!record || width <= 0 || height <= 0) return;
   // Frameless: the window's size is its client area's.
-  SetWindowPos(record->hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(record->hwnd, nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SetWindowShown(WindowHandle window, bool shown) {
@@ -298,8 +297,8 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
   if (!record || !record->layered) return false;
   if (record->layer == WindowRecord::Layer::kImage) RenewLayeredStyle(record->hwnd);
   ReleaseImage(*record);
-  DWORD flags = (attributes.useConstantAlpha ? LWA_ALPHA : 0) |
-                (attributes.useColourKey ? LWA_COLORKEY : 0);
+  DWORD flags =
+      (attributes.useConstantAlpha ? LWA_ALPHA : 0) | (attributes.useColourKey ? LWA_COLORKEY : 0);
   SetLayeredWindowAttributes(record->hwnd, ColourRef(attributes.colourKey),
                              attributes.constantAlpha, flags);
   record->layer = WindowRecord::Layer::kAttributes;
@@ -322,9 +321,12 @@ bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int
     width = premultiplied.width;
     height = premultiplied.height;
   }
-  int32_t left = std::clamp(x, 0, premultiplied.width), top = std::clamp(y, 0, premultiplied.height);
-  int32_t right = int32_t(std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width)));
-  int32_t bottom = int32_t(std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height)));
+  int32_t left = std::clamp(x, 0, premultiplied.width),
+          top = std::clamp(y, 0, premultiplied.height);
+  int32_t right =
+      int32_t(std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width)));
+  int32_t bottom =
+      int32_t(std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height)));
   if (left == right || top == bottom) return true;
   // The program's pixels, 0xAARRGGBB in memory order B, G, R, A, are the DIB's own layout.
   GdiFlush();

@@ -190,7 +190,8 @@ bool ListEntries(std::string_view folder, std::vector<std::string>* names, Keep 
 
 }  // namespace
 
-bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names) {
+bool ListFolder(std::string_view folder, std::string_view extension,
+                std::vector<std::string>* names) {
   return ListEntries(folder, names, [extension](const std::string& path, std::string_view name) {
     return name.size() >= extension.size() &&
            EqualIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension) &&
@@ -226,7 +227,8 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   // Replacements may run on more than one thread (the settings are saved in the background).
   static std::atomic<unsigned> counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = folder + "/" + TemporaryName(name, static_cast<uint32_t>(getpid()), counter++);
+    std::string temporary =
+        folder + "/" + TemporaryName(name, static_cast<uint32_t>(getpid()), counter++);
     PlatformFile file;
     if (OpenRegular(temporary, O_RDWR | O_CREAT | O_EXCL, &file)) {
       if (exists) fchmod(Descriptor(file), info.st_mode & 07777);
@@ -239,8 +241,8 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
 }
 
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written = WriteFileReplacement(replacement, bytes) &&
-                 fsync(Descriptor(replacement->temporary)) == 0;
+  bool written =
+      WriteFileReplacement(replacement, bytes) && fsync(Descriptor(replacement->temporary)) == 0;
   int closed = close(Descriptor(replacement->temporary));
   replacement->temporary.native = -1;
   if (!written || closed != 0 ||

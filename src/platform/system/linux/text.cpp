@@ -107,8 +107,8 @@ TextSize MeasureText(FontHandle font, std::u16string_view text) {
 
 namespace {
 
-void DrawLayoutText(Image& image, FontHandle font, std::u16string_view text, int32_t x,
-                    int32_t y, Pixel colour, bool spaced) {
+void DrawLayoutText(Image& image, FontHandle font, std::u16string_view text, int32_t x, int32_t y,
+                    Pixel colour, bool spaced) {
   if (!IsImageValid(image) || PixelAlpha(colour) == 0) return;
   PangoLayout* layout = MakeLayout(font, text, spaced);
   if (!layout) return;
@@ -149,8 +149,8 @@ void DrawLayoutText(Image& image, FontHandle font, std::u16string_view text, int
 
 }  // namespace
 
-void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
-                     int32_t y, Pixel colour) {
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x, int32_t y,
+                     Pixel colour) {
   DrawLayoutText(image, font, text, x, y, colour, false);
 }
 

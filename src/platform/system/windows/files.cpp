@@ -76,7 +76,8 @@ bool PositionedTransfer(PlatformFile file, int64_t offset, char* data, DWORD siz
 // still holds counts as ended.
 bool ProcessRuns(DWORD process) {
   HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
-  if (!handle) return GetLastError() != ERROR_INVALID_PARAMETER;  // denied: it runs, as another user's
+  if (!handle)
+    return GetLastError() != ERROR_INVALID_PARAMETER;  // denied: it runs, as another user's
   bool runs = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
   CloseHandle(handle);
   return runs;
@@ -149,8 +150,8 @@ bool WritePlatformFile(PlatformFile file, int64_t offset, std::string_view bytes
   size_t written = 0;
   while (written < bytes.size()) {
     DWORD chunk = DWORD(std::min<size_t>(bytes.size() - written, 1u << 30)), put = 0;
-    if (!PositionedTransfer(file, offset + int64_t(written), const_cast<char*>(bytes.data()) + written,
-                            chunk, true, &put) ||
+    if (!PositionedTransfer(file, offset + int64_t(written),
+                            const_cast<char*>(bytes.data()) + written, chunk, true, &put) ||
         put == 0)
       return false;
     written += put;
@@ -179,7 +180,8 @@ std::string FindFileIgnoringExtensionCase(std::string_view path) {
   SplitPath(native, '\\', &folder, &name);
   size_t dot = name.rfind('.');
   std::vector<std::string> names;
-  if (!ListFolder(folder, dot == std::string::npos ? "" : std::string_view(name).substr(dot), &names))
+  if (!ListFolder(folder, dot == std::string::npos ? "" : std::string_view(name).substr(dot),
+                  &names))
     return "";
   auto inFolder = [&](const std::string& candidate) {
     return native.find('\\') == std::string::npos ? candidate : folder + "\\" + candidate;
@@ -214,7 +216,8 @@ bool ListEntries(std::string_view folder, std::vector<std::string>* names, Keep 
 
 }  // namespace
 
-bool ListFolder(std::string_view folder, std::string_view extension, std::vector<std::string>* names) {
+bool ListFolder(std::string_view folder, std::string_view extension,
+                std::vector<std::string>* names) {
   return ListEntries(folder, names, [extension](DWORD attributes, std::string_view name) {
     return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
            name.size() >= extension.size() &&
@@ -261,8 +264,8 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
 }
 
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written = WriteFileReplacement(replacement, bytes) &&
-                 FlushFileBuffers(Handle(replacement->temporary));
+  bool written =
+      WriteFileReplacement(replacement, bytes) && FlushFileBuffers(Handle(replacement->temporary));
   bool closed = CloseHandle(Handle(replacement->temporary)) != 0;
   replacement->temporary.native = -1;
   std::wstring temporary = WidePath(replacement->temporaryPath);
@@ -270,12 +273,11 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
   DWORD attributes = GetFileAttributesW(target.c_str());
   // ReplaceFileW keeps the target's access rights, as the POSIX layer keeps its permissions;
   // a target that does not exist (yet) is simply renamed into place.
-  bool replaced =
-      written && closed &&
-      (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                    nullptr, nullptr) ||
-       MoveFileExW(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  bool replaced = written && closed &&
+                  (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) ||
+                   MoveFileExW(temporary.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   if (!replaced) {
     AbandonFileReplacement(replacement);
     return false;

@@ -179,8 +179,8 @@ TextSize MeasureText(FontHandle font, std::u16string_view text) {
   return {ShownWidth(*f, Shown(text)), f->lineHeight};
 }
 
-void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
-                     int32_t y, Pixel colour) {
+void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x, int32_t y,
+                     Pixel colour) {
   if (const Font* f = FindFont(font)) DrawShown(image, *f, Shown(text), x, y, colour, nullptr);
 }
 
