@@ -3,6 +3,8 @@
 # them: a private X server, a session bus with the accessibility bus it starts on demand, and a
 # fresh HOME for every launch. For each program, in one run:
 #   - start-up: launch to the first window mapped (MapNotify), median of RUNS launches;
+#     beside them a bare GTK 3 window of the calculator's size (bench/startup/bare-window), the
+#     least a GTK program does to show one, at 1 and at 2 (GDK_SCALE=2) as the calculator;
 #   - memory a second after the window appeared: resident (VmRSS) and private, the program's
 #     own anonymous memory (heap, stacks, images; not the libraries' pages), median;
 #   - asleep or not: wake-ups a second (context switches of all its threads) and CPU as a share
@@ -21,7 +23,8 @@ runs=${RUNS:-5}
 idle=${IDLE:-10}
 probe="$build/bench/startup/map-probe"
 calculator="$build/tornavelle"
-for needed in "$probe" "$calculator"; do
+bare="$build/bench/startup/bare-window"
+for needed in "$probe" "$calculator" "$bare"; do
   [[ -x "$needed" ]] || { echo "missing $needed: build $build with -DTORNAVELLE_BENCH=ON" >&2; exit 1; }
 done
 for tool in xlogo xdotool dbus-run-session; do
@@ -69,7 +72,7 @@ measure() {  # name, program...
       # X programs that do not say their process id are found by their class.
       window=\$(xdotool search --onlyvisible --pid "\$pid" 2>/dev/null | head -n1 || true)
       [[ -n "\$window" ]] || window=\$(xdotool search --onlyvisible --classname "\$(basename "\$1")" | head -n1 || true)
-      xdotool windowfocus --sync "\$other_window" mousemove 1023 767
+      xdotool windowfocus --sync "\$other_window" mousemove 2047 1535
       sleep 1
       read -r away_wakes away_cpu < <(idle_cost "\$pid")
       [[ -n "\$window" ]] && xdotool windowfocus --sync "\$window"
@@ -87,12 +90,18 @@ echo "| program | start-up | resident | private | wake-ups/s, away | CPU, away |
 echo "|---|---|---|---|---|---|---|---|"
 if [[ "${PEERS:-1}" == 1 ]]; then
   measure xlogo xlogo
+  measure bare-gtk-window "$bare"
   command -v galculator >/dev/null && measure galculator galculator
   command -v speedcrunch >/dev/null && measure speedcrunch speedcrunch
 fi
 measure tornavelle "$calculator"
+if [[ "${PEERS:-1}" == 1 ]]; then
+  measure bare-gtk-window-at-2x env GDK_SCALE=2 "$bare"
+fi
+measure tornavelle-at-2x env GDK_SCALE=2 "$calculator"
 kill \$other
 SCRIPT
 # The accessibility bus is started on demand by the session bus, as on a desktop.
 export NO_AT_BRIDGE=0
-"$root/tests/platform/gtk/run-under-x" dbus-run-session -- bash ${TRACE:+-x} "$work/measure-on-x.sh"
+# A screen on which the window at 2 fits.
+XVFB_SCREEN=2048x1536x24 "$root/tests/platform/gtk/run-under-x" dbus-run-session -- bash ${TRACE:+-x} "$work/measure-on-x.sh"

@@ -31,3 +31,27 @@ inline constexpr size_t kMaxItemColours = 4096;
 // of one colour need not touch. One pass over the map, whatever the number of items. Returns
 // nullopt as soon as the map holds more than kMaxItemColours items.
 std::optional<std::vector<ItemRegion>> FindItemRegions(const Image& itemMap);
+
+// An item map as a built skin keeps it for hit testing: each row as runs of one item, since a
+// map is a few dozen flat shapes. At the shipped skin's size this is a few tens of kilobytes
+// where the image is a megabyte (four at 2×); at worst, an item change at every pixel, it is
+// as large as the image.
+struct ItemRuns {
+  struct Run {
+    uint16_t x;     // the run goes on to the next run's x, or to the row's end
+    uint16_t item;  // an index into colours, or kNoItemRun
+  };
+  int32_t width = 0, height = 0;
+  std::vector<int32_t> colours;     // the items' colours (red + 256 × green + 65536 × blue)
+  std::vector<Run> runs;            // every row's runs, rows in order
+  std::vector<uint32_t> rowStarts;  // each row's first run in runs; then runs.size()
+};
+inline constexpr uint16_t kNoItemRun = 0xFFFF;
+static_assert(kMaxImageSide <= 0xFFFF && kMaxItemColours < kNoItemRun);
+
+// The map's runs; every pixel that names no item (IsItemPixel false) falls in a run of none,
+// as do the colours after the first kMaxItemColours, which FindItemRegions refuses.
+ItemRuns MakeItemRuns(const Image& itemMap);
+
+// The colour of the item at (x, y) of the map, -1 when none or outside it.
+int32_t ItemColourAt(const ItemRuns& map, int32_t x, int32_t y);

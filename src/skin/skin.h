@@ -12,6 +12,8 @@
 #include "platform/image.h"
 #include "platform/text.h"
 #include "platform/windows.h"
+#include "skin/image_spans.h"
+#include "skin/item_map.h"
 
 // OpenSkinWindow's options.
 constexpr int32_t kSkinCentred = 1;  // centre the window on the screen, ignoring x and y
@@ -28,8 +30,9 @@ struct SkinWindow {
   WindowHandle windowHandle = 0;
   WindowHandle overlayHandle = 0;
   Image canvas;  // where each frame is composed
-  Image normalImage, hotImage;
-  Image itemImage;                 // the item map as read, for hit testing
+  Image normalImage;
+  ImageSpans hotChanges;           // where the background differs while the window is active
+  ItemRuns itemMap;                // which item each pixel belongs to, for hit testing
   int32_t active = 0;              // the window or its overlay is the foreground window
   int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
   // The last left press on the window: the item it was on (-1: none) and the pointer's place

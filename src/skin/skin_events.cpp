@@ -70,8 +70,7 @@ const SkinItem* FollowHover(const SkinWindow& record,
   // hot: this runs on every event, and needs no test per item.
   int32_t hotColour = -1;  // no item's: colours are never negative
   if (mouse) {
-    Pixel p = ImagePixel(record.itemImage, mouse->first, mouse->second);
-    if (IsItemPixel(p)) hotColour = ItemColourOf(p);
+    hotColour = ItemColourAt(record.itemMap, mouse->first, mouse->second);
   }
   const SkinItem* hotItem = nullptr;
   for (SkinItem& item : skinItems) {

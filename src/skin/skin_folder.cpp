@@ -301,11 +301,13 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
 
 namespace {
 
-// What a skin's images make of a window: its items, its two backgrounds with the items' pixels
-// punched out, and its item map.
+// What a skin's images make of a window: its items, its background with the items' pixels
+// punched out and where the active window's differs, and its item map.
 struct BuiltSkin {
   std::vector<SkinItem> items;
-  Image normal, hot, item;
+  Image normal;
+  ImageSpans hotChanges;
+  ItemRuns itemMap;
 };
 
 // Builds the window's items and backgrounds from the images at the library's scale; nullopt
@@ -377,11 +379,13 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
     built.items.push_back(std::move(entry));
   }
 
-  built.hot = images.hot ? std::move(*images.hot) : normal;
   built.normal = std::move(*images.normal);
   PunchItemHoles(built.normal, item);
-  PunchItemHoles(built.hot, item);
-  built.item = std::move(*images.item);
+  if (images.hot) {
+    PunchItemHoles(*images.hot, item);
+    built.hotChanges = DifferingSpans(built.normal, *images.hot);
+  }
+  built.itemMap = MakeItemRuns(item);
   return built;
 }
 
@@ -421,8 +425,8 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   record.canvas = MakeImage(width, height);
   for (SkinItem& item : built->items) skinItems.push_back(std::move(item));
   record.normalImage = std::move(built->normal);
-  record.hotImage = std::move(built->hot);
-  record.itemImage = std::move(built->item);
+  record.hotChanges = std::move(built->hotChanges);
+  record.itemMap = std::move(built->itemMap);
   skinWindows.push_back(std::move(record));
 
   MakeWindowLayered(windowHandle);
@@ -532,8 +536,8 @@ bool RescaleSkinWindow(int32_t window, double scale) {
 
   record->canvas = MakeImage(built->normal.width, built->normal.height);
   record->normalImage = std::move(built->normal);
-  record->hotImage = std::move(built->hot);
-  record->itemImage = std::move(built->item);
+  record->hotChanges = std::move(built->hotChanges);
+  record->itemMap = std::move(built->itemMap);
   record->dragX = record->dragY = -1;
   record->pressedItem = -1;
   ResizeWindowTo(record->overlayHandle, record->canvas.width, record->canvas.height);

@@ -108,13 +108,15 @@ void ComposeBox(SkinWindow& record, Box box) {
   if (box.left >= box.right || box.top >= box.bottom) return;
   // Blending the background over a fully transparent canvas would give the background itself:
   // copying it costs far less. Both are the window's size.
-  const Image& background = record.active ? record.hotImage : record.normalImage;
+  const Image& background = record.normalImage;
   for (int32_t row = box.top; row < box.bottom; ++row) {
     const size_t at = size_t(row) * size_t(canvas.width);
     std::copy(background.pixels.begin() + ptrdiff_t(at + size_t(box.left)),
               background.pixels.begin() + ptrdiff_t(at + size_t(box.right)),
               canvas.pixels.begin() + ptrdiff_t(at + size_t(box.left)));
   }
+  if (record.active)
+    ApplySpans(canvas, record.hotChanges, box.left, box.top, box.right, box.bottom);
   for (SkinItem& item : skinItems) {
     if (item.window != record.window) continue;
     // A linked item shows its master's selection, and lights with it.

@@ -96,6 +96,16 @@ TEST(ItemMap, AgreesWithOneRescanPerItemOnRandomMaps) {
     std::vector<ItemRegion> items = FindItemRegions(map).value();
     ASSERT_EQ(items.size(), expected.size()) << round;
     for (size_t i = 0; i < items.size(); i++) ASSERT_TRUE(items[i] == expected[i]) << round;
+    // The runs kept for hit testing name the same item as the pixel, and none outside the map.
+    const ItemRuns runs = MakeItemRuns(map);
+    for (int32_t y = -1; y <= map.height; y++) {
+      for (int32_t x = -1; x <= map.width; x++) {
+        const bool inside = x >= 0 && y >= 0 && x < map.width && y < map.height;
+        const Pixel p = inside ? map.pixels[size_t(y) * map.width + x] : 0;
+        ASSERT_EQ(ItemColourAt(runs, x, y), IsItemPixel(p) ? ItemColourOf(p) : -1)
+            << round << " at " << x << "," << y;
+      }
+    }
   }
 }
 

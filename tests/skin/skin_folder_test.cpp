@@ -387,11 +387,15 @@ TEST_F(SkinTest, BackgroundsLoseEveryColouredPixelOfTheMapWhateverItsAlpha) {
   // Opaque items and the half-transparent mark punch holes; transparent and black pixels do not.
   ASSERT_NE(Open(FlatStates(Map({"A.h", "k.A"}))), 0);
   const SkinWindow& w = skinWindows[0];
-  for (const Image* background : {&w.normalImage, &w.hotImage})
+  Image hot = w.normalImage;
+  ApplySpans(hot, w.hotChanges, 0, 0, hot.width, hot.height);
+  for (const Image* background : std::initializer_list<const Image*>{&w.normalImage, &hot})
     EXPECT_EQ(Alphas(*background), std::vector<uint8_t>({0, 255, 0, 255, 255, 0}));
   EXPECT_EQ(w.normalImage.pixels[0] & 0xFFFFFFu, 1u);  // colours are kept under the holes
-  // The item map is kept as read, for hit testing.
-  EXPECT_EQ(w.itemImage.pixels[2], 0x80102030u);
+  // Only the opaque colours name items: the mouse over the mark or black lights nothing.
+  EXPECT_EQ(ItemColourAt(w.itemMap, 2, 0), -1);
+  EXPECT_EQ(ItemColourAt(w.itemMap, 0, 1), -1);
+  EXPECT_EQ(ItemColourAt(w.itemMap, 2, 1), Colour('A'));
   EXPECT_EQ(skinItems.size(), 1u);
 }
 

@@ -70,7 +70,7 @@ TEST_F(ScaledSkin, TakesTheScaleItHasElseTheNearestLargerElseTheImagesAtOne) {
     const SkinWindow& window = *FindSkinWindow(0);
     const int32_t side = int32_t(std::lround(kSideAtOne * c.scale));
     EXPECT_EQ(window.canvas.width, side);
-    EXPECT_EQ(window.itemImage.height, side);
+    EXPECT_EQ(window.itemMap.height, side);
     // Normal.png's colour survives any resizing of a plain image.
     EXPECT_EQ(window.normalImage.pixels[0] | 0xFF000000u, c.drawnAt == 1 ? kAtOne : marker(c.drawnAt));
     // The two halves, whatever the resizing: boxes scaled, colours exact.
@@ -103,9 +103,11 @@ TEST_F(ScaledSkin, EnlargesTheImagesAtOneKeepingItemColoursExact) {
   InitSkin();
   ASSERT_NE(OpenSkinFolder(0, 0, 0, u"t", kHiddenAtCorner, 0, "Skin"), 0);
   const SkinWindow& window = *FindSkinWindow(0);
-  ASSERT_EQ(window.itemImage.width, 10);
-  std::set<Pixel> colours(window.itemImage.pixels.begin(), window.itemImage.pixels.end());
-  EXPECT_EQ(colours, (std::set<Pixel>{0, kLeftItem}));
+  ASSERT_EQ(window.itemMap.width, 10);
+  std::set<int32_t> colours;
+  for (int32_t y = 0; y < window.itemMap.height; ++y)
+    for (int32_t x = 0; x < window.itemMap.width; ++x) colours.insert(ItemColourAt(window.itemMap, x, y));
+  EXPECT_EQ(colours, (std::set<int32_t>{-1, ItemColourOf(kLeftItem)}));
   // The looks are smoothed: between black and white there are greys.
   Image background = window.normalImage;
   std::set<uint8_t> greys;

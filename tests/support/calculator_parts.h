@@ -63,8 +63,7 @@ inline bool ItemCentreOnScreen(int32_t colour, int32_t* screenX, int32_t* screen
   int64_t best = INT64_MAX;
   for (int32_t y = item->top; y <= item->bottom; ++y) {
     for (int32_t x = item->left; x <= item->right; ++x) {
-      const Pixel p = ImagePixel(window->itemImage, x, y);
-      const int32_t c = PixelRed(p) + 256 * PixelGreen(p) + 65536 * PixelBlue(p);
+      const int32_t c = ItemColourAt(window->itemMap, x, y);
       const int64_t d = int64_t(x - cx) * (x - cx) + int64_t(y - cy) * (y - cy);
       if (c == colour && d < best) {
         best = d;

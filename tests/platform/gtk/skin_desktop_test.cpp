@@ -55,13 +55,12 @@ class SkinOnX : public ::testing::Test {
 
   // The mean luminance on screen of the item's own pixels.
   double ItemLuminance(const Screenshot& shot, const SkinItem& item) {
-    const Image& map = skinWindows.front().itemImage;
-    Pixel own = ImagePixel(map, item.seedX, item.seedY);
+    const ItemRuns& map = skinWindows.front().itemMap;
     double sum = 0;
     int count = 0;
     for (int32_t y = item.top; y <= item.bottom; ++y)
       for (int32_t x = item.left; x <= item.right; ++x)
-        if (ImagePixel(map, x, y) == own) {
+        if (ItemColourAt(map, x, y) == item.colour) {
           sum += Luminance(shot.At(kLeft + x, kTop + y));
           ++count;
         }
@@ -92,7 +91,7 @@ TEST_F(SkinOnX, TheBackgroundDragsTheWindowAndItsOverlay) {
   for (int32_t y = 0; y < window.canvas.height && px < 0; ++y)
     for (int32_t x = 0; x < window.canvas.width && px < 0; ++x)
       if (PixelAlpha(ImagePixel(window.canvas, x, y)) == 255 &&
-          !IsItemPixel(ImagePixel(window.itemImage, x, y)) && x > 30 && y > 30) {
+          ItemColourAt(window.itemMap, x, y) < 0 && x > 30 && y > 30) {
         px = x;
         py = y;
       }

@@ -120,7 +120,8 @@ void CheckOpened(WindowHandle handle, int32_t width, int32_t height) {
   const std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(handle);
   if (!info || info->width != width || info->height != height) abort();
   uint64_t kept = ImageBytes(window.canvas) + ImageBytes(window.normalImage) +
-                  ImageBytes(window.hotImage) + ImageBytes(window.itemImage);
+                  sizeof(Pixel) * window.hotChanges.pixels.size() +
+                  sizeof(ItemRuns::Run) * window.itemMap.runs.size();
   for (const SkinItem& item : skinItems) {
     if (item.window != window.window) abort();
     if (item.left < 0 || item.left > item.right || item.right >= width || item.top < 0 ||

@@ -1,0 +1,26 @@
+// Where one image differs from another of the same size, kept as spans of pixels: a window's
+// hot background usually differs from its normal one only in a rim and a mark, so keeping the
+// differences costs a few kilobytes where a second background costs a megabyte (four at 2×).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/image.h"
+
+struct ImageSpans {
+  struct Span {
+    int32_t y, x, width;
+    size_t first;  // the index of its first pixel in pixels
+  };
+  std::vector<Span> spans;  // row by row, left to right within a row
+  std::vector<Pixel> pixels;
+};
+
+// The pixels of changed that differ from base, which must be of its size.
+ImageSpans DifferingSpans(const Image& base, const Image& changed);
+
+// Writes the spans' pixels into the image, only those inside the box (left and top included,
+// right and bottom not): applied to the base, it gives the changed image there.
+void ApplySpans(Image& image, const ImageSpans& spans, int32_t left, int32_t top, int32_t right,
+                int32_t bottom);

@@ -1,0 +1,36 @@
+#include "skin/image_spans.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// Random images differing in scattered pixels and runs, rebuilt from their spans inside random
+// boxes: inside the box the changed image, outside it the base untouched.
+TEST(ImageSpans, RebuildTheChangedImageInsideAnyBoxAndNothingOutside) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; round++) {
+    const int32_t width = 1 + int32_t(random() % 17), height = 1 + int32_t(random() % 13);
+    Image base = MakeImage(width, height, 0xFF203040), changed = base;
+    for (Pixel& p : changed.pixels)
+      if (random() % 3 == 0) p = 0xFF000000u | uint32_t(random() % 4);
+    const ImageSpans spans = DifferingSpans(base, changed);
+    const int32_t left = int32_t(random() % (width + 1)) - 1, top = int32_t(random() % (height + 1)) - 1;
+    const int32_t right = left + int32_t(random() % (width + 2)), bottom = top + int32_t(random() % (height + 2));
+    Image rebuilt = base;
+    ApplySpans(rebuilt, spans, left, top, right, bottom);
+    for (int32_t y = 0; y < height; y++) {
+      for (int32_t x = 0; x < width; x++) {
+        const bool inside = x >= left && x < right && y >= top && y < bottom;
+        const size_t i = size_t(y) * width + x;
+        ASSERT_EQ(rebuilt.pixels[i], inside ? changed.pixels[i] : base.pixels[i]) << round << " " << x << "," << y;
+      }
+    }
+  }
+  // Identical images keep nothing.
+  const Image flat = MakeImage(9, 9, 0xFF000000);
+  EXPECT_TRUE(DifferingSpans(flat, flat).pixels.empty());
+}
+
+}  // namespace
