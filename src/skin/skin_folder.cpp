@@ -1,6 +1,7 @@
 #include "skin/skin.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <span>
 #include <system_error>
@@ -79,9 +80,10 @@ constexpr SkinFile kSkinFiles[] = {{"Normal.png", &SkinImages::normal, kSmooth},
                                    {"FontSize.png", &SkinImages::fontSize, kExactValues},
                                    {"FontColor.png", &SkinImages::fontColor, kExactValues},
                                    {"FontHotColor.png", &SkinImages::fontHotColor, kExactValues}};
-constexpr size_t kNormalFile = 0, kHotFile = 1;
+constexpr size_t kNormalFile = 0, kHotFile = 1, kDisableFile = 4;
 static_assert(kSkinFiles[kNormalFile].image == &SkinImages::normal &&
-              kSkinFiles[kHotFile].image == &SkinImages::hot);
+              kSkinFiles[kHotFile].image == &SkinImages::hot &&
+              kSkinFiles[kDisableFile].image == &SkinImages::disable);
 
 std::span<const uint8_t> AsBytes(const std::string& bytes) {
   return std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -196,6 +198,9 @@ Image ResizeToScale(Image image, double drawnAt, double scale, Resize resize) {
                                 : ResizeImageSmooth(image, width, height);
 }
 
+// The most threads that decode a skin's files at once: one per file that is decoded.
+constexpr size_t kMaxDecodeThreads = std::size(kSkinFiles) - 1;
+
 // The images of the folder at the scale, read, decoded and resized when they were drawn at
 // another; nullopt when they cannot make a skin. Touches nothing but the files and its own
 // memory, so it may run on another thread.
@@ -231,16 +236,41 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
     if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > budget)
       return std::nullopt;
   }
+  // Nothing shows Disable.png: its header says whether it has the skin's size, and its pixels
+  // are never decoded.
+  const std::optional<PngSize>& disable = sizes[kDisableFile];
+  if (disable && (disable->width != sizes[kNormalFile]->width ||
+                  disable->height != sizes[kNormalFile]->height))
+    return std::nullopt;
+  bytes[kDisableFile] = std::string();
+  sizes[kDisableFile].reset();
+  // Inflating is most of a start-up at 2×, and the files are independent: each free processor
+  // takes the next file, the largest (the looks) first as listed.
   SkinImages images;
-  for (size_t i = 0; i < kFiles; i++) {
-    const SkinFile& file = kSkinFiles[i];
-    if (sizes[i]) {
-      std::optional<Image> decoded = DecodePngBytes(AsBytes(bytes[i]));
-      if (decoded) decoded = ResizeToScale(std::move(*decoded), source.drawnAt, scale, file.resize);
-      images.*file.image = std::move(decoded);
+  std::atomic<size_t> next = 0;
+  auto decodeFiles = [&] {
+    for (size_t i = next++; i < kFiles; i = next++) {
+      const SkinFile& file = kSkinFiles[i];
+      if (sizes[i]) {
+        std::optional<Image> decoded = DecodePngBytes(AsBytes(bytes[i]));
+        if (decoded)
+          decoded = ResizeToScale(std::move(*decoded), source.drawnAt, scale, file.resize);
+        images.*file.image = std::move(decoded);
+      }
+      bytes[i] = std::string();
     }
-    bytes[i] = std::string();
+  };
+  std::vector<std::thread> helpers;
+  const size_t processors = std::max(1u, std::thread::hardware_concurrency());
+  for (size_t i = 1; i < std::min(processors, kMaxDecodeThreads); i++) {
+    try {
+      helpers.emplace_back(decodeFiles);
+    } catch (const std::system_error&) {
+      break;  // no thread to spare: the others, this one among them, decode the rest
+    }
   }
+  decodeFiles();
+  for (std::thread& helper : helpers) helper.join();
   return images;
 }
 
