@@ -7,9 +7,9 @@
 #     least a GTK program does to show one, at 1 and at 2 (GDK_SCALE=2) as the calculator;
 #   - memory a second after the window appeared: resident (VmRSS) and private, the program's
 #     own anonymous memory (heap, stacks, images; not the libraries' pages), median;
-#   - asleep or not: wake-ups a second (context switches of all its threads) and CPU as a share
-#     of one core, over IDLE seconds, once with another window focused and the pointer away,
-#     once with its own window focused (the caret blinks).
+#   - asleep or not: wake-ups a second (voluntary context switches of all its threads) and CPU
+#     as a share of one core, over IDLE seconds, once with another window focused and the
+#     pointer away, once with its own window focused (the caret blinks).
 # Prints a Markdown table. Needs a Release build with -DTORNAVELLE_BENCH=ON (for map-probe),
 # xlogo, xdotool, dbus-run-session; galculator and speedcrunch are measured when installed
 # (scripts/packages, line "bench").
@@ -38,8 +38,10 @@ cat >"$work/measure-on-x.sh" <<SCRIPT
 set -euo pipefail
 cd "$work"
 median() { sort -g | awk '{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# Context switches and nanoseconds on a CPU, summed over the threads of the process.
-switches() { cat /proc/\$1/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += \$2 } END { print n }'; }
+# Wake-ups (voluntary context switches: each is a return from sleep; a preemption, counted
+# apart as nonvoluntary, happens to a thread already awake) and nanoseconds on a CPU, summed
+# over the threads of the process.
+switches() { cat /proc/\$1/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += \$2 } END { print n }'; }
 cpu_ns() { cat /proc/\$1/task/*/schedstat 2>/dev/null | awk '{ n += \$1 } END { print n }'; }
 anonymous_kib() { awk '/^Anonymous:/ { print \$2 }' "/proc/\$1/smaps_rollup"; }
 # Wake-ups a second and CPU percent of the process over IDLE seconds.
