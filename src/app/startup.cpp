@@ -74,7 +74,6 @@ bool StartUp() {
   }
   if (appSettings.savePosition != 0) RestoreWindowPosition();
   DressMainWindow();
-  BuildMenus();
 
   expressionLine.text = appSettings.expressionText;
   MoveCaret({.toEnd = true});
@@ -84,6 +83,8 @@ bool StartUp() {
   SetSkinItemState(kHistoryItem, 1);
   SetSkinItemState(kExpressionItem, 1);
   HideSkinWindow(kMainWindow, kShowWindow);
+  // What the first frame does not show waits until the window is on the screen.
+  BuildMenus();
   PublishAccessibleTree();
   // The place the window opened at (centred, say, on a first run) is no change worth a save.
   TakeWindowState();

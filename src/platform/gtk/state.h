@@ -30,6 +30,7 @@ struct WindowRecord {
   LayerAttributes attributes;
   Image frame;                         // the last image presented, premultiplied
   cairo_surface_t* surface = nullptr;  // what the window paints: premultiplied ARGB32
+  struct _XGC* gc = nullptr;           // an X GC, to put parts of it on the window directly
   GtkIMContext* input = nullptr;       // composes dead keys into characters
   int64_t framesPresented = 0;
 };

@@ -338,6 +338,7 @@ void CloseWindow(WindowHandle window) {
   ForgetAccessibleParts(window);
   GtkWidget* widget = record->widget;
   if (record->surface) cairo_surface_destroy(record->surface);
+  if (record->gc) XFreeGC(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), record->gc);
   s.windows.erase(window);
   gtk_widget_destroy(widget);
 }
@@ -444,24 +445,37 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
 
 namespace {
 
-// Paints the box of the surface on the window at once. Asking GTK to draw it instead would
-// wake the program a second time, for the frame clock's paint, after the wake-up that changed
-// the frame: a blinking caret would cost two wake-ups a phase instead of one. A window not
-// shown yet waits for its first draw.
+// Puts the box of the surface on the window at once, as the server's own pixels. Asking GTK to
+// draw it instead would wake the program a second time, for the frame clock's paint, and GTK's
+// drawing goes through a shared-memory image whose completion it waits for: another wake-up.
+// XPutImage waits for nothing, so a blinking caret costs one wake-up a phase. The surface holds
+// what the window shows in either mode: the premultiplied frame for the window's 32-bit visual
+// under a compositor, opaque colours without one, both as 32-bit words in the client's order.
+// A window not shown yet waits for its first draw.
 void PaintNow(WindowRecord& record, const cairo_rectangle_int_t& box) {
   GdkWindow* window = gtk_widget_get_window(record.widget);
   if (window == nullptr || !gdk_window_is_viewable(window) || record.surface == nullptr) {
     gtk_widget_queue_draw_area(record.widget, box.x, box.y, box.width, box.height);
     return;
   }
-  cairo_region_t* region = cairo_region_create_rectangle(&box);
-  GdkDrawingContext* context = gdk_window_begin_draw_frame(window, region);
-  cairo_region_destroy(region);
-  cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, record.surface, 0, 0);
-  cairo_paint(cr);
-  gdk_window_end_draw_frame(window, context);
+  Display* display = GDK_WINDOW_XDISPLAY(window);
+  GdkVisual* visual = gdk_window_get_visual(window);
+  if (record.gc == nullptr) record.gc = XCreateGC(display, GDK_WINDOW_XID(window), 0, nullptr);
+  cairo_surface_flush(record.surface);
+  const int stride = cairo_image_surface_get_stride(record.surface);
+  char* first = reinterpret_cast<char*>(cairo_image_surface_get_data(record.surface)) +
+                size_t(box.y) * size_t(stride) + size_t(box.x) * sizeof(Pixel);
+  XImage* image = XCreateImage(display, GDK_VISUAL_XVISUAL(visual), gdk_visual_get_depth(visual),
+                               ZPixmap, 0, first, box.width, box.height, 32, stride);
+  if (image == nullptr) {
+    gtk_widget_queue_draw_area(record.widget, box.x, box.y, box.width, box.height);
+    return;
+  }
+  XPutImage(display, GDK_WINDOW_XID(window), record.gc, image, 0, 0, box.x, box.y, box.width,
+            box.height);
+  image->data = nullptr;  // the surface's, not the image's to free
+  XDestroyImage(image);
+  XFlush(display);
 }
 
 // Shows what changed inside the box of a frame the size of the one shown: only that part goes
