@@ -118,23 +118,27 @@ FrameChange CompareFrames(const Image& before, const Image& after,
   return change;
 }
 
-// Copies the part of the frame inside the box into the surface the window paints. Under a
-// compositor the surface holds the premultiplied frame itself; without one the alpha would be
-// ignored and translucent pixels would come out dark, so every visible pixel gets its straight
-// colour at full opacity and the bounding shape cuts the rest away.
+// Whether the surface the window paints reads the frame's own pixels.
+bool SurfaceIsFrame(const WindowRecord& record) {
+  return record.surface != nullptr &&
+         cairo_image_surface_get_data(record.surface) ==
+             reinterpret_cast<const unsigned char*>(record.frame.pixels.data());
+}
+
+// Brings the part of the surface the window paints inside the box up to the frame. Under a
+// compositor the surface is the premultiplied frame itself, read in place: nothing to copy.
+// Without one the alpha would be ignored and translucent pixels would come out dark, so the
+// surface is a copy in which every visible pixel gets its straight colour at full opacity, and
+// the bounding shape cuts the rest away.
 void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
   const Image& image = record.frame;
   unsigned char* data = cairo_image_surface_get_data(record.surface);
   int stride = cairo_image_surface_get_stride(record.surface);
-  bool composited = TheState().composited;
   cairo_surface_flush(record.surface);
-  for (int32_t y = box.y; y < box.y + box.height; ++y) {
+  const bool converted = !SurfaceIsFrame(record);
+  for (int32_t y = box.y; y < box.y + box.height && converted; ++y) {
     auto* out = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride)) + box.x;
     const Pixel* in = image.pixels.data() + size_t(y) * size_t(image.width) + box.x;
-    if (composited) {
-      std::memcpy(out, in, size_t(box.width) * sizeof(Pixel));
-      continue;
-    }
     for (int32_t x = 0; x < box.width; ++x) {
       uint32_t a = PixelAlpha(in[x]);
       if (a == 255 || a == 0) {  // most pixels: nothing to divide
@@ -151,13 +155,21 @@ void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
   cairo_surface_mark_dirty_rectangle(record.surface, box.x, box.y, box.width, box.height);
 }
 
-// Makes the surface anew from the whole frame (a new size, a change of compositing).
+// Makes the surface anew from the whole frame (a new frame, a change of compositing). Every
+// change of the frame's memory comes here, so a surface reading the frame in place never
+// outlives the pixels it reads.
 void BuildSurface(WindowRecord& record) {
   if (record.surface) cairo_surface_destroy(record.surface);
   record.surface = nullptr;
   if (record.layer != WindowRecord::Layer::kImage || !IsImageValid(record.frame)) return;
+  Image& frame = record.frame;
+  // Pixels are 0xAARRGGBB words, premultiplied: cairo's ARGB32 layout, rows unpadded.
   cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, record.frame.width, record.frame.height);
+      TheState().composited
+          ? cairo_image_surface_create_for_data(
+                reinterpret_cast<unsigned char*>(frame.pixels.data()), CAIRO_FORMAT_ARGB32,
+                frame.width, frame.height, frame.width * int(sizeof(Pixel)))
+          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return;
@@ -526,6 +538,10 @@ bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
     // few pixels, not the whole skin; a frame identical to the one shown costs nothing more.
     return PresentChange(*record, premultiplied, {0, 0, premultiplied.width, premultiplied.height});
   }
+  // The surface may read the old frame's pixels: it goes before they do, and Refresh makes it
+  // anew.
+  if (record->surface) cairo_surface_destroy(record->surface);
+  record->surface = nullptr;
   record->frame = premultiplied;
   record->layer = WindowRecord::Layer::kImage;
   ++record->framesPresented;
