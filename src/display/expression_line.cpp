@@ -93,6 +93,10 @@ struct DrawnLine {
   bool operator==(const DrawnLine&) const = default;
 };
 DrawnLine drawn;
+// The line's text as last laid out, before its caret and selection, and what it was drawn for:
+// a blink changes only the caret, so the text is copied rather than laid out again.
+Image textImage;
+DrawnLine textDrawn;
 
 void ClampPositions(ExpressionLine& line) {
   const int32_t length = static_cast<int32_t>(line.text.size());
@@ -428,15 +432,24 @@ void DrawExpressionLine() {
                           .height = lineImage.height};
   if (request == drawn && item != nullptr && item->picture) return;
 
-  ClearImage(lineImage, 0);
   const int64_t origin = at(line.firstVisible);
-  // Only what can be seen is drawn: up to the first character that starts past the right edge.
-  auto end = std::upper_bound(prefix.begin() + line.firstVisible, prefix.end(), origin + width);
-  size_t shownEnd = std::min(length, size_t(end - prefix.begin()));
-  std::u16string_view visible = std::u16string_view(line.text).substr(
-      size_t(line.firstVisible), shownEnd - size_t(line.firstVisible));
-  const int32_t y = static_cast<int32_t>((height - widths.lineHeight) / 2);
-  DrawSpacedTextInImage(lineImage, font, visible, 0, y, WithAlpha(colour, 0xFF));
+  DrawnLine textRequest = request;
+  textRequest.caretDrawn = false;
+  if (textRequest == textDrawn && textImage.pixels.size() == lineImage.pixels.size()) {
+    std::copy(textImage.pixels.begin(), textImage.pixels.end(), lineImage.pixels.begin());
+  } else {
+    ClearImage(lineImage, 0);
+    // Only what can be seen is drawn: up to the first character that starts past the right
+    // edge.
+    auto end = std::upper_bound(prefix.begin() + line.firstVisible, prefix.end(), origin + width);
+    size_t shownEnd = std::min(length, size_t(end - prefix.begin()));
+    std::u16string_view visible = std::u16string_view(line.text).substr(
+        size_t(line.firstVisible), shownEnd - size_t(line.firstVisible));
+    const int32_t y = static_cast<int32_t>((height - widths.lineHeight) / 2);
+    DrawSpacedTextInImage(lineImage, font, visible, 0, y, WithAlpha(colour, 0xFF));
+    textImage = lineImage;
+    textDrawn = textRequest;
+  }
 
   const int64_t caretX = at(line.caret) - origin;
   if (caretDrawn && caretX >= 0 && caretX < width) {
@@ -465,7 +478,8 @@ void ResetExpressionLine() {
   edits = {};
   lineImage = {};
   widths = {};
-  drawn = {};
+  drawn = textDrawn = {};
+  textImage = {};
 }
 
 int64_t LineTextWidth(std::u16string_view text, int32_t from, int32_t to) {
