@@ -2,6 +2,16 @@
 
 #include <algorithm>
 
+namespace {
+
+// Pixels no one can tell apart: the same, or both wholly transparent, whatever colour they keep.
+bool Alike(Pixel a, Pixel b) { return a == b || (PixelAlpha(a) == 0 && PixelAlpha(b) == 0); }
+
+// A span goes on across fewer alike pixels than this: a new span would cost more than they do.
+constexpr int32_t kShortestGap = int32_t(sizeof(ImageSpans::Span) / sizeof(Pixel));
+
+}  // namespace
+
 ImageSpans DifferingSpans(const Image& base, const Image& changed) {
   ImageSpans result;
   for (int32_t y = 0; y < changed.height; ++y) {
@@ -9,14 +19,17 @@ ImageSpans DifferingSpans(const Image& base, const Image& changed) {
     const Pixel* b = changed.pixels.data() + size_t(y) * size_t(changed.width);
     int32_t x = 0;
     while (x < changed.width) {
-      if (a[x] == b[x]) {
+      if (Alike(a[x], b[x])) {
         ++x;
         continue;
       }
       const int32_t start = x;
-      while (x < changed.width && a[x] != b[x]) ++x;
-      result.spans.push_back({y, start, x - start, result.pixels.size()});
-      result.pixels.insert(result.pixels.end(), b + start, b + x);
+      int32_t end = x + 1;  // past the last pixel that differs
+      for (x = end; x < changed.width && x - end < kShortestGap; ++x)
+        if (!Alike(a[x], b[x])) end = x + 1;
+      x = end;
+      result.spans.push_back({y, start, end - start, result.pixels.size()});
+      result.pixels.insert(result.pixels.end(), b + start, b + end);
     }
   }
   result.spans.shrink_to_fit();

@@ -1,6 +1,9 @@
 // Where one image differs from another of the same size, kept as spans of pixels: a window's
 // hot background usually differs from its normal one only in a rim and a mark, so keeping the
 // differences costs a few kilobytes where a second background costs a megabyte (four at 2×).
+// Wholly transparent pixels count as alike whatever colour they keep, since none is ever seen;
+// a span runs on across a few alike pixels rather than start anew, so the spans never cost
+// more than the image itself and a span record per row.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +20,8 @@ struct ImageSpans {
   std::vector<Pixel> pixels;
 };
 
-// The pixels of changed that differ from base, which must be of its size.
+// The pixels of changed that differ from base, which must be of its size (and a few alike ones
+// between them).
 ImageSpans DifferingSpans(const Image& base, const Image& changed);
 
 // Writes the spans' pixels into the image, only those inside the box (left and top included,

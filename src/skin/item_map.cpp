@@ -54,6 +54,7 @@ ItemRuns MakeItemRuns(const Image& itemMap) {
     const Pixel* row = itemMap.pixels.data() + size_t(y) * itemMap.width;
     uint16_t current = 0;
     for (int32_t x = 0; x < itemMap.width; x++) {
+      if (x > 0 && row[x] == row[x - 1]) continue;  // the run goes on: no lookup
       uint16_t item = kNoItemRun;
       if (IsItemPixel(row[x])) {
         auto found = indexOf.find(row[x]);

@@ -92,7 +92,8 @@ bool PresentLayeredImagePart(WindowHandle window, const Image& image, int32_t x,
   const int32_t left = std::clamp(x, 0, image.width), top = std::clamp(y, 0, image.height);
   const int32_t right = int32_t(std::clamp<int64_t>(int64_t(x) + width, left, image.width));
   const int32_t bottom = int32_t(std::clamp<int64_t>(int64_t(y) + height, top, image.height));
-  bool changed = false;
+  // Only the pixels that changed go to the window system, in the box that holds them all.
+  int32_t changedLeft = right, changedRight = left, changedTop = bottom, changedBottom = top;
   for (int32_t row = top; row < bottom; ++row) {
     const size_t at = size_t(row) * size_t(image.width);
     for (int32_t column = left; column < right; ++column) {
@@ -100,11 +101,15 @@ bool PresentLayeredImagePart(WindowHandle window, const Image& image, int32_t x,
       Pixel& shown = last->premultiplied.pixels[at + size_t(column)];
       if (p == shown) continue;
       shown = p;
-      changed = true;
+      changedLeft = std::min(changedLeft, column);
+      changedRight = std::max(changedRight, column + 1);
+      changedTop = std::min(changedTop, row);
+      changedBottom = row + 1;
     }
   }
-  if (!changed) return true;
-  if (PresentWindowImagePart(window, last->premultiplied, left, top, right - left, bottom - top))
+  if (changedLeft >= changedRight) return true;
+  if (PresentWindowImagePart(window, last->premultiplied, changedLeft, changedTop,
+                             changedRight - changedLeft, changedBottom - changedTop))
     return true;
   ForgetLayeredImage(window);
   return false;

@@ -144,10 +144,10 @@ struct SkinImages {
   std::optional<Image> fontSize, fontColor, fontHotColor;
 };
 
-// The most a skin drawn at 1 may cost, in bytes: its images, the window's canvas and second
-// background, and every piece its items keep; at another scale, times the scale's square. The
-// shipped skin (392 × 654, 30 items) costs 14 MB; files of a few kilobytes can declare
-// gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
+// The most a skin drawn at 1 may cost, in bytes: its images, the window's canvas, what it keeps
+// of its hot background and item map, and every piece its items keep; at another scale, times the
+// scale's square. The shipped skin (392 × 654, 30 items) costs 14 MB; files of a few kilobytes can
+// declare gigabytes' worth (sides of 8192 pixels, items whose boxes span the window).
 constexpr uint64_t kMaxSkinBytes = uint64_t(128) << 20;
 
 // Builds the window again from another folder, in the place it stands, hidden: the new window

@@ -89,10 +89,12 @@ std::span<const uint8_t> AsBytes(const std::string& bytes) {
   return std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
-// What a skin holds besides its items' pieces: the images given, the window's canvas, and a
-// copy of Normal.png as the hot background when there is no Hot.png.
-uint64_t SkinImageBytes(uint64_t givenPixels, uint64_t windowPixels, bool hotGiven) {
-  return sizeof(Pixel) * (givenPixels + windowPixels * (hotGiven ? 1 : 2));
+// What a skin holds besides its items' pieces, at most: the images given, the window's canvas,
+// and what is kept of Hot.png (the spans where it differs) and of Item.png (its runs), each at
+// most a window's worth with a record a row, which the images, at least a few pixels wide,
+// more than pay for.
+uint64_t SkinImageBytes(uint64_t givenPixels, uint64_t windowPixels) {
+  return sizeof(Pixel) * (givenPixels + windowPixels * 3);
 }
 
 // The item's piece of each look. Pieces cut from the same image, or that come out identical,
@@ -231,10 +233,7 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
     if (i == kNormalFile) windowPixels = pixels;
     heldBytes += bytes[i].size();
     givenPixels += pixels;
-    // Until Hot.png is read it is taken as present, which costs less.
-    bool hotGiven = i < kHotFile || sizes[kHotFile].has_value();
-    if (heldBytes + SkinImageBytes(givenPixels, windowPixels, hotGiven) > budget)
-      return std::nullopt;
+    if (heldBytes + SkinImageBytes(givenPixels, windowPixels) > budget) return std::nullopt;
   }
   // Nothing shows Disable.png: its header says whether it has the skin's size, and its pixels
   // are never decoded.
@@ -261,6 +260,7 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
     }
   };
   std::vector<std::thread> helpers;
+  helpers.reserve(kMaxDecodeThreads);  // growing it could not move a running thread's handle
   const size_t processors = std::max(1u, std::thread::hardware_concurrency());
   for (size_t i = 1; i < std::min(processors, kMaxDecodeThreads); i++) {
     try {
@@ -288,23 +288,32 @@ Prefetch& ThePrefetch() {
 }
 
 // Waits for a prefetch under way and hands over its images if they are of that folder at that
-// scale.
+// scale. Images of another skin are not waited for: the caller decodes its own meanwhile, and
+// the next prefetch collects the thread.
 std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, bool* found) {
   Prefetch& prefetch = ThePrefetch();
   *found = false;
-  if (!prefetch.thread.joinable()) return std::nullopt;
+  // The thread only reads base and scale, which were set before it started.
+  if (!prefetch.thread.joinable() || prefetch.base != base || prefetch.scale != scale)
+    return std::nullopt;
   prefetch.thread.join();
-  *found = prefetch.base == base && prefetch.scale == scale;
+  *found = true;
   std::optional<SkinImages> images = std::move(prefetch.images);
   prefetch.images.reset();
-  return *found ? std::move(images) : std::nullopt;
+  return images;
+}
+
+// Waits for a prefetch under way, if any, and drops its images.
+void CollectPrefetch() {
+  Prefetch& prefetch = ThePrefetch();
+  if (prefetch.thread.joinable()) prefetch.thread.join();
+  prefetch.images.reset();
 }
 
 }  // namespace
 
 void PrefetchSkinFolder(std::string_view folder, double scale) {
-  bool found = false;
-  TakePrefetched({}, 0, &found);
+  CollectPrefetch();
   Prefetch& prefetch = ThePrefetch();
   prefetch.base = FolderBase(folder);
   prefetch.scale = scale;
@@ -377,8 +386,7 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
   // Before any piece is cut: each distinct state image may give every item a piece of its own.
   uint64_t stateImages =
       1 + images.hot.has_value() + images.selected.has_value() + images.selectedHot.has_value();
-  if (SkinImageBytes(givenPixels, windowPixels, images.hot.has_value()) +
-          sizeof(Pixel) * piecePixels * stateImages >
+  if (SkinImageBytes(givenPixels, windowPixels) + sizeof(Pixel) * piecePixels * stateImages >
       SkinBudget()) {
     return std::nullopt;
   }
@@ -582,8 +590,7 @@ WindowHandle SkinWindowHandle(int32_t window) {
 }
 
 void ReleaseSkin() {
-  bool found = false;
-  TakePrefetched({}, 0, &found);
+  CollectPrefetch();
   ReleaseSkinState();
 }
 

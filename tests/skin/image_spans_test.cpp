@@ -16,6 +16,9 @@ TEST(ImageSpans, RebuildTheChangedImageInsideAnyBoxAndNothingOutside) {
     for (Pixel& p : changed.pixels)
       if (random() % 3 == 0) p = 0xFF000000u | uint32_t(random() % 4);
     const ImageSpans spans = DifferingSpans(base, changed);
+    // Never more than the image itself and a span record per row, however scattered.
+    ASSERT_LE(sizeof(Pixel) * spans.pixels.size() + sizeof(ImageSpans::Span) * spans.spans.size(),
+              sizeof(Pixel) * base.pixels.size() + sizeof(ImageSpans::Span) * size_t(height));
     const int32_t left = int32_t(random() % (width + 1)) - 1, top = int32_t(random() % (height + 1)) - 1;
     const int32_t right = left + int32_t(random() % (width + 2)), bottom = top + int32_t(random() % (height + 2));
     Image rebuilt = base;
@@ -28,9 +31,10 @@ TEST(ImageSpans, RebuildTheChangedImageInsideAnyBoxAndNothingOutside) {
       }
     }
   }
-  // Identical images keep nothing.
+  // Identical images keep nothing, nor do wholly transparent pixels of another colour.
   const Image flat = MakeImage(9, 9, 0xFF000000);
   EXPECT_TRUE(DifferingSpans(flat, flat).pixels.empty());
+  EXPECT_TRUE(DifferingSpans(MakeImage(9, 9, 0x00102030), MakeImage(9, 9, 0x00405060)).pixels.empty());
 }
 
 }  // namespace

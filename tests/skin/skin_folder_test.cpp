@@ -428,6 +428,13 @@ TEST_F(SkinTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
     EXPECT_EQ(MeasureText(skinItems[0].font, u"x").height,
               MeasureText(skinItems[1].font, u"x").height);  // both 16 points
   }
+  // Disable.png is never decoded, yet one of another size than the skin's still fails it.
+  write("Disable.png", MakeImage(4, 1, 0xFF000004));
+  Restart();
+  EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder), 0);
+  write("Disable.png", MakeImage(3, 1, 0xFF000004));
+  EXPECT_NE(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder), 0);
+  Restart();
   std::filesystem::remove(folder + "/Item.png");
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder), 0);
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder + "/nowhere"), 0);

@@ -3,6 +3,7 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/gtk/gtk_control.h"
@@ -155,12 +156,18 @@ void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
   cairo_surface_mark_dirty_rectangle(record.surface, box.x, box.y, box.width, box.height);
 }
 
+// Lets go of the surface the window paints; it may read the frame's pixels, so it goes before
+// they change place or go.
+void DropSurface(WindowRecord& record) {
+  if (record.surface) cairo_surface_destroy(record.surface);
+  record.surface = nullptr;
+}
+
 // Makes the surface anew from the whole frame (a new frame, a change of compositing). Every
 // change of the frame's memory comes here, so a surface reading the frame in place never
 // outlives the pixels it reads.
 void BuildSurface(WindowRecord& record) {
-  if (record.surface) cairo_surface_destroy(record.surface);
-  record.surface = nullptr;
+  DropSurface(record);
   if (record.layer != WindowRecord::Layer::kImage || !IsImageValid(record.frame)) return;
   Image& frame = record.frame;
   // Pixels are 0xAARRGGBB words, premultiplied: cairo's ARGB32 layout, rows unpadded.
@@ -349,7 +356,7 @@ void CloseWindow(WindowHandle window) {
   ForgetInput(*record);
   ForgetAccessibleParts(window);
   GtkWidget* widget = record->widget;
-  if (record->surface) cairo_surface_destroy(record->surface);
+  DropSurface(*record);
   if (record->gc) XFreeGC(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), record->gc);
   s.windows.erase(window);
   gtk_widget_destroy(widget);
@@ -435,6 +442,7 @@ bool SetWindowLayeredStyle(WindowHandle window, bool layered) {
   if (record->layered == layered) return true;
   record->layered = layered;
   record->layer = WindowRecord::Layer::kNone;
+  DropSurface(*record);
   record->frame = Image{};
   Refresh(*record);
   return true;
@@ -450,6 +458,7 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
   if (!record || !record->layered) return false;
   record->attributes = attributes;
   record->layer = WindowRecord::Layer::kAttributes;
+  DropSurface(*record);
   record->frame = Image{};
   Refresh(*record);
   return true;
@@ -462,27 +471,38 @@ namespace {
 // drawing goes through a shared-memory image whose completion it waits for: another wake-up.
 // XPutImage waits for nothing, so a blinking caret costs one wake-up a phase. The surface holds
 // what the window shows in either mode: the premultiplied frame for the window's 32-bit visual
-// under a compositor, opaque colours without one, both as 32-bit words in the client's order.
-// A window not shown yet waits for its first draw.
+// under a compositor, opaque colours without one, both as 32-bit words in the client's order,
+// which Xlib turns into the server's. A window not shown yet waits for its first draw, and one
+// whose visual holds other than 8-bit red, green and blue goes through GTK, which converts.
 void PaintNow(WindowRecord& record, const cairo_rectangle_int_t& box) {
   GdkWindow* window = gtk_widget_get_window(record.widget);
-  if (window == nullptr || !gdk_window_is_viewable(window) || record.surface == nullptr) {
+  GdkVisual* visual = window ? gdk_window_get_visual(window) : nullptr;
+  guint32 red = 0, green = 0, blue = 0;
+  if (visual) {
+    gdk_visual_get_red_pixel_details(visual, &red, nullptr, nullptr);
+    gdk_visual_get_green_pixel_details(visual, &green, nullptr, nullptr);
+    gdk_visual_get_blue_pixel_details(visual, &blue, nullptr, nullptr);
+  }
+  const int depth = visual ? gdk_visual_get_depth(visual) : 0;
+  const bool wordsFit =
+      (depth == 24 || depth == 32) && red == 0xFF0000u && green == 0xFF00u && blue == 0xFFu;
+  if (!wordsFit || !gdk_window_is_viewable(window) || record.surface == nullptr) {
     gtk_widget_queue_draw_area(record.widget, box.x, box.y, box.width, box.height);
     return;
   }
   Display* display = GDK_WINDOW_XDISPLAY(window);
-  GdkVisual* visual = gdk_window_get_visual(window);
   if (record.gc == nullptr) record.gc = XCreateGC(display, GDK_WINDOW_XID(window), 0, nullptr);
   cairo_surface_flush(record.surface);
   const int stride = cairo_image_surface_get_stride(record.surface);
   char* first = reinterpret_cast<char*>(cairo_image_surface_get_data(record.surface)) +
                 size_t(box.y) * size_t(stride) + size_t(box.x) * sizeof(Pixel);
-  XImage* image = XCreateImage(display, GDK_VISUAL_XVISUAL(visual), gdk_visual_get_depth(visual),
-                               ZPixmap, 0, first, box.width, box.height, 32, stride);
+  XImage* image = XCreateImage(display, GDK_VISUAL_XVISUAL(visual), depth, ZPixmap, 0, first,
+                               box.width, box.height, 32, stride);
   if (image == nullptr) {
     gtk_widget_queue_draw_area(record.widget, box.x, box.y, box.width, box.height);
     return;
   }
+  image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
   XPutImage(display, GDK_WINDOW_XID(window), record.gc, image, 0, 0, box.x, box.y, box.width,
             box.height);
   image->data = nullptr;  // the surface's, not the image's to free
@@ -497,6 +517,7 @@ bool PresentChange(WindowRecord& record, const Image& premultiplied,
                    const cairo_rectangle_int_t& box) {
   FrameChange change = CompareFrames(record.frame, premultiplied, box);
   if (!change.any) return true;
+  if (record.surface) cairo_surface_flush(record.surface);  // its memory may be the frame's
   for (int32_t y = change.box.y; y < change.box.y + change.box.height; ++y) {
     size_t at = size_t(y) * size_t(premultiplied.width) + size_t(change.box.x);
     std::copy_n(premultiplied.pixels.begin() + ptrdiff_t(at), change.box.width,
@@ -538,10 +559,7 @@ bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
     // few pixels, not the whole skin; a frame identical to the one shown costs nothing more.
     return PresentChange(*record, premultiplied, {0, 0, premultiplied.width, premultiplied.height});
   }
-  // The surface may read the old frame's pixels: it goes before they do, and Refresh makes it
-  // anew.
-  if (record->surface) cairo_surface_destroy(record->surface);
-  record->surface = nullptr;
+  DropSurface(*record);  // Refresh makes it anew
   record->frame = premultiplied;
   record->layer = WindowRecord::Layer::kImage;
   ++record->framesPresented;

@@ -121,7 +121,9 @@ void CheckOpened(WindowHandle handle, int32_t width, int32_t height) {
   if (!info || info->width != width || info->height != height) abort();
   uint64_t kept = ImageBytes(window.canvas) + ImageBytes(window.normalImage) +
                   sizeof(Pixel) * window.hotChanges.pixels.size() +
-                  sizeof(ItemRuns::Run) * window.itemMap.runs.size();
+                  sizeof(ImageSpans::Span) * window.hotChanges.spans.size() +
+                  sizeof(ItemRuns::Run) * window.itemMap.runs.size() +
+                  sizeof(uint32_t) * window.itemMap.rowStarts.size();
   for (const SkinItem& item : skinItems) {
     if (item.window != window.window) abort();
     if (item.left < 0 || item.left > item.right || item.right >= width || item.top < 0 ||
