@@ -43,6 +43,12 @@ void ShowSkinMessage(std::u16string_view name, WindowHandle owner, std::u16strin
   ShowMessageBox(owner, TextOf(kSkinFailureTitle), message);
 }
 
+// The two displays' images, the size of their items in the skin as it now stands.
+void SizeDisplayImages() {
+  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+}
+
 }  // namespace
 
 bool IsSkinName(std::u16string_view name) {
@@ -87,8 +93,7 @@ void DressMainWindow() {
   LetCaptionsDragTheWindow();
   SetSkinItemState(appSettings.angleMode == 1 ? kRadiansKey : kDegreesKey, 1);
   if (appSettings.alwaysOnTop != 0) SetWindowAlwaysOnTop(SkinWindowHandle(kMainWindow), true);
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  SizeDisplayImages();
 }
 
 void ChangeDisplayScale(double scale) {
@@ -102,8 +107,7 @@ void ChangeDisplayScale(double scale) {
                            pointerY >= windowY && pointerX < windowX + width &&
                            pointerY < windowY + height;
   if (!RescaleSkinWindow(kMainWindow, scale)) return;
-  lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
-  historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+  SizeDisplayImages();
   DrawExpressionLine();
   DrawHistory();
   // Screen readers find the keys where the new scale puts them.

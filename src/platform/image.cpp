@@ -178,13 +178,14 @@ std::vector<Taps> AxisTaps(int32_t from, int32_t to) {
     const int32_t low = std::max(0, int32_t(std::ceil(centre - radius)));
     const int32_t high = std::min(from - 1, int32_t(std::floor(centre + radius)));
     Taps& taps = axis[size_t(o)];
-    double total = 0;
-    for (int32_t s = low; s <= high; ++s) total += std::max(0.0, 1 - std::abs(s - centre) / radius);
     taps.first = low;
-    for (int32_t s = low; s <= high; ++s) {
-      double w = std::max(0.0, 1 - std::abs(s - centre) / radius);
-      taps.weights.push_back(float(total > 0 ? w / total : 1.0 / (high - low + 1)));
-    }
+    std::vector<double> tent;
+    for (int32_t s = low; s <= high; ++s)
+      tent.push_back(std::max(0.0, 1 - std::abs(s - centre) / radius));
+    double total = 0;
+    for (double w : tent) total += w;
+    for (double w : tent)
+      taps.weights.push_back(float(total > 0 ? w / total : 1.0 / double(tent.size())));
     if (taps.weights.empty()) {  // beyond the edge: the nearest pixel
       taps.first = std::clamp(int32_t(std::lround(centre)), 0, from - 1);
       taps.weights.push_back(1);

@@ -27,11 +27,6 @@ inline int32_t ItemColourOf(Pixel p) {
 // would cost gigabytes.
 inline constexpr size_t kMaxItemColours = 4096;
 
-// Every item of the map, in the order a column-by-column scan first meets them; the pixels
-// of one colour need not touch. One pass over the map, whatever the number of items. Returns
-// nullopt as soon as the map holds more than kMaxItemColours items.
-std::optional<std::vector<ItemRegion>> FindItemRegions(const Image& itemMap);
-
 // An item map as a built skin keeps it for hit testing: each row as runs of one item, since a
 // map is a few dozen flat shapes. At the shipped skin's size this is a few tens of kilobytes
 // where the image is a megabyte (four at 2×); at worst, an item change at every pixel, it is
@@ -49,9 +44,13 @@ struct ItemRuns {
 inline constexpr uint16_t kNoItemRun = 0xFFFF;
 static_assert(kMaxImageSide <= 0xFFFF && kMaxItemColours < kNoItemRun);
 
-// The map's runs; every pixel that names no item (IsItemPixel false) falls in a run of none,
-// as do the colours after the first kMaxItemColours, which FindItemRegions refuses.
-ItemRuns MakeItemRuns(const Image& itemMap);
+// Every item of the map, in the order a column-by-column scan first meets them; the pixels
+// of one colour need not touch. One pass over the map, whatever the number of items, which
+// also gives the map's runs when asked for them: every pixel that names no item (IsItemPixel
+// false) falls in a run of none. Returns nullopt, leaving runs unfinished, as soon as the map
+// holds more than kMaxItemColours items.
+std::optional<std::vector<ItemRegion>> FindItemRegions(const Image& itemMap,
+                                                       ItemRuns* runs = nullptr);
 
 // The colour of the item at (x, y) of the map, -1 when none or outside it.
 int32_t ItemColourAt(const ItemRuns& map, int32_t x, int32_t y);

@@ -137,12 +137,17 @@ FontHandle SkinFontOfSize(int32_t points) {
   return OpenFont(skinDefaultFace, points, skinScale);
 }
 
-// What a skin drawn at the library's scale may cost: its images have scale² times the pixels.
-uint64_t SkinBudget() { return uint64_t(double(kMaxSkinBytes) * skinScale * skinScale); }
+// What a skin drawn at the scale may cost: its images have scale² times the pixels.
+uint64_t SkinBudget(double scale) { return uint64_t(double(kMaxSkinBytes) * scale * scale); }
 
 bool IsTableFont(FontHandle font) {
   return std::any_of(skinFonts.begin(), skinFonts.end(),
                      [&](const SkinFont& entry) { return entry.font == font; });
+}
+
+// Closes the font the item opened for itself, if it is not the font table's.
+void CloseItemFont(const SkinItem& item) {
+  if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
 }
 
 }  // namespace
@@ -211,7 +216,7 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
   const std::string& base = source.base;
   // Images drawn at another scale are weighed at the larger of their two sizes.
   const double growth = std::max(1.0, (scale / source.drawnAt) * (scale / source.drawnAt));
-  const uint64_t budget = uint64_t(double(kMaxSkinBytes) * scale * scale);
+  const uint64_t budget = SkinBudget(scale);
   // Every file is read, and weighed by the size its header declares, before any is decoded:
   // a folder whose images alone would cost more than a skin may fails before their pixels are
   // allocated. The files' bytes count too, since all are held until decoded. A file whose
@@ -374,7 +379,8 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
   // Each item keeps up to four pieces of its box's size. A map with too many items, or whose
   // boxes add up to many times the window (colours scattered to the corners), would take
   // gigabytes; such a skin fails instead.
-  std::optional<std::vector<ItemRegion>> found = FindItemRegions(item);
+  ItemRuns itemRuns;  // kept for hit testing, found in the same pass
+  std::optional<std::vector<ItemRegion>> found = FindItemRegions(item, &itemRuns);
   if (!found) return std::nullopt;
   const std::vector<ItemRegion>& regions = *found;
   uint64_t piecePixels = 0;
@@ -387,7 +393,7 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
   uint64_t stateImages =
       1 + images.hot.has_value() + images.selected.has_value() + images.selectedHot.has_value();
   if (SkinImageBytes(givenPixels, windowPixels) + sizeof(Pixel) * piecePixels * stateImages >
-      SkinBudget()) {
+      SkinBudget(skinScale)) {
     return std::nullopt;
   }
 
@@ -423,15 +429,22 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
     PunchItemHoles(*images.hot, item);
     built.hotChanges = DifferingSpans(built.normal, *images.hot);
   }
-  built.itemMap = MakeItemRuns(item);
+  built.itemMap = std::move(itemRuns);
   return built;
 }
 
 // Closes the fonts the items opened for themselves, outside the font table.
 void CloseItemFonts(const std::vector<SkinItem>& items) {
-  for (const SkinItem& item : items) {
-    if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
-  }
+  for (const SkinItem& item : items) CloseItemFont(item);
+}
+
+// Gives the window what a skin's images made of it: its canvas, background, active
+// background's changes and item map (its items go to the list apart).
+void TakeBuiltImages(SkinWindow& record, BuiltSkin& built) {
+  record.canvas = MakeImage(built.normal.width, built.normal.height);
+  record.normalImage = std::move(built.normal);
+  record.hotChanges = std::move(built.hotChanges);
+  record.itemMap = std::move(built.itemMap);
 }
 
 }  // namespace
@@ -460,11 +473,8 @@ WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16
   record.overlayWindow = FreeSkinNumber(window);
   record.windowHandle = windowHandle;
   record.overlayHandle = overlayHandle;
-  record.canvas = MakeImage(width, height);
   for (SkinItem& item : built->items) skinItems.push_back(std::move(item));
-  record.normalImage = std::move(built->normal);
-  record.hotChanges = std::move(built->hotChanges);
-  record.itemMap = std::move(built->itemMap);
+  TakeBuiltImages(record, *built);
   skinWindows.push_back(std::move(record));
 
   MakeWindowLayered(windowHandle);
@@ -485,7 +495,7 @@ void CloseSkinWindow(int32_t window) {
   if (record == skinWindows.end()) return;
   std::erase_if(skinItems, [&](const SkinItem& item) {
     if (item.window != window) return false;
-    if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
+    CloseItemFont(item);
     return true;
   });
   CloseWindow(record->windowHandle);
@@ -572,10 +582,7 @@ bool RescaleSkinWindow(int32_t window, double scale) {
                    std::make_move_iterator(built->items.begin()),
                    std::make_move_iterator(built->items.end()));
 
-  record->canvas = MakeImage(built->normal.width, built->normal.height);
-  record->normalImage = std::move(built->normal);
-  record->hotChanges = std::move(built->hotChanges);
-  record->itemMap = std::move(built->itemMap);
+  TakeBuiltImages(*record, *built);
   record->dragX = record->dragY = -1;
   record->pressedItem = -1;
   ResizeWindowTo(record->overlayHandle, record->canvas.width, record->canvas.height);
@@ -595,9 +602,7 @@ void ReleaseSkin() {
 }
 
 static void ReleaseSkinState() {
-  for (const SkinItem& item : skinItems) {
-    if (item.font != 0 && !IsTableFont(item.font)) CloseFont(item.font);
-  }
+  for (const SkinItem& item : skinItems) CloseItemFont(item);
   for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
   // Closing a window closes the windows it owns: its overlay goes with it.
   for (const SkinWindow& record : skinWindows) {

@@ -93,11 +93,11 @@ TEST(ItemMap, AgreesWithOneRescanPerItemOnRandomMaps) {
       map.pixels.push_back(palette[random() % std::size(palette)]);
     }
     std::vector<ItemRegion> expected = RescanPerItem(map);
-    std::vector<ItemRegion> items = FindItemRegions(map).value();
+    ItemRuns runs;
+    std::vector<ItemRegion> items = FindItemRegions(map, &runs).value();
     ASSERT_EQ(items.size(), expected.size()) << round;
     for (size_t i = 0; i < items.size(); i++) ASSERT_TRUE(items[i] == expected[i]) << round;
     // The runs kept for hit testing name the same item as the pixel, and none outside the map.
-    const ItemRuns runs = MakeItemRuns(map);
     for (int32_t y = -1; y <= map.height; y++) {
       for (int32_t x = -1; x <= map.width; x++) {
         const bool inside = x >= 0 && y >= 0 && x < map.width && y < map.height;

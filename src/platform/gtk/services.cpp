@@ -357,8 +357,7 @@ void EndProgram(int32_t exitCode) {
   std::exit(exitCode);
 }
 
-// --- Clipboard
-// ------------------------------------------------------------------------------------
+// --- Clipboard -----------------------------------------------------------------------------------
 
 bool SetClipboardText(std::u16string_view text) {
   if (!TheState().started) return false;

@@ -204,8 +204,7 @@ void ReleaseWorkingFolder() {
 
 void EndProgram(int32_t exitCode) { std::exit(exitCode); }
 
-// --- Clipboard
-// ------------------------------------------------------------------------------------
+// --- Clipboard -----------------------------------------------------------------------------------
 
 bool SetClipboardText(std::u16string_view text) {
   if (!TheState().started || !OpenTheClipboard()) return false;
