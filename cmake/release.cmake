@@ -73,3 +73,6 @@ set(TORNAVELLE_VERSION_COMMAS
 set(TORNAVELLE_HOMEPAGE "https://example.org/tornavelle")
 set(TORNAVELLE_APPSTREAM_ID "org.example.tornavelle")
 set(TORNAVELLE_PUBLISHER "The Tornavelle developers")
+# The licence, as SPDX names it: the Windows version resources and the installer say it.
+set(TORNAVELLE_LICENCE "GPL-3.0-or-later")
+set(TORNAVELLE_LEGAL_COPYRIGHT "Copyright 2026 ${TORNAVELLE_PUBLISHER}. License: ${TORNAVELLE_LICENCE}")

@@ -5,6 +5,11 @@
 ;   STAGE         a folder holding Tornavelle.exe, PrepareUserFolder.exe and shipped\ (the skin
 ;                 and languages)
 ;   ICON          the application's .ico              OUTFILE       the installer to write
+;   LEGAL_COPYRIGHT  the copyright and licence line of the version resources
+;
+; The stage also holds COPYING.txt, the licence, which the installer shows before anything is
+; installed and installs beside the program, and THIRD-PARTY.txt, the notices of the libraries
+; linked into Tornavelle.exe.
 ;
 ; A per-user installation that needs no administrator: the program goes into the user's local
 ; programs folder; the settings, history and language stay in the user's roaming application
@@ -40,13 +45,18 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileDescription" "Tornavelle ${VERSION} setup"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright 2026 ${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${LEGAL_COPYRIGHT}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 
 !insertmacro MUI_PAGE_WELCOME
+; The licence is shown, not asked for: it says what one may do when sharing or changing the
+; program, not what one must accept to use it.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "$(LicenceNote)"
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}/COPYING.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
@@ -71,6 +81,11 @@ LangString SettingsKept ${LANG_FRENCH} "Tornavelle a été supprimé de votre or
 LangString SettingsKept ${LANG_GERMAN} "Tornavelle wurde von Ihrem Computer entfernt.$\r$\n$\r$\nIhre Einstellungen, Ihr Verlauf und Ihre Sprachwahl bleiben in ${USER_FOLDER} für eine spätere Installation erhalten. Löschen Sie diesen Ordner, um auch sie zu entfernen."
 LangString SettingsKept ${LANG_SPANISH} "Tornavelle se ha eliminado de su equipo.$\r$\n$\r$\nSu configuración, su historial y su idioma se conservan en ${USER_FOLDER} para una instalación posterior. Elimine esa carpeta para borrarlos también."
 LangString SettingsKept ${LANG_ITALIAN} "Tornavelle è stato rimosso dal computer.$\r$\n$\r$\nLe impostazioni, la cronologia e la lingua scelta restano in ${USER_FOLDER} per una futura installazione. Elimini quella cartella per cancellarle."
+LangString LicenceNote ${LANG_ENGLISH} "Tornavelle is free software under the GNU General Public License, version 3 or later. You need not accept it to use Tornavelle: it says what you may do when you share or change it."
+LangString LicenceNote ${LANG_FRENCH} "Tornavelle est un logiciel libre, sous la licence publique générale GNU, version 3 ou ultérieure. Vous n'avez pas à l'accepter pour utiliser Tornavelle : elle dit ce que vous pouvez faire en le partageant ou en le modifiant."
+LangString LicenceNote ${LANG_GERMAN} "Tornavelle ist freie Software unter der GNU General Public License, Version 3 oder später. Sie müssen sie nicht annehmen, um Tornavelle zu benutzen: Sie regelt, was Sie beim Weitergeben oder Verändern tun dürfen."
+LangString LicenceNote ${LANG_SPANISH} "Tornavelle es software libre bajo la Licencia Pública General de GNU, versión 3 o posterior. No necesita aceptarla para usar Tornavelle: indica lo que puede hacer al compartirlo o modificarlo."
+LangString LicenceNote ${LANG_ITALIAN} "Tornavelle è software libero, sotto la GNU General Public License, versione 3 o successiva. Non occorre accettarla per usare Tornavelle: indica che cosa può fare condividendolo o modificandolo."
 LangString PrepareFailed ${LANG_ENGLISH} "Your folder ${USER_FOLDER} could not be prepared."
 LangString PrepareFailed ${LANG_FRENCH} "Votre dossier ${USER_FOLDER} n'a pas pu être préparé."
 LangString PrepareFailed ${LANG_GERMAN} "Ihr Ordner ${USER_FOLDER} konnte nicht vorbereitet werden."
@@ -81,6 +96,8 @@ Section "Tornavelle"
   SetOutPath "$INSTDIR"
   File "${STAGE}/Tornavelle.exe"
   File "${STAGE}/PrepareUserFolder.exe"
+  File "${STAGE}/COPYING.txt"
+  File "${STAGE}/THIRD-PARTY.txt"
   ; The skin and languages of this release alone: an upgrade drops what is no longer shipped.
   RMDir /r "$INSTDIR\shipped"
   SetOutPath "$INSTDIR\shipped"
@@ -122,6 +139,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Tornavelle.lnk"
   Delete "$INSTDIR\Tornavelle.exe"
   Delete "$INSTDIR\PrepareUserFolder.exe"
+  Delete "$INSTDIR\COPYING.txt"
+  Delete "$INSTDIR\THIRD-PARTY.txt"
   RMDir /r "$INSTDIR\shipped"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"  ; only when empty: nothing of the user's is ever deleted

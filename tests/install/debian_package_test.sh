@@ -88,7 +88,9 @@ user=(env -i HOME="$home" PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="${DISPLAY:-
 as_user() { "${user[@]}" "$@"; }
 [[ "$(as_user sh -c 'command -v tornavelle')" == /usr/bin/tornavelle ]] || fail "tornavelle is not found on the PATH"
 for program in tornavelle tornavelle-calc; do
-  [[ "$(as_user "$program" --version)" == "$program $version" ]] || fail "$program --version: $(as_user "$program" --version 2>&1)"
+  says=$(as_user "$program" --version 2>&1)
+  [[ "$(head -n1 <<<"$says")" == "$program $version" && "$says" == *GPL-3.0-or-later* ]] ||
+    fail "$program --version does not give its version and licence: $says"
   [[ "$(as_user man -w "$program")" == "/usr/share/man/man1/$program.1.gz" ]] || fail "man finds no page for $program"
 done
 [[ "$(as_user tornavelle-calc --language English '1/0' '2^10')" == "1/0  →  Division by zero

@@ -28,7 +28,8 @@ entry=$prefix/share/applications/tornavelle.desktop
 # One version: both programs, both manual pages and the newest AppStream release.
 for program in tornavelle tornavelle-calc; do
   got=$("$prefix/bin/$program" --version 2>&1)
-  [[ "$got" == "$program $version" ]] || fail "$program --version says \"$got\", not \"$program $version\""
+  [[ "$(head -n1 <<<"$got")" == "$program $version" && "$got" == *GPL-3.0-or-later* ]] ||
+    fail "$program --version says \"$got\", not \"$program $version\" and its licence"
   th=$(grep '^\.TH ' "$prefix/share/man/man1/$program.1")
   [[ "$th" == *"\"Tornavelle $version\""* ]] || fail "$program.1 is not of version $version: $th"
 done

@@ -41,7 +41,7 @@ install() {  # install WHEN: a silent install, which must succeed
 
 # --- A silent install -------------------------------------------------------------------------
 install "first install"
-for file in Tornavelle.exe PrepareUserFolder.exe Uninstall.exe; do
+for file in Tornavelle.exe PrepareUserFolder.exe Uninstall.exe COPYING.txt THIRD-PARTY.txt; do
   [[ -f "$program_folder/$file" ]] || fail "$file is not in $program_folder"
 done
 if ((failures > 0)); then  # nothing else can be checked

@@ -1,6 +1,6 @@
 // A Windows file's version resource against the project's version and publisher, as the
 // Explorer shows them in the file's properties: the numeric file and product versions, and the
-// texts ProductName, ProductVersion, FileVersion and CompanyName.
+// texts ProductName, ProductVersion, FileVersion, CompanyName and LegalCopyright (the licence).
 //   test_version_info <file> <version, as 1.0.0> <publisher>
 #include <windows.h>
 
@@ -70,7 +70,8 @@ int wmain(int argc, wchar_t** argv) {
   } texts[] = {{L"ProductName", "Tornavelle"},
                {L"ProductVersion", version},
                {L"FileVersion", version},
-               {L"CompanyName", publisher}};
+               {L"CompanyName", publisher},
+               {L"LegalCopyright", "Copyright 2026 " + publisher + ". License: GPL-3.0-or-later"}};
   for (const auto& text : texts) {
     wchar_t* value = nullptr;
     const std::wstring path = std::wstring(block) + text.name;

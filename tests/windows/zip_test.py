@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""The Windows zip holds the program and, beside it, the shipped languages and skin exactly as in
-data/, under the same names, those in other scripts included ("Русский.Txt"): each such name
+"""The Windows zip holds the program, its licence and the third-party notices and, beside them,
+the shipped languages and skin exactly as in data/, under the same names, those in other scripts included ("Русский.Txt"): each such name
 stored in UTF-8 with the flag that tells Windows so, since without it Windows reads the name in
 its OEM code page and the language file is lost to the dialog.
     zip_test.py <Tornavelle-win64.zip> <data folder>
@@ -50,8 +50,9 @@ def main():
         for name in sorted(expected.keys() & entries.keys()):
             if archive.read(name) != expected[name]:
                 failures.append(f"{name!r} differs from data/")
-        if f"{ROOT}/Tornavelle.exe" not in entries:
-            failures.append("Tornavelle/Tornavelle.exe is missing")
+        for program_file in ("Tornavelle.exe", "COPYING.txt", "THIRD-PARTY.txt"):
+            if f"{ROOT}/{program_file}" not in entries:
+                failures.append(f"{ROOT}/{program_file} is missing")
     for failure in failures:
         print("FAIL", failure)
     print(f"{len(expected)} shipped files checked, {len(failures)} failures")

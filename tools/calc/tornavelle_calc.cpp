@@ -41,7 +41,14 @@ const char kUsage[] =
     "  --data DIR       the folder holding Lng-Tornavelle (default: the installed languages,\n"
     "                   or the source tree's data when run from a build)\n"
     "  --help, -h       print this help and exit\n"
-    "  --version        print the version and exit\n";
+    "  --version        print the version and the licence, and exit\n";
+
+// What --version says after the version, as GNU programs say it.
+const char kLicenceNotice[] =
+    "Copyright 2026 The Tornavelle developers\n"
+    "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 struct Options {
   bool tsv = false;
@@ -155,6 +162,7 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--version") {
       std::puts("tornavelle-calc " TORNAVELLE_VERSION);
+      std::fputs(kLicenceNotice, stdout);
       return 0;
     } else {
       std::fprintf(stderr, "tornavelle-calc: unknown option %s\n%s", arg.c_str(), kUsage);
