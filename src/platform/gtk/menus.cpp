@@ -74,7 +74,11 @@ gboolean OnMenuKey(GtkWidget*, GdkEventKey* event, gpointer top) {
   if (event->keyval != GDK_KEY_Escape) return FALSE;
   GtkWidget* innermost = InnermostOpen(static_cast<GtkWidget*>(top));
   if (innermost == top) return FALSE;
-  g_signal_emit_by_name(innermost, "move-current", GTK_MENU_DIR_PARENT);
+  // Its entry in the menu above is no longer selected: the submenu goes, the menu above stays.
+  GtkWidget* entry = gtk_menu_get_attach_widget(GTK_MENU(innermost));
+  GtkWidget* above = entry ? gtk_widget_get_parent(entry) : nullptr;
+  if (!above || !GTK_IS_MENU_SHELL(above)) return FALSE;
+  gtk_menu_shell_deselect(GTK_MENU_SHELL(above));
   return TRUE;
 }
 
