@@ -1,14 +1,14 @@
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
 // keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
 // text pasted from the edit menu, the latest answer copied from the empty line, a step repeated
-// on the answer, the keypad's decimal key (also as a layout that gives a comma), the line cleared
-// with Escape and brought back with Ctrl+Z, a press and release on two keys that types nothing,
-// the line copied, Escape in the skin menu's submenu, the light skin chosen from the skin menu,
-// the quit key clicked; the settings
+// on the answer, the keypad's decimal key (also as a layout that gives a comma) and a paste with
+// Shift+Insert, the line cleared with Escape and brought back with Ctrl+Z, a press and release
+// on two keys that types nothing, the line copied (Ctrl+C, Ctrl+Insert), Escape in the skin
+// menu's submenu, the light skin chosen from the skin menu, the quit key clicked; the settings
 // file it saves on the way out holds the calculations, the mode, the line, the skin and the
-// window's new place. A first run, from the
-// language dialog to the new copy it starts; the end of the session, which saves; and a second
-// start in the same folder, which brings the running calculator to the front instead.
+// window's new place. A first run, from the language dialog to the new copy it starts; the end
+// of the session, which saves; and a second start in the same folder, which brings the running
+// calculator to the front instead.
 //   test_windows_gui <Tornavelle.exe> <data folder>
 // As installed: the first scenario alone, with the program and the folder of a Start-menu
 // shortcut (the folder is the user's, prepared by the installer, and stays).
@@ -350,7 +350,12 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     PostMessageW(window, WM_KEYDOWN, VK_DECIMAL, 0);
     PostMessageW(window, WM_CHAR, L',', 0);
     Wait(200);
-    Type(L"5+2");
+    // Shift+Insert pastes, as one line: the line break that ends a copied cell goes.
+    Check(SetClipboard(L"+2\r\n"), "the clipboard took no text");
+    Type(L"5");
+    Send({Key(VK_SHIFT, 0, false), Key(VK_INSERT, 0, false), Key(VK_INSERT, 0, true),
+          Key(VK_SHIFT, 0, true)});
+    Wait(200);
     KeyPress(VK_DECIMAL);
     Type(L"5");
     KeyPress(VK_RETURN);
@@ -367,6 +372,9 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Click(item(kDigitKeys[9]), false, item(kDigitKeys[8]));
     control('C');
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
+    Check(SetClipboard(L"-"), "the clipboard took no text");
+    control(VK_INSERT);
+    Check(ClipboardText() == L"7\u00F72", "Ctrl+Insert did not copy the line");
     // Escape closes the innermost open menu first: the skin menu with its submenu of skins open,
     // then one Escape after the other.
     auto shownMenus = [] {
