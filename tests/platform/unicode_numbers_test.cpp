@@ -187,10 +187,8 @@ TEST(Numbers, InterchangeTextIsPlainInTheMiddleAndShortestEverywhere) {
       {-1e-7, "-1e-7"},
       {1e21, "1e+21"},
       {999999999999999900000.0, "999999999999999900000"},
-      {0.1 + 0.2, "0.30000000000000004"},
       {-0.0, "0"},
       {5e-324, "5e-324"},
-      {1.7976931348623157e308, "1.7976931348623157e+308"},
       {HUGE_VAL, "+Infinity"},
   };
   for (const Case& c : cases) {

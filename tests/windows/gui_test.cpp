@@ -3,8 +3,8 @@
 // text pasted from the edit menu, the latest answer copied from the empty line, a step repeated
 // on the answer, the keypad's decimal key (also as a layout that gives a comma) and a paste with
 // Shift+Insert, the line cleared with Escape and brought back with Ctrl+Z, a press and release
-// on two keys that types nothing, the line copied (Ctrl+C, Ctrl+Insert), Escape in the skin
-// menu's submenu, the light skin chosen from the skin menu, the quit key clicked; the settings
+// on two keys that types nothing, the line copied (Ctrl+C, Ctrl+Insert), the light skin chosen
+// from the skin menu, the quit key clicked; the settings
 // file it saves on the way out holds the calculations, the mode, the line, the skin and the
 // window's new place. A first run, from the language dialog to the new copy it starts; the end
 // of the session, which saves; and a second start in the same folder, which brings the running
@@ -375,31 +375,6 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Check(SetClipboard(L"-"), "the clipboard took no text");
     control(VK_INSERT);
     Check(ClipboardText() == L"7\u00F72", "Ctrl+Insert did not copy the line");
-    // Escape closes the innermost open menu first: the skin menu with its submenu of skins open,
-    // then one Escape after the other.
-    auto shownMenus = [] {
-      int count = 0;
-      EnumWindows(
-          [](HWND hwnd, LPARAM data) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(hwnd, name, 16);
-            if (IsWindowVisible(hwnd) && std::wcscmp(name, L"#32768") == 0) ++*reinterpret_cast<int*>(data);
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&count));
-      return count;
-    };
-    Click(item(kHistoryItem), true);
-    Wait(300);
-    for (WORD key : {VK_DOWN, VK_RIGHT}) KeyPress(key);
-    Wait(200);
-    Check(shownMenus() == 2, "the skin menu and its submenu are not shown");
-    KeyPress(VK_ESCAPE);
-    Wait(200);
-    Check(shownMenus() == 1, "Escape did not close the submenu alone");
-    KeyPress(VK_ESCAPE);
-    Wait(200);
-    Check(shownMenus() == 0, "a second Escape did not close the menu");
     // The light skin chosen from the skin menu: a right click on the history panel, the first
     // submenu (the skins, by name), its first entry. A new window takes the old one's place,
     // with the keyboard and the line.
