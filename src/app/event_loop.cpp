@@ -25,8 +25,6 @@ namespace {
 
 constexpr int32_t kWheelNotch = 120;
 
-// Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
-// old one's timers go with it), and the blink restart of the line it last started from.
 // The line's selection as last seen: a new one goes to the primary selection. A selection made
 // again after it was cleared is offered again, since another program may have taken the primary
 // selection meanwhile; a cleared one stays offered, as other programs leave theirs.
@@ -39,6 +37,8 @@ void OfferNewSelection() {
   if (!seenSelection.empty()) SetPrimarySelectionText(seenSelection);
 }
 
+// Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
+// old one's timers go with it), and the blink restart of the line it last started from.
 bool caretTimerRunning = false;
 WindowHandle caretTimerWindow = 0;
 uint32_t caretTimerRestart = 0;
