@@ -42,11 +42,12 @@ void RunCalculation() {
   line.text.resize(calculation.size());
   line.caret = std::min(line.caret, static_cast<int32_t>(line.text.size()));
   line.anchor = std::min(line.anchor, static_cast<int32_t>(line.text.size()));
-  HistoryEntry& entry = AddHistoryEntry(line.text);
   UseSortKeyOrder();
-  // The answer word stands for the newest calculation before this one.
-  const std::vector<HistoryEntry>& entries = historyList.entries;
-  const std::u16string previous = entries.size() > 1 ? PlainDecimalText(entries[1].answer) : u"0";
+  // The answer word stands for the newest calculation before this one, read before this one
+  // joins the history: "*2" repeated on the answer doubles it every time.
+  const HistoryEntry* before = EntryBeforeNewCalculation();
+  const std::u16string previous = before ? PlainDecimalText(before->answer) : u"0";
+  HistoryEntry entry{line.text, 0.0, u"", 0};
   // "2+3→a" calculates 2+3 and stores its answer in a.
   std::u16string_view beforeArrow = line.text;
   const int32_t memory = FindStoreTarget(line.text, TextOf(kStoreArrowText), &beforeArrow);
@@ -55,12 +56,12 @@ void RunCalculation() {
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;
   if (entry.errorKind == 0 && memory > 0) memories[memory] = entry.answer;
-  if (entry.errorKind == 0) {
-    BuildExactForm(entry);
+  if (entry.errorKind == 0) BuildExactForm(entry);
+  const bool failed = entry.errorKind != 0;
+  AddHistoryEntry(std::move(entry));
+  if (!failed) {
     line.text.clear();
     line.caret = line.anchor = 0;
-  } else {
-    line.text = entry.expression;
   }
   TrimHistory();
   DrawHistory();

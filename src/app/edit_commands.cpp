@@ -20,17 +20,21 @@ std::u16string_view Selection() {
   return std::u16string_view(line.text).substr(size_t(start), size_t(end - start));
 }
 
-// Every digit of a number, as other programs and the calculation line read it; empty for an
-// infinity or NaN, which have no such text. A negative zero is plain 0.
+// Every digit of a number, as the calculation line reads it; empty for an infinity or NaN, which
+// have no such text. A negative zero is plain 0.
 std::u16string NumberText(double value) {
   return std::isfinite(value) ? PlainDecimalText(value + 0.0) : u"";
 }
 
-// The answer of the newest calculation that has one, as every digit of it; empty when there is
-// none.
+// The answer of the newest calculation that has one, as other programs read it; empty when there
+// is none (or it is infinite).
 std::u16string LatestAnswerText() {
   const HistoryEntry* newest = NewestAnswered();
-  return newest ? NumberText(newest->answer) : u"";
+  return newest && std::isfinite(newest->answer) ? InterchangeNumberText(newest->answer) : u"";
+}
+
+bool IsControlCharacter(char16_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
 }  // namespace
@@ -51,7 +55,33 @@ void CutSelection() {
   if (HasSelection() && SetClipboardText(Selection())) DeleteAtCaret(DeleteDirection::kForwards);
 }
 
-void PasteText() { InsertText(GetClipboardText()); }
+std::u16string PastedText(std::u16string_view text) {
+  std::u16string pasted;
+  pasted.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+    pasted.push_back(IsControlCharacter(text[i]) ? u' ' : text[i]);
+  }
+  const size_t first = pasted.find_first_not_of(u' ');
+  if (first == std::u16string::npos) return u"";
+  return pasted.substr(first, pasted.find_last_not_of(u' ') - first + 1);
+}
+
+void PasteText() { InsertText(PastedText(GetClipboardText())); }
+
+void InsertKeyCommand(bool shift, bool control) {
+  if (shift && !control) PasteText();
+  if (control && !shift) CopySelection();
+}
+
+void PastePrimaryAtPointer() {
+  const std::u16string text = PastedText(GetPrimarySelectionText());
+  if (text.empty()) return;
+  PlaceCaretAtPointer();
+  InsertText(text);
+}
+
+std::u16string_view SelectedText() { return HasSelection() ? Selection() : std::u16string_view(); }
 
 void ClearExpression() {
   expressionLine.text.clear();

@@ -12,6 +12,7 @@
 #include "display/expression_line.h"
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
+#include "platform/clipboard.h"
 #include "platform/events.h"
 #include "platform/timers.h"
 #include "settings/settings.h"
@@ -23,6 +24,18 @@ int32_t currentEvent = kEventNone;
 namespace {
 
 constexpr int32_t kWheelNotch = 120;
+
+// The line's selection as last seen: a new one goes to the primary selection. A selection made
+// again after it was cleared is offered again, since another program may have taken the primary
+// selection meanwhile; a cleared one stays offered, as other programs leave theirs.
+std::u16string seenSelection;
+
+void OfferNewSelection() {
+  const std::u16string_view selection = SelectedText();
+  if (selection == seenSelection) return;
+  seenSelection = selection;
+  if (!seenSelection.empty()) SetPrimarySelectionText(seenSelection);
+}
 
 // Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
 // old one's timers go with it), and the blink restart of the line it last started from.
@@ -57,7 +70,12 @@ const KeyRow kKeys[] = {
     {kKeyBackspace, [] { DeleteAtCaret(DeleteDirection::kBackwards); }},
     {kKeyTab, [] { InsertText(TextOf(kTabInsert), {.pass = SpellingPass::kFinal}); }},
     {kKeyEnter, RunCalculation},
-    {kKeyEscape, ClearExpression},
+    // Escape first ends browsing the history, bringing back what was typed before it.
+    {kKeyEscape,
+     [] {
+       if (!EndHistoryBrowsing()) ClearExpression();
+     }},
+    {kKeyInsert, [] { InsertKeyCommand(LastSkinEvent().shift, LastSkinEvent().control); }},
 };
 
 // Typed characters a calculation may hold, and whether each puts the answer word first on an
@@ -112,7 +130,9 @@ void HandleKey(int32_t key) {
   ProcessSkinEvent(next);
   currentEvent = next.code;
   if (next.code == kEventCharacter) {
-    HandleCharacter(static_cast<char16_t>(next.parameter));
+    // The keypad's decimal key gives the layout's decimal sign, a comma in many; a calculation
+    // reads only ".".
+    HandleCharacter(key == kKeyDecimal ? u'.' : static_cast<char16_t>(next.parameter));
     return;
   }
   // A key that gives no character (F5, Insert, Ctrl with a digit): what the poll found came
@@ -175,6 +195,7 @@ bool MayChangeParts(int32_t event) {
     case kEventKeyDown:
     case kEventLeftDown:
     case kEventLeftUp:
+    case kEventMiddleDown:
     case kEventWheel:
     case kEventMenuCommand:
     case kEventAccessibleAction:
@@ -218,12 +239,16 @@ void DispatchSkinEvent() {
   // Only input can change the line; the caret's timer and the pointer's moves, many a second,
   // are not worth a copy of it.
   const bool input = currentEvent == kEventKeyDown || currentEvent == kEventLeftDown ||
-                     currentEvent == kEventLeftUp || currentEvent == kEventWheel ||
-                     currentEvent == kEventMenuCommand || currentEvent == kEventAccessibleAction;
+                     currentEvent == kEventLeftUp || currentEvent == kEventMiddleDown ||
+                     currentEvent == kEventWheel || currentEvent == kEventMenuCommand ||
+                     currentEvent == kEventAccessibleAction;
   if (input) BeginLineEdit();
   HandleItemClick(SkinEventItem());
   HandleWindowEvent(currentEvent);
-  if (input) EndLineEdit();
+  if (input) {
+    EndLineEdit();
+    OfferNewSelection();
+  }
 }
 
 void HandleItemClick(int32_t colour) {
@@ -260,6 +285,9 @@ void HandleWindowEvent(int32_t event) {
         if (LastSkinEvent().code == kEventClose) currentEvent = kEventClose;
       }
       break;
+    case kEventMiddleDown:
+      if (IsSkinItemHot(kExpressionItem)) PastePrimaryAtPointer();
+      break;
     case kEventWheel:
       // One call per event, whatever the number of notches: a whole notch away from the user goes
       // to older entries; anything else, a partial notch included, to newer ones.
@@ -277,6 +305,7 @@ void HandleWindowEvent(int32_t event) {
 
 void ResetEventLoop() {
   currentEvent = kEventNone;
+  seenSelection.clear();
   caretTimerRunning = false;
   caretTimerWindow = 0;
   caretTimerRestart = 0;

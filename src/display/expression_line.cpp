@@ -131,7 +131,7 @@ int32_t PointerXOverLine(const Event& event) {
   const SkinItem* item = FindSkinItem(kExpressionItem);
   if (item == nullptr) return 0;
   WindowHandle window = SkinWindowHandle(item->window);
-  if (event.window == window && event.code >= kEventMouseMove && event.code <= kEventRightUp)
+  if (event.window == window && IsButtonOrMove(event.code))
     return event.x - SkinItemX(kExpressionItem);
   int32_t cursorX = 0, cursorY = 0, left = 0, top = 0;
   GetCursorScreenPosition(&cursorX, &cursorY);
@@ -389,6 +389,14 @@ void PlaceCaretByMouse() {
     // Nothing queued: the release may have gone to another program or a menu.
     if (code == kEventNone && !IsLeftButtonHeld()) return;
   }
+}
+
+void PlaceCaretAtPointer() {
+  ExpressionLine& line = expressionLine;
+  line.caret = HitBoundary(PointerXOverLine(LastSkinEvent()));
+  MoveCaret({.keepAnchor = true});
+  line.anchor = line.caret;
+  DrawExpressionLine();
 }
 
 void DrawExpressionLine() {

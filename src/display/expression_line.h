@@ -65,6 +65,10 @@ void ApplySpellings(SpellingPass pass);
 // request arrives, which LastSkinEvent then holds.
 void PlaceCaretByMouse();
 
+// Puts the caret at the boundary nearest to the pointer of the last event, out of any display
+// name, with nothing selected, and redraws: where a middle click pastes.
+void PlaceCaretAtPointer();
+
 // Draws the line into lineImage, scrolled so that the caret stays in its middle third, with
 // the caret while the item is selected and the selection inverted, and hands it to the item.
 void DrawExpressionLine();

@@ -1,6 +1,7 @@
 #include "display/history_panel.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "display/answer_format.h"
 #include "display/expression_line.h"
@@ -52,9 +53,27 @@ std::u16string FittedAnswer(const HistoryEntry& entry, FontHandle font, int32_t 
   return Fitted(ComposeAnswerLine(bare), font, width);
 }
 
+// What browsing last put in the line: a line that no longer holds it was edited since.
+std::u16string browsedText;
+
 void ShowInLine(const std::u16string& text) {
   expressionLine.text = text;
   expressionLine.caret = expressionLine.anchor = static_cast<int32_t>(text.size());
+}
+
+void ShowBrowsed(const std::u16string& text) {
+  ShowInLine(text);
+  browsedText = text;
+}
+
+// A line edited while browsing is what the user types now: browsing starts over from the newest
+// entry with it saved, so that Page Down comes back to it.
+void KeepEditedLine() {
+  if (historyList.historyCursor > 0 && expressionLine.text != browsedText) {
+    historyList.historyCursor = 0;
+    savedTyping = expressionLine.text;
+    DrawHistory();
+  }
 }
 
 // The current entry's index, or -1 with an empty list; a cursor that lost its entry (the list
@@ -94,15 +113,27 @@ void ForEachShownEntry(Visit visit) {
 
 }  // namespace
 
-HistoryEntry& AddHistoryEntry(std::u16string_view expression) {
+const HistoryEntry* EntryBeforeNewCalculation() {
+  const std::vector<HistoryEntry>& entries = historyList.entries;
+  if (entries.empty()) return nullptr;
+  const bool replaced = !entries[0].expression.empty() && entries[0].errorKind != 0;
+  return replaced ? (entries.size() > 1 ? &entries[1] : nullptr) : &entries[0];
+}
+
+HistoryEntry& AddHistoryEntry(HistoryEntry entry) {
   std::vector<HistoryEntry>& entries = historyList.entries;
   // The sentinel goes in with a list's first calculation, as loading puts it after a stored
   // list: the limit then always drops the oldest real entry, and every entry can be recalled.
   if (entries.empty()) entries.push_back(HistoryEntry());
   const HistoryEntry& newest = entries.front();
-  if (!newest.expression.empty() && (newest.errorKind != 0 || newest.expression == expression))
-    entries.erase(entries.begin());
-  entries.insert(entries.begin(), HistoryEntry{std::u16string(expression), 0.0, u"", 0});
+  // Answers are compared bit for bit: NaN equals itself, and 0 and -0 are told apart as the
+  // panel shows them.
+  const bool same =
+      newest.expression == entry.expression && newest.errorKind == entry.errorKind &&
+      std::bit_cast<uint64_t>(newest.answer) == std::bit_cast<uint64_t>(entry.answer) &&
+      newest.exactForm == entry.exactForm;
+  if (!newest.expression.empty() && (newest.errorKind != 0 || same)) entries.erase(entries.begin());
+  entries.insert(entries.begin(), std::move(entry));
   historyList.historyCursor = 0;
   return entries.front();
 }
@@ -114,6 +145,7 @@ void TrimHistory() {
 }
 
 void HistoryOlder() {
+  KeepEditedLine();
   const int32_t current = Current();
   if (current < 0) return;
   const std::u16string remembered = historyList.entries[size_t(current)].expression;
@@ -121,15 +153,25 @@ void HistoryOlder() {
   if (size_t(current) + 1 >= historyList.entries.size()) return;
   historyList.historyCursor = current + 1;
   DrawHistory();
-  ShowInLine(remembered);
+  ShowBrowsed(remembered);
 }
 
 void HistoryNewer() {
+  KeepEditedLine();
   const int32_t current = Current();
   if (current <= 0) return;
   historyList.historyCursor = current - 1;
   DrawHistory();
-  ShowInLine(current - 1 > 0 ? historyList.entries[size_t(current) - 2].expression : savedTyping);
+  ShowBrowsed(current - 1 > 0 ? historyList.entries[size_t(current) - 2].expression : savedTyping);
+}
+
+bool EndHistoryBrowsing() {
+  if (Current() <= 0) return false;
+  historyList.historyCursor = 0;
+  DrawHistory();
+  ShowInLine(savedTyping);
+  DrawExpressionLine();
+  return true;
 }
 
 void RecallHistoryEntry(size_t index) {
@@ -194,4 +236,5 @@ std::vector<HistoryRows> ShownHistoryRows() {
 void ResetHistoryPanel() {
   historyImage = {};
   savedTyping.clear();
+  browsedText.clear();
 }

@@ -19,19 +19,32 @@ inline constexpr size_t kMaxHistoryEntries = 31;
 extern Image historyImage;
 extern std::u16string savedTyping;
 
-// Puts a new entry for the expression at the front of the list (index 0), replacing the newest
-// entry when that one failed or holds the same expression; the new entry becomes current. An empty
-// list first gets its sentinel, the empty entry that ends every list.
-HistoryEntry& AddHistoryEntry(std::u16string_view expression);
+// The calculation a new one follows, whose answer the answer word stands for: the newest entry,
+// unless it failed (the new calculation replaces it); the sentinel reads as an answer of 0.
+// nullptr with an empty list.
+const HistoryEntry* EntryBeforeNewCalculation();
+
+// Puts a finished calculation at the front of the list (index 0) and makes it current. It
+// replaces the newest entry when that one failed, or when that one is the same calculation
+// (expression, answer, exact form and error): Enter twice on "2+2" keeps one row, but "*2"
+// repeated on the answer keeps every step, each with its own answer. An empty list first gets
+// its sentinel, the empty entry that ends every list.
+HistoryEntry& AddHistoryEntry(HistoryEntry entry);
 
 // Enforces the entry limit and makes the newest entry current.
 void TrimHistory();
 
 // Page Up: the expression of the current entry goes into the line and the next older entry
-// becomes current. Page Down: back one entry, finally to the text typed before browsing.
+// becomes current. Page Down: back one entry, finally to the text typed before browsing. A line
+// edited while browsing is kept as the text typed: browsing starts again from the newest entry.
 // Neither redraws the line (its caret timer does).
 void HistoryOlder();
 void HistoryNewer();
+
+// Escape while browsing: the history is back at its newest entry and the line holds again what
+// was typed before browsing (empty when nothing was); redraws both. False, with nothing
+// changed, when not browsing.
+bool EndHistoryBrowsing();
 
 // Puts the entry's expression in the line in place of its text, caret at the end, and redraws
 // the line; browsing stays where it is. The sentinel and indexes past the list do nothing.

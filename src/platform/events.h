@@ -19,6 +19,8 @@ enum : int32_t {
   kEventLeftUp = 514,         // x, y as above
   kEventRightDown = 516,      // x, y as above
   kEventRightUp = 517,        // x, y as above
+  kEventMiddleDown = 519,     // x, y as above
+  kEventMiddleUp = 520,       // x, y as above
   kEventWheel = 522,          // parameter: signed delta in the high 16 bits, 120 per notch
   kEventMouseLeave = 675,     // the pointer left the window (no button held)
   kEventMenuCommand = 13101,  // parameter: the chosen command number
@@ -49,8 +51,10 @@ enum : int32_t {
   kKeyUp = 38,
   kKeyRight = 39,
   kKeyDown = 40,
+  kKeyInsert = 45,
   kKeyDelete = 46,
-  kKeyPacket = 0xE7,  // a key that only delivers a character (any key without a code of its own)
+  kKeyDecimal = 0x6E,  // the numeric keypad's decimal key, whatever character its layout gives
+  kKeyPacket = 0xE7,   // a key that only delivers a character (any key without a code of its own)
 };
 
 struct Event {
@@ -61,7 +65,15 @@ struct Event {
   // Key and character events: Shift was held when the key went down. Taken with the key, since
   // asking the keyboard later (IsShiftHeld) finds a quick typist's Shift already released.
   bool shift = false;
+  // Key and character events: Ctrl was held when the key went down.
+  bool control = false;
 };
+
+// Whether the event is a pointer move or a button's press or release, which say where the
+// pointer was.
+inline bool IsButtonOrMove(int32_t code) {
+  return code >= kEventMouseMove && code <= kEventMiddleUp;
+}
 
 // The signed wheel delta of a kEventWheel event: 120 for one notch away from the user.
 inline int32_t WheelDelta(const Event& event) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -12,6 +13,9 @@ namespace {
 constexpr int kLastNonZeroDecimal = 1074;
 // Digits before the point of the largest double (about 1.8e308).
 constexpr int kLargestIntegerDigits = 309;
+
+// Where a number exchanged with other programs is written without an exponent.
+constexpr double kSmallestPlainNumber = 1e-6, kLargestPlainNumber = 1e21;
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -111,6 +115,42 @@ std::u16string PlainDecimalText(double value) {
   char buffer[1 + kLargestIntegerDigits + 2 + kLastNonZeroDecimal + 1];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   return std::u16string(buffer, result.ptr);
+}
+
+std::u16string InterchangeNumberText(double value) {
+  if (!std::isfinite(value)) return FormatFixed(value, 0);
+  if (value == 0) return u"0";
+  // The shortest digits that read back, and the place of the first: "d.ddde±x".
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const std::string_view scientific(buffer, result.ptr);
+  const size_t e = scientific.find('e');
+  int exponent = 0;
+  const char* exponentStart = scientific.data() + e + 1;
+  if (*exponentStart == '+') ++exponentStart;  // from_chars takes a "-" only
+  std::from_chars(exponentStart, scientific.data() + scientific.size(), exponent);
+  const std::string_view sign = value < 0 ? "-" : "";
+  std::string digits;
+  for (char c : scientific.substr(sign.size(), e - sign.size()))
+    if (c != '.') digits += c;
+  std::string text(sign);
+  const double size = std::fabs(value);
+  if (size >= kSmallestPlainNumber && size < kLargestPlainNumber) {
+    // Written out, as those digits and zeros: 1e20 is a 1 and twenty zeros, never the binary
+    // value's own digits.
+    if (exponent < 0) {
+      text += "0." + std::string(size_t(-exponent - 1), '0') + digits;
+    } else if (size_t(exponent) + 1 >= digits.size()) {
+      text += digits + std::string(size_t(exponent) + 1 - digits.size(), '0');
+    } else {
+      text += digits.substr(0, size_t(exponent) + 1) + "." + digits.substr(size_t(exponent) + 1);
+    }
+  } else {
+    text += digits.substr(0, 1);
+    if (digits.size() > 1) text += "." + digits.substr(1);
+    text += (exponent < 0 ? "e-" : "e+") + std::to_string(std::abs(exponent));
+  }
+  return std::u16string(text.begin(), text.end());
 }
 
 std::string FormatFixedAscii(double value, int decimals) {

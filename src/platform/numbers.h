@@ -20,6 +20,13 @@ std::string ShortestDoubleText(double value);
 // whose reader knows no exponent. Infinities and NaN are written as FormatFixed writes them.
 std::u16string PlainDecimalText(double value);
 
+// The shortest text that reads back to the same double, as spreadsheets and programming
+// languages write and read numbers: plain from 1e-6 up to below 1e21 ("0.000001",
+// "123456789012345680000"), with an exponent outside ("1e-7", "3.333333333333333e-21",
+// "7.257415615307994e+306"); "0" for both zeros. Infinities and NaN are written as FormatFixed
+// writes them.
+std::u16string InterchangeNumberText(double value);
+
 // Fixed-point text of the exact binary value rounded to nearest, ties to even, with the given
 // number of digits after ".", "-" before negatives (and before a negative zero), no grouping,
 // whatever the process's locale. -1 decimals means 10; fewer than -1 means none.

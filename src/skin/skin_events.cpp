@@ -134,7 +134,7 @@ void ProcessSkinEvent(const Event& event) {
   // the pointer's place now is what counts then.
   const bool dragging = std::any_of(skinWindows.begin(), skinWindows.end(),
                                     [](const SkinWindow& record) { return record.dragX >= 0; });
-  if (!dragging && event.code >= kEventMouseMove && event.code <= kEventRightUp) {
+  if (!dragging && IsButtonOrMove(event.code)) {
     for (const SkinWindow& record : skinWindows) {
       int32_t left = 0, top = 0;
       if (event.window == record.windowHandle &&

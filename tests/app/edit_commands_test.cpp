@@ -37,7 +37,7 @@ TEST_F(EditCommandsTest, CopyCutPasteAndClear) {
       {"paste of no text still deletes the selection", u"1+2", 1, 3, std::nullopt, false, PasteText, u"1", 1, 1, std::nullopt},
       {"paste of a locked clipboard inserts nothing", u"1+2", 3, 3, u"7", true, PasteText, u"1+2", 3, 3, u"7"},
       {"paste never brings the answer word", u"", 0, 0, u"+3", false, PasteText, u"+3", 2, 2, u"+3"},
-      {"paste keeps line breaks and any character", u"", 0, 0, u"1\n2é", false, PasteText, u"1\n2é", 4, 4, u"1\n2é"},
+      {"paste makes line breaks blanks and keeps any other character", u"", 0, 0, u"1\n2é", false, PasteText, u"1 2é", 4, 4, u"1\n2é"},
       {"clear empties the line", u"1+2", 1, 2, u"x", false, ClearExpression, u"", 0, 0, u"x"},
   };
   for (const Case& c : cases) {

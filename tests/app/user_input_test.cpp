@@ -13,6 +13,7 @@
 #include "app/menus.h"
 #include "engine/evaluator.h"
 #include "platform/input.h"
+#include "platform/numbers.h"
 #include "settings/settings.h"
 #include "skin/item_colours.h"
 
@@ -304,6 +305,119 @@ TEST_F(UserInputTest, ClicksOnHistoryEntries) {
   PressAndRelease(row(4), row(4));
   Key(kKeyEnter);
   EXPECT_EQ(historyList.entries[0].answer, std::sqrt(2.0));
+}
+
+// What a user meets in the first minutes, played key by key on an empty line and a history of
+// one calculation (5×5 = 25): the line, the history's answers newest first and where browsing
+// stands, the clipboard and the primary selection afterwards.
+TEST_F(UserInputTest, EverydayHabits) {
+  enum Do { kEnter, kPageUp, kPageDown, kEscape, kLeftSelect, kCtrlV, kCtrlC, kShiftInsert,
+            kCtrlInsert, kNumpadComma, kMiddleClickLeft, kMiddleClickOutside };
+  struct Step {
+    Do key;
+    const char16_t* typed = nullptr;  // typed before the key, when not null
+  };
+  struct Case {
+    const char* name;
+    const char16_t* clipboard;
+    const char16_t* primary;
+    std::vector<Step> steps;
+    const char16_t* line;
+    const char* answers;
+    int32_t cursor;
+    const char16_t* clipboardAfter;
+    const char16_t* primaryAfter;
+  } cases[] = {
+      // The answer word reads the answer before this calculation joins the history.
+      {"a step repeated on the answer", u"", u"",
+       {{kEnter, u"2"}, {kEnter, u"*2"}, {kEnter, u"*2"}, {kEnter, u"*2"}}, u"", "16 8 4 2 25", 0,
+       u"", u""},
+      {"a calculation repeated is one row", u"", u"", {{kEnter, u"2+2"}, {kEnter, u"2+2"}}, u"",
+       "4 25", 0, u"", u""},
+      {"the answer word after a failure", u"", u"", {{kEnter, u"2+"}, {kEscape}, {kEnter, u"+1"}},
+       u"", "26 25", 0, u"", u""},
+      {"a large answer copied as other programs read it", u"", u"", {{kEnter, u"170!"}, {kCtrlC}},
+       u"", "7.257415615307994e+306 25", 0, u"7.257415615307994e+306", u""},
+      // Pastes are one line, without blanks at the ends.
+      {"a number with its line break", u"42\r\n", u"", {{kCtrlV}}, u"42", "25", 0, u"42\r\n",
+       u""},
+      {"breaks, tabs and controls inside", u"\t1\r\n+\x01\n2\u2028", u"", {{kCtrlV}}, u"1 +  2",
+       "25", 0, u"\t1\r\n+\x01\n2\u2028", u""},
+      {"shift+insert pastes", u"7\n", u"", {{kShiftInsert, u"1+"}}, u"1+7", "25", 0, u"7\n", u""},
+      {"ctrl+insert copies", u"", u"", {{kCtrlInsert, u"1+2"}}, u"1+2", "25", 0, u"1+2", u""},
+      // The keypad's decimal key types a point whatever its layout gives.
+      {"the keypad's comma", u"", u"", {{kNumpadComma, u"1"}, {kEnter, u"5+1"}}, u"", "2.5 25", 0,
+       u"", u""},
+      // Escape ends browsing: the line typed before comes back, and nothing typed is lost.
+      {"escape after page up", u"", u"", {{kPageUp}, {kEscape}, {kPageUp, u"7+"}, {kPageDown}},
+       u"7+", "25", 0, u"", u""},
+      {"escape brings back what was typed", u"", u"", {{kPageUp, u"8-"}, {kEscape}}, u"8−", "25",
+       0, u"", u""},
+      {"a recalled line edited is kept", u"", u"",
+       {{kPageUp}, {kPageUp, u"+1"}, {kPageDown}, {kPageDown}}, u"5×5+1", "25", 0, u"", u""},
+      // The line's selection is the primary selection; a middle click pastes it at the pointer.
+      {"a selection fills the primary selection", u"", u"old",
+       {{kLeftSelect, u"12"}, {kLeftSelect}}, u"12", "25", 0, u"", u"12"},
+      {"a middle click pastes at the pointer", u"", u"9\n", {{kMiddleClickLeft, u"1+"}}, u"91+",
+       "25", 0, u"", u"9\n"},
+      {"a middle click elsewhere does nothing", u"", u"9", {{kMiddleClickOutside, u"1+"}}, u"1+",
+       "25", 0, u"", u"9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetExpressionLine();
+    ResetHistoryPanel();
+    lineImage = MakeImage(SkinItemWidth(kExpressionItem), SkinItemHeight(kExpressionItem));
+    historyImage = MakeImage(SkinItemWidth(kHistoryItem), SkinItemHeight(kHistoryItem));
+    historyList.entries = {{u"5×5", 25, u"", 0}, {}};
+    historyList.historyCursor = 0;
+    SetOffscreenClipboard(std::u16string(c.clipboard));
+    SetOffscreenPrimarySelection(c.primary);
+    MoveSkinWindow(0, 100, 100);
+    for (const Step& step : c.steps) {
+      if (step.typed) Type(step.typed);
+      switch (step.key) {
+        case kEnter: Key(kKeyEnter, 13); break;
+        case kPageUp: Key(kKeyPageUp); break;
+        case kPageDown: Key(kKeyPageDown); break;
+        case kEscape: Key(kKeyEscape, 27); break;
+        case kLeftSelect:
+          OffscreenHoldShift(true);
+          Key(kKeyLeft);
+          OffscreenHoldShift(false);
+          break;
+        case kCtrlV: Control('V'); break;
+        case kCtrlC: Control('C'); break;
+        case kShiftInsert:
+          OffscreenHoldShift(true);
+          Key(kKeyInsert);
+          OffscreenHoldShift(false);
+          break;
+        case kCtrlInsert:
+          OffscreenHoldControl(true);
+          Key(kKeyInsert);
+          OffscreenHoldControl(false);
+          break;
+        case kNumpadComma: Key(kKeyDecimal, u','); break;
+        case kMiddleClickLeft:
+        case kMiddleClickOutside: {
+          const auto [x, y] = Centre(step.key == kMiddleClickLeft ? kExpressionItem : kHistoryItem);
+          const int32_t left = x - SkinItemWidth(kExpressionItem) / 2 + 1;
+          OffscreenClick(step.key == kMiddleClickLeft ? left : x, y, MouseButton::kMiddle);
+          Pump();
+          break;
+        }
+      }
+    }
+    EXPECT_EQ(Utf16ToUtf8(expressionLine.text), Utf16ToUtf8(c.line));
+    std::string answers;
+    for (const HistoryEntry& entry : historyList.entries)
+      if (!entry.expression.empty()) answers += (answers.empty() ? "" : " ") + ShortestDoubleText(entry.answer);
+    EXPECT_EQ(answers, c.answers);
+    EXPECT_EQ(historyList.historyCursor, c.cursor);
+    EXPECT_EQ(Utf16ToUtf8(OffscreenClipboard().value_or(u"-")), Utf16ToUtf8(c.clipboardAfter));
+    EXPECT_EQ(Utf16ToUtf8(OffscreenPrimarySelection()), Utf16ToUtf8(c.primaryAfter));
+  }
 }
 
 }  // namespace

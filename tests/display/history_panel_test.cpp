@@ -25,8 +25,8 @@ std::vector<HistoryEntry> Entries(std::initializer_list<const char16_t*> express
 }
 
 // A calculation as the history sees it: the entry goes in, then the limit applies.
-void Calculate(const std::u16string& expression, int32_t errorKind = 0) {
-  AddHistoryEntry(expression).errorKind = errorKind;
+void Calculate(const std::u16string& expression, int32_t errorKind = 0, double answer = 0) {
+  AddHistoryEntry({expression, answer, u"", errorKind});
   TrimHistory();
 }
 
@@ -59,11 +59,22 @@ TEST_F(HistoryPanelTest, PageUpAndDownBrowseAndComeBackToWhatWasTyped) {
 }
 
 TEST_F(HistoryPanelTest, EntriesAreReplacedAndTrimmed) {
-  Calculate(u"1+1");
-  Calculate(u"1+1");  // the same again: one entry
-  Calculate(u"1/0", 2);
-  Calculate(u"2+2");  // replaces the failed one
-  EXPECT_EQ(Expressions(), "2+2|1+1||");  // with the sentinel its first calculation brought
+  // Rows merge only when the whole calculation is the same: a repeat that gives another answer
+  // (the answer word's step, a memory that changed) is a new row.
+  struct Row {
+    const char16_t* expression;
+    int32_t errorKind;
+    double answer;
+  };
+  const Row rows[] = {
+      {u"1+1", 0, 2}, {u"1+1", 0, 2},  // the same again: one entry
+      {u"1/0", 2, 0}, {u"2+2", 0, 4},  // replaces the failed one
+      {u"ans*2", 0, 8}, {u"ans*2", 0, 16}, {u"ans*2", 0, 32},
+      {u"ans*0", 0, 0}, {u"ans*0", 0, -0.0},  // a sign the panel shows
+      {u"z", 3, 0}, {u"z", 3, 0},             // a failure repeated stays one row
+  };
+  for (const Row& row : rows) Calculate(row.expression, row.errorKind, row.answer);
+  EXPECT_EQ(Expressions(), "z|ans*0|ans*0|ans*2|ans*2|ans*2|2+2|1+1||");
 
   // A loaded list ends with its sentinel; the 32nd entry pushes out the oldest real one.
   historyList.entries.clear();

@@ -173,4 +173,33 @@ TEST(Numbers, PlainDecimalTextHasNoExponentAndReadsBack) {
   }
 }
 
+// Numbers for other programs: plain from 1e-6 up to below 1e21, an exponent outside, always
+// the shortest text that reads back.
+TEST(Numbers, InterchangeTextIsPlainInTheMiddleAndShortestEverywhere) {
+  struct Case {
+    double value;
+    const char* text;
+  } cases[] = {
+      {7.257415615307994e306, "7.257415615307994e+306"},  // 170!
+      {1.0 / 3 * 1e-20, "3.333333333333333e-21"},
+      {1e-6, "0.000001"},
+      {9.99e-7, "9.99e-7"},
+      {-1e-7, "-1e-7"},
+      {1e21, "1e+21"},
+      {999999999999999900000.0, "999999999999999900000"},
+      {-0.0, "0"},
+      {5e-324, "5e-324"},
+      {HUGE_VAL, "+Infinity"},
+  };
+  for (const Case& c : cases) {
+    const std::u16string text = InterchangeNumberText(c.value);
+    EXPECT_EQ(Utf16ToUtf8(text), c.text);
+    if (std::isfinite(c.value)) {
+      size_t consumed = 0;
+      EXPECT_EQ(ReadLeadingDouble(text, &consumed), c.value) << c.text;
+      EXPECT_EQ(consumed, text.size()) << c.text;
+    }
+  }
+}
+
 }  // namespace

@@ -1,12 +1,14 @@
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
 // keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
-// text pasted from the edit menu, the latest answer copied from the empty line, the line cleared
-// with Escape and brought back with Ctrl+Z, a press and release on two keys that types nothing,
-// the line copied, the light skin chosen from the skin menu, the quit key clicked; the settings
+// text pasted from the edit menu, the latest answer copied from the empty line, a step repeated
+// on the answer, the keypad's decimal key (also as a layout that gives a comma) and a paste with
+// Shift+Insert, the line cleared with Escape and brought back with Ctrl+Z, a press and release
+// on two keys that types nothing, the line copied (Ctrl+C, Ctrl+Insert), the light skin chosen
+// from the skin menu, the quit key clicked; the settings
 // file it saves on the way out holds the calculations, the mode, the line, the skin and the
-// window's new place. A first run, from the
-// language dialog to the new copy it starts; the end of the session, which saves; and a second
-// start in the same folder, which brings the running calculator to the front instead.
+// window's new place. A first run, from the language dialog to the new copy it starts; the end
+// of the session, which saves; and a second start in the same folder, which brings the running
+// calculator to the front instead.
 //   test_windows_gui <Tornavelle.exe> <data folder>
 // As installed: the first scenario alone, with the program and the folder of a Start-menu
 // shortcut (the folder is the user's, prepared by the installer, and stays).
@@ -333,6 +335,32 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     // On the empty line Ctrl+C copies the latest answer, as a number other programs read.
     control('C');
     Check(ClipboardText() == L"20", "Ctrl+C on an empty line did not copy the latest answer");
+    // A step repeated on the answer takes the newest answer each time: 2, 4, 8, 16.
+    Type(L"2");
+    KeyPress(VK_RETURN);
+    for (int step = 0; step < 3; ++step) {
+      Type(L"*2");
+      KeyPress(VK_RETURN);
+    }
+    control('C');
+    Check(ClipboardText() == L"16", "*2 repeated on the answer did not give 16");
+    // The keypad's decimal key types a point: as a German layout sends it (its own key code,
+    // then a comma), and as the keyboard here does.
+    Type(L"1");
+    PostMessageW(window, WM_KEYDOWN, VK_DECIMAL, 0);
+    PostMessageW(window, WM_CHAR, L',', 0);
+    Wait(200);
+    // Shift+Insert pastes, as one line: the line break that ends a copied cell goes.
+    Check(SetClipboard(L"+2\r\n"), "the clipboard took no text");
+    Type(L"5");
+    Send({Key(VK_SHIFT, 0, false), Key(VK_INSERT, 0, false), Key(VK_INSERT, 0, true),
+          Key(VK_SHIFT, 0, true)});
+    Wait(200);
+    KeyPress(VK_DECIMAL);
+    Type(L"5");
+    KeyPress(VK_RETURN);
+    control('C');
+    Check(ClipboardText() == L"4", "the keypad's decimal key did not type a point");
     // A line left to be saved: cleared with Escape, the clearing undone, redone with
     // Ctrl+Shift+Z and undone again; a press on 9 released over 8 types nothing. Copied with
     // Ctrl+C: with nothing selected, the whole line.
@@ -344,6 +372,9 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
     Click(item(kDigitKeys[9]), false, item(kDigitKeys[8]));
     control('C');
     Check(ClipboardText() == L"7\u00F72", "Ctrl+C did not copy the line");
+    Check(SetClipboard(L"-"), "the clipboard took no text");
+    control(VK_INSERT);
+    Check(ClipboardText() == L"7\u00F72", "Ctrl+Insert did not copy the line");
     // The light skin chosen from the skin menu: a right click on the history panel, the first
     // submenu (the skins, by name), its first entry. A new window takes the old one's place,
     // with the keyboard and the line.
@@ -370,11 +401,13 @@ void CalculationsAndQuit(const fs::path& program, const fs::path& folder) {
   std::string saved = Content(folder / "Tornavelle.tvnp");
   // The history keeps the calculation and its answer; the line keeps what was being typed.
   const std::string expected[] = {
-      "Reponse4Operation = 2+3\xC3\x97" "4", "Reponse4Valeur = 14",
-      "Reponse3Operation = 9\xC3\x97" "8", "Reponse3Valeur = 72",
-      "Reponse2Operation = sin(90)", "Reponse2Valeur = 1",
-      "Reponse1Operation = 6\xC3\x97" "7\r\n", "Reponse1Valeur = 42",
-      "Reponse0Operation = 5\xC3\x97\xE2\x88\x9A(16)", "Reponse0Valeur = 20",
+      "Reponse9Operation = 2+3\xC3\x97" "4", "Reponse9Valeur = 14",
+      "Reponse8Operation = 9\xC3\x97" "8", "Reponse8Valeur = 72",
+      "Reponse7Operation = sin(90)", "Reponse7Valeur = 1",
+      "Reponse6Operation = 6\xC3\x97" "7\r\n", "Reponse6Valeur = 42",
+      "Reponse5Operation = 5\xC3\x97\xE2\x88\x9A(16)", "Reponse5Valeur = 20",
+      "Reponse4Valeur = 2\r\n", "Reponse3Valeur = 4\r\n", "Reponse2Valeur = 8\r\n",
+      "Reponse1Valeur = 16\r\n", "Reponse0Operation = 1.5+2.5\r\n", "Reponse0Valeur = 4\r\n",
       "Operation = 7\xC3\xB7" "2", "Mode = 2", "Apparence = Clair\r\n",
       "Fenetre x = " + std::to_string(startLeft - 100), "Fenetre y = " + std::to_string(startTop - 50)};
   for (const std::string& line : expected)

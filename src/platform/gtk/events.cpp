@@ -49,12 +49,14 @@ gboolean OnButtonPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
   if (event->type != GDK_BUTTON_PRESS) return TRUE;
   if (event->button == GDK_BUTTON_PRIMARY) PostMouse(widget, kEventLeftDown, event->x, event->y);
   if (event->button == GDK_BUTTON_SECONDARY) PostMouse(widget, kEventRightDown, event->x, event->y);
+  if (event->button == GDK_BUTTON_MIDDLE) PostMouse(widget, kEventMiddleDown, event->x, event->y);
   return TRUE;
 }
 
 gboolean OnButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer) {
   if (event->button == GDK_BUTTON_PRIMARY) PostMouse(widget, kEventLeftUp, event->x, event->y);
   if (event->button == GDK_BUTTON_SECONDARY) PostMouse(widget, kEventRightUp, event->x, event->y);
+  if (event->button == GDK_BUTTON_MIDDLE) PostMouse(widget, kEventMiddleUp, event->x, event->y);
   return TRUE;
 }
 
@@ -181,7 +183,7 @@ int32_t VirtualKeyOf(const GdkEventKey* event) {
     case GDK_KEY_Down:
     case GDK_KEY_KP_Down: return kKeyDown;
     case GDK_KEY_Insert:
-    case GDK_KEY_KP_Insert: return 45;
+    case GDK_KEY_KP_Insert: return kKeyInsert;
     case GDK_KEY_Delete:
     case GDK_KEY_KP_Delete: return kKeyDelete;
     case GDK_KEY_Menu: return 0x5D;
@@ -190,7 +192,7 @@ int32_t VirtualKeyOf(const GdkEventKey* event) {
     case GDK_KEY_KP_Add: return 0x6B;
     case GDK_KEY_KP_Subtract: return 0x6D;
     case GDK_KEY_KP_Decimal:
-    case GDK_KEY_KP_Separator: return 0x6E;
+    case GDK_KEY_KP_Separator: return kKeyDecimal;
     case GDK_KEY_KP_Divide: return 0x6F;
     default: break;
   }
@@ -252,7 +254,7 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
   // A dead key waits for the next key to make its character; alone it is no key press.
   if (filtered && characters.empty()) return TRUE;
   const bool shift = (event->state & GDK_SHIFT_MASK) != 0;
-  PostEvent({kEventKeyDown, record->handle, uint32_t(VirtualKeyOf(event)), 0, 0, shift});
+  PostEvent({kEventKeyDown, record->handle, uint32_t(VirtualKeyOf(event)), 0, 0, shift, control});
   if (characters.empty()) {
     char16_t c = control ? ControlCharacterOf(event) : PlainCharacterOf(event->keyval);
     if (c != 0) characters.push_back(c);
@@ -263,8 +265,8 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
   for (size_t i = 0; i < characters.size(); ++i) {
     char16_t c = characters[i];
     if (i > 0 && !(c >= 0xDC00 && c <= 0xDFFF))
-      PostEvent({kEventKeyDown, record->handle, uint32_t(kKeyPacket), 0, 0, shift});
-    PostEvent({kEventCharacter, record->handle, c, 0, 0, shift});
+      PostEvent({kEventKeyDown, record->handle, uint32_t(kKeyPacket), 0, 0, shift, control});
+    PostEvent({kEventCharacter, record->handle, c, 0, 0, shift, control});
   }
   return TRUE;
 }

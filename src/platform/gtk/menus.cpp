@@ -1,4 +1,6 @@
 // Popup menus as GtkMenus, shown modally at the pointer in a nested main loop.
+#include <gdk/gdkkeysyms.h>
+
 #include <map>
 #include <optional>
 #include <string>
@@ -53,6 +55,33 @@ void OnActivate(GtkMenuItem*, gpointer command) { chosenCommand = GPOINTER_TO_IN
 
 void OnMenuGone(GtkWidget*, gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop)); }
 
+// The innermost menu shown under the top one: the submenu of the selected entry, as deep as
+// submenus are open.
+GtkWidget* InnermostOpen(GtkWidget* top) {
+  GtkWidget* menu = top;
+  for (;;) {
+    GtkWidget* item = gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu));
+    GtkWidget* submenu = item ? gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)) : nullptr;
+    if (!submenu || !gtk_widget_get_mapped(submenu)) return menu;
+    menu = submenu;
+  }
+}
+
+// Escape closes one level, as the Left key does: GTK's own Escape closes every level at once.
+// Whichever menu the key reaches (a submenu opened by the pointer leaves the keyboard with its
+// parent), the innermost open one closes.
+gboolean OnMenuKey(GtkWidget*, GdkEventKey* event, gpointer top) {
+  if (event->keyval != GDK_KEY_Escape) return FALSE;
+  GtkWidget* innermost = InnermostOpen(static_cast<GtkWidget*>(top));
+  if (innermost == top) return FALSE;
+  // Its entry in the menu above is no longer selected: the submenu goes, the menu above stays.
+  GtkWidget* entry = gtk_menu_get_attach_widget(GTK_MENU(innermost));
+  GtkWidget* above = entry ? gtk_widget_get_parent(entry) : nullptr;
+  if (!above || !GTK_IS_MENU_SHELL(above)) return FALSE;
+  gtk_menu_shell_deselect(GTK_MENU_SHELL(above));
+  return TRUE;
+}
+
 }  // namespace
 
 void DestroyAllMenus() {
@@ -70,6 +99,7 @@ bool NewPopupMenu(int32_t menu) {
   MenuRecord record;
   record.menu = GTK_WIDGET(g_object_ref_sink(gtk_menu_new()));
   record.columns = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
+  g_signal_connect(record.menu, "key-press-event", G_CALLBACK(OnMenuKey), record.menu);
   Menus()[menu] = record;
   return true;
 }
@@ -81,6 +111,7 @@ bool BeginSubmenu(int32_t menu, std::u16string_view title) {
   gtk_container_add(GTK_CONTAINER(item), PlainLabel(Utf16ToUtf8(title)));
   Append(*record, item);
   record->submenu = gtk_menu_new();
+  g_signal_connect(record->submenu, "key-press-event", G_CALLBACK(OnMenuKey), record->menu);
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), record->submenu);
   if (record->submenuColumns) g_object_unref(record->submenuColumns);
   record->submenuColumns = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);

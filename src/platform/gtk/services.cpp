@@ -54,6 +54,23 @@ void OnClipboardCleared(GtkClipboard*, gpointer text) {
   TheState().ownsClipboard = false;
 }
 
+void OnPrimaryCleared(GtkClipboard*, gpointer text) { delete static_cast<std::string*>(text); }
+
+// Offers the text on the selection in every text format; false when it cannot be taken.
+bool OfferText(GtkClipboard* clipboard, std::u16string_view text, GtkClipboardClearFunc cleared) {
+  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
+  gtk_target_list_add_text_targets(list, 0);
+  gint count = 0;
+  GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
+  gtk_target_list_unref(list);
+  auto* utf8 = new std::string(Utf16ToUtf8(text));
+  bool taken = gtk_clipboard_set_with_data(clipboard, targets, guint(count), OnClipboardRequest,
+                                           cleared, utf8);
+  gtk_target_table_free(targets, count);
+  if (!taken) delete utf8;
+  return taken;
+}
+
 // A pending read of another program's clipboard. When the wait gives up, the answer may still
 // come; the callback then only frees the record.
 struct ClipboardRead {
@@ -362,28 +379,17 @@ void EndProgram(int32_t exitCode) {
 bool SetClipboardText(std::u16string_view text) {
   if (!TheState().started) return false;
   GtkClipboard* clipboard = Clipboard();
-  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
-  gtk_target_list_add_text_targets(list, 0);
-  gint count = 0;
-  GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
-  gtk_target_list_unref(list);
-  auto* utf8 = new std::string(Utf16ToUtf8(text));
-  bool taken = gtk_clipboard_set_with_data(clipboard, targets, guint(count), OnClipboardRequest,
-                                           OnClipboardCleared, utf8);
-  gtk_target_table_free(targets, count);
-  if (!taken) {
-    delete utf8;
-    return false;
-  }
+  if (!OfferText(clipboard, text, OnClipboardCleared)) return false;
   gtk_clipboard_set_can_store(clipboard, nullptr, 0);
   TheState().ownsClipboard = true;
   return true;
 }
 
-std::u16string GetClipboardText() {
-  if (!TheState().started) return {};
+namespace {
+
+std::u16string ReadText(GtkClipboard* clipboard) {
   auto* read = new ClipboardRead;
-  gtk_clipboard_request_text(Clipboard(), OnClipboardText, read);
+  gtk_clipboard_request_text(clipboard, OnClipboardText, read);
   // Events that arrive meanwhile are queued for the program as usual.
   RunMainLoopUntil(kClipboardAnswerMs, [read] { return read->done; });
   if (!read->done) {
@@ -393,6 +399,21 @@ std::u16string GetClipboardText() {
   std::u16string text = std::move(read->text);
   delete read;
   return text;
+}
+
+}  // namespace
+
+std::u16string GetClipboardText() {
+  return TheState().started ? ReadText(Clipboard()) : std::u16string();
+}
+
+bool SetPrimarySelectionText(std::u16string_view text) {
+  return TheState().started &&
+         OfferText(gtk_clipboard_get(GDK_SELECTION_PRIMARY), text, OnPrimaryCleared);
+}
+
+std::u16string GetPrimarySelectionText() {
+  return TheState().started ? ReadText(gtk_clipboard_get(GDK_SELECTION_PRIMARY)) : std::u16string();
 }
 
 // The system says which language the user reads, whatever backend asks.

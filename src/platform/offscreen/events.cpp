@@ -180,9 +180,32 @@ void OffscreenMoveMouse(int32_t screenX, int32_t screenY) {
   PostMouse(kEventMouseMove, MouseTarget());
 }
 
+namespace {
+
+bool& HeldFlag(MouseButton button) {
+  State& s = TheState();
+  switch (button) {
+    case MouseButton::kLeft: return s.leftHeld;
+    case MouseButton::kRight: return s.rightHeld;
+    case MouseButton::kMiddle: break;
+  }
+  return s.middleHeld;
+}
+
+int32_t ButtonEvent(MouseButton button, bool down) {
+  switch (button) {
+    case MouseButton::kLeft: return down ? kEventLeftDown : kEventLeftUp;
+    case MouseButton::kRight: return down ? kEventRightDown : kEventRightUp;
+    case MouseButton::kMiddle: break;
+  }
+  return down ? kEventMiddleDown : kEventMiddleUp;
+}
+
+}  // namespace
+
 void OffscreenPressButton(MouseButton button) {
   State& s = TheState();
-  bool& held = button == MouseButton::kLeft ? s.leftHeld : s.rightHeld;
+  bool& held = HeldFlag(button);
   if (held) return;
   held = true;
   WindowHandle target = MouseTarget();
@@ -191,7 +214,7 @@ void OffscreenPressButton(MouseButton button) {
     s.grab = target;
     SetWindowShown(target, true);  // a click raises and activates the window
   }
-  PostMouse(button == MouseButton::kLeft ? kEventLeftDown : kEventRightDown, target);
+  PostMouse(ButtonEvent(button, true), target);
 }
 
 namespace {
@@ -199,10 +222,10 @@ namespace {
 // Whether a button was held and now is not; the grab ends with the last button.
 bool LiftButton(MouseButton button) {
   State& s = TheState();
-  bool& held = button == MouseButton::kLeft ? s.leftHeld : s.rightHeld;
+  bool& held = HeldFlag(button);
   if (!held) return false;
   held = false;
-  if (!s.leftHeld && !s.rightHeld) s.grab = 0;
+  if (!s.leftHeld && !s.rightHeld && !s.middleHeld) s.grab = 0;
   return true;
 }
 
@@ -212,7 +235,7 @@ void OffscreenReleaseButton(MouseButton button) {
   State& s = TheState();
   WindowHandle target = MouseTarget();
   if (!LiftButton(button)) return;
-  PostMouse(button == MouseButton::kLeft ? kEventLeftUp : kEventRightUp, target);
+  PostMouse(ButtonEvent(button, false), target);
   // The grab is over: a window the pointer was dragged out of learns that it left.
   WindowHandle under = s.grab ? s.pointerWindow : OffscreenWindowAt(s.cursorX, s.cursorY);
   if (s.pointerWindow != under && FindRecord(s.pointerWindow))
@@ -236,9 +259,9 @@ void OffscreenTurnWheel(int32_t delta) {
 void OffscreenPressKey(int32_t virtualKey, char16_t character) {
   WindowHandle window = TheState().foreground;
   if (!window) return;
-  const bool shift = TheState().shiftHeld;
-  PostEvent({kEventKeyDown, window, static_cast<uint32_t>(virtualKey), 0, 0, shift});
-  if (character != 0) PostEvent({kEventCharacter, window, character, 0, 0, shift});
+  const bool shift = TheState().shiftHeld, control = TheState().controlHeld;
+  PostEvent({kEventKeyDown, window, static_cast<uint32_t>(virtualKey), 0, 0, shift, control});
+  if (character != 0) PostEvent({kEventCharacter, window, character, 0, 0, shift, control});
 }
 
 void OffscreenType(std::u16string_view text) {
@@ -255,6 +278,7 @@ void OffscreenType(std::u16string_view text) {
 }
 
 void OffscreenHoldShift(bool held) { TheState().shiftHeld = held; }
+void OffscreenHoldControl(bool held) { TheState().controlHeld = held; }
 
 void OffscreenRequestClose(WindowHandle window) {
   if (FindRecord(window)) PostEvent({kEventClose, window, 0, 0, 0});

@@ -51,7 +51,7 @@ int64_t OffscreenWakeUps();
 // over a window is held, moves and the release go to that window (an implicit grab). A window
 // lets the mouse through where it shows nothing (see OffscreenWindowAt).
 
-enum class MouseButton { kLeft, kRight };
+enum class MouseButton { kLeft, kRight, kMiddle };
 
 void OffscreenMoveMouse(int32_t screenX, int32_t screenY);
 // A press also makes the window under the pointer the foreground window.
@@ -72,6 +72,7 @@ void OffscreenPressKey(int32_t virtualKey, char16_t character = 0);
 // kKeySpace, everything else under kKeyPacket.
 void OffscreenType(std::u16string_view text);
 void OffscreenHoldShift(bool held);
+void OffscreenHoldControl(bool held);
 
 // The user asks to close the window (from the task bar, say): queues kEventClose.
 void OffscreenRequestClose(WindowHandle window);
@@ -117,6 +118,9 @@ void SetOffscreenClipboard(std::optional<std::u16string> text);
 std::optional<std::u16string> OffscreenClipboard();
 // While locked (another program holds it), the clipboard can be neither read nor written.
 void SetOffscreenClipboardLocked(bool locked);
+// The primary selection, as on X11: what was selected last, empty at first.
+void SetOffscreenPrimarySelection(std::u16string text);
+std::u16string OffscreenPrimarySelection();
 
 // --- Menus ----------------------------------------------------------------------------------
 struct OffscreenMenuItem {

@@ -130,6 +130,16 @@ void SetOffscreenClipboard(std::optional<std::u16string> text) {
 std::optional<std::u16string> OffscreenClipboard() { return TheState().clipboard; }
 void SetOffscreenClipboardLocked(bool locked) { TheState().clipboardLocked = locked; }
 
+bool SetPrimarySelectionText(std::u16string_view text) {
+  TheState().primarySelection = std::u16string(text);
+  return true;
+}
+std::u16string GetPrimarySelectionText() { return TheState().primarySelection; }
+void SetOffscreenPrimarySelection(std::u16string text) {
+  TheState().primarySelection = std::move(text);
+}
+std::u16string OffscreenPrimarySelection() { return TheState().primarySelection; }
+
 // --- Dialogs ----------------------------------------------------------------------------------
 
 void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text) {

@@ -53,7 +53,8 @@ struct State {
   std::vector<Monitor> monitors{Monitor{0, 0, 1920, 1080}};
   double scale = 1;  // what DisplayScale answers
   int32_t cursorX = 0, cursorY = 0;
-  bool leftHeld = false, rightHeld = false, shiftHeld = false;
+  bool leftHeld = false, rightHeld = false, middleHeld = false, shiftHeld = false,
+       controlHeld = false;
   WindowHandle grab = 0;  // the window that got the press while a button is held
   WindowHandle foreground = 0;
   WindowHandle pointerWindow = 0;  // the window the pointer was last seen over, without a grab
@@ -61,6 +62,7 @@ struct State {
 
   std::optional<std::u16string> clipboard;
   bool clipboardLocked = false;
+  std::u16string primarySelection;
 
   std::map<int32_t, MenuRecord> menus;
   std::deque<int32_t> menuAnswers;

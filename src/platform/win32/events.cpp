@@ -100,7 +100,8 @@ void PostMouse(const WindowRecord& record, int32_t code, LPARAM lParam, uint32_t
 void Capture(HWND hwnd, bool pressed) {
   if (pressed) {
     SetCapture(hwnd);
-  } else if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !(GetKeyState(VK_RBUTTON) & 0x8000)) {
+  } else if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !(GetKeyState(VK_RBUTTON) & 0x8000) &&
+             !(GetKeyState(VK_MBUTTON) & 0x8000)) {
     ReleaseCapture();
   }
 }
@@ -122,6 +123,10 @@ void Paint(HWND hwnd, const WindowRecord* record) {
 // Whether Shift was down when the message being handled was sent: GetKeyState follows the
 // messages as they are read, where GetAsyncKeyState tells the keyboard's state now.
 bool ShiftOfMessage() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+// The same for Ctrl; AltGr, which Windows reports as Ctrl with Alt, is no Ctrl.
+bool ControlOfMessage() {
+  return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0;
+}
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowRecord* record = FindRecordOfHwnd(hwnd);
@@ -135,11 +140,12 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_KEYDOWN:
       if (int32_t key = KeyCodeOf(wParam))
-        PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0, ShiftOfMessage()});
+        PostEvent({kEventKeyDown, record->handle, uint32_t(key), 0, 0, ShiftOfMessage(),
+                   ControlOfMessage()});
       return 0;
     case WM_CHAR:
-      PostEvent(
-          {kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0, ShiftOfMessage()});
+      PostEvent({kEventCharacter, record->handle, uint32_t(wParam & 0xFFFF), 0, 0, ShiftOfMessage(),
+                 ControlOfMessage()});
       return 0;
     case WM_MOUSEMOVE:
       // Windows tells of the pointer leaving only when asked, once per request; a program that
@@ -174,6 +180,15 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_RBUTTONUP:
       Capture(hwnd, false);
       PostMouse(*record, kEventRightUp, lParam);
+      return 0;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      Capture(hwnd, true);
+      PostMouse(*record, kEventMiddleDown, lParam);
+      return 0;
+    case WM_MBUTTONUP:
+      Capture(hwnd, false);
+      PostMouse(*record, kEventMiddleUp, lParam);
       return 0;
     case WM_MOUSEWHEEL: {
       // The wheel's position is on the screen; the event layer's is in the window.

@@ -244,6 +244,10 @@ std::u16string GetClipboardText() {
   return text;
 }
 
+// Windows has no primary selection: a selection is only copied when the user asks.
+bool SetPrimarySelectionText(std::u16string_view) { return false; }
+std::u16string GetPrimarySelectionText() { return {}; }
+
 // The system says which language the user reads, whatever backend asks.
 std::u16string UserLanguageTag() { return SystemUserLanguageTag(); }
 

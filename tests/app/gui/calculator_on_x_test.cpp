@@ -61,6 +61,9 @@ enum class Do {
   kSkin,        // a new main window, in the old one's place and with the keyboard, shows the
                 // skin `text` (of Apparence); its screenshot is kept under the skin's name
   kDialog,      // a dialog titled `text` is shown; its screenshot is kept, and Return closes it
+  kOfferPrimary,  // another program holds the primary selection with the text
+  kPrimary,     // the primary selection is the text
+  kMiddleClick, // a middle click on the item
 };
 
 struct Step {
@@ -97,6 +100,9 @@ Step Baseline() { return {Do::kBaseline, 0, ""}; }
 Step HistoryRow(int32_t row) { return {Do::kHistoryRow, kHistoryItem, "", row}; }
 Step Skin(std::string name) { return {Do::kSkin, 0, std::move(name)}; }
 Step Dialog(std::string title) { return {Do::kDialog, 0, std::move(title)}; }
+Step OfferPrimary(std::string text) { return {Do::kOfferPrimary, 0, std::move(text)}; }
+Step Primary(std::string text) { return {Do::kPrimary, 0, std::move(text)}; }
+Step MiddleClick(int32_t item) { return {Do::kMiddleClick, item, ""}; }
 
 // A value the settings file must hold after the exit: a text, a number, or no such key.
 struct Saved {
@@ -176,7 +182,8 @@ Scenario MenusAndClipboard() {
           Look(kRadiansKey, true),
           // Combinatorics: every entry with its hint, in one column.
           Click(kFunctionMenuKey), Popups(1), Keys("Down Down Down Down Right"), Popups(2),
-          MenuText("combinatorics-menu", 3, 3), Keys("Escape Escape"), Popups(0),
+          // Escape closes one level at a time.
+          MenuText("combinatorics-menu", 3, 3), Keys("Escape"), Popups(1), Keys("Escape"), Popups(0),
           Click(kDigitKeys[2]), Click(kTimesKey),
           // Powers, roots and logarithms; into its submenu, which shows 11 entries, 9 with a
           // hint; down to the square root.
@@ -236,6 +243,38 @@ Scenario WhatTheUserMeant() {
                               Missing("Calcul", "Reponse31Operation"),
                               Is("Calcul", "Operation", ""), Is("Calcul", "Mode", "1")};
   return {"what_the_user_meant", false, steps, saved};
+}
+
+// A German keyboard: a step repeated on the answer, a number pasted with its line break, the
+// keypad's decimal key (a comma on this layout), Escape while browsing, the Insert keys and the
+// primary selection.
+Scenario EverydayHabits() {
+  return {
+      "everyday_habits",
+      false,
+      {
+          Type("2"), Keys("Return"), Type("*2"), Keys("Return"), Type("*2"), Keys("Return"),
+          Type("*2"), Keys("Return"), EmptyLine("16"),
+          Offer("42\r\n"), Keys("ctrl+v"), Pasted(), Line("42"), Keys("Escape"),
+          Type("1"), Keys("KP_Separator"), Type("5"), Keys("KP_Add"), Type("1"), Line("1.5+1"),
+          Keys("Return"), EmptyLine("2.5"),
+          Keys("Prior"), Line("1.5+1"), Keys("Escape"), EmptyLine("2.5"), Type("7+"),
+          Keys("Prior"), Line("1.5+1"), Keys("Next"), Line("7+"), Keys("Escape"),
+          Offer("8\n"), Keys("shift+Insert"), Pasted(), Line("8"),
+          Mark(), Keys("ctrl+Insert"), Copied("8"),
+          Keys("shift+Left"), Primary("8"), Keys("End"),
+          OfferPrimary("\t5"), MiddleClick(kExpressionItem), Line("85"),
+      },
+      {
+          Is("Calcul", "Reponse0Operation", "1.5+1"), Value("Calcul", "Reponse0Valeur", 2.5),
+          Value("Calcul", "Reponse1Valeur", 16), Value("Calcul", "Reponse2Valeur", 8),
+          Value("Calcul", "Reponse3Valeur", 4), Value("Calcul", "Reponse4Valeur", 2),
+          Is("Calcul", "Reponse5Operation", ""), Is("Calcul", "Operation", "85"),
+      },
+      "",
+      std::nullopt,
+      "-layout de",
+  };
 }
 
 // Names the scenario in test output.
@@ -556,6 +595,9 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
   std::string Clipboard() {
     return ShellOutput("timeout 5 xclip -o -selection clipboard 2>/dev/null");
   }
+  std::string PrimarySelection() {
+    return ShellOutput("timeout 5 xclip -o -selection primary 2>/dev/null");
+  }
 
   // Another program owns the clipboard with the text, and answers for it until a program takes
   // the clipboard from it.
@@ -608,6 +650,24 @@ class CalculatorOnX : public ::testing::TestWithParam<Scenario> {
                             std::to_string(step.count)));
         break;
       case Do::kOffer: OfferText(step.text); break;
+      case Do::kOfferPrimary: {
+        const fs::path file = folder / "primary";
+        std::ofstream(file, std::ios::binary) << step.text;
+        offers.push_back(std::make_unique<Child>());
+        ASSERT_TRUE(offers.back()->Start({"xclip", "-quiet", "-selection", "primary", "-i", file.string()},
+                                         folder.string(), (folder / "primary.log").string()));
+        ASSERT_TRUE(WaitFor([&] { return PrimarySelection() == step.text; }, kReactMs));
+        break;
+      }
+      case Do::kPrimary: {
+        std::string seen;
+        EXPECT_TRUE(WaitFor([&] { return (seen = PrimarySelection()) == step.text; }, kReactMs))
+            << "the primary selection is " << seen;
+        break;
+      }
+      case Do::kMiddleClick:
+        ASSERT_TRUE(Xdotool("mousemove " + ScreenPoint(step.item) + " click 2"));
+        break;
       case Do::kPasted:
         EXPECT_TRUE(WaitFor([&] { return OfferReads() > offerReads; }, kReactMs))
             << "the calculator did not ask for the clipboard";
@@ -975,7 +1035,7 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
 INSTANTIATE_TEST_SUITE_P(Scenarios, CalculatorOnX,
                          ::testing::Values(KeypadKeyboardAndHistory(), MenusAndClipboard(),
                                            RestartFromSavedSettings(), DeadKeys(), MemoriesAcrossRuns(),
-                                           WhatTheUserMeant(), SkinsFromTheMenu()),
+                                           WhatTheUserMeant(), SkinsFromTheMenu(), EverydayHabits()),
                          [](const auto& info) { return info.param.name; });
 // Each way the program ends besides the quit key, and the copies in one folder; a CTest test of
 // their own (calculator_on_x_endings).
