@@ -70,10 +70,12 @@ const KeyRow kKeys[] = {
     {kKeyBackspace, [] { DeleteAtCaret(DeleteDirection::kBackwards); }},
     {kKeyTab, [] { InsertText(TextOf(kTabInsert), {.pass = SpellingPass::kFinal}); }},
     {kKeyEnter, RunCalculation},
-    // Escape first ends browsing the history, bringing back what was typed before it.
+    // Escape also ends browsing the history, so that what is typed next is not hidden behind a
+    // recalled entry; the clearing is a step of its own, which Ctrl+Z takes back.
     {kKeyEscape,
      [] {
-       if (!EndHistoryBrowsing()) ClearExpression();
+       EndHistoryBrowsing();
+       ClearExpression();
      }},
     {kKeyInsert, [] { InsertKeyCommand(LastSkinEvent().shift, LastSkinEvent().control); }},
 };
