@@ -3,9 +3,13 @@
 // in for any skin that cannot be opened.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/monitors.h"
 
 inline constexpr char16_t kShippedSkin[] = u"Defaut";
 // The most skins the menu lists, and the longest name it takes for one: a folder holding
@@ -27,19 +31,51 @@ std::string SkinFolder(std::u16string_view name);
 
 // Opens the main window, hidden and centred, from the skin the settings name (the shipped one
 // when they name none). When that skin cannot be opened (no window, or no history panel or
-// expression line), opens the shipped one instead, says so in one message and sets the setting
-// to it. Returns false, with no main window, when the shipped one cannot be opened either.
+// expression line), opens the shipped one instead, sets the setting to it and keeps the
+// message saying so for ShowKeptSkinMessage, once the calculator is on the screen. Returns
+// false, with no main window, when the shipped one cannot be opened either: SkinFailureMessage
+// then says why.
 bool OpenMainSkin();
+
+// Shows the message OpenMainSkin kept, above the main window; nothing when there is none.
+void ShowKeptSkinMessage();
+
+// The message that no skin could show the calculator: the setting's skin, what is wrong with
+// each skin tried, and where the shipped one should be.
+std::u16string SkinFailureMessage();
+
+// What is wrong with the last skin that could not be opened (skinProblem), for a message: the
+// file, as the system writes paths, and the fault; empty when nothing is known.
+std::u16string SkinProblemLine();
 
 // Gives the main window, just opened from a skin, what the skin does not say: the captions,
 // the displays' frames and dragging, the angle mode's key, always on top, and the displays'
 // images at their items' sizes (drawn by the caller).
 void DressMainWindow();
 
+// The work area (ListWorkAreas) that holds the most of the box, or nullopt when none holds any
+// of it.
+std::optional<Monitor> WorkAreaOf(int32_t x, int32_t y, int32_t width, int32_t height);
+
+// The largest scale, in steps of kScaleStep from kMinScale up to wanted, at which a window now
+// width × height pixels at the skin's scale fits the area; kMinScale when none does.
+double FittingScale(double wanted, int32_t width, int32_t height, const Monitor& area);
+
+// The start of a window of the length moved in as little as it takes to lie within the area
+// (along one axis); at the area's start when it is longer than the area.
+int32_t ClampIntoArea(int32_t start, int32_t length, int32_t areaStart, int32_t areaLength);
+
+// Draws the main window, opened and hidden, at the largest scale at which it fits the work area
+// it is to open on (the saved place's, when the settings keep one, else the primary monitor's),
+// centred there when it had to shrink (a skin at the desktop's scale may be taller than a small
+// screen), and moved in to lie within it.
+void FitMainWindowToScreen();
+
 // Draws the calculator again at the scale of the monitor its window moved to: the skin, the
 // two displays at their items' new sizes, and, when the pointer is over the window (dragging
 // it), the window placed so that the point under the pointer stays under it; else its corner
-// stays. Keeps the old scale when the skin cannot be drawn at the new one.
+// stays. Keeps the old scale when the skin cannot be drawn at the new one; takes a smaller one
+// when the window would not fit the monitor's work area (FittingScale).
 void ChangeDisplayScale(double scale);
 
 // The skin's name as messages quote it: a name of megabytes took a message box a minute and a

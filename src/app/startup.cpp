@@ -29,9 +29,7 @@ namespace {
 // The skin cannot show the calculator: say so, and end as a normal exit does, with the skin
 // setting back to the shipped one.
 void FailSkin() {
-  std::u16string message = TextOf(kSkinFailureBeforeName) + QuotedSkinName(appSettings.skinName) +
-                           TextOf(kSkinFailureAfterName) + u"\n" + TextOf(kSkinFailureAdvice);
-  ShowMessageBox(0, TextOf(kSkinFailureTitle), message);
+  ShowMessageBox(0, TextOf(kSkinFailureTitle), SkinFailureMessage());
   appSettings.skinName = kShippedSkin;
   ShutDown();
 }
@@ -72,6 +70,7 @@ bool StartUp() {
     FailSkin();
     return true;
   }
+  FitMainWindowToScreen();
   if (appSettings.savePosition != 0) RestoreWindowPosition();
   DressMainWindow();
 
@@ -83,6 +82,8 @@ bool StartUp() {
   SetSkinItemState(kHistoryItem, 1);
   SetSkinItemState(kExpressionItem, 1);
   HideSkinWindow(kMainWindow, kShowWindow);
+  // A skin that failed and was replaced is told with the calculator in view.
+  ShowKeptSkinMessage();
   // What the first frame does not show waits until the window is on the screen.
   BuildMenus();
   PublishAccessibleTree();
@@ -98,14 +99,13 @@ void RestoreWindowPosition() {
   const WindowHandle window = SkinWindowHandle(kMainWindow);
   int32_t width = 0, height = 0;
   if (!GetWindowClientSize(window, &width, &height)) return;
-  const int64_t x = appSettings.windowX, y = appSettings.windowY;
-  for (const Monitor& monitor : ListMonitors()) {
-    if (x >= monitor.x && x + width <= int64_t(monitor.x) + monitor.width && y >= monitor.y &&
-        y + height <= int64_t(monitor.y) + monitor.height) {
-      MoveSkinWindow(kMainWindow, appSettings.windowX, appSettings.windowY);
-      return;
-    }
-  }
+  // A place on a monitor no longer there is forgotten; one partly off its monitor, or under a
+  // panel, is moved in so that the whole window can be reached.
+  const std::optional<Monitor> area =
+      WorkAreaOf(appSettings.windowX, appSettings.windowY, width, height);
+  if (!area) return;
+  MoveSkinWindow(kMainWindow, ClampIntoArea(appSettings.windowX, width, area->x, area->width),
+                 ClampIntoArea(appSettings.windowY, height, area->y, area->height));
 }
 
 void ShutDown() {

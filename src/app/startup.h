@@ -14,8 +14,9 @@ inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
 // no desktop can be reached.
 bool StartUp();
 
-// Puts the main window back where the settings say, when that corner keeps it whole on one
-// monitor; otherwise it stays centred.
+// Puts the main window back where the settings say, moved in as little as it takes to be whole
+// on the work area that holds most of it; it stays where it opened when the place is on no
+// monitor any more.
 void RestoreWindowPosition();
 
 // Saves the settings (with the window's position and the expression) and the language

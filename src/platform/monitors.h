@@ -11,6 +11,10 @@ struct Monitor {
 // Every monitor, the primary first. Empty when the desktop cannot be asked.
 std::vector<Monitor> ListMonitors();
 
+// The part of each monitor that windows may cover (without panels, docks and task bars), in the
+// order of ListMonitors. Empty when the desktop cannot be asked.
+std::vector<Monitor> ListWorkAreas();
+
 // How many screen pixels stand for one pixel of a 96 dpi screen, the desktop's scale for the
 // program's windows: a multiple of kScaleStep from kMinScale to kMaxScale. 1 when it cannot be
 // known. On Windows, that of the primary monitor; a window on another monitor learns its own

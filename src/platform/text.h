@@ -20,6 +20,23 @@ inline constexpr int32_t kBaseDpi = 96;
 // Returns 0 when points or the scale is not positive or the font cannot be made.
 FontHandle OpenFont(std::u16string_view face, int32_t points, double scale);
 
+// The language of the texts drawn from now on, as a BCP 47 tag ("ja", "zh-CN"; empty: none
+// said), for fonts open and to come. Where the font's own face lacks the language's script, the
+// face the system prefers for the language goes first, so that a text takes its digits, signs
+// and letters from that one font wherever it has them, instead of each character from whichever
+// face comes first: a √ from one font beside a figure from another draws badly, and a line that
+// holds no letter of the script would otherwise be drawn in another font than its neighbours.
+void SetTextLanguage(std::u16string_view tag);
+
+// How a text draws with the font: how many of its characters no font has (drawn as boxes), how
+// many faces its glyphs come from, and the face of its first glyph.
+struct TextFaces {
+  int32_t missing = 0;
+  int32_t faces = 0;
+  std::u16string first;
+};
+TextFaces TextFacesOf(FontHandle font, std::u16string_view text);
+
 // Releases the font; does nothing for a handle that is not open.
 void CloseFont(FontHandle font);
 

@@ -10,7 +10,9 @@
 #include "platform/process.h"
 #include "platform/unicode.h"
 #include "platform/user_language.h"
+#include "settings/language_files.h"
 #include "settings/language_choice.h"
+#include "settings/text_numbers.h"
 
 namespace {
 
@@ -47,11 +49,11 @@ struct LocaleLanguage {
   const char16_t* language;
 };
 constexpr LocaleLanguage kLocaleLanguages[] = {
-    {u"fr", u"Francais"}, {u"en", u"English"},   {u"de", u"Deutsch"},    {u"es", u"Espanol"},
-    {u"it", u"Italiano"}, {u"pt", u"Português"}, {u"nl", u"Nederlands"}, {u"pl", u"Polski"},
-    {u"ru", u"Русский"},  {u"el", u"Ελληνικά"},  {u"tr", u"Türkçe"},     {u"ja", u"日本語"},
-    {u"zh", u"简体中文"}, {u"zh_tw", u""},       {u"zh_hk", u""},        {u"zh_mo", u""},
-    {u"zh_hant", u""},
+    {u"fr", u"Francais"}, {u"en", u"English"},     {u"de", u"Deutsch"},    {u"es", u"Espanol"},
+    {u"it", u"Italiano"}, {u"pt", u"Português"},   {u"nl", u"Nederlands"}, {u"pl", u"Polski"},
+    {u"ru", u"Русский"},  {u"el", u"Ελληνικά"},    {u"tr", u"Türkçe"},     {u"ja", u"日本語"},
+    {u"zh", u"简体中文"}, {u"zh_cn", u"简体中文"}, {u"zh_tw", u""},        {u"zh_hk", u""},
+    {u"zh_mo", u""},      {u"zh_hant", u""},
 };
 
 // The file name with every ".txt" removed, in any letter case.
@@ -59,6 +61,39 @@ std::u16string LanguageOfFile(std::u16string name) {
   for (size_t found; (found = LowerCaseText(name).find(u".txt")) != std::u16string::npos;)
     name.erase(found, 4);
   return name;
+}
+
+// A language as the dialog offers it: its file's name (what the choice remembers), the name its
+// readers write it by, and the dialog's line in that language.
+struct OfferedLanguage {
+  std::u16string file, shown, prompt;
+};
+
+// Each language in its own words, whatever its file is called ("Espanol" shows as "Español"):
+// the name its file gives, else the file's name; a file that gives the name of another's
+// language is told apart by its own name.
+std::vector<OfferedLanguage> OfferedLanguages(const std::vector<std::u16string>& files) {
+  const std::u16string frenchName =
+      PeekLanguageTexts(kLanguageFolder, kBaseLanguage, {kLanguageOwnNameText})[0];
+  std::vector<OfferedLanguage> offered;
+  for (const std::u16string& file : files) {
+    std::vector<std::u16string> texts =
+        PeekLanguageTexts(kLanguageFolder, file, {kLanguageOwnNameText, kLanguagePromptText});
+    // A file that names no language of its own inherits the French name, which is not its.
+    const bool named = !texts[0].empty() && (file == kBaseLanguage || texts[0] != frenchName);
+    offered.push_back({file, named ? texts[0] : file, texts[1]});
+  }
+  // Among languages of the same name, the file named after it keeps the name alone.
+  std::vector<OfferedLanguage> plain = offered;
+  for (size_t i = 0; i < offered.size(); ++i) {
+    const bool ownFile = SortKey(plain[i].file) == SortKey(plain[i].shown);
+    for (size_t j = 0; j < offered.size() && !ownFile; ++j)
+      if (j != i && plain[j].shown == plain[i].shown) {
+        offered[i].shown += u" (" + offered[i].file + u")";
+        break;
+      }
+  }
+  return offered;
 }
 
 }  // namespace
@@ -69,6 +104,18 @@ void SortLanguageNames(std::vector<std::u16string>* names) {
                      std::u16string keyA = SortKey(a), keyB = SortKey(b);
                      return keyA != keyB ? keyA < keyB : a < b;
                    });
+}
+
+std::u16string LanguageTag(std::u16string_view language) {
+  // The longest tag that leads to the file says the most: "zh_cn" rather than "zh".
+  std::u16string_view tag;
+  if (language.empty()) return {};
+  for (const LocaleLanguage& row : kLocaleLanguages)
+    if (row.language == language && std::u16string_view(row.tagStart).size() > tag.size())
+      tag = row.tagStart;
+  std::u16string written(tag);
+  std::replace(written.begin(), written.end(), u'_', u'-');
+  return written;
 }
 
 int LanguageForLocale(std::u16string_view tag, const std::vector<std::u16string>& languages) {
@@ -95,6 +142,7 @@ bool ChooseLanguage() {
     std::vector<std::u16string> languages;
     for (const std::string& file : files) languages.push_back(LanguageOfFile(Utf8ToUtf16(file)));
     SortLanguageNames(&languages);
+    const std::vector<OfferedLanguage> offered = OfferedLanguages(languages);
     // A first run offers the user's own language when a file speaks it, French otherwise.
     int preselected = -1;
     if (languageName.empty()) preselected = LanguageForLocale(UserLanguageTag(), languages);
@@ -103,7 +151,17 @@ bool ChooseLanguage() {
       auto found = std::find(languages.begin(), languages.end(), wanted);
       if (found != languages.end()) preselected = static_cast<int>(found - languages.begin());
     }
-    std::optional<std::u16string> chosen = ShowLanguageDialog(kDialogTitle, languages, preselected);
+    std::vector<std::u16string> shown, prompts;
+    for (const OfferedLanguage& language : offered) {
+      shown.push_back(language.shown);
+      prompts.push_back(language.prompt);
+    }
+    std::optional<std::u16string> chosen =
+        ShowLanguageDialog(kDialogTitle, shown, preselected, prompts);
+    if (chosen) {
+      auto found = std::find(shown.begin(), shown.end(), *chosen);
+      chosen = found == shown.end() ? u"" : offered[size_t(found - shown.begin())].file;
+    }
     if (chosen && *chosen != languageName) {
       languageName = *chosen;
       SaveLanguageChoice();

@@ -18,3 +18,7 @@ void SortLanguageNames(std::vector<std::u16string>* names);
 // The index in languages of the one that speaks to users of the locale tag ("de_DE.UTF-8",
 // "pt-BR", "zh_TW"), or -1 when none of them does.
 int LanguageForLocale(std::u16string_view tag, const std::vector<std::u16string>& languages);
+
+// The tag of the language a shipped file is written in ("ja" for "日本語", "zh-CN" for
+// "简体中文"), empty for a file the program does not know.
+std::u16string LanguageTag(std::u16string_view language);

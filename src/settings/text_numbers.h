@@ -249,8 +249,26 @@ inline constexpr int32_t kSpokenPlusText = kFirstSpokenText,
                          kExpressionNameText = kFirstSpokenText + 14,
                          kHistoryNameText = kFirstSpokenText + 15;
 
+// The language dialog, read from each language's own file before any is loaded: the line
+// saying what it asks, and the language's name as its readers write it.
+inline constexpr int32_t kLanguagePromptText = 240;
+inline constexpr int32_t kLanguageOwnNameText = 241;
+
+// What is wrong with a skin that cannot be opened, after the file's name (SkinProblemKind):
+// its folder or a required file is missing, a file is no image that can be read, an image's
+// size is not that of Normal.png, the images are too large, the item map holds too many items,
+// the item map has no expression line or no history (the item's colour follows the text).
+inline constexpr int32_t kSkinFolderMissingText = 242;
+inline constexpr int32_t kSkinFileMissingText = 243;
+inline constexpr int32_t kSkinFileUnreadableText = 244;
+inline constexpr int32_t kSkinWrongSizeText = 245;
+inline constexpr int32_t kSkinTooLargeText = 246;
+inline constexpr int32_t kSkinTooManyItemsText = 247;
+inline constexpr int32_t kSkinNoExpressionText = 248;
+inline constexpr int32_t kSkinNoHistoryText = 249;
+
 // The highest text number the program uses.
-inline constexpr int32_t kLastText = kHistoryNameText;
+inline constexpr int32_t kLastText = kSkinNoHistoryText;
 
 // The error message of an evaluation's error kind, 1 to 5.
 constexpr int32_t ErrorText(int32_t errorKind) { return kMissingOperandError - 1 + errorKind; }

@@ -144,6 +144,28 @@ struct SkinImages {
   std::optional<Image> fontSize, fontColor, fontHotColor;
 };
 
+// Why a skin could not be opened, so that the user can mend it: what is wrong, and with which
+// file (the path as given, "\"-separated: the folder itself for kFolderMissing, the file of
+// the images that were too large for kTooLarge).
+enum class SkinProblemKind {
+  kNone,
+  kFolderMissing,   // no such folder
+  kFileMissing,     // a required file (Normal.png, Item.png) is not there
+  kFileUnreadable,  // a required file is no PNG image that can be decoded
+  kWrongSize,       // an image's size is not Normal.png's
+  kTooLarge,        // the images would cost more than the skin budget
+  kTooManyItems,    // the item map holds too many items, or items spread over too much
+  kItemMissing,     // the item map holds no item of a colour the program needs (colour)
+};
+struct SkinProblem {
+  SkinProblemKind kind = SkinProblemKind::kNone;
+  std::string file;
+  int32_t colour = 0;
+};
+// The problem of the last OpenSkinFolder, OpenSkinWindow, ReplaceSkinFolder or
+// RescaleSkinWindow that failed; kNone after one that succeeded.
+extern SkinProblem skinProblem;
+
 // The most a skin drawn at 1 may cost, in bytes: its images, the window's canvas, what it keeps
 // of its hot background and item map, and every piece its items keep; at another scale, times the
 // scale's square. The shipped skin (392 × 654, 30 items) costs 14 MB; files of a few kilobytes can

@@ -19,9 +19,15 @@ std::vector<SkinFont> skinFonts;
 std::u16string skinDefaultFace;
 int32_t skinDefaultSize = 0;
 double skinScale = 1;
+SkinProblem skinProblem;
 
 // Closes the windows and empties the lists, keeping prefetched images: what InitSkin does first.
 static void ReleaseSkinState();
+// OpenSkinWindow of images read from the folder, which skinProblem names when they fail.
+static WindowHandle OpenSkinWindowFrom(int32_t window, int32_t x, int32_t y,
+                                       const std::u16string& title, int32_t options,
+                                       WindowHandle owner, SkinImages images,
+                                       const std::string& folder);
 
 namespace {
 
@@ -80,10 +86,11 @@ constexpr SkinFile kSkinFiles[] = {{"Normal.png", &SkinImages::normal, kSmooth},
                                    {"FontSize.png", &SkinImages::fontSize, kExactValues},
                                    {"FontColor.png", &SkinImages::fontColor, kExactValues},
                                    {"FontHotColor.png", &SkinImages::fontHotColor, kExactValues}};
-constexpr size_t kNormalFile = 0, kHotFile = 1, kDisableFile = 4;
+constexpr size_t kNormalFile = 0, kHotFile = 1, kDisableFile = 4, kItemFile = 5;
 static_assert(kSkinFiles[kNormalFile].image == &SkinImages::normal &&
               kSkinFiles[kHotFile].image == &SkinImages::hot &&
-              kSkinFiles[kDisableFile].image == &SkinImages::disable);
+              kSkinFiles[kDisableFile].image == &SkinImages::disable &&
+              kSkinFiles[kItemFile].image == &SkinImages::item);
 
 std::span<const uint8_t> AsBytes(const std::string& bytes) {
   return std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -208,10 +215,23 @@ Image ResizeToScale(Image image, double drawnAt, double scale, Resize resize) {
 // The most threads that decode a skin's files at once: one per file that is decoded.
 constexpr size_t kMaxDecodeThreads = std::size(kSkinFiles) - 1;
 
+// Whether the folder can be listed: a skin named after a folder that is not there is told apart
+// from one that lacks a file.
+bool FolderExists(const std::string& folder) {
+  std::vector<std::string> names;
+  return ListFolder(folder, ".png", &names);
+}
+
+// The problem with one of the files of a folder.
+SkinProblem FileProblem(SkinProblemKind kind, const std::string& base, size_t file) {
+  return {kind, base + kSkinFiles[file].name, 0};
+}
+
 // The images of the folder at the scale, read, decoded and resized when they were drawn at
-// another; nullopt when they cannot make a skin. Touches nothing but the files and its own
-// memory, so it may run on another thread.
-std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale) {
+// another; nullopt, with the problem, when they cannot make a skin. Touches nothing but the
+// files and its own memory, so it may run on another thread.
+std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale,
+                                         SkinProblem* problem) {
   const SkinSource source = ChooseSkinSource(folder, scale);
   const std::string& base = source.base;
   // Images drawn at another scale are weighed at the larger of their two sizes.
@@ -230,22 +250,37 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
       sizes[i] = ReadPngSize(AsBytes(bytes[i]));
     }
     if (!sizes[i]) {
-      if (i == kNormalFile) return std::nullopt;  // no skin without it
+      if (i == kNormalFile || i == kItemFile) {  // no skin without them
+        const bool there = !bytes[i].empty() || FileExists(base + kSkinFiles[i].name);
+        *problem = FileProblem(there ? SkinProblemKind::kFileUnreadable
+                               : i == kNormalFile && !FolderExists(folder)
+                                   ? SkinProblemKind::kFolderMissing
+                                   : SkinProblemKind::kFileMissing,
+                               base, i);
+        if (problem->kind == SkinProblemKind::kFolderMissing)
+          problem->file = folder.substr(0, folder.size() - 1);  // without its final separator
+        return std::nullopt;
+      }
       bytes[i] = std::string();
       continue;
+    }
+    // Every image covers the window pixel for pixel: one of another size cannot.
+    if (sizes[i]->width != sizes[kNormalFile]->width ||
+        sizes[i]->height != sizes[kNormalFile]->height) {
+      *problem = FileProblem(SkinProblemKind::kWrongSize, base, i);
+      return std::nullopt;
     }
     auto pixels = uint64_t(double(sizes[i]->width) * double(sizes[i]->height) * growth);
     if (i == kNormalFile) windowPixels = pixels;
     heldBytes += bytes[i].size();
     givenPixels += pixels;
-    if (heldBytes + SkinImageBytes(givenPixels, windowPixels) > budget) return std::nullopt;
+    if (heldBytes + SkinImageBytes(givenPixels, windowPixels) > budget) {
+      *problem = FileProblem(SkinProblemKind::kTooLarge, base, i);
+      return std::nullopt;
+    }
   }
-  // Nothing shows Disable.png: its header says whether it has the skin's size, and its pixels
+  // Nothing shows Disable.png: its header said whether it has the skin's size, and its pixels
   // are never decoded.
-  const std::optional<PngSize>& disable = sizes[kDisableFile];
-  if (disable && (disable->width != sizes[kNormalFile]->width ||
-                  disable->height != sizes[kNormalFile]->height))
-    return std::nullopt;
   bytes[kDisableFile] = std::string();
   sizes[kDisableFile].reset();
   // Inflating is most of a start-up at 2×, and the files are independent: each free processor
@@ -276,6 +311,12 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
   }
   decodeFiles();
   for (std::thread& helper : helpers) helper.join();
+  for (size_t required : {kNormalFile, kItemFile}) {
+    if (!(images.*kSkinFiles[required].image)) {
+      *problem = FileProblem(SkinProblemKind::kFileUnreadable, base, required);
+      return std::nullopt;
+    }
+  }
   return images;
 }
 
@@ -286,6 +327,7 @@ struct Prefetch {
   double scale = 1;
   std::thread thread;
   std::optional<SkinImages> images;
+  SkinProblem problem;
 };
 Prefetch& ThePrefetch() {
   static Prefetch* prefetch = new Prefetch;
@@ -295,7 +337,8 @@ Prefetch& ThePrefetch() {
 // Waits for a prefetch under way and hands over its images if they are of that folder at that
 // scale. Images of another skin are not waited for: the caller decodes its own meanwhile, and
 // the next prefetch collects the thread.
-std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, bool* found) {
+std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, bool* found,
+                                         SkinProblem* problem) {
   Prefetch& prefetch = ThePrefetch();
   *found = false;
   // The thread only reads base and scale, which were set before it started.
@@ -305,6 +348,7 @@ std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, 
   *found = true;
   std::optional<SkinImages> images = std::move(prefetch.images);
   prefetch.images.reset();
+  *problem = prefetch.problem;
   return images;
 }
 
@@ -323,8 +367,10 @@ void PrefetchSkinFolder(std::string_view folder, double scale) {
   prefetch.base = FolderBase(folder);
   prefetch.scale = scale;
   try {
-    prefetch.thread = std::thread(
-        [&prefetch] { prefetch.images = ReadSkinImages(prefetch.base, prefetch.scale); });
+    prefetch.thread = std::thread([&prefetch] {
+      prefetch.problem = {};
+      prefetch.images = ReadSkinImages(prefetch.base, prefetch.scale, &prefetch.problem);
+    });
   } catch (const std::system_error&) {
     // No thread to spare: OpenSkinFolder decodes the images itself, as without a prefetch.
   }
@@ -334,10 +380,15 @@ WindowHandle OpenSkinFolder(int32_t window, int32_t x, int32_t y, const std::u16
                             int32_t options, WindowHandle owner, std::string_view folder) {
   const std::string base = FolderBase(folder);
   bool prefetched = false;
-  std::optional<SkinImages> images = TakePrefetched(base, skinScale, &prefetched);
-  if (!prefetched) images = ReadSkinImages(base, skinScale);
-  if (!images) return 0;
-  WindowHandle handle = OpenSkinWindow(window, x, y, title, options, owner, std::move(*images));
+  SkinProblem problem;
+  std::optional<SkinImages> images = TakePrefetched(base, skinScale, &prefetched, &problem);
+  if (!prefetched) images = ReadSkinImages(base, skinScale, &problem);
+  if (!images) {
+    skinProblem = problem;
+    return 0;
+  }
+  WindowHandle handle =
+      OpenSkinWindowFrom(window, x, y, title, options, owner, std::move(*images), base);
   // Kept so that the window can be drawn again at another scale.
   if (handle != 0) skinWindows.back().folder = base;
   return handle;
@@ -356,17 +407,22 @@ struct BuiltSkin {
 
 // Builds the window's items and backgrounds from the images at the library's scale; nullopt
 // when they cannot make a skin (OpenSkinWindow lists why). Opens the items' fonts.
-std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
-  if (!images.normal || !images.item) return std::nullopt;
+std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images, const std::string& folder) {
+  auto fail = [&folder](SkinProblemKind kind, size_t file) {
+    skinProblem = FileProblem(kind, folder, file);
+    return std::nullopt;
+  };
+  if (!images.normal) return fail(SkinProblemKind::kFileMissing, kNormalFile);
+  if (!images.item) return fail(SkinProblemKind::kFileMissing, kItemFile);
   const Image& normal = *images.normal;
   const int32_t width = normal.width, height = normal.height;
-  if (!IsImageValid(normal)) return std::nullopt;
+  if (!IsImageValid(normal)) return fail(SkinProblemKind::kFileUnreadable, kNormalFile);
   uint64_t givenPixels = 0;
-  for (const SkinFile& file : kSkinFiles) {
-    const std::optional<Image>& image = images.*file.image;
+  for (size_t i = 0; i < std::size(kSkinFiles); i++) {
+    const std::optional<Image>& image = images.*kSkinFiles[i].image;
     if (!image) continue;
     if (image->width != width || image->height != height || !IsImageValid(*image))
-      return std::nullopt;
+      return fail(SkinProblemKind::kWrongSize, i);
     givenPixels += image->pixels.size();
   }
   // The image each look is cut from, after the fallbacks: selected hot falls back to selected
@@ -381,20 +437,21 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
   // gigabytes; such a skin fails instead.
   ItemRuns itemRuns;  // kept for hit testing, found in the same pass
   std::optional<std::vector<ItemRegion>> found = FindItemRegions(item, &itemRuns);
-  if (!found) return std::nullopt;
+  if (!found) return fail(SkinProblemKind::kTooManyItems, kItemFile);
   const std::vector<ItemRegion>& regions = *found;
   uint64_t piecePixels = 0;
   for (const ItemRegion& r : regions) {
     piecePixels += uint64_t(r.right - r.left + 1) * uint64_t(r.bottom - r.top + 1);
   }
   const uint64_t windowPixels = uint64_t(width) * uint64_t(height);
-  if (piecePixels > kMaxPieceWindows * windowPixels) return std::nullopt;
+  if (piecePixels > kMaxPieceWindows * windowPixels)
+    return fail(SkinProblemKind::kTooManyItems, kItemFile);
   // Before any piece is cut: each distinct state image may give every item a piece of its own.
   uint64_t stateImages =
       1 + images.hot.has_value() + images.selected.has_value() + images.selectedHot.has_value();
   if (SkinImageBytes(givenPixels, windowPixels) + sizeof(Pixel) * piecePixels * stateImages >
       SkinBudget(skinScale)) {
-    return std::nullopt;
+    return fail(SkinProblemKind::kTooLarge, kItemFile);
   }
 
   // Items, their sprites, fonts and colours. Sprites are cut before the backgrounds lose
@@ -430,6 +487,7 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images) {
     built.hotChanges = DifferingSpans(built.normal, *images.hot);
   }
   built.itemMap = std::move(itemRuns);
+  skinProblem = {};
   return built;
 }
 
@@ -451,9 +509,16 @@ void TakeBuiltImages(SkinWindow& record, BuiltSkin& built) {
 
 WindowHandle OpenSkinWindow(int32_t window, int32_t x, int32_t y, const std::u16string& title,
                             int32_t options, WindowHandle owner, SkinImages images) {
+  return OpenSkinWindowFrom(window, x, y, title, options, owner, std::move(images), "");
+}
+
+static WindowHandle OpenSkinWindowFrom(int32_t window, int32_t x, int32_t y,
+                                       const std::u16string& title, int32_t options,
+                                       WindowHandle owner, SkinImages images,
+                                       const std::string& folder) {
   if (window < 0) window = FreeSkinNumber(-1);
   if (IsSkinNumberUsed(window)) return 0;
-  std::optional<BuiltSkin> built = BuildSkin(window, std::move(images));
+  std::optional<BuiltSkin> built = BuildSkin(window, std::move(images), folder);
   if (!built) return 0;
   const int32_t width = built->normal.width, height = built->normal.height;
   WindowRequest request{title, x, y, width, height, (options & kSkinCentred) != 0, owner};
@@ -523,8 +588,10 @@ WindowHandle ReplaceSkinFolder(int32_t window, const std::u16string& title, std:
   const int32_t building = FreeSkinNumber(-1);
   const WindowHandle handle = OpenSkinFolder(building, x, y, title, kSkinHidden, 0, folder);
   if (handle == 0) return 0;
-  if (!std::all_of(required.begin(), required.end(),
-                   [&](int32_t c) { return HasItem(building, c); })) {
+  for (int32_t colour : required) {
+    if (HasItem(building, colour)) continue;
+    skinProblem = {SkinProblemKind::kItemMissing,
+                   FindSkinWindow(building)->folder + kSkinFiles[kItemFile].name, colour};
     CloseSkinWindow(building);
     return 0;
   }
@@ -547,8 +614,11 @@ bool RescaleSkinWindow(int32_t window, double scale) {
   skinScale = scale;
   if (FontHandle font = OpenFont(skinDefaultFace, skinDefaultSize, skinScale); font != 0)
     skinFonts.push_back({skinDefaultSize, font});
-  std::optional<SkinImages> images = ReadSkinImages(record->folder, scale);
-  std::optional<BuiltSkin> built = images ? BuildSkin(window, std::move(*images)) : std::nullopt;
+  SkinProblem problem;
+  std::optional<SkinImages> images = ReadSkinImages(record->folder, scale, &problem);
+  if (!images) skinProblem = problem;
+  std::optional<BuiltSkin> built =
+      images ? BuildSkin(window, std::move(*images), record->folder) : std::nullopt;
   if (!built) {
     for (const SkinFont& entry : skinFonts) CloseFont(entry.font);
     skinFonts = std::move(previousFonts);

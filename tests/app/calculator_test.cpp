@@ -11,6 +11,7 @@
 #include "../support/temp_folder.h"
 #include "app/items.h"
 #include "engine/evaluator.h"
+#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/monitors.h"
 #include "settings/settings.h"
@@ -313,16 +314,20 @@ TEST_F(CalculatorTest, LosingTheDesktopStillSavesEverything) {
   ASSERT_TRUE(StartUp());
 }
 
-TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
+TEST_F(CalculatorTest, ASavedCornerIsMovedInSoThatTheWholeWindowIsOnAMonitor) {
   struct Case {
     const char* what;
     int32_t savedX, savedY;
     std::vector<Monitor> monitors;
     int32_t x, y;
+    std::vector<Monitor> workAreas = {};
   } cases[] = {
       {"the first run's default", -10000, -10000, {{0, 0, 1920, 1080}}, 764, 213},
       {"a corner that fits", 0, 0, {{0, 0, 1920, 1080}}, 0, 0},
-      {"one pixel out on the right", 1920 - 392 + 1, 10, {{0, 0, 1920, 1080}}, 764, 213},
+      {"one pixel out on the right", 1920 - 392 + 1, 10, {{0, 0, 1920, 1080}}, 1920 - 392, 10},
+      {"half off the top left", -196, -300, {{0, 0, 1920, 1080}}, 0, 0},
+      {"under a bottom panel", 100, 1080 - 654, {{0, 0, 1920, 1080}}, 100, 1040 - 654, {{0, 0, 1920, 1040}}},
+      {"across two monitors, mostly on the second", 1800, 100, {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, 1920, 100},
       {"exactly to the bottom right", 1920 - 392, 1080 - 654, {{0, 0, 1920, 1080}}, 1528, 426},
       {"a second monitor", 2000, 100, {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, 2000, 100},
       {"a monitor no longer there", 2000, 100, {{0, 0, 1920, 1080}}, 764, 213},
@@ -335,6 +340,7 @@ TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
                                    "\r\nFenetre y = " + std::to_string(c.savedY) + "\r\n");
     Restart();
     SetOffscreenMonitors(c.monitors.empty() ? std::vector<Monitor>{{0, 0, 1920, 1080}} : c.monitors);
+    if (!c.workAreas.empty()) SetOffscreenWorkAreas(c.workAreas);
     AtOffscreenTime(100, [&c] {
       if (c.monitors.empty()) {
         SetOffscreenMonitors({});
@@ -345,6 +351,51 @@ TEST_F(CalculatorTest, ASavedCornerIsUsedOnlyWhereTheWindowFitsAMonitor) {
       GetWindowPosition(MainWindow(), &x, &y);
       EXPECT_EQ(x, c.x) << c.what;
       EXPECT_EQ(y, c.y) << c.what;
+      OffscreenRequestClose(MainWindow());
+    });
+    ASSERT_TRUE(StartUp());
+  }
+}
+
+// A skin at the desktop's scale taller or wider than the work area opens at the largest scale
+// that fits, centred there; a move to a monitor of a higher scale too small for it does the same.
+TEST_F(CalculatorTest, TheWindowTakesTheLargestScaleThatFitsTheScreen) {
+  struct Case {
+    double desktopScale;
+    Monitor monitor, workArea;
+    int32_t width, height;
+  } cases[] = {
+      {1.25, {0, 0, 1366, 768}, {0, 0, 1366, 738}, 392, 654},     // 490 × 818 does not fit
+      {1.25, {0, 0, 1366, 900}, {0, 0, 1366, 870}, 490, 818},     // it does here
+      {2, {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 588, 981},      // 1.5, not 2 or 1.75
+      {2, {0, 0, 3840, 2160}, {0, 0, 3840, 2120}, 784, 1308},
+      {1, {0, 0, 800, 600}, {0, 0, 800, 600}, 392, 654},          // never below 1
+      {2, {0, 0, 1080, 1920}, {0, 40, 1080, 1880}, 784, 1308},    // a portrait screen
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.height);
+    fs::remove("Tornavelle.tvnp");
+    PutFile("Langue.lng", "Defaut = Francais\r\n");
+    Restart();
+    SetOffscreenScale(c.desktopScale);
+    SetOffscreenMonitors({c.monitor});
+    SetOffscreenWorkAreas({c.workArea});
+    AtOffscreenTime(100, [&c] {
+      int32_t x = 0, y = 0, width = 0, height = 0;
+      GetWindowPosition(MainWindow(), &x, &y);
+      GetWindowClientSize(MainWindow(), &width, &height);
+      EXPECT_EQ(std::pair(width, height), std::pair(c.width, c.height));
+      EXPECT_EQ(lineImage.width, SkinItemWidth(kExpressionItem));
+      // Whole on the work area.
+      EXPECT_GE(y, c.workArea.y);
+      EXPECT_LE(y + height, c.workArea.y + std::max(c.workArea.height, height));
+      // Moved to a monitor of scale 3, it keeps the largest scale that fits there.
+      MoveOffscreenWindowToScale(MainWindow(), 3);
+    });
+    AtOffscreenTime(200, [&c] {
+      int32_t width = 0, height = 0;
+      GetWindowClientSize(MainWindow(), &width, &height);
+      EXPECT_LE(height, std::max(c.workArea.height, 654));
       OffscreenRequestClose(MainWindow());
     });
     ASSERT_TRUE(StartUp());
@@ -409,11 +460,13 @@ TEST_F(CalculatorTest, OpensAtTheDesktopsScaleAndFollowsAMoveToAnotherScale) {
 
 TEST_F(CalculatorTest, ASkinThatCannotOpenIsReportedAndTheProgramEnds) {
   // The name is quoted as the settings give it, up to a length that any real name stays under.
-  struct Case { std::string name; std::string quoted; } cases[] = {
-      {"Bleu", "Bleu"},
-      {std::string(100, 'b'), std::string(100, 'b')},
-      {std::string(10'000'000, 'b'), std::string(100, 'b') + "…"},
-      {std::string(99, 'b') + "\xF0\x9F\x98\x80", std::string(99, 'b') + "…"},  // never half a character
+  // Each skin tried says what is wrong with it: the named one when it could be a folder's name, then the shipped one.
+  const std::string missingFolder = " : ce dossier n’existe pas.\n";
+  struct Case { std::string name; std::string quoted; std::string problem; } cases[] = {
+      {"Bleu", "Bleu", NativePath("Apparence\\Bleu") + missingFolder},
+      {std::string(100, 'b'), std::string(100, 'b'), NativePath("Apparence\\" + std::string(100, 'b')) + missingFolder},
+      {std::string(10'000'000, 'b'), std::string(100, 'b') + "…", ""},
+      {std::string(99, 'b') + "\xF0\x9F\x98\x80", std::string(99, 'b') + "…", ""},  // never half a character
   };
   fs::remove("Apparence/Defaut/Item.png");
   PutFile("Langue.lng", "Defaut = Francais\r\n");
@@ -424,8 +477,10 @@ TEST_F(CalculatorTest, ASkinThatCannotOpenIsReportedAndTheProgramEnds) {
     ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
     EXPECT_EQ(OffscreenMessageBoxes()[0].title, u"Tornavelle");
     EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[0].text),
-              "L’apparence «\u00A0" + c.quoted + "\u00A0» n’a pas pu être ouverte.\n"
-              "Le dossier Apparence du programme est introuvable ou incomplet.") << c.name.size();
+              "L’apparence «\u00A0" + c.quoted + "\u00A0» n’a pas pu être ouverte.\n" + c.problem +
+                  NativePath("Apparence\\Defaut\\Item.png") +
+                  " : ce fichier est introuvable.\nLe dossier Apparence du programme est introuvable ou incomplet.")
+        << c.name.size();
     EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
     const std::string saved = FileContent("Tornavelle.tvnp");
     EXPECT_NE(saved.find("Apparence = Defaut"), std::string::npos) << saved.substr(0, 200);

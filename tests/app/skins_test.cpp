@@ -12,6 +12,7 @@
 #include "app/menus.h"
 #include "app/skins.h"
 #include "engine/evaluator.h"
+#include "platform/files.h"
 #include "platform/input.h"
 #include "settings/settings.h"
 #include "skin/item_colours.h"
@@ -174,14 +175,15 @@ TEST_F(SkinsTest, ASkinThatCannotOpenAtStartUpGivesWayToTheShippedOne) {
   struct Case {
     std::string name;
     bool message;
+    std::string problem;  // the line that says what is wrong, where a file is to blame
   } cases[] = {
-      {"Defaut", false},
-      {"", false},
-      {"Absente", true},
-      {"Casse", true},
-      {"../Apparence/Defaut", true},  // outside Apparence: never opened
-      {"..\\Apparence\\Perso", true},
-      {"Sans", true},                 // a folder without the expression line
+      {"Defaut", false, ""},
+      {"", false, ""},
+      {"Absente", true, NativePath("Apparence\\Absente") + " : ce dossier n’existe pas."},
+      {"Casse", true, NativePath("Apparence\\Casse\\Normal.png") + " : ce fichier n’est pas une image PNG lisible."},
+      {"../Apparence/Defaut", true, ""},  // outside Apparence: never opened
+      {"..\\Apparence\\Perso", true, ""},
+      {"Sans", true, NativePath("Apparence\\Sans\\Item.png") + " : cette carte des touches en contient trop."},
   };
   fs::copy("Apparence/Defaut", "Apparence/Sans");
   fs::remove("Apparence/Sans/Item.png");  // MinGW's copy refuses to overwrite
@@ -195,7 +197,10 @@ TEST_F(SkinsTest, ASkinThatCannotOpenAtStartUpGivesWayToTheShippedOne) {
     ASSERT_EQ(OffscreenMessageBoxes().size(), c.message ? 1u : 0u);
     if (c.message) {
       EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[0].text),
-                "L’apparence «\u00A0" + c.name + "\u00A0» n’a pas pu être ouverte.\nTornavelle reprend l’apparence Defaut.");
+                "L’apparence «\u00A0" + c.name + "\u00A0» n’a pas pu être ouverte.\n" +
+                    (c.problem.empty() ? "" : c.problem + "\n") + "Tornavelle reprend l’apparence Defaut.");
+      // The calculator, in the shipped skin, is on the screen under the message.
+      EXPECT_TRUE(OffscreenMessageBoxes()[0].ownerShown);
     }
     // The window was shown and the program ran to its normal exit.
     EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
@@ -216,7 +221,10 @@ TEST_F(SkinsTest, ASkinThatCannotOpenFromTheMenuLosesNothing) {
   AtOffscreenTime(1000, [] {
     ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
     EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[0].text),
-              "L’apparence «\u00A0Casse\u00A0» n’a pas pu être ouverte.\nTornavelle reprend l’apparence Defaut.");
+              "L’apparence «\u00A0Casse\u00A0» n’a pas pu être ouverte.\n" + NativePath("Apparence\\Casse\\Normal.png") +
+                  " : ce fichier n’est pas une image PNG lisible.\nTornavelle reprend l’apparence Defaut.");
+    EXPECT_TRUE(OffscreenMessageBoxes()[0].ownerShown);
+    EXPECT_EQ(OffscreenMessageBoxes()[0].owner, MainWindow());
     EXPECT_NE(MainWindow(), before);
     EXPECT_EQ(appSettings.skinName, u"Defaut");
     EXPECT_EQ(expressionLine.text, u"7×6");
@@ -228,7 +236,10 @@ TEST_F(SkinsTest, ASkinThatCannotOpenFromTheMenuLosesNothing) {
   });
   AtOffscreenTime(1500, [] {
     ASSERT_EQ(OffscreenMessageBoxes().size(), 2u);
-    EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[1].text), "L’apparence «\u00A0Perso\u00A0» n’a pas pu être ouverte.");
+    EXPECT_EQ(Utf16ToUtf8(OffscreenMessageBoxes()[1].text), "L’apparence «\u00A0Perso\u00A0» n’a pas pu être ouverte.\n" +
+                                                                NativePath("Apparence\\Perso\\Item.png") +
+                                                                " : ce fichier n’est pas une image PNG lisible.");
+    EXPECT_TRUE(OffscreenMessageBoxes()[1].ownerShown);
     EXPECT_EQ(MainWindow(), before);
     EXPECT_EQ(appSettings.skinName, u"Defaut");
     OffscreenPressKey(kKeyEnter);

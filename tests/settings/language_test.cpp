@@ -374,3 +374,45 @@ TEST_F(LanguageTest, TheNewCopyFindsTheChoiceAndShowsNoDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dialog names each language as its own file does, and speaks the selected one's language;
+// the choice is still remembered by the file's name.
+TEST_F(LanguageTest, TheDialogNamesEachLanguageInItsOwnWords) {
+  PutLanguage("Francais.Txt", kMark + "241\r\n240=Choisissez la langue :\r\n241=Français\r\n");
+  PutLanguage("Espanol.Txt", kMark + "[Español]\r\n240=Elija el idioma:\r\n241=Español\r\n");
+  PutLanguage("Klingon.Txt", kMark + "[tlhIngan]\r\n");  // names no language: its file's name
+  PutLanguage("Copia.Txt", kMark + "[Español]\r\n241=Español\r\n");  // the same name again
+  struct Case {
+    const char16_t* choose;  // nullptr: the preselection
+    const char16_t* prompt;  // the line when OK is pressed
+    const char16_t* saved;
+  } cases[] = {
+      {nullptr, u"Choisissez la langue :", u"Francais"},
+      {u"Español", u"Elija el idioma:", u"Espanol"},
+      {u"Español (Copia)", u"Choisissez la langue :", u"Copia"},
+      {u"Klingon", u"Choisissez la langue :", u"Klingon"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.saved ? Utf16ToUtf8(c.saved) : "");
+    ResetOffscreen();
+    ResetTextTable();
+    languageName.clear();
+    fs::remove("Langue.lng");
+    std::optional<std::u16string> choose;
+    if (c.choose) choose = c.choose;
+    ScriptLanguageDialog({Answer::Action::kPressOk, choose});
+    EXPECT_FALSE(LoadLanguage());  // a new copy starts in the language chosen
+    auto shown = OffscreenShownDialogs();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].items, (Texts{u"Español (Copia)", u"Español", u"Français", u"Klingon"}));
+    EXPECT_EQ(shown[0].prompts[1], u"Elija el idioma:");
+    EXPECT_EQ(shown[0].promptShown, c.prompt);
+    EXPECT_EQ(FileContent("Langue.lng"), Choice(Utf16ToUtf8(c.saved)));
+    // Reading every file's name leaves the table as it was.
+    EXPECT_EQ(textTable.size(), 2u);
+  }
+}
+
+}  // namespace

@@ -440,6 +440,46 @@ TEST_F(SkinTest, LoadsTheNineFilesAndTreatsUnreadableOnesAsMissing) {
   EXPECT_EQ(OpenSkinFolder(kSkinAnyWindow, 0, 0, u"t", kSkinHidden, 0, folder + "/nowhere"), 0);
 }
 
+TEST_F(SkinTest, AFolderThatCannotMakeASkinNamesTheFileAndWhatIsWrong) {
+  using Kind = SkinProblemKind;
+  std::vector<uint8_t> damaged = EncodePngImage(Map({"AB."}));
+  damaged.resize(damaged.size() - 20);
+  const struct {
+    const char* remove;  // a file taken away, or the folder itself ("")
+    const char* file;    // a file written over
+    std::vector<uint8_t> bytes;
+    Kind kind;
+    const char* named;  // the end of the path skinProblem names
+  } cases[] = {
+      {"", nullptr, {}, Kind::kFolderMissing, "skin"},
+      {"Normal.png", nullptr, {}, Kind::kFileMissing, "Normal.png"},
+      {"Item.png", nullptr, {}, Kind::kFileMissing, "Item.png"},
+      {nullptr, "Normal.png", {'n', 'o'}, Kind::kFileUnreadable, "Normal.png"},
+      {nullptr, "Item.png", damaged, Kind::kFileUnreadable, "Item.png"},
+      {nullptr, "Hot.png", EncodePngImage(MakeImage(4, 1, 0xFF000002)), Kind::kWrongSize, "Hot.png"},
+      {nullptr, "Disable.png", EncodePngImage(MakeImage(3, 2, 0xFF000002)), Kind::kWrongSize,
+       "Disable.png"},
+      {nullptr, "Item.png", EncodePngImage(MakeImage(3, 1, 0xFFFFFFFF)), Kind::kNone, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.named);
+    TempWorkingFolder temporary;
+    std::filesystem::create_directory("skin");
+    ASSERT_TRUE(WriteBytes("skin/Normal.png", EncodePngImage(MakeImage(3, 1, 0xFF000001))));
+    ASSERT_TRUE(WriteBytes("skin/Item.png", EncodePngImage(Map({"AB."}))));
+    if (c.remove) std::filesystem::remove_all(std::string("skin/") + c.remove);
+    if (c.file) {
+      ASSERT_TRUE(WriteBytes(std::string("skin/") + c.file, c.bytes));
+    }
+    Restart();
+    skinProblem = {Kind::kTooLarge, "stale", 0};
+    const bool opened = OpenSkinFolder(0, 0, 0, u"", kSkinHidden, 0, "skin") != 0;
+    EXPECT_EQ(opened, c.kind == Kind::kNone);
+    EXPECT_EQ(skinProblem.kind, c.kind);
+    EXPECT_TRUE(skinProblem.file.ends_with(c.named)) << skinProblem.file;
+  }
+}
+
 TEST_F(SkinTest, FoldersThatWouldCostMoreThanTheBudgetFailWithNothingOpen) {
   // A few kilobytes: an item map of 15 items, each at the left of row k and the right of row
   // side - 1 - k so that every box spans the window, and the same image as the look. 2048 would
@@ -459,6 +499,7 @@ TEST_F(SkinTest, FoldersThatWouldCostMoreThanTheBudgetFailWithNothingOpen) {
     size_t largest = LargestAllocationDuring(
         [] { EXPECT_EQ(OpenSkinFolder(0, 0, 0, u"", kSkinHidden, 0, "."), 0); });
     EXPECT_TRUE(OffscreenWindows().empty() && skinWindows.empty() && skinItems.empty());
+    EXPECT_EQ(skinProblem.kind, SkinProblemKind::kTooLarge);
     if (side == 4096) {
       EXPECT_LT(largest, 1u << 20);  // no pixels allocated
     }

@@ -446,20 +446,28 @@ void FirstRunStartsANewCopy(const fs::path& program, const fs::path& data) {
   CloseHandle(started->hThread);
   HWND dialog = WaitForWindow(started->dwProcessId, L"TornavelleLanguage");
   Check(dialog != nullptr, "no language dialog at the first run");
-  std::wstring selected;
+  std::wstring selected, prompt;
   if (dialog) {
     // GetWindowText would not ask another process's window; WM_GETTEXT is carried across.
-    wchar_t text[64] = {};
+    wchar_t text[64] = {}, line[128] = {};
     SendMessageW(FindWindowExW(dialog, nullptr, L"ComboBox", nullptr), WM_GETTEXT, 64, LPARAM(text));
+    SendMessageW(FindWindowExW(dialog, nullptr, L"Static", nullptr), WM_GETTEXT, 128, LPARAM(line));
     selected = text;
+    prompt = line;
     SetForegroundWindow(dialog);
     Wait(300);
     KeyPress(VK_RETURN);
   }
   Check(!selected.empty(), "the dialog selected no language");
+  Check(!prompt.empty(), "the dialog does not say what it asks");
   EndsWell(started->hProcess, "after the language was chosen");
-  const std::string chosen = Utf16ToUtf8(std::u16string(selected.begin(), selected.end()));
-  Check(Content(folder / "Langue.lng").find("Defaut = " + chosen) != std::string::npos,
+  // The list names each language as its own file does (text 241); the choice keeps the file's name.
+  const std::string shown = Utf16ToUtf8(std::u16string(selected.begin(), selected.end()));
+  std::string chosen;
+  for (const auto& file : fs::directory_iterator(data / "Lng-Tornavelle"))
+    if (Content(file.path()).find("\r\n241=" + shown + "\r\n") != std::string::npos)
+      chosen = Utf16ToUtf8(file.path().stem().u16string());
+  Check(!chosen.empty() && Content(folder / "Langue.lng").find("Defaut = " + chosen) != std::string::npos,
         "Langue.lng does not hold the choice");
   HWND window = WaitForWindow(started->dwProcessId, kSkinClass, true);
   Check(window != nullptr, "the new copy showed no skin");

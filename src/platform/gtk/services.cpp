@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include <fcntl.h>
@@ -190,9 +191,31 @@ double ReadDesktopScale(GdkScreen* screen, int windowScaleAsked) {
 
 bool IsEndRequested() { return TheState().endRequested; }
 
+namespace {
+
+// The variables ConnectDesktop sets for the toolkit, with the values the user's environment gave
+// them (nullopt: unset). A new copy gets them back: it reads the desktop's scale from them as
+// this copy did, where the values forced here would start it at 1.
+struct UserVariable {
+  const char* name;
+  std::optional<std::string> value;
+};
+UserVariable userVariables[] = {{"GDK_GL", {}}, {"GDK_SCALE", {}}, {"GDK_BACKEND", {}}};
+
+void KeepUserVariables() {
+  static bool kept = false;
+  if (kept) return;
+  kept = true;
+  for (UserVariable& variable : userVariables)
+    if (const char* value = g_getenv(variable.name)) variable.value = value;
+}
+
+}  // namespace
+
 bool ConnectDesktop() {
   State& s = TheState();
   if (s.connected) return true;
+  KeepUserVariables();
   // Probing OpenGL costs tens of milliseconds at start-up and nothing here draws with it.
   g_setenv("GDK_GL", "disable", TRUE);
   // The program's images are drawn pixel for pixel, at the desktop's scale by the program
@@ -251,11 +274,17 @@ bool StartNewCopy() {
   std::string file = "/proc/self/exe", name = Utf16ToUtf8(OwnExecutablePath());
   if (name.empty()) name = file;
   gchar* argv[] = {file.data(), name.data(), nullptr};
+  gchar** environment = g_get_environ();
+  for (const UserVariable& variable : userVariables)
+    environment = variable.value
+                      ? g_environ_setenv(environment, variable.name, variable.value->c_str(), TRUE)
+                      : g_environ_unsetenv(environment, variable.name);
   // Without G_SPAWN_DO_NOT_REAP_CHILD GLib detaches the child, so no zombie is left behind, and
   // it closes every descriptor but the standard three in the child.
   GError* error = nullptr;
-  bool started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_FILE_AND_ARGV_ZERO, nullptr, nullptr,
-                               nullptr, &error);
+  bool started = g_spawn_async(nullptr, argv, environment, G_SPAWN_FILE_AND_ARGV_ZERO, nullptr,
+                               nullptr, nullptr, &error);
+  g_strfreev(environment);
   if (!started) {
     g_error_free(error);
     return false;
@@ -442,9 +471,13 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
 
 std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                                  const std::vector<std::u16string>& items,
-                                                 int preselected) {
+                                                 int preselected,
+                                                 const std::vector<std::u16string>& prompts) {
   if (!TheState().started || TheState().endRequested) return std::nullopt;
-  constexpr int kWidth = 200, kHeight = 64;
+  // The toolkit draws at 1 (ConnectDesktop) with its text at the desktop's scale: the dialog's
+  // own lengths take the scale too, and its rows grow with their text, so none overlaps another.
+  const double scale = TheState().scale;
+  auto scaled = [scale](int length) { return int(std::lround(length * scale)); };
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   std::string caption = Utf16ToUtf8(title);
   gtk_window_set_title(GTK_WINDOW(window), caption.c_str());
@@ -453,33 +486,40 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
   gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
 
-  // The controls keep to rows of 24 pixels, which the desktop theme's padding would outgrow.
-  static GtkCssProvider* compact = [] {
-    GtkCssProvider* css = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(
-        css, ".tv-compact button { min-height: 0; padding-top: 0; padding-bottom: 0; }", -1,
-        nullptr);
-    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
-                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    return css;
-  }();
-  (void)compact;
-  gtk_style_context_add_class(gtk_widget_get_style_context(window), "tv-compact");
-  GtkWidget* layout = gtk_fixed_new();
-  gtk_widget_set_size_request(layout, kWidth, kHeight);
+  GtkWidget* layout = gtk_box_new(GTK_ORIENTATION_VERTICAL, scaled(kLanguageDialogMargin));
+  gtk_container_set_border_width(GTK_CONTAINER(layout), guint(scaled(kLanguageDialogMargin)));
+  const int inner = scaled(kLanguageDialogWidth - 2 * kLanguageDialogMargin);
+  gtk_widget_set_size_request(layout, scaled(kLanguageDialogWidth), -1);
+  GtkWidget* prompt = gtk_label_new(nullptr);
+  gtk_label_set_xalign(GTK_LABEL(prompt), 0);
+  gtk_label_set_line_wrap(GTK_LABEL(prompt), TRUE);
+  gtk_widget_set_size_request(prompt, inner, -1);
+  gtk_box_pack_start(GTK_BOX(layout), prompt, FALSE, FALSE, 0);
   GtkWidget* list = gtk_combo_box_text_new();
   for (const std::u16string& item : items)
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(list), Utf16ToUtf8(item).c_str());
   bool valid = preselected >= 0 && size_t(preselected) < items.size();
   gtk_combo_box_set_active(GTK_COMBO_BOX(list), valid ? preselected : -1);
-  gtk_widget_set_size_request(list, 190, 24);
-  gtk_fixed_put(GTK_FIXED(layout), list, 5, 5);
+  gtk_widget_set_size_request(list, inner, scaled(kLanguageDialogRow));
+  gtk_box_pack_start(GTK_BOX(layout), list, FALSE, FALSE, 0);
   GtkWidget* ok = gtk_button_new_with_label("OK");
-  gtk_widget_set_size_request(ok, 190, 24);
-  gtk_fixed_put(GTK_FIXED(layout), ok, 5, 35);
+  gtk_widget_set_size_request(ok, inner, scaled(kLanguageDialogRow));
+  gtk_box_pack_start(GTK_BOX(layout), ok, FALSE, FALSE, 0);
   gtk_container_add(GTK_CONTAINER(window), layout);
   gtk_widget_set_can_default(ok, TRUE);
   gtk_window_set_default(GTK_WINDOW(window), ok);
+  // The line speaks the language selected, so a reader of another finds the list at once.
+  struct PromptLine {
+    GtkWidget* label;
+    const std::vector<std::u16string>* prompts;
+  } promptLine = {prompt, &prompts};
+  auto showPrompt = [](GtkComboBox* box, gpointer data) {
+    auto* line = static_cast<PromptLine*>(data);
+    std::string text = Utf16ToUtf8(LanguagePrompt(*line->prompts, gtk_combo_box_get_active(box)));
+    gtk_label_set_text(GTK_LABEL(line->label), text.c_str());
+    gtk_widget_set_visible(line->label, !line->prompts->empty());
+  };
+  g_signal_connect(list, "changed", G_CALLBACK(+showPrompt), &promptLine);
 
   LanguageChoice choice;
   choice.loop = g_main_loop_new(nullptr, FALSE);
@@ -488,6 +528,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDialogClose), choice.loop);
   g_signal_connect(window, "key-press-event", G_CALLBACK(OnLanguageKey), ok);
   gtk_widget_show_all(window);
+  showPrompt(GTK_COMBO_BOX(list), &promptLine);
   gtk_widget_grab_focus(list);
   gtk_window_present(GTK_WINDOW(window));
   // A termination signal closes the dialog, as its close box does.
@@ -502,17 +543,20 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
 
 // --- Screen and fonts ---------------------------------------------------------------------------
 
-std::vector<Monitor> ListMonitors() {
+namespace {
+
+// The monitors, the primary first, each as the area the getter gives.
+std::vector<Monitor> ListMonitorAreas(void (*area)(GdkMonitor*, GdkRectangle*)) {
   std::vector<Monitor> monitors;
   GdkDisplay* display = TheState().started ? gdk_display_get_default() : nullptr;
   if (!display) return monitors;
   GdkMonitor* primary = gdk_display_get_primary_monitor(display);
   int count = gdk_display_get_n_monitors(display);
   if (!primary && count > 0) primary = gdk_display_get_monitor(display, 0);
-  auto add = [&monitors](GdkMonitor* monitor) {
-    GdkRectangle area;
-    gdk_monitor_get_geometry(monitor, &area);
-    monitors.push_back({area.x, area.y, area.width, area.height});
+  auto add = [&monitors, area](GdkMonitor* monitor) {
+    GdkRectangle box;
+    area(monitor, &box);
+    monitors.push_back({box.x, box.y, box.width, box.height});
   };
   if (primary) add(primary);
   for (int i = 0; i < count; ++i) {
@@ -521,6 +565,12 @@ std::vector<Monitor> ListMonitors() {
   }
   return monitors;
 }
+
+}  // namespace
+
+std::vector<Monitor> ListMonitors() { return ListMonitorAreas(gdk_monitor_get_geometry); }
+
+std::vector<Monitor> ListWorkAreas() { return ListMonitorAreas(gdk_monitor_get_workarea); }
 
 double DisplayScale() { return TheState().connected ? TheState().scale : 1; }
 

@@ -19,7 +19,10 @@
 void ResetOffscreen();
 
 // --- Screen ---------------------------------------------------------------------------------
+// The monitors; their work areas are the whole monitors until SetOffscreenWorkAreas.
 void SetOffscreenMonitors(const std::vector<Monitor>& monitors);
+// The part of each monitor that windows may cover, in the monitors' order.
+void SetOffscreenWorkAreas(const std::vector<Monitor>& areas);
 // The desktop's scale DisplayScale answers from now on (rounded as a desktop's setting is);
 // 1 after ResetOffscreen.
 void SetOffscreenScale(double scale);
@@ -162,11 +165,14 @@ struct OffscreenShownDialog {
   std::vector<std::u16string> items;
   int preselected = -1;
   std::optional<std::u16string> result;
+  std::vector<std::u16string> prompts;
+  std::u16string promptShown;  // the line under which the dialog was answered
 };
 std::vector<OffscreenShownDialog> OffscreenShownDialogs();
 
 struct OffscreenMessageBox {
   WindowHandle owner = 0;
+  bool ownerShown = false;  // whether the owner was on the screen under the box
   std::u16string title;
   std::u16string text;
 };

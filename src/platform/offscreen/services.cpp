@@ -143,12 +143,15 @@ std::u16string OffscreenPrimarySelection() { return TheState().primarySelection;
 // --- Dialogs ----------------------------------------------------------------------------------
 
 void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text) {
-  TheState().messageBoxes.push_back({owner, std::u16string(title), std::u16string(text)});
+  std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(owner);
+  TheState().messageBoxes.push_back(
+      {owner, info && info->shown, std::u16string(title), std::u16string(text)});
 }
 
 std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                                  const std::vector<std::u16string>& items,
-                                                 int preselected) {
+                                                 int preselected,
+                                                 const std::vector<std::u16string>& prompts) {
   State& s = TheState();
   OffscreenDialogAnswer answer;
   answer.action = OffscreenDialogAnswer::Action::kClose;
@@ -165,7 +168,8 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
     }
     result = selected >= 0 ? items[size_t(selected)] : std::u16string();
   }
-  s.shownDialogs.push_back({std::u16string(title), items, preselected, result});
+  s.shownDialogs.push_back({std::u16string(title), items, preselected, result, prompts,
+                            LanguagePrompt(prompts, selected)});
   return result;
 }
 
@@ -184,7 +188,12 @@ void MoveOffscreenWindowToScale(WindowHandle window, double scale) {
   SetOffscreenScale(scale);
   PostEvent({kEventScaleChanged, window, uint32_t(std::lround(TheState().scale * 100)), 0, 0});
 }
-void SetOffscreenMonitors(const std::vector<Monitor>& monitors) { TheState().monitors = monitors; }
+void SetOffscreenMonitors(const std::vector<Monitor>& monitors) {
+  TheState().monitors = monitors;
+  TheState().workAreas.reset();
+}
+void SetOffscreenWorkAreas(const std::vector<Monitor>& areas) { TheState().workAreas = areas; }
+std::vector<Monitor> ListWorkAreas() { return TheState().workAreas.value_or(TheState().monitors); }
 
 // Fixed so that text widths in tests are the same on every machine.
 std::u16string DefaultFontFace() { return u"DejaVu Sans"; }

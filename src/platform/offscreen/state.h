@@ -51,7 +51,8 @@ struct State {
   int64_t clockLimit = 3600 * 1000;
 
   std::vector<Monitor> monitors{Monitor{0, 0, 1920, 1080}};
-  double scale = 1;  // what DisplayScale answers
+  std::optional<std::vector<Monitor>> workAreas;  // nullopt: the whole monitors
+  double scale = 1;                               // what DisplayScale answers
   int32_t cursorX = 0, cursorY = 0;
   bool leftHeld = false, rightHeld = false, middleHeld = false, shiftHeld = false,
        controlHeld = false;

@@ -263,10 +263,13 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
 namespace {
 
 constexpr int kListId = 100;
-constexpr int kDialogWidth = 200, kDialogHeight = 64;
+// The drop-down's height includes its open list.
+constexpr int kOpenListHeight = 200;
 
 struct LanguageChoice {
   HWND list = nullptr;
+  HWND prompt = nullptr;
+  const std::vector<std::u16string>* prompts = nullptr;
   bool done = false;
   std::optional<std::u16string> result;
 };
@@ -288,6 +291,13 @@ LRESULT CALLBACK LanguageProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     choice->done = true;
     return 0;
   }
+  // The line speaks the language selected, so a reader of another finds the list at once.
+  if (choice && message == WM_COMMAND && LOWORD(wParam) == kListId &&
+      HIWORD(wParam) == CBN_SELCHANGE) {
+    int selected = int(SendMessageW(choice->list, CB_GETCURSEL, 0, 0));
+    SetWindowTextW(choice->prompt, WideText(LanguagePrompt(*choice->prompts, selected)).c_str());
+    return 0;
+  }
   if (choice && message == WM_CLOSE) {
     choice->done = true;
     return 0;
@@ -299,7 +309,8 @@ LRESULT CALLBACK LanguageProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                                  const std::vector<std::u16string>& items,
-                                                 int preselected) {
+                                                 int preselected,
+                                                 const std::vector<std::u16string>& prompts) {
   State& s = TheState();
   if (!s.started || s.endRequested) return std::nullopt;
   static const bool registered = [] {
@@ -320,7 +331,7 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
   const double scale = DisplayScale();
   auto scaled = [scale](int length) { return int(std::lround(length * scale)); };
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT frame = {0, 0, scaled(kDialogWidth), scaled(kDialogHeight)};
+  RECT frame = {0, 0, scaled(kLanguageDialogWidth), scaled(kLanguageDialogHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
   std::vector<Monitor> monitors = ListMonitors();
@@ -334,21 +345,31 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                 height, nullptr, nullptr, s.instance, nullptr);
   if (!dialog) return std::nullopt;
   LanguageChoice choice;
-  // The drop-down's height includes its open list.
+  choice.prompts = &prompts;
+  const int left = scaled(kLanguageDialogMargin);
+  const int inner = scaled(kLanguageDialogWidth - 2 * kLanguageDialogMargin);
+  auto rowTop = [&scaled](int row) {
+    return scaled(kLanguageDialogMargin + row * (kLanguageDialogMargin + kLanguageDialogRow));
+  };
+  const int rowHeight = scaled(kLanguageDialogRow);
+  bool valid = preselected >= 0 && size_t(preselected) < items.size();
+  choice.prompt = CreateWindowExW(
+      0, WC_STATICW, WideText(LanguagePrompt(prompts, valid ? preselected : -1)).c_str(),
+      WS_CHILD | (prompts.empty() ? 0 : WS_VISIBLE) | SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, left,
+      rowTop(0), inner, rowHeight, dialog, nullptr, s.instance, nullptr);
   choice.list = CreateWindowExW(0, WC_COMBOBOXW, L"",
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                scaled(5), scaled(5), scaled(190), scaled(200), dialog,
+                                left, rowTop(1), inner, scaled(kOpenListHeight), dialog,
                                 HMENU(INT_PTR(kListId)), s.instance, nullptr);
-  HWND ok = CreateWindowExW(
-      0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, scaled(5),
-      scaled(35), scaled(190), scaled(24), dialog, HMENU(INT_PTR(IDOK)), s.instance, nullptr);
+  HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, left, rowTop(2),
+                            inner, rowHeight, dialog, HMENU(INT_PTR(IDOK)), s.instance, nullptr);
   NONCLIENTMETRICSW metrics = NonClientMetrics();
   HFONT font = metrics.cbSize ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
-  for (HWND control : {choice.list, ok})
+  for (HWND control : {choice.prompt, choice.list, ok})
     if (control && font) SendMessageW(control, WM_SETFONT, WPARAM(font), TRUE);
   for (const std::u16string& item : items)
     SendMessageW(choice.list, CB_ADDSTRING, 0, LPARAM(WideText(item).c_str()));
-  bool valid = preselected >= 0 && size_t(preselected) < items.size();
   SendMessageW(choice.list, CB_SETCURSEL, valid ? WPARAM(preselected) : WPARAM(-1), 0);
   SetWindowLongPtrW(dialog, GWLP_USERDATA, LONG_PTR(&choice));
 
@@ -379,16 +400,24 @@ std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
 
 // --- Screen and fonts ---------------------------------------------------------------------------
 
-std::vector<Monitor> ListMonitors() {
-  std::vector<Monitor> monitors;
+namespace {
+
+// The monitors, the primary first, each as its whole area or its work area (without the task
+// bar and docked bars).
+std::vector<Monitor> ListMonitorAreas(bool work) {
+  struct Listing {
+    bool work;
+    std::vector<Monitor> monitors;
+  } listing = {work, {}};
   EnumDisplayMonitors(
       nullptr, nullptr,
       [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-        auto* list = reinterpret_cast<std::vector<Monitor>*>(data);
+        auto* listing = reinterpret_cast<Listing*>(data);
+        std::vector<Monitor>* list = &listing->monitors;
         MONITORINFO info = {};
         info.cbSize = sizeof info;
         if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-        const RECT& r = info.rcMonitor;
+        const RECT& r = listing->work ? info.rcWork : info.rcMonitor;
         Monitor m{r.left, r.top, r.right - r.left, r.bottom - r.top};
         if (info.dwFlags & MONITORINFOF_PRIMARY)
           list->insert(list->begin(), m);
@@ -396,9 +425,15 @@ std::vector<Monitor> ListMonitors() {
           list->push_back(m);
         return TRUE;
       },
-      LPARAM(&monitors));
-  return monitors;
+      LPARAM(&listing));
+  return listing.monitors;
 }
+
+}  // namespace
+
+std::vector<Monitor> ListMonitors() { return ListMonitorAreas(false); }
+
+std::vector<Monitor> ListWorkAreas() { return ListMonitorAreas(true); }
 
 double DisplayScale() {
   HDC screen = GetDC(nullptr);

@@ -957,10 +957,10 @@ TEST_P(CalculatorOnX, DoesWhatTheUserAsksAndKeepsItAfterTheQuitKey) {
     std::vector<unsigned long> dialogs;
     ASSERT_TRUE(WaitFor([&] { return (dialogs = x.MainWindows("Langue / Language")).size() == 1; }, kStartMs))
         << "no language dialog";
-    // Its OK button, below the list (Enter would open the list).
+    // Its OK button, the last row, below the line and the list.
     const Rect dialog = x.Frame(dialogs[0]);
-    ASSERT_TRUE(Xdotool("mousemove " + std::to_string(dialog.x + 100) + " " + std::to_string(dialog.y + 47) +
-                        " click 1"));
+    ASSERT_TRUE(Xdotool("mousemove " + std::to_string(dialog.x + dialog.width / 2) + " " +
+                        std::to_string(dialog.y + dialog.height - 20) + " click 1"));
     ASSERT_TRUE(calculator.WaitExit(kStartMs)) << "the choice did not end the first copy";
     EXPECT_EQ(calculator.ExitStatus(), 0);
   }

@@ -147,4 +147,61 @@ TEST_F(ScaledDesktop, DrawsTheWholeWindowAtTheScaleSharperThanEnlarged) {
   }
 }
 
+// The first run on a scaled desktop: the language dialog is laid out at the scale, and the copy
+// the choice starts opens at it too, not at the 1 the first copy asked of the toolkit. Then a
+// desktop whose scale would make the window taller than the screen: it takes the largest scale
+// that fits (2.25 of 3 on the 1536 rows).
+TEST_F(ScaledDesktop, TheFirstRunKeepsTheScaleAndATooLargeWindowShrinksToFit) {
+  struct Case {
+    const char* gdkScale;
+    bool firstRun;
+    int32_t width, height;
+  } cases[] = {{"2", true, 784, 1308}, {"3", false, 882, 1472}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.gdkScale);
+    std::string pattern = (fs::temp_directory_path() / "tornavelle-first-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    const fs::path folder = pattern;
+    const fs::path data = TORNAVELLE_DATA_DIR;
+    fs::copy(data / "Lng-Tornavelle", folder / "Lng-Tornavelle");
+    fs::copy(data / "Apparence", folder / "Apparence", fs::copy_options::recursive);
+    if (!c.firstRun) std::ofstream(folder / "Langue.lng", std::ios::binary) << "Defaut = English\r\n";
+    setenv("GDK_SCALE", c.gdkScale, 1);
+    Child calculator;
+    std::vector<unsigned long> mains;
+    [&] {
+      ASSERT_TRUE(calculator.Start({TORNAVELLE_PROGRAM}, folder.string(), (folder / "program.log").string()));
+      if (c.firstRun) {
+        std::vector<unsigned long> dialogs;
+        ASSERT_TRUE(WaitFor([&] { return (dialogs = x.MainWindows("Langue / Language")).size() == 1; }, kStartMs));
+        const Rect dialog = x.Frame(dialogs[0]);
+        // Twice its size at 1: 280 wide, three rows of 24 at least.
+        EXPECT_GE(dialog.width, 2 * 280);
+        EXPECT_GE(dialog.height, 2 * 3 * 24);
+        TakeScreenshot(SCREENSHOT_DIR "/language-dialog-2x.png");
+        // Enter presses OK: French, preselected, starts a new copy.
+        ASSERT_TRUE(Xdotool("windowfocus --sync " + std::to_string(dialogs[0])));
+        ASSERT_TRUE(Xdotool("key Return"));
+        ASSERT_TRUE(calculator.WaitExit(kStartMs));
+      }
+      ASSERT_TRUE(WaitFor([&] { return (mains = x.MainWindows("Tornavelle")).size() == 1; }, kStartMs));
+      const Rect window = x.Frame(mains[0]);
+      EXPECT_EQ(window.width, c.width);
+      EXPECT_EQ(window.height, c.height);
+      EXPECT_GE(window.y, 0);
+    }();
+    unsetenv("GDK_SCALE");
+    // The copy the choice started is no child of the test's.
+    if (!mains.empty()) RunShell("kill $(xdotool getwindowpid " + std::to_string(mains[0]) + ") 2>/dev/null");
+    calculator.Stop();
+    WaitFor([&] { return x.MainWindows("Tornavelle").empty(); }, kStartMs);
+    if (HasFailure()) {
+      std::ifstream log(folder / "program.log");
+      std::cerr << "--- the calculator's output:\n" << log.rdbuf();
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+}
+
 }  // namespace

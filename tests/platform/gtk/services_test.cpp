@@ -131,8 +131,11 @@ TEST_F(ServicesOnX, EventsDuringAMenuWaitInTheQueueWithoutPilingUp) {
 }
 
 TEST_F(ServicesOnX, TheLanguageDialogReturnsTheChoiceOrNothing) {
-  const std::vector<std::u16string> items = {u"Deutsch", u"English", u"Francais", u"Русский",
+  const std::vector<std::u16string> items = {u"Deutsch", u"English", u"Français", u"Русский",
                                              u"日本語"};
+  const std::vector<std::u16string> prompts = {u"Wählen Sie die Sprache:", u"Choose the language:",
+                                               u"Choisissez la langue :", u"Выберите язык:",
+                                               u"言語を選んでください："};
   struct Case {
     int preselected;
     const char* keys;  // nullptr: the window is closed
@@ -140,23 +143,35 @@ TEST_F(ServicesOnX, TheLanguageDialogReturnsTheChoiceOrNothing) {
   };
   // OK is the default button: Enter on the list takes the selection at once.
   const Case cases[] = {
-      {2, "Tab Return", u"Francais"},
+      {2, "Tab Return", u"Français"},
       {0, "Down Tab Return", u"English"},
       {-1, "Tab Return", u""},
       {1, nullptr, std::nullopt},
-      {2, "Return", u"Francais"},
+      {2, "Return", u"Français"},
       {2, "Down KP_Enter", u"Русский"},
       {4, "Return", u"日本語"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.preselected);
-    std::string title;
+    std::string title, prompt;
     int width = 0, height = 0;
-    WhenDialogShown([&c, &title, &width, &height](GtkWindow* dialog) {
+    bool rowsApart = true;
+    WhenDialogShown([&c, &title, &width, &height, &prompt, &rowsApart](GtkWindow* dialog) {
       title = gtk_window_get_title(dialog);
       GtkWidget* content = gtk_bin_get_child(GTK_BIN(dialog));
       width = gtk_widget_get_allocated_width(content);
       height = gtk_widget_get_allocated_height(content);
+      // The line, the list and the button, one under the other: none covers another.
+      GList* rows = gtk_container_get_children(GTK_CONTAINER(content));
+      int bottom = 0;
+      for (GList* row = rows; row; row = row->next) {
+        GtkAllocation box;
+        gtk_widget_get_allocation(GTK_WIDGET(row->data), &box);
+        rowsApart = rowsApart && box.y >= bottom;
+        bottom = box.y + box.height;
+        if (GTK_IS_LABEL(row->data)) prompt = gtk_label_get_text(GTK_LABEL(row->data));
+      }
+      g_list_free(rows);
       if (c.preselected == 0) TakeScreenshot("language-dialog");
       GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(dialog));
       if (!c.keys) {
@@ -166,12 +181,15 @@ TEST_F(ServicesOnX, TheLanguageDialogReturnsTheChoiceOrNothing) {
       Xdotool("windowfocus --sync " + std::to_string(GDK_WINDOW_XID(gdkWindow)));
       Xdotool(std::string("key --delay 40 ") + c.keys);
     });
-    std::optional<std::u16string> result = ShowLanguageDialog(u"Langue / Language", items,
-                                                              c.preselected);
+    std::optional<std::u16string> result =
+        ShowLanguageDialog(u"Langue / Language", items, c.preselected, prompts);
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(title, "Langue / Language");
-    EXPECT_EQ(width, 200);
-    EXPECT_EQ(height, 64);
+    // Its rows grow with their text, within the margins.
+    EXPECT_GE(width, kLanguageDialogWidth - 2 * kLanguageDialogMargin);
+    EXPECT_GE(height, 3 * kLanguageDialogRow);
+    EXPECT_TRUE(rowsApart);
+    EXPECT_EQ(prompt, Utf16ToUtf8(LanguagePrompt(prompts, c.preselected)));
   }
 }
 

@@ -1,9 +1,12 @@
 // Text measured and drawn with Pango on Cairo, shared by every backend.
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
+#include <string>
 
 #include "platform/text.h"
 #include "platform/text_backend.h"
@@ -14,9 +17,18 @@ namespace {
 // Larger fonts would only serve to make huge surfaces; nothing the program shows needs them.
 constexpr int32_t kMaxFontPixels = 2048;
 
+// An open font: its description (the language's face first when it has one) and the face it was
+// asked for.
+struct OpenFont {
+  PangoFontDescription* description = nullptr;
+  std::string face;
+};
+
 struct Fonts {
-  std::map<FontHandle, PangoFontDescription*> open;
+  std::map<FontHandle, OpenFont> open;
   FontHandle next = 1;
+  std::string language;  // fontconfig's form: "ja", "zh-cn"; empty: none
+  std::map<std::string, std::string> languageFaces;  // by asked face, for that language
 };
 
 Fonts& TheFonts() {
@@ -41,13 +53,56 @@ PangoContext* TheContext() {
   return context;
 }
 
+// The face fontconfig takes for the family and language.
+std::string MatchedFamily(const char* family, const std::string& language, bool* covers) {
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  std::string matched;
+  *covers = false;
+  if (!match) return matched;
+  FcChar8* name = nullptr;
+  if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
+    matched = reinterpret_cast<const char*>(name);
+  FcLangSet* languages = nullptr;
+  if (FcPatternGetLangSet(match, FC_LANG, 0, &languages) == FcResultMatch && languages)
+    *covers = FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>(language.c_str())) !=
+              FcLangDifferentLang;
+  FcPatternDestroy(match);
+  return matched;
+}
+
+// The families a font of the face is drawn from in the current language: the system's sans-serif
+// face for the language first when the face itself does not write it.
+std::string FamiliesFor(const std::string& face) {
+  Fonts& fonts = TheFonts();
+  if (fonts.language.empty()) return face;
+  auto known = fonts.languageFaces.find(face);
+  if (known == fonts.languageFaces.end()) {
+    bool covers = false;
+    MatchedFamily(face.c_str(), fonts.language, &covers);
+    std::string first;
+    if (!covers) {
+      std::string family = MatchedFamily("sans-serif", fonts.language, &covers);
+      if (covers) first = family;
+    }
+    known = fonts.languageFaces.emplace(face, first).first;
+  }
+  return known->second.empty() ? face : known->second + "," + face;
+}
+
 // A one-line layout of the text: line breaks are shown as glyphs instead of starting new lines,
 // so a pasted text with a line break still measures and draws as one line.
 PangoLayout* MakeLayout(FontHandle font, std::u16string_view text, bool spaced = false) {
   auto it = TheFonts().open.find(font);
   if (it == TheFonts().open.end()) return nullptr;
   PangoLayout* layout = pango_layout_new(TheContext());
-  pango_layout_set_font_description(layout, it->second);
+  pango_layout_set_font_description(layout, it->second.description);
   pango_layout_set_single_paragraph_mode(layout, TRUE);
   // Pango takes no NUL inside a text; show it as the replacement character like any other
   // character that cannot be drawn.
@@ -73,26 +128,64 @@ FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double
   if (pixels < 1 || pixels > kMaxFontPixels) return 0;
   PangoFontDescription* description = pango_font_description_new();
   std::string family = Utf16ToUtf8(face);
-  pango_font_description_set_family(description, family.c_str());
+  pango_font_description_set_family(description, FamiliesFor(family).c_str());
   pango_font_description_set_style(description, PANGO_STYLE_NORMAL);
   pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
   pango_font_description_set_absolute_size(description, pixels * PANGO_SCALE);
   Fonts& fonts = TheFonts();
   FontHandle handle = fonts.next++;
-  fonts.open[handle] = description;
+  fonts.open[handle] = {description, family};
   return handle;
+}
+
+void SetTextLanguage(std::u16string_view tag) {
+  Fonts& fonts = TheFonts();
+  std::string language = Utf16ToUtf8(LowerCaseText(tag));
+  std::replace(language.begin(), language.end(), '_', '-');
+  if (language == fonts.language) return;
+  fonts.language = language;
+  fonts.languageFaces.clear();
+  // Pango also picks the forms of the characters the languages share (Han) by it.
+  pango_context_set_language(TheContext(), language.empty()
+                                               ? pango_language_get_default()
+                                               : pango_language_from_string(language.c_str()));
+  for (auto& [handle, font] : fonts.open)
+    pango_font_description_set_family(font.description, FamiliesFor(font.face).c_str());
+}
+
+TextFaces TextFacesOf(FontHandle font, std::u16string_view text) {
+  PangoLayout* layout = MakeLayout(font, text);
+  if (!layout) return {};
+  TextFaces faces;
+  faces.missing = pango_layout_get_unknown_glyphs_count(layout);
+  std::set<std::string> seen;
+  PangoLayoutIter* runs = pango_layout_get_iter(layout);
+  do {
+    PangoLayoutRun* run = pango_layout_iter_get_run_readonly(runs);
+    if (!run || !run->item->analysis.font) continue;
+    PangoFontDescription* description = pango_font_describe(run->item->analysis.font);
+    const char* family = pango_font_description_get_family(description);
+    std::string name = family ? family : "";
+    if (seen.empty()) faces.first = Utf8ToUtf16(name);
+    seen.insert(name);
+    pango_font_description_free(description);
+  } while (pango_layout_iter_next_run(runs));
+  pango_layout_iter_free(runs);
+  g_object_unref(layout);
+  faces.faces = int32_t(seen.size());
+  return faces;
 }
 
 void CloseFont(FontHandle font) {
   Fonts& fonts = TheFonts();
   auto it = fonts.open.find(font);
   if (it == fonts.open.end()) return;
-  pango_font_description_free(it->second);
+  pango_font_description_free(it->second.description);
   fonts.open.erase(it);
 }
 
 void CloseAllFonts() {
-  for (auto& [handle, description] : TheFonts().open) pango_font_description_free(description);
+  for (auto& [handle, font] : TheFonts().open) pango_font_description_free(font.description);
   TheFonts().open.clear();
 }
 

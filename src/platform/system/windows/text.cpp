@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <map>
 #include <vector>
 
 #include "platform/system/windows/wide.h"
 #include "platform/text.h"
 #include "platform/text_backend.h"
+#include "platform/unicode.h"
 
 namespace {
 
@@ -19,12 +22,28 @@ constexpr int32_t kMaxFontPixels = 2048;
 struct Font {
   HFONT font = nullptr;
   int32_t lineHeight = 0;
+  LOGFONTW asked = {};           // as opened, before the language's face took its place
+  bool hasFractionSlash = true;  // whether the face draws "⁄" itself
 };
 
 struct Fonts {
   std::map<FontHandle, Font> open;
   FontHandle next = 1;
+  std::wstring language;  // lower case, "-" between parts; empty: none
 };
+
+// GDI takes a text from the one face selected, so the language's own interface face stands in
+// for the asked one when the language needs a script the usual faces lack: the first of these
+// that is installed.
+constexpr struct {
+  const wchar_t* language;
+  const wchar_t* faces[3];
+} kLanguageFaces[] = {
+    {L"ja", {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"}},
+    {L"zh-cn", {L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun"}},
+};
+
+constexpr wchar_t kFractionSlash = 0x2044;
 
 Fonts& TheFonts() {
   static Fonts fonts;
@@ -43,13 +62,63 @@ const Font* FindFont(FontHandle font) {
   return it == TheFonts().open.end() ? nullptr : &it->second;
 }
 
+// Whether the font selected in the context has a glyph of its own for the character.
+bool HasGlyph(HDC dc, wchar_t c) {
+  WORD glyph = 0;
+  return GetGlyphIndicesW(dc, &c, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 && glyph != 0xFFFF;
+}
+
+// The font of the description, with its line height and what it draws, or no font.
+Font MakeFont(const LOGFONTW& description) {
+  Font made;
+  made.asked = description;
+  made.font = CreateFontIndirectW(&description);
+  if (!made.font) return made;
+  TEXTMETRICW metrics = {};
+  HGDIOBJ previous = SelectObject(MeasuringDc(), made.font);
+  bool measured = GetTextMetricsW(MeasuringDc(), &metrics) != 0;
+  made.hasFractionSlash = HasGlyph(MeasuringDc(), kFractionSlash);
+  SelectObject(MeasuringDc(), previous);
+  if (!measured) {
+    DeleteObject(made.font);
+    made.font = nullptr;
+  }
+  made.lineHeight = int32_t(metrics.tmHeight);
+  return made;
+}
+
+// The description with the face of the current language in place of the asked one, when the
+// language has faces of its own and one is installed; else as asked.
+LOGFONTW ForLanguage(const LOGFONTW& asked) {
+  for (const auto& row : kLanguageFaces) {
+    if (TheFonts().language != row.language) continue;
+    for (const wchar_t* face : row.faces) {
+      LOGFONTW description = asked;
+      std::fill(std::begin(description.lfFaceName), std::end(description.lfFaceName), L'\0');
+      std::wcsncpy(description.lfFaceName, face, LF_FACESIZE - 1);
+      HFONT font = CreateFontIndirectW(&description);
+      if (!font) continue;
+      // GDI gives another face when the one named is not installed.
+      wchar_t given[LF_FACESIZE] = {};
+      HGDIOBJ previous = SelectObject(MeasuringDc(), font);
+      GetTextFaceW(MeasuringDc(), LF_FACESIZE, given);
+      SelectObject(MeasuringDc(), previous);
+      DeleteObject(font);
+      if (_wcsicmp(given, face) == 0) return description;
+    }
+  }
+  return asked;
+}
+
 // The text as GDI is given it: control characters (a pasted line break, a NUL) and unpaired
 // surrogates are shown as the replacement character, so the text stays on one line and every
-// unit has a glyph to show.
-std::wstring Shown(std::u16string_view text) {
+// unit has a glyph to show; a fraction slash the face lacks is a plain slash, which reads the
+// same, rather than a box.
+std::wstring Shown(const Font& font, std::u16string_view text) {
   std::wstring shown(text.begin(), text.end());
   for (size_t i = 0; i < shown.size(); ++i) {
     wchar_t c = shown[i];
+    if (c == kFractionSlash && !font.hasFractionSlash) shown[i] = L'/';
     bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
     if (high && i + 1 < shown.size() && shown[i + 1] >= 0xDC00 && shown[i + 1] <= 0xDFFF) {
       ++i;
@@ -144,20 +213,48 @@ FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double
   description.lfQuality = ANTIALIASED_QUALITY;
   std::wstring name = WideText(face.substr(0, LF_FACESIZE - 1));
   std::copy(name.begin(), name.end(), description.lfFaceName);
-  HFONT font = CreateFontIndirectW(&description);
-  if (!font) return 0;
-  TEXTMETRICW metrics;
-  HGDIOBJ previous = SelectObject(MeasuringDc(), font);
-  bool measured = GetTextMetricsW(MeasuringDc(), &metrics) != 0;
-  SelectObject(MeasuringDc(), previous);
-  if (!measured) {
-    DeleteObject(font);
-    return 0;
-  }
+  Font font = MakeFont(ForLanguage(description));
+  if (!font.font) return 0;
+  font.asked = description;
   Fonts& fonts = TheFonts();
   FontHandle handle = fonts.next++;
-  fonts.open[handle] = {font, int32_t(metrics.tmHeight)};
+  fonts.open[handle] = font;
   return handle;
+}
+
+void SetTextLanguage(std::u16string_view tag) {
+  Fonts& fonts = TheFonts();
+  std::wstring language = WideText(LowerCaseText(tag));
+  std::replace(language.begin(), language.end(), L'_', L'-');
+  if (language == fonts.language) return;
+  fonts.language = language;
+  // The fonts open keep their handles and take the language's face.
+  for (auto& [handle, font] : fonts.open) {
+    Font remade = MakeFont(ForLanguage(font.asked));
+    if (!remade.font) continue;
+    remade.asked = font.asked;
+    DeleteObject(font.font);
+    font = remade;
+  }
+}
+
+TextFaces TextFacesOf(FontHandle font, std::u16string_view text) {
+  const Font* f = FindFont(font);
+  if (!f) return {};
+  TextFaces faces;
+  std::wstring shown = Shown(*f, text);
+  HGDIOBJ previous = SelectObject(MeasuringDc(), f->font);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(MeasuringDc(), LF_FACESIZE, face);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const bool pair = shown[i] >= 0xD800 && shown[i] <= 0xDBFF && i + 1 < shown.size();
+    if (!pair && !HasGlyph(MeasuringDc(), shown[i])) ++faces.missing;
+    if (pair) ++i;
+  }
+  SelectObject(MeasuringDc(), previous);
+  faces.faces = shown.empty() ? 0 : 1;
+  faces.first = ProgramText(face);
+  return faces;
 }
 
 void CloseFont(FontHandle font) {
@@ -176,19 +273,19 @@ void CloseAllFonts() {
 TextSize MeasureText(FontHandle font, std::u16string_view text) {
   const Font* f = FindFont(font);
   if (!f) return {};
-  return {ShownWidth(*f, Shown(text)), f->lineHeight};
+  return {ShownWidth(*f, Shown(*f, text)), f->lineHeight};
 }
 
 void DrawTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x, int32_t y,
                      Pixel colour) {
-  if (const Font* f = FindFont(font)) DrawShown(image, *f, Shown(text), x, y, colour, nullptr);
+  if (const Font* f = FindFont(font)) DrawShown(image, *f, Shown(*f, text), x, y, colour, nullptr);
 }
 
 void DrawSpacedTextInImage(Image& image, FontHandle font, std::u16string_view text, int32_t x,
                            int32_t y, Pixel colour) {
   const Font* f = FindFont(font);
   if (!f) return;
-  std::wstring shown = Shown(text);
+  std::wstring shown = Shown(*f, text);
   // Each character advances by its own measured width; the second unit of a surrogate pair
   // has none, its pair's width going with the first.
   std::vector<INT> advances(shown.size(), 0);
