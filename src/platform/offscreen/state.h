@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/caret_blink.h"
 #include "platform/events.h"
 #include "platform/offscreen/offscreen.h"
 
@@ -51,7 +52,8 @@ struct State {
   int64_t clockLimit = 3600 * 1000;
 
   std::vector<Monitor> monitors{Monitor{0, 0, 1920, 1080}};
-  double scale = 1;  // what DisplayScale answers
+  double scale = 1;       // what DisplayScale answers
+  CaretBlink caretBlink;  // what DesktopCaretBlink answers
   int32_t cursorX = 0, cursorY = 0;
   bool leftHeld = false, rightHeld = false, shiftHeld = false;
   WindowHandle grab = 0;  // the window that got the press while a button is held
