@@ -75,6 +75,11 @@ std::string SkinFolder(std::u16string_view name) {
   return std::string(kSkinsFolder) + "\\" + Utf16ToUtf8(name);
 }
 
+void PrefetchSavedSkin(double scale) {
+  const std::u16string name = SavedSkinName();
+  PrefetchSkinFolder(SkinFolder(IsSkinName(name) ? name : kShippedSkin), scale);
+}
+
 bool OpenMainSkin() {
   std::u16string& name = appSettings.skinName;
   if (name.empty()) name = kShippedSkin;

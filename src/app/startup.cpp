@@ -39,10 +39,10 @@ void FailSkin() {
 }  // namespace
 
 bool StartUp() {
-  // The skin's images, at the scale the display's connection tells, decode while the rest of
-  // the desktop's start-up runs, which takes longer.
+  // The skin's images, of the skin in use at the scale the display's connection tells, decode
+  // while the rest of the desktop's start-up runs, which takes longer.
   if (!ConnectDesktop()) return false;
-  PrefetchSkinFolder(kSkinFolder, DisplayScale());
+  PrefetchSavedSkin(DisplayScale());
   if (!StartPlatform()) return false;
   // Another copy in this folder would save its own history over this one's: it comes to the
   // front instead, and this start ends as if it had been quit.
