@@ -86,36 +86,36 @@ cairo_region_t* VisibleRegion(const WindowRecord& record, uint8_t minimumAlpha) 
   return nullptr;
 }
 
-// What differs between two frames of the same size.
+// What differs between the frame shown and a part put over it.
 struct FrameChange {
   bool any = false;
   bool alpha = false;  // the outline or a translucency changed, so the shapes must follow
-  cairo_rectangle_int_t box{0, 0, 0, 0};  // every changed pixel lies inside
+  cairo_rectangle_int_t box{0, 0, 0, 0};  // every changed pixel lies inside, in frame pixels
 };
 
-// Compares the part of two frames of the same size inside the box.
-FrameChange CompareFrames(const Image& before, const Image& after,
-                          const cairo_rectangle_int_t& box) {
+// Compares the part, whose top-left goes at (x, y) of the frame and which fits inside it, with
+// what the frame holds there.
+FrameChange CompareFrames(const Image& shown, const Image& part, int32_t x, int32_t y) {
   FrameChange change;
-  int32_t left = after.width, right = -1, top = -1, bottom = -1;
-  size_t rowBytes = size_t(box.width) * sizeof(Pixel);
-  for (int32_t y = box.y; y < box.y + box.height; ++y) {
-    const Pixel* a = before.pixels.data() + size_t(y) * size_t(after.width);
-    const Pixel* b = after.pixels.data() + size_t(y) * size_t(after.width);
-    if (std::memcmp(a + box.x, b + box.x, rowBytes) == 0) continue;
-    int32_t first = box.x, last = box.x + box.width - 1;
+  int32_t left = part.width, right = -1, top = -1, bottom = -1;
+  size_t rowBytes = size_t(part.width) * sizeof(Pixel);
+  for (int32_t row = 0; row < part.height; ++row) {
+    const Pixel* a = shown.pixels.data() + size_t(y + row) * size_t(shown.width) + size_t(x);
+    const Pixel* b = part.pixels.data() + size_t(row) * size_t(part.width);
+    if (std::memcmp(a, b, rowBytes) == 0) continue;
+    int32_t first = 0, last = part.width - 1;
     while (a[first] == b[first]) ++first;
     while (a[last] == b[last]) --last;
-    for (int32_t x = first; x <= last && !change.alpha; ++x)
-      change.alpha = PixelAlpha(a[x]) != PixelAlpha(b[x]);
+    for (int32_t column = first; column <= last && !change.alpha; ++column)
+      change.alpha = PixelAlpha(a[column]) != PixelAlpha(b[column]);
     left = std::min(left, first);
     right = std::max(right, last);
-    if (top < 0) top = y;
-    bottom = y;
+    if (top < 0) top = row;
+    bottom = row;
   }
   if (top < 0) return change;
   change.any = true;
-  change.box = {left, top, right - left + 1, bottom - top + 1};
+  change.box = {x + left, y + top, right - left + 1, bottom - top + 1};
   return change;
 }
 
@@ -510,18 +510,18 @@ void PaintNow(WindowRecord& record, const cairo_rectangle_int_t& box) {
   XFlush(display);
 }
 
-// Shows what changed inside the box of a frame the size of the one shown: only that part goes
-// to the server, so a blinking caret costs a few pixels, not the whole skin, and a frame
-// identical to the one shown costs nothing more.
-bool PresentChange(WindowRecord& record, const Image& premultiplied,
-                   const cairo_rectangle_int_t& box) {
-  FrameChange change = CompareFrames(record.frame, premultiplied, box);
+// Shows what the part, put at (x, y) of the frame shown, changes: only that goes to the server,
+// so a blinking caret costs a few pixels, not the whole skin, and a part identical to what is
+// shown costs nothing more.
+bool PresentChange(WindowRecord& record, const Image& part, int32_t x, int32_t y) {
+  FrameChange change = CompareFrames(record.frame, part, x, y);
   if (!change.any) return true;
   if (record.surface) cairo_surface_flush(record.surface);  // its memory may be the frame's
-  for (int32_t y = change.box.y; y < change.box.y + change.box.height; ++y) {
-    size_t at = size_t(y) * size_t(premultiplied.width) + size_t(change.box.x);
-    std::copy_n(premultiplied.pixels.begin() + ptrdiff_t(at), change.box.width,
-                record.frame.pixels.begin() + ptrdiff_t(at));
+  for (int32_t row = change.box.y; row < change.box.y + change.box.height; ++row) {
+    const size_t from = size_t(row - y) * size_t(part.width) + size_t(change.box.x - x);
+    const size_t to = size_t(row) * size_t(record.frame.width) + size_t(change.box.x);
+    std::copy_n(part.pixels.begin() + ptrdiff_t(from), change.box.width,
+                record.frame.pixels.begin() + ptrdiff_t(to));
   }
   ++record.framesPresented;
   CopyToSurface(record, change.box);
@@ -530,35 +530,28 @@ bool PresentChange(WindowRecord& record, const Image& premultiplied,
   return true;
 }
 
+// Whether the window shows an image the part at (x, y) fits inside.
+bool PartFits(const WindowRecord& record, const Image& part, int32_t x, int32_t y) {
+  return record.layered && record.layer == WindowRecord::Layer::kImage && record.surface &&
+         IsImageValid(part) && x >= 0 && y >= 0 && int64_t(x) + part.width <= record.frame.width &&
+         int64_t(y) + part.height <= record.frame.height;
+}
+
 }  // namespace
 
-bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
-                            int32_t width, int32_t height) {
+bool PresentWindowImagePart(WindowHandle window, const Image& premultipliedPart, int32_t x,
+                            int32_t y) {
   WindowRecord* record = FindRecord(window);
-  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
-  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
-                  record->frame.width == premultiplied.width &&
-                  record->frame.height == premultiplied.height;
-  const int32_t left = std::clamp(x, 0, premultiplied.width),
-                top = std::clamp(y, 0, premultiplied.height);
-  const int32_t right = std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width));
-  const int32_t bottom =
-      std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height));
-  if (!sameSize) return PresentWindowImage(window, premultiplied);
-  return PresentChange(*record, premultiplied, {left, top, right - left, bottom - top});
+  if (!record || !PartFits(*record, premultipliedPart, x, y)) return false;
+  return PresentChange(*record, premultipliedPart, x, y);
 }
 
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   WindowRecord* record = FindRecord(window);
   if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
-  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
-                  record->frame.width == premultiplied.width &&
-                  record->frame.height == premultiplied.height;
-  if (sameSize) {
-    // A changed frame goes to the server only where it changed, so a blinking caret costs a
-    // few pixels, not the whole skin; a frame identical to the one shown costs nothing more.
-    return PresentChange(*record, premultiplied, {0, 0, premultiplied.width, premultiplied.height});
-  }
+  if (PartFits(*record, premultiplied, 0, 0) && record->frame.width == premultiplied.width &&
+      record->frame.height == premultiplied.height)
+    return PresentChange(*record, premultiplied, 0, 0);
   DropSurface(*record);  // Refresh makes it anew
   record->frame = premultiplied;
   record->layer = WindowRecord::Layer::kImage;

@@ -76,7 +76,8 @@ TEST_F(Win32, LayeredWindowsTakeTheirImagesSize) {
   GetWindowClientSize(window, &width, &height);
   EXPECT_EQ(width, 30);
   EXPECT_EQ(height, 20);
-  EXPECT_TRUE(PresentWindowImagePart(window, image, 5, 5, 100, 100));  // clipped to the image
+  EXPECT_TRUE(PresentWindowImagePart(window, MakeImage(10, 10, 0xFF000000), 5, 5));
+  EXPECT_FALSE(PresentWindowImagePart(window, image, 5, 5));  // reaches past the image
   // Attributes after an image, and an image after attributes: each replaces the other.
   EXPECT_TRUE(SetWindowLayerAttributes(window, {true, 128, true, 0xFF00FF}));
   BYTE alpha = 0;
