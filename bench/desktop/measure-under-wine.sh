@@ -2,8 +2,7 @@
 # The Windows build's memory under Wine, measured as measure.sh measures the desktop's programs:
 # the process's own anonymous memory (its private bytes: heap, stacks, images; not the
 # libraries' pages) a second after its window appeared, median of RUNS launches, with each
-# shipped skin on desktops at 96 and 192 dots per inch. Wine's own share of a process, the same
-# for any program, is given by a process that only waits (Wine's cmd.exe).
+# shipped skin on desktops at 96 and 192 dots per inch.
 #   bench/desktop/measure-under-wine.sh [WINDOWS_BUILD_DIR]   (default build/windows; RUNS=3)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -23,15 +22,6 @@ set -euo pipefail
 cd "$work"
 median() { sort -g | awk '{ v[NR] = \$1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 anonymous_mib() { awk '/^Anonymous:/ { print \$2 / 1024 }' "/proc/\$1/smaps_rollup"; }
-# The Linux process that runs a Windows program of that name, once it is there.
-wine_process() {
-  for _ in \$(seq 400); do
-    for p in \$(pgrep -u "\$(id -u)" -f "\$1" || true); do
-      grep -qa "\$1" "/proc/\$p/cmdline" && [[ "\$(cat /proc/\$p/comm)" != wine* ]] && { echo "\$p"; return; }
-    done
-    sleep 0.05
-  done
-}
 measure() {  # name, dpi, skin
   local name=\$1 dpi=\$2 skin=\$3
   wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d "\$dpi" /f >/dev/null 2>&1
@@ -41,23 +31,19 @@ measure() {  # name, dpi, skin
     cp -r "$root/data/Lng-Tornavelle" "$root/data/Apparence" folder/
     printf 'Defaut = Francais\\r\\n' >folder/Langue.lng
     printf '[Apparence]\\r\\nApparence = %s\\r\\n' "\$skin" >folder/Tornavelle.tvnp
+    # Wine's loader becomes the program by exec, so the process started is the program's.
     (cd folder && exec wine "$exe") >/dev/null 2>&1 &
-    pid=\$(wine_process Tornavelle.exe)
+    pid=\$!
     for _ in \$(seq 400); do xdotool search --onlyvisible --name Tornavelle >/dev/null 2>&1 && break; sleep 0.05; done
     sleep 1
     anonymous_mib "\$pid" >>"\$name.private"
     kill "\$pid"; while kill -0 "\$pid" 2>/dev/null; do sleep 0.01; done
-    wait || true
+    wait "\$pid" || true
   done
   printf '| %s | %s | %.1f MiB |\\n' "\$skin" "\$dpi" "\$(median <"\$name.private")"
 }
 echo "| skin | dpi | private |"
 echo "|---|---|---|"
-(exec wine cmd /c pause) </dev/zero >/dev/null 2>&1 &
-waiter=\$(wine_process cmd.exe)
-sleep 1
-printf '| (a process that only waits) | 96 | %.1f MiB |\\n' "\$(anonymous_mib "\$waiter")"
-kill "\$waiter" || true
 for dpi in 96 192; do
   for skin in Defaut Clair Contraste; do measure "\$skin-\$dpi" "\$dpi" "\$skin"; done
 done
