@@ -9,7 +9,9 @@
 #     own anonymous memory (heap, stacks, images; not the libraries' pages), median;
 #   - asleep or not: wake-ups a second (voluntary context switches of all its threads) and CPU
 #     as a share of one core, over IDLE seconds, once with another window focused and the
-#     pointer away, once with its own window focused (the caret blinks).
+#     pointer away, then twice with its own window focused: at once (the caret blinks) and over
+#     the next IDLE seconds, by when the desktop's blink timeout (GTK's default 10 s) has passed.
+# The calculator is measured with each shipped skin (the setting Apparence) at 1 and at 2.
 # Prints a Markdown table. Needs a Release build with -DTORNAVELLE_BENCH=ON (for map-probe),
 # xlogo, xdotool, dbus-run-session; galculator and speedcrunch are measured when installed
 # (scripts/packages, line "bench").
@@ -59,6 +61,7 @@ launch_folder() {  # a fresh HOME and working folder; the calculator's data in t
   rm -rf home folder; mkdir home folder
   cp -r "$root/data/Lng-Tornavelle" "$root/data/Apparence" folder/
   printf 'Defaut = Francais\r\n' >folder/Langue.lng
+  [[ -z "\${SKIN:-}" ]] || printf '[Apparence]\r\nApparence = %s\r\n' "\$SKIN" >folder/Tornavelle.tvnp
 }
 measure() {  # name, program...
   local name=\$1; shift
@@ -80,27 +83,34 @@ measure() {  # name, program...
       [[ -n "\$window" ]] && xdotool windowfocus --sync "\$window"
       sleep 1
       read -r focus_wakes focus_cpu < <(idle_cost "\$pid")
+      read -r later_wakes later_cpu < <(idle_cost "\$pid")
     fi
     # The calculator saves as it ends; the next launch would find it still holding the folder.
     kill "\$pid"; while kill -0 "\$pid" 2>/dev/null; do sleep 0.01; done
   done
-  printf '| %s | %.0f ms | %.1f MiB | %.1f MiB | %s | %s %% | %s | %s %% |\n' "\$name" \
+  printf '| %s | %.0f ms | %.1f MiB | %.1f MiB | %s | %s %% | %s | %s %% | %s | %s %% |\n' "\$name" \
     "\$(median <"\$name.start")" "\$(median <"\$name.rss")" "\$(median <"\$name.private")" \
-    "\$away_wakes" "\$away_cpu" "\$focus_wakes" "\$focus_cpu"
+    "\$away_wakes" "\$away_cpu" "\$focus_wakes" "\$focus_cpu" "\$later_wakes" "\$later_cpu"
 }
-echo "| program | start-up | resident | private | wake-ups/s, away | CPU, away | wake-ups/s, focused | CPU, focused |"
-echo "|---|---|---|---|---|---|---|---|"
+echo "| program | start-up | resident | private | wake-ups/s, away | CPU, away | wake-ups/s, focused | CPU, focused | wake-ups/s, focused later | CPU, focused later |"
+echo "|---|---|---|---|---|---|---|---|---|---|"
 if [[ "${PEERS:-1}" == 1 ]]; then
   measure xlogo xlogo
   measure bare-gtk-window "$bare"
   command -v galculator >/dev/null && measure galculator galculator
   command -v speedcrunch >/dev/null && measure speedcrunch speedcrunch
 fi
-measure tornavelle "$calculator"
+for skin in Defaut Clair Contraste; do
+  SKIN=\$skin measure "tornavelle-\$skin" "$calculator"
+done
 if [[ "${PEERS:-1}" == 1 ]]; then
   measure bare-gtk-window-at-2x env GDK_SCALE=2 "$bare"
+  command -v galculator >/dev/null && measure galculator-at-2x env GDK_SCALE=2 galculator
+  command -v speedcrunch >/dev/null && measure speedcrunch-at-2x env QT_SCALE_FACTOR=2 speedcrunch
 fi
-measure tornavelle-at-2x env GDK_SCALE=2 "$calculator"
+for skin in Defaut Clair Contraste; do
+  SKIN=\$skin measure "tornavelle-\$skin-at-2x" env GDK_SCALE=2 "$calculator"
+done
 kill \$other
 SCRIPT
 # The accessibility bus is started on demand by the session bus, as on a desktop.

@@ -13,6 +13,7 @@
 #include "display/history_panel.h"
 #include "engine/evaluator.h"
 #include "platform/clipboard.h"
+#include "platform/caret_blink.h"
 #include "platform/events.h"
 #include "platform/timers.h"
 #include "settings/settings.h"
@@ -37,11 +38,20 @@ void OfferNewSelection() {
   if (!seenSelection.empty()) SetPrimarySelectionText(seenSelection);
 }
 
-// Whether the caret timer runs, the window it runs on (a new skin brings a new window, and the
-// old one's timers go with it), and the blink restart of the line it last started from.
-bool caretTimerRunning = false;
-WindowHandle caretTimerWindow = 0;
-uint32_t caretTimerRestart = 0;
+// The caret's blink: whether its timer runs; whether it was started for the main window having
+// the keyboard, and which window (a new skin brings a new window, and the old one's timers go with
+// it); the line's blink restart it started from; the desktop's rhythm read then; and how long the
+// caret has blinked since, for the desktop's timeout.
+struct CaretBlinking {
+  bool running = false;
+  bool following = false;
+  WindowHandle window = 0;
+  uint32_t restart = 0;
+  CaretBlink rhythm;
+  int64_t blinkedMs = 0;
+  int64_t phaseStartMs = 0;
+};
+CaretBlinking caretBlinking;
 
 void SetAngle(int32_t mode) {
   appSettings.angleMode = mode;
@@ -162,37 +172,59 @@ void ClickHistory() {
   }
 }
 
+void ShowCaret() {
+  if (expressionLine.caretShown) return;
+  expressionLine.caretShown = true;
+  DrawExpressionLine();
+}
+
+// Each phase has its own length; once the desktop's timeout has passed the caret stays shown and
+// the timer stops, so that a window left in front no longer wakes the program.
 void TickCaret() {
+  CaretBlinking& b = caretBlinking;
+  // A tick queued before the timer stopped or started over belongs to no phase of this blink.
+  const int64_t phaseMs = expressionLine.caretShown ? b.rhythm.shownMs : b.rhythm.hiddenMs;
+  if (!b.running || ClockMs() - b.phaseStartMs < phaseMs / 2) return;
+  b.phaseStartMs = ClockMs();
+  b.blinkedMs += phaseMs;
   expressionLine.caretShown = !expressionLine.caretShown;
+  if (expressionLine.caretShown && b.blinkedMs >= b.rhythm.timeoutMs) {
+    StopTimer(b.window, kCaretTimer);
+    b.running = false;
+  } else {
+    const int32_t next = expressionLine.caretShown ? b.rhythm.shownMs : b.rhythm.hiddenMs;
+    b.running = StartTimer(b.window, kCaretTimer, next);
+  }
   DrawExpressionLine();
 }
 
 // The caret blinks only while the main window has the keyboard: elsewhere it is not drawn, and
-// its timer would wake the program for nothing. A move or an edit shows the caret anew, for a
-// whole phase, so the timer starts over then.
-void FollowCaretTimer() {
+// its timer would wake the program for nothing. Gaining the keyboard, input, and a move or an
+// edit of the line start the blink over in its shown phase, at the desktop's rhythm then.
+void FollowCaretTimer(bool restartBlink) {
+  CaretBlinking& b = caretBlinking;
   const WindowHandle window = SkinWindowHandle(kMainWindow);
-  const bool wanted = window != 0 && ActiveSkinWindow() == kMainWindow;
-  const uint32_t restart = expressionLine.blinkRestarts;
-  if (wanted &&
-      (!caretTimerRunning || restart != caretTimerRestart || window != caretTimerWindow)) {
-    caretTimerRunning = StartTimer(window, kCaretTimer, kCaretPhaseMs);
-    caretTimerWindow = window;
-    caretTimerRestart = restart;
-  } else if (!wanted && caretTimerRunning) {
-    StopTimer(caretTimerWindow, kCaretTimer);
-    caretTimerRunning = false;
-    // Back in front, the caret shows at once.
-    if (!expressionLine.caretShown) {
-      expressionLine.caretShown = true;
-      DrawExpressionLine();
-    }
+  if (window == 0 || ActiveSkinWindow() != kMainWindow) {
+    if (b.running) StopTimer(b.window, kCaretTimer);
+    b.running = b.following = false;
+    ShowCaret();  // back in front, the caret shows at once
+    return;
   }
+  const uint32_t restart = expressionLine.blinkRestarts;
+  if (b.following && !restartBlink && window == b.window && restart == b.restart) return;
+  if (b.running) StopTimer(b.window, kCaretTimer);
+  b = {.following = true,
+       .window = window,
+       .restart = restart,
+       .rhythm = DesktopCaretBlink(),
+       .phaseStartMs = ClockMs()};
+  ShowCaret();
+  if (b.rhythm.blinks) b.running = StartTimer(window, kCaretTimer, b.rhythm.shownMs);
 }
 
-// Whether handling the event may change what assistive technology is told of the window: input
-// and the focus may; the caret's ticks and the pointer's moves, many a second, never do.
-bool MayChangeParts(int32_t event) {
+// The user's own doing to the main window: it may change the line, and it starts the caret's
+// blink over.
+bool IsInput(int32_t event) {
   switch (event) {
     case kEventKeyDown:
     case kEventLeftDown:
@@ -200,18 +232,23 @@ bool MayChangeParts(int32_t event) {
     case kEventMiddleDown:
     case kEventWheel:
     case kEventMenuCommand:
-    case kEventAccessibleAction:
-    case kEventFocus:
-    case kEventActivate: return true;
+    case kEventAccessibleAction: return true;
     default: return false;
   }
+}
+
+// Whether handling the event may change what assistive technology is told of the window: input
+// and the focus may; the caret's ticks and the pointer's moves, many a second, never do.
+bool MayChangeParts(int32_t event) {
+  return IsInput(event) || event == kEventFocus || event == kEventActivate;
 }
 
 }  // namespace
 
 void RunEventLoop() {
+  bool restartBlink = false;
   for (;;) {
-    FollowCaretTimer();
+    FollowCaretTimer(restartBlink);
     // What is ready now first: the desktop may have work that gives no event (a key's
     // release), and the loop must not fall asleep before the quiet moment's save.
     currentEvent = PollSkinEvent();
@@ -230,6 +267,8 @@ void RunEventLoop() {
     SetSkinItemState(kHistoryItem, active);
     SetSkinItemState(kExpressionItem, active);
     const bool mayChangeParts = MayChangeParts(currentEvent);
+    // The focus may come back between two passes, unseen by FollowCaretTimer's own look.
+    restartBlink = SkinEventWindow() == 0 && (IsInput(currentEvent) || currentEvent == kEventFocus);
     DispatchSkinEvent();
     if (currentEvent == kEventClose) return;
     if (mayChangeParts) PublishAccessibleTree();
@@ -240,10 +279,7 @@ void DispatchSkinEvent() {
   if (SkinEventWindow() != 0) return;
   // Only input can change the line; the caret's timer and the pointer's moves, many a second,
   // are not worth a copy of it.
-  const bool input = currentEvent == kEventKeyDown || currentEvent == kEventLeftDown ||
-                     currentEvent == kEventLeftUp || currentEvent == kEventMiddleDown ||
-                     currentEvent == kEventWheel || currentEvent == kEventMenuCommand ||
-                     currentEvent == kEventAccessibleAction;
+  const bool input = IsInput(currentEvent);
   if (input) BeginLineEdit();
   HandleItemClick(SkinEventItem());
   HandleWindowEvent(currentEvent);
@@ -308,7 +344,5 @@ void HandleWindowEvent(int32_t event) {
 void ResetEventLoop() {
   currentEvent = kEventNone;
   seenSelection.clear();
-  caretTimerRunning = false;
-  caretTimerWindow = 0;
-  caretTimerRestart = 0;
+  caretBlinking = {};
 }

@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
-// The timer that blinks the caret, on the main window, and its period: one tick per phase,
-// shown then hidden. It runs only while the main window has the keyboard.
+// The timer that blinks the caret, on the main window: one tick per phase, shown then hidden, at
+// the desktop's rhythm. It runs only while the main window has the keyboard, and stops once the
+// desktop's blink timeout has passed without input.
 inline constexpr int32_t kCaretTimer = 78;
-inline constexpr int32_t kCaretPhaseMs = 300;
 
 // The code of the event being handled; kEventClose ends the loop.
 extern int32_t currentEvent;

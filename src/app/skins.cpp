@@ -100,6 +100,11 @@ std::string SkinFolder(std::u16string_view name) {
   return std::string(kSkinsFolder) + "\\" + Utf16ToUtf8(name);
 }
 
+void PrefetchSavedSkin(double scale) {
+  const std::u16string name = SavedSkinName();
+  PrefetchSkinFolder(SkinFolder(IsSkinName(name) ? name : kShippedSkin), scale);
+}
+
 std::u16string SkinProblemLine() {
   if (skinProblem.kind == SkinProblemKind::kNone) return {};
   int32_t text = skinProblem.colour == kHistoryItem ? kSkinNoHistoryText : kSkinNoExpressionText;

@@ -29,6 +29,10 @@ std::vector<std::u16string> ListSkins();
 // The skin folder of the name, relative to the working directory ("Apparence\Defaut").
 std::string SkinFolder(std::u16string_view name);
 
+// Starts decoding, at the scale, the skin the settings file names (the shipped one when it names
+// none that can be), so that OpenMainSkin finds it ready.
+void PrefetchSavedSkin(double scale);
+
 // Opens the main window, hidden and centred, from the skin the settings name (the shipped one
 // when they name none). When that skin cannot be opened (no window, or no history panel or
 // expression line), opens the shipped one instead, sets the setting to it and keeps the

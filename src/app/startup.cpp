@@ -18,6 +18,7 @@
 #include "platform/input.h"
 #include "platform/monitors.h"
 #include "platform/process.h"
+#include "platform/text.h"
 #include "platform/timers.h"
 #include "settings/language.h"
 #include "settings/settings.h"
@@ -37,10 +38,12 @@ void FailSkin() {
 }  // namespace
 
 bool StartUp() {
-  // The skin's images, at the scale the display's connection tells, decode while the rest of
-  // the desktop's start-up runs, which takes longer.
+  // The skin's images, of the skin in use at the scale the display's connection tells, decode
+  // while the rest of the desktop's start-up runs, which takes longer, and the fonts open
+  // meanwhile for the first text drawn.
   if (!ConnectDesktop()) return false;
-  PrefetchSkinFolder(kSkinFolder, DisplayScale());
+  PrefetchSavedSkin(DisplayScale());
+  WarmUpText(DefaultFontFace(), kDefaultSkinPoints, DisplayScale());
   if (!StartPlatform()) return false;
   // Another copy in this folder would save its own history over this one's: it comes to the
   // front instead, and this start ends as if it had been quit.

@@ -2,9 +2,6 @@
 #pragma once
 #include <cstdint>
 
-// The shipped skin's folder, relative to the working directory, decoded ahead at start-up.
-inline constexpr char kSkinFolder[] = "Apparence\\Defaut";
-
 // Starts the platform and every subsystem, loads the language and the settings, opens the
 // skinned main window and runs the event loop until the program ends through ShutDown. Also
 // ends through ShutDown when the skin cannot be opened, after saying so in a message box, and

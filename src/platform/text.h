@@ -12,6 +12,11 @@ using FontHandle = int32_t;
 // The face of the desktop's interface font ("Sans" when the desktop names none).
 std::u16string DefaultFontFace();
 
+// Starts, on a thread of its own, what the first text measured or drawn would otherwise wait
+// for (the system's font configuration, the face and its glyphs at that size), so that it
+// overlaps the caller's own start-up; the first text measured or drawn waits for it to end.
+void WarmUpText(std::u16string_view face, int32_t points, double scale);
+
 // The resolution of a screen at scale 1: a point is 96 / 72 pixels there.
 inline constexpr int32_t kBaseDpi = 96;
 

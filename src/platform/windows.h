@@ -83,8 +83,10 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
 // image is empty or not width * height pixels.
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied);
 
-// As PresentWindowImage, for an image that differs from the one the window showed last only
-// inside the rectangle, so that only that part is looked at and handed over. Shows the whole
-// image when the window showed none of that size.
-bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
-                            int32_t width, int32_t height);
+// Puts a premultiplied image over the part of the window's image whose top-left is (x, y), for a
+// window that shows an image (from PresentWindowImage) the part fits inside, so that the caller
+// needs no copy of the whole: only the pixels that differ from those shown are handed over, and
+// a part that changes nothing costs nothing more. Returns false, showing nothing new, when the
+// window is not open or not layered, shows no image, or the part is empty or does not fit.
+bool PresentWindowImagePart(WindowHandle window, const Image& premultipliedPart, int32_t x,
+                            int32_t y);

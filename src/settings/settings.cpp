@@ -244,3 +244,14 @@ void FinishSettingsSaves() {
   saves.finished.wait(held, [&saves] { return !saves.writing; });
   if (saves.writer.joinable()) saves.writer.join();
 }
+
+std::u16string SavedSkinName() {
+  PreferenceStore store;
+  store.Open(kSettingsFileName);
+  for (const SettingRow& row : kSettingRows) {
+    if (row.text != &AppSettings::skinName) continue;
+    store.SelectGroup(row.group);
+    return store.ReadString(row.key, row.defaultText);
+  }
+  return {};
+}

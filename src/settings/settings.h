@@ -34,6 +34,10 @@ extern int32_t settingsFileKept;
 // written.
 void LoadSettings();
 
+// The skin the settings file names (its default without one), read alone and at once, so that
+// the skin can be decoded while the rest of start-up runs; nothing else is read or changed.
+std::u16string SavedSkinName();
+
 // Writes appSettings, historyList and the memory letters that are not 0 to the settings file,
 // replacing it atomically. When the file cannot be written, or settingsFileKept is set, nothing is
 // saved and the old file stays as it was. Texts longer than 65536 units are not kept, so that the

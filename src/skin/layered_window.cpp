@@ -5,14 +5,14 @@
 
 namespace {
 
-// The image each window was last given, premultiplied as handed to the window system, kept to
-// update a part of it. Most redraws of an idle window (a display repainted on every timer tick)
-// compose exactly the frame already on screen: comparing each pixel, premultiplied on the way,
-// costs far less than uploading it again, and one copy of the frame is kept rather than two.
-struct PresentedImage {
+// The size of the image each window was last given. The window system keeps what it shows (the
+// X server, the layered window's own bitmap), so this layer keeps no copy of it: a later image of
+// that size goes over as a part, and the platform hands over only the pixels that changed.
+struct PresentedSize {
   WindowHandle window;
-  Image premultiplied;
+  int32_t width, height;
 };
+std::vector<PresentedSize> presentedSizes;
 
 // The window system composites premultiplied pixels: each colour channel scaled by alpha.
 Pixel Premultiplied(Pixel p) {
@@ -21,20 +21,31 @@ Pixel Premultiplied(Pixel p) {
   return MakePixel(uint8_t(a), uint8_t(PixelRed(p) * a / 255), uint8_t(PixelGreen(p) * a / 255),
                    uint8_t(PixelBlue(p) * a / 255));
 }
-std::vector<PresentedImage> presentedImages;
 
-PresentedImage* FindPresented(WindowHandle window) {
-  for (PresentedImage& entry : presentedImages) {
+PresentedSize* FindPresented(WindowHandle window) {
+  for (PresentedSize& entry : presentedSizes) {
     if (entry.window == window) return &entry;
   }
   return nullptr;
 }
 
+// The box of the image, premultiplied.
+Image PremultipliedPart(const Image& image, int32_t left, int32_t top, int32_t right,
+                        int32_t bottom) {
+  Image part = MakeImage(right - left, bottom - top);
+  for (int32_t row = top; row < bottom; ++row) {
+    const Pixel* from = image.pixels.data() + size_t(row) * size_t(image.width);
+    Pixel* to = part.pixels.data() + size_t(row - top) * size_t(part.width);
+    std::transform(from + left, from + right, to, Premultiplied);
+  }
+  return part;
+}
+
 }  // namespace
 
 void ForgetLayeredImage(WindowHandle window) {
-  std::erase_if(presentedImages,
-                [window](const PresentedImage& entry) { return entry.window == window; });
+  std::erase_if(presentedSizes,
+                [window](const PresentedSize& entry) { return entry.window == window; });
 }
 
 bool MakeWindowLayered(WindowHandle window) {
@@ -60,57 +71,34 @@ bool SetWindowTranslucency(WindowHandle window, int32_t alpha, int32_t colourKey
 
 bool PresentLayeredImage(WindowHandle window, const Image& image) {
   if (!IsImageValid(image)) return false;
-  PresentedImage* last = FindPresented(window);
-  if (last != nullptr && last->premultiplied.width == image.width &&
-      last->premultiplied.height == image.height) {
+  PresentedSize* last = FindPresented(window);
+  if (last != nullptr && last->width == image.width && last->height == image.height)
     return PresentLayeredImagePart(window, image, 0, 0, image.width, image.height);
-  }
-  Image premultiplied = image;
-  for (Pixel& p : premultiplied.pixels) p = Premultiplied(p);
-  if (!PresentWindowImage(window, premultiplied)) {
+  if (!PresentWindowImage(window, PremultipliedPart(image, 0, 0, image.width, image.height))) {
     ForgetLayeredImage(window);
     return false;
   }
   if (last == nullptr) {
-    presentedImages.push_back({window, std::move(premultiplied)});
+    presentedSizes.push_back({window, image.width, image.height});
   } else {
-    last->premultiplied = std::move(premultiplied);
+    *last = {window, image.width, image.height};
   }
   return true;
 }
 
 bool PresentLayeredImagePart(WindowHandle window, const Image& image, int32_t x, int32_t y,
                              int32_t width, int32_t height) {
-  PresentedImage* last = FindPresented(window);
-  if (last != nullptr && !IsWindowLayered(window)) {
-    ForgetLayeredImage(window);  // closed, or no longer layered
-    return false;
-  }
-  if (last == nullptr || !IsImageValid(image) || last->premultiplied.width != image.width ||
-      last->premultiplied.height != image.height)
+  PresentedSize* last = FindPresented(window);
+  if (last == nullptr || !IsImageValid(image) || last->width != image.width ||
+      last->height != image.height)
     return PresentLayeredImage(window, image);
   const int32_t left = std::clamp(x, 0, image.width), top = std::clamp(y, 0, image.height);
   const int32_t right = int32_t(std::clamp<int64_t>(int64_t(x) + width, left, image.width));
   const int32_t bottom = int32_t(std::clamp<int64_t>(int64_t(y) + height, top, image.height));
-  // Only the pixels that changed go to the window system, in the box that holds them all.
-  int32_t changedLeft = right, changedRight = left, changedTop = bottom, changedBottom = top;
-  for (int32_t row = top; row < bottom; ++row) {
-    const size_t at = size_t(row) * size_t(image.width);
-    for (int32_t column = left; column < right; ++column) {
-      const Pixel p = Premultiplied(image.pixels[at + size_t(column)]);
-      Pixel& shown = last->premultiplied.pixels[at + size_t(column)];
-      if (p == shown) continue;
-      shown = p;
-      changedLeft = std::min(changedLeft, column);
-      changedRight = std::max(changedRight, column + 1);
-      changedTop = std::min(changedTop, row);
-      changedBottom = row + 1;
-    }
-  }
-  if (changedLeft >= changedRight) return true;
-  if (PresentWindowImagePart(window, last->premultiplied, changedLeft, changedTop,
-                             changedRight - changedLeft, changedBottom - changedTop))
+  if (left == right || top == bottom) return IsWindowLayered(window);
+  if (PresentWindowImagePart(window, PremultipliedPart(image, left, top, right, bottom), left, top))
     return true;
+  // Closed, no longer layered, or showing something else than the image this layer gave.
   ForgetLayeredImage(window);
-  return false;
+  return IsWindowLayered(window) && PresentLayeredImage(window, image);
 }

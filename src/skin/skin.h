@@ -123,7 +123,8 @@ int32_t SkinPixels(int32_t length);
 // Starts reading and decoding the folder's images for the scale on a thread of its own, so that
 // an OpenSkinFolder of the same folder at that scale (the desktop's, which InitSkin takes) finds
 // them ready: the decoding overlaps whatever the program does meanwhile (the desktop's start-up).
-// Nothing else of the library changes; a later prefetch or ReleaseSkin drops images never taken.
+// Nothing else of the library changes. Images never taken are dropped by an OpenSkinFolder of
+// another folder or scale (once decoded), a later prefetch or ReleaseSkin.
 void PrefetchSkinFolder(std::string_view folder, double scale);
 
 // Loads the nine images of folder (UTF-8, "\"-separated, relative to the working directory)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <mutex>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -321,13 +322,16 @@ std::optional<SkinImages> ReadSkinImages(const std::string& folder, double scale
 }
 
 // Images being decoded ahead of OpenSkinFolder, on a thread of their own. The record is never
-// destroyed: a process that ends before the images are taken needs no join.
+// destroyed: a process that ends before the images are taken needs no join. Images no window
+// will take are dropped as soon as they are made, so that a skin not shown costs no memory.
 struct Prefetch {
   std::string base;
   double scale = 1;
   std::thread thread;
+  std::mutex lock;  // guards images and unwanted between the thread and the taker
   std::optional<SkinImages> images;
-  SkinProblem problem;
+  SkinProblem problem;  // why the images could not be made, when they could not
+  bool unwanted = false;
 };
 Prefetch& ThePrefetch() {
   static Prefetch* prefetch = new Prefetch;
@@ -335,15 +339,23 @@ Prefetch& ThePrefetch() {
 }
 
 // Waits for a prefetch under way and hands over its images if they are of that folder at that
-// scale. Images of another skin are not waited for: the caller decodes its own meanwhile, and
-// the next prefetch collects the thread.
+// scale. Images of another skin are not waited for: the caller decodes its own meanwhile, the
+// prefetch's images are dropped when ready, and the next prefetch collects the thread.
 std::optional<SkinImages> TakePrefetched(const std::string& base, double scale, bool* found,
                                          SkinProblem* problem) {
   Prefetch& prefetch = ThePrefetch();
   *found = false;
   // The thread only reads base and scale, which were set before it started.
-  if (!prefetch.thread.joinable() || prefetch.base != base || prefetch.scale != scale)
+  if (!prefetch.thread.joinable() || prefetch.base != base || prefetch.scale != scale) {
+    std::optional<SkinImages> dropped;
+    {
+      std::lock_guard<std::mutex> hold(prefetch.lock);
+      prefetch.unwanted = true;
+      dropped = std::move(prefetch.images);
+      prefetch.images.reset();
+    }
     return std::nullopt;
+  }
   prefetch.thread.join();
   *found = true;
   std::optional<SkinImages> images = std::move(prefetch.images);
@@ -357,6 +369,17 @@ void CollectPrefetch() {
   Prefetch& prefetch = ThePrefetch();
   if (prefetch.thread.joinable()) prefetch.thread.join();
   prefetch.images.reset();
+  prefetch.problem = {};
+  prefetch.unwanted = false;
+}
+
+void RunPrefetch(Prefetch* prefetch) {
+  SkinProblem problem;
+  std::optional<SkinImages> images = ReadSkinImages(prefetch->base, prefetch->scale, &problem);
+  std::lock_guard<std::mutex> hold(prefetch->lock);
+  if (prefetch->unwanted) return;
+  prefetch->images = std::move(images);
+  prefetch->problem = problem;
 }
 
 }  // namespace
@@ -367,10 +390,7 @@ void PrefetchSkinFolder(std::string_view folder, double scale) {
   prefetch.base = FolderBase(folder);
   prefetch.scale = scale;
   try {
-    prefetch.thread = std::thread([&prefetch] {
-      prefetch.problem = {};
-      prefetch.images = ReadSkinImages(prefetch.base, prefetch.scale, &prefetch.problem);
-    });
+    prefetch.thread = std::thread(RunPrefetch, &prefetch);
   } catch (const std::system_error&) {
     // No thread to spare: OpenSkinFolder decodes the images itself, as without a prefetch.
   }

@@ -181,10 +181,12 @@ TEST_F(CalculatorTest, KeysCharactersAndTheWheel) {
 }
 
 // The program sleeps until something can change: with another program in front and the
-// pointer away it never wakes; in front it wakes once per caret phase, and a move of the
-// caret shows it for a whole phase; hover still follows the pointer in and out at once.
+// pointer away it never wakes; in front it wakes once per caret phase until the desktop's blink
+// timeout, then sleeps with the caret shown; a move of the caret shows it for a whole phase;
+// hover still follows the pointer in and out at once.
 TEST_F(CalculatorTest, AsleepUntilSomethingCanChange) {
   PutFile("Langue.lng", "Defaut = Francais\r\n");
+  SetOffscreenCaretBlink({.shownMs = 200, .hiddenMs = 100, .timeoutMs = 3000});
   static int64_t wakeUps = 0;
   constexpr int64_t kAway = 1000, kBack = 61000, kTyped = 64100;
   AtOffscreenTime(kAway, [] {
@@ -198,19 +200,21 @@ TEST_F(CalculatorTest, AsleepUntilSomethingCanChange) {
     SetOffscreenForeground(MainWindow());
     wakeUps = OffscreenWakeUps();
   });
-  AtOffscreenTime(kBack + 3000, [] {
-    // Ten phases of 300 ms, and the wait for the focus change.
-    EXPECT_GE(OffscreenWakeUps() - wakeUps, 10);
-    EXPECT_LE(OffscreenWakeUps() - wakeUps, 11);
+  AtOffscreenTime(kBack + 3050, [] {
+    // Twenty phases, and the wait for the focus change; then nothing, the caret shown.
+    EXPECT_GE(OffscreenWakeUps() - wakeUps, 20);
+    EXPECT_LE(OffscreenWakeUps() - wakeUps, 21);
+    EXPECT_TRUE(expressionLine.caretShown);
+    wakeUps = OffscreenWakeUps();
   });
+  AtOffscreenTime(kTyped - 10, [] { EXPECT_LE(OffscreenWakeUps() - wakeUps, 1); });
   AtOffscreenTime(kTyped, [] {
     OffscreenType(u"7");
     PressKey(kKeyLeft);  // a move shows the caret anew
   });
-  // The old rhythm would have hidden it at kTyped + 200.
-  AtOffscreenTime(kTyped + 250, [] { EXPECT_TRUE(expressionLine.caretShown); });
-  AtOffscreenTime(kTyped + 350, [] { EXPECT_FALSE(expressionLine.caretShown); });
-  AtOffscreenTime(kTyped + 650, [] { EXPECT_TRUE(expressionLine.caretShown); });
+  AtOffscreenTime(kTyped + 150, [] { EXPECT_TRUE(expressionLine.caretShown); });
+  AtOffscreenTime(kTyped + 250, [] { EXPECT_FALSE(expressionLine.caretShown); });
+  AtOffscreenTime(kTyped + 350, [] { EXPECT_TRUE(expressionLine.caretShown); });
   AtOffscreenTime(kTyped + 1000, [] {
     int32_t x = 0, y = 0;
     ItemCentre(kSevenItem, &x, &y);
@@ -229,6 +233,54 @@ TEST_F(CalculatorTest, AsleepUntilSomethingCanChange) {
   });
   ASSERT_TRUE(StartUp());
   EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{0});
+}
+
+// The caret keeps the desktop's rhythm: the phases it sets, a steady caret when blinking is off,
+// no end without a timeout; after the timeout a key, a click on the line or the keyboard coming
+// back starts the blink over. Each row: the rhythm, then the phase seen at moments after an
+// input (true: shown).
+TEST_F(CalculatorTest, TheCaretBlinksAsTheDesktopSays) {
+  static const struct Row {
+    const char* name;
+    CaretBlink rhythm;
+    std::vector<std::pair<int64_t, bool>> phases;
+  } rows[] = {
+      {"steady", {.blinks = false}, {{100, true}, {700, true}, {5000, true}}},
+      {"uneven", {.shownMs = 500, .hiddenMs = 250, .timeoutMs = 2000},
+       {{450, true}, {550, false}, {800, true}, {1300, false}, {1550, true}, {1800, true}, {4000, true}}},
+      {"endless", {.shownMs = 100, .hiddenMs = 100, .timeoutMs = kCaretBlinksForever},
+       {{50, true}, {150, false}, {20050, true}, {20150, false}}},
+  };
+  // Each way back into blinking, after the timeout passed.
+  static const std::function<void()> inputs[] = {
+      [] { PressKey(kKeyBackspace); },  // edits without moving the caret
+      [] { ClickItem(kExpressionItem); },
+      [] {
+        SetOffscreenForeground(0);
+        SetOffscreenForeground(MainWindow());
+      },
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Restart();
+    PutFile("Langue.lng", "Defaut = Francais\r\n");
+    SetOffscreenCaretBlink(row.rhythm);
+    static int64_t wakeUps = 0;
+    int64_t at = 5000;  // past the timeout of the blink begun at the start
+    for (const std::function<void()>& input : inputs) {
+      AtOffscreenTime(at, [&input] { input(); });
+      for (const auto& [after, shown] : row.phases) {
+        AtOffscreenTime(at + after, [shown, after] { EXPECT_EQ(expressionLine.caretShown, shown) << after; });
+      }
+      at += 30000;
+      AtOffscreenTime(at - 5000, [] { wakeUps = OffscreenWakeUps(); });
+      if (row.rhythm.timeoutMs != kCaretBlinksForever) {
+        AtOffscreenTime(at - 10, [] { EXPECT_LE(OffscreenWakeUps() - wakeUps, 1); });
+      }
+    }
+    AtOffscreenTime(at, [] { OffscreenRequestClose(MainWindow()); });
+    ASSERT_TRUE(StartUp());
+  }
 }
 
 // Typed texts are read as written, through the keys and the result key, in both angle modes: no

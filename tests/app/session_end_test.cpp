@@ -125,7 +125,9 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
     afterMove = FileContent("Tornavelle.tvnp");
     HandleMenuCommand(77);  // the latest answer stored in b, through the function menu
   });
-  AtOffscreenTime(3500, [&] {
+  // Called directly, the command woke nothing: the loop's next wake, the caret's next phase (at
+  // most 800 ms after the release), is its quiet moment.
+  AtOffscreenTime(3700, [&] {
     FinishSettingsSaves();
     afterStore = FileContent("Tornavelle.tvnp");
     OffscreenRequestClose(SkinWindowHandle(0));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "platform/offscreen/offscreen.h"
@@ -109,6 +110,37 @@ TEST_F(LayeredWindow, AnImageIdenticalToTheOneShownIsNotHandedOverAgain) {
   }
   CloseWindow(window);
   EXPECT_FALSE(PresentLayeredImage(window, a));
+}
+
+// A part is read only inside its box, clipped to the image, and changes only that box of what
+// the window shows; a box that changes nothing hands nothing over.
+TEST_F(LayeredWindow, APartChangesOnlyItsBox) {
+  MakeWindowLayered(window);
+  const Image a = MakeImage(4, 2, 0x80FFFFFF);
+  Image b = a;
+  b.pixels[7] = 0x80FFFFFE;  // (3, 1)
+  ASSERT_TRUE(PresentLayeredImage(window, a));
+  const Pixel kShown = 0x80808080, kChanged = 0x8080807F;
+  struct Step {
+    const char* name;
+    const Image& image;
+    int32_t x, y, width, height;
+    size_t frames;
+    Pixel last;  // the pixel at (3, 1) shown after the step
+  } steps[] = {
+      {"the change outside the box", b, 0, 0, 2, 2, 1, kShown},
+      {"the change inside", b, 2, 1, 2, 1, 2, kChanged},
+      {"the same again", b, 0, 0, 4, 2, 2, kChanged},
+      {"a box past the image, clipped", a, 3, 1, 100, 100, 3, kShown},
+      {"a box wholly outside", b, 5, 5, 1, 1, 3, kShown},
+  };
+  for (const Step& step : steps) {
+    EXPECT_TRUE(PresentLayeredImagePart(window, step.image, step.x, step.y, step.width, step.height)) << step.name;
+    ASSERT_EQ(OffscreenFrames(window).size(), step.frames) << step.name;
+    const Image& shown = OffscreenFrames(window).back();
+    EXPECT_EQ(shown.pixels[7], step.last) << step.name;
+    EXPECT_EQ(std::count(shown.pixels.begin(), shown.pixels.end(), kShown), step.last == kShown ? 8 : 7) << step.name;
+  }
 }
 
 // The overlay of a skinned window: a magenta window keyed on magenta shows nothing and takes no

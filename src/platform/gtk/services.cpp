@@ -17,6 +17,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/caret_blink.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/gtk/state.h"
@@ -588,6 +589,25 @@ std::u16string DefaultFontFace() {
     g_free(name);
   }
   return face;
+}
+
+// GTK's text fields show the caret for two thirds of the blink cycle and hide it for one; its
+// timeout is in seconds, and 0 means no blinking at all.
+CaretBlink DesktopCaretBlink() {
+  CaretBlink blink;
+  GtkSettings* settings = TheState().started ? gtk_settings_get_default() : nullptr;
+  if (!settings) return blink;
+  gboolean blinks = TRUE;
+  gint cycleMs = 0, timeoutSeconds = 0;
+  g_object_get(settings, "gtk-cursor-blink", &blinks, "gtk-cursor-blink-time", &cycleMs,
+               "gtk-cursor-blink-timeout", &timeoutSeconds, nullptr);
+  blink.blinks = blinks && cycleMs > 0 && timeoutSeconds > 0;
+  if (!blink.blinks) return blink;
+  blink.shownMs = cycleMs * 2 / 3;
+  blink.hiddenMs = cycleMs - blink.shownMs;
+  blink.timeoutMs =
+      timeoutSeconds >= kCaretBlinksForever / 1000 ? kCaretBlinksForever : timeoutSeconds * 1000;
+  return blink;
 }
 
 FontHandle OpenFont(std::u16string_view face, int32_t points, double scale) {

@@ -29,7 +29,7 @@ struct WindowRecord {
   enum class Layer { kNone, kAttributes, kImage } layer = Layer::kNone;
   LayerAttributes attributes;
   Image frame;                         // the last image presented, premultiplied
-  cairo_surface_t* surface = nullptr;  // what the window paints: premultiplied ARGB32
+  cairo_surface_t* surface = nullptr;  // the frame's own pixels, as cairo reads them
   struct _XGC* gc = nullptr;           // an X GC, to put parts of it on the window directly
   GtkIMContext* input = nullptr;       // composes dead keys into characters
   int64_t framesPresented = 0;

@@ -86,60 +86,48 @@ cairo_region_t* VisibleRegion(const WindowRecord& record, uint8_t minimumAlpha) 
   return nullptr;
 }
 
-// What differs between two frames of the same size.
+// What differs between the frame shown and a part put over it.
 struct FrameChange {
   bool any = false;
   bool alpha = false;  // the outline or a translucency changed, so the shapes must follow
-  cairo_rectangle_int_t box{0, 0, 0, 0};  // every changed pixel lies inside
+  cairo_rectangle_int_t box{0, 0, 0, 0};  // every changed pixel lies inside, in frame pixels
 };
 
-// Compares the part of two frames of the same size inside the box.
-FrameChange CompareFrames(const Image& before, const Image& after,
-                          const cairo_rectangle_int_t& box) {
+// Compares the part, whose top-left goes at (x, y) of the frame and which fits inside it, with
+// what the frame holds there.
+FrameChange CompareFrames(const Image& shown, const Image& part, int32_t x, int32_t y) {
   FrameChange change;
-  int32_t left = after.width, right = -1, top = -1, bottom = -1;
-  size_t rowBytes = size_t(box.width) * sizeof(Pixel);
-  for (int32_t y = box.y; y < box.y + box.height; ++y) {
-    const Pixel* a = before.pixels.data() + size_t(y) * size_t(after.width);
-    const Pixel* b = after.pixels.data() + size_t(y) * size_t(after.width);
-    if (std::memcmp(a + box.x, b + box.x, rowBytes) == 0) continue;
-    int32_t first = box.x, last = box.x + box.width - 1;
+  int32_t left = part.width, right = -1, top = -1, bottom = -1;
+  size_t rowBytes = size_t(part.width) * sizeof(Pixel);
+  for (int32_t row = 0; row < part.height; ++row) {
+    const Pixel* a = shown.pixels.data() + size_t(y + row) * size_t(shown.width) + size_t(x);
+    const Pixel* b = part.pixels.data() + size_t(row) * size_t(part.width);
+    if (std::memcmp(a, b, rowBytes) == 0) continue;
+    int32_t first = 0, last = part.width - 1;
     while (a[first] == b[first]) ++first;
     while (a[last] == b[last]) --last;
-    for (int32_t x = first; x <= last && !change.alpha; ++x)
-      change.alpha = PixelAlpha(a[x]) != PixelAlpha(b[x]);
+    for (int32_t column = first; column <= last && !change.alpha; ++column)
+      change.alpha = PixelAlpha(a[column]) != PixelAlpha(b[column]);
     left = std::min(left, first);
     right = std::max(right, last);
-    if (top < 0) top = y;
-    bottom = y;
+    if (top < 0) top = row;
+    bottom = row;
   }
   if (top < 0) return change;
   change.any = true;
-  change.box = {left, top, right - left + 1, bottom - top + 1};
+  change.box = {x + left, y + top, right - left + 1, bottom - top + 1};
   return change;
 }
 
-// Whether the surface the window paints reads the frame's own pixels.
-bool SurfaceIsFrame(const WindowRecord& record) {
-  return record.surface != nullptr &&
-         cairo_image_surface_get_data(record.surface) ==
-             reinterpret_cast<const unsigned char*>(record.frame.pixels.data());
-}
-
-// Brings the part of the surface the window paints inside the box up to the frame. Under a
-// compositor the surface is the premultiplied frame itself, read in place: nothing to copy.
-// Without one the alpha would be ignored and translucent pixels would come out dark, so the
-// surface is a copy in which every visible pixel gets its straight colour at full opacity, and
-// the bounding shape cuts the rest away.
-void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
-  const Image& image = record.frame;
-  unsigned char* data = cairo_image_surface_get_data(record.surface);
-  int stride = cairo_image_surface_get_stride(record.surface);
-  cairo_surface_flush(record.surface);
-  const bool converted = !SurfaceIsFrame(record);
-  for (int32_t y = box.y; y < box.y + box.height && converted; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride)) + box.x;
-    const Pixel* in = image.pixels.data() + size_t(y) * size_t(image.width) + box.x;
+// Without a compositor the alpha would be ignored and translucent pixels would come out dark:
+// what goes to the screen then gets every visible pixel's straight colour at full opacity, and
+// the bounding shape cuts the rest away. Only the box being drawn is converted, so that the frame
+// stays the one copy of the window's pixels this program keeps.
+std::vector<uint32_t> OpaqueBox(const Image& frame, const cairo_rectangle_int_t& box) {
+  std::vector<uint32_t> opaque(size_t(box.width) * size_t(box.height));
+  for (int32_t y = 0; y < box.height; ++y) {
+    uint32_t* out = opaque.data() + size_t(y) * size_t(box.width);
+    const Pixel* in = frame.pixels.data() + size_t(box.y + y) * size_t(frame.width) + box.x;
     for (int32_t x = 0; x < box.width; ++x) {
       uint32_t a = PixelAlpha(in[x]);
       if (a == 255 || a == 0) {  // most pixels: nothing to divide
@@ -153,36 +141,31 @@ void CopyToSurface(WindowRecord& record, const cairo_rectangle_int_t& box) {
                          straight(PixelBlue(in[x])));
     }
   }
-  cairo_surface_mark_dirty_rectangle(record.surface, box.x, box.y, box.width, box.height);
+  return opaque;
 }
 
-// Lets go of the surface the window paints; it may read the frame's pixels, so it goes before
+// Lets go of the surface the window paints; it reads the frame's pixels, so it goes before
 // they change place or go.
 void DropSurface(WindowRecord& record) {
   if (record.surface) cairo_surface_destroy(record.surface);
   record.surface = nullptr;
 }
 
-// Makes the surface anew from the whole frame (a new frame, a change of compositing). Every
-// change of the frame's memory comes here, so a surface reading the frame in place never
-// outlives the pixels it reads.
+// Makes the surface anew over the whole frame (a new frame). Every change of the frame's memory
+// comes here, so the surface never outlives the pixels it reads.
 void BuildSurface(WindowRecord& record) {
   DropSurface(record);
   if (record.layer != WindowRecord::Layer::kImage || !IsImageValid(record.frame)) return;
   Image& frame = record.frame;
   // Pixels are 0xAARRGGBB words, premultiplied: cairo's ARGB32 layout, rows unpadded.
-  cairo_surface_t* surface =
-      TheState().composited
-          ? cairo_image_surface_create_for_data(
-                reinterpret_cast<unsigned char*>(frame.pixels.data()), CAIRO_FORMAT_ARGB32,
-                frame.width, frame.height, frame.width * int(sizeof(Pixel)))
-          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(frame.pixels.data()), CAIRO_FORMAT_ARGB32, frame.width,
+      frame.height, frame.width * int(sizeof(Pixel)));
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return;
   }
   record.surface = surface;
-  CopyToSurface(record, {0, 0, record.frame.width, record.frame.height});
 }
 
 // The mouse reaches every pixel that is not fully transparent. Without a compositor the
@@ -207,6 +190,27 @@ void Refresh(WindowRecord& record) {
   gtk_widget_queue_draw(record.widget);
 }
 
+// Paints the part of the frame the drawing asks for: as it is under a compositor, opaque without.
+void PaintFrame(const WindowRecord& record, cairo_t* cr) {
+  if (TheState().composited) {
+    cairo_set_source_surface(cr, record.surface, 0, 0);
+    cairo_paint(cr);
+    return;
+  }
+  cairo_rectangle_int_t box;
+  if (!gdk_cairo_get_clip_rectangle(cr, &box)) return;
+  cairo_rectangle_int_t whole{0, 0, record.frame.width, record.frame.height};
+  if (!gdk_rectangle_intersect(&box, &whole, &box)) return;
+  std::vector<uint32_t> opaque = OpaqueBox(record.frame, box);
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(opaque.data()), CAIRO_FORMAT_ARGB32, box.width, box.height,
+      box.width * int(sizeof(uint32_t)));
+  cairo_set_source_surface(cr, surface, box.x, box.y);
+  cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+  cairo_fill(cr);
+  cairo_surface_destroy(surface);
+}
+
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
   const WindowRecord* record = FindRecordOfWidget(widget);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -218,8 +222,7 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
   double alpha = 1;
   if (record->layered) {
     if (record->layer == WindowRecord::Layer::kImage && record->surface) {
-      cairo_set_source_surface(cr, record->surface, 0, 0);
-      cairo_paint(cr);
+      PaintFrame(*record, cr);
       return TRUE;
     }
     if (record->layer != WindowRecord::Layer::kAttributes ||
@@ -469,9 +472,9 @@ namespace {
 // Puts the box of the surface on the window at once, as the server's own pixels. Asking GTK to
 // draw it instead would wake the program a second time, for the frame clock's paint, and GTK's
 // drawing goes through a shared-memory image whose completion it waits for: another wake-up.
-// XPutImage waits for nothing, so a blinking caret costs one wake-up a phase. The surface holds
-// what the window shows in either mode: the premultiplied frame for the window's 32-bit visual
-// under a compositor, opaque colours without one, both as 32-bit words in the client's order,
+// XPutImage waits for nothing, so a blinking caret costs one wake-up a phase. What goes is what
+// the window shows in either mode: the premultiplied frame for the window's 32-bit visual under a
+// compositor, its opaque colours without one, both as 32-bit words in the client's order,
 // which Xlib turns into the server's. A window not shown yet waits for its first draw, and one
 // whose visual holds other than 8-bit red, green and blue goes through GTK, which converts.
 void PaintNow(WindowRecord& record, const cairo_rectangle_int_t& box) {
@@ -492,10 +495,15 @@ void PaintNow(WindowRecord& record, const cairo_rectangle_int_t& box) {
   }
   Display* display = GDK_WINDOW_XDISPLAY(window);
   if (record.gc == nullptr) record.gc = XCreateGC(display, GDK_WINDOW_XID(window), 0, nullptr);
-  cairo_surface_flush(record.surface);
-  const int stride = cairo_image_surface_get_stride(record.surface);
-  char* first = reinterpret_cast<char*>(cairo_image_surface_get_data(record.surface)) +
+  std::vector<uint32_t> opaque;
+  int stride = record.frame.width * int(sizeof(Pixel));
+  char* first = reinterpret_cast<char*>(record.frame.pixels.data()) +
                 size_t(box.y) * size_t(stride) + size_t(box.x) * sizeof(Pixel);
+  if (!TheState().composited) {
+    opaque = OpaqueBox(record.frame, box);
+    stride = box.width * int(sizeof(uint32_t));
+    first = reinterpret_cast<char*>(opaque.data());
+  }
   XImage* image = XCreateImage(display, GDK_VISUAL_XVISUAL(visual), depth, ZPixmap, 0, first,
                                box.width, box.height, 32, stride);
   if (image == nullptr) {
@@ -505,60 +513,54 @@ void PaintNow(WindowRecord& record, const cairo_rectangle_int_t& box) {
   image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
   XPutImage(display, GDK_WINDOW_XID(window), record.gc, image, 0, 0, box.x, box.y, box.width,
             box.height);
-  image->data = nullptr;  // the surface's, not the image's to free
+  image->data = nullptr;  // the frame's or the box's, not the image's to free
   XDestroyImage(image);
   XFlush(display);
 }
 
-// Shows what changed inside the box of a frame the size of the one shown: only that part goes
-// to the server, so a blinking caret costs a few pixels, not the whole skin, and a frame
-// identical to the one shown costs nothing more.
-bool PresentChange(WindowRecord& record, const Image& premultiplied,
-                   const cairo_rectangle_int_t& box) {
-  FrameChange change = CompareFrames(record.frame, premultiplied, box);
+// Shows what the part, put at (x, y) of the frame shown, changes: only that goes to the server,
+// so a blinking caret costs a few pixels, not the whole skin, and a part identical to what is
+// shown costs nothing more.
+bool PresentChange(WindowRecord& record, const Image& part, int32_t x, int32_t y) {
+  FrameChange change = CompareFrames(record.frame, part, x, y);
   if (!change.any) return true;
-  if (record.surface) cairo_surface_flush(record.surface);  // its memory may be the frame's
-  for (int32_t y = change.box.y; y < change.box.y + change.box.height; ++y) {
-    size_t at = size_t(y) * size_t(premultiplied.width) + size_t(change.box.x);
-    std::copy_n(premultiplied.pixels.begin() + ptrdiff_t(at), change.box.width,
-                record.frame.pixels.begin() + ptrdiff_t(at));
+  if (record.surface) cairo_surface_flush(record.surface);  // its memory is the frame's
+  for (int32_t row = change.box.y; row < change.box.y + change.box.height; ++row) {
+    const size_t from = size_t(row - y) * size_t(part.width) + size_t(change.box.x - x);
+    const size_t to = size_t(row) * size_t(record.frame.width) + size_t(change.box.x);
+    std::copy_n(part.pixels.begin() + ptrdiff_t(from), change.box.width,
+                record.frame.pixels.begin() + ptrdiff_t(to));
   }
   ++record.framesPresented;
-  CopyToSurface(record, change.box);
+  cairo_surface_mark_dirty_rectangle(record.surface, change.box.x, change.box.y, change.box.width,
+                                     change.box.height);
   if (change.alpha) ApplyShapes(record);
   PaintNow(record, change.box);
   return true;
 }
 
+// Whether the window shows an image the part at (x, y) fits inside.
+bool PartFits(const WindowRecord& record, const Image& part, int32_t x, int32_t y) {
+  return record.layered && record.layer == WindowRecord::Layer::kImage && record.surface &&
+         IsImageValid(part) && x >= 0 && y >= 0 && int64_t(x) + part.width <= record.frame.width &&
+         int64_t(y) + part.height <= record.frame.height;
+}
+
 }  // namespace
 
-bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
-                            int32_t width, int32_t height) {
+bool PresentWindowImagePart(WindowHandle window, const Image& premultipliedPart, int32_t x,
+                            int32_t y) {
   WindowRecord* record = FindRecord(window);
-  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
-  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
-                  record->frame.width == premultiplied.width &&
-                  record->frame.height == premultiplied.height;
-  const int32_t left = std::clamp(x, 0, premultiplied.width),
-                top = std::clamp(y, 0, premultiplied.height);
-  const int32_t right = std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width));
-  const int32_t bottom =
-      std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height));
-  if (!sameSize) return PresentWindowImage(window, premultiplied);
-  return PresentChange(*record, premultiplied, {left, top, right - left, bottom - top});
+  if (!record || !PartFits(*record, premultipliedPart, x, y)) return false;
+  return PresentChange(*record, premultipliedPart, x, y);
 }
 
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   WindowRecord* record = FindRecord(window);
   if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
-  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->surface &&
-                  record->frame.width == premultiplied.width &&
-                  record->frame.height == premultiplied.height;
-  if (sameSize) {
-    // A changed frame goes to the server only where it changed, so a blinking caret costs a
-    // few pixels, not the whole skin; a frame identical to the one shown costs nothing more.
-    return PresentChange(*record, premultiplied, {0, 0, premultiplied.width, premultiplied.height});
-  }
+  if (PartFits(*record, premultiplied, 0, 0) && record->frame.width == premultiplied.width &&
+      record->frame.height == premultiplied.height)
+    return PresentChange(*record, premultiplied, 0, 0);
   DropSurface(*record);  // Refresh makes it anew
   record->frame = premultiplied;
   record->layer = WindowRecord::Layer::kImage;

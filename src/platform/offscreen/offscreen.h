@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/caret_blink.h"
 #include "platform/image.h"
 #include "platform/monitors.h"
 #include "platform/windows.h"
@@ -26,6 +27,9 @@ void SetOffscreenWorkAreas(const std::vector<Monitor>& areas);
 // The desktop's scale DisplayScale answers from now on (rounded as a desktop's setting is);
 // 1 after ResetOffscreen.
 void SetOffscreenScale(double scale);
+// The desktop's caret blink DesktopCaretBlink answers from now on; CaretBlink{} after
+// ResetOffscreen (a blinking caret, two thirds of 1200 ms shown, stopping after 10 s).
+void SetOffscreenCaretBlink(const CaretBlink& blink);
 // The window moves to a monitor of another scale: DisplayScale answers it from now on, and the
 // window gets kEventScaleChanged, as on Windows.
 void MoveOffscreenWindowToScale(WindowHandle window, double scale);

@@ -183,6 +183,8 @@ std::vector<OffscreenMessageBox> OffscreenMessageBoxes() { return TheState().mes
 
 std::vector<Monitor> ListMonitors() { return TheState().monitors; }
 double DisplayScale() { return TheState().scale; }
+void SetOffscreenCaretBlink(const CaretBlink& blink) { TheState().caretBlink = blink; }
+CaretBlink DesktopCaretBlink() { return TheState().caretBlink; }
 void SetOffscreenScale(double scale) { TheState().scale = RoundScale(scale); }
 void MoveOffscreenWindowToScale(WindowHandle window, double scale) {
   SetOffscreenScale(scale);

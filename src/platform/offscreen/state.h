@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/accessibility.h"
+#include "platform/caret_blink.h"
 #include "platform/events.h"
 #include "platform/offscreen/offscreen.h"
 
@@ -53,6 +54,7 @@ struct State {
   std::vector<Monitor> monitors{Monitor{0, 0, 1920, 1080}};
   std::optional<std::vector<Monitor>> workAreas;  // nullopt: the whole monitors
   double scale = 1;                               // what DisplayScale answers
+  CaretBlink caretBlink;                          // what DesktopCaretBlink answers
   int32_t cursorX = 0, cursorY = 0;
   bool leftHeld = false, rightHeld = false, middleHeld = false, shiftHeld = false,
        controlHeld = false;

@@ -208,9 +208,29 @@ bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
   return true;
 }
 
-bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t, int32_t,
-                            int32_t, int32_t) {
-  return PresentWindowImage(window, premultiplied);  // the record keeps whole frames
+bool PresentWindowImagePart(WindowHandle window, const Image& premultipliedPart, int32_t x,
+                            int32_t y) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->info.layered ||
+      record->info.layer != OffscreenWindowInfo::Layer::kImage || record->frames.empty() ||
+      !IsImageValid(premultipliedPart))
+    return false;
+  const Image& shown = record->frames.back();
+  if (x < 0 || y < 0 || int64_t(x) + premultipliedPart.width > shown.width ||
+      int64_t(y) + premultipliedPart.height > shown.height)
+    return false;
+  // The record keeps whole frames: the one shown with the part put over it, when that differs.
+  Image frame = shown;
+  bool changed = false;
+  for (int32_t row = 0; row < premultipliedPart.height; ++row) {
+    const Pixel* from =
+        premultipliedPart.pixels.data() + size_t(row) * size_t(premultipliedPart.width);
+    Pixel* to = frame.pixels.data() + size_t(y + row) * size_t(frame.width) + size_t(x);
+    changed = changed || !std::equal(from, from + premultipliedPart.width, to);
+    std::copy_n(from, premultipliedPart.width, to);
+  }
+  if (changed) record->frames.push_back(std::move(frame));
+  return true;
 }
 
 std::vector<WindowHandle> OffscreenWindows() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/caret_blink.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/monitors.h"
@@ -441,6 +443,24 @@ double DisplayScale() {
   int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return RoundScale(double(dpi > 0 ? dpi : kDefaultDpi) / kDefaultDpi);
+}
+
+// Windows gives one time for both phases, INFINITE for a caret that does not blink; the timeout
+// after which carets stop blinking is a newer setting, absent from older systems and Wine.
+constexpr UINT kGetCaretTimeout = 0x2022;  // SPI_GETCARETTIMEOUT, missing from older headers
+constexpr int32_t kDefaultCaretTimeoutMs = 10000;
+
+CaretBlink DesktopCaretBlink() {
+  CaretBlink blink;
+  const UINT phaseMs = GetCaretBlinkTime();
+  blink.blinks = phaseMs != 0 && phaseMs != INFINITE;
+  if (!blink.blinks) return blink;
+  blink.shownMs = blink.hiddenMs = int32_t(std::min<UINT>(phaseMs, kCaretBlinksForever));
+  DWORD timeoutMs = 0;
+  blink.timeoutMs = SystemParametersInfoW(kGetCaretTimeout, 0, &timeoutMs, 0) && timeoutMs != 0
+                        ? int32_t(std::min<DWORD>(timeoutMs, kCaretBlinksForever))
+                        : kDefaultCaretTimeoutMs;
+  return blink;
 }
 
 std::u16string DefaultFontFace() {

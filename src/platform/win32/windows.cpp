@@ -308,45 +308,57 @@ bool SetWindowLayerAttributes(WindowHandle window, const LayerAttributes& attrib
   return true;
 }
 
-bool PresentWindowImagePart(WindowHandle window, const Image& premultiplied, int32_t x, int32_t y,
-                            int32_t width, int32_t height) {
-  WindowRecord* record = FindRecord(window);
-  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
-  bool sameSize = record->layer == WindowRecord::Layer::kImage && record->imageBits &&
-                  record->imageWidth == premultiplied.width &&
-                  record->imageHeight == premultiplied.height;
-  if (!sameSize) {
-    if (!MakeImage(*record, premultiplied.width, premultiplied.height)) return false;
-    x = y = 0;
-    width = premultiplied.width;
-    height = premultiplied.height;
-  }
-  int32_t left = std::clamp(x, 0, premultiplied.width),
-          top = std::clamp(y, 0, premultiplied.height);
-  int32_t right =
-      int32_t(std::clamp(int64_t(x) + width, int64_t(left), int64_t(premultiplied.width)));
-  int32_t bottom =
-      int32_t(std::clamp(int64_t(y) + height, int64_t(top), int64_t(premultiplied.height)));
-  if (left == right || top == bottom) return true;
+namespace {
+
+// Copies the part into the window's image at (x, y) and hands over the box of the pixels that
+// changed, if any; the part fits inside the image.
+bool PutPart(WindowRecord& record, const Image& part, int32_t x, int32_t y, bool whole) {
   // The program's pixels, 0xAARRGGBB in memory order B, G, R, A, are the DIB's own layout.
   GdiFlush();
-  for (int32_t row = top; row < bottom; ++row) {
-    size_t at = size_t(row) * size_t(premultiplied.width) + size_t(left);
-    std::memcpy(record->imageBits + at, premultiplied.pixels.data() + at,
-                size_t(right - left) * sizeof(Pixel));
+  RECT dirty = {x + part.width, y + part.height, x, y};
+  for (int32_t row = 0; row < part.height; ++row) {
+    const Pixel* from = part.pixels.data() + size_t(row) * size_t(part.width);
+    Pixel* to = record.imageBits + size_t(y + row) * size_t(record.imageWidth) + size_t(x);
+    if (!whole && std::equal(from, from + part.width, to)) continue;
+    int32_t first = 0, last = part.width - 1;
+    while (!whole && from[first] == to[first]) ++first;
+    while (!whole && from[last] == to[last]) --last;
+    std::memcpy(to + first, from + first, size_t(last - first + 1) * sizeof(Pixel));
+    dirty.left = std::min<LONG>(dirty.left, x + first);
+    dirty.right = std::max<LONG>(dirty.right, x + last + 1);
+    dirty.top = std::min<LONG>(dirty.top, y + row);
+    dirty.bottom = y + row + 1;
   }
-  RECT dirty = {left, top, right, bottom};
-  bool shown = UpdateLayered(*record, sameSize ? &dirty : nullptr);
-  if (shown && record->layer != WindowRecord::Layer::kImage) {
-    record->layer = WindowRecord::Layer::kImage;
-    UpdateClickThrough(*record);
+  if (dirty.left >= dirty.right) return true;  // nothing changed
+  bool shown = UpdateLayered(record, whole ? nullptr : &dirty);
+  if (shown && record.layer != WindowRecord::Layer::kImage) {
+    record.layer = WindowRecord::Layer::kImage;
+    UpdateClickThrough(record);
   }
   return shown;
 }
 
+}  // namespace
+
+bool PresentWindowImagePart(WindowHandle window, const Image& premultipliedPart, int32_t x,
+                            int32_t y) {
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered || record->layer != WindowRecord::Layer::kImage ||
+      !record->imageBits || !IsImageValid(premultipliedPart) || x < 0 || y < 0 ||
+      int64_t(x) + premultipliedPart.width > record->imageWidth ||
+      int64_t(y) + premultipliedPart.height > record->imageHeight)
+    return false;
+  return PutPart(*record, premultipliedPart, x, y, false);
+}
+
 bool PresentWindowImage(WindowHandle window, const Image& premultiplied) {
-  return PresentWindowImagePart(window, premultiplied, 0, 0, premultiplied.width,
-                                premultiplied.height);
+  WindowRecord* record = FindRecord(window);
+  if (!record || !record->layered || !IsImageValid(premultiplied)) return false;
+  const bool sameSize = record->layer == WindowRecord::Layer::kImage && record->imageBits &&
+                        record->imageWidth == premultiplied.width &&
+                        record->imageHeight == premultiplied.height;
+  if (!sameSize && !MakeImage(*record, premultiplied.width, premultiplied.height)) return false;
+  return PutPart(*record, premultiplied, 0, 0, !sameSize);
 }
 
 HWND NativeWindowHandle(WindowHandle window) {

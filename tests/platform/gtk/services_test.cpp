@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "child_modes.h"
+#include "platform/caret_blink.h"
 #include "desktop.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
@@ -275,6 +276,33 @@ TEST_F(ServicesOnX, ACopiedTextOutlivesTheProgram) {
   kill(keeper, SIGTERM);
   waitpid(keeper, nullptr, 0);
   close(out);
+}
+
+// The caret's rhythm as GTK's own text fields take it from the desktop's settings: two thirds of
+// the cycle shown, the timeout in seconds, none at all when blinking is off.
+TEST_F(ServicesOnX, TheCaretBlinksAsGtkSettingsSay) {
+  static const struct Row {
+    gboolean blink;
+    gint cycleMs, timeoutSeconds;
+    CaretBlink expected;
+  } rows[] = {
+      {TRUE, 1200, 10, {true, 800, 400, 10000}},
+      {TRUE, 500, 3, {true, 333, 167, 3000}},
+      {TRUE, 1200, G_MAXINT, {true, 800, 400, kCaretBlinksForever}},
+      {FALSE, 1200, 10, {.blinks = false}},
+  };
+  GtkSettings* settings = gtk_settings_get_default();
+  ASSERT_NE(settings, nullptr);
+  for (const Row& row : rows) {
+    g_object_set(settings, "gtk-cursor-blink", row.blink, "gtk-cursor-blink-time", row.cycleMs,
+                 "gtk-cursor-blink-timeout", row.timeoutSeconds, nullptr);
+    const CaretBlink blink = DesktopCaretBlink();
+    EXPECT_EQ(blink.blinks, row.expected.blinks) << row.cycleMs << " " << row.timeoutSeconds;
+    if (!row.expected.blinks) continue;
+    EXPECT_EQ(blink.shownMs, row.expected.shownMs) << row.cycleMs;
+    EXPECT_EQ(blink.hiddenMs, row.expected.hiddenMs) << row.cycleMs;
+    EXPECT_EQ(blink.timeoutMs, row.expected.timeoutMs) << row.timeoutSeconds;
+  }
 }
 
 TEST_F(ServicesOnX, ANewCopyStartsFromTheSameExecutableAndFolder) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/caret_blink.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
@@ -76,7 +77,8 @@ TEST_F(Win32, LayeredWindowsTakeTheirImagesSize) {
   GetWindowClientSize(window, &width, &height);
   EXPECT_EQ(width, 30);
   EXPECT_EQ(height, 20);
-  EXPECT_TRUE(PresentWindowImagePart(window, image, 5, 5, 100, 100));  // clipped to the image
+  EXPECT_TRUE(PresentWindowImagePart(window, MakeImage(10, 10, 0xFF000000), 5, 5));
+  EXPECT_FALSE(PresentWindowImagePart(window, image, 5, 5));  // reaches past the image
   // Attributes after an image, and an image after attributes: each replaces the other.
   EXPECT_TRUE(SetWindowLayerAttributes(window, {true, 128, true, 0xFF00FF}));
   BYTE alpha = 0;
@@ -184,6 +186,26 @@ TEST_F(Win32, TimersTickWithoutABacklog) {
   int64_t before = ClockMs();
   WaitForEvent(50);
   EXPECT_GE(ClockMs() - before, 45);
+}
+
+// The caret's rhythm from the system's caret blink time: the same time for both phases, INFINITE
+// for a caret that does not blink.
+TEST_F(Win32, TheCaretBlinksAsTheSystemSays) {
+  const UINT before = GetCaretBlinkTime();
+  static const struct Row {
+    UINT phaseMs;
+    bool blinks;
+  } rows[] = {{530, true}, {250, true}, {INFINITE, false}};
+  for (const Row& row : rows) {
+    ASSERT_TRUE(SetCaretBlinkTime(row.phaseMs));
+    const CaretBlink blink = DesktopCaretBlink();
+    EXPECT_EQ(blink.blinks, row.blinks) << row.phaseMs;
+    if (!row.blinks) continue;
+    EXPECT_EQ(blink.shownMs, int32_t(row.phaseMs));
+    EXPECT_EQ(blink.hiddenMs, int32_t(row.phaseMs));
+    EXPECT_GT(blink.timeoutMs, 0);
+  }
+  SetCaretBlinkTime(before);
 }
 
 TEST_F(Win32, ClipboardTextRoundTrips) {

@@ -7,6 +7,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "platform/text.h"
 #include "platform/text_backend.h"
@@ -38,7 +40,8 @@ Fonts& TheFonts() {
 
 // One context for the whole process: it holds the font map and its caches, which live until
 // the process ends. Fixed rendering options make widths independent of the user's settings.
-PangoContext* TheContext() {
+// Made by the first caller, the warming thread or the first text measured or drawn.
+PangoContext* MadeContext() {
   static PangoContext* context = [] {
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* c = pango_font_map_create_context(map);
@@ -51,6 +54,19 @@ PangoContext* TheContext() {
     return c;
   }();
   return context;
+}
+
+// The thread WarmUpText starts. Never destroyed: a process that ends before any text needs no
+// join.
+std::thread& Warmer() {
+  static std::thread* warmer = new std::thread;
+  return *warmer;
+}
+
+// The context, once the warming thread (which uses it) has finished with it.
+PangoContext* TheContext() {
+  if (Warmer().joinable()) Warmer().join();
+  return MadeContext();
 }
 
 // The face fontconfig takes for the family and language.
@@ -121,6 +137,33 @@ PangoLayout* MakeLayout(FontHandle font, std::u16string_view text, bool spaced =
 }
 
 }  // namespace
+
+void WarmUpText(std::u16string_view face, int32_t points, double scale) {
+  if (Warmer().joinable() || points <= 0 || !(scale > 0)) return;
+  std::string family = Utf16ToUtf8(face);
+  const double pixels = std::round(double(points) * kBaseDpi * scale / 72.0);
+  if (pixels < 1 || pixels > kMaxFontPixels) return;
+  const auto warm = [family, pixels] {
+    PangoLayout* layout = pango_layout_new(MadeContext());
+    PangoFontDescription* description = pango_font_description_from_string(family.c_str());
+    pango_font_description_set_absolute_size(description, pixels * PANGO_SCALE);
+    pango_layout_set_font_description(layout, description);
+    // Digits, operators and a few letters: glyphs every first frame draws.
+    pango_layout_set_text(layout, "0123456789.+-×÷=abc", -1);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(surface);
+    pango_cairo_show_layout(cr, layout);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    pango_font_description_free(description);
+    g_object_unref(layout);
+  };
+  try {
+    Warmer() = std::thread(warm);
+  } catch (const std::system_error&) {
+    // No thread to spare: the first text opens the fonts itself.
+  }
+}
 
 FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double dpi) {
   if (points <= 0 || dpi <= 0) return 0;

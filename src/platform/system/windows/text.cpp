@@ -199,6 +199,9 @@ void DrawShown(Image& image, const Font& font, const std::wstring& shown, int32_
 
 }  // namespace
 
+// GDI's fonts open in a moment: nothing is worth a thread.
+void WarmUpText(std::u16string_view, int32_t, double) {}
+
 FontHandle OpenFontAtResolution(std::u16string_view face, int32_t points, double dpi) {
   if (points <= 0 || dpi <= 0) return 0;
   double pixels = std::round(double(points) * dpi / 72.0);
