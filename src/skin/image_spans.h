@@ -23,8 +23,15 @@ struct ImageSpans {
 // The pixels of changed that differ from base, which must be of its size (and a few alike ones
 // between them).
 ImageSpans DifferingSpans(const Image& base, const Image& changed);
+// The same, only at the pixels where mask, of their size, holds a pixel counted says counts:
+// all others count as alike.
+ImageSpans DifferingSpansWhere(const Image& base, const Image& changed, const Image& mask,
+                               bool (*counted)(Pixel maskPixel));
 
 // Writes the spans' pixels into the image, only those inside the box (left and top included,
 // right and bottom not): applied to the base, it gives the changed image there.
 void ApplySpans(Image& image, const ImageSpans& spans, int32_t left, int32_t top, int32_t right,
                 int32_t bottom);
+// Writes the spans' pixels that fall on a part of the base, the image, whose top-left pixel is
+// the base's (x, y).
+void ApplySpansToPart(Image& part, int32_t x, int32_t y, const ImageSpans& spans);

@@ -21,6 +21,9 @@ constexpr int32_t kSkinHidden = 2;   // leave both windows hidden once built
 // Window number asking OpenSkinWindow for the lowest number no skinned window uses.
 constexpr int32_t kSkinAnyWindow = -1;
 
+// The looks an item can show, each cut from its own state image.
+enum SkinItemLook : uint8_t { kLookNormal, kLookHot, kLookSelected, kLookSelectedHot, kLookCount };
+
 // One skinned window, named by the program's own number (window 0 is the calculator) and
 // shown through the platform's handles. Its backgrounds have every item pixel made
 // transparent: items are drawn from their own pieces.
@@ -31,8 +34,14 @@ struct SkinWindow {
   WindowHandle overlayHandle = 0;
   Image canvas;  // where each frame is composed
   Image normalImage;
-  ImageSpans hotChanges;           // where the background differs while the window is active
-  ItemRuns itemMap;                // which item each pixel belongs to, for hit testing
+  ImageSpans hotChanges;  // where the background differs while the window is active
+  ItemRuns itemMap;       // which item each pixel belongs to, for hit testing
+  // Where each look differs from the normal one on the items' pixels: an item's piece of
+  // another look is cut from its normal piece and these once the item first shows that look,
+  // since most keys are never pointed at or selected. Looks cut from the same state image
+  // share the first one's changes (lookSource names it); the normal look has none.
+  ImageSpans lookChanges[kLookCount];
+  uint8_t lookSource[kLookCount] = {};
   int32_t active = 0;              // the window or its overlay is the foreground window
   int32_t dragX = -1, dragY = -1;  // where the mouse holds the window; dragX -1: no drag
   // The last left press on the window: the item it was on (-1: none) and the pointer's place
@@ -47,18 +56,19 @@ struct SkinWindow {
   std::string folder;  // the skin folder it was opened from, "\"-terminated; empty for images given
 };
 
-// The looks an item can show, each cut from its own state image.
-enum SkinItemLook : uint8_t { kLookNormal, kLookHot, kLookSelected, kLookSelectedHot, kLookCount };
-
 // One item, in detection order: columns left to right, each column top to bottom.
 struct SkinItem {
   int32_t window = -1;
   int32_t colour = 0;  // red + 256 × green + 65536 × blue: the item's identity
-  // The item's bounding box cut from the state image of each look, transparent outside the
-  // item's pixels. Looks whose pieces are identical share one (without Hot.png, every hot piece
-  // is the normal one): sprites holds each distinct piece once, spriteOf each look's index.
-  std::vector<Image> sprites;
-  uint8_t spriteOf[kLookCount] = {};
+  // The item's bounding box cut from the state image of each look, wholly transparent (0)
+  // outside the item's pixels. Looks whose pieces are identical share one (without Hot.png,
+  // every hot piece is the normal one): sprites holds each distinct piece once, spriteOf each
+  // look's index. Only the normal piece is cut with the skin: the others when first asked for
+  // (SkinItemSprite), lookCut holding a bit per look already cut; a look not yet cut shows
+  // index 0. Room for every look is reserved, so a piece once handed out never moves.
+  mutable std::vector<Image> sprites;
+  mutable uint8_t spriteOf[kLookCount] = {};
+  mutable uint8_t lookCut = 1 << kLookNormal;
   std::u16string text;
   FontHandle font = 0;           // 0: the item shows no text
   Pixel textColour = 0;          // 0x00RRGGBB
@@ -81,10 +91,9 @@ struct SkinItem {
   } caption;
 };
 
-// The piece the item shows in that look.
-inline const Image& SkinItemSprite(const SkinItem& item, SkinItemLook look) {
-  return item.sprites[item.spriteOf[look]];
-}
+// The piece the item shows in that look, cut now from its window's look changes if it was not
+// yet. An item whose window is gone shows its normal piece.
+const Image& SkinItemSprite(const SkinItem& item, SkinItemLook look);
 
 struct SkinFont {
   int32_t points;

@@ -45,8 +45,10 @@ constexpr int32_t kOverlayKey = 0xFF00FF;
 // huge file from being loaded whole.
 constexpr size_t kMaxSkinFileBytes = 64u << 20;
 
-// The item's box cut from a state image, with alpha 0 wherever the item map holds another
-// value, so the piece has exactly the item's shape, holes included.
+// The item's box cut from a state image, wholly transparent wherever the item map holds
+// another value, so the piece has exactly the item's shape, holes included. Transparent pixels
+// are all 0, whatever colour the image gives them, so that a piece cut later from the look's
+// changes (SkinItemSprite) is the very same.
 Image CutSprite(const Image& from, const Image& itemMap, const ItemRegion& item) {
   Image sprite{item.right - item.left + 1, item.bottom - item.top + 1, {}};
   sprite.pixels.reserve(size_t(sprite.width) * sprite.height);
@@ -54,7 +56,8 @@ Image CutSprite(const Image& from, const Image& itemMap, const ItemRegion& item)
     size_t row = size_t(y) * itemMap.width;
     for (int32_t x = item.left; x <= item.right; x++) {
       Pixel p = from.pixels[row + x];
-      sprite.pixels.push_back(itemMap.pixels[row + x] == item.colour ? p : p & 0x00FFFFFFu);
+      const bool shown = itemMap.pixels[row + x] == item.colour && PixelAlpha(p) != 0;
+      sprite.pixels.push_back(shown ? p : 0);
     }
   }
   return sprite;
@@ -103,25 +106,6 @@ std::span<const uint8_t> AsBytes(const std::string& bytes) {
 // more than pay for.
 uint64_t SkinImageBytes(uint64_t givenPixels, uint64_t windowPixels) {
   return sizeof(Pixel) * (givenPixels + windowPixels * 3);
-}
-
-// The item's piece of each look. Pieces cut from the same image, or that come out identical,
-// are kept once.
-void CutSprites(SkinItem& entry, const Image* const (&looks)[kLookCount], const Image& itemMap,
-                const ItemRegion& region) {
-  for (int32_t look = 0; look < kLookCount; look++) {
-    int32_t earlier = 0;
-    while (looks[earlier] != looks[look]) earlier++;
-    if (earlier < look) {
-      entry.spriteOf[look] = entry.spriteOf[earlier];
-      continue;
-    }
-    Image sprite = CutSprite(*looks[look], itemMap, region);
-    auto same = std::find_if(entry.sprites.begin(), entry.sprites.end(),
-                             [&](const Image& kept) { return kept.pixels == sprite.pixels; });
-    entry.spriteOf[look] = static_cast<uint8_t>(same - entry.sprites.begin());
-    if (same == entry.sprites.end()) entry.sprites.push_back(std::move(sprite));
-  }
 }
 
 bool IsSkinNumberUsed(int32_t number) {
@@ -423,6 +407,8 @@ struct BuiltSkin {
   Image normal;
   ImageSpans hotChanges;
   ItemRuns itemMap;
+  ImageSpans lookChanges[kLookCount];
+  uint8_t lookSource[kLookCount] = {};
 };
 
 // Builds the window's items and backgrounds from the images at the library's scale; nullopt
@@ -474,9 +460,17 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images, const std:
     return fail(SkinProblemKind::kTooLarge, kItemFile);
   }
 
-  // Items, their sprites, fonts and colours. Sprites are cut before the backgrounds lose
-  // their item pixels below.
+  // Items, their normal pieces, fonts and colours, and what the other looks change on the
+  // items, all before the backgrounds lose their item pixels below. The changes cost at most
+  // the state images they come from, which the budget counted.
   BuiltSkin built;
+  for (int32_t look = 0; look < kLookCount; look++) {
+    int32_t source = 0;
+    while (looks[source] != looks[look]) source++;
+    built.lookSource[look] = uint8_t(source);
+    if (source == look && look != kLookNormal)
+      built.lookChanges[look] = DifferingSpansWhere(normal, *looks[look], item, IsItemPixel);
+  }
   for (const ItemRegion& region : regions) {
     SkinItem entry;
     entry.window = window;
@@ -487,7 +481,8 @@ std::optional<BuiltSkin> BuildSkin(int32_t window, SkinImages images, const std:
     entry.bottom = region.bottom;
     entry.seedX = region.seedX;
     entry.seedY = region.seedY;
-    CutSprites(entry, looks, item, region);
+    entry.sprites.reserve(kLookCount);
+    entry.sprites.push_back(CutSprite(normal, item, region));
     // Font images that are absent hold one value everywhere: 9 points, black captions.
     size_t seed = size_t(region.seedY) * width + region.seedX;
     auto atSeed = [seed](const std::optional<Image>& image, Pixel absent) {
@@ -523,6 +518,10 @@ void TakeBuiltImages(SkinWindow& record, BuiltSkin& built) {
   record.normalImage = std::move(built.normal);
   record.hotChanges = std::move(built.hotChanges);
   record.itemMap = std::move(built.itemMap);
+  for (int32_t look = 0; look < kLookCount; look++) {
+    record.lookChanges[look] = std::move(built.lookChanges[look]);
+    record.lookSource[look] = built.lookSource[look];
+  }
 }
 
 }  // namespace
