@@ -10,6 +10,34 @@ bool Alike(Pixel a, Pixel b) { return a == b || (PixelAlpha(a) == 0 && PixelAlph
 // A span goes on across fewer alike pixels than this: a new span would cost more than they do.
 constexpr int32_t kShortestGap = int32_t(sizeof(ImageSpans::Span) / sizeof(Pixel));
 
+// A run of one colour this long or longer is kept as one pixel: it then costs a pixel and at
+// most two span records (its own, and one for the pixels after it) instead of its pixels.
+constexpr int32_t kShortestFill = 2 * kShortestGap + 2;
+
+// Adds the row's pixels from start to end as spans: runs of one colour long enough as fills,
+// the pixels between them as they are.
+void AddSpans(ImageSpans& result, int32_t y, const Pixel* row, int32_t start, int32_t end) {
+  int32_t literal = start;  // where the pixels not yet added begin
+  for (int32_t x = start; x < end;) {
+    int32_t same = x + 1;
+    while (same < end && row[same] == row[x]) same++;
+    if (same - x >= kShortestFill) {
+      if (literal < x) {
+        result.spans.push_back({y, literal, x - literal, 0, result.pixels.size()});
+        result.pixels.insert(result.pixels.end(), row + literal, row + x);
+      }
+      result.spans.push_back({y, x, same - x, 1, result.pixels.size()});
+      result.pixels.push_back(row[x]);
+      literal = same;
+    }
+    x = same;
+  }
+  if (literal < end) {
+    result.spans.push_back({y, literal, end - literal, 0, result.pixels.size()});
+    result.pixels.insert(result.pixels.end(), row + literal, row + end);
+  }
+}
+
 ImageSpans Differing(const Image& base, const Image& changed, const Image* mask,
                      bool (*counted)(Pixel)) {
   ImageSpans result;
@@ -30,8 +58,7 @@ ImageSpans Differing(const Image& base, const Image& changed, const Image* mask,
       for (x = end; x < changed.width && x - end < kShortestGap; ++x)
         if (differs(x)) end = x + 1;
       x = end;
-      result.spans.push_back({y, start, end - start, result.pixels.size()});
-      result.pixels.insert(result.pixels.end(), b + start, b + end);
+      AddSpans(result, y, b, start, end);
     }
   }
   result.spans.shrink_to_fit();
@@ -61,9 +88,13 @@ void Apply(Image& image, int32_t x, int32_t y, const ImageSpans& spans, int32_t 
   for (; span != spans.spans.end() && span->y < bottom; ++span) {
     const int32_t from = std::max(span->x, left), to = std::min(span->x + span->width, right);
     if (from >= to) continue;
-    std::copy_n(spans.pixels.begin() + ptrdiff_t(span->first + size_t(from - span->x)), to - from,
-                image.pixels.begin() +
-                    ptrdiff_t(size_t(span->y - y) * size_t(image.width) + size_t(from - x)));
+    const auto out = image.pixels.begin() +
+                     ptrdiff_t(size_t(span->y - y) * size_t(image.width) + size_t(from - x));
+    if (span->fill != 0)
+      std::fill_n(out, to - from, spans.pixels[span->first]);
+    else
+      std::copy_n(spans.pixels.begin() + ptrdiff_t(span->first + size_t(from - span->x)), to - from,
+                  out);
   }
 }
 

@@ -2,8 +2,9 @@
 // hot background usually differs from its normal one only in a rim and a mark, so keeping the
 // differences costs a few kilobytes where a second background costs a megabyte (four at 2×).
 // Wholly transparent pixels count as alike whatever colour they keep, since none is ever seen;
-// a span runs on across a few alike pixels rather than start anew, so the spans never cost
-// more than the image itself and a span record per row.
+// a span runs on across a few alike pixels rather than start anew, and a long run of one colour
+// (a key's flat face) keeps that colour once, so the spans never cost more than the image itself
+// and a span record per row.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,7 @@
 struct ImageSpans {
   struct Span {
     int32_t y, x, width;
+    int32_t fill;  // 1: every pixel of the span is its first one
     size_t first;  // the index of its first pixel in pixels
   };
   std::vector<Span> spans;  // row by row, left to right within a row

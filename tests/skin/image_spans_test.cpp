@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -13,8 +14,11 @@ TEST(ImageSpans, RebuildTheChangedImageInsideAnyBoxAndNothingOutside) {
   for (int round = 0; round < 300; round++) {
     const int32_t width = 1 + int32_t(random() % 17), height = 1 + int32_t(random() % 13);
     Image base = MakeImage(width, height, 0xFF203040), changed = base;
-    for (Pixel& p : changed.pixels)
-      if (random() % 3 == 0) p = 0xFF000000u | uint32_t(random() % 4);
+    // Scattered pixels, and runs of one colour long enough to be kept once.
+    for (size_t i = 0; i < changed.pixels.size(); i++) {
+      if (random() % 3 == 0) changed.pixels[i] = 0xFF000000u | uint32_t(random() % 4);
+      if (random() % 40 == 0) std::fill_n(changed.pixels.begin() + i, std::min<size_t>(random() % 30, changed.pixels.size() - i), 0xFF000009u);
+    }
     const ImageSpans spans = DifferingSpans(base, changed);
     // Never more than the image itself and a span record per row, however scattered.
     ASSERT_LE(sizeof(Pixel) * spans.pixels.size() + sizeof(ImageSpans::Span) * spans.spans.size(),
