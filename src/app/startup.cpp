@@ -52,7 +52,7 @@ bool StartUp() {
     return true;
   }
   settingsLoaded = false;
-  SetDesktopLostHandler(SaveState);
+  SetDesktopLostHandler([] { SaveState(); });
   InitSkin();
   historyList = {};
   ResetMemories();
@@ -109,7 +109,8 @@ void RestoreWindowPosition() {
 }
 
 void ShutDown() {
-  SaveState();
+  // Calculations the user chose to leave unsaved make the exit no success.
+  const int32_t exitCode = SaveStateBeforeExit() ? 0 : kExitUnsaved;
   // Saved: a copy started from now on may take the folder.
   ReleaseWorkingFolder();
   SetDesktopLostHandler(nullptr);
@@ -118,7 +119,7 @@ void ShutDown() {
   ReleaseMenus();
   ReleaseSkin();
   StopPlatform();
-  EndProgram(0);
+  EndProgram(exitCode);
 }
 
 void ResetApp() {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@
 #include "app/items.h"
 #include "app/menus.h"
 #include "platform/input.h"
+#include "platform/unicode.h"
 #include "settings/settings.h"
+#include "settings/text_table.h"
 #include "skin/item_colours.h"
 
 namespace {
@@ -138,6 +141,57 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
   ExpectLines(afterStore, {"[Memoires]", "b = 2"});
   // Nothing changed since the last save: the exit writes the very same bytes.
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterStore);
+}
+
+// A save the disk refuses is owed: the user is told once, by the calculator's message naming the
+// folder and the reason, and the save is tried again without any input once space is back; at
+// the exit, the user chooses between trying again and quitting without saving.
+TEST_F(SessionEndTest, AFailedSaveIsToldOnceAndTriedAgainUntilItSucceeds) {
+  if (!FullDiskSimulation::Available()) GTEST_SKIP() << "no full disk can be simulated here";
+  static std::optional<FullDiskSimulation> full;
+  auto calculate = [](const char16_t* text) {
+    OffscreenType(text);
+    OffscreenPressKey(kKeyEnter);
+  };
+  std::string whileFull, afterSpaceBack;
+  AtOffscreenTime(500, [&] { calculate(u"1+1"); });
+  AtOffscreenTime(1000, [&] {
+    FinishSettingsSaves();
+    full.emplace(64);  // the disk is full: no settings file fits
+    calculate(u"3+3");
+  });
+  AtOffscreenTime(2000, [&] { calculate(u"4+4"); });
+  AtOffscreenTime(3000, [&] {
+    FinishSettingsSaves();
+    whileFull = FileContent("Tornavelle.tvnp");
+    full.reset();
+  });
+  AtOffscreenTime(13000, [&] {
+    FinishSettingsSaves();
+    afterSpaceBack = FileContent("Tornavelle.tvnp");
+    full.emplace(64);
+    calculate(u"5+5");
+    OffscreenRequestClose(SkinWindowHandle(0));
+  });
+  QueueOffscreenQuestionAnswer(true);   // try again: the disk is still full
+  QueueOffscreenQuestionAnswer(false);  // quit without saving
+  ASSERT_TRUE(StartUp());
+  full.reset();
+  EXPECT_EQ(whileFull.find("3+3"), std::string::npos);
+  ExpectLines(whileFull, {"Reponse0Operation = 1+1"});
+  ExpectLines(afterSpaceBack, {"Reponse0Operation = 4+4", "Reponse1Operation = 3+3", "Reponse2Operation = 1+1"});
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterSpaceBack);
+  // Quitting without saving is no success.
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{1});
+  const std::vector<OffscreenMessageBox> shown = OffscreenMessageBoxes();
+  ASSERT_EQ(shown.size(), 3u);  // told once while running, asked twice at the exit
+  const std::u16string where = TextOf(kSaveFailedText) + Utf8ToUtf16(folder.path.string()) + u"\n" + TextOf(kDiskFullText);
+  for (const OffscreenMessageBox& box : shown) {
+    EXPECT_EQ(box.title, TextOf(kSaveFailedTitle));
+    EXPECT_EQ(box.text.substr(0, where.size()), where) << Utf16ToUtf8(box.text);
+  }
+  EXPECT_NE(shown[0].text.find(TextOf(kSaveRetriedText)), std::u16string::npos);
+  EXPECT_NE(shown[2].text.find(TextOf(kQuitUnsavedText)), std::u16string::npos);
 }
 
 TEST_F(SessionEndTest, ASecondStartInTheFolderBringsTheFirstToTheFront) {

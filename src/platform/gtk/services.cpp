@@ -419,6 +419,29 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
   gtk_widget_destroy(dialog);
 }
 
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  if (!TheState().started || TheState().endRequested) return false;
+  const WindowRecord* record = FindRecord(owner);
+  GtkWindow* parent = record ? GTK_WINDOW(record->widget) : nullptr;
+  std::string message = Utf16ToUtf8(text), caption = Utf16ToUtf8(title);
+  std::string first = Utf16ToUtf8(firstAnswer), second = Utf16ToUtf8(secondAnswer);
+  GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
+                                             GTK_BUTTONS_NONE, "%s", message.c_str());
+  gtk_dialog_add_buttons(GTK_DIALOG(dialog), second.c_str(), GTK_RESPONSE_REJECT, first.c_str(),
+                         GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
+  gtk_window_set_position(GTK_WINDOW(dialog),
+                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+  TheState().endModal = [dialog] { gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NONE); };
+  const bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+  TheState().endModal = nullptr;
+  gtk_widget_destroy(dialog);
+  return accepted;
+}
+
 std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,
                                                  const std::vector<std::u16string>& items,
                                                  int preselected) {

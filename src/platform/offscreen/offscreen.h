@@ -167,6 +167,10 @@ struct OffscreenMessageBox {
   std::u16string text;
 };
 std::vector<OffscreenMessageBox> OffscreenMessageBoxes();
+// Questions (AskQuestion) are recorded with the message boxes, the text followed by a line with
+// each answer in brackets; each takes the next of these answers (true: the first), false when
+// none is left.
+void QueueOffscreenQuestionAnswer(bool first);
 
 // --- Process --------------------------------------------------------------------------------
 // How many times StartNewCopy was called and succeeded.

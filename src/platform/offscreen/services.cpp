@@ -165,6 +165,20 @@ void ScriptLanguageDialog(OffscreenDialogAnswer answer) {
 std::vector<OffscreenShownDialog> OffscreenShownDialogs() { return TheState().shownDialogs; }
 std::vector<OffscreenMessageBox> OffscreenMessageBoxes() { return TheState().messageBoxes; }
 
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  State& s = TheState();
+  s.messageBoxes.push_back({owner, std::u16string(title),
+                            std::u16string(text) + u"\n[" + std::u16string(firstAnswer) + u"] [" +
+                                std::u16string(secondAnswer) + u"]"});
+  if (s.questionAnswers.empty()) return false;
+  const bool first = s.questionAnswers.front();
+  s.questionAnswers.pop_front();
+  return first;
+}
+
+void QueueOffscreenQuestionAnswer(bool first) { TheState().questionAnswers.push_back(first); }
+
 // --- Screen and fonts -------------------------------------------------------------------------
 
 std::vector<Monitor> ListMonitors() { return TheState().monitors; }

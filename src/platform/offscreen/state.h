@@ -69,6 +69,7 @@ struct State {
   std::deque<OffscreenDialogAnswer> dialogAnswers;
   std::vector<OffscreenShownDialog> shownDialogs;
   std::vector<OffscreenMessageBox> messageBoxes;
+  std::deque<bool> questionAnswers;
 
   int32_t newCopies = 0;
   bool newCopyFails = false;

@@ -256,6 +256,40 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
               MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  if (!TheState().started) return false;
+  const WindowRecord* record = FindRecord(owner);
+  HWND parent = record ? record->hwnd : nullptr;
+  const std::wstring message = WideText(text), caption = WideText(title);
+  const std::wstring first = WideText(firstAnswer), second = WideText(secondAnswer);
+  // A task dialog names its buttons in the calculator's language; it comes with the common
+  // controls of version 6 only, which the manifest asks for, so it is looked up, not linked.
+  using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  auto taskDialog = controls ? reinterpret_cast<TaskDialogCall>(reinterpret_cast<void*>(
+                                   GetProcAddress(controls, "TaskDialogIndirect")))
+                             : nullptr;
+  if (taskDialog) {
+    const TASKDIALOG_BUTTON buttons[] = {{IDRETRY, first.c_str()}, {IDCANCEL, second.c_str()}};
+    TASKDIALOGCONFIG config = {};
+    config.cbSize = sizeof config;
+    config.hwndParent = parent;
+    config.dwFlags = TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = caption.c_str();
+    config.pszMainIcon = TD_WARNING_ICON;
+    config.pszContent = message.c_str();
+    config.cButtons = 2;
+    config.pButtons = buttons;
+    config.nDefaultButton = IDRETRY;
+    int pressed = 0;
+    if (SUCCEEDED(taskDialog(&config, &pressed, nullptr, nullptr))) return pressed == IDRETRY;
+  }
+  // Without it, the message box's Retry and Cancel speak the system's language.
+  return MessageBoxW(parent, message.c_str(), caption.c_str(),
+                     MB_RETRYCANCEL | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND) == IDRETRY;
+}
+
 namespace {
 
 constexpr int kListId = 100;
