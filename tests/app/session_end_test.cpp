@@ -14,6 +14,7 @@
 #include "app/event_loop.h"
 #include "app/items.h"
 #include "app/menus.h"
+#include "app/startup.h"
 #include "platform/input.h"
 #include "platform/unicode.h"
 #include "settings/settings.h"
@@ -206,6 +207,24 @@ TEST_F(SessionEndTest, ASecondStartInTheFolderBringsTheFirstToTheFront) {
   EXPECT_TRUE(OffscreenShownDialogs().empty());
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), settings);
   EXPECT_EQ(FileContent("Langue.lng"), "Defaut = Francais\r\n");
+
+  // The running copy is on another display (or in another session), where this start's user
+  // could not see it: it is not raised, and this start says where it is, then fails.
+  for (const std::u16string display : {u":0", u""}) {
+    ResetOffscreen();
+    ResetApp();
+    PutFile("Langue.lng", "Defaut = English\r\n");
+    SetOffscreenOtherCopyRunning(true, true, display);
+    ASSERT_TRUE(StartUp());
+    EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{kExitOpenElsewhere});
+    EXPECT_EQ(OffscreenFrontRequests(), 0);
+    EXPECT_TRUE(OffscreenWindows().empty());
+    ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
+    EXPECT_EQ(OffscreenMessageBoxes()[0].text,
+              display.empty() ? u"Tornavelle is already open with this folder in another Windows session."
+                              : u"Tornavelle is already open with this folder on display :0");
+    EXPECT_EQ(FileContent("Tornavelle.tvnp"), settings);
+  }
 
   // The running copy, behind another program's window, when the program is started again.
   ResetOffscreen();

@@ -189,8 +189,11 @@ std::vector<int32_t> OffscreenExitCodes();
 void OffscreenRequestEnd();
 
 // --- Copies of the program in the working folder -----------------------------------------------
-// Another copy holds the folder: ClaimWorkingFolder answers kOtherCopy and asks it to the front.
-void SetOffscreenOtherCopyRunning(bool running);
+// Another copy holds the folder: ClaimWorkingFolder answers kOtherCopy and asks it to the front,
+// or, when it runs elsewhere (on the display named, or in another session when none is),
+// kOtherDisplay.
+void SetOffscreenOtherCopyRunning(bool running, bool elsewhere = false,
+                                  std::u16string display = u"");
 // How many times a claim asked the other copy to come to the front.
 int32_t OffscreenFrontRequests();
 // Whether this copy holds the folder.

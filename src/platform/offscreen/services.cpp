@@ -227,6 +227,7 @@ void OffscreenRequestEnd() {
 
 FolderClaim ClaimWorkingFolder() {
   State& s = TheState();
+  if (s.otherCopyRuns && s.otherCopyElsewhere) return FolderClaim::kOtherDisplay;
   if (s.otherCopyRuns) {
     ++s.frontRequests;
     return FolderClaim::kOtherCopy;
@@ -237,7 +238,13 @@ FolderClaim ClaimWorkingFolder() {
 
 void ReleaseWorkingFolder() { TheState().folderClaimed = false; }
 
-void SetOffscreenOtherCopyRunning(bool running) { TheState().otherCopyRuns = running; }
+std::u16string OtherCopyDisplay() { return TheState().otherCopyDisplay; }
+
+void SetOffscreenOtherCopyRunning(bool running, bool elsewhere, std::u16string display) {
+  TheState().otherCopyRuns = running;
+  TheState().otherCopyElsewhere = elsewhere;
+  TheState().otherCopyDisplay = std::move(display);
+}
 int32_t OffscreenFrontRequests() { return TheState().frontRequests; }
 bool OffscreenFolderClaimed() { return TheState().folderClaimed; }
 int32_t OffscreenNewCopiesStartedWhileClaimed() { return TheState().newCopiesWhileClaimed; }

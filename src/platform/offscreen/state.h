@@ -79,6 +79,8 @@ struct State {
   bool endRequested = false;
 
   bool folderClaimed = false;
+  bool otherCopyElsewhere = false;
+  std::u16string otherCopyDisplay;
   bool otherCopyRuns = false;
   int32_t frontRequests = 0;
   int32_t newCopiesWhileClaimed = 0;

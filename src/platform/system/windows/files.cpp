@@ -23,7 +23,6 @@ bool Failed() {
   switch (GetLastError()) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
     case ERROR_FILE_TOO_LARGE: lastError = FileError::kDiskFull; break;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
