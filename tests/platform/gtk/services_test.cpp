@@ -211,6 +211,27 @@ TEST_F(ServicesOnX, TheMessageBoxWaitsForOk) {
   EXPECT_EQ(queued[0].code, kEventTimer);
 }
 
+// A question answers with the key the user presses: Return picks the first (default) answer,
+// Escape neither, which counts as the second.
+TEST_F(ServicesOnX, AQuestionGivesTheAnswerChosen) {
+  for (const char* key : {"Return", "Escape"}) {
+    SCOPED_TRACE(key);
+    std::string text;
+    WhenDialogShown([&text, key](GtkWindow* dialog) {
+      gchar* message = nullptr;
+      g_object_get(dialog, "text", &message, nullptr);
+      text = message ? message : "";
+      g_free(message);
+      Xdotool("windowfocus --sync " + std::to_string(GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(dialog)))));
+      Xdotool(std::string("key ") + key);
+    });
+    const bool first = AskQuestion(window, u"Tornavelle", u"Quitter sans enregistrer ?", u"Réessayer",
+                                   u"Quitter sans enregistrer");
+    EXPECT_EQ(first, std::string(key) == "Return");
+    EXPECT_EQ(text, "Quitter sans enregistrer ?");
+  }
+}
+
 // Runs a program that reads or writes the clipboard while this one pumps its main loop, since
 // our side of the exchange needs it; returns its output.
 std::string WhileServing(const std::string& command) {
