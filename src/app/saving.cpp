@@ -157,7 +157,7 @@ int32_t SaveWaitMs() {
 }
 
 void ResetSaving() {
-  FinishSettingsSaves();
+  ResetSettingsSaves();
   settingsLoaded = false;
   savedHistory.clear();
   savedAngleMode = savedX = savedY = 0;

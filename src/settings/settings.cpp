@@ -256,6 +256,13 @@ FileError SaveSettings() {
   return outcome;
 }
 
+void ResetSettingsSaves() {
+  FinishSettingsSaves();
+  BackgroundSaves& saves = Background();
+  std::lock_guard<std::mutex> held(saves.lock);
+  saves.lastOutcome = FileError::kNone;
+}
+
 SettingsSaveStatus CurrentSaveStatus() {
   BackgroundSaves& saves = Background();
   std::lock_guard<std::mutex> held(saves.lock);

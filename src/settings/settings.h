@@ -61,3 +61,6 @@ struct SettingsSaveStatus {
   FileError lastOutcome = FileError::kNone;
 };
 SettingsSaveStatus CurrentSaveStatus();
+
+// Waits for the saves running, then forgets how the last one went: the state before start-up.
+void ResetSettingsSaves();
