@@ -10,10 +10,6 @@
 #include "settings/history_types.h"
 #include "skin/item_colours.h"
 
-// Entries kept at most, the sentinel included; a calculation beyond removes the entry before the
-// last one, the oldest real entry.
-inline constexpr size_t kMaxHistoryEntries = 31;
-
 // The panel's image (the size of its item), and the line's text as it was when browsing
 // started from the newest entry.
 extern Image historyImage;

@@ -120,8 +120,10 @@ TEST(SaveUnderKill, TheFileIsAlwaysOneWholeSaveAndNothingIsLeftBehind) {
       ASSERT_EQ(FolderNames(), "Tornavelle.tvnp") << "kill " << kill;
     }
   }
-  // Otherwise the kills would have missed what they are for.
-  EXPECT_GE(duringSave, 100);
+  // Otherwise the kills would have missed what they are for. A save reads the file before it
+  // writes (to keep what the program does not know), and the temporary file lives only while
+  // the new content is written, flushed and renamed: a few percent of a round.
+  EXPECT_GE(duringSave, 10);
   std::cout << duringSave << " of the 1000 kills fell during a save\n";
 }
 
