@@ -142,7 +142,7 @@ TEST(Evaluate, FactorialBounds) {
 TEST(Evaluate, ErrorKindsAndWhichWins) {
   ExpectCases("kind", {
       {u"1/0", kInf, 2},       {u"0/0", kNaN, 2},     {u"-1/0", -kInf, 2},  {u"3+", 3, 1},
-      {u"3++4", 0, 3},         {u"2*e", 0, 3},        {u"1/0+sqr(-1)", kNaN, 5}, {u"sqr(-1)+1/0", kNaN, 5},
+      {u"3++4", 7, 0},         {u"2*e", 0, 3},        {u"1/0+sqr(-1)", kNaN, 5}, {u"sqr(-1)+1/0", kNaN, 5},
       {u"sqr(-1)*0/0", kNaN, 5}, {u"1/0*(2*e)", 0, 3},
   });
 }
