@@ -1,6 +1,7 @@
 #include "app/calculation.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,32 @@ std::u16string_view WithoutTrailingEquals(std::u16string_view text) {
   }
 }
 
+// The exact values of the latest answers, as the evaluator reads them back ("(1/3)"), by
+// calculation and answer: the answer word and the memory letters stand for the exact value of
+// the answer they name while the program runs. The history and its file keep doubles.
+struct ExactAnswer {
+  std::u16string expression;
+  double answer;
+  std::u16string value;
+};
+std::vector<ExactAnswer> exactAnswers;    // the newest last
+constexpr size_t kExactAnswersKept = 32;  // more than the history shows
+
+// The exact value of an entry's answer, empty when only its double is known.
+std::u16string ExactValueOf(const HistoryEntry& entry) {
+  for (auto at = exactAnswers.rbegin(); at != exactAnswers.rend(); ++at)
+    if (at->expression == entry.expression &&
+        std::memcmp(&at->answer, &entry.answer, sizeof(double)) == 0)
+      return at->value;
+  return u"";
+}
+
+// An answer as the answer word gives it to a calculation: exact where it is known.
+std::u16string AnswerValueText(const HistoryEntry& entry) {
+  std::u16string exact = ExactValueOf(entry);
+  return exact.empty() ? PlainDecimalText(entry.answer) : exact;
+}
+
 }  // namespace
 
 void RunCalculation() {
@@ -46,7 +73,7 @@ void RunCalculation() {
   UseSortKeyOrder();
   // The answer word stands for the newest calculation before this one.
   const std::vector<HistoryEntry>& entries = historyList.entries;
-  const std::u16string previous = entries.size() > 1 ? PlainDecimalText(entries[1].answer) : u"0";
+  const std::u16string previous = entries.size() > 1 ? AnswerValueText(entries[1]) : u"0";
   // "2+3→a" calculates 2+3 and stores its answer in a.
   std::u16string_view beforeArrow = line.text;
   const int32_t memory = FindStoreTarget(line.text, TextOf(kStoreArrowText), &beforeArrow);
@@ -54,7 +81,12 @@ void RunCalculation() {
                                                             TextOf(kComparedAnswerWord), previous);
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;
-  if (entry.errorKind == 0 && memory > 0) memories[memory] = entry.answer;
+  const std::u16string exact = lastValue.exact ? ExactValueText(lastValue) : u"";
+  if (entry.errorKind == 0 && !exact.empty()) {
+    if (exactAnswers.size() == kExactAnswersKept) exactAnswers.erase(exactAnswers.begin());
+    exactAnswers.push_back({entry.expression, entry.answer, exact});
+  }
+  if (entry.errorKind == 0 && memory > 0) StoreMemory(memory, entry.answer, exact);
   if (entry.errorKind == 0) {
     BuildExactForm(entry);
     line.text.clear();
@@ -71,5 +103,6 @@ void RunCalculation() {
 
 void StoreLatestAnswer(int32_t memory) {
   if (!IsMemoryPlace(memory)) return;
-  if (const HistoryEntry* newest = NewestAnswered()) memories[memory] = newest->answer;
+  if (const HistoryEntry* newest = NewestAnswered())
+    StoreMemory(memory, newest->answer, ExactValueOf(*newest));
 }

@@ -21,6 +21,7 @@
 #include "display/spelling_replacement.h"
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
+#include "engine/trigonometry.h"
 #include "platform/numbers.h"
 #include "platform/unicode.h"
 
@@ -703,6 +704,41 @@ TEST(TypedCalculations, ReadAsWrittenInEveryLanguage) {
               exactlyCompared, leftOut, failures);
   EXPECT_GT(compared, leftOut);
   EXPECT_GT(exactlyCompared, compared / 4);
+  ResetSpellingTable();
+  ResetMemories();
+  ResetTextTable();
+}
+
+// Blanks between a name and its "(", and "x" between numbers for times, in every language: the
+// names and the times glyph differ from one to the next.
+TEST(TypedCalculations, BlanksBeforeParenthesesAndXForTimesInEveryLanguage) {
+  SetAngleMode(1);
+  for (const std::string& language : ShippedLanguages()) {
+    ResetSpellingTable();
+    ResetMemories();
+    ASSERT_TRUE(LoadShippedLanguage(language));
+    FillSpellingTable();
+    const std::u16string sqrt = TextOf(kSquareRootName), sin = TextOf(kSinName);
+    const struct {
+      std::u16string typed;
+      double value;
+      bool times;  // holds an "x" for times
+    } rows[] = {
+        {sqrt + u" (4)", 2, false}, {u"3 " + sin + u" (3)+" + sqrt + u"  (" + sqrt + u" (16))", 3 * Sine(3) + 2, false},
+        {u"2x3", 6, true},          {u"12 X 12", 144, true},  {u"2.5x.5", 1.25, true},  {u"2x", 0, false},  {u"2x+1", 1, false},
+    };
+    for (const auto& row : rows) {
+      const std::u16string shown = TypeIn(row.typed, true);
+      EXPECT_EQ(EvaluateExpression(TranslateCalculation(shown, TextOf(kComparedAnswerWord), u"0")), row.value)
+          << language << ": " << Utf16ToUtf8(row.typed) << " shown " << Utf16ToUtf8(shown) << " read "
+          << Utf16ToUtf8(TranslateCalculation(shown, TextOf(kComparedAnswerWord), u"0"));
+      EXPECT_EQ(lastErrorKind, kNoError) << language << ": " << Utf16ToUtf8(row.typed);
+      // The times sign shows as soon as the number after it is typed.
+      if (row.typed.find_first_of(u"xX") != std::u16string::npos) {
+        EXPECT_EQ(shown.find_first_of(u"xX") == std::u16string::npos, row.times) << language << ": " << Utf16ToUtf8(shown);
+      }
+    }
+  }
   ResetSpellingTable();
   ResetMemories();
   ResetTextTable();
