@@ -71,12 +71,10 @@ bool IsPostfix(const ExprNode* op) {
   return op && (op->opCode == kOpFactorial || op->opCode == kOpPercent);
 }
 
-// A word before "(" that is no operator: a function the evaluator does not know.
-bool IsWord(std::u16string_view token) {
-  if (token.empty()) return false;
-  for (char16_t c : token)
-    if (c < u'a' || c > u'z') return false;
-  return true;
+// A token that ends in a word before "(" ("foo(", "*bar("): a function the evaluator does not
+// know, as no operator ends in a letter but "root", "perm", "comb" and "rnd", found first.
+bool EndsInWord(std::u16string_view token) {
+  return !token.empty() && token.back() >= u'a' && token.back() <= u'z';
 }
 
 // A number token's value. The constants' units stand for them alone ("π", "-π", "ℯ"); within
@@ -197,7 +195,7 @@ void ReadOperatorToken(std::u16string_view token, ExprNode& node, bool afterNega
     token.remove_suffix(1);
     pending += 6;
   }
-  node.opCode = opened && IsWord(token) ? kOpUnknownFunction : kOpUnknown;
+  node.opCode = opened && EndsInWord(token) ? kOpUnknownFunction : kOpUnknown;
   node.priority = 0;
   if (token.empty() && opened && afterNegationSign) {
     node.opCode = kOpNegate;
