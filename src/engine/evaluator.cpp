@@ -262,8 +262,10 @@ Value PowerValue(const ExprNode* base, const Value& a, const Value& b) {
       WholeNumberOf({b.ratio.denominator, 1, false}, &denominator) &&
       (denominator == 1 || !a.ratio.negative)) {
     Rational root, power;
-    if (RootOfRational(a.ratio, denominator, &root) && PowerOfRational(root, numerator, &power))
-      return ExactValue(power);
+    if (RootOfRational(a.ratio, denominator, &root) && PowerOfRational(root, numerator, &power)) {
+      const Value exact = ExactValue(power);
+      return IsZero(power) ? WithZeroSign(exact, Power(a.number, b.number)) : exact;
+    }
   }
   return InexactValue(Power(a.number, b.number));
 }

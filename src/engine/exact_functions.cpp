@@ -28,12 +28,15 @@ Value Halves(int halves) {
                                        : Rational{magnitude, 2, negative});
 }
 
-constexpr double kTwoTo53 = 9007199254740992.0;
+constexpr double kTwoTo53 = 9007199254740992.0, kBeyondRounding = 1e32;
 
 // x·10^decimals rounded half away from zero and scaled back, in double-double: the product by
 // a power of ten up to 10^15 is exact, the quotient by one close enough to tell a half.
 double RoundDouble(double x, int64_t decimals) {
-  if (!std::isfinite(x) || x == 0) return x;
+  // Past 2^53 a double is whole, and past 10^32 its neighbours are further apart than 10^15:
+  // it rounds back to itself.
+  if (!std::isfinite(x) || x == 0 || std::fabs(x) >= (decimals >= 0 ? kTwoTo53 : kBeyondRounding))
+    return x;
   const double power = std::pow(10.0, static_cast<double>(std::llabs(decimals)));  // exact
   const Dd scaled =
       decimals >= 0 ? doubledouble::TwoProduct(x, power) : doubledouble::Divide({x, 0}, {power, 0});

@@ -6,6 +6,8 @@ int64_t nestingLevel = 0;
 
 namespace {
 
+constexpr char16_t kForeignUnit = u'\uFFFD';
+
 struct Replacement {
   std::u16string_view search;
   std::u16string_view replacement;
@@ -48,8 +50,13 @@ void ReplaceAll(std::u16string& text, std::u16string_view search, std::u16string
 std::u16string NormaliseExpression(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  for (char16_t unit : text)
-    if (unit != u' ') out += LowerCaseUnit(unit);
+  for (char16_t unit : text) {
+    if (unit == u' ') continue;
+    const char16_t lowered = LowerCaseUnit(unit);
+    // The constants' units mean something only where the replacements put them ("Π" lower-cases
+    // to one): one typed is a unit like any other the evaluator does not know.
+    out += lowered == kPiUnit || lowered == kEulerUnit ? kForeignUnit : lowered;
+  }
 
   nestingLevel = 0;
   size_t first = 0;
