@@ -336,7 +336,6 @@ int CompareRationals(const Rational& a, const Rational& b) {
 }
 
 bool IsZero(const Rational& r) { return r.numerator == 0; }
-bool IsWhole(const Rational& r) { return r.denominator == 1; }
 
 bool WholeNumberOf(const Rational& r, int64_t* n) {
   if (r.denominator != 1 || r.numerator > static_cast<Uint128>(INT64_MAX)) return false;

@@ -51,7 +51,6 @@ Rational Negated(Rational a);
 int CompareRationals(const Rational& a, const Rational& b);
 
 bool IsZero(const Rational& r);
-bool IsWhole(const Rational& r);
 // The rational as a 64-bit whole number, when it is one and fits.
 bool WholeNumberOf(const Rational& r, int64_t* n);
 
