@@ -45,6 +45,24 @@ void BM_EvaluateExpression(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateExpression)->DenseRange(0, 19);
 
+// The longest text the evaluator takes: 128 numbers and 127 operators, decimals and a fraction
+// among them.
+std::u16string LongestText() {
+  std::u16string text = u"0.5";
+  for (int i = 1; i < 128; ++i) {
+    text += i % 3 == 0 ? u"*" : i % 3 == 1 ? u"+" : u"-";
+    text += i % 4 == 0 ? u"1.25" : i % 4 == 1 ? u"7" : i % 4 == 2 ? u"0.1" : u"3";
+  }
+  return text;
+}
+
+void BM_EvaluateLongestText(benchmark::State& state) {
+  SetAngleMode(2);
+  const std::u16string text = LongestText();
+  for (auto _ : state) benchmark::DoNotOptimize(EvaluateExpression(text));
+}
+BENCHMARK(BM_EvaluateLongestText);
+
 // Texts that mean the same in both engines: explicit parentheses, radians, sqrt for sqr.
 struct SharedText {
   std::u16string ours;

@@ -256,3 +256,13 @@ double HyperbolicArcTangent(double x) {
   // ½·ln((1 + a)/(1 - a)); 1 - a is exact from a = ½ on, and the quotient keeps a small a.
   return std::copysign(0.5 * Log(Divide(TwoSum(1, a), TwoSum(1, -a))).hi, x);
 }
+
+double Exponential(double x) {
+  if (std::isnan(x)) return x;
+  if (x > 710) return std::numeric_limits<double>::infinity();
+  if (x < -746) return 0.0;
+  if (x == 0) return 1;
+  int k = 0;
+  const Dd e = Exp({x, 0}, &k);
+  return ScaledDd(e, k);
+}

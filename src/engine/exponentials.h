@@ -24,3 +24,6 @@ double HyperbolicTangent(double x);
 double HyperbolicArcSine(double x);
 double HyperbolicArcCosine(double x);
 double HyperbolicArcTangent(double x);
+
+// e^x rounded once: what e^x means, not the double nearest e raised to x.
+double Exponential(double x);

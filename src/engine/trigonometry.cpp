@@ -306,3 +306,14 @@ double Tangent(double x) {
   const int quadrant = SineAndCosineOf(x, &sine, &cosine);
   return (quadrant & 1) == 0 ? Divide(sine, cosine).hi : -Divide(cosine, sine).hi;
 }
+
+double CircularOfReduced(Circular function, int quadrant, double hi, double lo) {
+  Dd sine, cosine;
+  SineAndCosine({hi, lo}, &sine, &cosine);
+  quadrant &= 3;
+  if (function == Circular::kTangent)
+    return ((quadrant & 1) == 0 ? Divide(sine, cosine).hi : -Divide(cosine, sine).hi) + 0.0;
+  if (function == Circular::kCosine) quadrant = (quadrant + 1) & 3;  // cos x = sin(x + π/2)
+  const double quarters[] = {sine.hi, cosine.hi, -sine.hi, -cosine.hi};
+  return quarters[quadrant] + 0.0;
+}

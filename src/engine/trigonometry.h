@@ -27,3 +27,8 @@ double ArcTangentInDegrees(double x);
 
 // x is an odd multiple of 90 (degrees): where the tangent has no value.
 bool IsOddRightAngle(double x);
+
+// Sine, cosine or tangent of quadrant·π/2 + (hi + lo) radians, with |hi + lo| at most π/4,
+// rounded once: for an angle known exactly and reduced exactly by its caller.
+enum class Circular { kSine, kCosine, kTangent };
+double CircularOfReduced(Circular function, int quadrant, double hi, double lo);
