@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one evaluation, from the calculation text to the value. The second set runs texts
 // that mean the same in another expression library through both engines in the same run, each
 // parsed afresh as a calculator does for every new calculation, and reports the time ratio.

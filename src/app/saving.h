@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program keeps between runs, and when it writes it: at the exit, when the desktop goes
 // away, and in the background after a change, so that a kill or a crash loses at most the line
 // typed since.

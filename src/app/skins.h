@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skins the user chooses from, the folders of Apparence, and the rest of the skin menu:
 // the About window and keeping the window above the others. The shipped skin, Defaut, stands
 // in for any skin that cannot be opened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's life: start-up, the main window, and the exit that saves everything.
 #pragma once
 #include <cstdint>

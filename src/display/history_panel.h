@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history panel: past calculations above the expression line, newest at the bottom, and
 // the browsing that recalls their expressions into the line.
 #pragma once

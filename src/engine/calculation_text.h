@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the calculation text as the expression line shows it (operator glyphs, the language's
 // function names, templates with arguments, the answer word, memory letters) to the text the
 // evaluator reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluation of calculation texts: exactly while the operands are exact (decimals, fractions,
 // multiples of π) and the answer rounded to a double once; in IEEE double precision from the
 // first value that is not. Errors never stop an evaluation: they are recorded in lastErrorKind

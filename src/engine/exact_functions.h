@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The functions whose answer is known exactly for exact arguments: the circular functions at
 // angles known exactly, their inverses at 0, ±½ and ±1, rounding to n decimals, arrangements
 // and combinations. Elsewhere they give the true value rounded once, or close to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact values of an evaluation: a fraction of two 128-bit integers, or such a fraction times π.
 // Every number typed is a decimal, so the calculations people check by hand (0.1+0.2 = 0.3,
 // 1-0.9-0.1 = 0, sin π = 0) come out exact and are rounded to a double once, at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tokens of a normalised calculation text and the priority tree built from them.
 #pragma once
 #include <cstdint>

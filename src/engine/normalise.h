@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // First step of every evaluation: the calculation text in the evaluator's internal form.
 #pragma once
 #include <cstdint>

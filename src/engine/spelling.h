@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spelling table: for every operator, constant, function and memory letter, how the user
 // types it, how the expression line shows it and what the evaluator is given. The rows are
 // filled by the shell from the interface texts; the expression line reads the table to rewrite

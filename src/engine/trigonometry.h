@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sine, cosine and tangent in radians, the same double on every system and right for any
 // argument: a huge one (sin(2^700)) is reduced by the exact multiple of π/2, where some C
 // libraries reduce by a 66-bit π and answer at random.

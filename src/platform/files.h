@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files: the one place that calls the operating system's file services.
 //
 // Paths are UTF-8 and may use "\" as the folder separator, as the program's fixed paths do

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's process: start-up and release of the platform services, its executable, a
 // fresh copy of itself and its end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The remembered calculations, shown in the history panel and kept in the settings file.
 #pragma once
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group/key preferences file: a reader and writer of its syntax, used for the settings file
 // and for the language choice file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The persisted settings, with the history and the expression being edited, in the settings
 // file "Tornavelle.tvnp" of the working directory.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface texts by name: each is the number of its text in the language files, where
 // data/README.md's table says what each one is and which must stay equal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole calculator on the offscreen backend, from StartUp to the exit: what a user does
 // with the keyboard and the mouse, and what the settings file keeps.
 #include <gtest/gtest.h>

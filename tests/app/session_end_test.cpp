@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways a run of the calculator ends besides the quit key (the system's request to end, the
 // session or the desktop going), the saves that follow each calculation, and one copy per
 // folder: each seen from StartUp to the exit on the offscreen backend, through the files left.

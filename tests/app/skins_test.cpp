@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing a skin from the skin menu, the fallback to the shipped skin, and the "?" submenu,
 // on the whole calculator from StartUp to its exit.
 #include <gtest/gtest.h>

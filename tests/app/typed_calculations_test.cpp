@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random calculations typed as a user types them, in every shipped language, read the way the
 // result key reads them (the line's rewriting, the translation, the evaluator) and compared with
 // a small evaluator of the same trees that shares no code with the engine. A disagreement is a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves that survive a crash: a process that loads, changes and saves the settings over and over
 // is killed at a thousand random moments. The settings file must always be exactly what one save
 // or the other wrote, and what the killed saves left beside it must go at the next save.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of the language files the program ships: that each one loads, defines every text the
 // program uses by itself (with a text that is not empty: see FileForm), and keeps the rules that
 // let another translator edit it safely.

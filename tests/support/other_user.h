@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs code in a child process under another user's identity, as a second account on the same
 // machine would run it: for what the program must keep from other users, and for a folder its own
 // user may not write (root writes everywhere, so such a test needs the second account).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command-line companion's contract: its columns, its input edges and its exit codes.
 set -u
 calc=$1

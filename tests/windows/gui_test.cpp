@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
 // keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
 // text pasted from the edit menu, the latest answer copied from the empty line, a step repeated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the GTK backend shows beyond the platform headers, for the tests that drive a real X
 // server and for tools that take pictures of a window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control of the in-memory backend, for tests: a virtual screen and clock, injected input,
 // scripted answers for menus and dialogs, and records of what the program showed and did.
 // The platform headers are implemented completely by this backend; nothing reaches a desktop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offscreen menus, clipboard, dialogs, monitors, fonts and the process.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's services on Windows: start-up, the clipboard, the two dialogs, monitors, fonts
 // and the process.
 #include <windows.h>

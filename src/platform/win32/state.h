@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows backend's process-wide state, shared by its source files.
 #pragma once
 #include <cstdint>

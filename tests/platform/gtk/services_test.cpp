@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menus, dialogs, the clipboard and the process on a real X server.
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The POSIX file layer (Linux).
 #include "platform/files.h"
 

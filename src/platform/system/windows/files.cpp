@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows file layer (kernel32): the program's UTF-8 paths become wide paths here, and only
 // here, with "/" turned into "\".
 #include "platform/files.h"
