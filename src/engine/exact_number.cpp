@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr Uint128 kAllBits = ~Uint128(0);
 constexpr Uint128 kDoubleExact = Uint128(1) << 53;  // below it every integer is a double
 constexpr uint64_t kLargest64Before10 = (UINT64_MAX - 9) / 10;  // times 10 plus a digit fits
 
