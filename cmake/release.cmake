@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The releases, from debian/changelog: its newest entry must be the project's version, its date
 # is the release's date, and its entries become the AppStream releases, so that the release notes
 # are written once. A version with no entry stops the configuration, so no package is ever built

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program's code is laid out as .clang-format says:
 #   format_test.sh <source tree>
 # Lists what clang-format would change and fails if anything would; `clang-format -i` on the

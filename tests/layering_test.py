@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The source tree's layering: no subsystem includes one above it, and no module (a .cpp with its
 .h) reaches itself again through what it includes.
 

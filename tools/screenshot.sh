@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's picture: the calculator in French with a few calculations in its history,
 # in a real window on a private X server with a compositor, over a soft backdrop.
 #   tools/screenshot.sh <tornavelle program> <output.png>

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer, Tornavelle-<version>-setup.exe, built by makensis from the target
 ; windows-installer, which defines:
 ;   VERSION       the project's version, 1.0.0       VERSION_DOTS  the same as 1.0.0.0

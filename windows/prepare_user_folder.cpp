@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PrepareUserFolder.exe: the installer's step that fills the user's Tornavelle folder from the
 // installed skin and languages, by the rules of scripts/prepare-user-folder on Linux, so that an
 // upgrade never undoes the user's edits:

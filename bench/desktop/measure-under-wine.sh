@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build's memory under Wine, measured as measure.sh measures the desktop's programs:
 # the process's own anonymous memory (its private bytes: heap, stacks, images; not the
 # libraries' pages) a second after its window appeared, median of RUNS launches, with each

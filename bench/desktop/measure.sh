@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The calculator beside the programs people would pick instead, run as a user's desktop runs
 # them: a private X server, a session bus with the accessibility bus it starts on demand, and a
 # fresh HOME for every launch. For each program, in one run:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What editing costs on the shipped skin and the in-memory backend: one keystroke from
 // InsertText to the presented frame (rewriting, drawing, composing, presenting) on lines of
 // 20, 200 and 1 000 characters; a second of caret blinking; and one paste of a million

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of translating what the expression line shows into evaluator text with the shipped French
 // spelling table: a typed calculation, a long pasted one, and a million-glyph paste that must
 // still come back at once.

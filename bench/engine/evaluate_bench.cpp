@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one evaluation, from the calculation text to the value. The second set runs texts
 // that mean the same in another expression library through both engines in the same run, each
 // parsed afresh as a calculator does for every new calculation, and reports the time ratio.
@@ -44,6 +45,24 @@ void BM_EvaluateExpression(benchmark::State& state) {
   state.SetLabel(Utf16ToUtf8(text));
 }
 BENCHMARK(BM_EvaluateExpression)->DenseRange(0, 19);
+
+// The longest text the evaluator takes: 128 numbers and 127 operators, decimals and a fraction
+// among them.
+std::u16string LongestText() {
+  std::u16string text = u"0.5";
+  for (int i = 1; i < 128; ++i) {
+    text += i % 3 == 0 ? u"*" : i % 3 == 1 ? u"+" : u"-";
+    text += i % 4 == 0 ? u"1.25" : i % 4 == 1 ? u"7" : i % 4 == 2 ? u"0.1" : u"3";
+  }
+  return text;
+}
+
+void BM_EvaluateLongestText(benchmark::State& state) {
+  SetAngleMode(2);
+  const std::u16string text = LongestText();
+  for (auto _ : state) benchmark::DoNotOptimize(EvaluateExpression(text));
+}
+BENCHMARK(BM_EvaluateLongestText);
 
 // Texts that mean the same in both engines: explicit parentheses, radians, sqrt for sqr.
 struct SharedText {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of start-up and shut-down work on files: loading and saving the settings with
 // histories from the usual size to an absurd one, and loading the languages.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Item detection on the shipped skin: one pass over the map against the direct reading of the
 // rule, which rescans the whole map once per item found.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up cost of the shipped skin: decoding its nine files, and the whole opening of
 // the window (decoding, items, pieces, fonts, first composition) on the in-memory backend.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the shipped skin costs at run time on the in-memory backend: one full composition with
 // its presentation, one composition that finds the frame already on screen, an idle pass of
 // the event loop, the pointer crossing from key to key, and a second of

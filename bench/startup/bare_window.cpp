@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bare-window: the least a GTK 3 program does to show a window of the calculator's size (one
 // gtk_init, one window), the yardstick the calculator's start-up and memory are held to.
 //

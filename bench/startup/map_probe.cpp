@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // map-probe: starts a program and reports, in milliseconds, how long it took until the X server
 // mapped its first top-level window (the moment a user sees it appear), then its process id.
 // The program keeps running; the caller measures and ends it.

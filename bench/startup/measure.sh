@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up, memory and idle cost of the calculator beside xlogo (the floor: one window, one
 # drawing), on a private X server, in one run:
 #   - launch to the first window mapped (MapNotify), median of RUNS launches each;

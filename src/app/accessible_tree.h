@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as assistive technology reads it: every key a button (the angle keys radio
 // buttons checked with the mode), the captions as labels, the expression line as editable text
 // with its caret and selection, and the history as a list of its entries. A screen reader's

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/calculation.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,32 @@ std::u16string_view WithoutTrailingEquals(std::u16string_view text) {
   }
 }
 
+// The exact values of the latest answers, as the evaluator reads them back ("(1/3)"), by
+// calculation and answer: the answer word and the memory letters stand for the exact value of
+// the answer they name while the program runs. The history and its file keep doubles.
+struct ExactAnswer {
+  std::u16string expression;
+  double answer;
+  std::u16string value;
+};
+std::vector<ExactAnswer> exactAnswers;    // the newest last
+constexpr size_t kExactAnswersKept = 32;  // more than the history shows
+
+// The exact value of an entry's answer, empty when only its double is known.
+std::u16string ExactValueOf(const HistoryEntry& entry) {
+  for (auto at = exactAnswers.rbegin(); at != exactAnswers.rend(); ++at)
+    if (at->expression == entry.expression &&
+        std::memcmp(&at->answer, &entry.answer, sizeof(double)) == 0)
+      return at->value;
+  return u"";
+}
+
+// An answer as the answer word gives it to a calculation: exact where it is known.
+std::u16string AnswerValueText(const HistoryEntry& entry) {
+  std::u16string exact = ExactValueOf(entry);
+  return exact.empty() ? PlainDecimalText(entry.answer) : exact;
+}
+
 }  // namespace
 
 void RunCalculation() {
@@ -46,7 +74,7 @@ void RunCalculation() {
   // The answer word stands for the newest calculation before this one, read before this one
   // joins the history: "*2" repeated on the answer doubles it every time.
   const HistoryEntry* before = EntryBeforeNewCalculation();
-  const std::u16string previous = before ? PlainDecimalText(before->answer) : u"0";
+  const std::u16string previous = before ? AnswerValueText(*before) : u"0";
   HistoryEntry entry{line.text, 0.0, u"", 0};
   // "2+3→a" calculates 2+3 and stores its answer in a.
   std::u16string_view beforeArrow = line.text;
@@ -55,7 +83,12 @@ void RunCalculation() {
                                                             TextOf(kComparedAnswerWord), previous);
   entry.answer = EvaluateExpression(evaluatorText);
   entry.errorKind = lastErrorKind;
-  if (entry.errorKind == 0 && memory > 0) memories[memory] = entry.answer;
+  const std::u16string exact = lastValue.exact ? ExactValueText(lastValue) : u"";
+  if (entry.errorKind == 0 && !exact.empty()) {
+    if (exactAnswers.size() == kExactAnswersKept) exactAnswers.erase(exactAnswers.begin());
+    exactAnswers.push_back({entry.expression, entry.answer, exact});
+  }
+  if (entry.errorKind == 0 && memory > 0) StoreMemory(memory, entry.answer, exact);
   if (entry.errorKind == 0) BuildExactForm(entry);
   const bool failed = entry.errorKind != 0;
   AddHistoryEntry(std::move(entry));
@@ -72,5 +105,6 @@ void RunCalculation() {
 
 void StoreLatestAnswer(int32_t memory) {
   if (!IsMemoryPlace(memory)) return;
-  if (const HistoryEntry* newest = NewestAnswered()) memories[memory] = newest->answer;
+  if (const HistoryEntry* newest = NewestAnswered())
+    StoreMemory(memory, newest->answer, ExactValueOf(*newest));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation command: what Enter and the result key do.
 #pragma once
 

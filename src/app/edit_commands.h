@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit commands on the expression line: copy, cut and paste through the system clipboard
 // (plain Unicode text), clear, select all, and the insertion of an answer's digits.
 #pragma once

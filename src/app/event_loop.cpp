@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/event_loop.h"
 
 #include <string>
@@ -256,9 +257,9 @@ void RunEventLoop() {
       // A quiet moment: the save goes to the background before the loop sleeps.
       SaveChangesInBackground();
       // Asleep until there is something to do: input, a change of focus, the pointer leaving,
-      // or the caret's next phase. Every change the skin follows comes as an event of its own,
-      // so no pass is needed to notice one.
-      currentEvent = WaitSkinEventUntil(kWaitForever);
+      // the caret's next phase, or a failed save's retry. Every change the skin follows comes as
+      // an event of its own, so no pass is needed to notice one.
+      currentEvent = WaitSkinEventUntil(SaveWaitMs());
     }
     // Started again in this folder: the window comes to the front, as a desktop calculator's does.
     if (currentEvent == kEventActivate) HideSkinWindow(kMainWindow, kShowWindow);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event loop: waits for input, lets the skin follow the mouse, and dispatches clicks on
 // items, keys, typed characters, the mouse, the caret timer and menu commands.
 #pragma once

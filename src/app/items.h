@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's items: the caption each key shows and what a click on it does. Every
 // caption is a text of the language files, except the digits and the decimal point.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three popup menus (functions, skin, edit), built at start-up from the language texts (the
 // function menu again when a memory letter changed, for its hints, the skin menu each time it is
 // shown, for the skin folders), and the commands their

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/saving.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -9,10 +11,15 @@
 #include "display/expression_line.h"
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
+#include "platform/dialogs.h"
+#include "platform/events.h"
 #include "platform/input.h"
+#include "platform/timers.h"
+#include "platform/unicode.h"
 #include "platform/windows.h"
 #include "settings/language.h"
 #include "settings/settings.h"
+#include "settings/text_table.h"
 #include "skin/skin.h"
 
 bool settingsLoaded = false;
@@ -27,6 +34,15 @@ int32_t savedX = 0, savedY = 0;
 double savedMemories[kMemoryCount] = {};
 std::u16string savedSkin;
 int32_t savedAlwaysOnTop = 0;
+
+// A save that failed: the file does not hold what is noted above, and a save is tried again at
+// retryAt whatever changes meanwhile. The user is told once, until a save succeeds again.
+bool saveOwed = false;
+int64_t retryAt = 0;
+bool failureTold = false;
+// How often the loop looks whether a background save has ended, while one runs: it takes a few
+// milliseconds, and its failure must not wait for the next key.
+constexpr int32_t kSaveWatchMs = 250;
 
 // Whether the window stands somewhere else than the file says, once it has come to rest: a
 // drag moves it many times, and is worth one save when the button comes up.
@@ -47,6 +63,31 @@ bool SameHistory(const std::vector<HistoryEntry>& a, const std::vector<HistoryEn
       return false;
   }
   return true;
+}
+
+// The message that the settings could not be saved: the folder, why, and what happens next.
+std::u16string SaveFailureMessage(FileError error) {
+  const int32_t reason = error == FileError::kDiskFull      ? kDiskFullText
+                         : error == FileError::kNotWritable ? kNotWritableText
+                                                            : kSaveErrorText;
+  return TextOf(kSaveFailedText) + Utf8ToUtf16(WorkingFolder()) + u"\n" + TextOf(reason);
+}
+
+// Notes how the newest save that ended went: a failure makes a save owed, and is told once.
+void FollowSaveOutcome() {
+  const SettingsSaveStatus status = CurrentSaveStatus();
+  if (status.running) return;
+  if (status.lastOutcome == FileError::kNone) {
+    saveOwed = failureTold = false;
+    return;
+  }
+  if (saveOwed) return;
+  saveOwed = true;
+  retryAt = ClockMs() + kSaveRetryMs;
+  if (failureTold) return;
+  failureTold = true;
+  ShowMessageBox(SkinWindowHandle(kMainWindow), TextOf(kSaveFailedTitle),
+                 SaveFailureMessage(status.lastOutcome) + u"\n" + TextOf(kSaveRetriedText));
 }
 
 }  // namespace
@@ -71,33 +112,59 @@ void TakeWindowState() {
   if (window != 0) appSettings.expressionText = expressionLine.text;
 }
 
-void SaveState() {
-  if (!settingsLoaded) return;
+FileError SaveState() {
+  if (!settingsLoaded) return FileError::kNone;
   TakeWindowState();
-  SaveSettings();
-  RememberSaved();
+  const FileError outcome = SaveSettings();
+  // Noted as saved only once it is: a failed save stays owed.
+  if (outcome == FileError::kNone) RememberSaved();
   SaveLanguageChoice();
+  return outcome;
+}
+
+bool SaveStateBeforeExit() {
+  for (FileError outcome = SaveState(); outcome != FileError::kNone; outcome = SaveState()) {
+    const std::u16string question = SaveFailureMessage(outcome) + u"\n" + TextOf(kExitUnsavedText);
+    if (!AskQuestion(SkinWindowHandle(kMainWindow), TextOf(kSaveFailedTitle), question,
+                     TextOf(kRetrySaveText), TextOf(kQuitUnsavedText)))
+      return false;
+  }
+  return true;
 }
 
 void SaveChangesInBackground() {
   if (!settingsLoaded) return;
+  FollowSaveOutcome();
+  const bool retryDue = saveOwed && ClockMs() >= retryAt;
   // Bit for bit, so that a NaN kept in a letter is no change at every pass.
-  if (appSettings.angleMode == savedAngleMode && !WindowMoved() &&
+  if (!retryDue && appSettings.angleMode == savedAngleMode && !WindowMoved() &&
       SameHistory(historyList.entries, savedHistory) &&
       std::memcmp(memories, savedMemories, sizeof memories) == 0 &&
       appSettings.skinName == savedSkin && appSettings.alwaysOnTop == savedAlwaysOnTop)
     return;
   TakeWindowState();
   StartSettingsSave();
+  // What is noted is what the save holds; should it fail, the save is owed again, and tried
+  // again with whatever is new by then.
   RememberSaved();
+  saveOwed = false;
+}
+
+int32_t SaveWaitMs() {
+  if (!settingsLoaded) return kWaitForever;
+  if (CurrentSaveStatus().running) return kSaveWatchMs;
+  if (!saveOwed) return kWaitForever;
+  return static_cast<int32_t>(std::clamp<int64_t>(retryAt - ClockMs(), 0, kSaveRetryMs));
 }
 
 void ResetSaving() {
-  FinishSettingsSaves();
+  ResetSettingsSaves();
   settingsLoaded = false;
   savedHistory.clear();
   savedAngleMode = savedX = savedY = 0;
   std::memset(savedMemories, 0, sizeof savedMemories);
   savedSkin.clear();
   savedAlwaysOnTop = 0;
+  saveOwed = failureTold = false;
+  retryAt = 0;
 }

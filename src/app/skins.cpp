@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/skins.h"
 
 #include <algorithm>
@@ -77,7 +78,10 @@ void SizeDisplayImages() {
 }  // namespace
 
 bool IsSkinName(std::u16string_view name) {
-  if (name.empty() || name.size() > kLongestSkinName || name.front() == u'.') return false;
+  // The settings file drops the blanks at both ends of a value.
+  if (name.empty() || name.size() > kLongestSkinName || name.front() == u'.' ||
+      name.front() == u' ' || name.back() == u' ')
+    return false;
   return std::none_of(name.begin(), name.end(), [](char16_t c) {
     return c < 0x20 || c == 0x7F || kNotInNames.find(c) != std::u16string_view::npos;
   });
@@ -89,7 +93,8 @@ std::vector<std::u16string> ListSkins() {
   ListSubfolders(kSkinsFolder, &folders);
   for (const std::string& folder : folders) {
     std::u16string name = Utf8ToUtf16(folder);
-    if (!IsSkinName(name)) continue;
+    // A name that is no UTF-8 would come back from the settings file as another folder's.
+    if (!IsSkinName(name) || Utf16ToUtf8(name) != folder) continue;
     skins.push_back(std::move(name));
     if (skins.size() == kMaxListedSkins) break;
   }

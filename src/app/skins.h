@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skins the user chooses from, the folders of Apparence, and the rest of the skin menu:
 // the About window and keeping the window above the others. The shipped skin, Defaut, stands
 // in for any skin that cannot be opened.
@@ -19,11 +20,13 @@ inline constexpr size_t kLongestSkinName = 100;
 
 // Whether the name can be a skin's: one folder name of Apparence, not empty, at most
 // kLongestSkinName units, no path separator, drive colon or control character, and not hidden
-// (a leading "."), so that a name from the settings file never reaches outside Apparence.
+// (a leading "."), so that a name from the settings file never reaches outside Apparence; no
+// blank at either end, which the settings file would not keep.
 bool IsSkinName(std::u16string_view name);
 
-// The skins to offer: the folders of Apparence whose names can be skins', sorted by name, at
-// most kMaxListedSkins; empty when Apparence cannot be listed.
+// The skins to offer: the folders of Apparence whose names can be skins' and are kept exactly by
+// the settings file (UTF-8 names), sorted by name, at most kMaxListedSkins; empty when Apparence
+// cannot be listed.
 std::vector<std::u16string> ListSkins();
 
 // The skin folder of the name, relative to the working directory ("Apparence\Defaut").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/spelling_table.h"
 
 #include <string>
@@ -57,10 +58,10 @@ const SpellingRow kSpellingRows[] = {
     {{T(kLogName), kOpen}, {}, u"log("},
     {{T(kAbsName), kOpen}, {}, u"abs("},
     {{T(kIntName), kOpen}, {}, u"int("},
-    {{T(kRoundName), kOpen}, {}, u"int($1+0.5*(($1)>0)-0.5*(($1)<0))"},  // halves away from zero
+    {{T(kRoundName), kOpen}, {}, u"$1rnd($2+0)"},  // no second field: to a whole number
     {{F(u"!")}, {T(kFactorialGlyph)}, u"!"},
-    {{T(kPermutationsName), kOpen}, {}, u"$2!/($2-$1)!"},
-    {{T(kCombinationsName), kOpen}, {}, u"$2!/($1!*($2-$1)!)"},
+    {{T(kPermutationsName), kOpen}, {}, u"$1perm$2"},
+    {{T(kCombinationsName), kOpen}, {}, u"$1comb$2"},
     {{F(u"=")}, {T(kEqualGlyph)}, u"="},
     {{F(u">")}, {T(kGreaterGlyph)}, u">"},
     {{F(u"<")}, {T(kLessGlyph)}, u"<"},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the spelling table, made from the interface texts of the chosen language.
 #pragma once
 #include "engine/spelling.h"

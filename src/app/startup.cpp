@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup.h"
 
 #include <string>
@@ -35,6 +36,20 @@ void FailSkin() {
   ShutDown();
 }
 
+// Another copy holds the folder on a display this start cannot show, or in another session: its
+// window is not raised there, and this start says so where it was made, in the user's language.
+void SayOpenElsewhere() {
+  ResetTextTable();
+  ReadLanguageChoice();
+  ReadLanguageTexts(kLanguageFolder, languageName.empty() ? kBaseLanguage : languageName);
+  const std::u16string display = OtherCopyDisplay();
+  ShowMessageBox(
+      0, TextOf(kWindowTitle),
+      display.empty() ? TextOf(kOpenInSessionText) : TextOf(kOpenOnDisplayText) + display);
+  StopPlatform();
+  EndProgram(kExitOpenElsewhere);
+}
+
 }  // namespace
 
 bool StartUp() {
@@ -47,13 +62,18 @@ bool StartUp() {
   if (!StartPlatform()) return false;
   // Another copy in this folder would save its own history over this one's: it comes to the
   // front instead, and this start ends as if it had been quit.
-  if (ClaimWorkingFolder() == FolderClaim::kOtherCopy) {
+  const FolderClaim claim = ClaimWorkingFolder();
+  if (claim == FolderClaim::kOtherCopy) {
     StopPlatform();
     EndProgram(0);
     return true;
   }
+  if (claim == FolderClaim::kOtherDisplay) {
+    SayOpenElsewhere();
+    return true;
+  }
   settingsLoaded = false;
-  SetDesktopLostHandler(SaveState);
+  SetDesktopLostHandler([] { SaveState(); });
   InitSkin();
   historyList = {};
   ResetMemories();
@@ -112,7 +132,8 @@ void RestoreWindowPosition() {
 }
 
 void ShutDown() {
-  SaveState();
+  // Calculations the user chose to leave unsaved make the exit no success.
+  const int32_t exitCode = SaveStateBeforeExit() ? 0 : kExitUnsaved;
   // Saved: a copy started from now on may take the folder.
   ReleaseWorkingFolder();
   SetDesktopLostHandler(nullptr);
@@ -121,7 +142,7 @@ void ShutDown() {
   ReleaseMenus();
   ReleaseSkin();
   StopPlatform();
-  EndProgram(0);
+  EndProgram(exitCode);
 }
 
 void ResetApp() {

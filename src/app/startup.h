@@ -1,6 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's life: start-up, the main window, and the exit that saves everything.
 #pragma once
 #include <cstdint>
+
+// The exit codes besides 0: the user quit without the calculations the disk refused to save;
+// another copy holds the working folder where this start cannot show it (another display).
+inline constexpr int32_t kExitUnsaved = 1;
+inline constexpr int32_t kExitOpenElsewhere = 2;
 
 // Starts the platform and every subsystem, loads the language and the settings, opens the
 // skinned main window and runs the event loop until the program ends through ShutDown. Also
@@ -17,7 +23,8 @@ bool StartUp();
 void RestoreWindowPosition();
 
 // Saves the settings (with the window's position and the expression) and the language
-// choice, releases every resource and ends the program with exit code 0.
+// choice, releases every resource and ends the program with exit code 0, or kExitUnsaved when
+// the settings could not be saved and the user chose to quit without them.
 void ShutDown();
 
 // Back to the state before StartUp, for tests: every subsystem's state emptied.

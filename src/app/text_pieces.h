@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts made of pieces, each an interface text or a fixed text, as the shell's tables of
 // spellings and menu entries write them.
 #pragma once

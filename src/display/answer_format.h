@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How an answer is written for the user: the number text, the exact form (a fraction or a
 // rational multiple of π, √2 or √3) and the answer line of a history entry. Every glyph and
 // word comes from the TextTable; only the digits, "(2)", "(3)" and the ASCII operators that the

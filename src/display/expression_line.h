@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The expression line: the one-line editor in which the user builds a calculation. The program
 // draws it into its own image, which the skin's display item shows; the item edits nothing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history panel: past calculations above the expression line, newest at the bottom, and
 // the browsing that recalls their expressions into the line.
 #pragma once
@@ -9,10 +10,6 @@
 #include "platform/image.h"
 #include "settings/history_types.h"
 #include "skin/item_colours.h"
-
-// Entries kept at most, the sentinel included; a calculation beyond removes the entry before the
-// last one, the oldest real entry.
-inline constexpr size_t kMaxHistoryEntries = 31;
 
 // The panel's image (the size of its item), and the line's text as it was when browsing
 // started from the newest entry.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/spelling_replacement.h"
 
 #include <algorithm>
@@ -133,6 +134,29 @@ void RewriteEntry(const SpellingEntry& entry, const Powers& powers, std::u16stri
   anchor = anchorFollower.Result();
 }
 
+// An "x" between two numbers is the times sign: shown as the sign once the number after it is
+// there ("2x3" shows 2×3; "2x" keeps the memory letter).
+void ShowTimesLetters(std::u16string& text, int32_t& caret, int32_t& anchor) {
+  if (text.find_first_of(u"xX") == std::u16string::npos) return;
+  std::u16string_view times;
+  for (const SpellingEntry& entry : spellingTable)
+    if (entry.canonical == u"*" && !entry.shown.empty()) times = entry.shown;
+  if (times.empty()) return;
+  std::u16string out;
+  const int32_t originalCaret = caret, originalAnchor = anchor;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!IsTimesLetter(text, i)) {
+      out += text[i];
+      continue;
+    }
+    const auto grown = static_cast<int32_t>(times.size()) - 1;
+    if (originalCaret > static_cast<int32_t>(i)) caret += grown;
+    if (originalAnchor > static_cast<int32_t>(i)) anchor += grown;
+    out += times;
+  }
+  text = std::move(out);
+}
+
 }  // namespace
 
 void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, SpellingPass pass) {
@@ -144,4 +168,5 @@ void RewriteSpellings(std::u16string& text, int32_t& caret, int32_t& anchor, Spe
   const Powers powers = CollectPowers();
   for (const SpellingEntry& entry : spellingTable)
     RewriteEntry(entry, powers, text, lower, present, caret, anchor, finalPass);
+  ShowTimesLetters(text, caret, anchor);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rewriting typed spellings into their display forms while the user edits: "*" becomes the
 // language's multiplication glyph, "sqrt(" its root sign, "SIN(" the table's "sin(".
 #pragma once

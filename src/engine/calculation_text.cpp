@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/calculation_text.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "engine/expression_tree.h"
@@ -12,7 +14,28 @@
 
 double memories[kMemoryCount] = {};
 
-void ResetMemories() { std::fill(std::begin(memories), std::end(memories), 0.0); }
+namespace {
+
+// The exact value stored with each memory, and the double it was stored with: a memory set
+// otherwise (from the settings file) no longer matches it.
+struct ExactMemory {
+  double value = 0;
+  std::u16string text;
+};
+ExactMemory exactMemories[kMemoryCount];
+
+}  // namespace
+
+void ResetMemories() {
+  std::fill(std::begin(memories), std::end(memories), 0.0);
+  std::fill(std::begin(exactMemories), std::end(exactMemories), ExactMemory{});
+}
+
+void StoreMemory(int32_t place, double value, std::u16string exactValue) {
+  if (place < 0 || place >= kMemoryCount) return;
+  memories[place] = value;
+  exactMemories[place] = {value, std::move(exactValue)};
+}
 
 int32_t FindStoreTarget(std::u16string_view displayText, std::u16string_view arrow,
                         std::u16string_view* calculation) {
@@ -67,6 +90,14 @@ std::u16string ValueText(std::u16string_view number) {
   return u"(" + std::u16string(number) + u")";
 }
 
+// A memory's value for the evaluator: the exact one stored with it while it holds that double.
+std::u16string MemoryText(int32_t place) {
+  const ExactMemory& exact = exactMemories[place];
+  if (!exact.text.empty() && std::memcmp(&exact.value, &memories[place], sizeof(double)) == 0)
+    return exact.text;
+  return PlainDecimalText(memories[place]);
+}
+
 Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view answerWord,
                                 std::u16string_view previousAnswer) {
   Substitution s;
@@ -91,8 +122,7 @@ Substitution ChooseSubstitution(const SpellingEntry& entry, std::u16string_view 
     s.ignoreCase = true;
     s.spelling = entry.typed;
     s.isValue = entry.typed >= u"a" && entry.typed <= u"z";
-    s.replacement =
-        s.isValue ? ValueText(PlainDecimalText(memories[entry.typed[0] - 96])) : entry.typed;
+    s.replacement = s.isValue ? ValueText(MemoryText(entry.typed[0] - 96)) : entry.typed;
     s.opensValue = s.isValue;
   }
   s.needle = s.ignoreCase ? LowerCaseText(s.spelling) : s.spelling;
@@ -436,16 +466,74 @@ std::vector<const SpellingEntry*> LongestSearchedFirst() {
   return order;
 }
 
+// A function's name without its "(", lower-cased, and the glyph the line shows for it (empty
+// when the name is what the line shows).
+struct FunctionName {
+  std::u16string lowered;
+  std::u16string glyph;
+};
+
+std::vector<FunctionName> FunctionNames() {
+  std::vector<FunctionName> names;
+  auto withoutParenthesis = [](const std::u16string& s) { return s.substr(0, s.size() - 1); };
+  for (const SpellingEntry& entry : spellingTable) {
+    if (entry.typed.size() > 1 && entry.typed.back() == u'(') {
+      const bool hasGlyph = entry.shown.size() > 1 && entry.shown.back() == u'(';
+      names.push_back({LowerCaseText(withoutParenthesis(entry.typed)),
+                       hasGlyph ? withoutParenthesis(entry.shown) : u""});
+    }
+    if (entry.shown.size() > 1 && entry.shown.back() == u'(')
+      names.push_back({LowerCaseText(withoutParenthesis(entry.shown)), u""});
+  }
+  return names;
+}
+
+// The text as the spellings expect it: an "x" between numbers is the times sign, and the blanks
+// between a function's name and its "(" go ("sqrt (4)" is "sqrt(4)", which the line shows as
+// "√(4)" once joined), in any language. A blank elsewhere still separates, and the evaluator
+// drops it later.
+std::u16string JoinedAsSpelt(std::u16string_view text) {
+  std::u16string out, lowered;  // lowered: out lower-cased, unit by unit
+  out.reserve(text.size());
+  lowered.reserve(text.size());
+  std::vector<FunctionName> names;  // made when first needed
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = IsTimesLetter(text, i) ? u'*' : text[i];
+    if (unit == u'(' && !out.empty() && out.back() == u' ') {
+      if (names.empty()) names = FunctionNames();
+      size_t blanks = out.size();
+      while (blanks > 0 && out[blanks - 1] == u' ') --blanks;
+      const std::u16string_view before = std::u16string_view(lowered).substr(0, blanks);
+      for (const FunctionName& name : names) {
+        const size_t start = blanks - name.lowered.size();
+        // A whole name: not the end of a longer word.
+        if (before.ends_with(name.lowered) &&
+            !(CharClass(name.lowered.front()) == 2 &&
+              CharClassAt(before, static_cast<int64_t>(start) - 1) == 2)) {
+          out.resize(blanks);
+          lowered.resize(blanks);
+          if (!name.glyph.empty()) {
+            out.replace(start, std::u16string::npos, name.glyph);
+            lowered.replace(start, std::u16string::npos, LowerCaseText(name.glyph));
+          }
+          break;
+        }
+      }
+    }
+    out += unit;
+    lowered += LowerCaseUnit(unit);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  WorkingText w{std::u16string(displayText),
-                LowerCaseText(displayText),
-                LengthLimit(displayText.size()),
-                false,
-                0,
+  std::u16string joined = JoinedAsSpelt(displayText);
+  std::u16string lowered = LowerCaseText(joined);
+  WorkingText w{std::move(joined), std::move(lowered), LengthLimit(displayText.size()), false, 0,
                 PostfixEnds()};
   w.NotePresent(w.text);
   w.NotePresent(w.lowered);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the calculation text as the expression line shows it (operator glyphs, the language's
 // function names, templates with arguments, the answer word, memory letters) to the text the
 // evaluator reads.
@@ -17,6 +18,11 @@ constexpr bool IsMemoryPlace(int32_t place) { return place >= 1 && place <= 26 &
 
 // Every memory back to 0.0, as at start-up.
 void ResetMemories();
+
+// Stores value in memory place with its exact value as the evaluator reads it back ("(1/3)",
+// empty when the double is all there is): calculations read the exact value for the letter as
+// long as the memory holds that double.
+void StoreMemory(int32_t place, double value, std::u16string exactValue);
 
 // A calculation that ends in the store arrow and a memory letter ("2+3→a", any letter case but
 // "e", which is the constant, spaces allowed around): returns the letter's index in memories

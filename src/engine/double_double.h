@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Double-double arithmetic: a number as the unevaluated sum of two doubles, about 106 bits,
 // for the functions that must round their result once from something more precise.
 #pragma once

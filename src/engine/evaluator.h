@@ -1,5 +1,8 @@
-// Evaluation of calculation texts in IEEE double precision. Errors never stop an evaluation:
-// they are recorded in lastErrorKind and the value is still returned (possibly NaN or infinite).
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Evaluation of calculation texts: exactly while the operands are exact (decimals, fractions,
+// multiples of π) and the answer rounded to a double once; in IEEE double precision from the
+// first value that is not. Errors never stop an evaluation: they are recorded in lastErrorKind
+// and the value is still returned (possibly NaN or infinite).
 #pragma once
 #include <cstdint>
 #include <string_view>
@@ -20,6 +23,9 @@ enum ErrorKind : uint8_t {
 
 extern ErrorKind lastErrorKind;  // kind of the most recent evaluation
 extern int32_t anglesInRadians;  // 1: trigonometry in radians; 0: in degrees (the start-up state)
+
+// The latest evaluation's value, with its exact form where it has one.
+extern Value lastValue;
 
 // Value of a calculation text; lastErrorKind tells whether to trust it. A text of more than
 // 255 tokens is refused: NaN with kMissingOperand.

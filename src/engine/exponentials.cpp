@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/exponentials.h"
 
 #include <algorithm>
@@ -255,4 +256,14 @@ double HyperbolicArcTangent(double x) {
   if (a == 1) return std::copysign(std::numeric_limits<double>::infinity(), x);
   // ½·ln((1 + a)/(1 - a)); 1 - a is exact from a = ½ on, and the quotient keeps a small a.
   return std::copysign(0.5 * Log(Divide(TwoSum(1, a), TwoSum(1, -a))).hi, x);
+}
+
+double Exponential(double x) {
+  if (std::isnan(x)) return x;
+  if (x > 710) return std::numeric_limits<double>::infinity();
+  if (x < -746) return 0.0;
+  if (x == 0) return 1;
+  int k = 0;
+  const Dd e = Exp({x, 0}, &k);
+  return ScaledDd(e, k);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Powers, logarithms and the hyperbolic functions, the same double on every system and the true
 // value rounded but for the rarest cases: computed in double-double arithmetic (about 100 bits)
 // and rounded once. Some C libraries miss by several units in the last place (10^-25, 0.03^45),
@@ -24,3 +25,6 @@ double HyperbolicTangent(double x);
 double HyperbolicArcSine(double x);
 double HyperbolicArcCosine(double x);
 double HyperbolicArcTangent(double x);
+
+// e^x rounded once: what e^x means, not the double nearest e raised to x.
+double Exponential(double x);

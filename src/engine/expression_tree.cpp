@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/expression_tree.h"
 
 #include "engine/normalise.h"
@@ -12,11 +13,24 @@ struct OperatorRow {
 };
 
 constexpr OperatorRow kOperators[] = {
-    {u"+", kOpAdd, 1},       {u"-", kOpSubtract, 1},        {u"*", kOpMultiply, 2},
-    {u"/", kOpDivide, 2},    {u"^", kOpPower, 3},           {u"!", kOpFactorial, 4},
-    {u"%", kOpPercent, 4},   {u"=", kOpEqual, 5},           {u">", kOpGreater, 5},
-    {u"<", kOpLess, 5},      {u">=", kOpGreaterOrEqual, 5}, {u"<=", kOpLessOrEqual, 5},
-    {u"<>", kOpNotEqual, 5}, {u"~", kOpFunction, 6},        {u"root", kOpRoot, 3},
+    {u"+", kOpAdd, 1},
+    {u"-", kOpSubtract, 1},
+    {u"*", kOpMultiply, 2},
+    {u"/", kOpDivide, 2},
+    {u"^", kOpPower, 3},
+    {u"!", kOpFactorial, 4},
+    {u"%", kOpPercent, 4},
+    {u"=", kOpEqual, 5},
+    {u">", kOpGreater, 5},
+    {u"<", kOpLess, 5},
+    {u">=", kOpGreaterOrEqual, 5},
+    {u"<=", kOpLessOrEqual, 5},
+    {u"<>", kOpNotEqual, 5},
+    {u"~", kOpFunction, 6},
+    {u"root", kOpRoot, 3},
+    {u"perm", kOpPermutations, 3},
+    {u"comb", kOpCombinations, 3},
+    {u"rnd", kOpRound, 3},
 };
 constexpr int32_t kNegatePriority = 6;  // a negated parenthesis binds like a function application
 
@@ -25,7 +39,9 @@ bool EndsNumber(char16_t c) {
          std::u16string_view(u")*+-/^!%~><=").find(c) != std::u16string_view::npos;
 }
 
-bool EndsOperator(char16_t c) { return (c >= u'0' && c <= u'9') || c == u'.'; }
+bool EndsOperator(char16_t c) {
+  return (c >= u'0' && c <= u'9') || c == u'.' || c == kPiUnit || c == kEulerUnit;
+}
 
 // Characters after which a "-" is the sign of what follows rather than a subtraction.
 bool PrecedesSign(char16_t c) {
@@ -54,6 +70,44 @@ bool IsWholeNumber(std::u16string_view token) {
 // itself is taken.
 bool IsPostfix(const ExprNode* op) {
   return op && (op->opCode == kOpFactorial || op->opCode == kOpPercent);
+}
+
+// A token that ends in a word before "(" ("foo(", "*bar("): a function the evaluator does not
+// know, as no operator ends in a letter but "root", "perm", "comb" and "rnd", found first.
+bool EndsInWord(std::u16string_view token) {
+  return !token.empty() && token.back() >= u'a' && token.back() <= u'z';
+}
+
+// A number token's value. The constants' units stand for them alone ("π", "-π", "ℯ"); within
+// other characters they are their digits, as the digits of a constant written out would be.
+void ReadNumber(std::u16string_view token, ExprNode& node) {
+  const bool negative = !token.empty() && token.front() == u'-';
+  const std::u16string_view magnitude = negative ? token.substr(1) : token;
+  if (magnitude.size() == 1 && magnitude.front() == kPiUnit) {
+    node.number = ExactValue({1, 1, negative}, true);
+  } else if (magnitude.size() == 1 && magnitude.front() == kEulerUnit) {
+    node.number = DecimalValue(negative ? u"-2.7182818284590451" : kEulerDigits);
+    node.number.exact = false;
+    node.euler = !negative;
+  } else if (token.find_first_of(u"\u03C0\u212F") != std::u16string_view::npos) {
+    std::u16string digits;
+    for (char16_t c : token) {
+      if (c == kPiUnit)
+        digits += kPiDigits;
+      else if (c == kEulerUnit)
+        digits += kEulerDigits;
+      else
+        digits += c;
+    }
+    node.number = InexactValue(ReadLeadingDouble(digits));
+    if (!IsWholeNumber(digits)) node.opCode = kOpUnknown;
+  } else if (IsWholeNumber(token)) {
+    node.number = DecimalValue(token);
+  } else {
+    node.number = InexactValue(ReadLeadingDouble(token));
+    if (!token.empty()) node.opCode = kOpUnknown;
+  }
+  node.value = node.number.number;
 }
 
 int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
@@ -142,7 +196,7 @@ void ReadOperatorToken(std::u16string_view token, ExprNode& node, bool afterNega
     token.remove_suffix(1);
     pending += 6;
   }
-  node.opCode = kOpUnknown;
+  node.opCode = opened && EndsInWord(token) ? kOpUnknownFunction : kOpUnknown;
   node.priority = 0;
   if (token.empty() && opened && afterNegationSign) {
     node.opCode = kOpNegate;
@@ -174,13 +228,13 @@ ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
     *node = ExprNode{};  // cleared as it is taken: most texts use a few of the 256 slots
     if (slot % 2 == 1) {
       std::u16string_view token = ScanToken(t, TokenMode::kNumber, cursor);
-      node->value = ReadLeadingDouble(token);
       negationSign = token == u"-" && cursor >= 0 && t[static_cast<size_t>(cursor)] == u'(';
       // The empty token is 0 ("+3" is 3) and a lone sign before "(" negates it.
-      const bool wellFormed = IsPostfix(lastOperator)
-                                  ? token == u"0"
-                                  : token.empty() || negationSign || IsWholeNumber(token);
-      if (!wellFormed) node->opCode = kOpUnknown;
+      if (token.empty() || negationSign)
+        node->number = WholeValue(0), node->value = 0;
+      else
+        ReadNumber(token, *node);
+      if (IsPostfix(lastOperator) && token != u"0") node->opCode = kOpUnknown;
       if (slot > 1) AttachRight(lastOperator, node);
       lastNumber = node;
     } else {

@@ -1,13 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tokens of a normalised calculation text and the priority tree built from them.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "engine/exact_number.h"
+
 // Operator codes. 15 has no token text: it is the negation that a sign gives a parenthesis. A
 // number token that is not wholly a number ("1..2", "1,5", "2(3") gets kOpUnknown in its number
-// node, so that it is refused as an unknown operator is.
+// node, so that it is refused as an unknown operator is. A word no function has, before "(",
+// gets kOpUnknownFunction.
 enum OpCode : int32_t {
+  kOpUnknownFunction = -2,
   kOpUnknown = -1,
   kOpNumber = 0,
   kOpAdd = 1,
@@ -25,7 +30,10 @@ enum OpCode : int32_t {
   kOpNotEqual = 13,
   kOpFunction = 14,
   kOpNegate = 15,
-  kOpRoot = 16,  // the right operand's root of the left: "8root3" is 2
+  kOpRoot = 16,          // the right operand's root of the left: "8root3" is 2
+  kOpPermutations = 17,  // "kpermn": arrangements of k among n
+  kOpCombinations = 18,  // "kcombn": combinations of k among n
+  kOpRound = 19,         // "xrndn": x rounded to n decimals
 };
 
 struct ExprNode {
@@ -35,6 +43,8 @@ struct ExprNode {
   int32_t opCode;    // an OpCode
   int32_t priority;  // base priority plus nestingLevel when read (low 32 bits); 0 for numbers
   double value;      // number nodes only
+  Value number;      // number nodes only: value, and its exact form where the token has one
+  bool euler;        // number nodes only: the constant e before "^", whose powers are exp
 };
 
 // The nodes of one evaluation. Slot 0 is never used; tokens fill slots 1, 2, 3... so odd slots

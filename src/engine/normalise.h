@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // First step of every evaluation: the calculation text in the evaluator's internal form.
 #pragma once
 #include <cstdint>
@@ -31,7 +32,17 @@ enum FunctionCode : int32_t {
 // moved by 6 per parenthesis while operator tokens are read.
 extern int64_t nestingLevel;
 
+// The units that stand for π and for e before "^" in a normalised text: the tree builder reads
+// them as the constants, exact π and the base of exp.
+constexpr char16_t kPiUnit = u'\u03C0';
+constexpr char16_t kEulerUnit = u'\u212F';
+// The digits a constant has in a number token with other characters ("2pi" is 23.14159...).
+constexpr std::u16string_view kPiDigits = u"3.1415926535897932";
+constexpr std::u16string_view kEulerDigits = u"2.7182818284590451";
+
 // Removes spaces, lower-cases, strips and counts the outer "(" (into nestingLevel) and the
 // trailing ")", then replaces function names by "code~", "!" and "%" by "!0" and "%0", "pi" and
-// "e^" by digits. Never fails: what it does not recognise stays for the tokenizer to refuse.
+// the "e" of "e^" by kPiUnit and kEulerUnit, and drops a "+" that is a sign (after an operator
+// or "("), since it changes nothing. Never fails: what it does not recognise stays for the
+// tokenizer to refuse.
 std::u16string NormaliseExpression(std::u16string_view text);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/spelling.h"
 
 #include <algorithm>
@@ -38,6 +39,15 @@ int32_t CharClass(char16_t c) {
 int32_t CharClassAt(std::u16string_view text, int64_t index) {
   if (index < 0 || index >= static_cast<int64_t>(text.size())) return -1;
   return CharClass(text[static_cast<size_t>(index)]);
+}
+
+bool IsTimesLetter(std::u16string_view text, size_t at) {
+  if (at >= text.size() || (text[at] != u'x' && text[at] != u'X')) return false;
+  size_t before = at, after = at + 1;
+  while (before > 0 && text[before - 1] == u' ') --before;
+  while (after < text.size() && text[after] == u' ') ++after;
+  return before > 0 && after < text.size() && CharClass(text[before - 1]) == 1 &&
+         CharClass(text[after]) == 1;
 }
 
 void ResetSpellingTable() {

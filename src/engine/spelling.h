@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spelling table: for every operator, constant, function and memory letter, how the user
 // types it, how the expression line shows it and what the evaluator is given. The rows are
 // filled by the shell from the interface texts; the expression line reads the table to rewrite
@@ -42,6 +43,10 @@ void UseSortKeyOrder();
 int32_t CharClass(char16_t c);
 // The same for a position that may hold no character: -1 outside the text.
 int32_t CharClassAt(std::u16string_view text, int64_t index);
+
+// Whether text[at] is an "x" or "X" that stands for times: between two numbers, blanks allowed
+// ("2x3", "12 x 12"). Elsewhere ("2x", "x3", "2x+1") it is the memory letter.
+bool IsTimesLetter(std::u16string_view text, size_t at);
 
 // Back to the start-up state: empty, in insertion order.
 void ResetSpellingTable();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/trigonometry.h"
 
 #include <cmath>
@@ -305,4 +306,15 @@ double Tangent(double x) {
   Dd sine, cosine;
   const int quadrant = SineAndCosineOf(x, &sine, &cosine);
   return (quadrant & 1) == 0 ? Divide(sine, cosine).hi : -Divide(cosine, sine).hi;
+}
+
+double CircularOfReduced(Circular function, int quadrant, double hi, double lo) {
+  Dd sine, cosine;
+  SineAndCosine({hi, lo}, &sine, &cosine);
+  quadrant &= 3;
+  if (function == Circular::kTangent)
+    return ((quadrant & 1) == 0 ? Divide(sine, cosine).hi : -Divide(cosine, sine).hi) + 0.0;
+  if (function == Circular::kCosine) quadrant = (quadrant + 1) & 3;  // cos x = sin(x + π/2)
+  const double quarters[] = {sine.hi, cosine.hi, -sine.hi, -cosine.hi};
+  return quarters[quadrant] + 0.0;
 }

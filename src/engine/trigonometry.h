@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sine, cosine and tangent in radians, the same double on every system and right for any
 // argument: a huge one (sin(2^700)) is reduced by the exact multiple of π/2, where some C
 // libraries reduce by a 66-bit π and answer at random.
@@ -27,3 +28,8 @@ double ArcTangentInDegrees(double x);
 
 // x is an odd multiple of 90 (degrees): where the tangent has no value.
 bool IsOddRightAngle(double x);
+
+// Sine, cosine or tangent of quadrant·π/2 + (hi + lo) radians, with |hi + lo| at most π/4,
+// rounded once: for an angle known exactly and reduced exactly by its caller.
+enum class Circular { kSine, kCosine, kTangent };
+double CircularOfReduced(Circular function, int quadrant, double hi, double lo);

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/accessibility.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -58,10 +60,19 @@ void CompareNode(const AccessibleNode& before, const AccessibleNode& after,
 std::vector<AccessibleChange> CompareAccessibleNodes(const std::vector<AccessibleNode>& before,
                                                      const std::vector<AccessibleNode>& after) {
   std::vector<AccessibleChange> changes;
-  if (!SameParts(before, after)) changes.push_back({AccessibleChange::Kind::kParts});
+  // The same parts pair up in order; other parts by their ids, looked up in a table, so that
+  // the comparison stays linear in the parts however many there are.
+  if (SameParts(before, after)) {
+    for (size_t i = 0; i < after.size(); ++i) CompareNode(before[i], after[i], changes);
+    return changes;
+  }
+  changes.push_back({AccessibleChange::Kind::kParts});
+  std::unordered_map<int32_t, const AccessibleNode*> old;
+  old.reserve(before.size());
+  for (const AccessibleNode& node : before) old.try_emplace(node.id, &node);
   for (const AccessibleNode& node : after) {
-    if (const AccessibleNode* old = FindAccessibleNode(before, node.id))
-      CompareNode(*old, node, changes);
+    auto found = old.find(node.id);
+    if (found != old.end()) CompareNode(*found->second, node, changes);
   }
   return changes;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What assistive technology (a screen reader, a magnifier) learns of a window. A window that
 // draws its own controls is one picture to it: the program tells this layer the parts it shows
 // and what changed, and the desktop's accessibility service reads them from here. A part that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the desktop wants a text caret to blink, so that ours keeps the rhythm of every other text
 // field and respects a user who turned blinking off.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system clipboard, in its Unicode text format only, and X11's primary selection: the text
 // selected last in any program, which a middle click pastes. Windows has no primary selection.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's two standard dialogs, both modal.
 #pragma once
 #include <optional>
@@ -9,6 +10,12 @@
 
 // A message with an OK button, above the owner (0: no owner), until the user dismisses it.
 void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16string_view text);
+
+// A question with two answers, above the owner (0: no owner), the first one the default.
+// Returns true when the user picks the first answer, false for the second or when the question
+// is closed another way (or cannot be shown).
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer);
 
 // The language choice: a window with the title, centred on the screen, holding a line saying what
 // it asks, a drop-down list of the items (preselected: an index into them, or -1 for no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a backend needs to keep the event queue of events.h the same way as every other backend:
 // each backend owns its queue and its timers; these are the rules they share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event queue of the program's one thread: input, window, timer and menu events, with a
 // wait that gives up after a time-out and a poll that never waits.
 #pragma once

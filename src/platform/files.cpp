@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the file layer that every system shares, written on its own calls.
 #include "platform/files.h"
 

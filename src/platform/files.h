@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files: the one place that calls the operating system's file services.
 //
 // Paths are UTF-8 and may use "\" as the folder separator, as the program's fixed paths do
@@ -63,6 +64,8 @@ bool ListFolder(std::string_view folder, std::string_view extension,
 // The names of the folders in the folder ("." and ".." aside), sorted by name (byte order).
 // Returns false, with an empty list, when the folder cannot be listed.
 bool ListSubfolders(std::string_view folder, std::vector<std::string>* names);
+// The working folder's absolute path, as messages name it; "" when the system cannot tell.
+std::string WorkingFolder();
 // Renames a file, replacing the destination. Returns false when it cannot.
 bool RenameFile(std::string_view from, std::string_view to);
 
@@ -81,3 +84,14 @@ bool WriteFileReplacement(FileReplacement* replacement, std::string_view bytes);
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes);
 // Gives the replacement up: the temporary file is removed and the target is untouched.
 void AbandonFileReplacement(FileReplacement* replacement);
+
+// Why a file could not be written, in the terms a user can act on.
+enum class FileError {
+  kNone,
+  kDiskFull,     // no space left (or the user's quota, or the largest file size, reached)
+  kNotWritable,  // the folder or the file may not be written (permissions, a read-only disk)
+  kOther,        // any other failure of the disk or the system
+};
+// Why the last of BeginFileReplacement, WriteFileReplacement and CommitFileReplacement that failed
+// on this thread failed (the replacements of one thread do not see another's).
+FileError LastFileError();

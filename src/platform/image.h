@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 32-bit images with straight (not premultiplied) alpha, and the drawing operations the program
 // uses on them. Every operation clips to the target image; nothing reads or writes outside it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state of the user's input devices, read at any moment rather than from events.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Popup menus, each known by a number the program chooses: entries, separators and one level of
 // submenus, shown modally at the mouse. The chosen entry arrives later as a kEventMenuCommand
 // event for the window the menu was shown over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen: the monitors that make up the desktop and their resolution.
 #pragma once
 #include <cstdint>

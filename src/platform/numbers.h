@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts that never depend on the process's locale: "." is always the decimal point.
 #pragma once
 #include <cstddef>

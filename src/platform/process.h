@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's process: start-up and release of the platform services, its executable, a
 // fresh copy of itself and its end.
 #pragma once
@@ -41,13 +42,21 @@ bool IsEndRequested();
 // One copy of the program per working folder: two would each save their own history over the
 // other's.
 enum class FolderClaim {
-  kClaimed,      // no other copy runs in the working folder; this one holds it until it ends
-  kOtherCopy,    // another copy holds it, and was asked to come to the front (kEventActivate)
-  kUnavailable,  // no claim can be made here (no lock can be taken in the folder): run anyway
+  kClaimed,       // no other copy runs in the working folder; this one holds it until it ends
+  kOtherCopy,     // another copy holds it, and was asked to come to the front (kEventActivate)
+  kOtherDisplay,  // another copy holds it where this start cannot show it (OtherCopyDisplay)
+  kUnavailable,   // no claim can be made here (no lock can be taken in the folder): run anyway
 };
-// Claims the working folder for this copy. Linux: a lock on ".Tornavelle.lock" in the folder,
-// released by the system whenever the process ends. Windows: a named mutex for the folder's path.
+// Claims the working folder for this copy. Linux: a lock on the folder itself (or, where the
+// file system locks no folder, on ".Tornavelle.lock" in it), released by the system whenever the
+// process ends, which no deletion or replacement of a file can undo; the file names the display
+// of the copy that holds it. Windows: a lock on ".Tornavelle.lock" in the folder, which every
+// session of every user sees, and which no one can delete while it is held. A request to the
+// front is heard only from the same user.
 FolderClaim ClaimWorkingFolder();
+// After kOtherDisplay: where the other copy runs, as a message names it (an X display such as
+// ":0"), or "" when it is another session of Windows, which has no name to show.
+std::u16string OtherCopyDisplay();
 // Gives the claim up, so that a copy started next can make it (the new copy a language change
 // starts). Does nothing when this copy holds no claim.
 void ReleaseWorkingFolder();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fonts and text: measuring a text and drawing it into a 32-bit image.
 #pragma once
 #include <cstdint>

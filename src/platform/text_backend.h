@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a backend needs of the system's text code (Pango on Linux, GDI on Windows) to implement
 // text.h.
 #pragma once

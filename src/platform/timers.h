@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window timers, whose ticks arrive as kEventTimer events in the event queue.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locale-independent text services: lower-casing and the UTF-8 edges.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language the user reads the desktop in, for a first run to speak it.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Top-level windows: frameless, created hidden, placed in screen pixels. Windows can be made
 // layered, either showing a premultiplied image with per-pixel alpha or a background colour
 // with a constant alpha and a colour key.

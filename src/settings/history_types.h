@@ -1,8 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The remembered calculations, shown in the history panel and kept in the settings file.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// Entries kept at most, the sentinel included; a calculation beyond removes the entry before the
+// last one, the oldest real entry, and loading keeps no more.
+inline constexpr size_t kMaxHistoryEntries = 31;
 
 // One remembered calculation.
 struct HistoryEntry {

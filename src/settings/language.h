@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface language: the language files that fill the text table (language_files.h). The
 // remembered choice is language_choice.h's, the dialog that lets the user choose
 // language_dialog.h's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's choice of interface language, remembered between runs in "Langue.lng", and where
 // the language files lie.
 #pragma once

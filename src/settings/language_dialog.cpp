@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/language_dialog.h"
 
 #include <algorithm>
@@ -173,7 +174,8 @@ bool ChooseLanguage() {
       }
       // Without a new copy, this one goes on with the new choice, as the copy would have,
       // unless a copy started meanwhile took the folder (and was asked to the front).
-      if (ClaimWorkingFolder() == FolderClaim::kOtherCopy) {
+      const FolderClaim claim = ClaimWorkingFolder();
+      if (claim == FolderClaim::kOtherCopy || claim == FolderClaim::kOtherDisplay) {
         EndProgram(0);
         return false;
       }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language dialog, and how it orders and preselects the languages it offers.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the language files that fill the text table.
 //
 // A language file is the folder "Lng-Tornavelle" plus the language's name plus ".Txt" (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/preference_store.h"
 
 #include <algorithm>
@@ -165,7 +166,7 @@ bool PreferenceStore::Open(std::u16string_view filePath) {
     state = FileState::ReadOnly;
   } else {
     // A file that exists but cannot be opened at all could not be written either.
-    state = FileExists(path) ? FileState::ReadOnly : FileState::Missing;
+    state = FileExists(path) ? FileState::Unreadable : FileState::Missing;
     return false;  // Close left the store empty
   }
   std::string bytes;
@@ -174,7 +175,7 @@ bool PreferenceStore::Open(std::u16string_view filePath) {
   ClosePlatformFile(&file);
   // A file that failed to read is never written: a save would replace whatever it holds with
   // only the keys written since. An oversized one reads as missing, and a save replaces it.
-  if (!read && !tooLarge) state = FileState::ReadOnly;
+  if (!read && !tooLarge) state = FileState::Unreadable;
   Parse(bytes);  // an unreadable or oversized file parses as empty
   return read;
 }
@@ -183,6 +184,7 @@ bool PreferenceStore::Create(std::u16string_view filePath) {
   Close();
   path = Utf16ToUtf8(filePath);
   state = BeginFileReplacement(path, &replacement) ? FileState::Created : FileState::Unwritable;
+  createFailure = state == FileState::Unwritable ? LastFileError() : FileError::kNone;
   return state == FileState::Created;
 }
 
@@ -300,7 +302,7 @@ bool PreferenceStore::FindValue(std::u16string_view key, std::string_view* value
   if (!pendingGroup.empty()) return false;
   std::string wanted = Utf16ToUtf8(key);
   uint32_t ref = FindKey(current, wanted, NameHash(current, wanted));
-  if (ref == Index::kNone) return false;
+  if (ref == Index::kNone || dropped.contains(ref)) return false;
   *value = NodeOf(ref).value;
   return true;
 }
@@ -340,6 +342,7 @@ void PreferenceStore::WriteString(std::u16string_view key, std::u16string_view v
     addedKeys.push_back(ref - kWritten);
   } else {
     if (found < kWritten) {
+      dropped.erase(found);
       // A key read takes its new form in a written node, which the file's line then stands for.
       auto [entry, added] = rewritten.try_emplace(found, 0);
       if (added) entry->second = AddWritten({NodeKind::Key, current, {}, {}}) - kWritten;
@@ -375,7 +378,8 @@ void PreferenceStore::ForEachNode(Visit visit) const {
   uint32_t group = 0;
   ForEachLine(text, [&](uint32_t at, std::string_view line) {
     if (line[0] == '[') visitAdded(group++);
-    visit(rewritten.empty() ? LineNode(line) : NodeOf(at));
+    if (dropped.empty() || !dropped.contains(at))
+      visit(rewritten.empty() ? LineNode(line) : NodeOf(at));
   });
   visitAdded(group);
   for (uint32_t node : newGroups) {
@@ -424,21 +428,37 @@ void PreferenceStore::WriteContent(FileReplacement* file) const {
   WriteFileReplacement(file, piece);
 }
 
-void PreferenceStore::Close() {
+bool PreferenceStore::GroupLines(size_t* from, size_t* to) const {
+  if (!pendingGroup.empty() || current > groupOffsets.size()) return false;
+  *from = current == 0 ? 0 : groupOffsets[current - 1];
+  *to = current < groupOffsets.size() ? groupOffsets[current] : text.size();
+  return true;
+}
+
+FileError PreferenceStore::Close() {
   // A content Open would refuse is not saved: the next Open would find no keys at all, and the
   // file is better left as it was.
   const bool fits = !dirty || ContentSize() <= kMaxPreferenceFileBytes;
+  FileError error = FileError::kNone;
   if (state == FileState::Created && !fits) {
     AbandonFileReplacement(&replacement);
   } else if (state == FileState::Created) {
     // A created file that was never written stays empty, as creating it made it.
     if (dirty) WriteContent(&replacement);
-    CommitFileReplacement(&replacement, {});
+    if (!CommitFileReplacement(&replacement, {})) error = LastFileError();
+  } else if (dirty && state == FileState::Unwritable) {
+    error = createFailure;
+  } else if (dirty && state == FileState::ReadOnly) {
+    error = FileError::kNotWritable;
+  } else if (dirty && state == FileState::Unreadable) {
+    error = FileError::kOther;
   } else if (dirty && fits && (state == FileState::Writable || state == FileState::Missing)) {
     FileReplacement rewrite;
-    if (BeginFileReplacement(path, &rewrite)) {
+    if (!BeginFileReplacement(path, &rewrite)) {
+      error = LastFileError();
+    } else {
       WriteContent(&rewrite);
-      CommitFileReplacement(&rewrite, {});
+      if (!CommitFileReplacement(&rewrite, {})) error = LastFileError();
     }
   }
   // Everything is freed, not only emptied: a store may hold many times a small file's size.
@@ -450,9 +470,11 @@ void PreferenceStore::Close() {
   newGroups = std::vector<uint32_t>();
   addedKeys = std::vector<uint32_t>();
   rewritten = std::unordered_map<uint32_t, uint32_t>();
+  dropped = std::unordered_set<uint32_t>();
   groups.Clear();
   keys.Clear();
   current = 0;
   pendingGroup.clear();
   dirty = false;
+  return error;
 }

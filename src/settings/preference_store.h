@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group/key preferences file: a reader and writer of its syntax, used for the settings file
 // and for the language choice file.
 //
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/files.h"
@@ -50,14 +52,22 @@ struct PreferenceStore {
   void WriteInt(std::u16string_view key, int32_t value);
   void WriteDouble(std::u16string_view key, double value);  // shortest text that reads back
 
-  // Whether Close can save: false for a file opened read only, one that failed to read, and a
-  // file that could not be created.
-  bool IsSavable() const { return state != FileState::ReadOnly && state != FileState::Unwritable; }
+  // Removes from the current group every key that known(key) accepts and no write has set since
+  // Open, every line of it: what a save no longer holds (an older calculation, say) goes, and
+  // what the program does not know stays. Reads no longer find such a key; a write brings it back.
+  template <typename Known>
+  void DropUnwrittenKeys(Known known);
+
+  // Whether the file exists but could not be read (or opened at all): a save would replace what
+  // it holds with only what was written since.
+  bool IsUnreadable() const { return state == FileState::Unreadable; }
 
   // Saves the file if anything was written (or it was created), atomically, then frees
-  // everything. A file opened read only is never written, nor is a content larger than
-  // kMaxPreferenceFileBytes, which Open could not read back: the file then keeps what it held.
-  void Close();
+  // everything. Returns why the save failed, kNone when it succeeded or nothing was due. A file
+  // opened read only or unreadable is never written (kNotWritable, kOther when something was
+  // due); nor is a content larger than kMaxPreferenceFileBytes, which Open could not read back:
+  // the file then keeps what it held, and as no retry could help, that counts as no failure.
+  FileError Close();
 
  private:
   enum class NodeKind { Group, Comment, Key };
@@ -92,7 +102,7 @@ struct PreferenceStore {
     std::vector<uint32_t> slots;  // a power of two of them, kNone when free
     size_t count = 0;
   };
-  enum class FileState { None, Writable, ReadOnly, Missing, Created, Unwritable };
+  enum class FileState { None, Writable, ReadOnly, Unreadable, Missing, Created, Unwritable };
 
   static Node LineNode(std::string_view line);  // a line of the file, from its first non-blank
   void Parse(std::string& bytes);
@@ -108,6 +118,9 @@ struct PreferenceStore {
   uint32_t AddWritten(WrittenNode node);  // its reference
   // Whether the current group has the key; its value then goes to *value.
   bool FindValue(std::u16string_view key, std::string_view* value) const;
+  // The offsets of the current group's lines in the text read: [*from, *to). False when the
+  // group was not read (a written one, or none pending).
+  bool GroupLines(size_t* from, size_t* to) const;
   template <typename Visit>
   void ForEachNode(Visit visit) const;  // in file order
   template <typename Put>
@@ -117,7 +130,8 @@ struct PreferenceStore {
 
   std::string path;  // UTF-8, kept even when the file does not exist
   FileState state = FileState::None;
-  FileReplacement replacement;  // for a created file, from Create to Close
+  FileReplacement replacement;                 // for a created file, from Create to Close
+  FileError createFailure = FileError::kNone;  // why Create failed
   // The nodes read are lines of the file's text, which is kept whole; a node reference is the
   // offset of its line's first character there, or kWritten (in the .cpp) plus the number of a
   // written node. Nothing is kept for a line that is neither a group nor the first of its key:
@@ -130,6 +144,7 @@ struct PreferenceStore {
   std::vector<uint32_t> newGroups;     // written nodes of the groups written
   std::vector<uint32_t> addedKeys;     // written nodes of new keys, in the order written
   std::unordered_map<uint32_t, uint32_t> rewritten;  // line offset of a key read -> its new form
+  std::unordered_set<uint32_t> dropped;              // line offsets of keys read and removed
   // Lookup tables, so that every read and write costs the same whatever the file's size: the
   // first group of each name (ASCII case ignored), and in every such group (and in no group)
   // the first key of each name. Keys of a later group of the same name are never looked for.
@@ -139,3 +154,21 @@ struct PreferenceStore {
   std::string pendingGroup;
   bool dirty = false;
 };
+
+template <typename Known>
+void PreferenceStore::DropUnwrittenKeys(Known known) {
+  size_t from = 0, to = 0;
+  if (!GroupLines(&from, &to)) return;
+  for (size_t at = from; at < to;) {
+    size_t end = at;
+    while (end < to && text[end] != '\r' && text[end] != '\n') ++end;
+    while (at < end && (text[at] == ' ' || text[at] == '\t')) ++at;
+    const auto offset = static_cast<uint32_t>(at);
+    if (at < end && text[at] != ';' && text[at] != '[' && !rewritten.contains(offset) &&
+        known(LineNode(std::string_view(text).substr(at, end - at)).text)) {
+      dropped.insert(offset);
+      dirty = true;
+    }
+    at = end + 1;
+  }
+}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settings.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
+#include "platform/unicode.h"
 #include "settings/preference_store.h"
 
 AppSettings appSettings;
@@ -65,6 +67,10 @@ void SaveMemories(PreferenceStore& store, const double* values) {
   for (int32_t place = 1; place < kMemoryCount; ++place)
     if (IsMemoryPlace(place) && values[place] != 0)
       store.WriteDouble(MemoryKey(place), values[place]);
+  // A letter back at 0 has no key; any other key of the group is another copy's, and stays.
+  store.DropUnwrittenKeys([](std::string_view key) {
+    return key.size() == 1 && IsMemoryPlace(AsciiLower(key[0]) - 'a' + 1);
+  });
 }
 
 // "Reponse" n field: the key of one field of history entry n.
@@ -96,8 +102,26 @@ bool ReadsBackAsHistoryEnd(std::u16string_view expression) {
          expression.substr(first, expression.find_last_not_of(kDropped) + 1 - first) == kHistoryEnd;
 }
 
+// Whether the key is one of a stored calculation's ("Reponse" n field), ASCII case ignored.
+bool IsHistoryKey(std::string_view key) {
+  constexpr std::string_view kPrefix = "reponse";
+  if (key.size() <= kPrefix.size() ||
+      !EqualIgnoringAsciiCase(key.substr(0, kPrefix.size()), kPrefix))
+    return false;
+  key.remove_prefix(kPrefix.size());
+  size_t digits = 0;
+  while (digits < key.size() && key[digits] >= '0' && key[digits] <= '9') ++digits;
+  if (digits == 0) return false;
+  key.remove_prefix(digits);
+  for (std::string_view field : {"operation", "valeur", "texte", "erreur"})
+    if (EqualIgnoringAsciiCase(key, field)) return true;
+  return false;
+}
+
+// The newest calculations the history keeps, and no more: a file of thousands costs no more
+// than a full history, at the start or at any calculation after it.
 void LoadHistory(const PreferenceStore& store) {
-  for (size_t n = 0;; ++n) {
+  for (size_t n = 0; n + 1 < kMaxHistoryEntries; ++n) {
     std::u16string expression = store.ReadString(HistoryKey(n, u"Operation"), kHistoryEnd);
     if (expression == kHistoryEnd) break;
     historyList.entries.push_back({expression, store.ReadDouble(HistoryKey(n, u"Valeur"), 0.0),
@@ -121,6 +145,8 @@ void SaveHistory(PreferenceStore& store, const std::vector<HistoryEntry>& histor
     store.WriteInt(HistoryKey(n, u"Erreur"), entry.errorKind);
     ++n;
   }
+  // Older calculations the file held, beyond those written, would come back at the next start.
+  store.DropUnwrittenKeys(IsHistoryKey);
 }
 
 // What one save writes: the settings and the history as they were when it was asked for.
@@ -136,9 +162,14 @@ SettingsSnapshot TakeSnapshot() {
   return snapshot;
 }
 
-void WriteSettingsFile(const SettingsSnapshot& snapshot) {
+// Writes the settings over what the file holds now, so that the groups, keys and comments the
+// program does not know (another version's, the user's) keep their place and text.
+FileError WriteSettingsFile(const SettingsSnapshot& snapshot) {
   PreferenceStore store;
-  if (!store.Create(kSettingsFileName)) return;
+  store.Open(kSettingsFileName);
+  // Saved without what it held, the file would lose what another version wrote; the save is
+  // tried again later instead, as one the disk refused.
+  if (store.IsUnreadable()) return FileError::kOther;
   std::u16string_view group;
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
@@ -151,7 +182,7 @@ void WriteSettingsFile(const SettingsSnapshot& snapshot) {
       case SettingKind::Memories: SaveMemories(store, snapshot.memories.data()); break;
     }
   }
-  store.Close();
+  return store.Close();
 }
 
 // The saves that run beside the program. A thread writes them one after the other, so that a
@@ -163,7 +194,8 @@ struct BackgroundSaves {
   std::condition_variable finished;
   std::thread writer;
   std::optional<SettingsSnapshot> waiting;
-  bool writing = false;  // the writer has work, or is about to end
+  bool writing = false;                      // the writer has work, or is about to end
+  FileError lastOutcome = FileError::kNone;  // of the newest save that ended
 };
 BackgroundSaves& Background() {
   static BackgroundSaves& saves = *new BackgroundSaves;
@@ -182,7 +214,9 @@ void WriteWaitingSaves() {
     SettingsSnapshot snapshot = std::move(*saves.waiting);
     saves.waiting.reset();
     held.unlock();
-    WriteSettingsFile(snapshot);
+    const FileError outcome = WriteSettingsFile(snapshot);
+    held.lock();
+    saves.lastOutcome = outcome;
   }
 }
 
@@ -195,7 +229,7 @@ void LoadSettings() {
   store.Open(kSettingsFileName);  // a missing file leaves every default
   // A file that exists but could not be read, or only read, must survive this run: the
   // settings then run on defaults, and saving them would replace what it holds.
-  settingsFileKept = store.IsSavable() ? 0 : 1;
+  settingsFileKept = store.IsUnreadable() ? 1 : 0;
   std::u16string_view group;
   for (const SettingRow& row : kSettingRows) {
     if (group != row.group) store.SelectGroup(group = row.group);
@@ -213,10 +247,27 @@ void LoadSettings() {
   SetAngleMode(appSettings.angleMode);
 }
 
-void SaveSettings() {
+FileError SaveSettings() {
   FinishSettingsSaves();
-  if (settingsFileKept) return;
-  WriteSettingsFile(TakeSnapshot());
+  if (settingsFileKept) return FileError::kNone;
+  const FileError outcome = WriteSettingsFile(TakeSnapshot());
+  BackgroundSaves& saves = Background();
+  std::lock_guard<std::mutex> held(saves.lock);
+  saves.lastOutcome = outcome;
+  return outcome;
+}
+
+void ResetSettingsSaves() {
+  FinishSettingsSaves();
+  BackgroundSaves& saves = Background();
+  std::lock_guard<std::mutex> held(saves.lock);
+  saves.lastOutcome = FileError::kNone;
+}
+
+SettingsSaveStatus CurrentSaveStatus() {
+  BackgroundSaves& saves = Background();
+  std::lock_guard<std::mutex> held(saves.lock);
+  return {saves.writing, saves.lastOutcome};
 }
 
 void StartSettingsSave() {

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The persisted settings, with the history and the expression being edited, in the settings
 // file "Tornavelle.tvnp" of the working directory.
 #pragma once
 #include <cstdint>
 #include <string>
 
+#include "platform/files.h"
 #include "settings/history_types.h"
 
 // The settings file, resolved against the working directory.
@@ -29,7 +31,8 @@ extern AppSettings appSettings;
 extern int32_t settingsFileKept;
 
 // Fills appSettings from the settings file, each missing key taking its default, appends the
-// stored history to historyList (with an empty sentinel entry after it), reads the memory
+// newest kMaxHistoryEntries - 1 calculations stored to historyList (with an empty sentinel entry
+// after them), reads the memory
 // letters (a missing one is 0) and applies angleMode with SetAngleMode. The file is never
 // written.
 void LoadSettings();
@@ -39,11 +42,13 @@ void LoadSettings();
 std::u16string SavedSkinName();
 
 // Writes appSettings, historyList and the memory letters that are not 0 to the settings file,
-// replacing it atomically. When the file cannot be written, or settingsFileKept is set, nothing is
-// saved and the old file stays as it was. Texts longer than 65536 units are not kept, so that the
-// file always reads back: such a text setting is saved empty, and such a calculation is left out of
-// the history.
-void SaveSettings();
+// replacing it atomically; the groups, keys and comments of the file that are none of these
+// stay as they were, in their place. When settingsFileKept is set, nothing is saved and the old
+// file stays as it was. Texts longer than 65536 units are not kept, so that the file always reads
+// back: such a text setting is saved empty, and such a calculation is left out of the history.
+// Returns why the file could not be written (it then holds what it held), kNone when it was
+// written or kept.
+FileError SaveSettings();
 
 // Saves as SaveSettings does, with the settings and the history as they are now, on a thread of
 // its own, so that the caller goes on at once however slow the disk. Saves follow one another
@@ -53,3 +58,14 @@ void StartSettingsSave();
 
 // Waits until every save StartSettingsSave started is on the disk (or has failed).
 void FinishSettingsSaves();
+
+// Whether a save is being written in the background, and how the newest save that ended
+// (in the background or by SaveSettings) went: kNone when it succeeded, or none has ended.
+struct SettingsSaveStatus {
+  bool running = false;
+  FileError lastOutcome = FileError::kNone;
+};
+SettingsSaveStatus CurrentSaveStatus();
+
+// Waits for the saves running, then forgets how the last one went: the state before start-up.
+void ResetSettingsSaves();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface texts by name: each is the number of its text in the language files, where
 // data/README.md's table says what each one is and which must stay equal.
 #pragma once
@@ -248,6 +249,24 @@ inline constexpr int32_t kSpokenPlusText = kFirstSpokenText,
                          kSpokenQuitText = kFirstSpokenText + 13,
                          kExpressionNameText = kFirstSpokenText + 14,
                          kHistoryNameText = kFirstSpokenText + 15;
+
+// The message that the settings could not be saved: its title, the words before the folder's
+// name, the reason (a full disk, a folder or file that may not be written, any other failure),
+// and what happens next; at the exit, the question that follows and its two answers.
+inline constexpr int32_t kSaveFailedTitle = 228;
+inline constexpr int32_t kSaveFailedText = 229;
+inline constexpr int32_t kDiskFullText = 230;
+inline constexpr int32_t kNotWritableText = 231;
+inline constexpr int32_t kSaveErrorText = 232;
+inline constexpr int32_t kSaveRetriedText = 233;
+inline constexpr int32_t kExitUnsavedText = 234;
+inline constexpr int32_t kRetrySaveText = 235;
+inline constexpr int32_t kQuitUnsavedText = 236;
+
+// A second start where the copy that holds the folder cannot be seen: the words before the name
+// of the display it is on, and, on Windows, the whole message for another session.
+inline constexpr int32_t kOpenOnDisplayText = 237;
+inline constexpr int32_t kOpenInSessionText = 238;
 
 // The language dialog, read from each language's own file before any is loaded: the line
 // saying what it asks, and the language's name as its readers write it.

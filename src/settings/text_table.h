@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface texts, by number. Filled from the language files; every visible word comes
 // from here except the digit and point captions, the skin menu's two titles and the language
 // dialog's title and button.

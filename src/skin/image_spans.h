@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where one image differs from another of the same size, kept as spans of pixels: a window's
 // hot background usually differs from its normal one only in a rim and a mark, so keeping the
 // differences costs a few kilobytes where a second background costs a megabyte (four at 2×).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colours by which a calculator skin's item map marks its items. Every skin marks the same
 // items with the same colours: the program finds its keys and displays by them, and the skin
 // maker draws them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the items of a skin's item map: each exact colour is one item.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two transparency mechanisms of a skinned window: the main window shows its composed image
 // with per-pixel alpha; its overlay shows a colour that a colour key makes invisible.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding PNG files into 32-bit straight-alpha images.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin library: windows whose whole look, keys included, comes from a folder of nine PNG
 // images. Items (keys and displays) are the regions of one colour in the item map, and are
 // named everywhere by that colour, red + 256 × green + 65536 × blue.

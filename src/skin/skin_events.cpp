@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skinned windows at run time: following the mouse (hover, dragging the window, clicks on
 // release), the active state, and moving, showing and hiding a window with its overlay.
 #include <algorithm>

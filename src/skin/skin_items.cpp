@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations the rest of the program uses on items: captions, links, selection, drag
 // through, pictures, and what the displays need to know to draw for an item.
 #include <algorithm>

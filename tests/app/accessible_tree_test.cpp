@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a screen reader finds it, on the offscreen backend: the parts, their names,
 // roles, states and bounds in every shipped language; presses that do what clicks do; typing
 // echoed as changes of the line; and the answer spoken after a calculation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways a run of the calculator ends besides the quit key (the system's request to end, the
 // session or the desktop going), the saves that follow each calculation, and one copy per
 // folder: each seen from StartUp to the exit on the offscreen backend, through the files left.
@@ -5,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +15,11 @@
 #include "app/event_loop.h"
 #include "app/items.h"
 #include "app/menus.h"
+#include "app/startup.h"
 #include "platform/input.h"
+#include "platform/unicode.h"
 #include "settings/settings.h"
+#include "settings/text_table.h"
 #include "skin/item_colours.h"
 
 namespace {
@@ -142,6 +147,57 @@ TEST_F(SessionEndTest, ACalculationIsSavedAtTheNextQuietMomentAsTheExitWouldSave
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterStore);
 }
 
+// A save the disk refuses is owed: the user is told once, by the calculator's message naming the
+// folder and the reason, and the save is tried again without any input once space is back; at
+// the exit, the user chooses between trying again and quitting without saving.
+TEST_F(SessionEndTest, AFailedSaveIsToldOnceAndTriedAgainUntilItSucceeds) {
+  if (!FullDiskSimulation::Available()) GTEST_SKIP() << "no full disk can be simulated here";
+  static std::optional<FullDiskSimulation> full;
+  auto calculate = [](const char16_t* text) {
+    OffscreenType(text);
+    OffscreenPressKey(kKeyEnter);
+  };
+  std::string whileFull, afterSpaceBack;
+  AtOffscreenTime(500, [&] { calculate(u"1+1"); });
+  AtOffscreenTime(1000, [&] {
+    FinishSettingsSaves();
+    full.emplace(64);  // the disk is full: no settings file fits
+    calculate(u"3+3");
+  });
+  AtOffscreenTime(2000, [&] { calculate(u"4+4"); });
+  AtOffscreenTime(3000, [&] {
+    FinishSettingsSaves();
+    whileFull = FileContent("Tornavelle.tvnp");
+    full.reset();
+  });
+  AtOffscreenTime(13000, [&] {
+    FinishSettingsSaves();
+    afterSpaceBack = FileContent("Tornavelle.tvnp");
+    full.emplace(64);
+    calculate(u"5+5");
+    OffscreenRequestClose(SkinWindowHandle(0));
+  });
+  QueueOffscreenQuestionAnswer(true);   // try again: the disk is still full
+  QueueOffscreenQuestionAnswer(false);  // quit without saving
+  ASSERT_TRUE(StartUp());
+  full.reset();
+  EXPECT_EQ(whileFull.find("3+3"), std::string::npos);
+  ExpectLines(whileFull, {"Reponse0Operation = 1+1"});
+  ExpectLines(afterSpaceBack, {"Reponse0Operation = 4+4", "Reponse1Operation = 3+3", "Reponse2Operation = 1+1"});
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), afterSpaceBack);
+  // Quitting without saving is no success.
+  EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{1});
+  const std::vector<OffscreenMessageBox> shown = OffscreenMessageBoxes();
+  ASSERT_EQ(shown.size(), 3u);  // told once while running, asked twice at the exit
+  const std::u16string where = TextOf(kSaveFailedText) + Utf8ToUtf16(folder.path.string()) + u"\n" + TextOf(kDiskFullText);
+  for (const OffscreenMessageBox& box : shown) {
+    EXPECT_EQ(box.title, TextOf(kSaveFailedTitle));
+    EXPECT_EQ(box.text.substr(0, where.size()), where) << Utf16ToUtf8(box.text);
+  }
+  EXPECT_NE(shown[0].text.find(TextOf(kSaveRetriedText)), std::u16string::npos);
+  EXPECT_NE(shown[2].text.find(TextOf(kQuitUnsavedText)), std::u16string::npos);
+}
+
 TEST_F(SessionEndTest, ASecondStartInTheFolderBringsTheFirstToTheFront) {
   const std::string settings = "[Calcul]\r\nReponse0Operation = 1+1\r\nReponse0Valeur = 2\r\n";
   PutFile("Tornavelle.tvnp", settings);
@@ -154,6 +210,24 @@ TEST_F(SessionEndTest, ASecondStartInTheFolderBringsTheFirstToTheFront) {
   EXPECT_TRUE(OffscreenShownDialogs().empty());
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), settings);
   EXPECT_EQ(FileContent("Langue.lng"), "Defaut = Francais\r\n");
+
+  // The running copy is on another display (or in another session), where this start's user
+  // could not see it: it is not raised, and this start says where it is, then fails.
+  for (const std::u16string display : {u":0", u""}) {
+    ResetOffscreen();
+    ResetApp();
+    PutFile("Langue.lng", "Defaut = English\r\n");
+    SetOffscreenOtherCopyRunning(true, true, display);
+    ASSERT_TRUE(StartUp());
+    EXPECT_EQ(OffscreenExitCodes(), std::vector<int32_t>{kExitOpenElsewhere});
+    EXPECT_EQ(OffscreenFrontRequests(), 0);
+    EXPECT_TRUE(OffscreenWindows().empty());
+    ASSERT_EQ(OffscreenMessageBoxes().size(), 1u);
+    EXPECT_EQ(OffscreenMessageBoxes()[0].text,
+              display.empty() ? u"Tornavelle is already open with this folder in another Windows session."
+                              : u"Tornavelle is already open with this folder on display :0");
+    EXPECT_EQ(FileContent("Tornavelle.tvnp"), settings);
+  }
 
   // The running copy, behind another program's window, when the program is started again.
   ResetOffscreen();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calculations as the expression line shows them once keys, menus or typing wrote them, translated
 // with each shipped language's spelling table and evaluated.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text of every shipped language draws with the fonts a Debian desktop has, in the faces
 // that write the language: a character no installed font holds would show as a box, and in
 // Japanese and Chinese a √, π or × from the interface's Latin face beside the text's own face

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spelling table built from each shipped language: the rules that make typing work as a
 // user expects, whatever the language.
 #include <gtest/gtest.h>

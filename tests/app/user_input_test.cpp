@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user meant, through the event loop's dispatch on the offscreen backend: clicks that
 // need the press and the release on one item, the keys and clipboard of every text field, undo
 // and redo, a trailing "=", and clicks on the history's entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answer lines with the shipped French texts: the exact-form pieces, rewrites and glyphs of the
 // language file must give clean lines together with the rules of the formatter.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translation of a displayed calculation into evaluator text, with a small table of every
 // kind of row: glyphs, names typed in any case, templates, the answer word and memory letters.
 #include <gtest/gtest.h>

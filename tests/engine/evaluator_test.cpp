@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -120,6 +121,61 @@ TEST(Evaluate, DegreesAreExact) {
 
 // A root is computed as a root, so an exact one is exact and a negative number has its real odd
 // roots; "^(1/3)" typed as a power keeps its own rule.
+// Where the true value is a fraction or a fraction times π, the answer is it rounded once: no
+// step on the way rounds, however the calculation reaches it.
+TEST(Evaluate, ExactWhereTheTrueValueIsKnown) {
+  ExpectCases("exact", {
+      {u"1-0.9-0.1", 0, 0},            {u"100-99.99", 0.01, 0},          {u"(0.1+0.2)=0.3", 1, 0},
+      {u"0.1+0.2", 0.3, 0},            {u"4.35*100", 435, 0},            {u"1/3*3", 1, 0},
+      {u"(1/3)^2*9", 1, 0},            {u"10^-3*1000", 1, 0},            {u"2^-2", 0.25, 0},
+      {u"10*3%", 0.3, 0},              {u"-(1/3)*-3", 1, 0},             {u"3!/4!*4", 1, 0},
+      {u"25!", 1.5511210043330986e25, 0}, {u"0.1*3-0.3", 0, 0},          {u"(1/3)<0.3333333333333333", 0, 0},
+      // past 128 bits the calculation goes on in doubles
+      {u"(10^20+1)*10^20-10^40", 0, 0},  {u"2^200/2^199", 2, 0},
+      // π is exact, and so are its fractions
+      {u"sin(pi)", 0, 0},              {u"cos(pi/2)", 0, 0},             {u"sin(pi/6)", 0.5, 0},
+      {u"tan(pi/4)", 1, 0},            {u"tan(3*pi/4)", -1, 0},          {u"cos(2*pi/3)", -0.5, 0},
+      {u"sin(-pi/6)", -0.5, 0},        {u"sin(100*pi)", 0, 0},           {u"cos(-7*pi)", -1, 0},
+      {u"tan(pi/2)", kNaN, 5},         {u"1/sin(pi)", kInf, 2},          {u"tan(-3*pi/2)", kNaN, 5},
+      {u"sin(pi/7)", 0.43388373911755812, 0}, {u"sin(pi/3)", 0.8660254037844386, 0},
+      {u"pi/pi", 1, 0},                {u"(pi+pi)/(2*pi)", 1, 0},        {u"pi-pi", 0, 0},
+      {u"pi>3.1415926535897932", 1, 0}, {u"pi=3.141592653589793", 0, 0}, {u"(2*pi)<=(pi*2)", 1, 0},
+      {u"asin(1)*2/pi", 1, 0},         {u"acos(-0.5)*3/pi", 2, 0},       {u"atan(-1)*4", -3.141592653589793, 0},
+      {u"acos(0.5)", 60, 0, kDeg},     {u"asin(-0.5)*2", -60, 0, kDeg},  {u"sin(30)*2", 1, 0, kDeg},
+      // roots, logarithms, whole parts of exact values
+      {u"sqr(9/4)", 1.5, 0},           {u"(27/8)root3", 1.5, 0},         {u"4^(3/2)", 8, 0},
+      {u"(-8)^(1/3)", kNaN, 0},        {u"(-8)root3", -2, 0},            {u"sqr(2)^2", 2.0000000000000004, 0},
+      {u"ln(1)", 0, 0},                {u"log(0.001)", -3, 0},           {u"log(10^20)", 20, 0},
+      {u"int(-7/2)", -3, 0},           {u"abs(-pi)/pi", 1, 0},
+      // e^x is the exponential
+      {u"e^100", 2.6881171418161356e43, 0}, {u"e^1", 2.718281828459045, 0}, {u"e^0", 1, 0},
+      {u"e^-1", 0.36787944117144233, 0}, {u"e^710", kInf, 0},           {u"-e^2", 7.3890560989306495, 0},
+  });
+}
+
+TEST(Evaluate, RoundingArrangementsAndCombinations) {
+  ExpectCases("round", {
+      {u"(3.14159)rnd(2)", 3.14, 0},   {u"(2.675)rnd(2)", 2.68, 0},      {u"(1234.5)rnd(-2)", 1200, 0},
+      {u"(-2.5)rnd(0)", -3, 0},        {u"(2.5)rnd(+0)", 3, 0},          {u"(0.49999999999999994)rnd(0)", 0, 0},
+      {u"(1/3)rnd(15)", 0.333333333333333, 0}, {u"(sqr(2))rnd(3)", 1.414, 0}, {u"(-0.004)rnd(2)", 0, 0},
+      {u"((2^53+2^52)*cos(1)^0)rnd(-15)", 14e15, 0}, {u"(10^300)rnd(-3)", 1e300, 0}, {u"(2^60*cos(1)^0)rnd(5)", 0x1p60, 0},
+      {u"(1)rnd(16)", kNaN, 5},        {u"(1)rnd(0.5)", kNaN, 5},        {u"(1)rnd(-16)", kNaN, 5},
+      {u"(2)perm(5)", 20, 0},          {u"(2)comb(5)", 10, 0},           {u"(0)comb(0)", 1, 0},
+      {u"(3)comb(200)", 1313400, 0},   {u"(30)comb(200)", 4.0968170502212777e35, 0},
+      {u"(-5)perm(9)", kNaN, 5},       {u"(2.5)comb(5)", kNaN, 5},       {u"(6)perm(5)", kNaN, 5},
+      {u"(171)perm(1000)", kInf, 0},
+  });
+}
+
+TEST(Evaluate, SignsAndUnknownNames) {
+  ExpectCases("sign", {
+      {u"2*(+3)", 6, 0},               {u"2^+3", 8, 0},                  {u"1++1", 2, 0},
+      {u"1-+1", 0, 0},                 {u"foo(2)", 0, 4},                {u"2*bar(3)", 0, 4},
+      {u"foo", 0, 3},                  {u"3---4", 0, 3},                 {u"2*e", 0, 3},
+      {u"8root(3)", 2, 0},             {u"2foo(3)+1", 0, 4},
+  });
+}
+
 TEST(Evaluate, Roots) {
   ExpectCases("root", {
       {u"27root3", 3, 0},        {u"(-8)root3", -2, 0},      {u"243root5", 3, 0},     {u"(-32)root5", -2, 0},
@@ -142,7 +198,7 @@ TEST(Evaluate, FactorialBounds) {
 TEST(Evaluate, ErrorKindsAndWhichWins) {
   ExpectCases("kind", {
       {u"1/0", kInf, 2},       {u"0/0", kNaN, 2},     {u"-1/0", -kInf, 2},  {u"3+", 3, 1},
-      {u"3++4", 0, 3},         {u"2*e", 0, 3},        {u"1/0+sqr(-1)", kNaN, 5}, {u"sqr(-1)+1/0", kNaN, 5},
+      {u"3++4", 7, 0},         {u"2*e", 0, 3},        {u"1/0+sqr(-1)", kNaN, 5}, {u"sqr(-1)+1/0", kNaN, 5},
       {u"sqr(-1)*0/0", kNaN, 5}, {u"1/0*(2*e)", 0, 3},
   });
 }

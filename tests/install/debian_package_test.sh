@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as a user gets it: what it holds and declares, lintian's verdict, then
 # installed with dpkg on this machine, started from the PATH with a fresh home on the X server of
 # DISPLAY (tests/platform/gtk/run-under-x provides a private one), and purged, leaving nothing.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the installed tree tells about itself: one version everywhere, manual pages that list the
 # options --help lists, a desktop entry translated into every shipped language, and AppStream
 # metainfo that validates.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed tree, from a scratch prefix with a space in it: its files, its desktop entry, and
 # its launcher, started as the desktop would start it, without a display.
 #   installed_launcher_test.sh <cmake> <build folder> <source folder>

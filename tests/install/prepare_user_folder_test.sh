@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The per-user folder through three releases of the shipped data: what gets copied, what follows
 # the shipped files, and what the user changed, which must survive every update.
 #   prepare_user_folder_test.sh <prepare-user-folder>

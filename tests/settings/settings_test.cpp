@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 
 #include "../support/failing_reads.h"
+#include "../support/other_user.h"
 #include "../support/temp_folder.h"
 #include "engine/calculation_text.h"
 #include "engine/evaluator.h"
@@ -138,7 +140,6 @@ TEST_F(SettingsTest, TheExpressionComesBackOnOneLineWithoutOuterBlanks) {
 }
 
 TEST_F(SettingsTest, TheSavedFileIsByteExactAndReadsBack) {
-  PutFile("Tornavelle.tvnp", "; a comment\n[Calcul]\nOld key = 1\n[Other]\nx=1\n");  // not carried
   // No value is a default, so each must be read from its key; the position is written even
   // when it is not to be restored.
   appSettings = {u"Bleu", 0, 120, -5, 1, u"2×π", 2, 4, -1, 2, -3, 4, 0};
@@ -230,6 +231,7 @@ TEST_F(SettingsTest, ABackgroundSaveWritesWhatTheSettingsWereWhenAskedFor) {
     appSettings.windowX = n;
     StartSettingsSave();
   }
+  historyList.entries.resize(30);  // the newest a history keeps, all that loading reads
   const std::string newest = Describe(appSettings) + "\n" + History();
   FinishSettingsSaves();
   EXPECT_EQ(FolderNames(), "Tornavelle.tvnp");  // no temporary file left behind
@@ -244,14 +246,14 @@ TEST_F(SettingsTest, ABackgroundSaveWritesWhatTheSettingsWereWhenAskedFor) {
 TEST_F(SettingsTest, TextsTooLongToKeepAreLeftOutSoTheFileReadsBack) {
   const std::u16string longest(65536, u'√'), tooLong(65537, u'7');  // √ is 3 bytes in the file
   appSettings.expressionText = longest;
-  for (int n = 0; n < 31; ++n) historyList.entries.push_back({longest, double(n), longest, 0});
+  for (int n = 0; n < 30; ++n) historyList.entries.push_back({longest, double(n), longest, 0});
   historyList.entries.push_back({});
   SaveAndReload();
   EXPECT_EQ(appSettings.expressionText, longest);
-  ASSERT_EQ(historyList.entries.size(), 32u);
-  EXPECT_EQ(historyList.entries[30].expression, longest);
-  EXPECT_EQ(historyList.entries[30].exactForm, longest);
-  EXPECT_EQ(historyList.entries[30].answer, 30);
+  ASSERT_EQ(historyList.entries.size(), 31u);
+  EXPECT_EQ(historyList.entries[29].expression, longest);
+  EXPECT_EQ(historyList.entries[29].exactForm, longest);
+  EXPECT_EQ(historyList.entries[29].answer, 29);
 
   Forget();
   appSettings.expressionText = tooLong;
@@ -263,18 +265,52 @@ TEST_F(SettingsTest, TextsTooLongToKeepAreLeftOutSoTheFileReadsBack) {
   EXPECT_EQ(History(), "1+1|2||0\n2+2|4||0\n|0||0\n");
 }
 
-TEST_F(SettingsTest, AFailedSaveLeavesThePreviousFileWhole) {
+// A save the system refuses leaves the previous file whole, with no temporary file beside it,
+// and says why: a full disk, or a folder that may not be written (the file itself may).
+TEST_F(SettingsTest, AFailedSaveLeavesThePreviousFileWholeAndSaysWhy) {
   historyList.entries = {{u"1+1", 2, u"", 0}, {u"", 0, u"", 0}};
-  SaveSettings();
-  std::string before = FileContent("Tornavelle.tvnp");
+  ASSERT_EQ(SaveSettings(), FileError::kNone);
+  const std::string before = FileContent("Tornavelle.tvnp");
   historyList.entries.insert(historyList.entries.begin(), 100, {u"9*9", 81, u"", 0});
-  if (!FullDiskSimulation::Available()) GTEST_SKIP() << "no full disk can be simulated here";
-  {
+  if (FullDiskSimulation::Available()) {
     FullDiskSimulation full(before.size() / 2);  // the disk fills up half-way through the save
-    SaveSettings();
+    EXPECT_EQ(SaveSettings(), FileError::kDiskFull);
   }
   EXPECT_EQ(FileContent("Tornavelle.tvnp"), before);
   EXPECT_EQ(FolderNames(), "Tornavelle.tvnp");
+
+  fs::permissions(folder.path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                   fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions("Tornavelle.tvnp", fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+  const int outcome = RunAsOtherUser([] { return SaveSettings() == FileError::kNotWritable; });
+  if (outcome != 2) {
+    EXPECT_EQ(outcome, 0) << "a folder another user owns";
+  }
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), before);
+  if (!FullDiskSimulation::Available() && outcome == 2) GTEST_SKIP() << "no failure can be simulated here";
+}
+
+// What the program does not know survives its saves, in its place: comments, other groups, and
+// other keys in its own groups (another version's, the user's); what it no longer holds goes.
+TEST_F(SettingsTest, ASaveKeepsWhatTheProgramDoesNotKnow) {
+  PutFile("Tornavelle.tvnp",
+          "; written by hand\r\n[Calcul]\r\nOld key = 1\r\nReponse0Operation = 9\r\n"
+          "Reponse5Valeur = 3\r\n[Other]\r\n; its own comment\r\nx=1\r\n"
+          "[Memoires]\r\nb = 4\r\nzz = 5\r\nc = 7\r\n");
+  LoadSettings();
+  historyList.entries = {{u"1+1", 2, u"", 0}, {}};
+  memories[2] = 0;  // b is back at 0: its key goes
+  ASSERT_EQ(SaveSettings(), FileError::kNone);
+  const std::string saved = FileContent("Tornavelle.tvnp");
+  for (const char* kept : {"\xEF\xBB\xBF\r\n; written by hand\r\n[Calcul]\r\nOld key = 1\r\nReponse0Operation = 1+1\r\n",
+                           "[Other]\r\n; its own comment\r\nx = 1\r\n[Memoires]\r\nzz = 5\r\nc = 7\r\n[Apparence]\r\n"})
+    EXPECT_NE(saved.find(kept), std::string::npos) << kept << " in\n" << saved;
+  for (const char* gone : {"Reponse5", "b = "}) EXPECT_EQ(saved.find(gone), std::string::npos) << gone;
+  Forget();
+  LoadSettings();
+  EXPECT_EQ(History(), "1+1|2||0\n|0||0\n");
+  ASSERT_EQ(SaveSettings(), FileError::kNone);
+  EXPECT_EQ(FileContent("Tornavelle.tvnp"), saved);  // a second save changes nothing
 }
 
 // A settings file the disk fails to read survives the run: the settings fall back to their
@@ -311,9 +347,10 @@ TEST_F(SettingsTest, SavingThroughASymbolicLinkReplacesItsTarget) {
   EXPECT_EQ(FolderNames("elsewhere"), "real.tvnp");
 }
 
-TEST_F(SettingsTest, AHugeHistoryLoadsAndSavesInLinearTime) {
-  // Were every key found by a scan of its group, loading and saving would take quadratic time.
-  constexpr int kEntries = 10000;
+// A file of thousands of calculations (another copy's, or one edited by hand) costs no more
+// than a full history: loading keeps the newest 30, and the next save drops the rest.
+TEST_F(SettingsTest, AHugeHistoryLoadsOnlyWhatAHistoryKeeps) {
+  constexpr int kEntries = 20000;
   std::string file = "[Calcul]\n";
   for (int n = 0; n < kEntries; ++n) {
     std::string number = std::to_string(n);
@@ -321,10 +358,12 @@ TEST_F(SettingsTest, AHugeHistoryLoadsAndSavesInLinearTime) {
   }
   PutFile("Tornavelle.tvnp", file);
   LoadSettings();
-  ASSERT_EQ(historyList.entries.size(), size_t{kEntries} + 1);
-  EXPECT_EQ(historyList.entries[kEntries - 1].answer, kEntries - 1);
+  ASSERT_EQ(historyList.entries.size(), 31u);
+  EXPECT_EQ(historyList.entries[29].answer, 29);
+  EXPECT_EQ(historyList.entries[30].expression, u"");
   SaveAndReload();
-  EXPECT_EQ(historyList.entries.size(), size_t{kEntries} + 1);
+  EXPECT_EQ(historyList.entries.size(), 31u);
+  EXPECT_EQ(FileContent("Tornavelle.tvnp").find("Reponse31"), std::string::npos);
 }
 
 }  // namespace

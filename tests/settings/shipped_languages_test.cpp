@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of the language files the program ships: that each one loads, defines every text the
 // program uses by itself (with a text that is not empty: see FileForm), and keeps the rules that
 // let another translator edit it safely.
@@ -11,9 +12,9 @@
 
 namespace {
 
-// Texts the program uses: 1 to kLastText, but for 116 to 123, 127 to 129 and 228 to 239.
+// Texts the program uses: 1 to kLastText, but for 116 to 123, 127 to 129 and 239.
 bool IsUsedText(int n) {
-  return n >= 1 && n <= kLastText && !(n >= 116 && n <= 123) && !(n >= 127 && n <= 129) && !(n >= 228 && n <= 239);
+  return n >= 1 && n <= kLastText && !(n >= 116 && n <= 123) && !(n >= 127 && n <= 129) && n != 239;
 }
 
 std::vector<std::string> CrLfLines(const std::string& text) {

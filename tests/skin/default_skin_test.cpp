@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped skins, every folder of data/Apparence at every scale it is drawn at, checked as
 // files: the item map holds exactly the calculator's items, the same at every scale with its
 // boxes scaled, and every caption is readable on its key in every look it can appear in.

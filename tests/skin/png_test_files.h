@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes PNG files with libpng itself, so the decoder is checked against the reference encoder.
 #pragma once
 #include <cstdint>

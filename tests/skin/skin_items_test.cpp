@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skinned items at run time, driven through the in-memory backend's injected input and clock.
 #include <gtest/gtest.h>
 

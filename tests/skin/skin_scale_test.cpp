@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin at the desktop's scale: which of a folder's scales it is drawn from, how images drawn
 // at another scale are resized, and the shipped skin opened at 1.5 and 2.
 #include <gtest/gtest.h>

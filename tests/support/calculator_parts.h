@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator's displays on the offscreen backend without the event loop: the shipped skin
 // opened and shown, a shipped language with its spelling table, the two display images, and
 // the expression line selected as start-up leaves it.

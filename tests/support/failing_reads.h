@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs code in a child process whose positioned reads all fail with an I/O error, as a failing
 // disk would make them; the child's reads stay broken until it ends.
 #pragma once

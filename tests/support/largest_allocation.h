@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The largest block of memory asked for while run() runs, libpng's requests included, seen
 // through AddressSanitizer's allocator hooks (a limit on the address space does not work under
 // the sanitizer, and resident sizes miss blocks never written). Always 0 without it.

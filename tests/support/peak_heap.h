@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The most heap memory held at once while run() runs, beyond what was held when it started, seen
 // through AddressSanitizer's allocator hooks: resident sizes would miss blocks never written and
 // count the sanitizer's own. Always 0 without it.

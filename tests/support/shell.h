@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shell commands for the tests that drive a desktop with its own tools (xdotool, xclip).
 #pragma once
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language files shipped in data/Lng-Tornavelle, for tests that check them.
 #pragma once
 #include <algorithm>

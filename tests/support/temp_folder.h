@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh folder that is the working directory for the length of one test, with small helpers
 // to put bytes in files and take them out again.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How far apart two doubles are, in units in the last place.
 #pragma once
 #include <cmath>

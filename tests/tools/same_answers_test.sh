@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Calculations that every system must answer alike, to the last bit and the last character:
 # arithmetic, square roots, factorials, comparisons, powers, logarithms, and the trigonometric and
 # hyperbolic functions and their inverses at every magnitude, in radians and in degrees, with the

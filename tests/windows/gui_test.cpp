@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tornavelle.exe as a user meets it: started in a folder of its own, calculations typed on the
 // keyboard (one ending in "=") and clicked on the keypad, degrees chosen, the window dragged, a
 // text pasted from the edit menu, the latest answer copied from the empty line, a step repeated
@@ -604,6 +605,22 @@ void SecondStartRaisesTheFirst(const fs::path& program, const fs::path& data) {
     // The calculator still takes the keys, and its quit key ends it.
     Type(L"6*7");
     Check(LineIs(L"6\u00D77"), "the raised calculator does not take the keys");
+    // The held lock file cannot be deleted; a start that finds the folder held in another
+    // session (noted so in the file) says so on its own screen and fails, raising nothing.
+    std::error_code kept;
+    Check(!fs::remove(folder / ".Tornavelle.lock", kept), "the held lock file could be deleted");
+    std::fstream(folder / ".Tornavelle.lock", std::ios::in | std::ios::out | std::ios::binary) << "999";
+    if (std::optional<PROCESS_INFORMATION> third = Start(program, folder)) {
+      CloseHandle(third->hThread);
+      HWND message = WaitForWindow(third->dwProcessId, L"#32770");
+      Check(message != nullptr, "the start in another session showed no message");
+      if (message) PostMessageW(message, WM_CLOSE, 0, 0);
+      DWORD exitCode = 0;
+      Check(WaitForSingleObject(third->hProcess, kPatienceMs) == WAIT_OBJECT_0 &&
+                GetExitCodeProcess(third->hProcess, &exitCode) && exitCode == 2,
+            "the start in another session did not fail: exit code " + std::to_string(exitCode));
+      CloseHandle(third->hProcess);
+    }
     RECT place;
     GetWindowRect(window, &place);
     std::map<int32_t, POINT> items = ItemCentresIn(folder / "Apparence" / "Defaut", window);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tornavelle.exe must start on a bare Windows: it may import only DLLs that every Windows has.
 # It also carries its manifest, its icon and its version.
 #   imports_test.sh <objdump> <Tornavelle.exe>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer under Wine, in the fresh prefix tests/windows/run-under-wine makes: a
 # silent install; what it puts where, its entry in Windows' list of apps and its versions; the
 # installed program, started as its Start-menu shortcut starts it, passes the first scenario of

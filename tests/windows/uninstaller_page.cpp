@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The uninstaller as a person meets it: started without /S, its Uninstall button clicked; its
 // last page must name the folder where the user's settings stay. The page's texts are printed.
 //   test_uninstaller_page <Uninstall.exe> <the user's folder, as Windows writes it>

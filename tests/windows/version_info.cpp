@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Windows file's version resource against the project's version and publisher, as the
 // Explorer shows them in the file's properties: the numeric file and product versions, and the
 // texts ProductName, ProductVersion, FileVersion, CompanyName and LegalCopyright (the licence).

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Windows zip holds the program, its licence and the third-party notices and, beside them,
 the shipped languages and skin exactly as in data/, under the same names, those in other scripts included ("Русский.Txt"): each such name
 stored in UTF-8 with the flag that tells Windows so, since without it Windows reads the name in

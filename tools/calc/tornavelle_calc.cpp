@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tornavelle-calc: evaluates calculation texts from the command line or standard input, for
 // scripting and for checking the engine against other tools.
 #include <cstdint>

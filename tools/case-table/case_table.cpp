@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the lower-case table of src/platform/unicode.cpp from the Unicode Character Database:
 //   tornavelle-case-table /usr/share/unicode/UnicodeData.txt > src/platform/lower_case_table.inc
 // (Debian's unicode-data package). Only the simple mappings of the Basic Multilingual Plane whose

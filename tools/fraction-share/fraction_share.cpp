@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws reduced fractions p/q (1 <= p, q <= 10000, q not a power of ten) and reports the share
 // that FindFraction finds, and whether each one found is the fraction drawn.
 //   tornavelle-fraction-share [COUNT [SEED]]   (100000 fractions, seed 1 by default)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cairo helpers shared by the skin and the icon, so that both are drawn with one hand.
 #pragma once
 #include <cairo.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the application icon in the default skin's look: the dark body in its bright rim, the
 // expression line's glass with the caret, and a corner of the keypad with the result key.
 //

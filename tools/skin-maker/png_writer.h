@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes 8-bit RGBA PNG files, or their bytes.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What sets one skin apart from another: its colours and the sizes of its captions. The layout,
 // the items and the way each part is drawn are the same for every skin skin-maker draws.
 #pragma once

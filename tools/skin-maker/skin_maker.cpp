@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws a shipped skin from its description: a rounded calculator body with a soft shadow and a
 // translucent rim, two glass displays and a 4 × 5 keypad, in the nine images the skin library
 // reads, once at each scale desktops commonly use: at 1 in the folder itself, at the others in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows a skin as the calculator would: opens it with the skin library on the in-memory
 // backend, labels the keys with the shipped French texts, puts sample texts in the displays, and
 // writes the composed window in a few states over a desktop-like backdrop.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A long run of random use: the calculator under a private X server for some minutes of random
 # keys, clicks on its keys (found from the skin's item map), wheel turns, menus opened and then
 # left or used, and pastes of all sorts, in a prepared working folder. Its resident size is

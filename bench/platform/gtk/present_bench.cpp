@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a frame costs on the desktop, from the present call until the X server has drawn it:
 // a frame identical to the one shown, a blinking caret, a whole new frame, and the shipped
 // skin recomposed with one key lit.

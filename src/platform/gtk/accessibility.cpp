@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of a window as ATK objects, children of the window's own accessible object, which
 // the AT-SPI bridge GTK loads hands to screen readers. A window that draws everything itself
 // has no widgets inside it, so its accessible object is of a type of ours that adds the parts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event queue on GTK's main loop: input turned into the event layer's codes, timers, and the
 // wait that pumps the loop until an event is queued or the time-out passes.
 #include <gdk/gdkkeysyms.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Popup menus as GtkMenus, shown modally at the pointer in a nested main loop.
 #include <gdk/gdkkeysyms.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's services on GTK: start-up, the clipboard, the two dialogs, monitors, fonts and
 // the process.
 #include <cerrno>
@@ -5,6 +6,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -20,6 +22,7 @@
 #include "platform/caret_blink.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
+#include "platform/gtk/gtk_control.h"
 #include "platform/gtk/state.h"
 #include "platform/monitors.h"
 #include "platform/process.h"
@@ -295,21 +298,29 @@ bool StartNewCopy() {
 
 namespace {
 
+// Beside the folder's lock, the copy that holds it writes the name of its display here, so that
+// a later start can tell whether it can show that copy's window.
 constexpr char kLockFile[] = ".Tornavelle.lock";
 // A request to the front is the starting copy's startup notification id, which carries the
 // time of the user's action that started it; longer ones are cut.
 constexpr size_t kLongestFrontRequest = 512;
+// After a request, the socket is not read for this long: requests that come meanwhile make one,
+// and a flood of them costs a few reads a second, however fast it comes.
+constexpr guint kFrontRequestPauseMs = 300;
+// The queue of requests not yet read is kept this small (the system rounds it up), so that a
+// flood waits in a few datagrams, never in megabytes.
+constexpr int kFrontRequestQueueBytes = 4096;
+// Tries at the folder's lock that the lock file's replacement may take, before giving up.
+constexpr int kLockAttempts = 8;
 
 // Where the copy holding the folder hears of later starts: an abstract socket (no file to
-// leave behind) named after the lock file's identity, which every copy in the folder shares
+// leave behind) named after the folder's identity, which every copy in the folder shares
 // whatever path it took to it.
-sockaddr_un FrontRequestAddress(int lockFile, socklen_t* length) {
+sockaddr_un FrontRequestAddress(const struct stat& folder, socklen_t* length) {
   sockaddr_un address = {};
   address.sun_family = AF_UNIX;
-  struct stat identity = {};
-  fstat(lockFile, &identity);
   std::string name =
-      "tornavelle-" + std::to_string(identity.st_dev) + "-" + std::to_string(identity.st_ino);
+      "tornavelle-" + std::to_string(folder.st_dev) + "-" + std::to_string(folder.st_ino);
   // The first byte stays 0: the name is abstract.
   std::copy(name.begin(), name.end(), address.sun_path + 1);
   *length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
@@ -323,25 +334,63 @@ guint32 TimeOfStartupId(const std::string& id) {
   return guint32(std::strtoul(id.c_str() + at + 5, nullptr, 10));
 }
 
-gboolean OnFrontRequest(gint socket, GIOCondition, gpointer) {
-  char message[kLongestFrontRequest];
-  ssize_t got = 0;
-  bool requested = false;
-  while ((got = recv(socket, message, sizeof message, MSG_DONTWAIT)) >= 0) {
-    requested = true;
-    if (guint32 time = TimeOfStartupId(std::string(message, size_t(got))))
-      TheState().activationTime = time;
+// Reads one request; false when none is left. *fromUser tells whether this user sent it: the
+// system vouches for the sender's identity, so another account cannot raise the window.
+bool ReadFrontRequest(int socket, std::string* message, bool* fromUser) {
+  char data[kLongestFrontRequest];
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+  iovec part = {data, sizeof data};
+  msghdr header = {};
+  header.msg_iov = &part;
+  header.msg_iovlen = 1;
+  header.msg_control = control;
+  header.msg_controllen = sizeof control;
+  ssize_t got = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+  if (got < 0) return false;
+  *fromUser = false;
+  for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
+    if (item->cmsg_level != SOL_SOCKET || item->cmsg_type != SCM_CREDENTIALS) continue;
+    ucred sender;
+    std::memcpy(&sender, CMSG_DATA(item), sizeof sender);
+    *fromUser = sender.uid == getuid();
   }
-  if (requested) PostEvent({kEventActivate, 0, 0, 0, 0});
-  return G_SOURCE_CONTINUE;
+  message->assign(data, size_t(got));
+  return true;
 }
 
-void ListenForFrontRequests(int lockFile) {
+gboolean OnFrontRequest(gint socket, GIOCondition, gpointer);
+
+gboolean ResumeFrontRequests(gpointer) {
+  State& s = TheState();
+  s.frontRequestSource =
+      s.frontRequests >= 0 ? g_unix_fd_add(s.frontRequests, G_IO_IN, OnFrontRequest, nullptr) : 0;
+  return G_SOURCE_REMOVE;
+}
+
+gboolean OnFrontRequest(gint socket, GIOCondition, gpointer) {
+  std::string message;
+  bool requested = false, fromUser = false;
+  while (ReadFrontRequest(socket, &message, &fromUser)) {
+    if (!fromUser) continue;
+    requested = true;
+    if (guint32 time = TimeOfStartupId(message)) TheState().activationTime = time;
+  }
+  if (!requested) return G_SOURCE_CONTINUE;
+  PostEvent({kEventActivate, 0, 0, 0, 0});
+  // Deaf for a moment: what comes meanwhile waits in the small queue, or is refused.
+  TheState().frontRequestSource = g_timeout_add(kFrontRequestPauseMs, ResumeFrontRequests, nullptr);
+  return G_SOURCE_REMOVE;
+}
+
+void ListenForFrontRequests(const struct stat& folder) {
   State& s = TheState();
   int listener = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (listener < 0) return;
+  const int on = 1, queue = kFrontRequestQueueBytes;
+  setsockopt(listener, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
+  setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &queue, sizeof queue);
   socklen_t length = 0;
-  sockaddr_un address = FrontRequestAddress(lockFile, &length);
+  sockaddr_un address = FrontRequestAddress(folder, &length);
   // Without it (another network namespace took the name) later starts still end at the lock;
   // they only cannot raise this copy.
   if (bind(listener, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
@@ -352,11 +401,11 @@ void ListenForFrontRequests(int lockFile) {
   s.frontRequestSource = g_unix_fd_add(listener, G_IO_IN, OnFrontRequest, nullptr);
 }
 
-void AskToFront(int lockFile) {
+void AskToFront(const struct stat& folder) {
   int sender = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (sender < 0) return;
   socklen_t length = 0;
-  sockaddr_un address = FrontRequestAddress(lockFile, &length);
+  sockaddr_un address = FrontRequestAddress(folder, &length);
   // GTK takes the id out of the environment as it starts, and keeps it.
   GdkDisplay* display = TheState().started ? gdk_display_get_default() : nullptr;
   const char* id = display ? gdk_x11_display_get_startup_notification_id(display) : nullptr;
@@ -369,24 +418,108 @@ void AskToFront(int lockFile) {
   if (display) gdk_notify_startup_complete();
 }
 
+// The display's name as the copies compare it: "unix:0.1", ":0.0" and ":0" are one display, and
+// the screen number is left out.
+std::string SameDisplayName(std::string name) {
+  size_t colon = name.rfind(':');
+  if (colon == std::string::npos) return name;
+  size_t dot = name.find('.', colon);
+  if (dot != std::string::npos) name.resize(dot);
+  if (name.compare(0, colon, "unix") == 0) name.erase(0, colon);
+  return name;
+}
+
+std::string OwnDisplayName() {
+  GdkDisplay* display = TheState().started ? gdk_display_get_default() : nullptr;
+  const char* name = display ? gdk_display_get_name(display) : nullptr;
+  return name ? name : "";
+}
+
+// Notes this copy's display in the lock file, for later starts.
+void NoteOwnDisplay() {
+  int file =
+      open(kLockFile, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (file < 0) return;
+  const std::string name = OwnDisplayName();
+  ssize_t written = write(file, name.data(), name.size());
+  (void)written;  // without it, later starts take this copy to be on their own display
+  close(file);
+}
+
+// The display the holding copy noted, or "" when it cannot be read.
+std::string HolderDisplayName() {
+  int file = open(kLockFile, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) return "";
+  char name[256];
+  ssize_t got = read(file, name, sizeof name - 1);
+  close(file);
+  return got > 0 ? std::string(name, size_t(got)) : std::string();
+}
+
+// Locks the folder itself, which no file operation inside it can undo. Where the file system
+// does not lock folders, the lock file is locked, and after locking the path must still name the
+// file locked, or another copy may have replaced it meanwhile: it is then taken again. Returns the
+// descriptor that holds the lock, or -1 with errno EWOULDBLOCK when another copy holds it.
+int LockFolder() {
+  int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return -1;
+  if (flock(folder, LOCK_EX | LOCK_NB) == 0) return folder;
+  const int error = errno;
+  close(folder);
+  if (error == EWOULDBLOCK) {
+    errno = error;
+    return -1;
+  }
+  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    int file = open(kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (file < 0) return -1;
+    if (flock(file, LOCK_EX | LOCK_NB) != 0) {
+      const int refused = errno;
+      close(file);
+      errno = refused;
+      return -1;
+    }
+    struct stat locked = {}, named = {};
+    if (fstat(file, &locked) == 0 && stat(kLockFile, &named) == 0 &&
+        locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
+      return file;
+    close(file);
+  }
+  errno = EAGAIN;
+  return -1;
+}
+
 }  // namespace
 
 FolderClaim ClaimWorkingFolder() {
   State& s = TheState();
   if (s.lockFile >= 0) return FolderClaim::kClaimed;
-  int lockFile = open(kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (lockFile < 0) return FolderClaim::kUnavailable;
+  struct stat folder = {};
+  if (stat(".", &folder) != 0) return FolderClaim::kUnavailable;
   // The lock goes with the process, however it ends, so no stale lock is ever left.
-  if (flock(lockFile, LOCK_EX | LOCK_NB) != 0) {
-    const bool taken = errno == EWOULDBLOCK;
-    if (taken) AskToFront(lockFile);
-    close(lockFile);
-    return taken ? FolderClaim::kOtherCopy : FolderClaim::kUnavailable;
+  int lock = LockFolder();
+  if (lock < 0) {
+    if (errno != EWOULDBLOCK) return FolderClaim::kUnavailable;
+    // On another display the window could not be seen, and raising it would take the focus
+    // from whoever sits there.
+    const std::string holder = HolderDisplayName();
+    if (!holder.empty() && SameDisplayName(holder) != SameDisplayName(OwnDisplayName())) {
+      s.otherCopyDisplay = holder;
+      if (TheState().started) gdk_notify_startup_complete();
+      return FolderClaim::kOtherDisplay;
+    }
+    AskToFront(folder);
+    return FolderClaim::kOtherCopy;
   }
-  s.lockFile = lockFile;
-  ListenForFrontRequests(lockFile);
+  s.lockFile = lock;
+  NoteOwnDisplay();
+  ListenForFrontRequests(folder);
   return FolderClaim::kClaimed;
 }
+
+uint32_t LastActivationTime() { return TheState().activationTime; }
+
+std::u16string OtherCopyDisplay() { return Utf8ToUtf16(TheState().otherCopyDisplay); }
 
 void ReleaseWorkingFolder() {
   State& s = TheState();
@@ -468,6 +601,29 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
     TheState().endModal = nullptr;
   }
   gtk_widget_destroy(dialog);
+}
+
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  if (!TheState().started || TheState().endRequested) return false;
+  const WindowRecord* record = FindRecord(owner);
+  GtkWindow* parent = record ? GTK_WINDOW(record->widget) : nullptr;
+  std::string message = Utf16ToUtf8(text), caption = Utf16ToUtf8(title);
+  std::string first = Utf16ToUtf8(firstAnswer), second = Utf16ToUtf8(secondAnswer);
+  GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
+                                             GTK_BUTTONS_NONE, "%s", message.c_str());
+  gtk_dialog_add_buttons(GTK_DIALOG(dialog), second.c_str(), GTK_RESPONSE_REJECT, first.c_str(),
+                         GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
+  gtk_window_set_position(GTK_WINDOW(dialog),
+                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+  TheState().endModal = [dialog] { gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NONE); };
+  const bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+  TheState().endModal = nullptr;
+  gtk_widget_destroy(dialog);
+  return accepted;
 }
 
 std::optional<std::u16string> ShowLanguageDialog(std::u16string_view title,

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GTK backend's process-wide state, shared by its source files.
 #pragma once
 #include <gtk/gtk.h>
 
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <functional>
 #include <map>
 #include <vector>
@@ -57,7 +59,8 @@ struct State {
   int lockFile = -1;       // holds the working folder's lock
   int frontRequests = -1;  // where later starts in the folder ask this copy to the front
   guint frontRequestSource = 0;
-  guint32 activationTime = 0;  // the X time of the start that asked to the front, 0 if none
+  std::string otherCopyDisplay;  // where the copy that holds the folder runs, when not here
+  guint32 activationTime = 0;    // the X time of the start that asked to the front, 0 if none
 };
 
 State& TheState();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GTK windows: frameless top-levels with an RGBA visual, painted from a premultiplied image or a
 // background colour, with input and bounding shapes taken from what they show.
 #include <gdk/gdkx.h>

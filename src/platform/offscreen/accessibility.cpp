@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offscreen assistive technology: the parts each window told, the changes a reader would hear
 // and the announcements, kept for the tests; and the press a reader makes.
 #include "platform/accessibility.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The offscreen event queue, timers on the virtual clock, scheduled actions and injected input.
 #include <algorithm>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control of the in-memory backend, for tests: a virtual screen and clock, injected input,
 // scripted answers for menus and dialogs, and records of what the program showed and did.
 // The platform headers are implemented completely by this backend; nothing reaches a desktop.
@@ -181,6 +182,10 @@ struct OffscreenMessageBox {
   std::u16string text;
 };
 std::vector<OffscreenMessageBox> OffscreenMessageBoxes();
+// Questions (AskQuestion) are recorded with the message boxes, the text followed by a line with
+// each answer in brackets; each takes the next of these answers (true: the first), false when
+// none is left.
+void QueueOffscreenQuestionAnswer(bool first);
 
 // --- Process --------------------------------------------------------------------------------
 // How many times StartNewCopy was called and succeeded.
@@ -199,8 +204,11 @@ std::vector<int32_t> OffscreenExitCodes();
 void OffscreenRequestEnd();
 
 // --- Copies of the program in the working folder -----------------------------------------------
-// Another copy holds the folder: ClaimWorkingFolder answers kOtherCopy and asks it to the front.
-void SetOffscreenOtherCopyRunning(bool running);
+// Another copy holds the folder: ClaimWorkingFolder answers kOtherCopy and asks it to the front,
+// or, when it runs elsewhere (on the display named, or in another session when none is),
+// kOtherDisplay.
+void SetOffscreenOtherCopyRunning(bool running, bool elsewhere = false,
+                                  std::u16string display = u"");
 // How many times a claim asked the other copy to come to the front.
 int32_t OffscreenFrontRequests();
 // Whether this copy holds the folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offscreen menus, clipboard, dialogs, monitors, fonts and the process.
 #include <algorithm>
 #include <cmath>
@@ -179,6 +180,23 @@ void ScriptLanguageDialog(OffscreenDialogAnswer answer) {
 std::vector<OffscreenShownDialog> OffscreenShownDialogs() { return TheState().shownDialogs; }
 std::vector<OffscreenMessageBox> OffscreenMessageBoxes() { return TheState().messageBoxes; }
 
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  State& s = TheState();
+  std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(owner);
+  s.messageBoxes.push_back({.owner = owner,
+                            .ownerShown = info && info->shown,
+                            .title = std::u16string(title),
+                            .text = std::u16string(text) + u"\n[" + std::u16string(firstAnswer) +
+                                    u"] [" + std::u16string(secondAnswer) + u"]"});
+  if (s.questionAnswers.empty()) return false;
+  const bool first = s.questionAnswers.front();
+  s.questionAnswers.pop_front();
+  return first;
+}
+
+void QueueOffscreenQuestionAnswer(bool first) { TheState().questionAnswers.push_back(first); }
+
 // --- Screen and fonts -------------------------------------------------------------------------
 
 std::vector<Monitor> ListMonitors() { return TheState().monitors; }
@@ -234,6 +252,7 @@ void OffscreenRequestEnd() {
 
 FolderClaim ClaimWorkingFolder() {
   State& s = TheState();
+  if (s.otherCopyRuns && s.otherCopyElsewhere) return FolderClaim::kOtherDisplay;
   if (s.otherCopyRuns) {
     ++s.frontRequests;
     return FolderClaim::kOtherCopy;
@@ -244,7 +263,13 @@ FolderClaim ClaimWorkingFolder() {
 
 void ReleaseWorkingFolder() { TheState().folderClaimed = false; }
 
-void SetOffscreenOtherCopyRunning(bool running) { TheState().otherCopyRuns = running; }
+std::u16string OtherCopyDisplay() { return TheState().otherCopyDisplay; }
+
+void SetOffscreenOtherCopyRunning(bool running, bool elsewhere, std::u16string display) {
+  TheState().otherCopyRuns = running;
+  TheState().otherCopyElsewhere = elsewhere;
+  TheState().otherCopyDisplay = std::move(display);
+}
 int32_t OffscreenFrontRequests() { return TheState().frontRequests; }
 bool OffscreenFolderClaimed() { return TheState().folderClaimed; }
 int32_t OffscreenNewCopiesStartedWhileClaimed() { return TheState().newCopiesWhileClaimed; }

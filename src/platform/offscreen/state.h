@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The offscreen backend's process-wide state, shared by its source files.
 #pragma once
 #include <cstdint>
@@ -74,6 +75,7 @@ struct State {
   std::deque<OffscreenDialogAnswer> dialogAnswers;
   std::vector<OffscreenShownDialog> shownDialogs;
   std::vector<OffscreenMessageBox> messageBoxes;
+  std::deque<bool> questionAnswers;
 
   int32_t newCopies = 0;
   bool newCopyFails = false;
@@ -83,6 +85,8 @@ struct State {
   bool endRequested = false;
 
   bool folderClaimed = false;
+  bool otherCopyElsewhere = false;
+  std::u16string otherCopyDisplay;
   bool otherCopyRuns = false;
   int32_t frontRequests = 0;
   int32_t newCopiesWhileClaimed = 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offscreen windows, the stacking of windows and what the mouse hits.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path and temporary-file names, the same on every system's file layer.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of a window for UI Automation, which Narrator and NVDA read: the window answers
 // WM_GETOBJECT with a fragment root whose fragments are the parts the program told
 // (SetAccessibleNodes), with the Invoke, SelectionItem and Value patterns. UI Automation's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event queue on the Windows message queue: messages become the event layer's codes, window
 // timers are SetTimer's, and a wait sleeps in MsgWaitForMultipleObjects until a message or the
 // time-out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Popup menus as Windows menus, shown modally at the pointer with TrackPopupMenu. A tab in an
 // entry's text is Windows' own second column: the hints after it line up across the entries.
 #include <map>

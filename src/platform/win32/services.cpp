@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's services on Windows: start-up, the clipboard, the two dialogs, monitors, fonts
 // and the process.
 #include <windows.h>
@@ -126,7 +127,7 @@ bool StartNewCopy() {
 
 namespace {
 
-// A copy that starts while the one holding the folder is between taking the mutex and naming
+// A copy that starts while the one holding the folder is between taking the lock and naming
 // its helper window asks again this many times, this far apart.
 constexpr int kFrontRequestAttempts = 20;
 constexpr DWORD kFrontRequestRetryMs = 50;
@@ -174,34 +175,81 @@ bool AskToFront(const std::wstring& key) {
 
 }  // namespace
 
+// The file whose lock claims the folder; it also notes the session of the copy that holds it.
+constexpr wchar_t kLockFile[] = L".Tornavelle.lock";
+// The byte locked lies far beyond the note, which later starts must be able to read.
+constexpr DWORD kLockedByteHigh = 1;
+
+namespace {
+
+// The session noted in the lock file by the copy that holds it; false when none can be read.
+bool HolderSession(HANDLE lock, DWORD* session) {
+  char note[16] = {};
+  DWORD got = 0;
+  OVERLAPPED at = {};
+  if (!ReadFile(lock, note, sizeof note - 1, &got, &at) || got == 0) return false;
+  char* end = nullptr;
+  *session = DWORD(std::strtoul(note, &end, 10));
+  return end != note;
+}
+
+}  // namespace
+
 FolderClaim ClaimWorkingFolder() {
   State& s = TheState();
-  if (s.folderMutex) return FolderClaim::kClaimed;
+  if (s.folderLock) return FolderClaim::kClaimed;
+  // A file in the folder, not a named object: every session of the user (the console and a
+  // remote one) sees it. Without sharing its deletion, no one can delete or rename it while a
+  // copy holds it open, and the system lets the lock go with the process, however it ends.
+  HANDLE lock =
+      CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+  if (lock == INVALID_HANDLE_VALUE) return FolderClaim::kUnavailable;
+  DWORD ownSession = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &ownSession);
+  OVERLAPPED byte = {};
+  byte.OffsetHigh = kLockedByteHigh;
+  if (LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &byte)) {
+    char note[16];
+    const int length =
+        std::snprintf(note, sizeof note, "%lu", static_cast<unsigned long>(ownSession));
+    DWORD put = 0;
+    OVERLAPPED start = {};
+    WriteFile(lock, note, DWORD(length), &put, &start);
+    SetFilePointer(lock, length, nullptr, FILE_BEGIN);
+    SetEndOfFile(lock);
+    s.folderLock = lock;
+    // Later starts in this session find this copy by its helper window's name.
+    if (s.helper) SetWindowTextW(s.helper, FolderKey().c_str());
+    return FolderClaim::kClaimed;
+  }
+  const DWORD refused = GetLastError();
+  DWORD holder = 0;
+  const bool noted = HolderSession(lock, &holder);
+  CloseHandle(lock);
+  if (refused != ERROR_LOCK_VIOLATION && refused != ERROR_IO_PENDING)
+    return FolderClaim::kUnavailable;
+  // In another session the window could not be seen, nor be given the foreground.
+  if (noted && holder != ownSession) {
+    s.otherCopyDisplay.clear();
+    return FolderClaim::kOtherDisplay;
+  }
   const std::wstring key = FolderKey();
-  // Local: the copies of one session; the mutex goes with the last handle, when its process ends.
-  const std::wstring name = L"Local\\" + key;
   for (int attempt = 0; attempt < kFrontRequestAttempts; ++attempt) {
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
-    if (!mutex) return FolderClaim::kUnavailable;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) {
-      s.folderMutex = mutex;
-      // Later starts find this copy by its helper window's name.
-      if (s.helper) SetWindowTextW(s.helper, key.c_str());
-      return FolderClaim::kClaimed;
-    }
-    CloseHandle(mutex);
     if (AskToFront(key)) return FolderClaim::kOtherCopy;
     Sleep(kFrontRequestRetryMs);
   }
   return FolderClaim::kOtherCopy;  // held by a copy that never answers: still not two copies
 }
 
+std::u16string OtherCopyDisplay() { return TheState().otherCopyDisplay; }
+
 void ReleaseWorkingFolder() {
   State& s = TheState();
-  if (!s.folderMutex) return;
+  if (!s.folderLock) return;
   if (s.helper) SetWindowTextW(s.helper, L"");
-  CloseHandle(s.folderMutex);
-  s.folderMutex = nullptr;
+  CloseHandle(s.folderLock);
+  s.folderLock = nullptr;
 }
 
 void EndProgram(int32_t exitCode) { std::exit(exitCode); }
@@ -260,6 +308,40 @@ void ShowMessageBox(WindowHandle owner, std::u16string_view title, std::u16strin
   const WindowRecord* record = FindRecord(owner);
   MessageBoxW(record ? record->hwnd : nullptr, WideText(text).c_str(), WideText(title).c_str(),
               MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
+                 std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  if (!TheState().started) return false;
+  const WindowRecord* record = FindRecord(owner);
+  HWND parent = record ? record->hwnd : nullptr;
+  const std::wstring message = WideText(text), caption = WideText(title);
+  const std::wstring first = WideText(firstAnswer), second = WideText(secondAnswer);
+  // A task dialog names its buttons in the calculator's language; it comes with the common
+  // controls of version 6 only, which the manifest asks for, so it is looked up, not linked.
+  using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  auto taskDialog = controls ? reinterpret_cast<TaskDialogCall>(reinterpret_cast<void*>(
+                                   GetProcAddress(controls, "TaskDialogIndirect")))
+                             : nullptr;
+  if (taskDialog) {
+    const TASKDIALOG_BUTTON buttons[] = {{IDRETRY, first.c_str()}, {IDCANCEL, second.c_str()}};
+    TASKDIALOGCONFIG config = {};
+    config.cbSize = sizeof config;
+    config.hwndParent = parent;
+    config.dwFlags = TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = caption.c_str();
+    config.pszMainIcon = TD_WARNING_ICON;
+    config.pszContent = message.c_str();
+    config.cButtons = 2;
+    config.pButtons = buttons;
+    config.nDefaultButton = IDRETRY;
+    int pressed = 0;
+    if (SUCCEEDED(taskDialog(&config, &pressed, nullptr, nullptr))) return pressed == IDRETRY;
+  }
+  // Without it, the message box's Retry and Cancel speak the system's language.
+  return MessageBoxW(parent, message.c_str(), caption.c_str(),
+                     MB_RETRYCANCEL | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND) == IDRETRY;
 }
 
 namespace {

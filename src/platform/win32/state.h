@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows backend's process-wide state, shared by its source files.
 #pragma once
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <string>
 
 #include "platform/events.h"
 #include "platform/image.h"
@@ -38,8 +40,9 @@ struct State {
   WindowHandle nextWindow = 1;
   std::deque<Event> queue;
   void (*desktopLost)() = nullptr;
-  bool endRequested = false;     // Ctrl+C or Ctrl+Break in the program's console
-  HANDLE folderMutex = nullptr;  // held while this copy claims the working folder
+  bool endRequested = false;        // Ctrl+C or Ctrl+Break in the program's console
+  HANDLE folderLock = nullptr;      // holds the working folder's lock file, locked
+  std::u16string otherCopyDisplay;  // where the copy that holds the folder runs, when not here
 };
 
 // Messages to the helper window. The console's handler runs on a thread of its own and only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The UI Automation pattern interfaces the parts of a window provide, as the Windows SDK declares
 // them; MinGW's headers leave them out.
 #pragma once

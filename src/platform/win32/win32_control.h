@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the Windows backend shows beyond the platform headers, for its tests.
 #pragma once
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: frameless popups, layered either through a background colour with constant alpha and
 // colour key (SetLayeredWindowAttributes) or through a premultiplied image with per-pixel alpha
 // (UpdateLayeredWindow).

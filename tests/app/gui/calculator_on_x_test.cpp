@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator as a user starts it, on a private X server: keys clicked where the skin's item
 // map puts them, text typed, Page Up and the wheel, the native popup menus chosen with the
 // keyboard, the clipboard shared with other programs, and what the settings file holds after

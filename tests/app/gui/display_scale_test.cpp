@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator program on a scaled desktop, on a private X server: with GDK_SCALE=2, then with
 // the text scale of Xft.dpi 144, its window is that many times its size at 1, and what it shows
 // is sharper than its picture at 1 enlarged. The screenshots stay in SCREENSHOT_DIR.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The calculator as a screen reader finds it on Linux: the real program on an X server with a
 # session bus, read and driven through AT-SPI (pyatspi) as Orca does. Every key is found by its
 # name, 7 + 8 = are pressed through their actions, the answer is announced and the history's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a test needs to drive a separate program on the X server of DISPLAY the way a user does:
 // the X tools (xdotool, xclip, import), the top-level windows as the server lists them, a
 // compositor, screenshots, and child processes with a working folder of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the expression line with arbitrary edits on the shipped skin and French table (the
 // offscreen backend): pastes of arbitrary UTF-16, typed characters, caret moves, selections,
 // deletions, mouse placement and drags, the spelling rewriting, with the line drawn after the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary text to the calculation path as the result key runs it: the line's final
 // rewriting of typed spellings, the translation into the evaluator's text and the evaluation,
 // in radians and in degrees, with a shipped language's spelling table. Checks what every

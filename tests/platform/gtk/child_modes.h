@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts the test program plays when started again by a test, chosen by an environment
 // variable: "report:<file>" writes its executable, working folder, argument count and name
 // (argument 0) to the file; "copy:<text>" puts the text on the clipboard and ends through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A clipboard manager reduced to what the tests need: it owns CLIPBOARD_MANAGER, and when a
 // program asks it to SAVE_TARGETS before ending, it copies the clipboard's UTF-8 text and
 // serves that text as the clipboard's new owner. Writes "ready" once it owns the selection.

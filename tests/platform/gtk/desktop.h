@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for tests on a real X server: running the X tools, screenshots, a compositor, and
 // collecting the events that real input produced.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real keyboard and mouse input, timers and the wait, on a real X server.
 #include <gtest/gtest.h>
 #include <gdk/gdkx.h>

@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menus, dialogs, the clipboard and the process on a real X server.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <sys/un.h>
+#include <sys/stat.h>
+#include <sys/socket.h>
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
 #include <unistd.h>
@@ -10,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "../../support/other_user.h"
+#include "../../support/shell.h"
 #include "child_modes.h"
 #include "platform/caret_blink.h"
 #include "desktop.h"
@@ -31,6 +37,10 @@ int RunChildMode(const char* mode, int argc, char** argv) {
         << argc << "\n"
         << (argc > 0 ? argv[0] : "") << "\n";
     return 0;
+  }
+  if (m == "claim") {  // a second start in the working folder: its claim is the exit code
+    if (!StartPlatform()) return 9;
+    return static_cast<int>(ClaimWorkingFolder());
   }
   if (m.rfind("copy:", 0) == 0) {
     if (!StartPlatform() || !SetClipboardText(Utf8ToUtf16(m.substr(5)))) return 1;
@@ -221,6 +231,27 @@ TEST_F(ServicesOnX, TheMessageBoxWaitsForOk) {
   EXPECT_EQ(queued[0].code, kEventTimer);
 }
 
+// A question answers with the key the user presses: Return picks the first (default) answer,
+// Escape neither, which counts as the second.
+TEST_F(ServicesOnX, AQuestionGivesTheAnswerChosen) {
+  for (const char* key : {"Return", "Escape"}) {
+    SCOPED_TRACE(key);
+    std::string text;
+    WhenDialogShown([&text, key](GtkWindow* dialog) {
+      gchar* message = nullptr;
+      g_object_get(dialog, "text", &message, nullptr);
+      text = message ? message : "";
+      g_free(message);
+      Xdotool("windowfocus --sync " + std::to_string(GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(dialog)))));
+      Xdotool(std::string("key ") + key);
+    });
+    const bool first = AskQuestion(window, u"Tornavelle", u"Quitter sans enregistrer ?", u"Réessayer",
+                                   u"Quitter sans enregistrer");
+    EXPECT_EQ(first, std::string(key) == "Return");
+    EXPECT_EQ(text, "Quitter sans enregistrer ?");
+  }
+}
+
 // Runs a program that reads or writes the clipboard while this one pumps its main loop, since
 // our side of the exchange needs it; returns its output.
 std::string WhileServing(const std::string& command) {
@@ -321,6 +352,57 @@ TEST_F(ServicesOnX, ANewCopyStartsFromTheSameExecutableAndFolder) {
   std::string self = Utf16ToUtf8(OwnExecutablePath());
   EXPECT_EQ(ReadFile(report), self + "\n" + folder + "\n1\n" + self + "\n");
   std::remove(report.c_str());
+  rmdir(folder.c_str());
+}
+
+// A request to the front, as a later start in the working folder sends it.
+void SendFrontRequest(const std::string& message) {
+  struct stat folder = {};
+  ASSERT_EQ(stat(".", &folder), 0);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  const std::string name = "tornavelle-" + std::to_string(folder.st_dev) + "-" + std::to_string(folder.st_ino);
+  std::copy(name.begin(), name.end(), address.sun_path + 1);
+  int sender = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sendto(sender, message.data(), message.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+         socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size()));
+  close(sender);
+}
+
+// The folder stays claimed whatever happens to the lock file beside it; a later start on
+// another display is told where the copy runs instead of raising it; and only this user's
+// requests bring the window to the front.
+TEST_F(ServicesOnX, TheFolderClaimHoldsAndHearsOnlyItsUser) {
+  char folderTemplate[] = "/tmp/tv-gtk-claim-XXXXXX";
+  ASSERT_TRUE(mkdtemp(folderTemplate));
+  const std::string folder = folderTemplate;
+  chmod(folder.c_str(), 0755);  // another account may enter it
+  char previous[4096];
+  ASSERT_TRUE(getcwd(previous, sizeof previous));
+  ASSERT_EQ(chdir(folder.c_str()), 0);
+  ASSERT_EQ(ClaimWorkingFolder(), FolderClaim::kClaimed);
+  const std::string self = Utf16ToUtf8(OwnExecutablePath());
+  auto secondStart = [&] { return RunShell(std::string(kChildModeVariable) + "=claim '" + self + "'"); };
+  CollectEvents(0);
+  std::remove(".Tornavelle.lock");
+  EXPECT_EQ(secondStart(), int(FolderClaim::kOtherCopy)) << "the lock file deleted";
+  EXPECT_FALSE(CollectEventsThrough([](const Event& e) { return e.code == kEventActivate; }).empty());
+  std::ofstream(".Tornavelle.lock") << ":77";  // as a copy on display :77 notes it
+  EXPECT_EQ(secondStart(), int(FolderClaim::kOtherDisplay));
+
+  // Another account's request, after this user's: only this user's time is taken.
+  SendFrontRequest("tornavelle-test_TIME1234");
+  const int other = RunAsOtherUser([] {
+    SendFrontRequest("intruder_TIME999");
+    return true;
+  });
+  EXPECT_FALSE(CollectEventsThrough([](const Event& e) { return e.code == kEventActivate; }).empty());
+  EXPECT_EQ(LastActivationTime(), 1234u);
+  if (other == 2) std::printf("(no other account could be taken: root is needed)\n");
+
+  ReleaseWorkingFolder();
+  ASSERT_EQ(chdir(previous), 0);
+  std::remove((folder + "/.Tornavelle.lock").c_str());
   rmdir(folder.c_str());
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped skin in a real window, driven by real input: a key under the mouse is lighter on
 // screen, a release on it clicks it, the background drags the window, and the outline lets the
 // desktop show and take clicks, with and without a compositor.

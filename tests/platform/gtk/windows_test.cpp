@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layered windows on a real X server: what shows on screen with and without a compositor, and
 // where the mouse goes.
 #include <gtest/gtest.h>

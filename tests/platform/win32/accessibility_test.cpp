@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window's parts through UI Automation's provider interfaces, as Narrator and NVDA reach them:
 // the fragment tree, names, control types and screen bounds, the patterns, and a press that
 // comes back as the program's event. The provider is asked directly: Wine's UI Automation

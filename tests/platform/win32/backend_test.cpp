@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows backend against the real window system: windows, the messages that become events,
 // timers, the clipboard, monitors, menus and the language dialog.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the language file reader, as the French file and as a translation
 // read over it, and checks what every loading must give: a table of a bounded size in which no
 // text holds a "$".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the preferences reader as the settings file, and checks that loading
 // never fails and that what is loaded survives a save and a second load unchanged.
 //

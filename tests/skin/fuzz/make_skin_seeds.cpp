@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the skin fuzz target's seeds: the shipped skin's nine images scaled down to 64 × 64
 // (nearest pixel, so the item map keeps its exact colours), in several encodings and with
 // files left out, each as one input in skin_fuzz.h's layout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds a fuzzed skin folder, nine files split out of the input (see skin_fuzz.h, chunk CRCs
 // mended), to the PNG decoder and to the skin's opening on the offscreen backend. Checks:
 //   - the decoder: a file whose header size cannot be read is refused; a decoded image has the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a skin fuzz input holds the nine files of a skin folder: their bytes one after the other,
 // in the folder's file order, with kSkinPartSeparator between two files. An empty part, or
 // one past the last, is a missing file.

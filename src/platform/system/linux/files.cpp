@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The POSIX file layer (Linux).
 #include "platform/files.h"
 
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/system/path_names.h"
 #include "platform/unicode.h"
@@ -18,6 +20,23 @@
 namespace {
 
 int Descriptor(PlatformFile file) { return static_cast<int>(file.native); }
+
+// Per thread: the settings are saved on a thread of their own.
+thread_local FileError lastError = FileError::kNone;
+
+// Records why the call failed, from errno, and returns false for the caller to pass on.
+bool Failed() {
+  switch (errno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: lastError = FileError::kDiskFull; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: lastError = FileError::kNotWritable; break;
+    default: lastError = FileError::kOther; break;
+  }
+  return false;
+}
 
 bool IsRegularFile(const std::string& nativePath) {
   struct stat info;
@@ -136,7 +155,8 @@ bool WritePlatformFile(PlatformFile file, int64_t offset, std::string_view bytes
     ssize_t put = pwrite(Descriptor(file), bytes.data() + written, bytes.size() - written,
                          static_cast<off_t>(offset + static_cast<int64_t>(written)));
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
+    if (put == 0) errno = ENOSPC;  // nothing written, and no reason given: the disk took no more
+    if (put <= 0) return Failed();
     written += static_cast<size_t>(put);
   }
   return true;
@@ -213,13 +233,16 @@ bool RenameFile(std::string_view from, std::string_view to) {
 bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
   *replacement = FileReplacement();
   std::string target = FollowLinks(NativePath(path));
-  if (target.empty()) return false;
+  if (target.empty()) {
+    errno = ELOOP;
+    return Failed();
+  }
   struct stat info;
   bool exists = stat(target.c_str(), &info) == 0;
   if (exists) {
     // Only a regular file the user may write is replaced, as writing it in place would require.
     PlatformFile probe;
-    if (!OpenRegular(target, O_WRONLY, &probe)) return false;
+    if (!OpenRegular(target, O_WRONLY, &probe)) return Failed();
     ClosePlatformFile(&probe);
   }
   std::string folder, name;
@@ -235,18 +258,20 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
       *replacement = FileReplacement{file, temporary, target, 0, false};
       return true;
     }
-    if (errno != EEXIST) return false;
+    if (errno != EEXIST) return Failed();
   }
-  return false;
+  return Failed();
 }
 
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written =
-      WriteFileReplacement(replacement, bytes) && fsync(Descriptor(replacement->temporary)) == 0;
-  int closed = close(Descriptor(replacement->temporary));
+  // A write that failed before has recorded why; the first failure here records its own.
+  bool written = WriteFileReplacement(replacement, bytes);
+  if (written && fsync(Descriptor(replacement->temporary)) != 0) written = Failed();
+  if (close(Descriptor(replacement->temporary)) != 0 && written) written = Failed();
   replacement->temporary.native = -1;
-  if (!written || closed != 0 ||
-      rename(replacement->temporaryPath.c_str(), replacement->targetPath.c_str()) != 0) {
+  if (written && rename(replacement->temporaryPath.c_str(), replacement->targetPath.c_str()) != 0)
+    written = Failed();
+  if (!written) {
     AbandonFileReplacement(replacement);
     return false;
   }
@@ -256,6 +281,15 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
   SyncFolder(folder);
   *replacement = FileReplacement();
   return true;
+}
+
+FileError LastFileError() { return lastError; }
+
+std::string WorkingFolder() {
+  char* path = getcwd(nullptr, 0);  // as long as it needs
+  std::string folder = path ? path : "";
+  free(path);
+  return folder;
 }
 
 void AbandonFileReplacement(FileReplacement* replacement) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running program's own file, the same for every backend on Linux.
 #include <climits>
 #include <unistd.h>

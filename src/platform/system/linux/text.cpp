@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text measured and drawn with Pango on Cairo, shared by every backend.
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>

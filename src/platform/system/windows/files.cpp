@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows file layer (kernel32): the program's UTF-8 paths become wide paths here, and only
 // here, with "/" turned into "\".
 #include "platform/files.h"
@@ -13,6 +14,25 @@
 namespace {
 
 HANDLE Handle(PlatformFile file) { return reinterpret_cast<HANDLE>(file.native); }
+
+// Per thread: the settings are saved on a thread of their own.
+thread_local FileError lastError = FileError::kNone;
+
+// Records why the call failed, from the system's last error, and returns false for the caller
+// to pass on.
+bool Failed() {
+  switch (GetLastError()) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_FILE_TOO_LARGE: lastError = FileError::kDiskFull; break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: lastError = FileError::kNotWritable; break;
+    default: lastError = FileError::kOther; break;
+  }
+  return false;
+}
 
 // Opens with sharing that lets other programs read, write, rename and delete the file meanwhile,
 // as a POSIX open does, and keeps only files on a disk: a device name (CON, NUL, a pipe) opens
@@ -151,9 +171,12 @@ bool WritePlatformFile(PlatformFile file, int64_t offset, std::string_view bytes
   while (written < bytes.size()) {
     DWORD chunk = DWORD(std::min<size_t>(bytes.size() - written, 1u << 30)), put = 0;
     if (!PositionedTransfer(file, offset + int64_t(written),
-                            const_cast<char*>(bytes.data()) + written, chunk, true, &put) ||
-        put == 0)
-      return false;
+                            const_cast<char*>(bytes.data()) + written, chunk, true, &put))
+      return Failed();
+    if (put == 0) {  // nothing written, and no reason given: the disk took no more
+      SetLastError(ERROR_DISK_FULL);
+      return Failed();
+    }
     written += put;
   }
   return true;
@@ -245,7 +268,11 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
     // Only a regular file the user may write is replaced, as writing it in place would require;
     // a link is replaced at its final target.
     target = FinalPath(target);
-    if (target.empty()) return false;
+    if (target.empty()) {
+      // A read-only file opens for reading alone, which is refused above with no error of its own.
+      if (attributes & FILE_ATTRIBUTE_READONLY) SetLastError(ERROR_ACCESS_DENIED);
+      return Failed();
+    }
   }
   std::string folder, name;
   SplitPath(target, '\\', &folder, &name);
@@ -258,15 +285,16 @@ bool BeginFileReplacement(std::string_view path, FileReplacement* replacement) {
       *replacement = FileReplacement{file, temporary, target, 0, false};
       return true;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    if (GetLastError() != ERROR_FILE_EXISTS) return Failed();
   }
-  return false;
+  return Failed();
 }
 
 bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes) {
-  bool written =
-      WriteFileReplacement(replacement, bytes) && FlushFileBuffers(Handle(replacement->temporary));
-  bool closed = CloseHandle(Handle(replacement->temporary)) != 0;
+  // A write that failed before has recorded why; the first failure here records its own.
+  bool written = WriteFileReplacement(replacement, bytes);
+  if (written && !FlushFileBuffers(Handle(replacement->temporary))) written = Failed();
+  bool closed = CloseHandle(Handle(replacement->temporary)) != 0 || !written || Failed();
   replacement->temporary.native = -1;
   std::wstring temporary = WidePath(replacement->temporaryPath);
   std::wstring target = WidePath(replacement->targetPath);
@@ -279,6 +307,7 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
                    MoveFileExW(temporary.c_str(), target.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   if (!replaced) {
+    if (written && closed) Failed();
     AbandonFileReplacement(replacement);
     return false;
   }
@@ -289,6 +318,15 @@ bool CommitFileReplacement(FileReplacement* replacement, std::string_view bytes)
   RemoveStaleTemporaries(folder, name);
   *replacement = FileReplacement();
   return true;
+}
+
+FileError LastFileError() { return lastError; }
+
+std::string WorkingFolder() {
+  std::wstring path(GetCurrentDirectoryW(0, nullptr), L'\0');
+  DWORD length = GetCurrentDirectoryW(DWORD(path.size()), path.data());
+  path.resize(length < path.size() ? length : 0);
+  return Utf8Path(path);
 }
 
 void AbandonFileReplacement(FileReplacement* replacement) {

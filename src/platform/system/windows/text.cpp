@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text measured and drawn with GDI, shared by every backend on Windows. GDI draws into a 32-bit
 // image without touching its alpha, so text is drawn white on black into a mask whose grey level
 // is the coverage, and the colour is blended through it, as on Linux.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edge between the program's UTF-8 and UTF-16 texts and the wide-character Windows calls,
 // shared by the Windows file layer, text and backend.
 #pragma once
