@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The items' pieces of the looks other than normal, cut when an item first shows them.
 #include <algorithm>
 #include <cstdint>

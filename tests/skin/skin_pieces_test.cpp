@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An item's pieces of the looks other than normal are cut when the item first shows them, and
 // come out exactly as a cut of the look's own image.
 #include <gtest/gtest.h>
