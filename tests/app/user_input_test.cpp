@@ -68,6 +68,18 @@ void Key(int32_t key, char16_t character = 0) {
   Pump();
 }
 
+// A key pressed with Shift or Ctrl held.
+void ShiftKey(int32_t key) {
+  OffscreenHoldShift(true);
+  Key(key);
+  OffscreenHoldShift(false);
+}
+void ControlKey(int32_t key) {
+  OffscreenHoldControl(true);
+  Key(key);
+  OffscreenHoldControl(false);
+}
+
 // Ctrl with a letter types its control character. Shift, if held, is let go before the program
 // reads the key, as a quick hand does: what counts is that it was held with the key.
 void Control(char letter, bool shift = false) {
@@ -159,11 +171,7 @@ TEST_F(UserInputTest, KeysAndClipboardAsInEveryTextField) {
         case kCut: Control('X'); break;
         case kSelectAll: Control('A'); break;
         case kEscape: Key(kKeyEscape, 27); break;
-        case kLeftSelect:
-          OffscreenHoldShift(true);
-          Key(kKeyLeft);
-          OffscreenHoldShift(false);
-          break;
+        case kLeftSelect: ShiftKey(kKeyLeft); break;
         case kUndo: Control('Z'); break;
         case kRedo: Control('Y'); break;
         case kShiftRedo: Control('Z', true); break;
@@ -382,23 +390,11 @@ TEST_F(UserInputTest, EverydayHabits) {
         case kPageUp: Key(kKeyPageUp); break;
         case kPageDown: Key(kKeyPageDown); break;
         case kEscape: Key(kKeyEscape, 27); break;
-        case kLeftSelect:
-          OffscreenHoldShift(true);
-          Key(kKeyLeft);
-          OffscreenHoldShift(false);
-          break;
+        case kLeftSelect: ShiftKey(kKeyLeft); break;
         case kCtrlV: Control('V'); break;
         case kCtrlC: Control('C'); break;
-        case kShiftInsert:
-          OffscreenHoldShift(true);
-          Key(kKeyInsert);
-          OffscreenHoldShift(false);
-          break;
-        case kCtrlInsert:
-          OffscreenHoldControl(true);
-          Key(kKeyInsert);
-          OffscreenHoldControl(false);
-          break;
+        case kShiftInsert: ShiftKey(kKeyInsert); break;
+        case kCtrlInsert: ControlKey(kKeyInsert); break;
         case kNumpadComma: Key(kKeyDecimal, u','); break;
         case kMiddleClickLeft:
         case kMiddleClickOutside: {

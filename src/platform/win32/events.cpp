@@ -129,9 +129,29 @@ bool ControlOfMessage() {
   return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0;
 }
 
+// The mouse buttons' messages: a press (a double click is a press too) captures the pointer
+// until the release, so that a release outside the window still reaches it.
+const struct ButtonMessage {
+  UINT message;
+  bool press;
+  int32_t event;
+} kButtonMessages[] = {
+    {WM_LBUTTONDOWN, true, kEventLeftDown},    {WM_LBUTTONDBLCLK, true, kEventLeftDown},
+    {WM_LBUTTONUP, false, kEventLeftUp},       {WM_RBUTTONDOWN, true, kEventRightDown},
+    {WM_RBUTTONDBLCLK, true, kEventRightDown}, {WM_RBUTTONUP, false, kEventRightUp},
+    {WM_MBUTTONDOWN, true, kEventMiddleDown},  {WM_MBUTTONDBLCLK, true, kEventMiddleDown},
+    {WM_MBUTTONUP, false, kEventMiddleUp},
+};
+
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowRecord* record = FindRecordOfHwnd(hwnd);
   if (!record) return DefWindowProcW(hwnd, message, wParam, lParam);
+  for (const ButtonMessage& button : kButtonMessages) {
+    if (button.message != message) continue;
+    Capture(hwnd, button.press);
+    PostMouse(*record, button.event, lParam);
+    return 0;
+  }
   switch (message) {
     case WM_CLOSE:
       PostEvent({kEventClose, record->handle, 0, 0, 0});
@@ -164,33 +184,6 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_ACTIVATE:
       PostEvent({kEventFocus, record->handle, LOWORD(wParam) != WA_INACTIVE ? 1u : 0u, 0, 0});
       return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      Capture(hwnd, true);
-      PostMouse(*record, kEventLeftDown, lParam);
-      return 0;
-    case WM_LBUTTONUP:
-      Capture(hwnd, false);
-      PostMouse(*record, kEventLeftUp, lParam);
-      return 0;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-      Capture(hwnd, true);
-      PostMouse(*record, kEventRightDown, lParam);
-      return 0;
-    case WM_RBUTTONUP:
-      Capture(hwnd, false);
-      PostMouse(*record, kEventRightUp, lParam);
-      return 0;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-      Capture(hwnd, true);
-      PostMouse(*record, kEventMiddleDown, lParam);
-      return 0;
-    case WM_MBUTTONUP:
-      Capture(hwnd, false);
-      PostMouse(*record, kEventMiddleUp, lParam);
-      return 0;
     case WM_MOUSEWHEEL: {
       // The wheel's position is on the screen; the event layer's is in the window.
       POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
