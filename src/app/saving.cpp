@@ -53,16 +53,8 @@ bool WindowMoved() {
          !IsLeftButtonHeld();
 }
 
-// Answers compare by their bits: a NaN answer is the same as itself.
 bool SameHistory(const std::vector<HistoryEntry>& a, const std::vector<HistoryEntry>& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i].expression != b[i].expression || a[i].exactForm != b[i].exactForm ||
-        a[i].errorKind != b[i].errorKind ||
-        std::bit_cast<uint64_t>(a[i].answer) != std::bit_cast<uint64_t>(b[i].answer))
-      return false;
-  }
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameEntry);
 }
 
 // The message that the settings could not be saved: the folder, why, and what happens next.

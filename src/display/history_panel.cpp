@@ -127,13 +127,8 @@ HistoryEntry& AddHistoryEntry(HistoryEntry entry) {
   // list: the limit then always drops the oldest real entry, and every entry can be recalled.
   if (entries.empty()) entries.push_back(HistoryEntry());
   const HistoryEntry& newest = entries.front();
-  // Answers are compared bit for bit: NaN equals itself, and 0 and -0 are told apart as the
-  // panel shows them.
-  const bool same =
-      newest.expression == entry.expression && newest.errorKind == entry.errorKind &&
-      std::bit_cast<uint64_t>(newest.answer) == std::bit_cast<uint64_t>(entry.answer) &&
-      newest.exactForm == entry.exactForm;
-  if (!newest.expression.empty() && (newest.errorKind != 0 || same)) entries.erase(entries.begin());
+  if (!newest.expression.empty() && (newest.errorKind != 0 || SameEntry(newest, entry)))
+    entries.erase(entries.begin());
   entries.insert(entries.begin(), std::move(entry));
   historyList.historyCursor = 0;
   return entries.front();

@@ -491,9 +491,9 @@ std::vector<FunctionName> FunctionNames() {
 // The text as the spellings expect it: an "x" between numbers is the times sign, and the blanks
 // between a function's name and its "(" go ("sqrt (4)" is "sqrt(4)", which the line shows as
 // "√(4)" once joined), in any language. A blank elsewhere still separates, and the evaluator
-// drops it later.
-std::u16string JoinedAsSpelt(std::u16string_view text) {
-  std::u16string out, lowered;  // lowered: out lower-cased, unit by unit
+// drops it later. Gives the text and, in lowered, the same lower-cased.
+std::u16string JoinedAsSpelt(std::u16string_view text, std::u16string* loweredText) {
+  std::u16string out, lowered;
   out.reserve(text.size());
   lowered.reserve(text.size());
   std::vector<FunctionName> names;  // made when first needed
@@ -523,6 +523,7 @@ std::u16string JoinedAsSpelt(std::u16string_view text) {
     out += unit;
     lowered += LowerCaseUnit(unit);
   }
+  *loweredText = std::move(lowered);
   return out;
 }
 
@@ -531,8 +532,8 @@ std::u16string JoinedAsSpelt(std::u16string_view text) {
 std::u16string TranslateCalculation(std::u16string_view displayText, std::u16string_view answerWord,
                                     std::u16string_view previousAnswer) {
   UseSortKeyOrder();
-  std::u16string joined = JoinedAsSpelt(displayText);
-  std::u16string lowered = LowerCaseText(joined);
+  std::u16string lowered;
+  std::u16string joined = JoinedAsSpelt(displayText, &lowered);
   WorkingText w{std::move(joined), std::move(lowered), LengthLimit(displayText.size()), false, 0,
                 PostfixEnds()};
   w.NotePresent(w.text);

@@ -171,12 +171,7 @@ Value Combinations(double k, double n) {
     auto factor = static_cast<Uint128>(n - k) + 1;
     for (Uint128 i = 1; i <= static_cast<Uint128>(k) && fits; ++i, ++factor) {
       // exact·factor/i is whole; dividing by what exact and i share first keeps it small.
-      Uint128 g = i, a = exact;
-      while (a != 0) {
-        const Uint128 t = g % a;
-        g = a;
-        a = t;
-      }
+      const Uint128 g = Gcd(i, exact);
       fits = !__builtin_mul_overflow(exact / g, factor / (i / g), &exact);
     }
     if (fits) return ExactValue({exact, 1, false});

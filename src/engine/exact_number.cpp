@@ -24,6 +24,8 @@ int TrailingZeros(Uint128 v) {  // v ≠ 0
   return low ? __builtin_ctzll(low) : 64 + __builtin_ctzll(static_cast<uint64_t>(v >> 64));
 }
 
+}  // namespace
+
 // Binary GCD; the common case of two numbers of 64 bits goes the 64-bit way.
 Uint128 Gcd(Uint128 a, Uint128 b) {
   if (a == 0) return b;
@@ -46,6 +48,8 @@ Uint128 Gcd(Uint128 a, Uint128 b) {
   }
   return a << shift;
 }
+
+namespace {
 
 // a / b, in 64 bits where both fit: a 128-bit division is a call several times slower.
 Uint128 Over(Uint128 a, Uint128 b) {

@@ -37,6 +37,9 @@ Value WholeValue(int64_t n);
 // A double as it is, not exact.
 Value InexactValue(double number);
 
+// The greatest common divisor of a and b; that of 0 and b is b.
+Uint128 Gcd(Uint128 a, Uint128 b);
+
 // The exact arithmetic: false (and *out untouched) when the result outgrows 128 bits, or, for
 // the division, when b is 0.
 bool AddRationals(const Rational& a, const Rational& b, Rational* out);

@@ -107,7 +107,6 @@ void ReadNumber(std::u16string_view token, ExprNode& node) {
     node.number = InexactValue(ReadLeadingDouble(token));
     if (!token.empty()) node.opCode = kOpUnknown;
   }
-  node.value = node.number.number;
 }
 
 int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
@@ -231,7 +230,7 @@ ExprNode* BuildExpressionTree(std::u16string_view text, NodePool& pool) {
       negationSign = token == u"-" && cursor >= 0 && t[static_cast<size_t>(cursor)] == u'(';
       // The empty token is 0 ("+3" is 3) and a lone sign before "(" negates it.
       if (token.empty() || negationSign)
-        node->number = WholeValue(0), node->value = 0;
+        node->number = WholeValue(0);
       else
         ReadNumber(token, *node);
       if (IsPostfix(lastOperator) && token != u"0") node->opCode = kOpUnknown;

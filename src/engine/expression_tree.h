@@ -42,7 +42,6 @@ struct ExprNode {
   ExprNode* right;
   int32_t opCode;    // an OpCode
   int32_t priority;  // base priority plus nestingLevel when read (low 32 bits); 0 for numbers
-  double value;      // number nodes only
   Value number;      // number nodes only: value, and its exact form where the token has one
   bool euler;        // number nodes only: the constant e before "^", whose powers are exp
 };

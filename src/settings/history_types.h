@@ -18,6 +18,10 @@ struct HistoryEntry {
   int32_t errorKind = 0;     // an ErrorKind of the engine; 0 for none
 };
 
+// Whether two entries say the same: answers are compared bit for bit, so a NaN answer is the
+// same as itself, and 0 and -0 are told apart as the panel shows them.
+bool SameEntry(const HistoryEntry& a, const HistoryEntry& b);
+
 // The history, index 0 the newest entry. Every non-empty list ends with a sentinel entry whose
 // expression is empty (loading and the first calculation both put it there).
 struct HistoryList {

@@ -78,7 +78,7 @@ TEST(BuildExpressionTree, GroupsEqualPrioritiesToTheLeft) {
 
   root = BuildExpressionTree(u"42", pool);
   EXPECT_EQ(root, &pool.nodes[1]);
-  EXPECT_EQ(root->value, 42);
+  EXPECT_EQ(root->number.number, 42);
 }
 
 }  // namespace

@@ -182,13 +182,10 @@ std::vector<OffscreenMessageBox> OffscreenMessageBoxes() { return TheState().mes
 
 bool AskQuestion(WindowHandle owner, std::u16string_view title, std::u16string_view text,
                  std::u16string_view firstAnswer, std::u16string_view secondAnswer) {
+  ShowMessageBox(owner, title,
+                 std::u16string(text) + u"\n[" + std::u16string(firstAnswer) + u"] [" +
+                     std::u16string(secondAnswer) + u"]");
   State& s = TheState();
-  std::optional<OffscreenWindowInfo> info = GetOffscreenWindowInfo(owner);
-  s.messageBoxes.push_back({.owner = owner,
-                            .ownerShown = info && info->shown,
-                            .title = std::u16string(title),
-                            .text = std::u16string(text) + u"\n[" + std::u16string(firstAnswer) +
-                                    u"] [" + std::u16string(secondAnswer) + u"]"});
   if (s.questionAnswers.empty()) return false;
   const bool first = s.questionAnswers.front();
   s.questionAnswers.pop_front();

@@ -32,6 +32,7 @@ struct Fonts {
   FontHandle next = 1;
   std::string language;  // fontconfig's form: "ja", "zh-cn"; empty: none
   std::map<std::string, std::string> languageFaces;  // by asked face, for that language
+  bool contextLanguageOwed = false;  // language changed since the context was last told
 };
 
 Fonts& TheFonts() {
@@ -64,10 +65,21 @@ std::thread& Warmer() {
   return *warmer;
 }
 
-// The context, once the warming thread (which uses it) has finished with it.
+// The context, once the warming thread (which uses it) has finished with it, and told the
+// language, which Pango also picks the forms of the characters the languages share (Han) by.
+// Telling it here rather than when the language is set keeps a language choice from waiting
+// for the warming thread.
 PangoContext* TheContext() {
   if (Warmer().joinable()) Warmer().join();
-  return MadeContext();
+  PangoContext* context = MadeContext();
+  Fonts& fonts = TheFonts();
+  if (fonts.contextLanguageOwed) {
+    fonts.contextLanguageOwed = false;
+    pango_context_set_language(context, fonts.language.empty()
+                                            ? pango_language_get_default()
+                                            : pango_language_from_string(fonts.language.c_str()));
+  }
+  return context;
 }
 
 // The face fontconfig takes for the family and language.
@@ -189,10 +201,7 @@ void SetTextLanguage(std::u16string_view tag) {
   if (language == fonts.language) return;
   fonts.language = language;
   fonts.languageFaces.clear();
-  // Pango also picks the forms of the characters the languages share (Han) by it.
-  pango_context_set_language(TheContext(), language.empty()
-                                               ? pango_language_get_default()
-                                               : pango_language_from_string(language.c_str()));
+  fonts.contextLanguageOwed = true;
   for (auto& [handle, font] : fonts.open)
     pango_font_description_set_family(font.description, FamiliesFor(font.face).c_str());
 }
